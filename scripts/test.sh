@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds and runs every test:
+#   1. the whole project with AddressSanitizer + UndefinedBehaviorSanitizer, all tests;
+#   2. the threaded subsystems with ThreadSanitizer, their tests;
+#   3. the fuzz targets (libFuzzer) for a bounded time each.
+# FUZZ_SECONDS (default 60) bounds each fuzz run; SPECTREL_SKIP_TSAN=1 / SPECTREL_SKIP_FUZZ=1 skip stages.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=${JOBS:-2}
+
+bash scripts/install-deps.sh
+
+echo "== build with address and undefined-behaviour sanitizers =="
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DSPECTREL_SANITIZE=address,undefined >/dev/null
+cmake --build build/asan -j"$jobs"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/scripts/lsan.supp}
+export QT_QPA_PLATFORM=offscreen
+(cd build/asan && ctest --output-on-failure -j"$jobs" --timeout 300)
+
+if [ "${SPECTREL_SKIP_TSAN:-0}" != 1 ]; then
+  echo "== threaded tests with the thread sanitizer =="
+  cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DSPECTREL_SANITIZE=thread -DSPECTREL_GUI=OFF >/dev/null
+  targets=()
+  for t in test_sensor test_sim test_measure; do
+    cmake --build build/tsan --target help | grep -q "^\.\.\. $t\$" && targets+=("$t")
+  done
+  if [ ${#targets[@]} -gt 0 ]; then
+    cmake --build build/tsan -j"$jobs" --target "${targets[@]}"
+    labels=$(printf '%s|' "${targets[@]#test_}"); labels=${labels%|}
+    (cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+      ctest --output-on-failure -j"$jobs" --timeout 300 -L "^(${labels})\$")
+  fi
+fi
+
+if [ "${SPECTREL_SKIP_FUZZ:-0}" != 1 ]; then
+  echo "== fuzz targets =="
+  cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DSPECTREL_FUZZ=ON -DSPECTREL_TESTS=OFF -DSPECTREL_GUI=OFF >/dev/null
+  cmake --build build/fuzz -j"$jobs"
+  for f in build/fuzz/fuzz/fuzz_*; do
+    [ -x "$f" ] || continue
+    name=$(basename "$f")
+    corpus=build/fuzz/corpus/$name
+    mkdir -p "$corpus"
+    [ -d "fuzz/seeds/$name" ] && cp -r "fuzz/seeds/$name/." "$corpus/"
+    echo "-- $name for ${FUZZ_SECONDS:-60} s"
+    "$f" -max_total_time="${FUZZ_SECONDS:-60}" -rss_limit_mb=2048 -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
+  done
+fi
+echo "== all tests passed =="

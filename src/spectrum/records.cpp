@@ -1,0 +1,161 @@
+#include "spectrum/records.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace spectrel {
+
+std::string FieldText(std::string_view value) {
+  return std::string(value.substr(0, TextFieldMax));
+}
+
+SensorInfo::SensorInfo(int model)
+    : Model(model),
+      Wavelength(static_cast<size_t>(Models.at(model).Pixels), 0.0f),
+      Calib(static_cast<size_t>(Models.at(model).Pixels), 0.0f) {}
+
+void ComputeWavelengths(SensorInfo& info) {
+  double c[6];
+  for (int i = 0; i < 6; ++i) c[i] = std::atof(info.Coef[i].c_str());
+  const int n = Models.at(info.Model).Pixels;
+  info.Wavelength.assign(static_cast<size_t>(n), 0.0f);
+  for (int p = 1; p <= n; ++p) {
+    const double x = p;
+    const double w = c[0] + c[1] * x + c[2] * x * x + c[3] * x * x * x + c[4] * x * x * x * x +
+                     c[5] * x * x * x * x * x;
+    info.Wavelength[static_cast<size_t>(p - 1)] = static_cast<float>(w);
+  }
+}
+
+SensorMeasurement::SensorMeasurement(int model)
+    : Model(model),
+      Light(static_cast<size_t>(Models.at(model).Pixels), 0.0f),
+      Dark(static_cast<size_t>(Models.at(model).Pixels), 0.0f) {}
+
+// ---- CRad ----
+
+CRad::CRad(const CRad& other) : MeasureTime(other.MeasureTime), Memo(other.Memo) {
+  for (int i = 0; i < ModelCount; ++i)
+    if (other.Blocks[i]) Blocks[i] = std::make_unique<SensorMeasurement>(*other.Blocks[i]);
+}
+
+CRad& CRad::operator=(const CRad& other) {
+  if (this != &other) {
+    CRad copy(other);
+    *this = std::move(copy);
+  }
+  return *this;
+}
+
+const SensorMeasurement* CRad::Block(int model) const {
+  return ValidModel(model) ? Blocks[model].get() : nullptr;
+}
+
+SensorMeasurement* CRad::Block(int model) {
+  return ValidModel(model) ? Blocks[model].get() : nullptr;
+}
+
+void CRad::SetBlock(int model, const SensorMeasurement& block) {
+  if (!ValidModel(model)) throw std::invalid_argument("model index out of range");
+  if (Blocks[model])
+    *Blocks[model] = block;
+  else
+    Blocks[model] = std::make_unique<SensorMeasurement>(block);
+}
+
+void CRad::RemoveBlock(int model) {
+  if (ValidModel(model)) Blocks[model].reset();
+}
+
+bool CRad::HasAnyBlock() const {
+  for (const auto& b : Blocks)
+    if (b) return true;
+  return false;
+}
+
+// ---- CKrfData ----
+
+CKrfData::CKrfData(const CKrfData& other)
+    : SiteName(other.SiteName),
+      SiteLon(other.SiteLon),
+      SiteLat(other.SiteLat),
+      SiteAlt(other.SiteAlt),
+      TimeZone(other.TimeZone) {
+  for (int i = 0; i < ModelCount; ++i)
+    if (other.Infos[i]) Infos[i] = std::make_unique<SensorInfo>(*other.Infos[i]);
+  Rads.reserve(other.Rads.size());
+  for (const auto& r : other.Rads) Rads.push_back(std::make_unique<CRad>(*r));
+}
+
+CKrfData& CKrfData::operator=(const CKrfData& other) {
+  if (this != &other) {
+    CKrfData copy(other);
+    *this = std::move(copy);
+  }
+  return *this;
+}
+
+const SensorInfo* CKrfData::Info(int model) const {
+  return ValidModel(model) ? Infos[model].get() : nullptr;
+}
+
+void CKrfData::SetInfo(int model, const SensorInfo& info) {
+  if (!ValidModel(model)) throw std::invalid_argument("model index out of range");
+  if (Infos[model])
+    *Infos[model] = info;
+  else
+    Infos[model] = std::make_unique<SensorInfo>(info);
+}
+
+const CRad& CKrfData::Rad(int j) const {
+  if (j < 0 || j >= RadCount()) throw std::invalid_argument("measurement index out of range");
+  return *Rads[static_cast<size_t>(j)];
+}
+
+CRad& CKrfData::Rad(int j) {
+  if (j < 0 || j >= RadCount()) throw std::invalid_argument("measurement index out of range");
+  return *Rads[static_cast<size_t>(j)];
+}
+
+const CRad* CKrfData::LastRad() const { return Rads.empty() ? nullptr : Rads.back().get(); }
+CRad* CKrfData::LastRad() { return Rads.empty() ? nullptr : Rads.back().get(); }
+
+int CKrfData::AppendRad(const CRad& rad) {
+  Rads.push_back(std::make_unique<CRad>(rad));
+  return RadCount() - 1;
+}
+
+void CKrfData::AppendRad(std::unique_ptr<CRad> rad) { Rads.push_back(std::move(rad)); }
+
+const SensorMeasurement* CKrfData::Block(int model, int j) const {
+  const CRad& rad = Rad(j);
+  return rad.Block(model);
+}
+
+double CKrfData::Wavelength(int model, int k) const {
+  if (!ValidModel(model)) return 0.0;
+  return static_cast<double>(Infos[model]->Wavelength[static_cast<size_t>(k)]);
+}
+
+double CKrfData::Irradiance(int model, int k, int j) const {
+  if (!ValidModel(model)) return 0.0;
+  return PixelIrradiance(*Rad(j).Block(model), *Infos[model], k);
+}
+
+bool CKrfData::Covers(int model, double w) const {
+  if (!ValidModel(model) || !Infos[model]) return false;
+  const auto& wl = Infos[model]->Wavelength;
+  return !wl.empty() && wl.front() <= w && w <= wl.back();
+}
+
+void CKrfData::Clear() {
+  while (!Rads.empty()) Rads.pop_back();
+  for (auto& info : Infos) info.reset();
+  SiteName.clear();
+  SiteLon.clear();
+  SiteLat.clear();
+  SiteAlt.clear();
+  TimeZone.clear();
+}
+
+}  // namespace spectrel
