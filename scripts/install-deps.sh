@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libgl-dev
   fonts-liberation fonts-noto-cjk
