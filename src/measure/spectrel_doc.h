@@ -1,0 +1,99 @@
+// The measurement document: owner of the four sensor drivers, the day's measurement set, the
+// worker threads and the texts shown with the graph. It reaches the user interface only through
+// its DocumentHost and reads time only through its Clock.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "files/csv_writer.h"
+#include "measure/document_host.h"
+#include "sensor/clock.h"
+#include "sensor/sensor_driver.h"
+#include "sensor/status_report.h"
+#include "settings/app_settings.h"
+#include "spectrum/records.h"
+#include "spectrum/resample.h"
+
+namespace spectrel {
+
+class CSpectrelDoc {
+ public:
+  // Logs "APP START". The settings and the host must outlive the document.
+  CSpectrelDoc(AppSettings& settings, DocumentHost& host, const Clock& clock = RealClock());
+  // Logs "APP CLOSE" and closes the ports. Never runs while measuring (the host prevents it);
+  // if it does, measurement is stopped first without a question.
+  ~CSpectrelDoc();
+  CSpectrelDoc(const CSpectrelDoc&) = delete;
+  CSpectrelDoc& operator=(const CSpectrelDoc&) = delete;
+
+  // ---- Measurement control (user-interface thread) ----
+  int StartMeasurement();                    // always 1
+  int StartRun(std::int64_t cycleTime);      // 1 when the run thread was started
+  int CompleteCycle();                       // 1
+  int StopMeasurement();                     // 1 stopped, 0 declined by the user
+  void OnIntervalTick();                     // once per second while interval measuring
+  void UpdateStatusDisplay();
+  std::string StatusMessage(int code) const; // text of an InfoStatus code 0..6
+  int WriteLog(std::string message);         // 1 written, 0 log file not openable
+
+  // ---- Commands, as the view receives them ----
+  // "Start Interval Measurement" / "Start Manual Measurement": set MeasType and the dialog title,
+  // then start. Interval: the host arms its 1 s timer and calls OnIntervalTick at each tick.
+  // Manual: the host calls PollManualStart every 50 ms until it stops returning Waiting.
+  void OnStartInterval();
+  void OnStartManual();
+  enum class ManualPoll {
+    Waiting,   // identification has not settled yet: poll again in 50 ms
+    Started,   // every sensor in use is ready (or none is in use): the run was started
+    Failed,    // a sensor failed (or the wait ran out): no run; measurement stays active until "Abort"
+  };
+  ManualPoll PollManualStart();
+  // A posted worker message, on the user-interface thread. Returns true when measurement was
+  // stopped by it (the host then kills its interval timer).
+  bool HandleMessage(WorkerMessage message);
+
+  // ---- State read by the views (user-interface thread) ----
+  bool Measuring() const { return MeasuringFlag.load(); }
+  bool RunActive() const;                        // a run thread exists and has not ended
+  const AppSettings& Settings() const { return SettingsRef; }
+  AppSettings& Settings() { return SettingsRef; }
+  const CKrfData& DayData() const { return DayDataSet; }
+  const CResample& DisplaySpectrum() const { return Display; }
+  const std::string& ReportText() const { return Texts.Report; }
+  const std::string& IntegralText() const { return Texts.Integral; }
+  const std::string& TimeText() const { return Texts.Time; }
+  const std::string& MemoText() const { return Texts.Memo; }
+  std::string StatusText(int model) const;       // snapshot of a sensor's status text
+  CSensorDriver& Driver(int model);
+  const std::vector<double>& MergedWavelengths() const { return Merged; }
+  // Files written by the last CompleteCycle (empty when none), for the headless runner's report.
+  const std::string& LastDayFile() const { return LastDayFilePath; }
+  const std::string& LastCsvFile() const { return LastCsvFilePath; }
+  std::int64_t CycleTime() const { return CycleTimeValue; }
+
+  int GraphWidth = 0;    // logical size of the drawing area, written by the view before drawing
+  int GraphHeight = 0;
+
+ private:
+  // The implementation adds what it needs here.
+  AppSettings& SettingsRef;
+  DocumentHost& Host;
+  const Clock& ClockRef;
+  std::atomic<bool> MeasuringFlag{false};
+  CKrfData DayDataSet;
+  CResample Display;
+  ReportTexts Texts;
+  std::vector<double> Merged;
+  std::string LastDayFilePath;
+  std::string LastCsvFilePath;
+  std::int64_t CycleTimeValue = 0;
+};
+
+}  // namespace spectrel
