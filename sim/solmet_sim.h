@@ -41,6 +41,7 @@ struct SensorConfig {
   // returned value (the shape of the spectrum is kept); used to steer the automatic exposure.
   std::function<int(int exposureMs)> PeakCounts;
   std::uint32_t Seed = 1;              // noise seed
+  int TimeOfDay = -1;                  // local time for the sun, seconds after midnight; -1 = now
 };
 
 class SimulatedSensor {
@@ -70,6 +71,15 @@ class SimulatedSensor {
   // calibration factors, so tests can check the driver's results against the source.
   std::vector<std::string> Coefficients() const;
   std::vector<float> Calibration() const;
+  // "PXSB" bytes (one per pixel, 0 = dead pixel); every byte 1 for models without a map.
+  std::vector<std::uint8_t> PixelMap() const;
+  // "ID", "SER" and the value tokens of "SS" as answered without faults.
+  std::string SensorId() const;
+  std::string SerialNo() const;
+  std::vector<std::string> StatusTokens() const;
+  // Counts of the last spectrum taken with the shutter open (true) or closed (false), as sent by
+  // "RB"; empty before the first such spectrum (thread-safe copy).
+  std::vector<std::int16_t> LastCounts(bool shutterOpen) const;
 
  private:
   struct Impl;
