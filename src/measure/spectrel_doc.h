@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -82,14 +83,53 @@ class CSpectrelDoc {
   int GraphHeight = 0;
 
  private:
-  // The implementation adds what it needs here.
+  // Worker procedures (status_texts, run and start-up threads).
+  void SensorInfoThread(int model);
+  void MeasureRunThread(std::array<int, ModelCount> useSensor, int measType);
+  void SensorMeasureThread(int model);
+  // Replaces entry model of the status texts under the status lock.
+  void SetStatusText(int model, const std::string& text);
+  // Creates the run thread for CycleTimeValue; false when the thread could not be created.
+  bool LaunchRunThread();
+  // Waits for the last run thread, if any, and drops it.
+  void JoinRunThread();
+  // Stops without asking: the part of StopMeasurement after the question.
+  void StopNow();
+  // Sleeps ms unless measurement stops first; false when it stopped.
+  bool PauseWhileMeasuring(int ms);
+  // Moves an unreadable day file aside under a new name; false when it could not be moved.
+  bool KeepUnreadableDayFile(const std::string& path);
+  // Cycle completion: the day file and the CSV file steps.
+  bool LoadDayFile(const std::string& dayPath);
+  void SaveCsvFile(const CRad& rad);
+
   AppSettings& SettingsRef;
   DocumentHost& Host;
   const Clock& ClockRef;
-  std::atomic<bool> MeasuringFlag{false};
+  Language Lang;                          // language of the status texts, fixed at construction
+  CSR101 Sr101;                           // the four drivers, in model order
+  CSR102 Sr102;
+  CSR103 Sr103;
+  CSR104 Sr104;
+  std::atomic<bool> MeasuringFlag{false}; // the workers' stop signal; written by the UI thread
+  std::int64_t LastTickSecond = 0;        // second of the day of the previous tick; 0 = none yet
+  std::vector<std::thread> InfoThreads;   // identification threads of the last start
+  std::thread RunThread;                  // the current or last measurement run
+  std::atomic<bool> RunFinished{true};    // the run thread has done its work (it may still exist)
+  std::atomic<bool> RunReported{false};   // the run posted its cycle-done message
+  bool CyclePending = false;              // a run was started and its cycle is not completed yet
+  // Per model: the driver's measurement is older than the current run (not measured in it).
+  std::array<std::atomic<bool>, ModelCount> StaleMeasurement{};
+  std::int64_t ManualWaitStart = 0;       // clock time the manual start began waiting, s
+  ManualPoll ManualResult = ManualPoll::Waiting;  // outcome once the manual start settled
+  mutable std::mutex StatusMutex;         // guards StatusTexts
+  std::array<std::string, ModelCount> StatusTexts;  // each sensor's status text
+  std::mutex PauseMutex;                  // with PauseSignal: wakes pausing workers at a stop
+  std::condition_variable PauseSignal;
   CKrfData DayDataSet;
   CResample Display;
   ReportTexts Texts;
+  CCsvWriter Csv;                         // working storage of the hourly CSV file
   std::vector<double> Merged;
   std::string LastDayFilePath;
   std::string LastCsvFilePath;

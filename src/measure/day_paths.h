@@ -1,0 +1,29 @@
+// File names formed from a time: the day file, the hourly CSV file and the yearly event log, and
+// the time-zone text of a new day file. All in local time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace spectrel {
+
+// strftime of the local time t into a 128-byte buffer; empty when it does not fit or t has no
+// local time.
+std::string LocalTimeText(std::int64_t t, const char* format);
+
+// "<folder><%Y>/<%Y%m%d>.KRF": the folder text directly followed by the year, no separator added.
+std::string DayFilePath(const std::string& krfFolder, std::int64_t t);
+// "<folder><%Y>/<%Y%m%d%H>.CSV".
+std::string HourCsvPath(const std::string& csvFolder, std::int64_t t);
+// "<folder><%Y>.LOG".
+std::string EventLogPath(const std::string& krfFolder, std::int64_t t);
+
+// "%+d" of the local offset from UTC at t in whole hours, truncated toward zero ("+5" at +5:30).
+std::string TimeZoneText(std::int64_t t);
+
+// Seconds after local midnight of t, and t's local date at a given time of day (daylight saving
+// left to the library); the second returns -1 when no such local time exists.
+std::int64_t SecondOfDay(std::int64_t t);
+std::int64_t LocalTimeOfDay(std::int64_t day, std::int64_t secondOfDay);
+
+}  // namespace spectrel

@@ -1,0 +1,37 @@
+// The yearly event log: one line per event, appended and closed at once so the file can be read
+// or copied at any time while the program runs.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "measure/day_paths.h"
+#include "measure/spectrel_doc.h"
+
+namespace spectrel {
+
+int CSpectrelDoc::WriteLog(std::string message) {
+  // One clock reading gives both the file's year and the stamp, so a line written in the last
+  // second of a year lands in that year's file.
+  const std::int64_t now = ClockRef.Now();
+  const std::string path = EventLogPath(SettingsRef.KrfFolder, now);
+  const std::string line = LocalTimeText(now, "%Y/%m/%d,%H:%M:%S,") + message + "\r\n";
+
+  // O_CREAT makes the file but never its folder: without the data folder the line is dropped.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return 0;
+  ::flock(fd, LOCK_EX);  // other writers wait; readers are free
+  size_t done = 0;
+  while (done < line.size()) {
+    const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  ::flock(fd, LOCK_UN);
+  ::close(fd);
+  return 1;
+}
+
+}  // namespace spectrel
