@@ -28,6 +28,9 @@ class CSerial {
   // Writes n bytes; 0 when CTS is off (a pseudo-terminal has no modem lines: CTS counts as on)
   // or the write failed, 1 otherwise.
   int Write(const void* buffer, int n);
+  // Waits at most timeoutMs for input: 1 when bytes are waiting, 0 when none came in time, -1 when
+  // the port is closed or the far end has hung up (nothing can arrive any more).
+  int WaitForInput(int timeoutMs);
   bool IsOpen() const { return Fd >= 0; }
 
   // A port designation of the profile: a number n means /dev/ttyS<n-1>; a path stands as it is;
