@@ -118,28 +118,23 @@ std::vector<std::int16_t> Instrument::Take(const Exposure& exposure, std::mt1993
     counts[k] = DarkCount(k, exposure.Ms) + sigma * unit(rng);
   }
 
+  double ceiling = kMaxCount;  // 16-bit converter, or the steered peak
   if (steered) {
     // Scale the light so that its brightest pixel lands exactly on the wanted count; noise may
-    // lift a neighbour above it, so everything is then capped there.
-    const int target = std::clamp(exposure.PeakCounts(exposure.Ms), kMinCount, kMaxCount);
-    const int top = static_cast<int>(std::max_element(signal.begin(), signal.end()) - signal.begin());
-    const double gain = signal[top] > 0.0 ? (target - std::round(counts[top])) / signal[top] : 0.0;
-    for (int k = 0; k < n; ++k) {
-      counts[k] = std::min(std::round(counts[k] + signal[k] * gain), static_cast<double>(target));
-    }
-    counts[top] = target;
+    // lift a neighbour above it, so everything is capped there.
+    ceiling = std::clamp(exposure.PeakCounts(exposure.Ms), kMinCount, kMaxCount);
+    const auto top = std::max_element(signal.begin(), signal.end()) - signal.begin();
+    const double gain = (ceiling - std::round(counts[top])) / signal[top];
+    for (int k = 0; k < n; ++k) counts[k] += signal[k] * gain;
+    counts[top] = ceiling;
   } else {
     for (int k = 0; k < n; ++k) counts[k] += signal[k];
   }
 
   std::vector<std::int16_t> out(n);
   for (int k = 0; k < n; ++k) {
-    const double c = std::clamp(std::round(counts[k]), double{kMinCount}, double{kMaxCount});
-    out[k] = PixelMap_[k] ? static_cast<std::int16_t>(c) : kStuckCount;
-  }
-  if (steered) {
-    const int target = std::clamp(exposure.PeakCounts(exposure.Ms), kMinCount, kMaxCount);
-    for (auto& c : out) c = std::min<std::int16_t>(c, static_cast<std::int16_t>(target));
+    const double c = PixelMap_[k] ? std::round(counts[k]) : kStuckCount;
+    out[k] = static_cast<std::int16_t>(std::clamp(c, double{kMinCount}, ceiling));
   }
   return out;
 }
