@@ -1,0 +1,157 @@
+#include "sensor/status_report.h"
+
+#include <clocale>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <locale.h>
+#include <stdexcept>
+#include <string_view>
+
+#include "sensor/status_report_texts.h"
+
+namespace spectrel {
+
+namespace {
+
+// Switches the calling thread to the C locale while the report is formatted, so that "%.1f"
+// prints a full stop whatever locale the program runs in.
+class CLocaleScope {
+ public:
+  CLocaleScope() : CLocale(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))) {
+    if (CLocale != static_cast<locale_t>(nullptr)) Previous = uselocale(CLocale);
+  }
+  ~CLocaleScope() {
+    if (CLocale == static_cast<locale_t>(nullptr)) return;
+    uselocale(Previous);
+    freelocale(CLocale);
+  }
+  CLocaleScope(const CLocaleScope&) = delete;
+  CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+ private:
+  locale_t CLocale;                                     // the C locale, owned
+  locale_t Previous = static_cast<locale_t>(nullptr);   // the thread's locale before
+};
+
+// Appends one printf-formatted line.
+__attribute__((format(printf, 2, 3))) void AppendF(std::string& out, const char* format, ...) {
+  char buffer[256];
+  va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (n < 0) return;
+  if (static_cast<size_t>(n) < sizeof buffer) {
+    out.append(buffer, static_cast<size_t>(n));
+    return;
+  }
+  // A huge status value (a damaged record) does not fit: format again at full length.
+  std::string longer(static_cast<size_t>(n) + 1, '\0');
+  va_start(args, format);
+  std::vsnprintf(longer.data(), longer.size(), format, args);
+  va_end(args);
+  out.append(longer.data(), static_cast<size_t>(n));
+}
+
+// Largest minus smallest dark signal over all pixels, counts per second.
+double DarkSpread(const SensorMeasurement& m) {
+  if (m.Dark.empty()) return 0.0;
+  float hi = m.Dark.front();
+  float lo = m.Dark.front();
+  for (float d : m.Dark) {
+    if (d > hi) hi = d;
+    if (d < lo) lo = d;
+  }
+  return static_cast<double>(hi - lo);
+}
+
+const char* PeltierText(const ReportLineTexts& t, int state) {
+  if (state == 1) return t.Heating;
+  if (state == -1) return t.Cooling;
+  return t.PeltierStop;
+}
+
+double Real(float value) { return static_cast<double>(value); }
+
+// Section of a shorter-wavelength sensor (SR-101, SR-102).
+void AppendShortSection(std::string& out, int model, const SensorMeasurement& m,
+                        const ReportLineTexts& t, bool detail) {
+  AppendF(out, "--- %s ---\n", Models[model].Name.data());
+  AppendF(out, t.Exposure, m.ExposureMs);
+  AppendF(out, t.SensorTemp, Real(m.StatusFloat[0]));
+  AppendF(out, t.SupplyVoltShort, Real(m.StatusFloat[1]));
+  if (!detail) return;
+  AppendF(out, t.PeltierStatus, PeltierText(t, m.StatusInt[0]));
+  AppendF(out, t.PeltierVoltShort, Real(m.StatusFloat[3]));
+  AppendF(out, t.PeltierCurr, Real(m.StatusFloat[2]));
+  AppendF(out, t.DarkCounts, DarkSpread(m));
+}
+
+// Section of a longer-wavelength sensor (SR-103, SR-104).
+void AppendLongSection(std::string& out, int model, const SensorMeasurement& m,
+                       const ReportLineTexts& t, bool detail) {
+  AppendF(out, "--- %s ---\n", Models[model].Name.data());
+  AppendF(out, t.Exposure, m.ExposureMs);
+  AppendF(out, t.SensorTemp, Real(m.StatusFloat[0]));
+  AppendF(out, t.SensorCooling, m.StatusInt[1] == 0 ? t.CoolingActive : t.CoolingStop);
+  AppendF(out, t.SupplyVoltLong, Real(m.StatusFloat[3]));
+  if (!detail) return;
+  AppendF(out, t.FinStatus, m.StatusInt[2] == 0 ? t.FinNormal : t.FinOverheat);
+  AppendF(out, t.FinTemp, Real(m.StatusFloat[1]));
+  AppendF(out, t.InternalTemp, Real(m.StatusFloat[2]));
+  if (Models[model].SecondTemperature) AppendF(out, t.InternalTemp2, Real(m.StatusFloat[6]));
+  AppendF(out, t.PeltierStatus, PeltierText(t, m.StatusInt[3]));
+  AppendF(out, t.PeltierVoltLong, Real(m.StatusFloat[5]));
+  AppendF(out, t.PeltierCurr, Real(m.StatusFloat[4]));
+  AppendF(out, t.DarkCounts, DarkSpread(m));
+}
+
+}  // namespace
+
+Language ProcessLanguage() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;   // an empty variable counts as unset
+    return std::string_view(value).starts_with("ja") ? Language::Japanese : Language::English;
+  }
+  return Language::English;
+}
+
+void BuildReport(const CKrfData& set, int index, const AppSettings& settings, CResample& display,
+                 ReportTexts& texts, Language language) {
+  const CRad& rad = set.Rad(index);
+  const ReportLineTexts& lines = ReportLines(language);
+  const bool detail = settings.DispMode == 0;
+  CLocaleScope cLocale;
+
+  texts.Report.clear();
+  for (int model = SR101; model <= SR104; ++model) {
+    const SensorMeasurement* block = rad.Block(model);
+    if (block == nullptr) continue;
+    if (Models[model].ShortWavelength)
+      AppendShortSection(texts.Report, model, *block, lines, detail);
+    else
+      AppendLongSection(texts.Report, model, *block, lines, detail);
+  }
+
+  display.Resample(set, index);
+
+  texts.Integral.clear();
+  AppendF(texts.Integral, "Integral : %.1fW/m2(%d - %dnm)",
+          display.Integral(settings.IntegFrom, settings.IntegTo), settings.IntegFrom,
+          settings.IntegTo);
+
+  const std::time_t when = static_cast<std::time_t>(rad.MeasureTime);
+  std::tm local{};
+  if (localtime_r(&when, &local) == nullptr)
+    throw std::invalid_argument("measurement time cannot be converted to local time");
+  char buffer[128];
+  const size_t length = std::strftime(buffer, sizeof buffer, "%Y/%m/%d  %H:%M:%S", &local);
+  texts.Time.assign(buffer, length);
+
+  texts.Memo = rad.Memo;
+}
+
+}  // namespace spectrel

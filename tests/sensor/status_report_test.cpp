@@ -1,0 +1,328 @@
+#include "sensor/status_report.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "spectrum/comma_locale.h"
+#include "spectrum/hand_made.h"
+
+namespace spectrel {
+namespace {
+
+using testing::AxisInfo;
+using testing::HandSet;
+
+// Sets an environment variable (or unsets it with nullopt) and restores it afterwards.
+class EnvVar {
+ public:
+  EnvVar(const char* name, std::optional<std::string> value) : Name(name) {
+    if (const char* old = std::getenv(name)) Old = old;
+    if (value)
+      setenv(name, value->c_str(), 1);
+    else
+      unsetenv(name);
+    tzset();
+  }
+  ~EnvVar() {
+    if (Old)
+      setenv(Name, Old->c_str(), 1);
+    else
+      unsetenv(Name);
+    tzset();
+  }
+  EnvVar(const EnvVar&) = delete;
+  EnvVar& operator=(const EnvVar&) = delete;
+
+ private:
+  const char* Name;
+  std::optional<std::string> Old;
+};
+
+// Status values chosen so that every "%.1f" has one obvious rounding; irradiance 1000 W/m2/um
+// everywhere (light = dark + 1000, calibration 1).
+SensorMeasurement Sr101Block() {
+  SensorMeasurement m(SR101);
+  m.ExposureMs = 100;
+  m.StatusInt[0] = 1;
+  m.StatusFloat = {25.3f, 12.1f, 1.2f, 3.4f};
+  for (size_t k = 0; k < m.Dark.size(); ++k) {
+    m.Dark[k] = 500.5f + static_cast<float>(k % 8) * 0.25f;   // 500.5 .. 502.25
+    m.Light[k] = m.Dark[k] + 1000.0f;
+  }
+  m.Dark[700] = 512.875f;   // spread 12.375
+  m.Light[700] = 1512.875f;
+  return m;
+}
+
+SensorMeasurement Sr102Block() {
+  SensorMeasurement m(SR102);
+  m.ExposureMs = 50;
+  m.StatusInt[0] = -1;
+  m.StatusFloat = {24.0f, 11.5f, 0.25f, 2.0f};
+  return m;
+}
+
+SensorMeasurement Sr103Block() {
+  SensorMeasurement m(SR103);
+  m.ExposureMs = 200;
+  m.StatusInt = {0, 2, 1, -1};
+  m.StatusFloat = {-5.5f, 31.2f, 28.7f, 11.9f, 0.8f, 2.6f};
+  for (size_t k = 0; k < m.Dark.size(); ++k) m.Dark[k] = 100.0f;
+  return m;
+}
+
+SensorMeasurement Sr104Block() {
+  SensorMeasurement m(SR104);
+  m.ExposureMs = 30;
+  m.StatusInt = {0, 0, 0, 0};
+  m.StatusFloat = {-10.0f, 30.0f, 27.5f, 12.0f, 0.5f, 1.5f, 26.5f};
+  for (size_t k = 0; k < m.Dark.size(); ++k) m.Dark[k] = -3.125f - static_cast<float>(k % 5);
+  m.Dark[9] = -20.5f;   // all negative: spread from -20.5 to -3.125 is 17.375
+  return m;
+}
+
+constexpr std::int64_t Nov14 = 1700000000;   // 2023-11-14 22:13:20 UTC
+
+class Report : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hand.Info(AxisInfo(SR101, 300.5f, 0.75f));   // grid 301 .. 1067 nm
+    hand.Info(AxisInfo(SR102, 310.5f, 0.375f));
+    hand.Info(AxisInfo(SR103, 899.5f, 1.5f));
+    hand.Info(AxisInfo(SR104, 905.5f, 3.5f));
+  }
+  int Point(std::initializer_list<SensorMeasurement> blocks, std::int64_t time = Nov14) {
+    for (const auto& b : blocks) hand.Block(b);
+    hand.Point.Memo = "roof, clear sky";
+    return hand.Append(time);
+  }
+  ReportTexts Build(int j, Language language = Language::English) {
+    ReportTexts texts;
+    BuildReport(hand.Set, j, settings, display, texts, language);
+    return texts;
+  }
+  HandSet hand;
+  AppSettings settings;
+  CResample display;
+  EnvVar zone{"TZ", "UTC0"};
+};
+
+const char* const Sr101Normal =
+    "--- SR-101 ---\n"
+    "Exposure time : 100ms\n"
+    "Sensor Temp. : 25.3deg\n"
+    "Supply Volt. : 12.1V\n";
+
+const char* const Sr101Detail =
+    "Peltier Status : Heating\n"
+    "Peltier Volt.  : 3.4V\n"
+    "Peltier Curr. : 1.2A\n"
+    "Dark Counts : 12.4cps\n";
+
+TEST_F(Report, NormalModeShowsFourSr101Lines) {
+  const ReportTexts t = Build(Point({Sr101Block()}));
+  EXPECT_EQ(t.Report, Sr101Normal);
+  EXPECT_EQ(t.Integral, "Integral : 767.0W/m2(300 - 1800nm)");   // 301..1067 nm, all whole
+  EXPECT_EQ(t.Time, "2023/11/14  22:13:20");
+  EXPECT_EQ(t.Memo, "roof, clear sky");
+  EXPECT_EQ(display.StartNm, 301);
+  EXPECT_EQ(display.EndNm, 1067);
+}
+
+TEST_F(Report, DetailModeAddsPeltierAndDarkSpread) {
+  settings.DispMode = 0;
+  settings.IntegFrom = 400;
+  settings.IntegTo = 500;
+  const ReportTexts t = Build(Point({Sr101Block()}));
+  EXPECT_EQ(t.Report, std::string(Sr101Normal) + Sr101Detail);
+  EXPECT_EQ(t.Integral, "Integral : 100.0W/m2(400 - 500nm)");
+}
+
+TEST_F(Report, LongWavelengthSectionsInDetail) {
+  settings.DispMode = 0;
+  const ReportTexts t = Build(Point({Sr103Block(), Sr104Block()}));
+  EXPECT_EQ(t.Report,
+            "--- SR-103 ---\n"
+            "Exposure time : 200ms\n"
+            "Sensor Temp. : -5.5deg\n"
+            "Sensor Cooling : Stop\n"
+            "Supply Volt. : 11.9V\n"
+            "Fin Status : Overheat\n"
+            "Fin Temp. : 31.2deg\n"
+            "Internal Temp. : 28.7deg\n"
+            "Peltier Status : Cooling\n"
+            "Peltier Volt. : 2.6V\n"
+            "Peltier Curr. : 0.8A\n"
+            "Dark Counts : 0.0cps\n"
+            "--- SR-104 ---\n"
+            "Exposure time : 30ms\n"
+            "Sensor Temp. : -10.0deg\n"
+            "Sensor Cooling : Active\n"
+            "Supply Volt. : 12.0V\n"
+            "Fin Status : Normal\n"
+            "Fin Temp. : 30.0deg\n"
+            "Internal Temp. : 27.5deg\n"
+            "Internal Temp.2 : 26.5deg\n"
+            "Peltier Status : Stop\n"
+            "Peltier Volt. : 1.5V\n"
+            "Peltier Curr. : 0.5A\n"
+            "Dark Counts : 17.4cps\n");
+}
+
+TEST_F(Report, Sr102SectionComesBeforeSr104) {
+  const ReportTexts t = Build(Point({Sr104Block(), Sr102Block()}));
+  EXPECT_EQ(t.Report,
+            "--- SR-102 ---\n"
+            "Exposure time : 50ms\n"
+            "Sensor Temp. : 24.0deg\n"
+            "Supply Volt. : 11.5V\n"
+            "--- SR-104 ---\n"
+            "Exposure time : 30ms\n"
+            "Sensor Temp. : -10.0deg\n"
+            "Sensor Cooling : Active\n"
+            "Supply Volt. : 12.0V\n");
+}
+
+TEST_F(Report, StateWordsOfPeltierCoolingAndFin) {
+  settings.DispMode = 0;
+  struct Case {
+    int Peltier;
+    const char* Word;
+  };
+  for (const Case c : {Case{1, "Heating"}, Case{-1, "Cooling"}, Case{0, "Stop"}, Case{2, "Stop"},
+                       Case{-2, "Stop"}}) {
+    SensorMeasurement m101 = Sr101Block();
+    m101.StatusInt[0] = c.Peltier;
+    SensorMeasurement m103 = Sr103Block();
+    m103.StatusInt[3] = c.Peltier;
+    const ReportTexts t = Build(Point({m101, m103}));
+    const std::string line = std::string("Peltier Status : ") + c.Word + "\n";
+    const size_t first = t.Report.find(line);
+    ASSERT_NE(first, std::string::npos) << c.Peltier;
+    EXPECT_NE(t.Report.find(line, first + 1), std::string::npos) << c.Peltier;
+  }
+  for (int cooling : {0, 1, 2, -1}) {
+    SensorMeasurement m = Sr103Block();
+    m.StatusInt[1] = cooling;
+    m.StatusInt[2] = cooling;
+    const ReportTexts t = Build(Point({m}));
+    const bool active = cooling == 0;
+    EXPECT_NE(t.Report.find(active ? "Sensor Cooling : Active\n" : "Sensor Cooling : Stop\n"),
+              std::string::npos);
+    EXPECT_NE(t.Report.find(active ? "Fin Status : Normal\n" : "Fin Status : Overheat\n"),
+              std::string::npos);
+  }
+}
+
+TEST_F(Report, JapaneseTextsWithEnglishHeadersAndIntegral) {
+  settings.DispMode = 0;
+  const ReportTexts t = Build(Point({Sr101Block(), Sr104Block()}), Language::Japanese);
+  EXPECT_EQ(t.Report,
+            "--- SR-101 ---\n"
+            "蓄積時間 : 100ms\n"
+            "センサ温度 : 25.3deg\n"
+            "電源電圧   : 12.1V\n"
+            "ペルチェ駆動 : 加熱中\n"
+            "ペルチェ電圧 : 3.4V\n"
+            "ペルチェ電流 : 1.2A\n"
+            "ダーク幅 : 12.4cps\n"
+            "--- SR-104 ---\n"
+            "蓄積時間 : 30ms\n"
+            "センサ温度 : -10.0deg\n"
+            "センサ冷却 : 駆動中\n"
+            "電源電圧 : 12.0V\n"
+            "放熱フィン : 正常\n"
+            "フィン温度 : 30.0deg\n"
+            "内部温度  : 27.5deg\n"
+            "内部温度2 : 26.5deg\n"
+            "ペルチェ駆動 : 停止中\n"
+            "ペルチェ電圧 : 1.5V\n"
+            "ペルチェ電流 : 0.5A\n"
+            "ダーク幅 : 17.4cps\n");
+  EXPECT_EQ(t.Time, "2023/11/14  22:13:20");
+  EXPECT_EQ(t.Integral.rfind("Integral : ", 0), 0u);
+
+  SensorMeasurement m = Sr103Block();   // cooling stopped, fin overheated, Peltier cooling
+  const ReportTexts u = Build(Point({m}), Language::Japanese);
+  EXPECT_NE(u.Report.find("センサ冷却 : 停止中\n"), std::string::npos);
+  EXPECT_NE(u.Report.find("放熱フィン : 過熱\n"), std::string::npos);
+  EXPECT_NE(u.Report.find("ペルチェ駆動 : 冷却中\n"), std::string::npos);
+  EXPECT_NE(u.Report.find("電源電圧 : 11.9V\n"), std::string::npos);
+  EXPECT_EQ(u.Report.find("Peltier"), std::string::npos);
+}
+
+TEST_F(Report, TimeInZonesWithHalfHoursAndSummerTime) {
+  const int nov = Point({Sr101Block()});
+  const int jul = Point({Sr101Block()}, 1690000000);   // 2023-07-22 04:26:40 UTC
+  struct Case {
+    const char* Zone;
+    const char* November;
+    const char* July;
+  };
+  for (const Case c : {Case{"Asia/Tokyo", "2023/11/15  07:13:20", "2023/07/22  13:26:40"},
+                       Case{"Europe/Berlin", "2023/11/14  23:13:20", "2023/07/22  06:26:40"},
+                       Case{"Asia/Kolkata", "2023/11/15  03:43:20", "2023/07/22  09:56:40"}}) {
+    EnvVar zone("TZ", c.Zone);
+    EXPECT_EQ(Build(nov).Time, c.November) << c.Zone;
+    EXPECT_EQ(Build(jul).Time, c.July) << c.Zone;
+  }
+}
+
+TEST_F(Report, PointWithoutBlocksAndBadInput) {
+  const int empty = Point({});
+  const ReportTexts t = Build(empty);
+  EXPECT_EQ(t.Report, "");
+  EXPECT_EQ(t.Integral, "Integral : 0.0W/m2(300 - 1800nm)");
+  EXPECT_TRUE(display.Empty());
+  EXPECT_THROW(Build(empty + 1), std::invalid_argument);
+  EXPECT_THROW(Build(-1), std::invalid_argument);
+  const int farFuture = Point({Sr101Block()}, std::numeric_limits<std::int64_t>::max());
+  EXPECT_THROW(Build(farFuture), std::invalid_argument);
+}
+
+TEST_F(Report, NumbersKeepTheFullStopUnderACommaLocale) {
+  testing::CommaLocale comma;
+  if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma can be made here";
+  char probe[16];
+  std::snprintf(probe, sizeof probe, "%.1f", 2.5);
+  ASSERT_STREQ(probe, "2,5");
+  settings.IntegFrom = 400;
+  settings.IntegTo = 500;
+  const ReportTexts t = Build(Point({Sr101Block()}));
+  EXPECT_EQ(t.Report, Sr101Normal);
+  EXPECT_EQ(t.Integral, "Integral : 100.0W/m2(400 - 500nm)");
+}
+
+TEST(ProcessLanguage, FirstSetVariableDecides) {
+  struct Case {
+    std::optional<std::string> All, Messages, Lang;
+    Language Expected;
+  };
+  const Case cases[] = {
+      {std::nullopt, std::nullopt, "ja_JP.UTF-8", Language::Japanese},
+      {"", "", "ja_JP.UTF-8", Language::Japanese},
+      {"C", std::nullopt, "ja_JP.UTF-8", Language::English},
+      {std::nullopt, "ja_JP.eucJP", "en_US.UTF-8", Language::Japanese},
+      {"ja", "en_US.UTF-8", "en_US.UTF-8", Language::Japanese},
+      {std::nullopt, "en_GB.UTF-8", "ja_JP.UTF-8", Language::English},
+      {std::nullopt, std::nullopt, std::nullopt, Language::English},
+      {std::nullopt, std::nullopt, "en_JA", Language::English},
+  };
+  for (const Case& c : cases) {
+    EnvVar all("LC_ALL", c.All);
+    EnvVar messages("LC_MESSAGES", c.Messages);
+    EnvVar lang("LANG", c.Lang);
+    EXPECT_EQ(ProcessLanguage(), c.Expected)
+        << c.All.value_or("-") << " " << c.Messages.value_or("-") << " " << c.Lang.value_or("-");
+  }
+}
+
+}  // namespace
+}  // namespace spectrel
