@@ -1,0 +1,241 @@
+#include "files/krf_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "files/krf_lines.h"
+#include "files/krf_numbers.h"
+#include "files/krf_time.h"
+
+namespace spectrel {
+
+namespace {
+
+// The tags of one model's blocks, built once from the model table.
+struct ModelTags {
+  std::string Header;      // "HD_SR101"
+  std::string HeaderEnd;   // "HD_SR101_END"
+  std::string Data;        // "DT_SR101"
+  std::string DataEnd;     // "DT_SR101_END"
+};
+
+const std::array<ModelTags, ModelCount>& Tags() {
+  static const std::array<ModelTags, ModelCount> tags = [] {
+    std::array<ModelTags, ModelCount> t;
+    for (int m = 0; m < ModelCount; ++m) {
+      const std::string tag(Models[static_cast<size_t>(m)].Tag);
+      t[static_cast<size_t>(m)] = {"HD_" + tag, "HD_" + tag + "_END", "DT_" + tag, "DT_" + tag + "_END"};
+    }
+    return t;
+  }();
+  return tags;
+}
+
+int HeaderModel(std::string_view key) {
+  for (int m = 0; m < ModelCount; ++m)
+    if (key == Tags()[static_cast<size_t>(m)].Header) return m;
+  return -1;
+}
+
+int DataModel(std::string_view key) {
+  for (int m = 0; m < ModelCount; ++m)
+    if (key == Tags()[static_cast<size_t>(m)].Data) return m;
+  return -1;
+}
+
+class KrfParser {
+ public:
+  KrfParser(CKrfData& set, const char* data, size_t size) : Set(set), Lines(data, size) {}
+
+  void Run() {
+    while (Lines.NextLine() != 0) {
+      const std::string_view key = Lines.Token(0);
+      if (key == "HD_KRF") {
+        ReadFileHeader();
+      } else if (const int model = HeaderModel(key); model >= 0) {
+        SensorInfo info(model);
+        ReadSensorHeader(info, model);
+        Set.SetInfo(model, info);
+      } else if (key == "DT_KRF") {
+        auto rad = std::make_unique<CRad>();
+        ReadPoint(*rad);
+        Set.AppendRad(std::move(rad));
+      } else if (const int model = DataModel(key); model >= 0) {
+        // A sensor block before any point has nowhere to go: its lines pass as unknown text.
+        if (CRad* last = Set.LastRad()) {
+          SensorMeasurement block(model);
+          ReadSensorData(block, model);
+          last->SetBlock(model, block);
+        }
+      }
+    }
+  }
+
+ private:
+  // Value of the current line: its second token, empty when there is none.
+  std::string Value() const { return std::string(Lines.Token(1)); }
+
+  std::int64_t Time() const {
+    const std::optional<std::int64_t> t = ParseKrfTime(Lines.Token(1));
+    if (!t)
+      throw KrfTimeError("invalid time stamp \"" + Value() + "\" before byte " +
+                         std::to_string(Lines.Position()));
+    return *t;
+  }
+
+  void ReadFileHeader() {
+    while (Lines.NextLine() != 0) {
+      const std::string_view key = Lines.Token(0);
+      if (key == "HD_KRF_END") return;
+      if (key == "SITE") Set.SiteName = Value();
+      else if (key == "LON") Set.SiteLon = Value();
+      else if (key == "LAT") Set.SiteLat = Value();
+      else if (key == "ALT") Set.SiteAlt = Value();
+      else if (key == "TZ") Set.TimeZone = Value();
+    }
+  }
+
+  void SensorHeaderKey(SensorInfo& info) const {
+    const std::string_view key = Lines.Token(0);
+    if (key == "SN") info.SerialNo = Value();
+    else if (key == "ID") info.SensorId = Value();
+    else if (key == "ST") info.SensorType = Value();
+    else if (key == "FV") info.FirmwareVersion = Value();
+    else if (key == "FT") info.FirmwareTime = Value();
+    else if (key.size() == 2 && key[0] == 'C' && key[1] >= '0' && key[1] <= '5')
+      info.Coef[static_cast<size_t>(key[1] - '0')] = Value();
+  }
+
+  bool ReadSensorHeader(SensorInfo& info, int model) {
+    const std::string& end = Tags()[static_cast<size_t>(model)].HeaderEnd;
+    while (Lines.NextLine() != 0) {
+      const std::string_view key = Lines.Token(0);
+      if (key == end) {
+        ComputeWavelengths(info);
+        return true;
+      }
+      if (key == "CAL_BGN") {
+        Lines.TakeBytes(info.Calib.data(), 4 * info.Calib.size());
+        // The line after the section ("CAL_END") never closes the block and counts only as a
+        // key line with a value.
+        if (Lines.NextLine() == 0) return false;
+        if (Lines.TokenCount() >= 2) SensorHeaderKey(info);
+        continue;
+      }
+      if (Lines.TokenCount() >= 2) SensorHeaderKey(info);
+    }
+    return false;
+  }
+
+  bool ReadPoint(CRad& rad) {
+    while (Lines.NextLine() != 0) {
+      const std::string_view key = Lines.Token(0);
+      if (key == "DT_KRF_END") return true;
+      if (key == "MT") rad.MeasureTime = Time();
+      else if (key == "MEMO") rad.Memo = Value();
+    }
+    return false;
+  }
+
+  // Dark spectrum after "DD_BGN", then the line after it ("DD_END"), not interpreted.
+  bool ReadDark(SensorMeasurement& block) {
+    Lines.TakeBytes(block.Dark.data(), 4 * block.Dark.size());
+    return Lines.NextLine() != 0;
+  }
+
+  bool ReadSensorData(SensorMeasurement& block, int model) {
+    const ModelDescription& desc = Models[static_cast<size_t>(model)];
+    const std::string& end = Tags()[static_cast<size_t>(model)].DataEnd;
+    while (Lines.NextLine() != 0) {
+      const std::string_view key = Lines.Token(0);
+      if (key == end) return true;
+      if (key == "SN") {
+        if (Lines.TokenCount() >= 2) block.SerialNo = Value();
+      } else if (key == "MT") {
+        block.MeasureTime = Time();
+      } else if (key == "ET") {
+        block.ExposureMs = KrfAtoi(Lines.TokenText(1));
+      } else if (key == "SS") {
+        // Missing tokens read as 0: a token past the count is empty.
+        int t = 1;
+        for (int i = 0; i < desc.StatusIntCount; ++i, ++t)
+          block.StatusInt[static_cast<size_t>(i)] = KrfAtoi(Lines.TokenText(t));
+        for (int i = 0; i < desc.StatusFloatCount; ++i, ++t)
+          block.StatusFloat[static_cast<size_t>(i)] =
+              KrfToFloat(KrfAtof(Lines.TokenText(t)));
+      } else if (key == "MD_BGN") {
+        Lines.TakeBytes(block.Light.data(), 4 * block.Light.size());
+        // The line after the light spectrum ("MD_END") matters only when it opens the dark one.
+        if (Lines.NextLine() == 0) return false;
+        if (Lines.Token(0) == "DD_BGN" && !ReadDark(block)) return false;
+      } else if (key == "DD_BGN") {
+        if (!ReadDark(block)) return false;
+      }
+    }
+    return false;
+  }
+
+  CKrfData& Set;
+  KrfLineReader Lines;
+};
+
+// Closes a descriptor on every way out.
+struct FdCloser {
+  int Fd;
+  ~FdCloser() {
+    if (Fd >= 0) ::close(Fd);
+  }
+};
+
+}  // namespace
+
+int LoadKrfBuffer(CKrfData& set, const char* data, size_t size) {
+  static constexpr char Opening[] = "HD_KRF,";
+  if (size < sizeof Opening - 1 || std::memcmp(data, Opening, sizeof Opening - 1) != 0) return -1;
+  KrfParser(set, data, size).Run();
+  return set.RadCount();
+}
+
+int CKrfData::LoadKrf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? -3 : -2;
+  // Non-blocking, so a named pipe in place of the file cannot stall the open.
+  const FdCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
+  if (file.Fd < 0) return errno == ENOENT ? -3 : -2;
+  if (::fstat(file.Fd, &st) != 0 || !S_ISREG(st.st_mode)) return -2;
+  if (st.st_size > INT32_MAX) return -4;   // beyond the reader's 32-bit length
+
+  const size_t size = static_cast<size_t>(st.st_size);
+  std::unique_ptr<char[]> buffer;
+  try {
+    buffer.reset(new char[size > 0 ? size : 1]);
+  } catch (const std::bad_alloc&) {
+    return -4;
+  }
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(file.Fd, buffer.get() + got, size - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -2;
+    }
+    if (n == 0) break;   // the file shrank meanwhile: take what is there
+    got += static_cast<size_t>(n);
+  }
+  try {
+    return LoadKrfBuffer(*this, buffer.get(), got);
+  } catch (const std::bad_alloc&) {
+    return -4;
+  }
+}
+
+}  // namespace spectrel
