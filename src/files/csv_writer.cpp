@@ -1,0 +1,316 @@
+#include "files/csv_writer.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <ctime>
+#include <limits>
+
+#include "spectrum/resample.h"
+
+namespace spectrel {
+
+namespace {
+
+constexpr int LabelLines = 8;
+constexpr std::array<const char*, LabelLines> LabelCells{
+    "Date,",
+    "Time,",
+    "Memo,",
+    "Sensor,",
+    "Exposure Time(msec),",
+    "Sensor Temp.(deg),",
+    "Power(V),",
+    "Wavelength(nm),",
+};
+constexpr const char* IrradianceLabel = "Irradiance(W/m2/um),";
+
+bool OneNmPitch(const AppSettings& settings) { return settings.CsvPitch == 1; }
+
+// Appends a number as printf would in the C locale ("%.2f", "%.1f"), followed by a comma.
+void AppendFixed(std::string& out, double value, int decimals) {
+  // Fixed notation of the largest double needs 309 digits, sign, point and decimals.
+  char buffer[400];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (result.ec == std::errc()) out.append(buffer, result.ptr);
+  out.push_back(',');
+}
+
+// "%d,".
+void AppendInt(std::string& out, int value) {
+  char buffer[16];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+  out.push_back(',');
+}
+
+// Local time of a point, false when it cannot be converted.
+bool LocalTime(std::int64_t time, std::tm& local) {
+  const std::time_t t = static_cast<std::time_t>(time);
+  return localtime_r(&t, &local) != nullptr;
+}
+
+// The columns of one point's group, in file order.
+struct PointColumns {
+  std::array<int, ModelCount> Model{};   // ModelIndex of each model column
+  int ModelColumns = 0;                  // count of model columns
+  bool Merge = false;                    // a merge column follows them
+  int Count() const { return ModelColumns + (Merge ? 1 : 0); }
+};
+
+PointColumns ColumnsOf(const CRad& rad, const AppSettings& settings) {
+  PointColumns columns;
+  for (int model = SR101; model <= SR104; ++model)
+    if (rad.Block(model) != nullptr && settings.CsvSensor[static_cast<size_t>(model)] != 0)
+      columns.Model[static_cast<size_t>(columns.ModelColumns++)] = model;
+  columns.Merge = settings.CsvMerge != 0 &&
+                  (rad.Block(SR101) != nullptr || rad.Block(SR102) != nullptr) &&
+                  (rad.Block(SR103) != nullptr || rad.Block(SR104) != nullptr);
+  return columns;
+}
+
+// The eight label lines of one point's group.
+void AppendGroupLabels(std::vector<std::string>& lines, const CRad& rad,
+                       const PointColumns& columns) {
+  const int count = columns.Count();
+  std::tm local{};
+  char date[32] = "";
+  char time[32] = "";
+  if (LocalTime(rad.MeasureTime, local)) {
+    std::strftime(date, sizeof date, "%Y/%m/%d", &local);
+    std::strftime(time, sizeof time, "%H:%M:%S", &local);
+  }
+  lines[0].append(date);
+  lines[1].append(time);
+  lines[2].append(rad.Memo);
+  for (int line = 0; line < 3; ++line) lines[static_cast<size_t>(line)].append(static_cast<size_t>(count), ',');
+
+  for (int c = 0; c < columns.ModelColumns; ++c) {
+    const int model = columns.Model[static_cast<size_t>(c)];
+    const SensorMeasurement& m = *rad.Block(model);
+    // The shorter-wavelength sensors report their temperature and supply first; the longer ones
+    // carry the internal temperature and the supply as the third and fourth real.
+    const bool shortSensor = Models[model].ShortWavelength;
+    const float temperature = shortSensor ? m.StatusFloat[0] : m.StatusFloat[2];
+    const float voltage = shortSensor ? m.StatusFloat[1] : m.StatusFloat[3];
+    lines[3].append(Models[model].Name).push_back(',');
+    AppendInt(lines[4], m.ExposureMs);
+    AppendFixed(lines[5], static_cast<double>(temperature), 1);
+    AppendFixed(lines[6], static_cast<double>(voltage), 1);
+    lines[7].append(IrradianceLabel);
+  }
+  if (columns.Merge) {
+    lines[3].append("Merge,");
+    for (int line = 4; line < 7; ++line) lines[static_cast<size_t>(line)].push_back(',');
+    lines[7].append(IrradianceLabel);
+  }
+}
+
+// A temporary file beside the target, unique within this process and among processes.
+std::string TemporaryPath(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".~" + std::to_string(static_cast<long>(getpid())) + "-" +
+         std::to_string(counter.fetch_add(1)) + ".tmp";
+}
+
+bool WriteAll(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+void CCsvWriter::BuildCsvHeader(const CKrfData& set, const AppSettings& settings,
+                                const std::vector<double>& mergedWavelengths) {
+  CsvWavelengths.clear();
+  CsvLines.clear();
+
+  if (OneNmPitch(settings)) {
+    if (settings.CsvFrom <= settings.CsvTo) {
+      CsvWavelengths.reserve(static_cast<size_t>(settings.CsvTo - settings.CsvFrom) + 1);
+      for (long long w = settings.CsvFrom; w <= settings.CsvTo; ++w)
+        CsvWavelengths.push_back(static_cast<double>(w));
+    }
+  } else {
+    // Ascending union of the selected axes: a k-way walk, the lower model winning a tie and the
+    // merged axis last, equal neighbours written once.
+    std::vector<std::pair<const float*, const float*>> axes;   // cursor and end of each model axis
+    for (int model = SR101; model <= SR104; ++model) {
+      const SensorInfo* info = set.Info(model);
+      if (info != nullptr && settings.CsvSensor[static_cast<size_t>(model)] != 0)
+        axes.emplace_back(info->Wavelength.data(), info->Wavelength.data() + info->Wavelength.size());
+    }
+    const bool mergeSelected =
+        settings.CsvMerge != 0 && (set.Info(SR101) != nullptr || set.Info(SR102) != nullptr) &&
+        (set.Info(SR103) != nullptr || set.Info(SR104) != nullptr);
+    size_t mergedCursor = mergeSelected ? 0 : mergedWavelengths.size();
+
+    size_t total = mergedWavelengths.size() - mergedCursor;
+    for (const auto& axis : axes) total += static_cast<size_t>(axis.second - axis.first);
+    CsvWavelengths.reserve(total);
+    for (;;) {
+      int best = -1;   // index into axes, or axes.size() for the merged axis
+      double bestValue = 0.0;
+      for (size_t a = 0; a < axes.size(); ++a) {
+        if (axes[a].first == axes[a].second) continue;
+        const double v = *axes[a].first;
+        if (best < 0 || v < bestValue) {
+          best = static_cast<int>(a);
+          bestValue = v;
+        }
+      }
+      if (mergedCursor < mergedWavelengths.size() &&
+          (best < 0 || mergedWavelengths[mergedCursor] < bestValue)) {
+        best = static_cast<int>(axes.size());
+        bestValue = mergedWavelengths[mergedCursor];
+      }
+      if (best < 0) break;
+      if (static_cast<size_t>(best) == axes.size())
+        ++mergedCursor;
+      else
+        ++axes[static_cast<size_t>(best)].first;
+      if (CsvWavelengths.empty() || CsvWavelengths.back() != bestValue)
+        CsvWavelengths.push_back(bestValue);
+    }
+  }
+
+  CsvLines.reserve(LabelLines + CsvWavelengths.size());
+  for (const char* label : LabelCells) CsvLines.emplace_back(label);
+  for (double w : CsvWavelengths) {
+    std::string line;
+    AppendFixed(line, w, 2);
+    CsvLines.push_back(std::move(line));
+  }
+}
+
+void CCsvWriter::AddCsvColumns(const CKrfData& set, int index, const AppSettings& settings,
+                               const std::vector<double>& mergedWavelengths) {
+  const CRad& rad = set.Rad(index);
+  const PointColumns columns = ColumnsOf(rad, settings);
+  if (columns.Count() == 0) return;
+  // The header may have been built for another line count; never write past it.
+  if (CsvLines.size() < LabelLines) CsvLines.resize(LabelLines);
+  AppendGroupLabels(CsvLines, rad, columns);
+
+  const size_t lines = std::min(CsvWavelengths.size(), CsvLines.size() - LabelLines);
+  if (OneNmPitch(settings)) {
+    const bool mergedAxis = !mergedWavelengths.empty();
+    for (size_t i = 0; i < lines; ++i) {
+      const double w = CsvWavelengths[i];
+      std::string& line = CsvLines[LabelLines + i];
+      for (int c = 0; c < columns.ModelColumns; ++c) {
+        const int model = columns.Model[static_cast<size_t>(c)];
+        if (set.Covers(model, w))
+          AppendFixed(line, InterpolatedIrradiance(set, model, index, w), 2);
+        else
+          line.push_back(',');
+      }
+      if (columns.Merge) {
+        if (mergedAxis && mergedWavelengths.front() <= w && mergedWavelengths.back() >= w)
+          AppendFixed(line, MergedValue(set, index, w), 2);
+        else
+          line.push_back(',');
+      }
+    }
+    return;
+  }
+
+  // Raw pixels: every column walks its own axis and fills the line whose wavelength matches
+  // its next pixel exactly.
+  std::array<size_t, ModelCount> cursor{};
+  size_t mergedCursor = 0;
+  for (size_t i = 0; i < lines; ++i) {
+    const double w = CsvWavelengths[i];
+    std::string& line = CsvLines[LabelLines + i];
+    for (int c = 0; c < columns.ModelColumns; ++c) {
+      const int model = columns.Model[static_cast<size_t>(c)];
+      const SensorInfo* info = set.Info(model);
+      const SensorMeasurement& block = *rad.Block(model);
+      size_t& k = cursor[static_cast<size_t>(c)];
+      if (info != nullptr && k < info->Wavelength.size() && k < info->Calib.size() &&
+          k < block.Light.size() && k < block.Dark.size() &&
+          static_cast<double>(info->Wavelength[k]) == w) {
+        AppendFixed(line, PixelIrradiance(block, *info, static_cast<int>(k)), 2);
+        // A repeated pixel wavelength (a damaged axis) has had its line: step over the repeats
+        // so that the rest of the column still finds its lines.
+        while (++k < info->Wavelength.size() && static_cast<double>(info->Wavelength[k]) == w) {
+        }
+      } else {
+        line.push_back(',');
+      }
+    }
+    if (columns.Merge) {
+      if (mergedCursor < mergedWavelengths.size() && mergedWavelengths[mergedCursor] == w) {
+        AppendFixed(line, MergedValue(set, index, w), 2);
+        // Where both sensors of the pair have a pixel at the same wavelength the merged axis holds
+        // it twice, but the file has one line for it.
+        while (++mergedCursor < mergedWavelengths.size() && mergedWavelengths[mergedCursor] == w) {
+        }
+      } else {
+        line.push_back(',');
+      }
+    }
+  }
+}
+
+int CCsvWriter::WriteCsvFile(const std::string& path, const CKrfData& set,
+                             const AppSettings& settings,
+                             const std::vector<double>& mergedWavelengths) {
+  const CRad* last = set.LastRad();
+  std::tm local{};
+  if (last == nullptr || !LocalTime(last->MeasureTime, local)) return 0;
+  const int hour = local.tm_hour;
+
+  BuildCsvHeader(set, settings, mergedWavelengths);
+  std::vector<int> points;
+  size_t cells = 0;   // columns of the hour, to size every line once
+  for (int j = 0; j < set.RadCount(); ++j) {
+    std::tm t{};
+    if (!LocalTime(set.Rad(j).MeasureTime, t) || t.tm_hour != hour) continue;
+    points.push_back(j);
+    cells += static_cast<size_t>(ColumnsOf(set.Rad(j), settings).Count());
+  }
+  // An irradiance cell is rarely longer than "-1234.56," : ten bytes.
+  for (size_t i = LabelLines; i < CsvLines.size(); ++i) CsvLines[i].reserve(CsvLines[i].size() + cells * 10);
+  for (int j : points) AddCsvColumns(set, j, settings, mergedWavelengths);
+
+  std::string data;
+  size_t size = 0;
+  for (const std::string& line : CsvLines) size += line.size() + 1;
+  data.reserve(size);
+  for (const std::string& line : CsvLines) {
+    data.append(line);
+    data.push_back('\n');
+  }
+
+  // Whole-file write: a temporary file beside the target, renamed over it when complete, so a
+  // reader sees the old file or the new one, never half of one. The exclusive lock travels with
+  // the file through the rename and keeps cooperating readers out until it is closed.
+  const std::string temporary = TemporaryPath(path);
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return 0;
+  bool ok = ::flock(fd, LOCK_EX) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
+  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(temporary.c_str());
+  ::close(fd);
+  return ok ? 1 : 0;
+}
+
+}  // namespace spectrel
