@@ -1,0 +1,61 @@
+// An initialisation file held as its lines: "[SECTION]" lines, "KEY=value" lines and everything
+// else (comments, blank lines, text we do not understand), which is kept where it stands.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace spectrel {
+
+class ProfileFile {
+ public:
+  // Splits text into lines at LF; CRs just before the LF (or at the very end) are dropped.
+  static ProfileFile Parse(std::string_view text);
+  // Reads the file at path; a missing or unreadable file gives an empty profile.
+  static ProfileFile Load(const std::string& path);
+
+  // The trimmed text after the first '=' of the first matching key of the first matching
+  // section; sections and keys compare without regard to ASCII case.
+  std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+  // The value, or fallback when the key is missing. A present but empty key gives "".
+  std::string GetString(std::string_view section, std::string_view key,
+                        std::string_view fallback) const;
+  // The value read as a whole number (see ParseProfileUInt); fallback when the key is missing.
+  std::uint32_t GetUInt(std::string_view section, std::string_view key,
+                        std::uint32_t fallback) const;
+
+  // Replaces the key's line in place, or appends "KEY=value" at the end of its section, or
+  // appends the section at the end of the file. Line breaks in value become blanks.
+  void SetString(std::string_view section, std::string_view key, std::string_view value);
+
+  // The whole file with LF line ends.
+  std::string Serialize() const;
+  // Writes the file through a temporary file in the same folder and a rename; false when the
+  // file cannot be written, in which case the old file is untouched.
+  bool Save(const std::string& path) const;
+
+  const std::vector<std::string>& Lines() const { return LinesOfFile; }
+
+ private:
+  // Index of the line "[section]" of the first matching section, or npos.
+  std::size_t FindSection(std::string_view section) const;
+  // Index of the first line of that section holding key, or npos.
+  std::size_t FindKey(std::size_t sectionLine, std::string_view key) const;
+  // Index one past the section's last line that is not blank.
+  std::size_t EndOfSection(std::size_t sectionLine) const;
+
+  std::vector<std::string> LinesOfFile;   // the lines without their line ends
+};
+
+// GetProfileInt's reading of a value: leading blanks, an optional sign, then decimal digits up to
+// the first other character; no digits gives 0. The number wraps modulo 2^32 like the original.
+std::uint32_t ParseProfileUInt(std::string_view text);
+
+// ASCII case-insensitive comparison, independent of the process locale.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace spectrel

@@ -1,0 +1,221 @@
+// The profile layout of AppSettings: one row per persisted field, in load and save order.
+#include "settings/settings_io.h"
+
+#include <clocale>
+#include <locale.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <variant>
+#include <vector>
+
+#include "settings/profile.h"
+
+namespace spectrel {
+
+namespace {
+
+// How a field is read and written.
+enum class Kind {
+  Int,       // int32, "%d"
+  Bool,      // int holding 0 or 1: non-zero reads as 1, only 1 writes as 1
+  Seconds,   // int64 read through 32 bits (high half zero), written as its low 32 bits signed
+  Colour,    // 0x00BBGGRR read as a 32-bit number, written "%d"
+  Text,      // string as it stands
+  Folder,    // string defaulting to AppFolder
+  Port,      // COM value: a port number or a device path
+  Wide,      // double nm on the graph axis, written "%.1f"
+  Fine,      // double W/m2/um on the graph axis, written "%f"
+};
+
+using FieldRef = std::variant<int*, std::int64_t*, std::uint32_t*, std::string*, double*>;
+
+struct Field {
+  const char* Section;
+  const char* Key;
+  Kind Type;
+  std::int64_t DefaultNumber;      // default of the number kinds
+  const char* DefaultText;         // default of Text, Port (as text) and the doubles (read by atof)
+  FieldRef (*Ref)(AppSettings&);   // where the field lives
+};
+
+#define SPECTREL_REF(member) [](AppSettings& s) -> FieldRef { return &s.member; }
+
+const Field kFields[] = {
+    {"COM", "SR101", Kind::Port, 0, "0", SPECTREL_REF(ComPort[0])},
+    {"COM", "SR102", Kind::Port, 0, "0", SPECTREL_REF(ComPort[1])},
+    {"COM", "SR103", Kind::Port, 0, "0", SPECTREL_REF(ComPort[2])},
+    {"COM", "SR104", Kind::Port, 0, "0", SPECTREL_REF(ComPort[3])},
+    {"INT", "MEAS_TYPE", Kind::Int, 1, "", SPECTREL_REF(MeasType)},
+    {"INT", "START", Kind::Seconds, 21600, "", SPECTREL_REF(StartTime)},
+    {"INT", "END", Kind::Seconds, 72000, "", SPECTREL_REF(EndTime)},
+    {"INT", "INT", Kind::Seconds, 600, "", SPECTREL_REF(Interval)},
+    {"INT", "AUTO", Kind::Bool, 0, "", SPECTREL_REF(AutoStart)},
+    {"DIR", "KRF", Kind::Folder, 0, "", SPECTREL_REF(KrfFolder)},
+    {"DIR", "CSV", Kind::Folder, 0, "", SPECTREL_REF(CsvFolder)},
+    {"USE", "SR101", Kind::Bool, 0, "", SPECTREL_REF(UseSensor[0])},
+    {"USE", "SR102", Kind::Bool, 0, "", SPECTREL_REF(UseSensor[1])},
+    {"USE", "SR103", Kind::Bool, 0, "", SPECTREL_REF(UseSensor[2])},
+    {"USE", "SR104", Kind::Bool, 0, "", SPECTREL_REF(UseSensor[3])},
+    {"SAVE", "CSV", Kind::Bool, 1, "", SPECTREL_REF(SaveCsv)},
+    {"SAVE", "LEFT", Kind::Int, 300, "", SPECTREL_REF(CsvFrom)},
+    {"SAVE", "RIGHT", Kind::Int, 1800, "", SPECTREL_REF(CsvTo)},
+    {"SAVE", "PITCH", Kind::Int, 0, "", SPECTREL_REF(CsvPitch)},
+    {"SAVE", "SR101", Kind::Bool, 1, "", SPECTREL_REF(CsvSensor[0])},
+    {"SAVE", "SR102", Kind::Bool, 1, "", SPECTREL_REF(CsvSensor[1])},
+    {"SAVE", "SR103", Kind::Bool, 1, "", SPECTREL_REF(CsvSensor[2])},
+    {"SAVE", "SR104", Kind::Bool, 1, "", SPECTREL_REF(CsvSensor[3])},
+    {"SAVE", "MERGE", Kind::Bool, 1, "", SPECTREL_REF(CsvMerge)},
+    {"SITE", "NAME", Kind::Text, 0, "", SPECTREL_REF(SiteName)},
+    {"SITE", "LON", Kind::Text, 0, "000.000", SPECTREL_REF(SiteLon)},
+    {"SITE", "LAT", Kind::Text, 0, "00.000", SPECTREL_REF(SiteLat)},
+    {"SITE", "ALT", Kind::Text, 0, "00.0", SPECTREL_REF(SiteAlt)},
+    {"MEAS", "MEMO", Kind::Text, 0, "Arvena Solmet", SPECTREL_REF(UserMemo)},
+    {"INTEG", "LEFT", Kind::Int, 300, "", SPECTREL_REF(IntegFrom)},
+    {"INTEG", "RIGHT", Kind::Int, 1800, "", SPECTREL_REF(IntegTo)},
+    {"GRAPH", "LEFT", Kind::Wide, 0, "300", SPECTREL_REF(Graph.GraphLeft)},
+    {"GRAPH", "RIGHT", Kind::Wide, 0, "1800", SPECTREL_REF(Graph.GraphRight)},
+    {"GRAPH", "TOP", Kind::Fine, 0, "100.0", SPECTREL_REF(Graph.GraphTop)},
+    {"GRAPH", "BOTTOM", Kind::Fine, 0, "0.0", SPECTREL_REF(Graph.GraphBottom)},
+    {"GRAPH", "ASCALE", Kind::Bool, 1, "", SPECTREL_REF(Graph.AutoScale)},
+    {"GRAPH", "GRID", Kind::Bool, 1, "", SPECTREL_REF(Graph.GridLine)},
+    {"GRAPH", "COLOR0", Kind::Colour, 255, "", SPECTREL_REF(Graph.GraphColor)},
+    {"GRAPH", "COLOR1", Kind::Colour, 32768, "", SPECTREL_REF(Graph.FrameColor)},
+    {"MODE", "DISP", Kind::Int, 1, "", SPECTREL_REF(DispMode)},
+};
+
+#undef SPECTREL_REF
+
+// Numbers in the profile use the C locale's '.' whatever the user's locale says; uselocale
+// switches only the calling thread.
+class CLocaleScope {
+ public:
+  CLocaleScope() : Previous(::uselocale(CLocale())) {}
+  ~CLocaleScope() { ::uselocale(Previous); }
+  CLocaleScope(const CLocaleScope&) = delete;
+  CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+ private:
+  static locale_t CLocale() {
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c != static_cast<locale_t>(nullptr) ? c : LC_GLOBAL_LOCALE;
+  }
+  locale_t Previous;
+};
+
+double TextToDouble(const std::string& text) {
+  CLocaleScope c;
+  return std::atof(text.c_str());
+}
+
+std::string FormatDouble(const char* format, double value) {
+  CLocaleScope c;
+  const int n = std::snprintf(nullptr, 0, format, value);
+  if (n <= 0) return "0";
+  std::vector<char> buf(static_cast<std::size_t>(n) + 1);
+  std::snprintf(buf.data(), buf.size(), format, value);
+  return std::string(buf.data(), static_cast<std::size_t>(n));
+}
+
+std::string Decimal(std::int32_t value) { return std::to_string(value); }
+
+// Only a sign and digits, with the blanks the reader skips, count as a port number.
+bool IsPortNumber(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  const std::size_t digits = i;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  const std::size_t end = i;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  return end > digits && i == text.size();
+}
+
+void LoadField(const Field& f, AppSettings& settings, const ProfileFile& profile) {
+  const FieldRef ref = f.Ref(settings);
+  const auto fallback = static_cast<std::uint32_t>(f.DefaultNumber);
+  switch (f.Type) {
+    case Kind::Int:
+      *std::get<int*>(ref) = static_cast<std::int32_t>(profile.GetUInt(f.Section, f.Key, fallback));
+      break;
+    case Kind::Bool:
+      *std::get<int*>(ref) = profile.GetUInt(f.Section, f.Key, fallback) != 0 ? 1 : 0;
+      break;
+    case Kind::Seconds:
+      *std::get<std::int64_t*>(ref) = profile.GetUInt(f.Section, f.Key, fallback);
+      break;
+    case Kind::Colour:
+      *std::get<std::uint32_t*>(ref) = profile.GetUInt(f.Section, f.Key, fallback);
+      break;
+    case Kind::Text:
+      *std::get<std::string*>(ref) = profile.GetString(f.Section, f.Key, f.DefaultText);
+      break;
+    case Kind::Folder:
+      *std::get<std::string*>(ref) = profile.GetString(f.Section, f.Key, settings.AppFolder);
+      break;
+    case Kind::Port:
+      *std::get<std::string*>(ref) =
+          NormalisePortText(profile.GetString(f.Section, f.Key, f.DefaultText));
+      break;
+    case Kind::Wide:
+    case Kind::Fine:
+      *std::get<double*>(ref) = TextToDouble(profile.GetString(f.Section, f.Key, f.DefaultText));
+      break;
+  }
+}
+
+std::string FieldText(const Field& f, AppSettings& settings) {
+  const FieldRef ref = f.Ref(settings);
+  switch (f.Type) {
+    case Kind::Int:
+      return Decimal(*std::get<int*>(ref));
+    case Kind::Bool:
+      return *std::get<int*>(ref) == 1 ? "1" : "0";
+    case Kind::Seconds:
+      return Decimal(static_cast<std::int32_t>(static_cast<std::uint32_t>(*std::get<std::int64_t*>(ref))));
+    case Kind::Colour:
+      return Decimal(static_cast<std::int32_t>(*std::get<std::uint32_t*>(ref)));
+    case Kind::Text:
+    case Kind::Folder:
+      return *std::get<std::string*>(ref);
+    case Kind::Port:
+      return NormalisePortText(*std::get<std::string*>(ref));
+    case Kind::Wide:
+      return FormatDouble("%.1f", *std::get<double*>(ref));
+    case Kind::Fine:
+      return FormatDouble("%f", *std::get<double*>(ref));
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string NormalisePortText(const std::string& text) {
+  if (IsPortNumber(text)) return Decimal(static_cast<std::int32_t>(ParseProfileUInt(text)));
+  std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "0";
+  return text;
+}
+
+void LoadSettingsFrom(AppSettings& settings, const ProfileFile& profile) {
+  for (const Field& f : kFields) LoadField(f, settings, profile);
+}
+
+void StoreSettingsTo(const AppSettings& settings, ProfileFile& profile) {
+  // The table hands out writable references; saving only reads through them.
+  AppSettings& fields = const_cast<AppSettings&>(settings);
+  for (const Field& f : kFields) profile.SetString(f.Section, f.Key, FieldText(f, fields));
+}
+
+void LoadSettings(AppSettings& settings, const std::string& profilePath) {
+  LoadSettingsFrom(settings, ProfileFile::Load(profilePath));
+}
+
+bool SaveSettings(const AppSettings& settings, const std::string& profilePath) {
+  ProfileFile profile = ProfileFile::Load(profilePath);
+  StoreSettingsTo(settings, profile);
+  return profile.Save(profilePath);
+}
+
+}  // namespace spectrel
