@@ -26,8 +26,8 @@ std::string FormatCoefficient(double c) {
 
 // Relative spectral response of the detector: a broad bell with a floor, so that no pixel's
 // calibration factor grows without bound at the ends of the range.
-double Response(const ModelSpec& spec, double nm) {
-  const double x = (nm - spec.ResponsePeakNm) / spec.ResponseWidthNm;
+double Response(const ModelDescription& model, double nm) {
+  const double x = (nm - model.ResponsePeakNm) / model.ResponseWidthNm;
   return 0.04 + 0.96 * std::exp(-x * x);
 }
 
@@ -44,14 +44,14 @@ int ModelIndexOf(const char* name) {
   return -1;
 }
 
-Instrument::Instrument(int model) : Spec_(kModels.at(model)) {
-  const int n = Spec_.Pixels;
+Instrument::Instrument(int model) : Model_(kModels.at(model)) {
+  const int n = Model_.Pixels;
   // Axis through pixel 1 at FirstNm and pixel N at LastNm with the model's curvature.
-  const double c2 = Spec_.Curvature, c3 = Spec_.Cubic;
+  const double c2 = Model_.Curvature, c3 = Model_.Cubic;
   const double nn = n;
-  const double c1 = (Spec_.LastNm - Spec_.FirstNm - c2 * (nn * nn - 1.0) -
+  const double c1 = (Model_.LastNm - Model_.FirstNm - c2 * (nn * nn - 1.0) -
                      c3 * (nn * nn * nn - 1.0)) / (nn - 1.0);
-  const double c0 = Spec_.FirstNm - c1 - c2 - c3;
+  const double c0 = Model_.FirstNm - c1 - c2 - c3;
   const double coef[6] = {c0, c1, c2, c3, 0.0, 0.0};
   double parsed[6];
   for (int j = 0; j < 6; ++j) {
@@ -69,20 +69,20 @@ Instrument::Instrument(int model) : Spec_(kModels.at(model)) {
   // design count; a faint ripple stands for the pixel-to-pixel differences of a real array.
   double brightest = 0.0;
   for (int k = 0; k < n; ++k) {
-    brightest = std::max(brightest, NoonIrradiance(Wavelengths_[k]) * Response(Spec_, Wavelengths_[k]));
+    brightest = std::max(brightest, NoonIrradiance(Wavelengths_[k]) * Response(Model_, Wavelengths_[k]));
   }
-  const double wanted = Spec_.NoonPeakCounts - DarkCount(0, Spec_.DesignExposureMs);
-  const double scale = brightest * Spec_.DesignExposureMs / 1000.0 / wanted;
+  const double wanted = Model_.NoonPeakCounts - DarkCount(0, Model_.DesignExposureMs);
+  const double scale = brightest * Model_.DesignExposureMs / 1000.0 / wanted;
   Calibration_.resize(n);
   NoonRates_.resize(n);
   for (int k = 0; k < n; ++k) {
     const double ripple = 1.0 + 0.01 * std::sin(0.37 * k);
-    Calibration_[k] = static_cast<float>(scale / Response(Spec_, Wavelengths_[k]) * ripple);
+    Calibration_[k] = static_cast<float>(scale / Response(Model_, Wavelengths_[k]) * ripple);
     NoonRates_[k] = NoonIrradiance(Wavelengths_[k]) / Calibration_[k];
   }
 
   PixelMap_.assign(n, 1);
-  if (Spec_.HasPixelMap) {
+  if (Model_.HasPixelMap) {
     for (int k : kDeadPixels) {
       if (k < n) PixelMap_[k] = 0;
     }
@@ -92,11 +92,11 @@ Instrument::Instrument(int model) : Spec_(kModels.at(model)) {
 double Instrument::DarkCount(int k, int ms) const {
   // A fixed pattern of a few tens of counts over the offset, and the dark current.
   const double pattern = 25.0 * std::sin(0.11 * k) + 10.0 * std::cos(1.7 * k);
-  return Spec_.DarkLevel + pattern + Spec_.DarkCurrent * ms / 1000.0;
+  return Model_.DarkLevel + pattern + Model_.DarkCurrent * ms / 1000.0;
 }
 
 std::vector<std::int16_t> Instrument::Take(const Exposure& exposure, std::mt19937& rng) const {
-  const int n = Spec_.Pixels;
+  const int n = Model_.Pixels;
   const double seconds = exposure.Ms / 1000.0;
   std::vector<double> signal(n, 0.0);
   const bool steered = exposure.ShutterOpen && exposure.PeakCounts;

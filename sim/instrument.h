@@ -25,7 +25,7 @@ class Instrument {
  public:
   explicit Instrument(int model);
 
-  const ModelSpec& Spec() const { return Spec_; }
+  const ModelDescription& Model() const { return Model_; }
   // "C0".."C5" reply texts.
   const std::vector<std::string>& Coefficients() const { return Coefficients_; }
   // Wavelength of pixel 1..N (index 0..N-1), nm, from the coefficient texts.
@@ -43,7 +43,7 @@ class Instrument {
   std::vector<std::int16_t> Take(const Exposure& exposure, std::mt19937& rng) const;
 
  private:
-  ModelSpec Spec_;
+  ModelDescription Model_;
   std::vector<std::string> Coefficients_;
   std::vector<double> Wavelengths_;
   std::vector<float> Calibration_;

@@ -6,7 +6,7 @@
 
 namespace solmet_sim {
 
-struct ModelSpec {
+struct ModelDescription {
   const char* Name;         // "ST" reply, e.g. "SR-101"
   const char* Tag;          // short form used in link names and on the command line, e.g. "SR101"
   int Pixels;               // pixels per spectrum
@@ -27,7 +27,7 @@ struct ModelSpec {
   double DarkCurrent;       // dark signal growth, counts per second of exposure
 };
 
-inline constexpr std::array<ModelSpec, 4> kModels{{
+inline constexpr std::array<ModelDescription, 4> kModels{{
     {"SR-101", "SR101", 1024, 1, 4, false, false, false, 300.0, 1100.0, -2.0e-5, 1.0e-9, 680.0, 380.0,
      16000.0, 50, 320.0, 25.0},
     {"SR-102", "SR102", 2048, 1, 4, false, false, false, 300.0, 1100.0, -5.0e-6, 1.0e-10, 680.0, 380.0,

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +51,9 @@ std::string UsageText() {
          "                        SR101, SR102, SR103, SR104 (SR-101 ... also accepted)\n"
          "  --link-dir DIR        make a symbolic link DIR/SR101 ... to each device\n"
          "  --fault MODEL=FAULT   inject a fault, one of:\n"
-         "                        " + FaultNames() + "\n"
+         "                        none, no-answer, wrong-model-name, calib-short,\n"
+         "                        pixel-map-short, gm-without-ok, rb-short, ss-few-values,\n"
+         "                        garbage, hang-up\n"
          "  --light MODEL=LIGHT   sun (follows the time of day), bright (saturates), night (dark)\n"
          "  --firmware MODEL=TEXT reply to \"FV\" (default 1.80)\n"
          "  --serial MODEL=TEXT   reply to \"SER\" (default made from the model)\n"
@@ -79,8 +82,15 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& options, std
       paced = false;
       continue;
     }
+    static const std::array<const char*, 8> kValued = {
+        "--models", "--link-dir", "--seed", "--time-of-day",
+        "--fault", "--light", "--firmware", "--serial"};
+    if (std::find(kValued.begin(), kValued.end(), arg) == kValued.end()) {
+      error = "unknown option " + arg;
+      return false;
+    }
     if (i + 1 >= args.size()) {
-      error = arg.rfind("--", 0) == 0 ? "option " + arg + " needs a value" : "unknown argument " + arg;
+      error = "option " + arg + " needs a value";
       return false;
     }
     const std::string& value = args[++i];
@@ -139,9 +149,6 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& options, std
       } else {
         c.Serial = text;
       }
-    } else {
-      error = "unknown option " + arg;
-      return false;
     }
   }
 

@@ -51,19 +51,19 @@ std::vector<std::string> SplitCommand(const std::string& line) {
 
 SensorProtocol::SensorProtocol(const Instrument& instrument, std::string serial, std::uint32_t seed)
     : Instrument_(instrument), Serial_(std::move(serial)), Rng_(seed) {
-  LastSpectrum_.assign(instrument.Spec().Pixels, 0);
+  LastSpectrum_.assign(instrument.Model().Pixels, 0);
   if (Serial_.empty()) {
     // e.g. "SN1010007" for an SR-101
-    Serial_ = std::string("SN") + (instrument.Spec().Tag + 2) + "0007";
+    Serial_ = std::string("SN") + (instrument.Model().Tag + 2) + "0007";
   }
 }
 
 std::string SensorProtocol::Identity() const {
-  return std::string("SIM") + (Instrument_.Spec().Tag + 2);
+  return std::string("SIM") + (Instrument_.Model().Tag + 2);
 }
 
 std::vector<std::string> SensorProtocol::StatusTokens() const {
-  if (!Instrument_.Spec().Infrared) {
+  if (!Instrument_.Model().Infrared) {
     // Peltier cooling, sensor held at 25 °C, 12 V supply, Peltier 0.85 A at 1.20 V.
     return {"-1", "25.00", "12.00", "0.85", "1.20"};
   }
@@ -102,7 +102,7 @@ Answer SensorProtocol::Measure(const std::vector<std::string>& args, const Condi
 Answer SensorProtocol::Respond(const std::string& line, const Conditions& now) {
   Answer a;
   if (now.FaultKind == Fault::NoAnswer) return a;
-  const ModelSpec& spec = Instrument_.Spec();
+  const ModelDescription& model = Instrument_.Model();
   const std::vector<std::string> args = SplitCommand(line);
   const std::string& cmd = args[0];
   const bool bare = args.size() == 1;
@@ -113,8 +113,8 @@ Answer SensorProtocol::Respond(const std::string& line, const Conditions& now) {
     a.Bytes = Line({Identity()});
   } else if (bare && cmd == "ST") {
     const int named = now.FaultKind == Fault::WrongModelName
-                          ? (ModelIndexOf(spec.Name) + 1) % static_cast<int>(kModels.size())
-                          : ModelIndexOf(spec.Name);
+                          ? (ModelIndexOf(model.Name) + 1) % static_cast<int>(kModels.size())
+                          : ModelIndexOf(model.Name);
     a.Bytes = Line({kModels[named].Name});
   } else if (bare && cmd == "SER") {
     a.Bytes = Line({Serial_});
@@ -132,7 +132,7 @@ Answer SensorProtocol::Respond(const std::string& line, const Conditions& now) {
       AppendLittleEndian(block, bits, 4);
     }
     a.Bytes = Block(block.data(), block.size(), now.FaultKind == Fault::CalibShort);
-  } else if (bare && cmd == "PXSB" && spec.HasPixelMap) {
+  } else if (bare && cmd == "PXSB" && model.HasPixelMap) {
     const auto& map = Instrument_.PixelMap();
     a.Bytes = Block(map.data(), map.size(), now.FaultKind == Fault::PixelMapShort);
   } else if (bare && (cmd == "OP" || cmd == "CL")) {
@@ -152,7 +152,7 @@ Answer SensorProtocol::Respond(const std::string& line, const Conditions& now) {
     std::vector<std::string> values = StatusTokens();
     if (now.FaultKind == Fault::SsFewValues) values.resize(values.size() - 2);
     a.Bytes = Line(values);
-  } else if (bare && cmd == "T2" && spec.HasSecondTemp) {
+  } else if (bare && cmd == "T2" && model.HasSecondTemp) {
     a.Bytes = Line({kSecondTemperature});
   } else {
     a.Bytes = kError;

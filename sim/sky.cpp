@@ -34,8 +34,9 @@ double Transmission(double nm) {
     const double x = (nm - b.CentreNm) / b.WidthNm;
     t *= 1.0 - b.Depth * std::exp(-x * x);
   }
-  // Ozone shuts out the light below about 300 nm; Rayleigh scattering dims the blue.
-  const double ozone = 1.0 / (1.0 + std::exp(-(nm - 305.0) / 6.0));
+  // Ozone shuts out the light below about 300 nm, its depth falling tenfold every 20 nm;
+  // Rayleigh scattering dims the blue.
+  const double ozone = std::exp(-4.0 * std::exp(-(nm - 300.0) / 9.0));
   const double rayleigh = std::exp(-0.09 * std::pow(550.0 / nm, 4.0));
   return t * ozone * rayleigh;
 }

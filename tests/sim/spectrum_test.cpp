@@ -49,7 +49,7 @@ int PixelNear(const solmet_sim::SimulatedSensor& sensor, int model, double nm) {
 double Irradiance(const solmet_sim::SimulatedSensor& sensor, int model, double nm, int ms,
                   const std::vector<std::int16_t>& light, const std::vector<std::int16_t>& dark) {
   const auto calib = sensor.Calibration();
-  const int centre = PixelNear(sensor, model, nm);
+  const int centre = std::clamp(PixelNear(sensor, model, nm), 2, kPixels[model] - 3);
   double sum = 0.0;
   for (int k = centre - 2; k <= centre + 2; ++k) {
     sum += (light[k] - dark[k]) / (ms / 1000.0) * calib[k];
@@ -120,8 +120,8 @@ TEST(SimSpectrum, CalibratedNoonSunLooksLikeTheSunThroughTheAir) {
   // The oxygen band at 760 nm takes most of the light at its centre.
   EXPECT_LT(Irradiance(shortRig.Sensor, 0, 760, 50, light, dark),
             0.5 * Irradiance(shortRig.Sensor, 0, 740, 50, light, dark));
-  // Far in the ultraviolet the ozone leaves nothing.
-  EXPECT_LT(std::fabs(Irradiance(shortRig.Sensor, 0, 285, 50, light, dark)), 0.05 * green);
+  // At the short end of the axis the ozone has taken nearly everything.
+  EXPECT_LT(std::fabs(Irradiance(shortRig.Sensor, 0, 302, 50, light, dark)), 0.02 * green);
 
   Rig longRig(Unpaced(2));
   ASSERT_TRUE(longRig.Started);
