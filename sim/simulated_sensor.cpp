@@ -93,7 +93,7 @@ void SimulatedSensor::Impl::Run() {
         Received.push_back(command);
       }
       const Answer answer = Protocol.Respond(command, Snapshot());
-      if (command.rfind("GM", 0) == 0) {
+      if (answer.DelayMs > 0) {  // a spectrum was taken
         std::lock_guard<std::mutex> hold(Lock);
         (Protocol.ShutterOpen() ? LastOpen : LastClosed) = Protocol.LastSpectrum();
       }

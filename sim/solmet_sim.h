@@ -39,6 +39,7 @@ struct SensorConfig {
   bool Paced = true;                   // 38400 baud pacing and real exposure time; false for unit tests
   // When set, the largest light count of a spectrum taken with this exposure (ms) is exactly the
   // returned value (the shape of the spectrum is kept); used to steer the automatic exposure.
+  // Called on the sensor's own thread.
   std::function<int(int exposureMs)> PeakCounts;
   std::uint32_t Seed = 1;              // noise seed
   int TimeOfDay = -1;                  // local time for the sun, seconds after midnight; -1 = now

@@ -161,7 +161,8 @@ TEST(SimProtocol, UnknownOrMalformedCommandsAnswerErrWithoutOk) {
   EXPECT_EQ(port.Ask("RB"), "ERR\r");
   // A line feed is not a line end: "ID\n" is a different command.
   EXPECT_EQ(port.Ask("ID\n"), "ERR\r");
-  // The line still works afterwards.
+  // No malformed "GM" took a spectrum, and the line still works afterwards.
+  EXPECT_TRUE(rig.Sensor.LastCounts(false).empty());
   EXPECT_EQ(port.Ask("ST"), "SR-102,OK\r");
 }
 
