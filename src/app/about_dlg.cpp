@@ -1,0 +1,31 @@
+#include "app/about_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace spectrel {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(tr("About Spectrel"));
+  auto* icon = new QLabel(this);
+  icon->setObjectName(QStringLiteral("icon"));
+  icon->setPixmap(QIcon(QStringLiteral(":/icons/spectrel.svg")).pixmap(32, 32));
+  auto* version = new QLabel(QStringLiteral("Spectrel Version 5.0"), this);
+  version->setObjectName(QStringLiteral("version"));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(icon, 0, Qt::AlignTop);
+  top->addSpacing(12);
+  top->addWidget(version, 1, Qt::AlignVCenter);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(buttons);
+  setFixedSize(sizeHint());
+}
+
+}  // namespace spectrel

@@ -1,0 +1,15 @@
+// The About box: the program icon, the name and version, and OK.
+#pragma once
+
+#include <QDialog>
+
+namespace spectrel {
+
+class CAboutDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CAboutDlg(QWidget* parent = nullptr);
+};
+
+}  // namespace spectrel

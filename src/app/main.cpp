@@ -1,0 +1,41 @@
+// spectrel: the desktop program.
+//   spectrel                 measure with the sensors of the profile
+//   spectrel --simulate      measure with simulated sensors (the profile's ports are kept)
+//   spectrel --render-look DIR
+//                            write PNG pictures of the window and the graph after one
+//                            simulated measurement into DIR, then quit
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/main_frame.h"
+#include "app/render_look.h"
+#include "app/spectrel_app.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+
+  spectrel::StartOptions options;
+  options.ProgramPath = spectrel::ProgramFilePath(argv[0]);
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--simulate") == 0) {
+      options.Simulate = true;
+    } else if (std::strcmp(argv[i], "--render-look") == 0) {
+      return spectrel::RenderLook(i + 1 < argc ? argv[i + 1] : "out/look");
+    } else {
+      std::fprintf(stderr, "usage: spectrel [--simulate | --render-look DIR]\n");
+      return 2;
+    }
+  }
+
+  spectrel::CSpectrelApp app(options);
+  if (!app.InitInstance()) {
+    app.ExitInstance();
+    return 1;
+  }
+  const int code = application.exec();
+  app.ExitInstance();
+  return code;
+}

@@ -1,0 +1,55 @@
+// The main window: menus, toolbar and status bar around the view. Its commands follow the
+// measurement state: while measuring, the start commands, the measurement settings and exit are
+// disabled and the window refuses to close.
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+
+namespace spectrel {
+
+class CSpectrelView;
+class QtDocumentHost;
+
+// What the application does for the commands it owns.
+struct FrameCommands {
+  std::function<void()> MeasurementSettings;   // modal settings, saved on OK
+  std::function<void()> GraphSettings;         // the modeless graph settings
+};
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Takes the view as its central widget.
+  CMainFrame(CSpectrelView* view, QtDocumentHost& host, FrameCommands commands, QWidget* parent = nullptr);
+
+  CSpectrelView& View() { return *ViewWidget; }
+  // The action of a command id (menu item and toolbar button alike); null for an unknown id.
+  QAction* Action(int id) const;
+  QToolBar* ToolBar() const { return Tools; }
+
+  // Enables the commands for the current measurement state.
+  void UpdateCommands();
+  // The About box, modal.
+  void OnAbout();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QAction* AddAction(int id, const QString& text, const QString& prompt, const QString& tip, const char* icon);
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateStatusBar();
+
+  CSpectrelView* ViewWidget;
+  QtDocumentHost& Host;
+  FrameCommands Commands;
+  std::map<int, QAction*> Actions;
+  QToolBar* Tools = nullptr;
+};
+
+}  // namespace spectrel

@@ -1,0 +1,104 @@
+#include "app/render_look.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <QThread>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/main_frame.h"
+#include "app/spectrel_app.h"
+#include "measure/spectrel_doc.h"
+#include "ui/graph_output.h"
+#include "ui/qt_document_host.h"
+#include "ui/spectrel_view.h"
+
+namespace spectrel {
+
+namespace {
+
+// Keeps the event loop running until done() or the deadline; false on time-out.
+template <typename Done>
+bool ProcessUntil(Done done, int milliseconds) {
+  QDeadlineTimer deadline(milliseconds);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  return true;
+}
+
+bool Report(bool ok, const QString& what) {
+  std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "failed:", qPrintable(what));
+  return ok;
+}
+
+}  // namespace
+
+int RenderLook(const std::string& outputFolder) {
+  const QDir out(QString::fromStdString(outputFolder));
+  if (!QDir().mkpath(out.absolutePath())) return Report(false, out.absolutePath()) ? 0 : 2;
+
+  char pattern[] = "/tmp/spectrel-look-XXXXXX";
+  if (mkdtemp(pattern) == nullptr) return 2;
+  const std::string home = pattern;
+
+  StartOptions options;
+  options.ProgramPath = home + "/spectrel";
+  options.Simulate = true;
+  options.SimulatePaced = false;
+  options.Show = true;
+  int code = 0;
+  {
+    CSpectrelApp app(options);
+    if (!app.InitInstance()) return 2;
+    CMainFrame& frame = *app.MainFrame();
+    CSpectrelDoc& doc = *app.Document();
+    frame.resize(1024, 768);
+    frame.View().OnStartManual();
+    const bool measured = ProcessUntil([&] { return !doc.Measuring(); }, 120000);
+    if (!Report(measured && !doc.DisplaySpectrum().Empty(), QStringLiteral("one simulated measurement"))) code = 1;
+    ProcessUntil([] { return false; }, 200);   // let the window repaint
+
+    const QString window = out.filePath(QStringLiteral("main_window.png"));
+    if (!Report(frame.grab().save(window), window)) code = 1;
+
+    CGraph graph;
+    const QString graphFile = out.filePath(QStringLiteral("graph.png"));
+    if (!Report(GraphImage(doc, graph, 1000, 750).save(graphFile), graphFile)) code = 1;
+
+    const QString clip = out.filePath(QStringLiteral("clipboard.svg"));
+    QFile svg(clip);
+    const QByteArray svgText = GraphSvg(doc, graph);
+    if (!Report(!svgText.isEmpty() && svg.open(QIODevice::WriteOnly) && svg.write(svgText) == svgText.size(), clip))
+      code = 1;
+    svg.close();
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = out.filePath(QStringLiteral("page.pdf"));
+    printer.setOutputFileName(pdf);
+    if (!Report(PrintGraph(printer, doc, graph), pdf)) code = 1;
+
+    // The measurement dialog as it looks during a run.
+    app.Host()->SetIntervalDialogTitle("Manual Measurement");
+    app.Host()->SetIntervalStatus(doc.StatusText(0) + "\n" + doc.StatusText(2));
+    app.Host()->ShowIntervalDialog(true);
+    ProcessUntil([] { return false; }, 100);
+    const QString dialog = out.filePath(QStringLiteral("interval_dialog.png"));
+    if (!Report(app.Host()->IntervalDialog().grab().save(dialog), dialog)) code = 1;
+    app.Host()->ShowIntervalDialog(false);
+    app.ExitInstance();
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(home, ignored);
+  return code;
+}
+
+}  // namespace spectrel

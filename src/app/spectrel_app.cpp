@@ -1,0 +1,108 @@
+#include "app/spectrel_app.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QTranslator>
+
+#include <ctime>
+#include <filesystem>
+
+#include "app/main_frame.h"
+#include "app/settings_actions.h"
+#include "app/simulation.h"
+#include "measure/spectrel_doc.h"
+#include "sensor/status_report.h"
+#include "settings/profile.h"
+#include "ui/qt_document_host.h"
+#include "ui/spectrel_view.h"
+
+namespace spectrel {
+
+std::string ProgramFilePath(const char* argv0) {
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error && !self.empty()) return self.string();
+  return argv0 != nullptr ? std::filesystem::absolute(argv0, error).string() : std::string();
+}
+
+CSpectrelApp::CSpectrelApp(StartOptions options) : Options(std::move(options)) {}
+
+CSpectrelApp::~CSpectrelApp() {
+  ExitInstance();
+  // The view goes before the document it draws, the document before its host.
+  Frame.reset();
+  Doc.reset();
+  DocHost.reset();
+  Sim.reset();
+  if (Translator) QCoreApplication::removeTranslator(Translator.get());
+}
+
+CSpectrelView* CSpectrelApp::View() { return Frame ? &Frame->View() : nullptr; }
+
+bool CSpectrelApp::InitInstance() {
+  tzset();
+  QApplication::setApplicationName(QStringLiteral("Spectrel"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Spectrel"));
+
+  // Menus and dialogs in Japanese when the process locale is Japanese.
+  if (ProcessLanguage() == Language::Japanese) {
+    Translator = std::make_unique<QTranslator>();
+    if (Translator->load(QLocale(QLocale::Japanese), QStringLiteral("spectrel"), QStringLiteral("_"),
+                         QStringLiteral(":/i18n")))
+      QCoreApplication::installTranslator(Translator.get());
+    else
+      Translator.reset();
+  }
+
+  const ProfileLocation location = LocateProfile(Options.ProgramPath);
+  Profile = location.ProfilePath;
+  SettingsRecord.AppFolder = location.AppFolder;
+  LoadSettings(SettingsRecord, Profile);
+
+  if (Options.Simulate) {
+    Sim = std::make_unique<Simulation>();
+    if (!Sim->Start(SettingsRecord, Options.SimulatePaced)) {
+      Sim->RestoreRealPorts(SettingsRecord);
+      return false;
+    }
+  }
+
+  DocHost = std::make_unique<QtDocumentHost>();
+  Doc = std::make_unique<CSpectrelDoc>(SettingsRecord, *DocHost);
+  auto* view = new CSpectrelView(*Doc);
+  Settings_ = std::make_unique<SettingsActions>(
+      SettingsRecord, [this] { SaveNow(); },
+      [this] {
+        if (DocHost) DocHost->UpdateAllViews();
+      });
+  FrameCommands commands;
+  commands.MeasurementSettings = [this] { Settings_->RunMeasurementSettings(Frame.get()); };
+  commands.GraphSettings = [this] { Settings_->ShowGraphSettings(Frame.get()); };
+  Frame = std::make_unique<CMainFrame>(view, *DocHost, std::move(commands));
+  DocHost->SetView(view);
+
+  // An automatic start begins before the window is shown.
+  view->OnInitialUpdate();
+  if (Options.Show) {
+    Frame->show();
+    Frame->activateWindow();
+  }
+  Settings_->CreateGraphDialog();
+  return true;
+}
+
+void CSpectrelApp::ExitInstance() {
+  if (Exited || Profile.empty()) return;
+  Exited = true;
+  if (Settings_) Settings_->DestroyGraphDialog();
+  SaveNow();
+}
+
+bool CSpectrelApp::SaveNow() {
+  if (Sim) Sim->RestoreRealPorts(SettingsRecord);
+  const bool saved = SaveSettings(SettingsRecord, Profile);
+  if (Sim && !Exited) Sim->ApplySimulatedPorts(SettingsRecord);
+  return saved;
+}
+
+}  // namespace spectrel

@@ -1,0 +1,67 @@
+// The application object: finds its profile, loads the settings, builds document, frame and view
+// in that order, starts a measurement automatically when asked, and saves the settings at exit.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "settings/app_settings.h"
+
+class QTranslator;
+
+namespace spectrel {
+
+class CMainFrame;
+class CSpectrelDoc;
+class CSpectrelView;
+class QtDocumentHost;
+class SettingsActions;
+class Simulation;
+
+struct StartOptions {
+  std::string ProgramPath;    // the program file; its folder decides where the profile lives
+  bool Simulate = false;      // run against simulated sensors (--simulate)
+  bool SimulatePaced = true;  // simulated sensors keep real line speed and exposure times
+  bool Show = true;           // show the main window (the look renderer and tests may not)
+};
+
+class CSpectrelApp {
+ public:
+  explicit CSpectrelApp(StartOptions options);
+  ~CSpectrelApp();
+  CSpectrelApp(const CSpectrelApp&) = delete;
+  CSpectrelApp& operator=(const CSpectrelApp&) = delete;
+
+  // Start-up; false when the program cannot start (it then quits, saving its settings).
+  bool InitInstance();
+  // Exit: the graph settings dialog goes, the settings are saved, then the document.
+  void ExitInstance();
+
+  // Writes the settings to the profile (with the real ports when simulating).
+  bool SaveNow();
+
+  AppSettings& Settings() { return SettingsRecord; }
+  const std::string& ProfilePath() const { return Profile; }
+  CSpectrelDoc* Document() { return Doc.get(); }
+  CMainFrame* MainFrame() { return Frame.get(); }
+  CSpectrelView* View();
+  QtDocumentHost* Host() { return DocHost.get(); }
+  SettingsActions* Actions() { return Settings_.get(); }
+
+ private:
+  StartOptions Options;
+  AppSettings SettingsRecord;            // every configurable value
+  std::string Profile;                   // the initialisation file
+  std::unique_ptr<QTranslator> Translator;
+  std::unique_ptr<Simulation> Sim;       // simulated sensors (--simulate)
+  std::unique_ptr<QtDocumentHost> DocHost;
+  std::unique_ptr<CSpectrelDoc> Doc;
+  std::unique_ptr<SettingsActions> Settings_;
+  std::unique_ptr<CMainFrame> Frame;     // owns the view
+  bool Exited = false;
+};
+
+// The absolute path of the running program (the link /proc/self/exe), else argv0.
+std::string ProgramFilePath(const char* argv0);
+
+}  // namespace spectrel

@@ -1,0 +1,64 @@
+// The only view of the document: draws the graph in the window's 4:3 area, prints, previews and
+// copies it, and turns the start commands, the one-second timer and the workers' messages into
+// calls on the document.
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+#include "measure/spectrel_doc.h"
+#include "ui/graph.h"
+
+class QPrinter;
+
+namespace spectrel {
+
+class CSpectrelView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CSpectrelView(CSpectrelDoc& doc, QWidget* parent = nullptr);
+  ~CSpectrelView() override;
+
+  CSpectrelDoc& Document() { return Doc; }
+  const CGraph& Graph() const { return GraphState; }
+  QPrinter& Printer() { return *PagePrinter; }
+
+  // First display: starts interval measurement when the settings ask for it.
+  void OnInitialUpdate();
+
+  // Commands.
+  void OnStartInterval();
+  void OnStartManual();
+  void OnCopy();
+  void OnPrint();
+  void OnPrintPreview();
+  void OnPrinterSetup();
+
+  // A worker message, delivered on the GUI thread by the host.
+  void OnWorkerMessage(WorkerMessage message);
+
+  bool IntervalTimerActive() const { return IntervalTimer.isActive(); }
+  bool ManualPollActive() const { return ManualPollTimer.isActive(); }
+
+ signals:
+  // Measurement started or stopped: the frame refreshes its commands.
+  void MeasuringChanged();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void OnManualPoll();
+  void AfterStop();
+
+  CSpectrelDoc& Doc;
+  CGraph GraphState;                        // ranges and steps of the last drawing
+  QTimer IntervalTimer;                     // 1000 ms ticks of an interval measurement
+  QTimer ManualPollTimer;                   // 50 ms polls until a manual run may start
+  std::unique_ptr<QPrinter> PagePrinter;    // printer and page set-up kept between jobs
+};
+
+}  // namespace spectrel
