@@ -302,11 +302,12 @@ int CCsvWriter::WriteCsvFile(const std::string& path, const CKrfData& set,
 
   // Whole-file write: a temporary file beside the target, renamed over it when complete, so a
   // reader sees the old file or the new one, never half of one. The exclusive lock travels with
-  // the file through the rename and keeps cooperating readers out until it is closed.
+  // the file through the rename and keeps cooperating readers out until it is closed. The file
+  // is not forced to disk: it is rebuilt from the day file at every cycle of the hour.
   const std::string temporary = TemporaryPath(path);
   const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return 0;
-  bool ok = ::flock(fd, LOCK_EX) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
+  bool ok = ::flock(fd, LOCK_EX) == 0 && WriteAll(fd, data);
   ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(temporary.c_str());
   ::close(fd);
