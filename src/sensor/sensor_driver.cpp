@@ -133,9 +133,17 @@ int CSensorDriver::ReadSensorInfo() {
   if (ok) {
     SendCommand("FT\r");
     ok = QueryOk(QueryWaitSeconds) == 1;
-    if (ok) Info.FirmwareTime = FieldText(Token(0) + " " + Token(1));  // date and time of day
+    if (ok) {
+      std::string time = Token(0);  // date, a blank, time of day
+      time += ' ';
+      time += Token(1);
+      Info.FirmwareTime = FieldText(time);
+    }
   }
-  for (int c = 0; ok && c < 6; ++c) ok = query(Info.Coef[static_cast<size_t>(c)], "C" + std::to_string(c));
+  for (int c = 0; ok && c < 6; ++c) {
+    const char command[] = {'C', static_cast<char>('0' + c), '\0'};
+    ok = query(Info.Coef[static_cast<size_t>(c)], command);
+  }
   if (!ok) {
     InfoStatus = InfoQueryFailed;
     return 0;
