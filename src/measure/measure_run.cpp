@@ -31,6 +31,7 @@ bool CSpectrelDoc::LaunchRunThread() {
     return false;
   }
   CyclePending = true;
+  ++RunCount;
   return true;
 }
 

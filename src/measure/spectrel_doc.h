@@ -78,6 +78,10 @@ class CSpectrelDoc {
   const std::string& LastDayFile() const { return LastDayFilePath; }
   const std::string& LastCsvFile() const { return LastCsvFilePath; }
   std::int64_t CycleTime() const { return CycleTimeValue; }
+  // Stamps the next CompleteCycle without a run, for a cycle whose drivers were filled otherwise.
+  void SetCycleTime(std::int64_t cycleTime) { CycleTimeValue = cycleTime; }
+  // Measurement runs started since construction (manual and interval).
+  std::int64_t RunsStarted() const { return RunCount; }
 
   int GraphWidth = 0;    // logical size of the drawing area, written by the view before drawing
   int GraphHeight = 0;
@@ -134,6 +138,7 @@ class CSpectrelDoc {
   std::string LastDayFilePath;
   std::string LastCsvFilePath;
   std::int64_t CycleTimeValue = 0;
+  std::int64_t RunCount = 0;              // runs started since construction
 };
 
 }  // namespace spectrel

@@ -1,0 +1,118 @@
+// Cycle completion at the end of a long day: 840 points in the day file (SR-102 and SR-104),
+// raw CSV with the merged spectrum, 59 points already in the hour; and the first cycle of a day.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include <filesystem>
+#include <string>
+
+#include "measure/spectrel_doc.h"
+#include "support/fake_clock.h"
+#include "support/synthetic_day.h"
+
+namespace {
+
+using spectrel::testing::FakeClock;
+
+class NullHost : public spectrel::DocumentHost {
+ public:
+  void PostWorkerMessage(spectrel::WorkerMessage) override {}
+  void Beep() override {}
+  void ShowIntervalDialog(bool) override {}
+  void SetIntervalDialogTitle(const std::string&) override {}
+  void SetIntervalClock(const std::string&) override {}
+  void SetIntervalStatus(const std::string&) override {}
+  bool ConfirmStopInterval(const std::string&) override { return true; }
+  void EnableClose(bool) override {}
+  void UpdateAllViews() override {}
+};
+
+// 2026-12-07 00:00 in Tokyo, seconds since 1970.
+constexpr std::int64_t DayStart = 1796569200;
+
+struct Station {
+  explicit Station(int pointsBefore) {
+    setenv("TZ", "Asia/Tokyo", 1);
+    tzset();
+    char pattern[] = "/tmp/bench-cycle-XXXXXX";
+    Folder = mkdtemp(pattern);
+    Settings.KrfFolder = Folder + "/data/";
+    Settings.CsvFolder = Folder + "/csv/";
+    Settings.UseSensor = {0, 1, 0, 1};
+    Settings.SaveCsv = 1;
+    Settings.CsvPitch = 0;    // the sensors' own pixels
+    Settings.CsvMerge = 1;
+    std::filesystem::create_directories(Settings.KrfFolder + "2026");
+    DayFile = Settings.KrfFolder + "2026/20261207.KRF";
+    Master = Folder + "/master.KRF";
+    // One point a minute from 04:59: the last is 18:58, 59 of them in the hour of 18.
+    if (pointsBefore > 0) {
+      spectrel::testing::MakeDay({spectrel::SR102, spectrel::SR104}, pointsBefore,
+                                 DayStart + 4 * 3600 + 59 * 60, 60)
+          .SaveKrf(Master);
+    }
+    Doc = std::make_unique<spectrel::CSpectrelDoc>(Settings, Host, Clock);
+    for (int model : {spectrel::SR102, spectrel::SR104}) {
+      spectrel::CSensorDriver& d = Doc->Driver(model);
+      d.Info = spectrel::testing::MakeSensorInfo(model);
+      d.Measurement = spectrel::testing::MakeMeasurement(model, CycleTime, 7);
+      d.MeasureOk = 1;
+      d.InfoStatus.store(spectrel::InfoReady);
+    }
+  }
+  ~Station() {
+    Doc.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(Folder, ec);
+  }
+  // Puts the day file back as it was before the cycle.
+  void Reset(bool withDayFile) {
+    std::error_code ec;
+    std::filesystem::remove(DayFile, ec);
+    std::filesystem::remove_all(Settings.CsvFolder, ec);
+    if (withDayFile) std::filesystem::copy_file(Master, DayFile, ec);
+  }
+
+  const std::int64_t CycleTime = DayStart + 18 * 3600 + 59 * 60;   // 18:59:00
+  std::string Folder;
+  std::string DayFile;
+  std::string Master;
+  spectrel::AppSettings Settings;
+  NullHost Host;
+  FakeClock Clock{DayStart + 18 * 3600 + 59 * 60 + 40};
+  std::unique_ptr<spectrel::CSpectrelDoc> Doc;
+};
+
+void BM_CompleteCycleEndOfDay(benchmark::State& state) {
+  Station station(840);
+  for (auto _ : state) {
+    state.PauseTiming();
+    station.Reset(true);
+    station.Doc->SetCycleTime(station.CycleTime);
+    state.ResumeTiming();
+    station.Doc->CompleteCycle();
+  }
+  if (station.Doc->DayData().RadCount() != 841 || station.Doc->LastCsvFile().empty())
+    state.SkipWithError("the cycle was not stored");
+}
+
+void BM_CompleteCycleFirstOfDay(benchmark::State& state) {
+  Station station(0);
+  for (auto _ : state) {
+    state.PauseTiming();
+    station.Reset(false);
+    station.Doc->SetCycleTime(station.CycleTime);
+    state.ResumeTiming();
+    station.Doc->CompleteCycle();
+  }
+  if (station.Doc->DayData().RadCount() != 1 || station.Doc->LastCsvFile().empty())
+    state.SkipWithError("the cycle was not stored");
+}
+
+BENCHMARK(BM_CompleteCycleEndOfDay)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CompleteCycleFirstOfDay)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();
