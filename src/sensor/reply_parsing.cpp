@@ -1,5 +1,7 @@
 #include "sensor/reply_parsing.h"
 
+#include "base/c_locale.h"
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -55,9 +57,7 @@ int IntegerValue(const std::string& token) {
 }
 
 double RealValue(const std::string& token) {
-  static const locale_t cLocale = ::newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
-  if (cLocale == static_cast<locale_t>(nullptr)) return std::strtod(token.c_str(), nullptr);
-  return ::strtod_l(token.c_str(), nullptr, cLocale);
+  return CAtof(token.c_str());
 }
 
 int PeakCount(const std::int16_t* counts, int pixels) {

@@ -9,31 +9,13 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "base/c_locale.h"
 #include "sensor/status_report_texts.h"
 
 namespace spectrel {
 
 namespace {
 
-// Switches the calling thread to the C locale while the report is formatted, so that "%.1f"
-// prints a full stop whatever locale the program runs in.
-class CLocaleScope {
- public:
-  CLocaleScope() : CLocale(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))) {
-    if (CLocale != static_cast<locale_t>(nullptr)) Previous = uselocale(CLocale);
-  }
-  ~CLocaleScope() {
-    if (CLocale == static_cast<locale_t>(nullptr)) return;
-    uselocale(Previous);
-    freelocale(CLocale);
-  }
-  CLocaleScope(const CLocaleScope&) = delete;
-  CLocaleScope& operator=(const CLocaleScope&) = delete;
-
- private:
-  locale_t CLocale;                                     // the C locale, owned
-  locale_t Previous = static_cast<locale_t>(nullptr);   // the thread's locale before
-};
 
 // Appends one printf-formatted line.
 __attribute__((format(printf, 2, 3))) void AppendF(std::string& out, const char* format, ...) {

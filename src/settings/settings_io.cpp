@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "base/c_locale.h"
 #include "settings/profile.h"
 
 namespace spectrel {
@@ -87,26 +88,10 @@ const Field kFields[] = {
 
 #undef SPECTREL_REF
 
-// Numbers in the profile use the C locale's '.' whatever the user's locale says; uselocale
-// switches only the calling thread.
-class CLocaleScope {
- public:
-  CLocaleScope() : Previous(::uselocale(CLocale())) {}
-  ~CLocaleScope() { ::uselocale(Previous); }
-  CLocaleScope(const CLocaleScope&) = delete;
-  CLocaleScope& operator=(const CLocaleScope&) = delete;
-
- private:
-  static locale_t CLocale() {
-    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c != static_cast<locale_t>(nullptr) ? c : LC_GLOBAL_LOCALE;
-  }
-  locale_t Previous;
-};
-
+// Numbers in the profile use the C locale's '.' whatever the user's locale says.
 double TextToDouble(const std::string& text) {
   CLocaleScope c;
-  return std::atof(text.c_str());
+  return CAtof(text.c_str());
 }
 
 std::string FormatDouble(const char* format, double value) {

@@ -1,6 +1,6 @@
 #include "spectrum/records.h"
 
-#include <cstdlib>
+#include "base/c_locale.h"
 #include <string>
 
 namespace spectrel {
@@ -16,7 +16,7 @@ SensorInfo::SensorInfo(int model)
 
 void ComputeWavelengths(SensorInfo& info) {
   double c[6];
-  for (int i = 0; i < 6; ++i) c[i] = std::atof(info.Coef[i].c_str());
+  for (int i = 0; i < 6; ++i) c[i] = CAtof(info.Coef[i].c_str());
   const int n = Models.at(info.Model).Pixels;
   info.Wavelength.assign(static_cast<size_t>(n), 0.0f);
   for (int p = 1; p <= n; ++p) {
