@@ -141,7 +141,10 @@ void PrintText(const InfoOptions& options, const CKrfData& set, const LoadOutcom
     out += "sensor " + std::string(Models[static_cast<size_t>(m)].Name) + ": serial " + info->SerialNo +
            ", id " + info->SensorId + ", type " + info->SensorType + ", firmware " +
            info->FirmwareVersion + " (" + info->FirmwareTime + ")\n  coefficients:";
-    for (const auto& c : info->Coef) out += " " + c;
+    for (const auto& c : info->Coef) {
+      out += ' ';
+      out += c;
+    }
     out += "\n  wavelength: " + Real(info->Wavelength.front()) + " .. " + Real(info->Wavelength.back()) +
            " nm\n";
   }
@@ -154,10 +157,15 @@ void PrintText(const InfoOptions& options, const CKrfData& set, const LoadOutcom
       const ModelDescription& desc = Models[static_cast<size_t>(m)];
       out += "  " + std::string(desc.Name) + ": serial " + b->SerialNo + ", time " +
              FormatKrfTime(b->MeasureTime) + ", exposure " + Int(b->ExposureMs) + " ms, status";
-      for (int i = 0; i < desc.StatusIntCount; ++i) out += " " + Int(b->StatusInt[static_cast<size_t>(i)]);
+      for (int i = 0; i < desc.StatusIntCount; ++i) {
+        out += ' ';
+        out += Int(b->StatusInt[static_cast<size_t>(i)]);
+      }
       out += " /";
-      for (int i = 0; i < desc.StatusFloatCount; ++i)
-        out += " " + StatusReal(b->StatusFloat[static_cast<size_t>(i)]);
+      for (int i = 0; i < desc.StatusFloatCount; ++i) {
+        out += ' ';
+        out += StatusReal(b->StatusFloat[static_cast<size_t>(i)]);
+      }
       out += "\n";
     }
   }
@@ -182,7 +190,10 @@ void PrintJson(const InfoOptions& options, const CKrfData& set, const LoadOutcom
            ",\"serial\":" + Quoted(info->SerialNo) + ",\"id\":" + Quoted(info->SensorId) +
            ",\"type\":" + Quoted(info->SensorType) + ",\"firmware_version\":" + Quoted(info->FirmwareVersion) +
            ",\"firmware_time\":" + Quoted(info->FirmwareTime) + ",\"coefficients\":[";
-    for (size_t i = 0; i < info->Coef.size(); ++i) out += (i ? "," : "") + Quoted(info->Coef[i]);
+    for (size_t i = 0; i < info->Coef.size(); ++i) {
+      if (i) out += ',';
+      out += Quoted(info->Coef[i]);
+    }
     out += "],\"first_wavelength\":" + JsonReal(info->Wavelength.front()) +
            ",\"last_wavelength\":" + JsonReal(info->Wavelength.back()) + "}";
   }
@@ -202,11 +213,15 @@ void PrintJson(const InfoOptions& options, const CKrfData& set, const LoadOutcom
       out += "{\"model\":" + Quoted(std::string(desc.Name)) + ",\"serial\":" + Quoted(b->SerialNo) +
              ",\"time\":" + Quoted(FormatKrfTime(b->MeasureTime)) + ",\"exposure_ms\":" + Int(b->ExposureMs) +
              ",\"status_int\":[";
-      for (int i = 0; i < desc.StatusIntCount; ++i)
-        out += (i ? "," : "") + Int(b->StatusInt[static_cast<size_t>(i)]);
+      for (int i = 0; i < desc.StatusIntCount; ++i) {
+        if (i) out += ',';
+        out += Int(b->StatusInt[static_cast<size_t>(i)]);
+      }
       out += "],\"status_float\":[";
-      for (int i = 0; i < desc.StatusFloatCount; ++i)
-        out += (i ? "," : "") + JsonReal(b->StatusFloat[static_cast<size_t>(i)]);
+      for (int i = 0; i < desc.StatusFloatCount; ++i) {
+        if (i) out += ',';
+        out += JsonReal(b->StatusFloat[static_cast<size_t>(i)]);
+      }
       out += "]}";
     }
     out += "]}";

@@ -1,6 +1,5 @@
 #include "files/krf_numbers.h"
 
-#include <locale.h>
 #include <stdlib.h>
 
 #include <charconv>
@@ -26,17 +25,6 @@ int KrfAtoi(const char* text) {
   // atoi without its undefined behaviour on overflow: the C library's own long result, narrowed.
   return static_cast<int>(std::strtol(text, nullptr, 10));
 }
-
-namespace {
-
-locale_t CLocale() {
-  static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return c;
-}
-
-}  // namespace
-
-double KrfAtof(const char* text) { return ::strtod_l(text, nullptr, CLocale()); }
 
 float KrfToFloat(double value) {
   constexpr double most = std::numeric_limits<float>::max();

@@ -1,5 +1,6 @@
 // Numbers of the day file in the C conventions whatever the process locale: a full stop as the
-// decimal separator, integers as %d, status reals as %.1f, reading with atoi/atof rules.
+// decimal separator, integers as %d, status reals as %.1f, reading with atoi rules
+// (reals are read with CAtof of base/c_locale.h).
 #pragma once
 
 #include <string>
@@ -12,8 +13,6 @@ void AppendKrfInt(std::string& out, long long value);
 void AppendKrfReal(std::string& out, double value);
 // atoi: leading blanks, a sign and digits; 0 when there is no number.
 int KrfAtoi(const char* text);
-// atof in the C locale: the longest prefix that is a number; 0 when there is none.
-double KrfAtof(const char* text);
 // A double narrowed to single precision; values past the single range become infinities.
 float KrfToFloat(double value);
 

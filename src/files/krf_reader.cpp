@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/c_locale.h"
 #include "files/krf_lines.h"
 #include "files/krf_numbers.h"
 #include "files/krf_time.h"
@@ -52,6 +53,19 @@ int DataModel(std::string_view key) {
   return -1;
 }
 
+// Stores a parsed block as a CRad's block of its model without copying the spectra: the small
+// fields are copied, the two tables moved.
+void StoreBlock(CRad& rad, int model, SensorMeasurement& block) {
+  std::vector<float> light = std::move(block.Light);
+  std::vector<float> dark = std::move(block.Dark);
+  block.Light.clear();
+  block.Dark.clear();
+  rad.SetBlock(model, block);
+  SensorMeasurement* stored = rad.Block(model);
+  stored->Light = std::move(light);
+  stored->Dark = std::move(dark);
+}
+
 class KrfParser {
  public:
   KrfParser(CKrfData& set, const char* data, size_t size) : Set(set), Lines(data, size) {}
@@ -74,7 +88,7 @@ class KrfParser {
         if (CRad* last = Set.LastRad()) {
           SensorMeasurement block(model);
           ReadSensorData(block, model);
-          last->SetBlock(model, block);
+          StoreBlock(*last, model, block);
         }
       }
     }
@@ -171,7 +185,7 @@ class KrfParser {
           block.StatusInt[static_cast<size_t>(i)] = KrfAtoi(Lines.TokenText(t));
         for (int i = 0; i < desc.StatusFloatCount; ++i, ++t)
           block.StatusFloat[static_cast<size_t>(i)] =
-              KrfToFloat(KrfAtof(Lines.TokenText(t)));
+              KrfToFloat(CAtof(Lines.TokenText(t)));
       } else if (key == "MD_BGN") {
         Lines.TakeBytes(block.Light.data(), 4 * block.Light.size());
         // The line after the light spectrum ("MD_END") matters only when it opens the dark one.

@@ -462,8 +462,12 @@ TEST_F(KrfReader, ReadsNumbersInCConventionsUnderACommaLocale) {
   testing::ScopedCommaLocale comma;
   if (!comma.Active()) GTEST_SKIP() << "no way to build a German locale here";
   CKrfData set;
-  ASSERT_EQ(Load(Header + Point("20190412090503", "p") + "DT_SR102,100\nSS,3,1.5,-2.25,0.1,7\nDT_SR102_END\n", set),
+  ASSERT_EQ(Load(Header + Sr104Header("D104", Filled(256, 1.0f)) + Point("20190412090503", "p") +
+                     "DT_SR102,100\nSS,3,1.5,-2.25,0.1,7\nDT_SR102_END\n",
+                 set),
             1);
+  // The axis from "898.6" and "3.5", not from 898 and 3.
+  EXPECT_FLOAT_EQ(set.Info(SR104)->Wavelength[255], 1794.6f);
   const SensorMeasurement* b = set.Rad(0).Block(SR102);
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(b->StatusInt[0], 3);
