@@ -14,12 +14,14 @@ namespace spectrel::cli {
 
 namespace {
 
-// The running program's own file, the anchor of the portable profile.
+// The desktop program's file in this program's folder: a station's settings are one profile,
+// "spectrel.ini", whichever of the two front ends measures.
 std::string ProgramPath() {
   std::array<char, 4096> buffer{};
   const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return "spectrel-cli";
-  return std::string(buffer.data(), static_cast<std::size_t>(n));
+  if (n <= 0) return "spectrel";
+  const std::string self(buffer.data(), static_cast<std::size_t>(n));
+  return (std::filesystem::path(self).parent_path() / "spectrel").string();
 }
 
 }  // namespace

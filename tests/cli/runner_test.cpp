@@ -241,5 +241,33 @@ TEST(RunnerMeasure, SensorWhoseSpectraFailStoresAnEmptyPointAndExitsOne) {
                                       "INT.MEAS STOP", "APP CLOSE"}));
 }
 
+TEST(RunnerMeasure, WithoutOptionsReadsTheStationProfileBesideTheProgram) {
+  TempFolder tmp;
+  ASSERT_FALSE(tmp.Path.empty());
+  // A portable install: the program in a writable folder with the station's "spectrel.ini",
+  // which names the data folders; no --profile, no --data.
+  const std::string program = tmp.Path + "spectrel-cli";
+  std::filesystem::copy_file(Cli, program);
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  const std::string profile = "[DIR]\nKRF=" + tmp.Path + "krf/\nCSV=" + tmp.Path + "csv/\n" +
+                              "[USE]\nSR103=1\n[COM]\nSR103=4\n";
+  WriteBytes(tmp.Path + "spectrel.ini", profile);
+  std::filesystem::create_directories(tmp.Path + "krf");
+  const Finished run = RunToEnd({program, "measure", "--simulate", "--unpaced"});
+  ASSERT_FALSE(run.TimedOut);
+  EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
+  EXPECT_NE(run.Out.find("profile: " + tmp.Path + "spectrel.ini"), std::string::npos) << run.Out;
+  EXPECT_EQ(ReadBytes(tmp.Path + "spectrel.ini"), profile);
+  const std::vector<CycleReport> cycles = CycleReports(run.Out);
+  ASSERT_EQ(cycles.size(), 1u) << run.Out;
+  EXPECT_EQ(cycles[0].Sensors, "SR-103");
+  EXPECT_EQ(cycles[0].DayFile.rfind(tmp.Path + "krf/", 0), 0u) << cycles[0].DayFile;
+  EXPECT_EQ(cycles[0].CsvFile.rfind(tmp.Path + "csv/", 0), 0u) << cycles[0].CsvFile;
+  EXPECT_TRUE(std::filesystem::exists(cycles[0].DayFile));
+  EXPECT_TRUE(std::filesystem::exists(cycles[0].CsvFile));
+  EXPECT_EQ(LogMessages(ReadBytes(CurrentLogPath(tmp.Path + "krf/"))),
+            (std::vector<std::string>{"APP START", "INT.MEAS START", "INT.MEAS STOP", "APP CLOSE"}));
+}
+
 }  // namespace
 }  // namespace spectrel::runner_test
