@@ -7,6 +7,7 @@
 namespace spectrel {
 
 void CSpectrelDoc::OnIntervalTick() {
+  if (!MeasuringFlag.load()) return;   // a tick that arrives after the stop
   const std::int64_t now = ClockRef.Now();
   const std::int64_t s = SecondOfDay(now);
   Host.SetIntervalClock(LocalTimeText(now, "%Y/%m/%d  %H:%M:%S"));

@@ -87,7 +87,7 @@ class CSpectrelDoc {
   int GraphHeight = 0;
 
  private:
-  // Worker procedures (status_texts, run and start-up threads).
+  // Worker procedures of the start-up and of the run.
   void SensorInfoThread(int model);
   void MeasureRunThread(std::array<int, ModelCount> useSensor, int measType);
   void SensorMeasureThread(int model);

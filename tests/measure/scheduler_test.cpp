@@ -151,6 +151,17 @@ TEST_F(SchedulerTest, BoundaryWhileTheLastCycleIsIncompleteIsSkippedAndLogged) {
             (std::vector<std::int64_t>{Tokyo(2026, 12, 7, 10, 1, 0), Tokyo(2026, 12, 7, 10, 3, 0)}));
 }
 
+TEST_F(SchedulerTest, TickAfterTheStopDoesNothing) {
+  Clock.Set(Tokyo(2026, 12, 7, 10, 0, 30));
+  Start();
+  TickAt(Tokyo(2026, 12, 7, 10, 0, 30));
+  ASSERT_EQ(Doc->StopMeasurement(), 1);
+  const int clocks = Host.Clocks();
+  TickAt(Tokyo(2026, 12, 7, 10, 10, 0));
+  EXPECT_EQ(Doc->RunsStarted(), 0);
+  EXPECT_EQ(Host.Clocks(), clocks);
+}
+
 class DstSchedulerTest : public SchedulerTest {
  protected:
   ScopedTimeZone Berlin{"Europe/Berlin"};
