@@ -15,22 +15,22 @@ struct TextEntry {
 
 const std::array<TextEntry, 15>& TextTable() {
   static const std::array<TextEntry, 15> table{{
-      {TextStopQuestion, "Stop Interval Measurement", "インターバル測定を停止します"},
-      {TextGettingInfo, "Getting the sensor information", "センサー情報を取得しています"},
-      {TextMeasuring, "Measuring", "測定中"},
-      {TextMeasureOk, "Measurement OK", "測定完了"},
-      {TextMeasureFailed, "Measurement failed", "測定に失敗しました"},
-      {TextRetrying, "Retrying measurement", "再測定しています"},
+      {TextStopQuestion, "Stop Interval Measurement", "インターバル計測を終了します"},
+      {TextGettingInfo, "Getting the sensor information", "センサ情報を取得しています"},
+      {TextMeasuring, "Measuring", "計測中"},
+      {TextMeasureOk, "Measurement OK", "計測完了"},
+      {TextMeasureFailed, "Measurement failed", "計測に失敗しました"},
+      {TextRetrying, "Retrying measurement", "再計測しています"},
       {61454, "  ", "  "},
       {61455, "Error(Opening COM Port failed)", "エラー(COMポートを開けませんでした)"},
-      {61456, "Error(Communication with the sensor failed)", "エラー(センサーと通信できませんでした)"},
+      {61456, "Error(Communication with the sensor failed)", "エラー(センサと通信できませんでした)"},
       {61457, "Error(Getting the sensor information failed)",
-       "エラー(センサー情報を取得できませんでした)"},
-      {61458, "Error(Sensor Name)", "エラー(センサー名)"},
+       "エラー(センサ情報を取得できませんでした)"},
+      {61458, "Error(Sensor Name)", "エラー(センサ名)"},
       {61459, "Error(Getting the calibration value failed)", "エラー(校正値を取得できませんでした)"},
       {61460, "READY", "準備完了"},
-      {TextIntervalTitle, "Interval Measurement", "インターバル測定"},
-      {TextManualTitle, "Manual Measurement", "手動測定"},
+      {TextIntervalTitle, "Interval Measurement", "インターバル計測"},
+      {TextManualTitle, "Manual Measurement", "マニュアル計測"},
   }};
   return table;
 }
