@@ -27,18 +27,6 @@ TEST(KrfLines, LinesEndAtLineFeedsAndKeepCarriageReturns) {
   EXPECT_EQ(lines.NextLine(), 0);
 }
 
-TEST(KrfLines, LongLinesComeIn256BytePieces) {
-  const std::string text = std::string(300, 'a') + "\n" + std::string(256, 'b') + "\nc\n";
-  KrfLineReader lines(text.data(), text.size());
-  EXPECT_EQ(lines.NextLine(), 256);
-  EXPECT_EQ(lines.NextLine(), 44);
-  EXPECT_EQ(lines.NextLine(), 256);
-  EXPECT_EQ(lines.NextLine(), 0);   // the line feed right after a full piece
-  EXPECT_EQ(lines.NextLine(), 1);
-  EXPECT_EQ(lines.Token(0), "c");
-  EXPECT_TRUE(lines.AtEnd());
-}
-
 TEST(KrfLines, TokensCollapseDelimiterRunsAndAreCut) {
   const std::string text = ",,SS,,5,\r,1.5,,\r\n" + std::string(40, 'z') + ",y\n";
   KrfLineReader lines(text.data(), text.size());

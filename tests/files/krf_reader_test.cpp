@@ -1,5 +1,6 @@
 // The day file reader: files composed here byte by byte, and files written by the writer.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -205,6 +206,17 @@ TEST_F(KrfReader, FailureCodesLeaveTheSetAsItWas) {
   EXPECT_EQ(set.LoadKrf(fifo), -2);   // refused at once, never waiting for a writer
   EXPECT_EQ(set.SiteName, "before");
   EXPECT_EQ(set.RadCount(), 1);
+}
+
+TEST_F(KrfReader, FileBeyondTheReadersLengthIsOutOfMemory) {
+  TempDir dir;
+  const std::string path = dir.File("20190412.KRF");
+  testing::WriteBytes(path, Header);
+  // A sparse file of 3 GB: more than the 32-bit length of the reading state.
+  ASSERT_EQ(::truncate(path.c_str(), 3LL << 30), 0);
+  CKrfData set;
+  EXPECT_EQ(set.LoadKrf(path), -4);
+  EXPECT_EQ(set.SiteName, "");
 }
 
 TEST_F(KrfReader, LoadAddsToWhatTheSetHolds) {

@@ -1,6 +1,8 @@
 // The day file writer: exact bytes of every block kind, composed here line by line.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <climits>
@@ -13,6 +15,7 @@
 
 #include "files/krf_test_support.h"
 #include "spectrum/records.h"
+#include "support/synthetic_day.h"
 
 namespace spectrel {
 namespace {
@@ -358,6 +361,52 @@ TEST(KrfWriter, AFileHeldByAnotherWriterIsRefused) {
     ++entries;
   }
   EXPECT_EQ(entries, 1);
+}
+
+// Files may not grow past a limit for one scope: writes beyond it fail with EFBIG.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &Old);
+    OldSignal = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = Old;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~ScopedFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &Old);
+    ::signal(SIGXFSZ, OldSignal);
+  }
+
+ private:
+  rlimit Old{};
+  void (*OldSignal)(int) = nullptr;
+};
+
+TEST(KrfWriter, FailedWritesLeaveTheFileAsItWas) {
+  TempDir dir;
+  const std::string path = dir.File("20190412.KRF");
+  const CKrfData day = testing::MakeDay({SR102}, 1, At090503, 60);   // about 20 KB
+  ASSERT_EQ(day.SaveKrf(path), 1);
+  const std::string before = ReadBytes(path);
+  CRad rad = day.Rad(0);
+  {
+    // Room for a few more kilobytes only: the 16 KB block is cut, then taken back.
+    ScopedFileSizeLimit limit(before.size() + 4000);
+    EXPECT_EQ(day.AppendKrf(path, rad), 0);
+    CKrfData bigger = day;
+    bigger.AppendRad(rad);
+    EXPECT_EQ(bigger.SaveKrf(path), 0);
+  }
+  EXPECT_TRUE(ReadBytes(path) == before);
+  int entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path)) {
+    (void)e;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);   // the temporary file of the failed whole write is gone
+  EXPECT_EQ(day.AppendKrf(path, rad), 1);
+  EXPECT_GT(ReadBytes(path).size(), before.size() + 16384);
 }
 
 }  // namespace
