@@ -16,6 +16,11 @@
 #include "ui/qt_document_host.h"
 #include "ui/spectrel_view.h"
 
+#if __has_include("app/translations.h")
+#include "app/translations.h"
+#define SPECTREL_HAS_TRANSLATIONS 1
+#endif
+
 namespace spectrel {
 
 std::string ProgramFilePath(const char* argv0) {
@@ -34,7 +39,7 @@ CSpectrelApp::~CSpectrelApp() {
   Doc.reset();
   DocHost.reset();
   Sim.reset();
-  if (Translator) QCoreApplication::removeTranslator(Translator.get());
+  for (const auto& translator : Translators) QCoreApplication::removeTranslator(translator.get());
 }
 
 CSpectrelView* CSpectrelApp::View() { return Frame ? &Frame->View() : nullptr; }
@@ -44,14 +49,18 @@ bool CSpectrelApp::InitInstance() {
   QApplication::setApplicationName(QStringLiteral("Spectrel"));
   QApplication::setApplicationDisplayName(QStringLiteral("Spectrel"));
 
-  // Menus and dialogs in Japanese when the process locale is Japanese.
+  // Menus and dialogs in Japanese when the process locale is Japanese, as the status texts are.
   if (ProcessLanguage() == Language::Japanese) {
-    Translator = std::make_unique<QTranslator>();
-    if (Translator->load(QLocale(QLocale::Japanese), QStringLiteral("spectrel"), QStringLiteral("_"),
-                         QStringLiteral(":/i18n")))
-      QCoreApplication::installTranslator(Translator.get());
-    else
-      Translator.reset();
+#ifdef SPECTREL_HAS_TRANSLATIONS
+    Translators = InstallTranslations(QLocale(QLocale::Japanese));
+#else
+    auto own = std::make_unique<QTranslator>();
+    if (own->load(QLocale(QLocale::Japanese), QStringLiteral("spectrel"), QStringLiteral("_"),
+                  QStringLiteral(":/i18n"))) {
+      QCoreApplication::installTranslator(own.get());
+      Translators.push_back(std::move(own));
+    }
+#endif
   }
 
   const ProfileLocation location = LocateProfile(Options.ProgramPath);

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "settings/app_settings.h"
 
@@ -52,7 +53,7 @@ class CSpectrelApp {
   StartOptions Options;
   AppSettings SettingsRecord;            // every configurable value
   std::string Profile;                   // the initialisation file
-  std::unique_ptr<QTranslator> Translator;
+  std::vector<std::unique_ptr<QTranslator>> Translators;   // installed while the program runs
   std::unique_ptr<Simulation> Sim;       // simulated sensors (--simulate)
   std::unique_ptr<QtDocumentHost> DocHost;
   std::unique_ptr<CSpectrelDoc> Doc;

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Renders the desktop program's look to files for inspection, on the offscreen platform:
+# the main window after one simulated manual measurement, the graph alone (1000 x 750), the
+# clipboard picture (SVG), a printed page (PDF) and the measurement dialog.
+#   scripts/render-look.sh [OUTPUT_DIR]        (default out/look)
+# BUILD_DIR picks the build folder (default build/look, configured and built when missing).
+# The simulated sun follows the local time of day; unless TZ is set, a zone is chosen in which it
+# is about noon now, so the curve shows a daylight spectrum.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${1:-out/look}
+build=${BUILD_DIR:-build/look}
+
+if [ ! -x "$build/src/app/spectrel" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DSPECTREL_GUI=ON -DSPECTREL_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" -j"${JOBS:-2}" --target spectrel >/dev/null
+
+if [ -z "${TZ:-}" ]; then
+  hour=$((10#$(date -u +%H)))
+  offset=$(( (12 - hour + 36) % 24 - 12 ))   # local noon is UTC + offset hours, -12..11
+  if [ "$offset" -ge 0 ]; then export TZ="LOOK-$offset"; else export TZ="LOOK+$(( -offset ))"; fi
+fi
+mkdir -p "$out"
+QT_QPA_PLATFORM=offscreen "$build/src/app/spectrel" --render-look "$out"
+echo "pictures in $out"
