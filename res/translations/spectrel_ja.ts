@@ -1,0 +1,438 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>QObject</name>
+    <message>
+        <location filename="../../src/app/settings_actions.cpp" line="+31"/>
+        <source>The measurement settings are kept in the profile file.</source>
+        <translation>計測設定はプロファイルファイルに保存されています。</translation>
+    </message>
+</context>
+<context>
+    <name>spectrel::CAboutDlg</name>
+    <message>
+        <location filename="../../src/app/about_dlg.cpp" line="+12"/>
+        <source>About Spectrel</source>
+        <translation>Spectrelのﾊﾞｰｼﾞｮﾝ情報</translation>
+    </message>
+</context>
+<context>
+    <name>spectrel::CConfDlg</name>
+    <message>
+        <location filename="../../src/app/conf_dlg.cpp" line="+84"/>
+        <source>Measurement Settings</source>
+        <translation>計測設定</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>User Comment</source>
+        <translation>データメモ</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Integration Range(nm)</source>
+        <translation>積分区間(nm)</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <location line="+156"/>
+        <source>From</source>
+        <translation>最小値</translation>
+    </message>
+    <message>
+        <location line="-154"/>
+        <location line="+156"/>
+        <source>To</source>
+        <translation>最大値</translation>
+    </message>
+    <message>
+        <location line="-139"/>
+        <source>Auto-Start  after
+Software Starting</source>
+        <translation>ソフトウェア起動時に
+計測を自動で開始する</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Cancel</source>
+        <translation>ｷｬﾝｾﾙ</translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>COM Port</source>
+        <translation>COMポート</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>%1 (not available)</source>
+        <translation>%1 (使用できません)</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Measurement Time</source>
+        <translation>計測時間</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>&amp;Start</source>
+        <translation>開始</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Finish</source>
+        <translation>終了</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>E&amp;very %1 minutes</source>
+        <extracomment>The interval row: %1 is the number of minutes between two measurements.</extracomment>
+        <translation>%1 分毎</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>KRF Format data</source>
+        <translation>KRF形式データ</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;Browse</source>
+        <translation>参照</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>File Name:&quot;YYYYMMDD.krf&quot; (Daily)</source>
+        <translation>ファイル名：&quot;YYYYMMDD.krf&quot; (日毎）</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>CSV Format data</source>
+        <translation>CSV形式データ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Save - File Name:&quot;YYYYMMDDhh.csv&quot; (Hourly)</source>
+        <translation>保存する - ファイル名：&quot;YYYYMMDDhh.csv&quot; (時間毎）</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Wavelength Interval</source>
+        <translation>波長ピッチ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Raw</source>
+        <translation>オリジナル</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Wavelength Range(nm)</source>
+        <translation>波長範囲(nm)</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>Data Selection</source>
+        <translation>データ選択</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Merge</source>
+        <translation>マージ</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>B&amp;rowse</source>
+        <translation>参照</translation>
+    </message>
+    <message>
+        <location line="+52"/>
+        <source>Please enter an integer.</source>
+        <translation>整数を入力してください。</translation>
+    </message>
+    <message>
+        <location line="+82"/>
+        <source>KRF File Folder</source>
+        <translation>KRFファイルの保存先</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>CSV File Folder</source>
+        <translation>CSVファイルの保存先</translation>
+    </message>
+</context>
+<context>
+    <name>spectrel::CGraphDlg</name>
+    <message>
+        <location filename="../../src/ui/graph_dlg.cpp" line="+53"/>
+        <source>&amp;Grid Line</source>
+        <translation>罫線</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;Auto</source>
+        <translation>AUTO</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Graph Settings</source>
+        <translation>グラフ設定</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Y-Axis</source>
+        <translation>Ｙ軸</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>X-Axis[nm]</source>
+        <translation>Ｘ軸</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>From %1 To %2</source>
+        <extracomment>The wavelength range row: %1 is the left end, %2 the right end of the axis.</extracomment>
+        <translation>%1 nm ～ %2 nm</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Graph &amp;Color</source>
+        <translation>グラフ色</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Frame Color</source>
+        <translation>フレーム色</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>&amp;Apply</source>
+        <translation>適用</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel</source>
+        <translation>ｷｬﾝｾﾙ</translation>
+    </message>
+    <message>
+        <location line="+60"/>
+        <source>Please enter a number.</source>
+        <translation>数値を入力してください。</translation>
+    </message>
+</context>
+<context>
+    <name>spectrel::CIntDlg</name>
+    <message>
+        <location filename="../../src/ui/int_dlg.cpp" line="+14"/>
+        <source>Abort</source>
+        <translation>中止</translation>
+    </message>
+</context>
+<context>
+    <name>spectrel::CMainFrame</name>
+    <message>
+        <location filename="../../src/app/main_frame.cpp" line="+52"/>
+        <source>&amp;Print...</source>
+        <translation>印刷(&amp;P)...</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Print Current Data</source>
+        <translation>作業中のﾌｧｲﾙを印刷</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Print</source>
+        <translation>印刷</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Print Pre&amp;view</source>
+        <translation>印刷ﾌﾟﾚﾋﾞｭｰ(&amp;V)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Print Preview</source>
+        <translation>印刷ｲﾒｰｼﾞを表示</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>P&amp;rinter Setup...</source>
+        <translation>ﾌﾟﾘﾝﾀの設定(&amp;R)...</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Change Printer Setup</source>
+        <translation>ﾌﾟﾘﾝﾀ/印刷ｵﾌﾟｼｮﾝの変更</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Print Setup</source>
+        <translation>印刷設定</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>E&amp;xit</source>
+        <translation>ｱﾌﾟﾘｹｰｼｮﾝの終了(&amp;X)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Exit Spectrel</source>
+        <translation>ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;Measurement Settings</source>
+        <translation>計測設定(&amp;M)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Measurement Settings</source>
+        <translation>計測設定</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Settings</source>
+        <translation>計測設定</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Manual Measurement</source>
+        <translation>マニュアル計測開始(&amp;A)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Start Manual Measurement</source>
+        <translation>マニュアル計測を開始する</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <location line="+3"/>
+        <source>Start</source>
+        <translation>計測開始</translation>
+    </message>
+    <message>
+        <location line="-1"/>
+        <source>&amp;Start Interval Measurement</source>
+        <translation>インターバル計測開始(&amp;S)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Start Interval Measurement</source>
+        <translation>インターバル計測を開始する</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;Graph Settings</source>
+        <translation>グラフ設定(&amp;G)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Graph Settings</source>
+        <translation>グラフ表示の設定</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Graph</source>
+        <translation>グラフ設定</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;Copy</source>
+        <translation>ｺﾋﾟｰ(&amp;C)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Copy Current Data to Clipboard</source>
+        <translation>選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Copy</source>
+        <translation>ｺﾋﾟｰ</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;About Spectrel...</source>
+        <translation>Spectrel のﾊﾞｰｼﾞｮﾝ情報(&amp;A)...</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Display program information and version number</source>
+        <translation>ﾌﾟﾛｸﾞﾗﾑ情報、ﾊﾞｰｼﾞｮﾝ番号を表示</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>About</source>
+        <translation>ﾊﾞｰｼﾞｮﾝ情報</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;File</source>
+        <translation>ﾌｧｲﾙ(&amp;F)</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>&amp;Measure</source>
+        <translation>計測</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;View</source>
+        <translation>表示(&amp;V)</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>&amp;Help</source>
+        <translation>ﾍﾙﾌﾟ(&amp;H)</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Toolbar</source>
+        <translation>ﾂｰﾙ ﾊﾞｰ</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>&amp;Toolbar</source>
+        <translation>ﾂｰﾙ ﾊﾞｰ(&amp;T)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Show or hide the toolbar</source>
+        <translation>ﾂｰﾙ ﾊﾞｰの 表示/非表示</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Toggle ToolBar</source>
+        <translation>ﾂｰﾙ ﾊﾞｰの表示切り替え</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <location line="+2"/>
+        <source>Ready</source>
+        <translation>ﾚﾃﾞｨ</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Status Bar</source>
+        <translation>ｽﾃｰﾀｽ ﾊﾞｰ(&amp;S)</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Show or hide the status bar</source>
+        <translation>ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Toggle StatusBar</source>
+        <translation>ｽﾃｰﾀｽ ﾊﾞｰの表示切り替え</translation>
+    </message>
+</context>
+<context>
+    <name>spectrel::CSpectrelView</name>
+    <message>
+        <location filename="../../src/ui/spectrel_view.cpp" line="+77"/>
+        <source>Error(Copy to clipboard failed)</source>
+        <translation>クリップボード転送に失敗しました</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,120 @@
+// The modal measurement settings: ports and use of the four sensor models, the daily window and
+// interval, the user comment, the integration range, the day file and hourly CSV storage and the
+// automatic start. The dialog works on a copy of the settings and writes it back only on OK.
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "settings/app_settings.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace spectrel {
+
+// The folder text a browser starts from: the folder without its trailing separators.
+QString BrowseStartFolder(const QString& folder);
+// A folder chosen in the browser as it is stored: with one final '/' appended when missing.
+QString FolderWithSeparator(const QString& chosen);
+
+class CConfDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  enum class Folder { Krf, Csv };
+
+  // Offers the serial devices of the system that can be opened now.
+  CConfDlg(AppSettings& settings, QWidget* parent = nullptr);
+  // Offers those of the given devices that can be opened now (and the configured ports).
+  CConfDlg(AppSettings& settings, const std::vector<std::string>& candidates, QWidget* parent = nullptr);
+
+  // The dialog's copy of the settings as last taken from the controls.
+  const AppSettings& Values() const { return Copy; }
+  // Stores a folder the browser returned, with the final separator.
+  void SetChosenFolder(Folder folder, const QString& chosen);
+
+  QCheckBox* UseBox(int model) const { return Use[static_cast<size_t>(model)]; }
+  QComboBox* PortList(int model) const { return Port[static_cast<size_t>(model)]; }
+  QCheckBox* CsvSensorBox(int model) const { return CsvSensor[static_cast<size_t>(model)]; }
+  QCheckBox* MergeBox() const { return Merge; }
+  QCheckBox* SaveBox() const { return SaveCsv; }
+  QCheckBox* AutoStartBox() const { return AutoStart; }
+  QRadioButton* RawButton() const { return Raw; }
+  QRadioButton* GridButton() const { return OneNm; }
+  QLineEdit* CsvFromEdit() const { return CsvFrom; }
+  QLineEdit* CsvToEdit() const { return CsvTo; }
+  QLineEdit* IntegFromEdit() const { return IntegFrom; }
+  QLineEdit* IntegToEdit() const { return IntegTo; }
+  QLineEdit* MemoEdit() const { return Memo; }
+  QLineEdit* KrfFolderEdit() const { return KrfFolder; }
+  QLineEdit* CsvFolderEdit() const { return CsvFolder; }
+  QPushButton* KrfBrowseButton() const { return KrfBrowse; }
+  QPushButton* CsvBrowseButton() const { return CsvBrowse; }
+  QSpinBox* StartHourBox() const { return StartHour; }
+  QSpinBox* StartMinuteBox() const { return StartMinute; }
+  QSpinBox* FinishHourBox() const { return FinishHour; }
+  QSpinBox* FinishMinuteBox() const { return FinishMinute; }
+  QSpinBox* IntervalBox() const { return Interval; }
+  QPushButton* OkButton() const { return Ok; }
+  QPushButton* CancelButton() const { return Cancel; }
+
+ public slots:
+  // Takes the controls' values; an integer field holding anything else brings the standard
+  // message and keeps the dialog open. Otherwise the copy goes back into the settings.
+  void accept() override;
+
+ private:
+  void Build(const std::vector<std::string>& candidates);
+  QWidget* BuildPortGroup(const std::vector<std::string>& openable);
+  QWidget* BuildTimeGroup();
+  QWidget* BuildKrfGroup();
+  QWidget* BuildCsvGroup();
+  void FillPortList(int model, const std::vector<std::string>& openable);
+  void ShowValues();
+  bool TakeValues();
+  // One model of each pair at most: checking a model clears its partner.
+  void OnUseClicked(int model);
+  // Port lists, data selection, merge and the CSV controls follow the use and save boxes.
+  void ApplyRules();
+  void OnBrowse(Folder folder);
+
+  AppSettings& Settings;   // the application's settings, written only on OK
+  AppSettings Copy;        // the dialog's values
+
+  std::array<QCheckBox*, 4> Use{};
+  std::array<QComboBox*, 4> Port{};
+  QLineEdit* Memo = nullptr;
+  QLineEdit* IntegFrom = nullptr;   // nm
+  QLineEdit* IntegTo = nullptr;     // nm
+  QSpinBox* StartHour = nullptr;
+  QSpinBox* StartMinute = nullptr;
+  QSpinBox* FinishHour = nullptr;
+  QSpinBox* FinishMinute = nullptr;
+  QSpinBox* Interval = nullptr;     // minutes
+  QLineEdit* KrfFolder = nullptr;
+  QPushButton* KrfBrowse = nullptr;
+  QCheckBox* SaveCsv = nullptr;
+  QRadioButton* Raw = nullptr;
+  QRadioButton* OneNm = nullptr;
+  QButtonGroup* Pitch = nullptr;
+  QLineEdit* CsvFrom = nullptr;     // nm
+  QLineEdit* CsvTo = nullptr;       // nm
+  std::array<QCheckBox*, 4> CsvSensor{};
+  QCheckBox* Merge = nullptr;
+  QLineEdit* CsvFolder = nullptr;
+  QPushButton* CsvBrowse = nullptr;
+  QCheckBox* AutoStart = nullptr;
+  QPushButton* Ok = nullptr;
+  QPushButton* Cancel = nullptr;
+};
+
+}  // namespace spectrel
