@@ -32,10 +32,10 @@ fi
 cycles=$(grep -c ' stored ' "$work/out.txt" || true)
 day=$(find "$work/data" -name '*.KRF' -printf '%s %p\n' | sort -n | tail -n 1)
 peak=$(sed -n 's/^peak memory: \([0-9]*\) kB$/\1/p' "$work/out.txt")
-threads=$(sed -n 's/^threads at exit: //p' "$work/out.txt")
+threads=$(sed -n 's/^threads left at exit: //p' "$work/out.txt")
 echo "cycles stored:      $cycles"
 echo "largest day file:   ${day:-none} bytes"
-echo "threads at exit:    $threads"
+echo "threads left:       $threads"
 echo "peak memory (VmHWM): $peak kB ($((peak / 1024)) MB)"
 if [ -n "$peak" ] && [ "$peak" -le $((100 * 1024)) ]; then
   echo "within the 100 MB budget"

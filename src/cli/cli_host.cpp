@@ -197,11 +197,11 @@ void ReportSetup(CliHost& host, const RunnerSettingsSource& source, const AppSet
   host.Print("event log: " + EventLogPath(settings, static_cast<std::int64_t>(std::time(nullptr))));
 }
 
-void ReportEnd(CliHost& host, const AppSettings& settings, bool verbose) {
+void ReportEnd(CliHost& host, const AppSettings& settings, bool verbose, long threadsAtStart) {
   host.Print("event log: " + EventLogPath(settings, static_cast<std::int64_t>(std::time(nullptr))));
   if (verbose) {
     host.Print("peak memory: " + std::to_string(PeakMemoryKb()) + " kB");
-    host.Print("threads at exit: " + std::to_string(ThreadCount()));
+    host.Print("threads left at exit: " + std::to_string(ThreadCount() - threadsAtStart));
   }
 }
 

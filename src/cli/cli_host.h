@@ -88,7 +88,8 @@ long ThreadCount();
 // sensors and their devices, the day-file, CSV and event-log locations.
 void ReportSetup(CliHost& host, const RunnerSettingsSource& source, const AppSettings& settings,
                  const Simulation& simulation);
-// Closing lines: the event log and, when verbose, the peak memory and the threads left.
-void ReportEnd(CliHost& host, const AppSettings& settings, bool verbose);
+// Closing lines: the event log and, when verbose, the peak memory and how many threads are left
+// beyond the threadsAtStart counted before anything was started (0 after a clean stop).
+void ReportEnd(CliHost& host, const AppSettings& settings, bool verbose, long threadsAtStart);
 
 }  // namespace spectrel::cli

@@ -87,6 +87,7 @@ int MeasureOnce(CSpectrelDoc& doc, CliHost& host) {
 
 int MeasureCommand(const Args& args) {
   InstallStopSignals();   // before any thread exists
+  const long threadsAtStart = ThreadCount();
   RunnerOptions options;
   AppSettings settings;
   RunnerSettingsSource source;
@@ -103,7 +104,7 @@ int MeasureCommand(const Args& args) {
     code = MeasureOnce(doc, host);
   }
   simulation.Stop();
-  ReportEnd(host, settings, options.Verbose);
+  ReportEnd(host, settings, options.Verbose, threadsAtStart);
   return code;
 }
 

@@ -57,6 +57,7 @@ std::string TimeOfDay(std::int64_t second) {
 
 int RunCommand(const Args& args) {
   InstallStopSignals();   // before any thread exists
+  const long threadsAtStart = ThreadCount();
   RunnerOptions options;
   AppSettings settings;
   RunnerSettingsSource source;
@@ -80,7 +81,7 @@ int RunCommand(const Args& args) {
     RunUntilStopped(doc, host);
   }
   simulation.Stop();
-  ReportEnd(host, settings, options.Verbose);
+  ReportEnd(host, settings, options.Verbose, threadsAtStart);
   return 0;
 }
 

@@ -46,7 +46,7 @@ TEST(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermThenStopsCleanly) {
   EXPECT_EQ(run.Signal, 0);
   EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
   EXPECT_NE(run.Out.find("stop requested by signal 15"), std::string::npos);
-  EXPECT_NE(run.Out.find("threads at exit: 1\n"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
   EXPECT_EQ(ReadBytes(tmp.Path + "p.ini"), profile);
 
   // Every cycle is stamped with its boundary (a multiple of 2 s after midnight), in order, and

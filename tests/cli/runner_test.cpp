@@ -51,7 +51,7 @@ TEST(RunnerMeasure, SimulatedDefaultsStoreOnePointOfSr101AndSr103) {
   // Status lines carry a time stamp and appear as the sensors become ready.
   EXPECT_TRUE(std::regex_search(run.Out, std::regex(R"(\n\d{4}/\d\d/\d\d \d\d:\d\d:\d\d SR-101 READY\n)")));
   EXPECT_TRUE(std::regex_search(run.Out, std::regex(R"(\n\d{4}/\d\d/\d\d \d\d:\d\d:\d\d SR-103 READY\n)")));
-  EXPECT_NE(run.Out.find("threads at exit: 1\n"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
 
   // The day file: header from the profile, both information records, one point of both sensors
   // stamped with the cycle's time and the default comment.
