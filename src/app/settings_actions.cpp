@@ -41,6 +41,10 @@ void SettingsActions::CreateGraphDialog() {
 
 void SettingsActions::ShowGraphSettings(QWidget* mainWindow) {
   if (!Graph) return;
+#ifdef SPECTREL_HAS_GRAPH_DLG
+  // Every showing starts from the settings; a dialog already shown is refilled too.
+  if (Graph->isVisible()) static_cast<CGraphDlg*>(Graph.get())->TransferToDialog();
+#endif
   Graph->adjustSize();
   if (mainWindow != nullptr) {
     const QRect around = mainWindow->frameGeometry();

@@ -21,13 +21,12 @@ class CIntDlg : public QDialog {
   QString StatusText() const;
   QPushButton* AbortButton() const { return Abort; }
 
+  // Escape and the close box do not hide the dialog: a measurement ends only with "Abort".
+  void reject() override {}
+
  signals:
   // "Abort" was pressed: the host turns it into a stop request.
   void AbortRequested();
-
- protected:
-  // Escape and the close box do not hide the dialog: a measurement ends only with "Abort".
-  void reject() override {}
 
  private:
   QLabel* Clock;         // current local date and time, renewed at each interval tick

@@ -5,13 +5,18 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <filesystem>
+
 #include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "app/settings_actions.h"
 #include "app/spectrel_app.h"
 #include "measure/spectrel_doc.h"
 #include "settings/profile.h"
@@ -168,6 +173,94 @@ TEST_F(MainFrameTest, CommandsAndCloseFollowTheIntervalMeasurement) {
   for (int id : {IdMeasInterval, IdMeasManual, IdMeasSettings, IdAppExit}) EXPECT_TRUE(Enabled(id)) << id;
   EXPECT_TRUE(Frame->close());
 }
+
+TEST_F(MainFrameTest, ManualMeasurementWithAFailedSensorWaitsForAbort) {
+  {
+    AppSettings stored;
+    stored.UseSensor = {1, 0, 0, 0};
+    stored.ComPort = {Folder.Path + "/no-such-port", "0", "0", "0"};
+    ASSERT_TRUE(SaveSettings(stored, Folder.Path + "/spectrel.ini"));
+  }
+  Start();
+  StopQuestionAnswer never(QMessageBox::Cancel);
+  Frame->Action(IdMeasManual)->trigger();
+  ASSERT_TRUE(Doc->Measuring());
+  // Identification fails: polling ends without a run and the measurement stays active.
+  ASSERT_TRUE(ProcessUntil([&] { return !App->View()->ManualPollActive(); }, 20000));
+  uitest::ProcessFor(200);
+  EXPECT_TRUE(Doc->Measuring());
+  CIntDlg& dialog = App->Host()->IntervalDialog();
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Manual Measurement"));
+  EXPECT_FALSE(dialog.StatusText().isEmpty());
+  EXPECT_TRUE(Doc->TimeText().empty());   // nothing was measured
+  // Escape does not hide the dialog; "Abort" stops a manual measurement without a question.
+  dialog.reject();
+  EXPECT_TRUE(dialog.isVisible());
+  dialog.AbortButton()->click();
+  ASSERT_TRUE(ProcessUntil([&] { return !Doc->Measuring(); }, 10000));
+  EXPECT_EQ(never.Asked, 0);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_TRUE(Enabled(IdMeasManual));
+}
+
+TEST_F(MainFrameTest, PrintPreviewPaintsTheMarginedPage) {
+  Start();
+  Doc->GraphWidth = 0;
+  bool shown = false;
+  int width = 0;
+  int height = 0;
+  QTimer::singleShot(300, [&] {
+    auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    shown = preview != nullptr;
+    if (preview == nullptr) return;
+    // Have the preview draw its page now and see what it was drawn with.
+    auto* pages = preview->findChild<QPrintPreviewWidget*>();
+    ASSERT_NE(pages, nullptr);
+    pages->updatePreview();
+    width = Doc->GraphWidth;
+    height = Doc->GraphHeight;
+    preview->reject();
+  });
+  Frame->Action(IdFilePrintPreview)->trigger();
+  ASSERT_TRUE(shown);
+  // The preview drew the page through the printer path: a 4:3 area less its 1/20 margins, in
+  // the printer's units.
+  ASSERT_GT(width, 1000);
+  EXPECT_NEAR(width * 3.0 / (height * 4.0), 1.0, 0.01);
+  EXPECT_LT(width, App->View()->Printer().width());
+}
+
+#if __has_include("ui/graph_dlg.h") && __has_include("app/conf_dlg.h")
+TEST_F(MainFrameTest, SettingsCommandsReachTheirDialogs) {
+  Options.Simulate = true;   // the saved profile must keep the real ports
+  Options.SimulatePaced = false;
+  Start();
+  QDialog* graph = App->Actions()->GraphDialog();
+  ASSERT_NE(graph, nullptr);
+  EXPECT_FALSE(graph->isVisible());   // created hidden at start-up
+  Frame->Action(IdGraphSettings)->trigger();
+  EXPECT_TRUE(graph->isVisible());
+  EXPECT_FALSE(graph->isModal());
+  graph->hide();
+
+  // OK of the measurement settings saves the profile at once, without the simulator's ports.
+  const std::string profile = Folder.Path + "/spectrel.ini";
+  ASSERT_FALSE(std::filesystem::exists(profile));
+  bool asked = false;
+  QTimer::singleShot(100, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    asked = dialog != nullptr;
+    if (dialog != nullptr) dialog->accept();
+  });
+  Frame->Action(IdMeasSettings)->trigger();
+  ASSERT_TRUE(asked);
+  ASSERT_TRUE(std::filesystem::exists(profile));
+  EXPECT_EQ(uitest::ReadFile(profile).find("/dev/pts/"), std::string::npos);
+  // In memory the simulator's ports stay in force.
+  EXPECT_EQ(App->Settings().ComPort[0].rfind("/dev/pts/", 0), 0u);
+}
+#endif
 
 TEST_F(MainFrameTest, AutoStartRunsBeforeTheWindowShows) {
   {
