@@ -168,6 +168,8 @@ QWidget* CConfDlg::BuildPortGroup(const std::vector<std::string>& openable) {
     grid->addWidget(Use[m], model, 0);
     grid->addWidget(Port[m], model, 1);
     FillPortList(model, openable);
+    // The whole device name stays readable even where the screen is too small for the dialog.
+    Port[m]->setMinimumWidth(Port[m]->sizeHint().width());
     connect(Use[m], &QCheckBox::clicked, this, [this, model] { OnUseClicked(model); });
   }
   grid->setColumnStretch(1, 1);

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -87,20 +86,23 @@ CGraphDlg::CGraphDlg(GraphSettings& graph, std::function<void()> redraw, QWidget
   lookGrid->addWidget(Grid, 2, 0, 1, 2);
   lookGrid->setColumnStretch(2, 1);
 
-  auto* buttons = new QDialogButtonBox(this);
-  Ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-  Apply = buttons->addButton(tr("&Apply"), QDialogButtonBox::ApplyRole);
-  Cancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+  // OK, "Apply", Cancel in this order whatever the desktop's habit.
+  Ok = new QPushButton(QStringLiteral("OK"), this);
+  Apply = new QPushButton(tr("&Apply"), this);
+  Cancel = new QPushButton(tr("Cancel"), this);
   Ok->setObjectName(QStringLiteral("ok"));
   Apply->setObjectName(QStringLiteral("apply"));
   Cancel->setObjectName(QStringLiteral("cancel"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  for (QPushButton* button : {Ok, Apply, Cancel}) buttons->addWidget(button);
   Ok->setDefault(true);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(yAxis);
   layout->addWidget(xAxis);
   layout->addWidget(look);
-  layout->addWidget(buttons);
+  layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   setTabOrder(Auto, YTop);
