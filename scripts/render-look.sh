@@ -24,3 +24,5 @@ fi
 mkdir -p "$out"
 QT_QPA_PLATFORM=offscreen "$build/src/app/spectrel" --render-look "$out"
 echo "pictures in $out"
+# Both settings dialogs in English and Japanese; a control too small for its text is reported.
+QT_QPA_PLATFORM=offscreen "$build/src/app/spectrel" --render-dialogs "$out"

@@ -36,18 +36,18 @@
     </message>
     <message>
         <location line="+4"/>
-        <location line="+156"/>
+        <location line="+158"/>
         <source>From</source>
         <translation>最小値</translation>
     </message>
     <message>
-        <location line="-154"/>
-        <location line="+156"/>
+        <location line="-156"/>
+        <location line="+158"/>
         <source>To</source>
         <translation>最大値</translation>
     </message>
     <message>
-        <location line="-139"/>
+        <location line="-141"/>
         <source>Auto-Start  after
 Software Starting</source>
         <translation>ソフトウェア起動時に
@@ -64,7 +64,7 @@ Software Starting</source>
         <translation>COMポート</translation>
     </message>
     <message>
-        <location line="+35"/>
+        <location line="+37"/>
         <source>%1 (not available)</source>
         <translation>%1 (使用できません)</translation>
     </message>
@@ -163,7 +163,7 @@ Software Starting</source>
 <context>
     <name>spectrel::CGraphDlg</name>
     <message>
-        <location filename="../../src/ui/graph_dlg.cpp" line="+53"/>
+        <location filename="../../src/ui/graph_dlg.cpp" line="+52"/>
         <source>&amp;Grid Line</source>
         <translation>罫線</translation>
     </message>
@@ -214,7 +214,7 @@ Software Starting</source>
         <translation>ｷｬﾝｾﾙ</translation>
     </message>
     <message>
-        <location line="+60"/>
+        <location line="+63"/>
         <source>Please enter a number.</source>
         <translation>数値を入力してください。</translation>
     </message>
@@ -253,6 +253,12 @@ Software Starting</source>
         <location line="+0"/>
         <source>Print Preview</source>
         <translation>印刷ｲﾒｰｼﾞを表示</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Print Preview</source>
+        <comment>tool tip</comment>
+        <translation>印刷ﾌﾟﾚﾋﾞｭｰ</translation>
     </message>
     <message>
         <location line="+2"/>
@@ -306,12 +312,12 @@ Software Starting</source>
     </message>
     <message>
         <location line="+0"/>
-        <location line="+3"/>
         <source>Start</source>
-        <translation>計測開始</translation>
+        <comment>manual measurement</comment>
+        <translation>マニュアル計測開始</translation>
     </message>
     <message>
-        <location line="-1"/>
+        <location line="+2"/>
         <source>&amp;Start Interval Measurement</source>
         <translation>インターバル計測開始(&amp;S)</translation>
     </message>
@@ -321,7 +327,13 @@ Software Starting</source>
         <translation>インターバル計測を開始する</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+1"/>
+        <source>Start</source>
+        <comment>interval measurement</comment>
+        <translation>インターバル計測開始</translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>&amp;Graph Settings</source>
         <translation>グラフ設定(&amp;G)</translation>
     </message>

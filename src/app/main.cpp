@@ -4,6 +4,9 @@
 //   spectrel --render-look DIR
 //                            write PNG pictures of the window and the graph after one
 //                            simulated measurement into DIR, then quit
+//   spectrel --render-dialogs DIR
+//                            write PNG pictures of both settings dialogs in English and
+//                            Japanese into DIR, then quit
 #include <QApplication>
 
 #include <cstdio>
@@ -11,6 +14,7 @@
 #include <string>
 
 #include "app/main_frame.h"
+#include "app/render_dialogs.h"
 #include "app/render_look.h"
 #include "app/spectrel_app.h"
 
@@ -24,8 +28,10 @@ int main(int argc, char** argv) {
       options.Simulate = true;
     } else if (std::strcmp(argv[i], "--render-look") == 0) {
       return spectrel::RenderLook(i + 1 < argc ? argv[i + 1] : "out/look");
+    } else if (std::strcmp(argv[i], "--render-dialogs") == 0) {
+      return spectrel::RenderDialogs(i + 1 < argc ? argv[i + 1] : "out/look");
     } else {
-      std::fprintf(stderr, "usage: spectrel [--simulate | --render-look DIR]\n");
+      std::fprintf(stderr, "usage: spectrel [--simulate | --render-look DIR | --render-dialogs DIR]\n");
       return 2;
     }
   }

@@ -52,7 +52,7 @@ void CMainFrame::CreateMenus() {
   QAction* print = AddAction(IdFilePrint, tr("&Print..."), tr("Print Current Data"), tr("Print"), "print");
   print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
   connect(print, &QAction::triggered, view, &CSpectrelView::OnPrint);
-  QAction* preview = AddAction(IdFilePrintPreview, tr("Print Pre&view"), tr("Print Preview"), tr("Print Preview"), nullptr);
+  QAction* preview = AddAction(IdFilePrintPreview, tr("Print Pre&view"), tr("Print Preview"), tr("Print Preview", "tool tip"), nullptr);
   connect(preview, &QAction::triggered, view, &CSpectrelView::OnPrintPreview);
   QAction* setup = AddAction(IdFilePrintSetup, tr("P&rinter Setup..."), tr("Change Printer Setup"), tr("Print Setup"), nullptr);
   connect(setup, &QAction::triggered, view, &CSpectrelView::OnPrinterSetup);
@@ -63,10 +63,10 @@ void CMainFrame::CreateMenus() {
   connect(settings, &QAction::triggered, this, [this] {
     if (Commands.MeasurementSettings) Commands.MeasurementSettings();
   });
-  QAction* manual = AddAction(IdMeasManual, tr("Manual Measurement"), tr("Start Manual Measurement"), tr("Start"), "manual");
+  QAction* manual = AddAction(IdMeasManual, tr("Manual Measurement"), tr("Start Manual Measurement"), tr("Start", "manual measurement"), "manual");
   connect(manual, &QAction::triggered, view, &CSpectrelView::OnStartManual);
   QAction* interval = AddAction(IdMeasInterval, tr("&Start Interval Measurement"), tr("Start Interval Measurement"),
-                                tr("Start"), "interval");
+                                tr("Start", "interval measurement"), "interval");
   connect(interval, &QAction::triggered, view, &CSpectrelView::OnStartInterval);
 
   QAction* graph = AddAction(IdGraphSettings, tr("&Graph Settings"), tr("Graph Settings"), tr("Graph"), "graph");

@@ -96,6 +96,11 @@ TEST_F(JapaneseTest, MainWindowMenusPromptsAndIdleText) {
   EXPECT_EQ(frame->Action(IdMeasManual)->statusTip(), QStringLiteral("マニュアル計測を開始する"));
   EXPECT_EQ(frame->Action(IdMeasInterval)->text(), QStringLiteral("インターバル計測開始(&S)"));
   EXPECT_EQ(frame->Action(IdMeasInterval)->statusTip(), QStringLiteral("インターバル計測を開始する"));
+  // The two start buttons share the English tip "Start" but not the Japanese one.
+  EXPECT_EQ(frame->Action(IdMeasManual)->toolTip(), QStringLiteral("マニュアル計測開始"));
+  EXPECT_EQ(frame->Action(IdMeasInterval)->toolTip(), QStringLiteral("インターバル計測開始"));
+  EXPECT_EQ(frame->Action(IdFilePrintPreview)->statusTip(), QStringLiteral("印刷ｲﾒｰｼﾞを表示"));
+  EXPECT_EQ(frame->Action(IdFilePrintPreview)->toolTip(), QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
   EXPECT_EQ(frame->Action(IdGraphSettings)->text(), QStringLiteral("グラフ設定(&G)"));
   EXPECT_EQ(frame->Action(IdGraphSettings)->statusTip(), QStringLiteral("グラフ表示の設定"));
   EXPECT_EQ(frame->Action(IdGraphSettings)->toolTip(), QStringLiteral("グラフ設定"));
