@@ -447,4 +447,12 @@ Software Starting</source>
         <translation>クリップボード転送に失敗しました</translation>
     </message>
 </context>
+<context>
+    <name>spectrel::QtDocumentHost</name>
+    <message>
+        <location filename="../../src/ui/qt_document_host.cpp" line="+66"/>
+        <source>Cancel</source>
+        <translation>ｷｬﾝｾﾙ</translation>
+    </message>
+</context>
 </TS>

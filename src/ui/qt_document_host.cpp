@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 
 #include "ui/spectrel_view.h"
@@ -62,6 +63,7 @@ bool QtDocumentHost::ConfirmStopInterval(const std::string& question) {
   QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), QString::fromStdString(question),
                   QMessageBox::Ok | QMessageBox::Cancel, View ? View->window() : nullptr);
   box.setObjectName(QStringLiteral("stopQuestion"));
+  box.button(QMessageBox::Cancel)->setText(tr("Cancel"));   // "ｷｬﾝｾﾙ" in Japanese
   return box.exec() == QMessageBox::Ok;
 }
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdlib>
@@ -194,6 +195,26 @@ TEST_F(JapaneseTest, IntervalDialogShowsJapaneseStatusTexts) {
     EXPECT_EQ(status.AbortButton()->text(), QStringLiteral("中止"));
     status.AbortButton()->click();
     EXPECT_TRUE(ProcessUntil([&] { return !app.Document()->Measuring(); }, 10000));
+
+    // The stop question of an interval measurement, with the Japanese Cancel.
+    app.MainFrame()->Action(IdMeasInterval)->trigger();
+    EXPECT_TRUE(ProcessUntil([&] { return status.isVisible(); }, 10000));
+    QString question;
+    QString cancel;
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      question = box->text();
+      cancel = box->button(QMessageBox::Cancel)->text();
+      box->button(QMessageBox::Ok)->click();
+    });
+    answer.start();
+    status.AbortButton()->click();
+    EXPECT_TRUE(ProcessUntil([&] { return !app.Document()->Measuring(); }, 10000));
+    EXPECT_EQ(question, QString::fromStdString(MeasureText(TextStopQuestion, Language::Japanese)));
+    EXPECT_EQ(cancel, QStringLiteral("ｷｬﾝｾﾙ"));
   }
   if (previous != nullptr)
     setenv("LC_ALL", saved.c_str(), 1);
