@@ -34,7 +34,8 @@ echo "== one measurement with simulated sensors into $data =="
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 set +e
-"$build/src/cli/spectrel-cli" measure --simulate --data "$data" "$@" | tee "$out"
+# tee ignores Ctrl-C so that the runner's own clean stop is still shown.
+"$build/src/cli/spectrel-cli" measure --simulate --data "$data" "$@" | (trap '' INT; tee "$out")
 status=${PIPESTATUS[0]}
 set -e
 

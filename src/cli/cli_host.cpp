@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -117,6 +118,9 @@ void InstallStopSignals() {
   sigaddset(&stopSet, SIGINT);
   sigaddset(&stopSet, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSet, nullptr);
+  // A reader of our output that goes away (a pager, a "| tee" hit by the same Ctrl-C) must not
+  // end the program in the middle of a measurement: lost lines are only lost lines.
+  std::signal(SIGPIPE, SIG_IGN);
   StopSignalNumber = 0;
 }
 

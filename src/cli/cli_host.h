@@ -61,8 +61,8 @@ class CliHost : public DocumentHost {
 };
 
 // ---- Stop signals ----
-// Blocks SIGINT and SIGTERM in this thread and every thread started after it: call first, on
-// the main thread, before any thread exists.
+// Blocks SIGINT and SIGTERM in this thread and every thread started after it, and ignores
+// SIGPIPE: call first, on the main thread, before any thread exists.
 void InstallStopSignals();
 // The signal that asked for the stop (taking a pending one), 0 when none has arrived. Main thread.
 int StopSignal();
