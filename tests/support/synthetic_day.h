@@ -13,6 +13,14 @@
 
 namespace spectrel::testing {
 
+// "SSR101-0042" and so on, built by appending (GCC 12 warns falsely on chained concatenation).
+inline std::string SerialText(int model) {
+  std::string text = "S";
+  text.append(Models[model].Tag);
+  text.append("-0042");
+  return text;
+}
+
 // Axis coefficients giving about 300-1100 nm (SR-101/102) or 900-1700/1800 nm (SR-103/104).
 inline SensorInfo MakeSensorInfo(int model) {
   SensorInfo info(model);
@@ -29,8 +37,9 @@ inline SensorInfo MakeSensorInfo(int model) {
   info.Coef[3] = "0";
   info.Coef[4] = "0";
   info.Coef[5] = "0";
-  info.SerialNo = "S" + std::string(Models[model].Tag) + "-0042";
-  info.SensorId = "ID" + std::to_string(model + 1);
+  info.SerialNo = SerialText(model);
+  info.SensorId = "ID";
+  info.SensorId += static_cast<char>('1' + model);
   info.SensorType = std::string(Models[model].Name);
   info.FirmwareVersion = "1.80";
   info.FirmwareTime = "2019/04/01 12:00:00";
@@ -43,7 +52,7 @@ inline SensorInfo MakeSensorInfo(int model) {
 inline SensorMeasurement MakeMeasurement(int model, std::int64_t time, int seed = 0) {
   SensorMeasurement m(model);
   const int n = Models[model].Pixels;
-  m.SerialNo = "S" + std::string(Models[model].Tag) + "-0042";
+  m.SerialNo = SerialText(model);
   m.MeasureTime = time;
   m.ExposureMs = model == SR104 ? 30 : 100;
   for (int i = 0; i < Models[model].StatusIntCount; ++i) m.StatusInt[static_cast<size_t>(i)] = (i + seed) % 3 - 1;
