@@ -9,7 +9,7 @@
 
 #include "app/main_frame.h"
 #include "app/settings_actions.h"
-#include "app/simulation.h"
+#include "simulation/simulated_station.h"
 #include "measure/spectrel_doc.h"
 #include "sensor/status_report.h"
 #include "settings/profile.h"
@@ -69,8 +69,9 @@ bool CSpectrelApp::InitInstance() {
   LoadSettings(SettingsRecord, Profile);
 
   if (Options.Simulate) {
-    Sim = std::make_unique<Simulation>();
-    if (!Sim->Start(SettingsRecord, Options.SimulatePaced)) {
+    Sim = std::make_unique<SimulatedStation>();
+    std::string error;
+    if (!Sim->Start(SettingsRecord, Options.SimulatePaced, error)) {
       Sim->RestoreRealPorts(SettingsRecord);
       return false;
     }

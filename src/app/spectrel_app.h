@@ -17,7 +17,7 @@ class CSpectrelDoc;
 class CSpectrelView;
 class QtDocumentHost;
 class SettingsActions;
-class Simulation;
+class SimulatedStation;
 
 struct StartOptions {
   std::string ProgramPath;    // the program file; its folder decides where the profile lives
@@ -54,7 +54,7 @@ class CSpectrelApp {
   AppSettings SettingsRecord;            // every configurable value
   std::string Profile;                   // the initialisation file
   std::vector<std::unique_ptr<QTranslator>> Translators;   // installed while the program runs
-  std::unique_ptr<Simulation> Sim;       // simulated sensors (--simulate)
+  std::unique_ptr<SimulatedStation> Sim;       // simulated sensors (--simulate)
   std::unique_ptr<QtDocumentHost> DocHost;
   std::unique_ptr<CSpectrelDoc> Doc;
   std::unique_ptr<SettingsActions> Settings_;

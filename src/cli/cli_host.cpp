@@ -182,9 +182,9 @@ long PeakMemoryKb() { return StatusField("VmHWM"); }
 long ThreadCount() { return StatusField("Threads"); }
 
 void ReportSetup(CliHost& host, const RunnerSettingsSource& source, const AppSettings& settings,
-                 const Simulation& simulation) {
+                 const SimulatedStation& simulation) {
   host.Print("profile: " + source.ProfilePath + " (read only)");
-  for (const Simulation::Started& sensor : simulation.Sensors()) {
+  for (const SimulatedStation::Started& sensor : simulation.Sensors()) {
     host.Print("simulated " + std::string(Models[sensor.Model].Name) + " on " + sensor.Device);
   }
   for (int model = 0; model < ModelCount; ++model) {

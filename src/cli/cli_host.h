@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "cli/simulation.h"
+#include "simulation/simulated_station.h"
 #include "measure/document_host.h"
 #include "measure/spectrel_doc.h"
 #include "settings/app_settings.h"
@@ -87,7 +87,7 @@ long ThreadCount();
 // Lines telling the operator what was read and where the files go: the profile, the simulated
 // sensors and their devices, the day-file, CSV and event-log locations.
 void ReportSetup(CliHost& host, const RunnerSettingsSource& source, const AppSettings& settings,
-                 const Simulation& simulation);
+                 const SimulatedStation& simulation);
 // Closing lines: the event log and, when verbose, the peak memory and how many threads are left
 // beyond the threadsAtStart counted before anything was started (0 after a clean stop).
 void ReportEnd(CliHost& host, const AppSettings& settings, bool verbose, long threadsAtStart);

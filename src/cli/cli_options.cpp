@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/simulation.h"
+#include "simulation/simulated_station.h"
 #include "settings/profile.h"
 
 namespace spectrel::cli {
@@ -108,7 +108,7 @@ RunnerSettingsSource LoadRunnerSettings(const RunnerOptions& options, AppSetting
 }
 
 int PrepareRunner(const std::string& command, const Args& args, RunnerOptions& options,
-                  AppSettings& settings, RunnerSettingsSource& source, Simulation& simulation) {
+                  AppSettings& settings, RunnerSettingsSource& source, SimulatedStation& simulation) {
   std::string error;
   if (!ParseRunnerOptions(args, options, error)) {
     std::fprintf(stderr, "spectrel-cli %s: %s\n%s", command.c_str(), error.c_str(),

@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "settings/app_settings.h"
+#include "simulation/simulated_station.h"
 
 namespace spectrel::cli {
 
@@ -39,13 +40,11 @@ RunnerSettingsSource LoadRunnerSettings(const RunnerOptions& options, AppSetting
 // A folder text as the file-path code expects it: ending with '/' (empty stays empty).
 std::string WithTrailingSlash(std::string folder);
 
-class Simulation;
-
 // Everything before the document exists, for "measure" and "run": parses the arguments, loads
 // the settings, starts the simulated sensors (--simulate) and creates the --data folder.
 // Problems go to stderr. Returns -1 when the command goes on, otherwise its exit code
 // (0 after --help, 2 on bad usage, 1 when the station cannot be set up).
 int PrepareRunner(const std::string& command, const Args& args, RunnerOptions& options,
-                  AppSettings& settings, RunnerSettingsSource& source, Simulation& simulation);
+                  AppSettings& settings, RunnerSettingsSource& source, SimulatedStation& simulation);
 
 }  // namespace spectrel::cli

@@ -7,7 +7,7 @@
 #include "cli/cli_host.h"
 #include "cli/cli_options.h"
 #include "cli/commands.h"
-#include "cli/simulation.h"
+#include "simulation/simulated_station.h"
 #include "measure/spectrel_doc.h"
 
 namespace spectrel::cli {
@@ -61,7 +61,7 @@ int RunCommand(const Args& args) {
   RunnerOptions options;
   AppSettings settings;
   RunnerSettingsSource source;
-  Simulation simulation;   // outlives the document, which closes its ports on destruction
+  SimulatedStation simulation;   // outlives the document, which closes its ports on destruction
   if (const int early = PrepareRunner("run", args, options, settings, source, simulation);
       early >= 0) {
     return early;
