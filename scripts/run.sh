@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The program's main job on a fresh machine: install what the build needs, build in Release, and
-# take one measurement with simulated sensors (the configured ports are left alone).
+# take one measurement: with the station's sensors when a sensor in use has an existing port,
+# otherwise with simulated sensors (the configured ports are left alone).
 #   - with a display ($DISPLAY or $WAYLAND_DISPLAY) and the desktop program built: spectrel --simulate
 #   - otherwise: spectrel-cli measure --simulate into ${SPECTREL_DATA:-$HOME/Spectrel}/, then shows
 #     the day file, the CSV file and the end of the event log.
@@ -26,16 +27,16 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] &&
   fi
 fi
 if [ "$gui" = 1 ]; then
-  exec "$build/src/app/spectrel" --simulate "$@"
+  exec "$build/src/app/spectrel" --simulate=auto "$@"
 fi
 
 data="${SPECTREL_DATA:-$HOME/Spectrel}/"
-echo "== one measurement with simulated sensors into $data =="
+echo "== one measurement into $data (simulated sensors unless real ones are configured) =="
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 set +e
 # tee ignores Ctrl-C so that the runner's own clean stop is still shown.
-"$build/src/cli/spectrel-cli" measure --simulate --data "$data" "$@" | (trap '' INT; tee "$out")
+"$build/src/cli/spectrel-cli" measure --simulate=auto --data "$data" "$@" | (trap '' INT; tee "$out")
 status=${PIPESTATUS[0]}
 set -e
 

@@ -1,6 +1,7 @@
 // spectrel: the desktop program.
 //   spectrel                 measure with the sensors of the profile
 //   spectrel --simulate      measure with simulated sensors (the profile's ports are kept)
+//   spectrel --simulate=auto the same, unless a sensor in use has an existing port
 //   spectrel --render-look DIR
 //                            write PNG pictures of the window and the graph after one
 //                            simulated measurement into DIR, then quit
@@ -26,12 +27,15 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--simulate") == 0) {
       options.Simulate = true;
+    } else if (std::strcmp(argv[i], "--simulate=auto") == 0) {
+      options.Simulate = true;
+      options.SimulateAuto = true;
     } else if (std::strcmp(argv[i], "--render-look") == 0) {
       return spectrel::RenderLook(i + 1 < argc ? argv[i + 1] : "out/look");
     } else if (std::strcmp(argv[i], "--render-dialogs") == 0) {
       return spectrel::RenderDialogs(i + 1 < argc ? argv[i + 1] : "out/look");
     } else {
-      std::fprintf(stderr, "usage: spectrel [--simulate | --render-look DIR | --render-dialogs DIR]\n");
+      std::fprintf(stderr, "usage: spectrel [--simulate[=auto] | --render-look DIR | --render-dialogs DIR]\n");
       return 2;
     }
   }

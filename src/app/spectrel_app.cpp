@@ -68,6 +68,9 @@ bool CSpectrelApp::InitInstance() {
   SettingsRecord.AppFolder = location.AppFolder;
   LoadSettings(SettingsRecord, Profile);
 
+  if (Options.SimulateAuto && SimulatedStation::RealSensorsConfigured(SettingsRecord)) {
+    Options.Simulate = false;   // the station's own sensors are there: measure them
+  }
   if (Options.Simulate) {
     Sim = std::make_unique<SimulatedStation>();
     std::string error;

@@ -22,6 +22,7 @@ class SimulatedStation;
 struct StartOptions {
   std::string ProgramPath;    // the program file; its folder decides where the profile lives
   bool Simulate = false;      // run against simulated sensors (--simulate)
+  bool SimulateAuto = false;  // --simulate=auto: only when no sensor in use has an existing port
   bool SimulatePaced = true;  // simulated sensors keep real line speed and exposure times
   bool Show = true;           // show the main window (the look renderer and tests may not)
 };

@@ -56,6 +56,9 @@ bool ParseRunnerOptions(const Args& args, RunnerOptions& options, std::string& e
       if (!value("--data", options.DataFolder)) return false;
     } else if (a == "--simulate") {
       options.Simulate = true;
+    } else if (a == "--simulate=auto") {
+      options.Simulate = true;
+      options.SimulateAuto = true;
     } else if (a == "--unpaced") {
       options.Paced = false;
     } else if (a == "--verbose" || a == "-v") {
@@ -78,11 +81,12 @@ std::string RunnerUsage(const std::string& command) {
   const std::string what = command == "run" ? "interval measurement until SIGINT or SIGTERM"
                                             : "one manual measurement";
   return "usage: spectrel-cli " + command +
-         " [--profile INI] [--data DIR] [--simulate [--unpaced]] [--verbose]\n"
+         " [--profile INI] [--data DIR] [--simulate[=auto] [--unpaced]] [--verbose]\n"
          "  " + what + "\n"
          "  --profile INI  settings file (default: beside the program, or the user's config)\n"
          "  --data DIR     folder of the day files, CSV files and event log (this run only)\n"
          "  --simulate     simulated sensors on pseudo-terminals; the profile's ports stay untouched\n"
+         "  --simulate=auto  the same, unless a sensor in use has an existing port\n"
          "  --unpaced      simulated sensors answer at once (no line pacing, no exposure time)\n"
          "  --verbose      show the clock, and the peak memory and threads at exit\n";
 }
@@ -120,6 +124,9 @@ int PrepareRunner(const std::string& command, const Args& args, RunnerOptions& o
     return 0;
   }
   source = LoadRunnerSettings(options, settings);
+  if (options.SimulateAuto && SimulatedStation::RealSensorsConfigured(settings)) {
+    options.Simulate = false;   // the station's own sensors are there: measure them
+  }
   if (options.Simulate && !simulation.Start(settings, options.Paced, error)) {
     std::fprintf(stderr, "spectrel-cli %s: %s\n", command.c_str(), error.c_str());
     return 1;

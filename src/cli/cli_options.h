@@ -14,6 +14,7 @@ struct RunnerOptions {
   std::string ProfilePath;   // --profile INI; empty: beside the program or in the user's config
   std::string DataFolder;    // --data DIR; empty: the profile's data and CSV folders
   bool Simulate = false;     // --simulate: simulated sensors instead of the configured ports
+  bool SimulateAuto = false; // --simulate=auto: only when no sensor in use has an existing port
   bool Paced = true;         // false with --unpaced: simulated sensors answer without line pacing
   bool Verbose = false;      // --verbose: clock lines, peak memory and thread count at exit
   bool Help = false;         // --help: print the usage and exit 0

@@ -14,9 +14,9 @@ void Usage() {
       "  info    DAYFILE [--json]                      show what a day file holds\n"
       "  export  DAYFILE --out DIR [--pitch raw|1nm] [--from NM --to NM] [--sensors LIST]\n"
       "          [--merge|--no-merge] [--profile INI]  write the hourly CSV files of a day\n"
-      "  measure [--profile INI] [--simulate [--unpaced]] [--data DIR] [--verbose]\n"
+      "  measure [--profile INI] [--simulate[=auto] [--unpaced]] [--data DIR] [--verbose]\n"
       "                                                one manual measurement\n"
-      "  run     [--profile INI] [--simulate [--unpaced]] [--data DIR] [--verbose]\n"
+      "  run     [--profile INI] [--simulate[=auto] [--unpaced]] [--data DIR] [--verbose]\n"
       "                                                interval measurement until SIGINT/SIGTERM\n"
       "Each command's --help tells more.\n",
       stderr);

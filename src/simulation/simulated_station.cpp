@@ -1,5 +1,8 @@
 #include "simulation/simulated_station.h"
 
+#include <sys/stat.h>
+
+#include "sensor/serial.h"
 #include "solmet_sim.h"
 #include "spectrum/model_table.h"
 
@@ -38,6 +41,16 @@ bool SimulatedStation::Start(AppSettings& settings, bool paced, std::string& err
   }
   ApplySimulatedPorts(settings);
   return true;
+}
+
+bool SimulatedStation::RealSensorsConfigured(const AppSettings& settings) {
+  for (int model = 0; model < ModelCount; ++model) {
+    if (settings.UseSensor[static_cast<size_t>(model)] != 1) continue;
+    const std::string device = CSerial::DeviceName(settings.ComPort[static_cast<size_t>(model)]);
+    struct stat info {};
+    if (!device.empty() && ::stat(device.c_str(), &info) == 0) return true;
+  }
+  return false;
 }
 
 void SimulatedStation::Stop() {

@@ -34,6 +34,10 @@ class SimulatedStation {
   void ApplySimulatedPorts(AppSettings& settings) const;
   bool Running() const { return !Sensors_.empty(); }
 
+  // True when a model in use has a port whose device exists: "--simulate=auto" then measures
+  // with the real sensors.
+  static bool RealSensorsConfigured(const AppSettings& settings);
+
   struct Started {
     int Model;            // ModelIndex
     std::string Device;   // pseudo-terminal the program talks to
