@@ -1,8 +1,7 @@
-// Helpers of the day file tests: fresh folders, whole-file reading and writing, time zones and
-// locales set for one test, and the little-endian bytes of single-precision values.
+// Helpers of the day file and CSV tests: fresh folders, whole-file reading and writing, the time
+// zone of one test, and the little-endian bytes of single-precision values.
 #pragma once
 
-#include <locale.h>
 #include <stdlib.h>
 #include <time.h>
 
@@ -21,7 +20,7 @@ namespace spectrel::testing {
 class TempDir {
  public:
   TempDir() {
-    char pattern[] = "/tmp/spectrel_krf.XXXXXX";
+    char pattern[] = "/tmp/spectrel_files.XXXXXX";
     const char* made = ::mkdtemp(pattern);
     Path = made ? made : "";
   }
@@ -30,6 +29,8 @@ class TempDir {
     std::filesystem::remove_all(Path, ec);
   }
   std::string File(const std::string& name) const { return Path + "/" + name; }
+  // Entries in the folder: finds temporary files left behind.
+  long Count() const { return std::distance(std::filesystem::directory_iterator(Path), {}); }
   std::string Path;
 };
 
@@ -39,8 +40,7 @@ inline std::string ReadBytes(const std::string& path) {
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // The time zone of the process for one scope.
@@ -63,62 +63,14 @@ class ScopedTz {
   std::optional<std::string> Old;
 };
 
-// Four bytes of a single-precision value, lowest first, whatever the host's byte order.
-inline std::string FloatBytes(float value) {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(i)] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-  return bytes;
-}
-
+// Four bytes per single-precision value, lowest first, whatever the host's byte order.
 inline std::string Section(const std::vector<float>& values) {
   std::string bytes;
-  for (float v : values) bytes += FloatBytes(v);
+  for (float v : values)
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((std::bit_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
   return bytes;
 }
 
 inline float FloatFromBits(std::uint32_t bits) { return std::bit_cast<float>(bits); }
-
-// A German locale (decimal comma) for the whole process while in scope, built once into a
-// private folder with localedef. Active() is false where the tools to build it are missing.
-class ScopedCommaLocale {
- public:
-  ScopedCommaLocale() {
-    // Built once per test program and removed when it ends.
-    struct Folder {
-      std::string Dir;
-      ~Folder() {
-        std::error_code ec;
-        if (!Dir.empty()) std::filesystem::remove_all(Dir, ec);
-      }
-    };
-    static const Folder made = [] {
-      char pattern[] = "/tmp/spectrel_locale.XXXXXX";
-      Folder f;
-      if (!::mkdtemp(pattern)) return f;
-      f.Dir = pattern;
-      const std::string command =
-          "localedef -i de_DE -f UTF-8 " + f.Dir + "/de_DE.UTF-8 >/dev/null 2>&1";
-      if (std::system(command.c_str()) != 0) {
-        std::error_code ec;
-        std::filesystem::remove_all(f.Dir, ec);
-        f.Dir.clear();
-      }
-      return f;
-    }();
-    const std::string& folder = made.Dir;
-    if (folder.empty()) return;
-    ::setenv("LOCPATH", folder.c_str(), 1);
-    On = ::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-  }
-  ~ScopedCommaLocale() {
-    ::setlocale(LC_ALL, "C");
-    ::unsetenv("LOCPATH");
-  }
-  bool Active() const { return On; }
-
- private:
-  bool On = false;
-};
 
 }  // namespace spectrel::testing

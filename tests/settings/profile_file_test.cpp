@@ -17,24 +17,9 @@ using testing::WriteText;
 // A profile edited by hand: CRLF, odd spacing and case, comments, a key before any section,
 // an unknown section, a line without '=', a doubled section and a doubled key.
 const char* const kHandMade =
-    "; station profile\r\n"
-    "STRAY=1\r\n"
-    "[ Com ]\r\n"
-    "  sr101 =  3  \r\n"
-    "# port of the long-wavelength sensor\r\n"
-    "Sr103=/dev/ttyUSB0\r\n"
-    "not a key line\r\n"
-    "\r\n"
-    "[Notes]\r\n"
-    "memo = a=b =c\r\n"
-    "sr101=99\r\n"
-    "[COM]\r\n"
-    "SR102=7\r\n"
-    "[meas]\r\n"
-    "MEMO=first\r\n"
-    "memo=second\r\n"
-    "EMPTY=\r\n"
-    "\r\n";
+    "; station profile\r\nSTRAY=1\r\n[ Com ]\r\n  sr101 =  3  \r\n# port of the long-wavelength sensor\r\n"
+    "Sr103=/dev/ttyUSB0\r\nnot a key line\r\n\r\n[Notes]\r\nmemo = a=b =c\r\nsr101=99\r\n[COM]\r\nSR102=7\r\n"
+    "[meas]\r\nMEMO=first\r\nmemo=second\r\nEMPTY=\r\n\r\n";
 
 TEST(ProfileFile, ReadsSectionsAndKeysWithoutRegardToCaseAndBlanks) {
   const ProfileFile p = ProfileFile::Parse(kHandMade);
@@ -59,27 +44,9 @@ TEST(ProfileFile, WritesInPlaceAppendsToTheSectionAndKeepsEveryOtherLine) {
   p.SetString("MEAS", "MEMO", "line\r\none ");  // line breaks cannot enter the file
   p.SetString("GRAPH", "LEFT", "300.0");        // new section at the end
   EXPECT_EQ(p.Serialize(),
-            "; station profile\n"
-            "STRAY=1\n"
-            "[ Com ]\n"
-            "SR101=4\n"
-            "# port of the long-wavelength sensor\n"
-            "Sr103=/dev/ttyUSB0\n"
-            "not a key line\n"
-            "SR104=/dev/pts/3\n"
-            "\n"
-            "[Notes]\n"
-            "memo = a=b =c\n"
-            "sr101=99\n"
-            "[COM]\n"
-            "SR102=7\n"
-            "[meas]\n"
-            "MEMO=line  one\n"
-            "memo=second\n"
-            "EMPTY=\n"
-            "\n"
-            "[GRAPH]\n"
-            "LEFT=300.0\n");
+            "; station profile\nSTRAY=1\n[ Com ]\nSR101=4\n# port of the long-wavelength sensor\n"
+            "Sr103=/dev/ttyUSB0\nnot a key line\nSR104=/dev/pts/3\n\n[Notes]\nmemo = a=b =c\nsr101=99\n[COM]\n"
+            "SR102=7\n[meas]\nMEMO=line  one\nmemo=second\nEMPTY=\n\n[GRAPH]\nLEFT=300.0\n");
 }
 
 TEST(ProfileFile, DropsCarriageReturnsOnlyAtLineEnds) {
@@ -91,15 +58,12 @@ TEST(ProfileFile, DropsCarriageReturnsOnlyAtLineEnds) {
 }
 
 TEST(ProfileFile, ReadsNumbersLikeTheProfileFunctions) {
-  EXPECT_EQ(ParseProfileUInt("42"), 42u);
-  EXPECT_EQ(ParseProfileUInt(" \t+7"), 7u);
-  EXPECT_EQ(ParseProfileUInt("-5"), 4294967291u);
-  EXPECT_EQ(ParseProfileUInt("12abc"), 12u);
-  EXPECT_EQ(ParseProfileUInt("abc"), 0u);
-  EXPECT_EQ(ParseProfileUInt(""), 0u);
-  EXPECT_EQ(ParseProfileUInt("- 5"), 0u);
-  EXPECT_EQ(ParseProfileUInt("4294967297"), 1u);   // wraps at 2^32
-  EXPECT_EQ(ParseProfileUInt("0x10"), 0u);         // decimal only
+  const std::pair<const char*, unsigned> cases[] = {
+      {"42", 42u}, {" \t+7", 7u}, {"-5", 4294967291u}, {"12abc", 12u}, {"abc", 0u}, {"", 0u}, {"- 5", 0u},
+      {"4294967297", 1u},   // wraps at 2^32
+      {"0x10", 0u},         // decimal only
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(ParseProfileUInt(text), value) << text;
 }
 
 TEST(ProfileFile, SavesThroughATemporaryFileAndKeepsThePermissions) {
@@ -114,7 +78,7 @@ TEST(ProfileFile, SavesThroughATemporaryFileAndKeepsThePermissions) {
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path), {}), 1);
+  EXPECT_EQ(dir.Count(), 1);
 }
 
 }  // namespace
