@@ -1,21 +1,10 @@
 // "spectrel-cli export" run as a child process on a day file written by the day file writer.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
-
+#include "cli/runner_support.h"
 #include "files/csv_writer.h"
 #include "spectrum/resample.h"
 #include "support/synthetic_day.h"
 
-namespace spectrel {
+namespace spectrel::runner_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -23,53 +12,37 @@ namespace fs = std::filesystem;
 // 2023-06-15 09:40:00 in a zone nine hours east of UTC, which the child inherits through TZ.
 constexpr std::int64_t kStart = 1686789600;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t lf; (lf = text.find('\n', start)) != std::string::npos; start = lf + 1)
-    lines.push_back(text.substr(start, lf - start));
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 
-struct CliRun {
-  int Exit = -1;
-  std::string Out;
-  std::string Err;
-};
-
-class ExportTest : public ::testing::Test {
+class ExportTest : public CliTest {
  protected:
   void SetUp() override {
+    if (const char* tz = ::getenv("TZ")) OldTz = tz;
     ::setenv("TZ", "JST-9", 1);
     ::tzset();
-    std::string pattern = (fs::temp_directory_path() / "export-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    Dir = pattern + "/";
+    CliTest::SetUp();
     Out = Dir + "out/";
     DayFile = Dir + "20230615.KRF";
     // Two points at 09:40 and 09:50, six from 10:00 to 10:50; SR-101 and SR-103.
     ASSERT_EQ(testing::MakeDay({SR101, SR103}, 8, kStart, 600).SaveKrf(DayFile), 1);
   }
-  void TearDown() override { fs::remove_all(Dir); }
-
-  CliRun Export(const std::string& options) {
-    const std::string command = std::string(SPECTREL_CLI) + " export " + options + " 2>" + Dir + "err";
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) run.Out.append(buf, n);
-    const int status = ::pclose(pipe);
-    run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Err = ReadFile(Dir + "err");
-    return run;
+  void TearDown() override {
+    CliTest::TearDown();
+    OldTz ? ::setenv("TZ", OldTz->c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
   }
-
+  // "export" with options separated by single spaces.
+  Finished Export(const std::string& options) {
+    std::vector<std::string> argv{Cli, "export"};
+    std::istringstream in(options);
+    for (std::string word; in >> word;) argv.push_back(word);
+    return RunCli(argv);
+  }
   // The hour file the in-process writer makes from the first points of the loaded day.
   std::string Expected(int points, const AppSettings& settings) {
     CKrfData day;
@@ -82,20 +55,21 @@ class ExportTest : public ::testing::Test {
     BuildMergedWavelengths(part, merged);
     CCsvWriter writer;
     EXPECT_EQ(writer.WriteCsvFile(Dir + "expected.csv", part, settings, merged), 1);
-    return ReadFile(Dir + "expected.csv");
+    return ReadBytes(Dir + "expected.csv");
   }
 
-  std::string Dir, Out, DayFile;
+  std::optional<std::string> OldTz;
+  std::string Out, DayFile;
 };
 
 TEST_F(ExportTest, WritesEveryHourAsTheMeasuringProgramLeftIt) {
-  const CliRun run = Export(DayFile + " --out " + Out);
+  const Finished run = Export(DayFile + " --out " + Out);
   ASSERT_EQ(run.Exit, 0) << run.Err;
   const std::string h09 = Out + "2023/2023061509.CSV", h10 = Out + "2023/2023061510.CSV";
   EXPECT_EQ(run.Out, h09 + "\n" + h10 + "\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(Out + "2023"), {}), 2);
 
-  const std::vector<std::string> lines = Lines(ReadFile(h09));
+  const std::vector<std::string> lines = Lines(ReadBytes(h09));
   ASSERT_GT(lines.size(), 8u);
   EXPECT_EQ(lines[0], "Date,2023/06/15,,,2023/06/15,,,");
   EXPECT_EQ(lines[1], "Time,09:40:00,,,09:50:00,,,");
@@ -103,69 +77,65 @@ TEST_F(ExportTest, WritesEveryHourAsTheMeasuringProgramLeftIt) {
   // First pixel of SR-101: (1000 - 500) * 0.05 at the first point, (1000 - 501) * 0.05 next.
   EXPECT_EQ(lines[8].substr(0, 20), "300.40,25.00,,25.00,");
   EXPECT_EQ(lines[8].substr(20, 14), "24.95,,24.95,");
-  EXPECT_EQ(Lines(ReadFile(h10))[1],
+  EXPECT_EQ(Lines(ReadBytes(h10))[1],
             "Time,10:00:00,,,10:10:00,,,10:20:00,,,10:30:00,,,10:40:00,,,10:50:00,,,");
 
   const AppSettings defaults;
-  EXPECT_EQ(ReadFile(h09), Expected(2, defaults));
-  EXPECT_EQ(ReadFile(h10), Expected(8, defaults));
+  EXPECT_EQ(ReadBytes(h09), Expected(2, defaults));
+  EXPECT_EQ(ReadBytes(h10), Expected(8, defaults));
 }
 
-TEST_F(ExportTest, OptionsChooseGridRangeAndColumns) {
-  CliRun run = Export(DayFile + " --out " + Out + " --pitch 1nm --from 400 --to 410");
+TEST_F(ExportTest, OptionsAndProfileChooseGridRangeAndColumns) {
+  Finished run = Export(DayFile + " --out " + Out + " --pitch 1nm --from 400 --to 410");
   ASSERT_EQ(run.Exit, 0) << run.Err;
-  std::vector<std::string> lines = Lines(ReadFile(Out + "2023/2023061510.CSV"));
+  std::vector<std::string> lines = Lines(ReadBytes(Out + "2023/2023061510.CSV"));
   ASSERT_EQ(lines.size(), 8u + 11u);
   EXPECT_EQ(lines[8].substr(0, 7), "400.00,");
   EXPECT_EQ(lines[18].substr(0, 7), "410.00,");
 
   run = Export(DayFile + " --out " + Out + " --sensors SR103 --no-merge");
   ASSERT_EQ(run.Exit, 0) << run.Err;
-  lines = Lines(ReadFile(Out + "2023/2023061509.CSV"));
+  lines = Lines(ReadBytes(Out + "2023/2023061509.CSV"));
   ASSERT_EQ(lines.size(), 8u + 512u);   // the SR-103 pixels alone
   EXPECT_EQ(lines[3], "Sensor,SR-103,SR-103,");
   AppSettings chosen;
   chosen.CsvSensor = {0, 0, 1, 0};
   chosen.CsvMerge = 0;
-  EXPECT_EQ(ReadFile(Out + "2023/2023061509.CSV"), Expected(2, chosen));
-}
+  EXPECT_EQ(ReadBytes(Out + "2023/2023061509.CSV"), Expected(2, chosen));
 
-TEST_F(ExportTest, ProfileGivesTheSettingsAndOptionsOverrideIt) {
-  std::ofstream(Dir + "station.ini")
-      << "[SAVE]\nPITCH=1\nLEFT=500\nRIGHT=504\nSR101=0\nMERGE=0\n";
-  CliRun run = Export(DayFile + " --out " + Out + " --profile " + Dir + "station.ini");
+  // A profile gives the settings and options override it.
+  WriteBytes(Dir + "station.ini", "[SAVE]\nPITCH=1\nLEFT=500\nRIGHT=504\nSR101=0\nMERGE=0\n");
+  run = Export(DayFile + " --out " + Out + " --profile " + Dir + "station.ini");
   ASSERT_EQ(run.Exit, 0) << run.Err;
-  std::vector<std::string> lines = Lines(ReadFile(Out + "2023/2023061509.CSV"));
+  lines = Lines(ReadBytes(Out + "2023/2023061509.CSV"));
   ASSERT_EQ(lines.size(), 8u + 5u);
   EXPECT_EQ(lines[3], "Sensor,SR-103,SR-103,");
   EXPECT_EQ(lines[12].substr(0, 7), "504.00,");
 
   run = Export(DayFile + " --out " + Out + " --profile " + Dir + "station.ini --pitch raw");
   ASSERT_EQ(run.Exit, 0) << run.Err;
-  EXPECT_EQ(Lines(ReadFile(Out + "2023/2023061509.CSV")).size(), 8u + 512u);
+  EXPECT_EQ(Lines(ReadBytes(Out + "2023/2023061509.CSV")).size(), 8u + 512u);
 }
 
-TEST_F(ExportTest, BadUsageWritesNothing) {
+TEST_F(ExportTest, BadUsageWritesNothingAndADamagedOrMissingDayFileFails) {
   for (const std::string& options :
        {std::string(""), DayFile, DayFile + " --out " + Out + " --pitch 2nm",
         DayFile + " --out " + Out + " --sensors SR101,SR105",
         DayFile + " --out " + Out + " --from 500 --to 400",
         DayFile + " --out " + Out + " --from abc", DayFile + " --out " + Out + " --bogus"}) {
-    const CliRun run = Export(options);
+    const Finished run = Export(options);
     EXPECT_EQ(run.Exit, 2) << options;
     EXPECT_NE(run.Err.find("usage:"), std::string::npos) << options;
   }
   EXPECT_FALSE(fs::exists(Out));
-}
 
-TEST_F(ExportTest, DamagedOrMissingDayFile) {
   // An impossible time stamp on the 10:00 point: the two points before it are still exported.
-  std::string bytes = ReadFile(DayFile);
+  std::string bytes = ReadBytes(DayFile);
   const std::size_t at = bytes.find("DT_KRF,100\nMT,20230615100000");
   ASSERT_NE(at, std::string::npos);
   bytes.replace(at + 14, 14, "20231399250000");
   std::ofstream(DayFile, std::ios::binary | std::ios::trunc) << bytes;
-  CliRun run = Export(DayFile + " --out " + Out);
+  Finished run = Export(DayFile + " --out " + Out);
   EXPECT_EQ(run.Exit, 1);
   EXPECT_NE(run.Err.find("invalid time stamp"), std::string::npos) << run.Err;
   EXPECT_EQ(run.Out, Out + "2023/2023061509.CSV\n");
@@ -178,4 +148,4 @@ TEST_F(ExportTest, DamagedOrMissingDayFile) {
 }
 
 }  // namespace
-}  // namespace spectrel
+}  // namespace spectrel::runner_test

@@ -1,9 +1,5 @@
-// spectrel-cli measure, run as the operator runs it: real program, simulated sensors on
+// spectrel-cli measure and probe, run as the operator runs them: real program, simulated sensors on
 // pseudo-terminals, real files in a fresh folder.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-
 #include "cli/runner_support.h"
 #include "solmet_sim.h"
 #include "spectrum/records.h"
@@ -11,40 +7,59 @@
 namespace spectrel::runner_test {
 namespace {
 
-const std::string Cli = SPECTREL_CLI;
+using solmet_sim::Fault;
 
-// The files a cycle line names follow from its time: DATA/YYYY/YYYYMMDD.KRF and
-// DATA/YYYY/YYYYMMDDHH.CSV.
-void ExpectFilesNamedAfterCycle(const CycleReport& cycle, const std::string& data) {
-  ASSERT_EQ(cycle.Stamp.size(), 19u);
-  const std::string y = cycle.Stamp.substr(0, 4);
-  const std::string md = cycle.Stamp.substr(5, 2) + cycle.Stamp.substr(8, 2);
-  const std::string h = cycle.Stamp.substr(11, 2);
-  EXPECT_EQ(cycle.DayFile, data + y + "/" + y + md + ".KRF");
-  EXPECT_EQ(cycle.CsvFile, data + y + "/" + y + md + h + ".CSV");
+// A sensor of the station itself, on a pseudo-terminal this test owns.
+std::unique_ptr<solmet_sim::SimulatedSensor> StationSensor(int model, Fault fault = Fault::None) {
+  solmet_sim::SensorConfig config;
+  config.Model = model;
+  config.FaultKind = fault;
+  config.Paced = false;
+  config.Serial = "P103";
+  auto sensor = std::make_unique<solmet_sim::SimulatedSensor>(config);
+  EXPECT_TRUE(sensor->Start());
+  return sensor;
 }
 
-TEST(RunnerMeasure, SimulatedDefaultsStoreOnePointOfSr101AndSr103) {
-  TempFolder tmp;
-  ASSERT_FALSE(tmp.Path.empty());
-  // No sensor in use: the simulation brings SR-101 and SR-103. The ports, the interval type and
-  // the comment line must survive untouched on disk.
-  const std::string profile =
-      "; roof station\r\n[COM]\r\nSR101=3\r\nSR103=/dev/ttyUSB7\r\n[INT]\r\nMEAS_TYPE=0\r\n"
-      "[SITE]\r\nNAME=Roof\r\n";
-  WriteBytes(tmp.Path + "p.ini", profile);
+// The files a cycle line names follow from its time: KRF/YYYY/YYYYMMDD.KRF and CSV/YYYY/YYYYMMDDHH.CSV.
+void ExpectFilesNamedAfterCycle(const CycleReport& cycle, const std::string& krf, const std::string& csv) {
+  ASSERT_EQ(cycle.Stamp.size(), 19u);
+  const std::string y = cycle.Stamp.substr(0, 4);
+  const std::string day = y + "/" + y + cycle.Stamp.substr(5, 2) + cycle.Stamp.substr(8, 2);
+  EXPECT_EQ(cycle.DayFile, krf + day + ".KRF");
+  EXPECT_EQ(cycle.CsvFile, csv + day + cycle.Stamp.substr(11, 2) + ".CSV");
+}
 
-  const Finished run = RunToEnd({Cli, "measure", "--simulate", "--unpaced", "--data", tmp.Path,
-                                 "--profile", tmp.Path + "p.ini", "--verbose"});
-  ASSERT_FALSE(run.TimedOut);
-  EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
-  EXPECT_EQ(ReadBytes(tmp.Path + "p.ini"), profile);
+// Which of the four models have a block in the point (or an information record when info).
+std::string Present(const CKrfData& day, int point, bool info = false) {
+  std::string models;
+  for (int m = SR101; m <= SR104; ++m)
+    if (info ? day.Info(m) != nullptr : day.Rad(point).Block(m) != nullptr)
+      models += Models[static_cast<size_t>(m)].Name;
+  return models;
+}
 
-  // One cycle line, with both sensors and the files named after the cycle's time.
+using RunnerMeasure = CliTest;
+
+TEST_F(RunnerMeasure, SimulatedDefaultsWithTheStationProfileBesideTheProgram) {
+  // A portable install: the program in a writable folder with the station's "spectrel.ini", which
+  // names the data folders; no --profile, no --data. No sensor in use: the simulation brings SR-101
+  // and SR-103. The ports, the interval type and the comment line must survive untouched on disk.
+  const std::string program = Dir + "spectrel-cli";
+  std::filesystem::copy_file(Cli, program);
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  const std::string profile = "; roof station\r\n[COM]\r\nSR101=3\r\nSR103=/dev/ttyUSB7\r\n[INT]\r\nMEAS_TYPE=0\r\n"
+                              "[SITE]\r\nNAME=Roof\r\n[DIR]\r\nKRF=" + Dir + "krf/\r\nCSV=" + Dir + "csv/\r\n";
+  WriteBytes(Dir + "spectrel.ini", profile);
+  std::filesystem::create_directories(Dir + "krf");
+  const Finished run = RunCli({program, "measure", "--simulate", "--unpaced", "--verbose"});
+  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+  EXPECT_NE(run.Out.find("profile: " + Dir + "spectrel.ini"), std::string::npos) << run.Out;
+  EXPECT_EQ(ReadBytes(Dir + "spectrel.ini"), profile);
   const std::vector<CycleReport> cycles = CycleReports(run.Out);
   ASSERT_EQ(cycles.size(), 1u) << run.Out;
   EXPECT_EQ(cycles[0].Sensors, "SR-101 SR-103");
-  ExpectFilesNamedAfterCycle(cycles[0], tmp.Path);
+  ExpectFilesNamedAfterCycle(cycles[0], Dir + "krf/", Dir + "csv/");
   EXPECT_NE(run.Out.find("simulated SR-101 on /dev/"), std::string::npos);
   EXPECT_NE(run.Out.find("simulated SR-103 on /dev/"), std::string::npos);
   EXPECT_EQ(run.Out.find("simulated SR-102"), std::string::npos);
@@ -52,221 +67,146 @@ TEST(RunnerMeasure, SimulatedDefaultsStoreOnePointOfSr101AndSr103) {
   EXPECT_TRUE(std::regex_search(run.Out, std::regex(R"(\n\d{4}/\d\d/\d\d \d\d:\d\d:\d\d SR-101 READY\n)")));
   EXPECT_TRUE(std::regex_search(run.Out, std::regex(R"(\n\d{4}/\d\d/\d\d \d\d:\d\d:\d\d SR-103 READY\n)")));
   EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("event log: " + LogPath(Dir + "krf/")), std::string::npos);
+  EXPECT_EQ(LogMessages(Dir + "krf/"), CleanLog);
 
-  // The day file: header from the profile, both information records, one point of both sensors
-  // stamped with the cycle's time and the default comment.
+  // Header from the profile, both information records, one point stamped with the cycle's time.
   CKrfData day;
   ASSERT_EQ(day.LoadKrf(cycles[0].DayFile), 1);
   EXPECT_EQ(day.SiteName, "Roof");
   EXPECT_EQ(day.SiteLon, "000.000");
-  ASSERT_NE(day.Info(SR101), nullptr);
-  ASSERT_NE(day.Info(SR103), nullptr);
-  EXPECT_EQ(day.Info(SR102), nullptr);
-  EXPECT_EQ(day.Info(SR104), nullptr);
-  const CRad& point = day.Rad(0);
-  EXPECT_EQ(point.MeasureTime, StampTime(cycles[0].Stamp));
-  EXPECT_EQ(point.Memo, "Arvena Solmet");
-  ASSERT_NE(point.Block(SR101), nullptr);
-  ASSERT_NE(point.Block(SR103), nullptr);
-  EXPECT_EQ(point.Block(SR102), nullptr);
-  EXPECT_EQ(point.Block(SR104), nullptr);
-  EXPECT_EQ(point.Block(SR101)->Light.size(), 1024u);
-  EXPECT_EQ(point.Block(SR103)->Light.size(), 512u);
-
+  EXPECT_EQ(Present(day, 0, true), "SR-101SR-103");
+  EXPECT_EQ(Present(day, 0), "SR-101SR-103");
+  EXPECT_EQ(day.Rad(0).MeasureTime, StampTime(cycles[0].Stamp));
+  EXPECT_EQ(day.Rad(0).Memo, "Arvena Solmet");
+  EXPECT_EQ(day.Rad(0).Block(SR101)->Light.size(), 1024u);
+  EXPECT_EQ(day.Rad(0).Block(SR103)->Light.size(), 512u);
   EXPECT_GT(ReadBytes(cycles[0].CsvFile).size(), 0u);
-
-  // The event log: start, measurement start and stop, close, each "\r\n"-terminated.
-  const std::vector<std::string> log = LogMessages(ReadBytes(CurrentLogPath(tmp.Path)));
-  EXPECT_EQ(log, (std::vector<std::string>{"APP START", "INT.MEAS START", "INT.MEAS STOP",
-                                           "APP CLOSE"}));
-  EXPECT_NE(run.Out.find("event log: " + CurrentLogPath(tmp.Path)), std::string::npos);
 }
 
-TEST(RunnerMeasure, SimulatesTheModelsInUseAndLeavesTheirPortsInTheProfile) {
-  TempFolder tmp;
-  ASSERT_FALSE(tmp.Path.empty());
-  const std::string profile =
-      "[COM]\nSR102=/dev/ttyS77\nSR104=9\n[USE]\nSR102=1\nSR104=1\n[SAVE]\nCSV=0\n";
-  WriteBytes(tmp.Path + "p.ini", profile);
+TEST_F(RunnerMeasure, SimulatesTheModelsInUseAndLeavesTheirPortsInTheProfile) {
+  const std::string profile = "[COM]\nSR102=/dev/ttyS77\nSR104=9\n[USE]\nSR102=1\nSR104=1\n[SAVE]\nCSV=0\n";
+  WriteBytes(Dir + "p.ini", profile);
   // A zone five and a half hours east: the day file's zone text is "+5".
-  const char* oldTz = std::getenv("TZ");
-  const std::string savedTz = oldTz ? oldTz : "";
-  ::setenv("TZ", "IST-5:30", 1);
-  ::tzset();
-  const Finished run = RunToEnd({Cli, "measure", "--simulate", "--unpaced", "--data",
-                                 tmp.Path + "data", "--profile", tmp.Path + "p.ini"});
-  const std::vector<CycleReport> cycles = CycleReports(run.Out);
-  CKrfData day;
-  const int loaded = cycles.size() == 1 ? day.LoadKrf(cycles[0].DayFile) : -99;
-  const std::int64_t cycleTime = cycles.size() == 1 ? StampTime(cycles[0].Stamp) : -1;
-  if (oldTz) {
-    ::setenv("TZ", savedTz.c_str(), 1);
-  } else {
-    ::unsetenv("TZ");
-  }
-  ::tzset();
-
-  ASSERT_FALSE(run.TimedOut);
-  EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
-  EXPECT_EQ(ReadBytes(tmp.Path + "p.ini"), profile);
+  const Finished run = RunCli(
+      {Cli, "measure", "--simulate", "--unpaced", "--data", Dir + "data", "--profile", Dir + "p.ini"}, {"TZ=IST-5:30"});
+  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+  EXPECT_EQ(ReadBytes(Dir + "p.ini"), profile);
   EXPECT_NE(run.Out.find("simulated SR-102 on /dev/"), std::string::npos);
   EXPECT_NE(run.Out.find("simulated SR-104 on /dev/"), std::string::npos);
   EXPECT_EQ(run.Out.find("simulated SR-101"), std::string::npos);
   EXPECT_EQ(run.Out.find("simulated SR-103"), std::string::npos);
   EXPECT_NE(run.Out.find("CSV files: off"), std::string::npos);
+  const std::vector<CycleReport> cycles = CycleReports(run.Out);
   ASSERT_EQ(cycles.size(), 1u) << run.Out;
   EXPECT_EQ(cycles[0].Sensors, "SR-102 SR-104");
   // --data without a final '/' still gives the year folder inside it; CSV is off.
   const std::string y = cycles[0].Stamp.substr(0, 4);
-  EXPECT_EQ(cycles[0].DayFile.rfind(tmp.Path + "data/" + y + "/" + y, 0), 0u) << cycles[0].DayFile;
+  EXPECT_EQ(cycles[0].DayFile.rfind(Dir + "data/" + y + "/" + y, 0), 0u) << cycles[0].DayFile;
   EXPECT_EQ(cycles[0].CsvFile, "not written");
-  ASSERT_EQ(loaded, 1);
+  CKrfData day;
+  ASSERT_EQ(day.LoadKrf(cycles[0].DayFile), 1);
   EXPECT_EQ(day.TimeZone, "+5");
-  EXPECT_EQ(day.Rad(0).MeasureTime, cycleTime);
-  ASSERT_NE(day.Rad(0).Block(SR102), nullptr);
-  ASSERT_NE(day.Rad(0).Block(SR104), nullptr);
-  EXPECT_EQ(day.Rad(0).Block(SR101), nullptr);
-  EXPECT_EQ(day.Rad(0).Block(SR103), nullptr);
+  EXPECT_EQ(day.Rad(0).MeasureTime, StampTime(cycles[0].Stamp));   // both read in this process's zone
+  EXPECT_EQ(Present(day, 0), "SR-102SR-104");
   EXPECT_EQ(day.Rad(0).Block(SR102)->Light.size(), 2048u);
   EXPECT_EQ(day.Rad(0).Block(SR104)->Light.size(), 256u);
-  // No CSV folder content at all: only the day file's year folder and the log.
-  std::size_t csvFiles = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(tmp.Path + "data")) {
-    if (entry.path().extension() == ".CSV") ++csvFiles;
-  }
-  EXPECT_EQ(csvFiles, 0u);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(Dir))
+    EXPECT_NE(entry.path().extension(), ".CSV") << entry.path();
 }
 
-TEST(RunnerMeasure, PortThatCannotBeOpenedFailsWithItsStatusText) {
-  TempFolder tmp;
-  ASSERT_FALSE(tmp.Path.empty());
-  WriteBytes(tmp.Path + "p.ini",
-             "[COM]\nSR101=" + tmp.Path + "no-such-tty\n[USE]\nSR101=1\n[DIR]\nKRF=" + tmp.Path +
-                 "\nCSV=" + tmp.Path + "\n");
-  const Finished run = RunToEnd({Cli, "measure", "--profile", tmp.Path + "p.ini"});
-  ASSERT_FALSE(run.TimedOut);
-  EXPECT_EQ(run.ExitCode, 1) << run.Out << run.Err;
+TEST_F(RunnerMeasure, PortThatCannotBeOpenedFailsWithItsStatusText) {
+  WriteBytes(Dir + "p.ini",
+             "[COM]\nSR101=" + Dir + "no-such-tty\n[USE]\nSR101=1\n[DIR]\nKRF=" + Dir + "\nCSV=" + Dir + "\n");
+  const Finished run = RunCli({Cli, "measure", "--profile", Dir + "p.ini"});
+  EXPECT_EQ(run.Exit, 1) << run.Out << run.Err;
   EXPECT_NE(run.Out.find("SR-101 Error(Opening COM Port failed)"), std::string::npos) << run.Out;
   EXPECT_NE(run.Err.find("SR-101 Error(Opening COM Port failed)"), std::string::npos) << run.Err;
   EXPECT_TRUE(CycleReports(run.Out).empty());
   // The folders come from the profile: the log is there, no day file was begun.
-  const std::vector<std::string> log = LogMessages(ReadBytes(CurrentLogPath(tmp.Path)));
-  EXPECT_EQ(log, (std::vector<std::string>{"APP START", "INT.MEAS START", "INT.MEAS STOP",
-                                           "APP CLOSE"}));
-  std::size_t entries = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(tmp.Path)) {
-    entries += entry.is_directory() ? 1 : 0;
+  EXPECT_EQ(LogMessages(Dir), CleanLog);
+  for (const auto& entry : std::filesystem::directory_iterator(Dir)) EXPECT_FALSE(entry.is_directory()) << entry.path();
+}
+
+TEST_F(RunnerMeasure, SensorOnAConfiguredPortIsMeasuredOrItsFailureReported) {
+  struct Case {
+    int Model;
+    Fault FaultKind;
+    int Exit;
+    const char* Line;                  // a status line printed
+    size_t Cycles;                     // cycle lines printed
+    const char* Stored;                // models stored in the point
+    std::vector<std::string> Log;      // event log messages
+  };
+  const Case cases[] = {
+      {SR103, Fault::None, 0, "SR-103 Measurement OK", 1, "SR-103", CleanLog},
+      {SR101, Fault::WrongModelName, 1, "SR-101 Error(Sensor Name)", 0, "", CleanLog},
+      // Identification works; every "SS" status reply is short of values: all three attempts fail.
+      {SR101, Fault::SsFewValues, 1, "SR-101 Measurement failed", 1, "",
+       {"APP START", "INT.MEAS START", "ERROR SR101 MEAS", "INT.MEAS STOP", "APP CLOSE"}},
+  };
+  for (const Case& c : cases) {
+    const std::string name(Models[static_cast<size_t>(c.Model)].Tag);
+    SCOPED_TRACE(c.Line);
+    const std::string data = Dir + std::to_string(&c - cases) + "/";
+    std::filesystem::create_directories(data);
+    const auto sensor = StationSensor(c.Model, c.FaultKind);
+    const std::string profile =
+        "[COM]\n" + name + "=" + sensor->DevicePath() + "\n[USE]\n" + name + "=1\n[MEAS]\nMEMO=Roof east\n";
+    WriteBytes(data + "p.ini", profile);
+    const Finished run = RunCli({Cli, "measure", "--data", data, "--profile", data + "p.ini"});
+    EXPECT_EQ(run.Exit, c.Exit) << run.Out << run.Err;
+    EXPECT_NE(run.Out.find(std::string(c.Line) + "\n"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find(std::string(Models[static_cast<size_t>(c.Model)].Name) + " on port " + sensor->DevicePath()),
+              std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find("simulated"), std::string::npos);
+    EXPECT_EQ(ReadBytes(data + "p.ini"), profile);
+    EXPECT_EQ(LogMessages(data), c.Log);
+    const std::vector<CycleReport> cycles = CycleReports(run.Out);
+    ASSERT_EQ(cycles.size(), c.Cycles) << run.Out;
+    if (cycles.empty()) continue;
+    EXPECT_EQ(cycles[0].Sensors, *c.Stored ? c.Stored : "no sensor");
+    ExpectFilesNamedAfterCycle(cycles[0], data, data);
+    CKrfData day;
+    ASSERT_EQ(day.LoadKrf(cycles[0].DayFile), 1);
+    EXPECT_EQ(Present(day, 0), c.Stored);
+    EXPECT_EQ(day.Rad(0).Memo, "Roof east");
   }
-  EXPECT_EQ(entries, 0u);
 }
 
-// A sensor of the station itself (a pseudo-terminal this test owns), named in the profile.
-struct StationSensor {
-  explicit StationSensor(int model, solmet_sim::Fault fault = solmet_sim::Fault::None)
-      : Sensor([&] {
-          solmet_sim::SensorConfig config;
-          config.Model = model;
-          config.FaultKind = fault;
-          config.Paced = false;
-          return config;
-        }()) {}
-  solmet_sim::SimulatedSensor Sensor;
-};
+TEST_F(RunnerMeasure, ProbeIdentifiesAndMeasuresOneSensorOrSaysWhyNot) {
+  const auto sr103 = StationSensor(SR103);
+  const std::string port = sr103->DevicePath();
+  Finished run = RunCli({Cli, "probe", "--model", "SR-103", "--port", port});
+  EXPECT_EQ(run.Exit, 0) << run.Err;
+  // Labels are padded to 19 columns.
+  const std::string head = "Model:             SR-103\nPort:              " + port + "\nSerial number:     P103\n";
+  EXPECT_EQ(run.Out.rfind(head, 0), 0u) << run.Out;
+  EXPECT_NE(run.Out.find("\nResult:            Measurement OK\n"), std::string::npos) << run.Out;
 
-TEST(RunnerMeasure, ConfiguredPortIsMeasuredWithoutSimulation) {
-  TempFolder tmp;
-  ASSERT_FALSE(tmp.Path.empty());
-  StationSensor sr103(SR103);
-  ASSERT_TRUE(sr103.Sensor.Start());
-  WriteBytes(tmp.Path + "p.ini", "[COM]\nSR103=" + sr103.Sensor.DevicePath() +
-                                     "\n[USE]\nSR103=1\n[MEAS]\nMEMO=Roof east\n");
-  const Finished run =
-      RunToEnd({Cli, "measure", "--data", tmp.Path, "--profile", tmp.Path + "p.ini"});
-  ASSERT_FALSE(run.TimedOut);
-  EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
-  EXPECT_EQ(run.Out.find("simulated"), std::string::npos);
-  EXPECT_NE(run.Out.find("SR-103 on port " + sr103.Sensor.DevicePath()), std::string::npos);
-  const std::vector<CycleReport> cycles = CycleReports(run.Out);
-  ASSERT_EQ(cycles.size(), 1u) << run.Out;
-  EXPECT_EQ(cycles[0].Sensors, "SR-103");
-  ExpectFilesNamedAfterCycle(cycles[0], tmp.Path);
-  CKrfData day;
-  ASSERT_EQ(day.LoadKrf(cycles[0].DayFile), 1);
-  EXPECT_EQ(day.Rad(0).Memo, "Roof east");
-  ASSERT_NE(day.Rad(0).Block(SR103), nullptr);
-  // The driver asked the sensor itself.
-  const std::vector<std::string> commands = sr103.Sensor.Commands();
-  EXPECT_FALSE(commands.empty());
-}
+  const auto wrong = StationSensor(SR101, Fault::WrongModelName);
+  run = RunCli({Cli, "probe", "--model=SR101", "--port", wrong->DevicePath(), "--json"});
+  EXPECT_EQ(run.Exit, 1);
+  EXPECT_EQ(run.Out.rfind("{\"model\":\"SR-101\",\"port\":\"" + wrong->DevicePath() +
+                              "\",\"ok\":false,\"info_status\":4,"
+                              "\"status\":\"Error(Sensor Name)\",\"info\":{\"serial\":",
+                          0),
+            0u) << run.Out;
+  EXPECT_NE(run.Out.find(",\"measurement\":null}\n"), std::string::npos) << run.Out;
 
-TEST(RunnerMeasure, WrongModelOnThePortFailsIdentification) {
-  TempFolder tmp;
-  ASSERT_FALSE(tmp.Path.empty());
-  StationSensor sr101(SR101, solmet_sim::Fault::WrongModelName);
-  ASSERT_TRUE(sr101.Sensor.Start());
-  const std::string profile = "[COM]\nSR101=" + sr101.Sensor.DevicePath() + "\n[USE]\nSR101=1\n";
-  WriteBytes(tmp.Path + "p.ini", profile);
-  const Finished run =
-      RunToEnd({Cli, "measure", "--data", tmp.Path, "--profile", tmp.Path + "p.ini"});
-  ASSERT_FALSE(run.TimedOut);
-  EXPECT_EQ(run.ExitCode, 1) << run.Out << run.Err;
-  EXPECT_NE(run.Out.find("SR-101 Error(Sensor Name)"), std::string::npos) << run.Out;
-  EXPECT_TRUE(CycleReports(run.Out).empty());
-  EXPECT_EQ(ReadBytes(tmp.Path + "p.ini"), profile);
-  EXPECT_EQ(LogMessages(ReadBytes(CurrentLogPath(tmp.Path))),
-            (std::vector<std::string>{"APP START", "INT.MEAS START", "INT.MEAS STOP", "APP CLOSE"}));
-}
+  run = RunCli({Cli, "probe", "--model", "SR-104", "--port", Dir + "no-such-tty"});
+  EXPECT_EQ(run.Exit, 1);
+  EXPECT_EQ(run.Out, "Model:             SR-104\nPort:              " + Dir +
+                         "no-such-tty\nResult:            Error(Opening COM Port failed)\n");
 
-TEST(RunnerMeasure, SensorWhoseSpectraFailStoresAnEmptyPointAndExitsOne) {
-  TempFolder tmp;
-  ASSERT_FALSE(tmp.Path.empty());
-  // Identification works; every "SS" status reply is short of values: all three attempts fail.
-  StationSensor sr101(SR101, solmet_sim::Fault::SsFewValues);
-  ASSERT_TRUE(sr101.Sensor.Start());
-  WriteBytes(tmp.Path + "p.ini",
-             "[COM]\nSR101=" + sr101.Sensor.DevicePath() + "\n[USE]\nSR101=1\n");
-  const Finished run =
-      RunToEnd({Cli, "measure", "--data", tmp.Path, "--profile", tmp.Path + "p.ini"});
-  ASSERT_FALSE(run.TimedOut);
-  EXPECT_EQ(run.ExitCode, 1) << run.Out << run.Err;
-  EXPECT_NE(run.Out.find("SR-101 Measurement failed"), std::string::npos) << run.Out;
-  const std::vector<CycleReport> cycles = CycleReports(run.Out);
-  ASSERT_EQ(cycles.size(), 1u) << run.Out;
-  EXPECT_EQ(cycles[0].Sensors, "no sensor");
-  CKrfData day;
-  ASSERT_EQ(day.LoadKrf(cycles[0].DayFile), 1);
-  EXPECT_FALSE(day.Rad(0).HasAnyBlock());
-  EXPECT_EQ(LogMessages(ReadBytes(CurrentLogPath(tmp.Path))),
-            (std::vector<std::string>{"APP START", "INT.MEAS START", "ERROR SR101 MEAS",
-                                      "INT.MEAS STOP", "APP CLOSE"}));
-}
-
-TEST(RunnerMeasure, WithoutOptionsReadsTheStationProfileBesideTheProgram) {
-  TempFolder tmp;
-  ASSERT_FALSE(tmp.Path.empty());
-  // A portable install: the program in a writable folder with the station's "spectrel.ini",
-  // which names the data folders; no --profile, no --data.
-  const std::string program = tmp.Path + "spectrel-cli";
-  std::filesystem::copy_file(Cli, program);
-  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-  const std::string profile = "[DIR]\nKRF=" + tmp.Path + "krf/\nCSV=" + tmp.Path + "csv/\n" +
-                              "[USE]\nSR103=1\n[COM]\nSR103=4\n";
-  WriteBytes(tmp.Path + "spectrel.ini", profile);
-  std::filesystem::create_directories(tmp.Path + "krf");
-  const Finished run = RunToEnd({program, "measure", "--simulate", "--unpaced"});
-  ASSERT_FALSE(run.TimedOut);
-  EXPECT_EQ(run.ExitCode, 0) << run.Out << run.Err;
-  EXPECT_NE(run.Out.find("profile: " + tmp.Path + "spectrel.ini"), std::string::npos) << run.Out;
-  EXPECT_EQ(ReadBytes(tmp.Path + "spectrel.ini"), profile);
-  const std::vector<CycleReport> cycles = CycleReports(run.Out);
-  ASSERT_EQ(cycles.size(), 1u) << run.Out;
-  EXPECT_EQ(cycles[0].Sensors, "SR-103");
-  EXPECT_EQ(cycles[0].DayFile.rfind(tmp.Path + "krf/", 0), 0u) << cycles[0].DayFile;
-  EXPECT_EQ(cycles[0].CsvFile.rfind(tmp.Path + "csv/", 0), 0u) << cycles[0].CsvFile;
-  EXPECT_TRUE(std::filesystem::exists(cycles[0].DayFile));
-  EXPECT_TRUE(std::filesystem::exists(cycles[0].CsvFile));
-  EXPECT_EQ(LogMessages(ReadBytes(CurrentLogPath(tmp.Path + "krf/"))),
-            (std::vector<std::string>{"APP START", "INT.MEAS START", "INT.MEAS STOP", "APP CLOSE"}));
+  using Args = std::vector<std::string>;
+  for (const Args& bad : std::vector<Args>{{Cli, "probe", "--model", "SR-105", "--port", port},
+                                           {Cli, "probe", "--model", "SR-103"}, {Cli, "probe", "--port"}}) {
+    run = RunCli(bad);
+    EXPECT_EQ(run.Exit, 2) << bad.back();
+    EXPECT_NE(run.Err.find("usage: spectrel-cli probe"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Out, "");
+  }
 }
 
 }  // namespace

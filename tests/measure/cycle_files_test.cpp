@@ -5,23 +5,18 @@
 namespace spectrel::testing {
 namespace {
 
-using namespace std::chrono_literals;
-
-class CycleFilesTest : public SimDocTest {
+class CycleFilesTest : public DocTest {
  protected:
-  std::string YearFolder() const { return Settings.KrfFolder + "2026/"; }
-  std::string DayFile() const { return YearFolder() + "20261207.KRF"; }
-  // One manual measurement, completed and stopped.
-  void ManualCycle() {
+  // One manual measurement at time t, completed and stopped.
+  void ManualCycle(std::int64_t t) {
+    Clock.Set(t);
     if (!Doc) MakeDoc();
     Doc->OnStartManual();
-    CSpectrelDoc::ManualPoll poll = CSpectrelDoc::ManualPoll::Waiting;
-    ASSERT_TRUE(Host.PumpUntil(*Doc, [&] { return (poll = Doc->PollManualStart()) != CSpectrelDoc::ManualPoll::Waiting; }, 20s));
-    ASSERT_EQ(poll, CSpectrelDoc::ManualPoll::Started);
+    ASSERT_EQ(PollManual(), CSpectrelDoc::ManualPoll::Started);
     ASSERT_TRUE(Host.PumpUntil(*Doc, [&] { return !Doc->Measuring(); }, 20s));
   }
   void WriteDayFile(const std::string& bytes) {
-    std::filesystem::create_directories(YearFolder());
+    std::filesystem::create_directories(Settings.KrfFolder + "2026");
     std::ofstream(DayFile(), std::ios::binary | std::ios::trunc) << bytes;
   }
 };
@@ -30,8 +25,7 @@ TEST_F(CycleFilesTest, UnreadableDayFilesAreKeptAsideAndTheDayGoesOnInANewFile) 
   AddSensor(SR104);
   const std::string badFirstLine = "HD_KRF;100\nSITE,Old site\nHD_KRF_END\nDT_KRF,100\nMT,20261207050000\n";
   WriteDayFile(badFirstLine);
-  ManualCycle();
-
+  ManualCycle(Dec7(5, 58, 0));
   EXPECT_EQ(ReadFile(DayFile() + ".unreadable-1"), badFirstLine);
   CKrfData set;
   ASSERT_EQ(set.LoadKrf(DayFile()), 1);
@@ -47,20 +41,15 @@ TEST_F(CycleFilesTest, UnreadableDayFilesAreKeptAsideAndTheDayGoesOnInANewFile) 
       "DT_KRF,100\nMT,20261207060000\nMEMO,kept\nDT_KRF_END\n"
       "DT_KRF,100\nMT,20261399060000\nMEMO,bad\nDT_KRF_END\n";
   WriteDayFile(badTime);
-  Clock.Set(Tokyo(2026, 12, 7, 6, 30, 0));
-  ManualCycle();
+  ManualCycle(Dec7(6, 30, 0));
   EXPECT_EQ(ReadFile(DayFile() + ".unreadable-1"), badFirstLine);
   EXPECT_EQ(ReadFile(DayFile() + ".unreadable-2"), badTime);
-  set = CKrfData();
-  ASSERT_EQ(set.LoadKrf(DayFile()), 1);
-  EXPECT_EQ(set.Rad(0).MeasureTime, Tokyo(2026, 12, 7, 6, 30, 0));
+  EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(6, 30, 0)});
   EXPECT_NE(Log().find("2026/12/07,06:30:00,ERROR KRF LOAD\r\n"), std::string::npos);
 
   // The new file is read normally at the next cycle and grows by an append.
-  Clock.Set(Tokyo(2026, 12, 7, 7, 0, 0));
-  ManualCycle();
-  set = CKrfData();
-  EXPECT_EQ(set.LoadKrf(DayFile()), 2);
+  ManualCycle(Dec7(7, 0, 0));
+  EXPECT_EQ(Stored(DayFile()), (std::vector<std::int64_t>{Dec7(6, 30, 0), Dec7(7, 0, 0)}));
   EXPECT_FALSE(Exists(DayFile() + ".unreadable-3"));
 }
 
@@ -70,21 +59,19 @@ TEST_F(CycleFilesTest, CycleStampedBeforeMidnightGoesToThatDaysFilesWhenComplete
   Settings.Interval = 30;
   Settings.StartTime = 0;
   Settings.EndTime = 86399;
-  Clock.Set(Tokyo(2026, 12, 7, 23, 59, 10));
+  Clock.Set(Dec7(23, 59, 10));
   CSpectrelDoc& doc = MakeDoc();
   doc.OnStartInterval();
   ASSERT_TRUE(WaitForStatus("SR-101 READY\n"));
   doc.OnIntervalTick();
-  Clock.Set(Tokyo(2026, 12, 7, 23, 59, 30));
+  Clock.Set(Dec7(23, 59, 30));
   doc.OnIntervalTick();
   ASSERT_EQ(doc.RunsStarted(), 1);
   Clock.Set(Tokyo(2026, 12, 8, 0, 0, 5));
   ASSERT_TRUE(Host.PumpCycle(doc, 20s));
 
-  CKrfData set;
-  ASSERT_EQ(set.LoadKrf(DayFile()), 1);
-  EXPECT_EQ(set.Rad(0).MeasureTime, Tokyo(2026, 12, 7, 23, 59, 30));
-  EXPECT_FALSE(Exists(YearFolder() + "20261208.KRF"));
+  EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(23, 59, 30)});
+  EXPECT_FALSE(Exists(Settings.KrfFolder + "2026/20261208.KRF"));
   const std::string csv = Settings.CsvFolder + "2026/2026120723.CSV";
   EXPECT_EQ(doc.LastCsvFile(), csv);
   const std::string text = ReadFile(csv);
@@ -99,14 +86,12 @@ TEST_F(CycleFilesTest, FoldersThatCannotBeMadeGiveSaveErrors) {
   std::ofstream(Settings.KrfFolder + "2026") << "x";
   std::ofstream(Folder + "/csvfile") << "x";
   Settings.CsvFolder = Folder + "/csvfile/";
-  ManualCycle();
-  const std::string log = Log();
-  EXPECT_NE(log.find("2026/12/07,05:58:00,ERROR KRF SAVE\r\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("2026/12/07,05:58:00,ERROR CSV SAVE\r\n"), std::string::npos) << log;
+  ManualCycle(Dec7(5, 58, 0));
+  EXPECT_NE(Log().find("2026/12/07,05:58:00,ERROR KRF SAVE\r\n"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("2026/12/07,05:58:00,ERROR CSV SAVE\r\n"), std::string::npos) << Log();
   EXPECT_EQ(Doc->LastDayFile(), "");
   EXPECT_EQ(Doc->LastCsvFile(), "");
-  // The point is still held for display.
-  EXPECT_EQ(Doc->DayData().RadCount(), 1);
+  EXPECT_EQ(Doc->DayData().RadCount(), 1);   // still held for display
 }
 
 TEST_F(CycleFilesTest, StopHandledBeforeTheQueuedCycleStillStoresItOnce) {
@@ -118,12 +103,10 @@ TEST_F(CycleFilesTest, StopHandledBeforeTheQueuedCycleStillStoresItOnce) {
   ASSERT_TRUE(first.has_value());
   EXPECT_EQ(*first, WorkerMessage::CycleDone);
   EXPECT_TRUE(doc.HandleMessage(WorkerMessage::StopRequest));
-  CKrfData set;
-  EXPECT_EQ(set.LoadKrf(DayFile()), 1);
-  EXPECT_FALSE(doc.HandleMessage(*first));          // already completed
-  Host.PumpQuiet(doc, 100ms);                        // the run's own stop request
-  set = CKrfData();
-  EXPECT_EQ(set.LoadKrf(DayFile()), 1);
+  EXPECT_EQ(Stored(DayFile()).size(), 1u);
+  EXPECT_FALSE(doc.HandleMessage(*first));   // already completed
+  Host.PumpQuiet(doc, 100ms);                // the run's own stop request
+  EXPECT_EQ(Stored(DayFile()).size(), 1u);
 }
 
 }  // namespace

@@ -6,16 +6,19 @@
 namespace spectrel::testing {
 namespace {
 
-TEST(DayPaths, NamesFollowTheLocalDateAndHour) {
+TEST(DayPaths, NamesAndTimesFollowTheLocalCalendar) {
   ScopedTimeZone zone("Asia/Tokyo");
   const std::int64_t t = Tokyo(2026, 12, 5, 9, 5, 3);
   EXPECT_EQ(DayFilePath("/d/", t), "/d/2026/20261205.KRF");
   EXPECT_EQ(HourCsvPath("/c/", t), "/c/2026/2026120509.CSV");
   EXPECT_EQ(EventLogPath("/d/", t), "/d/2026.LOG");
-  // A folder typed without the final separator is joined to the year.
-  EXPECT_EQ(DayFilePath("/d", t), "/d2026/20261205.KRF");
+  EXPECT_EQ(DayFilePath("/d", t), "/d2026/20261205.KRF");   // no final separator: joined to the year
   // 15:00 UTC on 31 December is already the next year in Tokyo.
   EXPECT_EQ(DayFilePath("", Utc(2026, 12, 31, 15, 0, 0)), "2027/20270101.KRF");
+  EXPECT_EQ(SecondOfDay(Dec7(10, 3, 7)), 36187);
+  EXPECT_EQ(LocalTimeOfDay(Dec7(10, 3, 7), 36600), Dec7(10, 10, 0));
+  EXPECT_EQ(LocalTimeOfDay(Dec7(10, 3, 7), 0), Dec7(0, 0, 0));
+  EXPECT_EQ(LocalTimeText(Tokyo(2024, 2, 29, 23, 59, 59), "%Y%m%d%H%M%S"), "20240229235959");
 }
 
 TEST(DayPaths, TimeZoneTextIsTheWholeHourOffset) {
@@ -36,42 +39,23 @@ TEST(DayPaths, TimeZoneTextIsTheWholeHourOffset) {
   };
   for (const Case& c : cases) {
     ScopedTimeZone zone(c.Zone);
-    EXPECT_EQ(TimeZoneText(c.Time), c.Text) << c.Zone;
+    EXPECT_EQ(TimeZoneText(c.Time), c.Text) << c.Zone << " " << c.Time;
   }
 }
 
-TEST(DayPaths, SecondOfDayAndBoundaryTime) {
-  ScopedTimeZone zone("Asia/Tokyo");
-  EXPECT_EQ(SecondOfDay(Tokyo(2026, 12, 7, 10, 3, 7)), 36187);
-  EXPECT_EQ(LocalTimeOfDay(Tokyo(2026, 12, 7, 10, 3, 7), 36600), Tokyo(2026, 12, 7, 10, 10, 0));
-  EXPECT_EQ(LocalTimeOfDay(Tokyo(2026, 12, 7, 10, 3, 7), 0), Tokyo(2026, 12, 7, 0, 0, 0));
-  // The test's own calendar agrees with the library's.
-  EXPECT_EQ(TokyoStamp(Tokyo(2026, 12, 7, 10, 3, 7)), "20261207100307");
-  EXPECT_EQ(LocalTimeText(Tokyo(2024, 2, 29, 23, 59, 59), "%Y%m%d%H%M%S"), TokyoStamp(Tokyo(2024, 2, 29, 23, 59, 59)));
-}
-
 TEST(StatusTexts, EnglishAndJapaneseExistForEveryId) {
-  EXPECT_EQ(MeasureText(TextStopQuestion, Language::English), "Stop Interval Measurement");
-  EXPECT_EQ(MeasureText(TextGettingInfo, Language::English), "Getting the sensor information");
-  EXPECT_EQ(MeasureText(TextMeasuring, Language::English), "Measuring");
-  EXPECT_EQ(MeasureText(TextMeasureOk, Language::English), "Measurement OK");
-  EXPECT_EQ(MeasureText(TextMeasureFailed, Language::English), "Measurement failed");
-  EXPECT_EQ(MeasureText(TextRetrying, Language::English), "Retrying measurement");
-  EXPECT_EQ(MeasureText(61454, Language::English), "  ");
-  EXPECT_EQ(MeasureText(61455, Language::English), "Error(Opening COM Port failed)");
-  EXPECT_EQ(MeasureText(61456, Language::English), "Error(Communication with the sensor failed)");
-  EXPECT_EQ(MeasureText(61457, Language::English), "Error(Getting the sensor information failed)");
-  EXPECT_EQ(MeasureText(61458, Language::English), "Error(Sensor Name)");
-  EXPECT_EQ(MeasureText(61459, Language::English), "Error(Getting the calibration value failed)");
-  EXPECT_EQ(MeasureText(61460, Language::English), "READY");
-  EXPECT_EQ(MeasureText(TextIntervalTitle, Language::English), "Interval Measurement");
-  EXPECT_EQ(MeasureText(TextManualTitle, Language::English), "Manual Measurement");
-  EXPECT_EQ(MeasureText(61448, Language::English), "");
+  const std::pair<int, const char*> english[] = {
+      {TextStopQuestion, "Stop Interval Measurement"}, {TextGettingInfo, "Getting the sensor information"},
+      {TextMeasuring, "Measuring"}, {TextMeasureOk, "Measurement OK"}, {TextMeasureFailed, "Measurement failed"},
+      {TextRetrying, "Retrying measurement"}, {61454, "  "}, {61455, "Error(Opening COM Port failed)"},
+      {61456, "Error(Communication with the sensor failed)"}, {61457, "Error(Getting the sensor information failed)"},
+      {61458, "Error(Sensor Name)"}, {61459, "Error(Getting the calibration value failed)"}, {61460, "READY"},
+      {TextIntervalTitle, "Interval Measurement"}, {TextManualTitle, "Manual Measurement"}, {61448, ""}};
+  for (const auto& [id, text] : english) EXPECT_EQ(MeasureText(id, Language::English), text) << id;
   for (int id = 61447; id <= 61462; ++id) {
     if (id == 61448 || id == 61454) continue;
-    const std::string& ja = MeasureText(id, Language::Japanese);
-    EXPECT_FALSE(ja.empty()) << id;
-    EXPECT_NE(ja, MeasureText(id, Language::English)) << id;
+    EXPECT_FALSE(MeasureText(id, Language::Japanese).empty()) << id;
+    EXPECT_NE(MeasureText(id, Language::Japanese), MeasureText(id, Language::English)) << id;
   }
   EXPECT_EQ(ModelDisplayName(0), "SR-101");
   EXPECT_EQ(ModelDisplayName(3), "SR-104");

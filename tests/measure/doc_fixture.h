@@ -1,5 +1,5 @@
 // Shared pieces of the document tests: a fresh folder per test, a fixed time zone, file reading
-// and a document wired to a fake clock and a recording host.
+// and a document wired to a fake clock, a recording host and simulated sensors.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,35 +7,34 @@
 #include <time.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "measure/spectrel_doc.h"
+#include "solmet_sim.h"
 #include "support/fake_clock.h"
 #include "support/recording_host.h"
 
 namespace spectrel::testing {
 
+using namespace std::chrono_literals;
+using solmet_sim::Fault;
+
 // Sets TZ for the life of the object and restores the earlier value. Only while no worker runs.
 class ScopedTimeZone {
  public:
   explicit ScopedTimeZone(const char* zone) {
-    if (const char* old = getenv("TZ")) Old = std::string(old);
+    if (const char* old = getenv("TZ")) Old = old;
     setenv("TZ", zone, 1);
     tzset();
   }
   ~ScopedTimeZone() {
-    if (Old) {
-      setenv("TZ", Old->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
+    Old ? setenv("TZ", Old->c_str(), 1) : unsetenv("TZ");
     tzset();
   }
   ScopedTimeZone(const ScopedTimeZone&) = delete;
@@ -45,63 +44,47 @@ class ScopedTimeZone {
   std::optional<std::string> Old;
 };
 
-inline std::string MakeTempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "measure-XXXXXX").string();
-  const char* made = mkdtemp(pattern.data());
-  return made ? std::string(made) : std::string();
-}
-
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
 inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
-// Local Tokyo time (UTC+9, no daylight saving) as seconds since 1970, computed from the UTC
-// calendar by hand so the test does not lean on the code it checks.
-inline std::int64_t DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2 ? 1 : 0;
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const int yoe = y - era * 400;
-  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return static_cast<std::int64_t>(era) * 146097 + doe - 719468;
-}
+// Seconds since 1970 of a UTC calendar time, and of a Tokyo one (UTC+9, no daylight saving).
 inline std::int64_t Utc(int y, int mo, int d, int h, int mi, int s) {
-  return DaysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s;
+  tm c{s, mi, h, d, mo - 1, y - 1900, 0, 0, 0, 0, nullptr};
+  return timegm(&c);
 }
-inline std::int64_t Tokyo(int y, int mo, int d, int h, int mi, int s) {
-  return Utc(y, mo, d, h, mi, s) - 9 * 3600;
-}
+inline std::int64_t Tokyo(int y, int mo, int d, int h, int mi, int s) { return Utc(y, mo, d, h, mi, s) - 9 * 3600; }
+inline std::int64_t Dec7(int h, int mi, int s) { return Tokyo(2026, 12, 7, h, mi, s); }   // the day most tests run on
 
-// "%Y%m%d%H%M%S" of t in Tokyo time, from the civil calendar.
+// "%Y%m%d%H%M%S" of t in Tokyo time.
 inline std::string TokyoStamp(std::int64_t t) {
-  const std::int64_t local = t + 9 * 3600;
-  std::int64_t z = (local >= 0 ? local : local - 86399) / 86400;
-  const std::int64_t secs = local - z * 86400;
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-  const std::int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-  char text[96];
-  std::snprintf(text, sizeof text, "%04lld%02lld%02lld%02lld%02lld%02lld", static_cast<long long>(y),
-                static_cast<long long>(m), static_cast<long long>(d), static_cast<long long>(secs / 3600),
-                static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
+  const time_t local = static_cast<time_t>(t + 9 * 3600);
+  tm c{};
+  gmtime_r(&local, &c);
+  char text[32];
+  strftime(text, sizeof text, "%Y%m%d%H%M%S", &c);
   return text;
 }
 
-// A document in a fresh data folder, Tokyo time, no sensor in use, no CSV.
+// Cycle times stored in a day file (empty when it cannot be read).
+inline std::vector<std::int64_t> Stored(const std::string& path) {
+  CKrfData set;
+  std::vector<std::int64_t> times;
+  if (set.LoadKrf(path) < 0) return times;
+  for (int j = 0; j < set.RadCount(); ++j) times.push_back(set.Rad(j).MeasureTime);
+  return times;
+}
+
+// A document in a fresh data folder, Tokyo time, no sensor in use, no CSV; sensors are simulated
+// on pseudo-terminals, answering without line pacing.
 class DocTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Folder = MakeTempFolder();
-    ASSERT_FALSE(Folder.empty());
+    std::string pattern = (std::filesystem::temp_directory_path() / "measure-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    Folder = pattern;
     Settings.KrfFolder = Folder + "/data/";
     Settings.CsvFolder = Folder + "/csv/";
     std::filesystem::create_directories(Settings.KrfFolder);
@@ -113,38 +96,20 @@ class DocTest : public ::testing::Test {
     Settings.UserMemo = "roof";
   }
   void TearDown() override {
-    Doc.reset();
+    Doc.reset();   // joins every worker before the sensors go
+    Sensors.clear();
     std::error_code ec;
-    if (!Folder.empty()) std::filesystem::remove_all(Folder, ec);
+    std::filesystem::remove_all(Folder, ec);
   }
   CSpectrelDoc& MakeDoc() {
     Doc = std::make_unique<CSpectrelDoc>(Settings, Host, Clock);
     return *Doc;
   }
-  std::string LogPath(int year) const { return Settings.KrfFolder + std::to_string(year) + ".LOG"; }
-  std::string Log(int year = 2026) const { return ReadFile(LogPath(year)); }
+  std::string Log(int year = 2026) const { return ReadFile(Settings.KrfFolder + std::to_string(year) + ".LOG"); }
+  std::string DayFile() const { return Settings.KrfFolder + "2026/20261207.KRF"; }
 
-  ScopedTimeZone Zone{"Asia/Tokyo"};
-  std::string Folder;
-  AppSettings Settings;
-  FakeClock Clock{Tokyo(2026, 12, 7, 5, 58, 0)};
-  RecordingHost Host;
-  std::unique_ptr<CSpectrelDoc> Doc;
-};
-
-}  // namespace spectrel::testing
-
-#include <vector>
-
-#include "solmet_sim.h"
-
-namespace spectrel::testing {
-
-// A document whose sensors are simulated on pseudo-terminals, answering without line pacing.
-class SimDocTest : public DocTest {
- protected:
   // Puts a simulated sensor of the model in use on its own pseudo-terminal.
-  solmet_sim::SimulatedSensor& AddSensor(int model, solmet_sim::Fault fault = solmet_sim::Fault::None) {
+  solmet_sim::SimulatedSensor& AddSensor(int model, Fault fault = Fault::None) {
     solmet_sim::SensorConfig config;
     config.Model = model;
     config.FaultKind = fault;
@@ -152,23 +117,29 @@ class SimDocTest : public DocTest {
     config.TimeOfDay = 12 * 3600;
     config.Seed = static_cast<std::uint32_t>(11 + model);
     Sensors.push_back(std::make_unique<solmet_sim::SimulatedSensor>(config));
-    solmet_sim::SimulatedSensor& sensor = *Sensors.back();
-    EXPECT_TRUE(sensor.Start());
+    EXPECT_TRUE(Sensors.back()->Start());
     Settings.UseSensor[static_cast<size_t>(model)] = 1;
-    Settings.ComPort[static_cast<size_t>(model)] = sensor.DevicePath();
-    return sensor;
+    Settings.ComPort[static_cast<size_t>(model)] = Sensors.back()->DevicePath();
+    return *Sensors.back();
   }
   // Handles messages until the status block reads exactly text.
-  bool WaitForStatus(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+  bool WaitForStatus(const std::string& text, std::chrono::milliseconds timeout = 20s) {
     return Host.PumpUntil(*Doc, [&] { return Host.Status() == text; }, timeout);
   }
-  void TearDown() override {
-    Doc.reset();            // joins every worker before the sensors go
-    Sensors.clear();
-    DocTest::TearDown();
+  // Handles messages until the manual start has either begun its run or given up.
+  CSpectrelDoc::ManualPoll PollManual() {
+    auto poll = CSpectrelDoc::ManualPoll::Waiting;
+    Host.PumpUntil(*Doc, [&] { return (poll = Doc->PollManualStart()) != CSpectrelDoc::ManualPoll::Waiting; }, 20s);
+    return poll;
   }
 
+  ScopedTimeZone Zone{"Asia/Tokyo"};
+  std::string Folder;
+  AppSettings Settings;
+  FakeClock Clock{Dec7(5, 58, 0)};
+  RecordingHost Host;
   std::vector<std::unique_ptr<solmet_sim::SimulatedSensor>> Sensors;
+  std::unique_ptr<CSpectrelDoc> Doc;   // last: goes first, before the sensors and the host
 };
 
 }  // namespace spectrel::testing

@@ -1,30 +1,43 @@
-// Starting and stopping measurement with simulated sensors: the status block, the identification
-// retries, the stop question, two stops in a row and the manual start's wait.
-#include <chrono>
-
+// Starting and stopping measurement: the status block, the identification retries, the stop
+// question, two stops in a row and the manual start's wait.
 #include "doc_fixture.h"
 
 namespace spectrel::testing {
 namespace {
 
-using namespace std::chrono_literals;
-using solmet_sim::Fault;
+using StartStopTest = DocTest;
+using Calls = std::vector<std::string>;
+const std::string Started = "2026/12/07,05:58:00,APP START\r\n2026/12/07,05:58:00,INT.MEAS START\r\n";
 
-class StartStopTest : public SimDocTest {};
-
-TEST_F(StartStopTest, NoSensorInUseShowsAnEmptyBlockAndStillLogsTheStart) {
+TEST_F(StartStopTest, StartWithoutSensorsAndADeclinedStopKeepMeasuring) {
   CSpectrelDoc& doc = MakeDoc();
   doc.OnStartInterval();
   EXPECT_TRUE(doc.Measuring());
   EXPECT_EQ(Host.DialogTitle(), "Interval Measurement");
   EXPECT_EQ(Host.Status(), "");
-  EXPECT_EQ(Host.CallList(), (std::vector<std::string>{"SetIntervalDialogTitle(Interval Measurement)",
-                                                       "EnableClose(false)", "ShowIntervalDialog(true)"}));
-  EXPECT_EQ(Settings.MeasType, 0);
-  EXPECT_EQ(Log(), "2026/12/07,05:58:00,APP START\r\n2026/12/07,05:58:00,INT.MEAS START\r\n");
+  EXPECT_EQ(Host.CallList(), (Calls{"SetIntervalDialogTitle(Interval Measurement)", "EnableClose(false)",
+                                    "ShowIntervalDialog(true)"}));
+  EXPECT_EQ(Log(), Started);
   doc.OnStartManual();   // disabled while measuring
   EXPECT_EQ(Settings.MeasType, 0);
+
+  Host.ConfirmAnswer = false;
+  EXPECT_EQ(doc.StopMeasurement(), 0);
+  EXPECT_TRUE(doc.Measuring());
+  EXPECT_TRUE(Host.Visible());
+  const Calls calls = Host.CallList();
+  ASSERT_EQ(calls.size(), 6u);
+  EXPECT_EQ(Calls(calls.begin() + 3, calls.end()),
+            (Calls{"ShowIntervalDialog(false)", "ConfirmStopInterval(Stop Interval Measurement)",
+                   "ShowIntervalDialog(true)"}));
+  EXPECT_EQ(Log(), Started);
+  Host.ConfirmAnswer = true;
+  Clock.Advance(5);
   EXPECT_EQ(doc.StopMeasurement(), 1);
+  EXPECT_FALSE(doc.Measuring());
+  EXPECT_FALSE(Host.Visible());
+  EXPECT_EQ(Host.CallList().back(), "EnableClose(true)");
+  EXPECT_EQ(Log(), Started + "2026/12/07,05:58:05,INT.MEAS STOP\r\n");
 }
 
 TEST_F(StartStopTest, SecondSensorOnAMissingPortShowsItsErrorBesideTheFirst) {
@@ -34,10 +47,9 @@ TEST_F(StartStopTest, SecondSensorOnAMissingPortShowsItsErrorBesideTheFirst) {
   CSpectrelDoc& doc = MakeDoc();
   doc.OnStartInterval();
   const std::vector<std::string> history = Host.Statuses();
-  ASSERT_FALSE(history.empty());
-  // The first block shown: SR-101 is being identified, SR-103 not yet opened.
-  EXPECT_EQ(history.front(), "SR-101 Getting the sensor information\nSR-103 \n");
   ASSERT_GE(history.size(), 2u);
+  // First SR-101 is being identified and SR-103 not yet opened; then SR-103's port fails.
+  EXPECT_EQ(history[0], "SR-101 Getting the sensor information\nSR-103 \n");
   EXPECT_EQ(history[1], "SR-101 Getting the sensor information\nSR-103 Error(Opening COM Port failed)\n");
   EXPECT_TRUE(WaitForStatus("SR-101 READY\nSR-103 Error(Opening COM Port failed)\n")) << Host.Status();
   EXPECT_EQ(doc.Driver(SR103).InfoStatus.load(), InfoPortFailed);
@@ -55,75 +67,37 @@ TEST_F(StartStopTest, StopWhileASensorDoesNotAnswerEndsAfterAtMostOneMorePause) 
   EXPECT_GE(Host.Beeps.load(), 1);
   const auto before = std::chrono::steady_clock::now();
   EXPECT_EQ(doc.StopMeasurement(), 1);
-  const auto took = std::chrono::steady_clock::now() - before;
   // One attempt waits 1 s for the wake-up reply; the pause after it is cut short by the stop.
-  EXPECT_LT(took, 2000ms);
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 2000ms);
   EXPECT_FALSE(doc.Measuring());
-  const std::string log = Log();
-  EXPECT_NE(log.find(",INT.MEAS STOP\r\n"), std::string::npos);
-  EXPECT_EQ(log.find("ERROR"), std::string::npos);   // identification failures are not logged
+  EXPECT_NE(Log().find(",INT.MEAS STOP\r\n"), std::string::npos);
+  EXPECT_EQ(Log().find("ERROR"), std::string::npos);   // identification failures are not logged
 }
 
-TEST_F(StartStopTest, DecliningTheStopKeepsMeasuring) {
-  CSpectrelDoc& doc = MakeDoc();
-  doc.OnStartInterval();
-  Host.ConfirmAnswer = false;
-  EXPECT_EQ(doc.StopMeasurement(), 0);
-  EXPECT_TRUE(doc.Measuring());
-  EXPECT_TRUE(Host.Visible());
-  const std::vector<std::string> calls = Host.CallList();
-  ASSERT_GE(calls.size(), 3u);
-  EXPECT_EQ(std::vector<std::string>(calls.end() - 3, calls.end()),
-            (std::vector<std::string>{"ShowIntervalDialog(false)", "ConfirmStopInterval(Stop Interval Measurement)",
-                                      "ShowIntervalDialog(true)"}));
-  EXPECT_EQ(Log().find("INT.MEAS STOP"), std::string::npos);
-  Host.ConfirmAnswer = true;
-  Clock.Advance(5);
-  EXPECT_EQ(doc.StopMeasurement(), 1);
-  EXPECT_FALSE(Host.Visible());
-  EXPECT_EQ(Host.CallList().back(), "EnableClose(true)");
-  EXPECT_EQ(Log(), "2026/12/07,05:58:00,APP START\r\n2026/12/07,05:58:00,INT.MEAS START\r\n"
-                   "2026/12/07,05:58:05,INT.MEAS STOP\r\n");
-}
-
-TEST_F(StartStopTest, ManualRunStopsItselfAndASecondStopOnlyLogsAgain) {
-  CSpectrelDoc& doc = MakeDoc();
-  doc.OnStartManual();
-  EXPECT_EQ(Host.DialogTitle(), "Manual Measurement");
-  EXPECT_EQ(doc.PollManualStart(), CSpectrelDoc::ManualPoll::Started);
-  // The run posts cycle-done and then the stop request; handling both ends the measurement.
-  ASSERT_TRUE(Host.PumpUntil(doc, [&] { return !doc.Measuring(); }, 5s));
-  EXPECT_EQ(Host.StopsByMessage, 1);
-  EXPECT_EQ(Host.Count(WorkerMessage::CycleDone), 1);
-  EXPECT_EQ(Host.Count(WorkerMessage::StopRequest), 1);
-  // The manual stop asks nothing.
-  for (const std::string& call : Host.CallList()) EXPECT_EQ(call.find("ConfirmStopInterval"), std::string::npos);
-  EXPECT_EQ(doc.StopMeasurement(), 1);
-  EXPECT_EQ(Log(), "2026/12/07,05:58:00,APP START\r\n2026/12/07,05:58:00,INT.MEAS START\r\n"
-                   "2026/12/07,05:58:00,INT.MEAS STOP\r\n2026/12/07,05:58:00,INT.MEAS STOP\r\n");
-  // The cycle was stored with the time of the manual start.
-  CKrfData set;
-  EXPECT_EQ(set.LoadKrf(Settings.KrfFolder + "2026/20261207.KRF"), 1);
-  EXPECT_EQ(set.Rad(0).MeasureTime, Tokyo(2026, 12, 7, 5, 58, 0));
-}
-
-TEST_F(StartStopTest, ManualStartWaitsForBothSensorsThenMeasuresOnce) {
+TEST_F(StartStopTest, ManualRunWaitsForBothSensorsStopsItselfAndASecondStopOnlyLogsAgain) {
   AddSensor(SR101);
   AddSensor(SR103);
   CSpectrelDoc& doc = MakeDoc();
   doc.OnStartManual();
-  CSpectrelDoc::ManualPoll poll = CSpectrelDoc::ManualPoll::Waiting;
-  ASSERT_TRUE(Host.PumpUntil(doc, [&] { return (poll = doc.PollManualStart()) != CSpectrelDoc::ManualPoll::Waiting; }, 20s));
-  EXPECT_EQ(poll, CSpectrelDoc::ManualPoll::Started);
+  EXPECT_EQ(Host.DialogTitle(), "Manual Measurement");
+  EXPECT_EQ(PollManual(), CSpectrelDoc::ManualPoll::Started);
   EXPECT_EQ(doc.Driver(SR101).InfoStatus.load(), InfoReady);
   EXPECT_EQ(doc.Driver(SR103).InfoStatus.load(), InfoReady);
+  // The run posts cycle-done and then the stop request; handling both ends the measurement.
   ASSERT_TRUE(Host.PumpUntil(doc, [&] { return !doc.Measuring(); }, 20s));
   EXPECT_EQ(doc.RunsStarted(), 1);
+  EXPECT_EQ(Host.StopsByMessage, 1);
+  EXPECT_EQ(Host.Count(WorkerMessage::CycleDone), 1);
+  EXPECT_EQ(Host.Count(WorkerMessage::StopRequest), 1);
+  for (const std::string& call : Host.CallList()) EXPECT_EQ(call.find("ConfirmStopInterval"), std::string::npos);
+  EXPECT_EQ(doc.StopMeasurement(), 1);
+  EXPECT_EQ(Log(), Started + "2026/12/07,05:58:00,INT.MEAS STOP\r\n2026/12/07,05:58:00,INT.MEAS STOP\r\n");
+  // The cycle was stored with the time of the manual start, a block of each sensor.
   CKrfData set;
-  ASSERT_EQ(set.LoadKrf(Settings.KrfFolder + "2026/20261207.KRF"), 1);
+  ASSERT_EQ(set.LoadKrf(DayFile()), 1);
+  EXPECT_EQ(set.Rad(0).MeasureTime, Dec7(5, 58, 0));
   EXPECT_NE(set.Rad(0).Block(SR101), nullptr);
   EXPECT_NE(set.Rad(0).Block(SR103), nullptr);
-  EXPECT_EQ(Log().find("ERROR"), std::string::npos);
 }
 
 TEST_F(StartStopTest, ManualStartWithAFailingSensorNeverRuns) {
@@ -131,10 +105,8 @@ TEST_F(StartStopTest, ManualStartWithAFailingSensorNeverRuns) {
   AddSensor(SR103, Fault::WrongModelName);
   CSpectrelDoc& doc = MakeDoc();
   doc.OnStartManual();
-  CSpectrelDoc::ManualPoll poll = CSpectrelDoc::ManualPoll::Waiting;
-  ASSERT_TRUE(Host.PumpUntil(doc, [&] { return (poll = doc.PollManualStart()) != CSpectrelDoc::ManualPoll::Waiting; }, 20s));
-  EXPECT_EQ(poll, CSpectrelDoc::ManualPoll::Failed);
-  EXPECT_TRUE(WaitForStatus("SR-101 READY\nSR-103 Error(Sensor Name)\n", 20s)) << Host.Status();
+  EXPECT_EQ(PollManual(), CSpectrelDoc::ManualPoll::Failed);
+  EXPECT_TRUE(WaitForStatus("SR-101 READY\nSR-103 Error(Sensor Name)\n")) << Host.Status();
   EXPECT_EQ(doc.PollManualStart(), CSpectrelDoc::ManualPoll::Failed);
   EXPECT_EQ(doc.RunsStarted(), 0);
   EXPECT_TRUE(doc.Measuring());   // until "Abort"
