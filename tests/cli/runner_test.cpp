@@ -209,5 +209,29 @@ TEST_F(RunnerMeasure, ProbeIdentifiesAndMeasuresOneSensorOrSaysWhyNot) {
   }
 }
 
+TEST_F(RunnerMeasure, SimulateAutoMeasuresTheStationsOwnSensorWhenItsPortExists) {
+  const auto sensor = StationSensor(SR103, Fault::None);
+  struct Case {
+    std::string Port;     // the configured port of SR-103
+    bool Simulated;       // whether the simulator stands in
+  };
+  const Case cases[] = {{sensor->DevicePath(), false}, {Dir + "no-such-port", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Port);
+    const std::string data = Dir + (c.Simulated ? "sim/" : "real/");
+    std::filesystem::create_directories(data);
+    WriteBytes(data + "p.ini", "[COM]\nSR103=" + c.Port + "\n[USE]\nSR103=1\n");
+    const Finished run = RunCli({Cli, "measure", "--simulate=auto", "--unpaced", "--data", data,
+                                 "--profile", data + "p.ini"});
+    EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+    EXPECT_EQ(run.Out.find("simulated") != std::string::npos, c.Simulated) << run.Out;
+    EXPECT_EQ(run.Out.find("SR-103 on port " + sensor->DevicePath()) != std::string::npos,
+              !c.Simulated) << run.Out;
+    const std::vector<CycleReport> cycles = CycleReports(run.Out);
+    ASSERT_EQ(cycles.size(), 1u) << run.Out;
+    EXPECT_EQ(cycles[0].Sensors, "SR-103");
+  }
+}
+
 }  // namespace
 }  // namespace spectrel::runner_test
