@@ -1,7 +1,6 @@
 // One QApplication for every UI test, created before the first test on the main thread. The
 // tests run on the offscreen platform unless the caller chose another.
 #include <QApplication>
-#include <QByteArray>
 
 #include <gtest/gtest.h>
 

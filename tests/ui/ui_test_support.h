@@ -1,9 +1,13 @@
 // Helpers of the UI tests: fresh temporary folders, an event loop that runs until a condition
-// holds, and an answer to the stop question when it appears.
+// holds, answers to modal dialogs and the stop question, and the text of a range row.
 #pragma once
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -13,6 +17,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -20,20 +25,17 @@
 namespace spectrel::uitest {
 
 // A fresh folder per test, removed afterwards.
-class TempFolder {
- public:
+struct TempFolder {
   TempFolder() {
     char pattern[] = "/tmp/spectrel-ui-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made == nullptr) throw std::runtime_error("mkdtemp failed");
-    Path = made;
+    if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+    Path = pattern;
   }
   ~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(Path, ignored);
   }
-  // The folder with a trailing '/', as the folder settings hold it.
-  std::string Slash() const { return Path + "/"; }
+  std::string Slash() const { return Path + "/"; }   // as the folder settings hold it
   std::string Path;
 };
 
@@ -56,30 +58,61 @@ bool ProcessUntil(Done done, int milliseconds = 30000) {
   return true;
 }
 
-inline void ProcessFor(int milliseconds) {
-  ProcessUntil([] { return false; }, milliseconds);
+inline void ProcessFor(int milliseconds) { ProcessUntil([] { return false; }, milliseconds); }
+
+// Runs act on the modal dialog that open() shows (looked for delay ms on); false when none showed.
+inline bool OnModal(const std::function<void()>& open, const std::function<void(QDialog*)>& act, int delay = 0) {
+  bool shown = false;
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    shown = dialog != nullptr;
+    if (shown) act(dialog);
+  });
+  timer.start(delay);
+  open();
+  return shown;
 }
 
-// Answers the next stop question with the given button when it shows; counts the questions.
+// Answers every message box that shows with the given button; counts them and keeps the text
+// of the last one and of its Cancel button.
 class StopQuestionAnswer {
  public:
-  explicit StopQuestionAnswer(QMessageBox::StandardButton answer) : Answer(answer) {
+  explicit StopQuestionAnswer(QMessageBox::StandardButton answer) {
     Poll.setInterval(10);
-    QObject::connect(&Poll, &QTimer::timeout, [this] {
+    QObject::connect(&Poll, &QTimer::timeout, [this, answer] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (box == nullptr) return;
       Text = box->text();
+      if (QAbstractButton* cancel = box->button(QMessageBox::Cancel)) CancelText = cancel->text();
       ++Asked;
-      box->button(Answer)->click();
+      box->button(answer)->click();
     });
     Poll.start();
   }
   int Asked = 0;
   QString Text;
+  QString CancelText;
 
  private:
-  QMessageBox::StandardButton Answer;
   QTimer Poll;
 };
+
+// The row of the group with the given title, left to right: label texts (marked "?" when the
+// label names no field for its shortcut) and the two fields as [from] and [to].
+inline QStringList RangeRow(const QWidget& dialog, const QString& title, const QWidget* from, const QWidget* to) {
+  QStringList row;
+  for (const QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
+    if (group->title() != title) continue;
+    for (int i = 0; i < group->layout()->count(); ++i) {
+      QWidget* w = group->layout()->itemAt(i)->widget();
+      if (w == from) row << QStringLiteral("[from]");
+      else if (w == to) row << QStringLiteral("[to]");
+      else if (auto* label = qobject_cast<QLabel*>(w)) row << label->text() + (label->buddy() ? "" : "?");
+    }
+  }
+  return row;
+}
 
 }  // namespace spectrel::uitest
