@@ -8,93 +8,76 @@
 namespace spectrel {
 namespace {
 
-constexpr int Index10ms = 0;
-constexpr int Index100ms = 3;
-constexpr int Index5000ms = 8;
-
-TEST(ExposureDecision, TableEndsAtFiveSeconds) {
-  EXPECT_EQ(LongestExposureIndex(), Index5000ms);
-  EXPECT_EQ(ExposureTable[Index5000ms], 5000);
+TEST(ExposureDecision, EachModelStepsAwayFromItsOwnLimits) {
+  EXPECT_EQ(LongestExposureIndex(), 8);
+  EXPECT_EQ(ExposureTable[8], 5000);
   EXPECT_EQ(ClampExposureIndex(-3), 0);
-  EXPECT_EQ(ClampExposureIndex(9), Index5000ms);  // the terminating 0 is never an exposure
+  EXPECT_EQ(ClampExposureIndex(9), 8);  // the terminating 0 is never an exposure
   EXPECT_EQ(ClampExposureIndex(4), 4);
+  using S = ExposureStep;
+  struct Case {
+    int Model, Peak, Index;  // index 0 = 10 ms, 3 = 100 ms, 8 = 5000 ms
+    S Step;
+  };
+  const Case cases[] = {
+      {SR101, 10001, 3, S::Accept}, {SR101, 24999, 3, S::Accept},
+      // Exactly the lower limit is too dim, exactly the upper one too bright.
+      {SR101, 10000, 3, S::Longer}, {SR101, 25000, 3, S::Shorter},
+      // The shortest exposure keeps even a saturated spectrum, the longest even a dim one.
+      {SR101, 26000, 0, S::Accept}, {SR101, 25000, 0, S::Accept}, {SR101, 9000, 8, S::Accept},
+      {SR101, 8000, 3, S::Longer},
+      {SR101, -40, 0, S::Longer},  // negative counts only (below the dark offset): simply dim
+      {SR102, 8000, 3, S::Accept},  {SR102, 7000, 3, S::Longer},
+      {SR102, 17700, 3, S::Shorter}, {SR102, 17699, 3, S::Accept},
+      {SR103, 26000, 3, S::Accept}, {SR103, 30000, 3, S::Shorter}, {SR103, 10000, 3, S::Longer},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(DecideExposure(c.Peak, c.Index, Models[c.Model]), c.Step)
+        << Models[c.Model].Name << " peak " << c.Peak << " at index " << c.Index;
 }
 
-TEST(ExposureDecision, ShortWavelengthSensorBetweenItsLimits) {
-  const ModelDescription& m = Models[SR101];
-  EXPECT_EQ(DecideExposure(10001, Index100ms, m), ExposureStep::Accept);
-  EXPECT_EQ(DecideExposure(24999, Index100ms, m), ExposureStep::Accept);
-  // Exactly the lower limit is too dim, exactly the upper one too bright.
-  EXPECT_EQ(DecideExposure(10000, Index100ms, m), ExposureStep::Longer);
-  EXPECT_EQ(DecideExposure(25000, Index100ms, m), ExposureStep::Shorter);
-  // The shortest exposure keeps even a saturated spectrum, the longest even a dim one.
-  EXPECT_EQ(DecideExposure(26000, Index10ms, m), ExposureStep::Accept);
-  EXPECT_EQ(DecideExposure(25000, Index10ms, m), ExposureStep::Accept);
-  EXPECT_EQ(DecideExposure(9000, Index5000ms, m), ExposureStep::Accept);
-  EXPECT_EQ(DecideExposure(8000, Index100ms, m), ExposureStep::Longer);
-  // A spectrum of negative counts only (all below the dark offset) is simply dim.
-  EXPECT_EQ(DecideExposure(-40, Index10ms, m), ExposureStep::Longer);
-}
-
-TEST(ExposureDecision, EachModelUsesItsOwnLimits) {
-  const ModelDescription& sr102 = Models[SR102];
-  EXPECT_EQ(DecideExposure(8000, Index100ms, sr102), ExposureStep::Accept);
-  EXPECT_EQ(DecideExposure(7000, Index100ms, sr102), ExposureStep::Longer);
-  EXPECT_EQ(DecideExposure(17700, Index100ms, sr102), ExposureStep::Shorter);
-  EXPECT_EQ(DecideExposure(17699, Index100ms, sr102), ExposureStep::Accept);
-  const ModelDescription& sr103 = Models[SR103];
-  EXPECT_EQ(DecideExposure(26000, Index100ms, sr103), ExposureStep::Accept);
-  EXPECT_EQ(DecideExposure(30000, Index100ms, sr103), ExposureStep::Shorter);
-  EXPECT_EQ(DecideExposure(10000, Index100ms, sr103), ExposureStep::Longer);
-}
-
-TEST(CountConversion, DividedByTheExposureInSeconds) {
+TEST(CountConversion, DividedByTheExposureInSecondsUnlessSaturated) {
   const std::int16_t light[] = {20000, 1, -50, 0};
   const std::int16_t dark[] = {300, 2, -100, 7};
-  float l[4], d[4];
+  float l[5], d[5];
   CountsToRates(light, dark, 4, 100, 25000, l, d);
-  EXPECT_EQ(l[0], 200000.0f);
-  EXPECT_EQ(d[0], 3000.0f);
-  EXPECT_EQ(l[1], 10.0f);
-  EXPECT_EQ(d[1], 20.0f);
-  EXPECT_EQ(l[2], -500.0f);
-  EXPECT_EQ(d[2], -1000.0f);
-  EXPECT_EQ(d[3], 70.0f);
+  const float wantLight[] = {200000, 10, -500, 0}, wantDark[] = {3000, 20, -1000, 70};
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_EQ(l[k], wantLight[k]) << k;
+    EXPECT_EQ(d[k], wantDark[k]) << k;
+  }
   // 30 ms: 1 / 0.03 computed in double, then stored as float.
   CountsToRates(light, dark, 2, 30, 0, l, d);
   EXPECT_EQ(l[1], static_cast<float>(1 / 0.03));
   EXPECT_EQ(d[0], static_cast<float>(300 / 0.03));
-}
 
-TEST(CountConversion, SaturatedPixelsZeroedInLightAndDark) {
-  const std::int16_t light[] = {25000, 25001, 30001, 32000, 30000};
-  const std::int16_t dark[] = {100, 100, 100, 100, 100};
-  float l[5], d[5];
-  CountsToRates(light, dark, 5, 10, Models[SR101].SaturationLimit, l, d);
-  EXPECT_EQ(l[0], 2500000.0f);  // at the limit: kept
-  EXPECT_EQ(d[0], 10000.0f);
-  for (int k = 1; k < 5; ++k) {
-    EXPECT_EQ(l[k], 0.0f) << k;
-    EXPECT_EQ(d[k], 0.0f) << k;
+  // At 10 ms, light rates per model; a zeroed pixel has its dark zeroed as well (else 10000).
+  const std::int16_t bright[] = {25000, 25001, 30001, 32000, 30000};
+  const std::int16_t flat[] = {100, 100, 100, 100, 100};
+  struct Case {
+    int Model;
+    float Light[5];
+  };
+  const Case cases[] = {
+      {SR101, {2500000, 0, 0, 0, 0}},  // at the limit kept, above it zeroed
+      {SR103, {2500000, 2500100, 0, 0, 3000000}},
+      {SR104, {2500000, 2500100, 3000100, 3200000, 3000000}},  // no limit: 32000 stays
+  };
+  for (const Case& c : cases) {
+    CountsToRates(bright, flat, 5, 10, Models[c.Model].SaturationLimit, l, d);
+    for (int k = 0; k < 5; ++k) {
+      EXPECT_EQ(l[k], c.Light[k]) << Models[c.Model].Name << " pixel " << k;
+      EXPECT_EQ(d[k], c.Light[k] == 0 ? 0.0f : 10000.0f) << Models[c.Model].Name << " pixel " << k;
+    }
   }
-  CountsToRates(light, dark, 5, 10, Models[SR103].SaturationLimit, l, d);
-  EXPECT_EQ(l[4], 3000000.0f);
-  EXPECT_EQ(l[2], 0.0f);
-  EXPECT_EQ(d[3], 0.0f);
-  // No limit: nothing is zeroed, 32000 stays.
-  CountsToRates(light, dark, 5, 10, Models[SR104].SaturationLimit, l, d);
-  EXPECT_EQ(l[3], 3200000.0f);
-  EXPECT_EQ(d[3], 10000.0f);
 }
 
 TEST(CountConversion, DeadPixelsOfTheMapReadAsZero) {
   std::int16_t counts[] = {500, 600, -7, 800};
   const std::uint8_t map[] = {1, 0, 0, 255};
   ApplyPixelMap(counts, map, 4);
-  EXPECT_EQ(counts[0], 500);
-  EXPECT_EQ(counts[1], 0);
-  EXPECT_EQ(counts[2], 0);
-  EXPECT_EQ(counts[3], 800);
+  const std::int16_t want[] = {500, 0, 0, 800};
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(counts[k], want[k]) << k;
 }
 
 }  // namespace

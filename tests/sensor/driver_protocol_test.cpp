@@ -15,22 +15,15 @@ namespace spectrel {
 namespace {
 
 using testing::PtyResponder;
-using Seconds = std::chrono::duration<double>;
 
-Seconds Since(std::chrono::steady_clock::time_point start) {
-  return std::chrono::steady_clock::now() - start;
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Little-endian bytes of 32-bit words, as the calibration block carries them.
-std::string Words(const std::vector<std::uint32_t>& words) {
-  std::string out;
-  for (std::uint32_t w : words)
-    for (int b = 0; b < 4; ++b) out += static_cast<char>((w >> (8 * b)) & 0xFF);
-  return out;
-}
+std::string Silent(const std::string&) { return {}; }
 
 // An identifiable SR-101 with a simple polynomial axis: w(p) = 100 + 0.5 p + 0.001 p^2 nm, and a
-// calibration block whose first two words are 1.0f and 0.05f, the rest 0.
+// calibration block whose first two words are 1.0f (0x3F800000) and 0.05f (0x3D4CCCCD), the rest 0.
 std::string HealthySr101(const std::string& cmd) {
   if (cmd.empty()) return "OK\r";
   if (cmd == "ID") return "ID-7,OK\r";
@@ -42,14 +35,19 @@ std::string HealthySr101(const std::string& cmd) {
   if (cmd == "C1") return "0.5,OK\r";
   if (cmd == "C2") return "1.0E-3,OK\r";
   if (cmd == "C3" || cmd == "C4" || cmd == "C5") return "0,OK\r";
-  if (cmd == "CALB") {
-    std::vector<std::uint32_t> words(1024, 0);
-    words[0] = 0x3F800000;  // 1.0f
-    words[1] = 0x3D4CCCCD;  // 0.05f
-    return Words(words) + "OK\r";
-  }
+  if (cmd == "CALB") return std::string("\x00\x00\x80\x3F\xCD\xCC\x4C\x3D", 8) + std::string(4 * 1022, '\0') + "OK\r";
   return "ERR\r";
 }
+
+// An SR-101 driver opened on a scripted far end.
+struct Scripted {
+  explicit Scripted(PtyResponder::Handler handler) : Far(std::move(handler)) {
+    EXPECT_EQ(Driver.OpenPort(Far.DevicePath(), 38400), 1);
+  }
+  PtyResponder Far;
+  CSR101 Driver;
+  char Line[256] = {};
+};
 
 TEST(DriverPort, OpenFailuresAreInfoStatusOne) {
   CSR101 driver;
@@ -63,182 +61,128 @@ TEST(DriverPort, OpenFailuresAreInfoStatusOne) {
   EXPECT_EQ(none.InfoStatus, InfoNone);
 }
 
-TEST(DriverProtocol, CommandsLeaveAsFormattedWithOneCr) {
-  PtyResponder far([](const std::string&) { return std::string(); });
-  CSR101 driver;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  EXPECT_EQ(driver.SendCommand("GM,%d,%d,%d\r", 100, 0, 1), 11);
-  EXPECT_EQ(driver.SendCommand("RB,%d\r", 0), 5);
-  EXPECT_EQ(driver.SendCommand("\r"), 1);
-  for (int i = 0; i < 100 && far.Commands().size() < 3; ++i) driver.WaitForInput(10);
-  EXPECT_EQ(far.Commands(), (std::vector<std::string>{"GM,100,0,1", "RB,0", ""}));
-}
-
 TEST(DriverProtocol, ReplyLinesAndTheOkRule) {
-  std::vector<std::string> script = {"ABC,OK\r", "5,NG\r", "\r", "OK\r", "  7 ,OK\r"};
+  const std::vector<std::string> script = {"ABC,OK\r", "5,NG\r", "\r", "OK\r", "  7 ,OK\r"};
   size_t next = 0;
-  PtyResponder far([&](const std::string&) { return next < script.size() ? script[next++] : ""; });
-  CSR101 driver;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-
-  char line[256];
-  driver.SendCommand("ID\r");
-  ASSERT_EQ(driver.ReadLine(line, 1), 7);  // the CR counts
-  EXPECT_STREQ(line, "ABC,OK\r");
-
-  driver.SendCommand("X\r");
-  EXPECT_EQ(driver.QueryOk(1), 0);
-  EXPECT_EQ(driver.Token(0), "5");
-  driver.SendCommand("X\r");
-  EXPECT_EQ(driver.QueryOk(1), 0);  // a line holding only a CR
-  EXPECT_EQ(driver.TokenCount(), 0);
-  driver.SendCommand("X\r");
-  EXPECT_EQ(driver.QueryOk(1), 1);
-  EXPECT_EQ(driver.TokenCount(), 1);
-  driver.SendCommand("X\r");
-  EXPECT_EQ(driver.QueryOk(1), 1);
-  EXPECT_EQ(driver.Token(0), "  7 ");  // blanks belong to the token
-  EXPECT_EQ(driver.Token(1), "OK");
-  EXPECT_EQ(driver.Token(2), "");
+  Scripted s([&](const std::string&) { return next < script.size() ? script[next++] : ""; });
+  CSR101& d = s.Driver;
+  EXPECT_EQ(d.SendCommand("GM,%d,%d,%d\r", 100, 0, 1), 11);  // the text's length, CR included
+  ASSERT_EQ(d.ReadLine(s.Line, 1), 7);  // the CR counts
+  EXPECT_STREQ(s.Line, "ABC,OK\r");
+  d.SendCommand("X\r");
+  EXPECT_EQ(d.QueryOk(1), 0);
+  EXPECT_EQ(d.Token(0), "5");
+  d.SendCommand("X\r");
+  EXPECT_EQ(d.QueryOk(1), 0);  // a line holding only a CR
+  EXPECT_EQ(d.TokenCount(), 0);
+  d.SendCommand("X\r");
+  EXPECT_EQ(d.QueryOk(1), 1);
+  EXPECT_EQ(d.TokenCount(), 1);
+  d.SendCommand("X\r");
+  EXPECT_EQ(d.QueryOk(1), 1);
+  EXPECT_EQ(d.Token(0), "  7 ");  // blanks belong to the token
+  EXPECT_EQ(d.Token(1), "OK");
+  EXPECT_EQ(d.Token(2), "");
 }
 
 TEST(DriverProtocol, OverlongLineKeepsItsHeadAndTheNextLineStartsClean) {
-  const std::string body(300, 'x');
   int calls = 0;
-  PtyResponder far([&](const std::string&) { return ++calls == 1 ? body + ",OK\r" : "NEXT,OK\r"; });
-  CSR101 driver;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  char line[256];
-  driver.SendCommand("A\r");
-  EXPECT_EQ(driver.ReadLine(line, 2), 304);
-  EXPECT_EQ(std::strlen(line), 255u);
-  EXPECT_EQ(std::string(line), std::string(255, 'x'));
-  driver.SendCommand("B\r");
-  ASSERT_EQ(driver.QueryOk(2), 1);
-  EXPECT_EQ(driver.Token(0), "NEXT");
+  Scripted s([&](const std::string&) { return ++calls == 1 ? std::string(300, 'x') + ",OK\r" : "NEXT,OK\r"; });
+  s.Driver.SendCommand("A\r");
+  EXPECT_EQ(s.Driver.ReadLine(s.Line, 2), 304);
+  EXPECT_EQ(std::string(s.Line), std::string(255, 'x'));
+  s.Driver.SendCommand("B\r");
+  ASSERT_EQ(s.Driver.QueryOk(2), 1);
+  EXPECT_EQ(s.Driver.Token(0), "NEXT");
 }
 
-TEST(DriverProtocol, SilenceTimesOutAtTheDeadline) {
-  PtyResponder far([](const std::string&) { return std::string(); });
-  CSR101 driver;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  char line[256];
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(driver.ReadLine(line, 1), -1);
-  EXPECT_GE(Since(start).count(), 0.95);
-  EXPECT_LT(Since(start).count(), 2.0);
-
-  // A reply cut off without its CR is no reply, even though it ends in "OK".
-  far.Send("12,OK");
-  start = std::chrono::steady_clock::now();
-  EXPECT_EQ(driver.QueryOk(1), 0);
-  EXPECT_GE(Since(start).count(), 0.95);
-}
-
-TEST(DriverProtocol, BlocksWholeOrTimedOut) {
+TEST(DriverProtocol, LinesAndBlocksWholeOrTimedOutAtTheDeadline) {
   int calls = 0;
-  PtyResponder far([&](const std::string&) {
+  Scripted s([&](const std::string& cmd) {
+    if (cmd != "RB,0") return std::string();
     return ++calls == 1 ? std::string("\x01\x02\x00\x0D\x03", 5) + "OK\r" : std::string("\x01\x02\x03", 3);
   });
-  CSR101 driver;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(s.Driver.ReadLine(s.Line, 1), -1);
+  EXPECT_GE(SecondsSince(start), 0.95);
+  EXPECT_LT(SecondsSince(start), 2.0);
+  // A reply cut off without its CR is no reply, even though it ends in "OK".
+  s.Far.Send("12,OK");
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(s.Driver.QueryOk(1), 0);
+  EXPECT_GE(SecondsSince(start), 0.95);
+
   unsigned char block[5] = {};
-  driver.SendCommand("RB,0\r");
-  ASSERT_EQ(driver.ReadBlock(block, 5, 2), 5);
+  s.Driver.SendCommand("RB,0\r");
+  ASSERT_EQ(s.Driver.ReadBlock(block, 5, 2), 5);
   EXPECT_EQ(block[2], 0x00);
   EXPECT_EQ(block[3], 0x0D);  // a CR inside a block is data
   EXPECT_EQ(block[4], 0x03);
-  char line[256];
-  EXPECT_EQ(driver.ReadLine(line, 1), 3);  // the line after the block
-  driver.SendCommand("RB,0\r");
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(driver.ReadBlock(block, 4, 1), -1);
-  EXPECT_GE(Since(start).count(), 0.95);
+  EXPECT_EQ(s.Driver.ReadLine(s.Line, 1), 3);  // the line after the block
+  s.Driver.SendCommand("RB,0\r");
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(s.Driver.ReadBlock(block, 4, 1), -1);
+  EXPECT_GE(SecondsSince(start), 0.95);
 }
 
 TEST(DriverProtocol, HangUpEndsWaitsAtOnce) {
-  PtyResponder far([](const std::string&) { return std::string(); });
-  CSR101 driver;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  far.HangUp();
-  char line[256];
+  Scripted s(Silent);
+  s.Far.HangUp();
   unsigned char block[8];
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(driver.ReadLine(line, 5), -1);
-  EXPECT_EQ(driver.ReadBlock(block, 8, 5), -1);
-  EXPECT_EQ(driver.Measure(), 0);
-  EXPECT_EQ(driver.ReadSensorInfo(), 0);
-  EXPECT_EQ(driver.InfoStatus, InfoNoAnswer);
-  EXPECT_LT(Since(start).count(), 1.0);
+  EXPECT_EQ(s.Driver.ReadLine(s.Line, 5), -1);
+  EXPECT_EQ(s.Driver.ReadBlock(block, 8, 5), -1);
+  EXPECT_EQ(s.Driver.Measure(), 0);
+  EXPECT_EQ(s.Driver.ReadSensorInfo(), 0);
+  EXPECT_EQ(s.Driver.InfoStatus, InfoNoAnswer);
+  EXPECT_LT(SecondsSince(start), 1.0);
 }
 
 TEST(DriverIdentification, InformationFromHandComposedReplies) {
-  PtyResponder far(HealthySr101);
-  CSR101 driver;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  ASSERT_EQ(driver.ReadSensorInfo(), 1);
-  EXPECT_EQ(driver.InfoStatus, InfoReady);
-  EXPECT_EQ(driver.Info.SensorId, "ID-7");
-  EXPECT_EQ(driver.Info.SensorType, "SR-101");
-  EXPECT_EQ(driver.Info.SerialNo, "SN0042");
-  EXPECT_EQ(driver.Info.FirmwareVersion, "1.75");
-  EXPECT_EQ(driver.Info.FirmwareTime, "2019/04/01 12:00:00");
-  EXPECT_EQ(driver.Info.Coef[2], "1.0E-3");
+  Scripted s(HealthySr101);
+  CSR101& d = s.Driver;
+  ASSERT_EQ(d.ReadSensorInfo(), 1);
+  EXPECT_EQ(d.InfoStatus, InfoReady);
+  EXPECT_EQ((std::vector<std::string>{d.Info.SensorId, d.Info.SensorType, d.Info.SerialNo,
+                                      d.Info.FirmwareVersion, d.Info.FirmwareTime, d.Info.Coef[2]}),
+            (std::vector<std::string>{"ID-7", "SR-101", "SN0042", "1.75", "2019/04/01 12:00:00", "1.0E-3"}));
   // Pixel numbers start at 1: 100 + 0.5 + 0.001; pixel 10: 100 + 5 + 0.1;
   // pixel 1024: 100 + 512 + 1048.576.
-  EXPECT_FLOAT_EQ(driver.Info.Wavelength[0], 100.501f);
-  EXPECT_FLOAT_EQ(driver.Info.Wavelength[9], 105.1f);
-  EXPECT_FLOAT_EQ(driver.Info.Wavelength[1023], 1660.576f);
-  EXPECT_EQ(driver.Info.Calib[0], 1.0f);
-  EXPECT_EQ(driver.Info.Calib[1], 0.05f);
-  EXPECT_EQ(driver.Info.Calib[1023], 0.0f);
-  const std::vector<std::string> expected = {"",   "ID", "ST", "SER", "FV", "FT", "C0",
-                                             "C1", "C2", "C3", "C4",  "C5", "CALB"};
-  EXPECT_EQ(far.Commands(), expected);
-  EXPECT_EQ(driver.ClosePort(), 1);
-  EXPECT_EQ(driver.InfoStatus, InfoNone);
-  EXPECT_FALSE(driver.IsOpen());
+  EXPECT_FLOAT_EQ(d.Info.Wavelength[0], 100.501f);
+  EXPECT_FLOAT_EQ(d.Info.Wavelength[9], 105.1f);
+  EXPECT_FLOAT_EQ(d.Info.Wavelength[1023], 1660.576f);
+  EXPECT_EQ((std::vector<float>{d.Info.Calib[0], d.Info.Calib[1], d.Info.Calib[1023]}),
+            (std::vector<float>{1.0f, 0.05f, 0.0f}));
+  EXPECT_EQ(s.Far.Commands(), (std::vector<std::string>{"", "ID", "ST", "SER", "FV", "FT", "C0", "C1",
+                                                        "C2", "C3", "C4", "C5", "CALB"}));
+  EXPECT_EQ(d.ClosePort(), 1);
+  EXPECT_EQ(d.InfoStatus, InfoNone);
+  EXPECT_FALSE(d.IsOpen());
 }
 
 TEST(DriverIdentification, OverlongTokensCutToTheTextField) {
-  const std::string id(40, 'I');
-  PtyResponder far([&](const std::string& cmd) {
-    if (cmd == "ID") return id + ",OK\r";
+  Scripted s([](const std::string& cmd) {
+    if (cmd == "ID") return std::string(40, 'I') + ",OK\r";
     if (cmd == "FT") return std::string(20, 'D') + "," + std::string(20, 'T') + ",OK\r";
     return HealthySr101(cmd);
   });
-  CSR101 driver;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  ASSERT_EQ(driver.ReadSensorInfo(), 1);
-  EXPECT_EQ(driver.Info.SensorId, std::string(31, 'I'));
-  EXPECT_EQ(driver.Info.FirmwareTime, std::string(20, 'D') + " " + std::string(10, 'T'));
+  ASSERT_EQ(s.Driver.ReadSensorInfo(), 1);
+  EXPECT_EQ(s.Driver.Info.SensorId, std::string(31, 'I'));
+  EXPECT_EQ(s.Driver.Info.FirmwareTime, std::string(20, 'D') + " " + std::string(10, 'T'));
 }
 
 TEST(DriverIdentification, AnyFailedQueryIsInfoStatusThreeAndEndsThere) {
   const std::vector<std::string> queries = {"ID", "ST", "SER", "FV", "FT", "C0",
                                             "C1", "C2", "C3", "C4", "C5"};
   for (size_t q = 0; q < queries.size(); ++q) {
-    PtyResponder far([&](const std::string& cmd) {
-      return cmd == queries[q] ? std::string("12,NG\r") : HealthySr101(cmd);
-    });
-    CSR101 driver;
-    ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-    EXPECT_EQ(driver.ReadSensorInfo(), 0) << queries[q];
-    EXPECT_EQ(driver.InfoStatus, InfoQueryFailed) << queries[q];
-    const auto sent = far.Commands();
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent.back(), queries[q]) << "no query after the failed one";
-    EXPECT_EQ(sent.size(), q + 2);
+    SCOPED_TRACE(queries[q]);
+    Scripted s([&](const std::string& cmd) { return cmd == queries[q] ? "12,NG\r" : HealthySr101(cmd); });
+    EXPECT_EQ(s.Driver.ReadSensorInfo(), 0);
+    EXPECT_EQ(s.Driver.InfoStatus, InfoQueryFailed);
+    const auto sent = s.Far.Commands();
+    ASSERT_EQ(sent.size(), q + 2);  // the wake-up, then no query after the failed one
+    EXPECT_EQ(sent.back(), queries[q]);
   }
-}
-
-TEST(DriverIdentification, SilentSensorIsInfoStatusTwo) {
-  PtyResponder far([](const std::string&) { return std::string(); });
-  CSR101 driver;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  EXPECT_EQ(driver.ReadSensorInfo(), 0);
-  EXPECT_EQ(driver.InfoStatus, InfoNoAnswer);
-  EXPECT_EQ(far.Commands(), std::vector<std::string>{""});
 }
 
 // A fake SR-101 that answers the acquisition commands with hand-composed spectra: light counts
@@ -246,95 +190,57 @@ TEST(DriverIdentification, SilentSensorIsInfoStatusTwo) {
 struct HandSpectra {
   bool ShutterOpen = false;
   std::vector<int> Head = {20000, -1};
-  std::string Status = "1,25.5,12.0,0.85,1.2,OK\r";
   std::string operator()(const std::string& cmd) {
-    if (cmd == "OP" || cmd == "CL") {
-      ShutterOpen = cmd == "OP";
-      return "OK\r";
+    if (cmd == "OP" || cmd == "CL") ShutterOpen = cmd == "OP";
+    if (cmd == "OP" || cmd == "CL" || cmd.rfind("GM,", 0) == 0) return "OK\r";
+    if (cmd == "SS") return "1,25.5,12.0,0.85,1.2,OK\r";
+    if (cmd != "RB,0") return HealthySr101(cmd);
+    std::string block;
+    for (size_t k = 0; k < 1024; ++k) {
+      const auto u = static_cast<std::uint16_t>(ShutterOpen && k < Head.size() ? Head[k] : 100);
+      block += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
     }
-    if (cmd.rfind("GM,", 0) == 0) return "OK\r";
-    if (cmd == "RB,0") {
-      std::string block;
-      for (int k = 0; k < 1024; ++k) {
-        int c = 100;
-        if (ShutterOpen && k < static_cast<int>(Head.size())) c = Head[static_cast<size_t>(k)];
-        const auto u = static_cast<std::uint16_t>(static_cast<std::int16_t>(c));
-        block += static_cast<char>(u & 0xFF);
-        block += static_cast<char>(u >> 8);
-      }
-      return block + "OK\r";
-    }
-    if (cmd == "SS") return Status;
-    if (cmd == "SER") return "SN0042,OK\r";
-    return HealthySr101(cmd);
+    return block + "OK\r";
   }
 };
 
 TEST(DriverMeasure, CountsPerSecondFromHandComposedBlocks) {
   HandSpectra sensor;  // peak 20000 at 100 ms: between the limits, accepted at once
-  PtyResponder far([&](const std::string& cmd) { return sensor(cmd); });
-  CSR101 driver;
-  driver.ExposureIndex = 3;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  ASSERT_EQ(driver.Measure(), 1);
-  EXPECT_EQ(driver.MeasureOk, 1);
-  const SensorMeasurement& m = driver.Measurement;
+  Scripted s([&](const std::string& cmd) { return sensor(cmd); });
+  CSR101& d = s.Driver;
+  d.ExposureIndex = 3;
+  ASSERT_EQ(d.Measure(), 1);
+  EXPECT_EQ(d.MeasureOk, 1);
+  const SensorMeasurement& m = d.Measurement;
   EXPECT_EQ(m.ExposureMs, 100);
-  EXPECT_EQ(m.Light[0], 200000.0f);
-  EXPECT_EQ(m.Dark[0], 1000.0f);
-  EXPECT_EQ(m.Light[1], -10.0f);
-  EXPECT_EQ(m.Light[2], 1000.0f);
+  EXPECT_EQ((std::vector<float>{m.Light[0], m.Dark[0], m.Light[1], m.Light[2]}),
+            (std::vector<float>{200000, 1000, -10, 1000}));
   EXPECT_EQ(m.SerialNo, "SN0042");
   EXPECT_EQ(m.StatusInt[0], 1);
-  EXPECT_FLOAT_EQ(m.StatusFloat[0], 25.5f);
-  EXPECT_FLOAT_EQ(m.StatusFloat[1], 12.0f);
-  EXPECT_FLOAT_EQ(m.StatusFloat[2], 0.85f);
-  EXPECT_FLOAT_EQ(m.StatusFloat[3], 1.2f);
-  const std::vector<std::string> expected = {"",        "OP",   "GM,100,0,1", "RB,0", "CL",
-                                             "GM,100,0,1", "RB,0", "SER",        "SS"};
-  EXPECT_EQ(far.Commands(), expected);
+  EXPECT_EQ((std::vector<float>(m.StatusFloat.begin(), m.StatusFloat.begin() + 4)),
+            (std::vector<float>{25.5f, 12.0f, 0.85f, 1.2f}));
+  EXPECT_EQ(s.Far.Commands(), (std::vector<std::string>{"", "OP", "GM,100,0,1", "RB,0", "CL",
+                                                        "GM,100,0,1", "RB,0", "SER", "SS"}));
+  // A damaged stored index starts from the end of the table.
+  d.ExposureIndex = 42;
+  ASSERT_EQ(d.Measure(), 1);
+  EXPECT_EQ(m.ExposureMs, 5000);
+  EXPECT_EQ(d.ExposureIndex, 8);
 }
 
-TEST(DriverMeasure, SaturatedPixelsAtTheShortestExposureAreZeroed) {
+TEST(DriverMeasure, SaturatedPixelsAtTheShortestExposureAreZeroedInLightAndDark) {
   HandSpectra sensor;
   sensor.Head = {26000, 25000, 25001, -32768};
-  PtyResponder far([&](const std::string& cmd) { return sensor(cmd); });
-  CSR101 driver;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  ASSERT_EQ(driver.Measure(), 1);
-  const SensorMeasurement& m = driver.Measurement;
+  Scripted s([&](const std::string& cmd) { return sensor(cmd); });
+  ASSERT_EQ(s.Driver.Measure(), 1);
+  const SensorMeasurement& m = s.Driver.Measurement;
   EXPECT_EQ(m.ExposureMs, 10);
-  EXPECT_EQ(driver.ExposureIndex, 0);
-  EXPECT_EQ(m.Light[0], 0.0f);
-  EXPECT_EQ(m.Dark[0], 0.0f);
-  EXPECT_EQ(m.Light[1], 2500000.0f);  // at the limit: kept
-  EXPECT_EQ(m.Dark[1], 10000.0f);
-  EXPECT_EQ(m.Light[2], 0.0f);
-  EXPECT_EQ(m.Dark[2], 0.0f);
-  EXPECT_EQ(m.Light[3], -3276800.0f);
-  EXPECT_EQ(m.Light[4], 10000.0f);
-}
-
-TEST(DriverMeasure, StatusReplyWithTooFewValuesFailsTheMeasurement) {
-  HandSpectra sensor;
-  sensor.Status = "1,25.5,12.0,OK\r";
-  PtyResponder far([&](const std::string& cmd) { return sensor(cmd); });
-  CSR101 driver;
-  driver.ExposureIndex = 3;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  EXPECT_EQ(driver.Measure(), 0);
-  EXPECT_EQ(driver.MeasureOk, 0);
-}
-
-TEST(DriverMeasure, DamagedStoredIndexStartsFromTheTableEnds) {
-  HandSpectra sensor;
-  PtyResponder far([&](const std::string& cmd) { return sensor(cmd); });
-  CSR101 driver;
-  driver.ExposureIndex = 42;
-  ASSERT_EQ(driver.OpenPort(far.DevicePath(), 38400), 1);
-  ASSERT_EQ(driver.Measure(), 1);
-  EXPECT_EQ(driver.Measurement.ExposureMs, 5000);
-  EXPECT_EQ(driver.ExposureIndex, 8);
+  EXPECT_EQ(s.Driver.ExposureIndex, 0);
+  // 26000 and 25001 zeroed, 25000 at the limit kept; dark counts are 100 everywhere.
+  EXPECT_EQ((std::vector<float>(m.Light.begin(), m.Light.begin() + 5)),
+            (std::vector<float>{0, 2500000, 0, -3276800, 10000}));
+  EXPECT_EQ((std::vector<float>(m.Dark.begin(), m.Dark.begin() + 5)),
+            (std::vector<float>{0, 10000, 0, 10000, 10000}));
 }
 
 }  // namespace

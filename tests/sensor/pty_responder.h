@@ -34,31 +34,26 @@ class PtyResponder {
     ::fcntl(Master, F_SETFL, ::fcntl(Master, F_GETFL) | O_NONBLOCK);
     Worker = std::thread([this] { Run(); });
   }
-
   ~PtyResponder() {
     Stopping = true;
     if (Worker.joinable()) Worker.join();
     HangUp();
     if (Slave >= 0) ::close(Slave);
   }
-
   PtyResponder(const PtyResponder&) = delete;
   PtyResponder& operator=(const PtyResponder&) = delete;
 
   const std::string& DevicePath() const { return Path; }
-
   std::vector<std::string> Commands() const {
     std::lock_guard<std::mutex> lock(Mutex);
     return Received;
   }
-
   // Closes the far end: the line is gone for whoever has the device open.
   void HangUp() {
     std::lock_guard<std::mutex> lock(Mutex);
     if (Master >= 0) ::close(Master);
     Master = -1;
   }
-
   // Writes bytes to the program unasked.
   void Send(const std::string& bytes) {
     std::lock_guard<std::mutex> lock(Mutex);
@@ -69,41 +64,31 @@ class PtyResponder {
   void Run() {
     std::string pending;
     while (!Stopping) {
-      int fd;
+      pollfd p{-1, POLLIN, 0};
       {
         std::lock_guard<std::mutex> lock(Mutex);
-        fd = Master;
+        p.fd = Master;
       }
-      if (fd < 0) return;
-      pollfd p{fd, POLLIN, 0};
+      if (p.fd < 0) return;
       if (::poll(&p, 1, 5) <= 0) continue;
       char buf[512];
       std::lock_guard<std::mutex> lock(Mutex);
-      if (Master < 0) return;
-      const ssize_t got = ::read(Master, buf, sizeof buf);
+      const ssize_t got = Master < 0 ? 0 : ::read(Master, buf, sizeof buf);
       if (got <= 0) continue;
       pending.append(buf, static_cast<size_t>(got));
-      size_t cr;
-      while ((cr = pending.find('\r')) != std::string::npos) {
-        const std::string command = pending.substr(0, cr);
-        pending.erase(0, cr + 1);
-        Received.push_back(command);
-        WriteAll(Reply(command));
+      for (size_t cr; (cr = pending.find('\r')) != std::string::npos; pending.erase(0, cr + 1)) {
+        Received.push_back(pending.substr(0, cr));
+        WriteAll(Reply(Received.back()));
       }
     }
   }
-
   // Caller holds the mutex.
   void WriteAll(const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size() && Master >= 0) {
+    for (size_t done = 0; done < bytes.size() && Master >= 0;) {
       const ssize_t put = ::write(Master, bytes.data() + done, bytes.size() - done);
-      if (put > 0) {
-        done += static_cast<size_t>(put);
-      } else {
-        pollfd p{Master, POLLOUT, 0};
-        if (::poll(&p, 1, 1000) <= 0) return;
-      }
+      pollfd p{Master, POLLOUT, 0};
+      if (put > 0) done += static_cast<size_t>(put);
+      else if (::poll(&p, 1, 1000) <= 0) return;
     }
   }
 

@@ -29,13 +29,11 @@ struct PtyPair {
   // Reads what arrived at the far end within the time given.
   std::string Drain(int ms) {
     std::string got;
-    pollfd p{Master, POLLIN, 0};
-    while (::poll(&p, 1, ms) > 0) {
-      char buf[256];
+    char buf[256];
+    for (pollfd p{Master, POLLIN, 0}; ::poll(&p, 1, ms) > 0; ms = 20) {
       const ssize_t n = ::read(Master, buf, sizeof buf);
       if (n <= 0) break;
       got.append(buf, static_cast<size_t>(n));
-      ms = 20;
     }
     return got;
   }
@@ -49,17 +47,14 @@ int OpenSensorLine(CSerial& port, const std::string& path) {
 }
 
 TEST(SerialPortName, NumbersNameTheSerialDevices) {
-  EXPECT_EQ(CSerial::DeviceName("3"), "/dev/ttyS2");
-  EXPECT_EQ(CSerial::DeviceName("1"), "/dev/ttyS0");
-  EXPECT_EQ(CSerial::DeviceName("12"), "/dev/ttyS11");
-  EXPECT_EQ(CSerial::DeviceName("/dev/ttyUSB0"), "/dev/ttyUSB0");
-  EXPECT_EQ(CSerial::DeviceName("/tmp/sim/SR101"), "/tmp/sim/SR101");
-  EXPECT_EQ(CSerial::DeviceName("0"), "");
-  EXPECT_EQ(CSerial::DeviceName(""), "");
-  EXPECT_EQ(CSerial::DeviceName("-2"), "");
+  const std::pair<const char*, const char*> cases[] = {
+      {"3", "/dev/ttyS2"}, {"1", "/dev/ttyS0"}, {"12", "/dev/ttyS11"},
+      {"/dev/ttyUSB0", "/dev/ttyUSB0"}, {"/tmp/sim/SR101", "/tmp/sim/SR101"},
+      {"0", ""}, {"", ""}, {"-2", ""}};
+  for (const auto& [port, device] : cases) EXPECT_EQ(CSerial::DeviceName(port), device) << port;
 }
 
-TEST(SerialPort, MissingDeviceLeavesThePortClosed) {
+TEST(SerialPort, MissingDeviceOrPlainFileLeavesThePortClosed) {
   CSerial port;
   EXPECT_EQ(OpenSensorLine(port, "/dev/nonexistent-sensor-line"), 0);
   EXPECT_FALSE(port.IsOpen());
@@ -69,26 +64,24 @@ TEST(SerialPort, MissingDeviceLeavesThePortClosed) {
   EXPECT_EQ(port.Write("ID\r", 3), 0);
   EXPECT_EQ(OpenSensorLine(port, ""), 0);
   EXPECT_FALSE(port.IsOpen());
-}
-
-TEST(SerialPort, AFileThatIsNoTerminalIsRefused) {
+  // A file that is no terminal is refused too.
   char dir[] = "/tmp/spectrel-serial-XXXXXX";
   ASSERT_NE(::mkdtemp(dir), nullptr);
   const std::string file = std::string(dir) + "/plain";
   const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY, 0600);
   ASSERT_GE(fd, 0);
   ::close(fd);
-  CSerial port;
   EXPECT_EQ(OpenSensorLine(port, file), 0);
   EXPECT_FALSE(port.IsOpen());
   ::unlink(file.c_str());
   ::rmdir(dir);
 }
 
-TEST(SerialPort, LineIsRaw38400EightNoneOneWithoutFlowControl) {
+TEST(SerialPort, LineIsRaw38400EightNoneOneWithoutFlowControlAndFlushedAtOpen) {
   PtyPair pty;
   ASSERT_FALSE(pty.Path.empty());
-  // Start from a cooked line with handshakes on, as a previous user might have left it.
+  // Start from a cooked line with handshakes on, as a previous user might have left it, with a
+  // stale reply waiting (it passes in cooked mode once its CR arrives).
   termios tio{};
   ASSERT_EQ(::tcgetattr(pty.Slave, &tio), 0);
   tio.c_lflag |= ICANON | ECHO;
@@ -97,10 +90,14 @@ TEST(SerialPort, LineIsRaw38400EightNoneOneWithoutFlowControl) {
   ::cfsetispeed(&tio, B9600);
   ::cfsetospeed(&tio, B9600);
   ASSERT_EQ(::tcsetattr(pty.Slave, TCSANOW, &tio), 0);
+  ASSERT_EQ(::write(pty.Master, "old reply\n", 10), 10);
+  pollfd p{pty.Slave, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 1000), 1);
 
   CSerial port;
   ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
   ASSERT_TRUE(port.IsOpen());
+  EXPECT_EQ(port.Waiting(), 0);
   ASSERT_EQ(::tcgetattr(pty.Slave, &tio), 0);
   EXPECT_EQ(::cfgetispeed(&tio), static_cast<speed_t>(B38400));
   EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B38400));
@@ -112,64 +109,39 @@ TEST(SerialPort, LineIsRaw38400EightNoneOneWithoutFlowControl) {
   EXPECT_EQ(tio.c_oflag & OPOST, 0u);
 }
 
-TEST(SerialPort, ReadWithNothingWaitingReturnsAtOnce) {
+TEST(SerialPort, ReadsTakeOnlyWhatWaitsAndReturnAtOnceWhenNothingDoes) {
   PtyPair pty;
   CSerial port;
   ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
-  char buf[16];
+  char got[64] = {};
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(port.Read(buf, sizeof buf), 0);
+  EXPECT_EQ(port.Read(got, 16), 0);
   EXPECT_EQ(port.Waiting(), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
   EXPECT_EQ(port.WaitForInput(30), 0);
-}
-
-TEST(SerialPort, RoundTripBothWaysTakingOnlyWhatWaits) {
-  PtyPair pty;
-  CSerial port;
-  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
 
   // Towards the sensor: bytes arrive unchanged, the CR is not turned into anything else.
   ASSERT_EQ(port.Write("GM,100,0,1\r", 11), 1);
   EXPECT_EQ(pty.Drain(500), "GM,100,0,1\r");
-
   // From the sensor: binary bytes (0x00, 0x0D, 0x11 flow characters, 0xFF) pass untouched.
   const char reply[] = {'1', '2', ',', 'O', 'K', '\r', 0x00, 0x11, 0x13, static_cast<char>(0xFF)};
   ASSERT_EQ(::write(pty.Master, reply, sizeof reply), static_cast<ssize_t>(sizeof reply));
   ASSERT_EQ(port.WaitForInput(1000), 1);
-  // Wait until all ten have landed, then take them in two reads of which the second asks for more.
   for (int i = 0; i < 100 && port.Waiting() < 10; ++i) port.WaitForInput(10);
   ASSERT_EQ(port.Waiting(), 10);
-  char got[64] = {};
+  // Two reads, of which the second asks for more than waits.
   EXPECT_EQ(port.Read(got, 6), 6);
   EXPECT_EQ(std::string(got, 6), "12,OK\r");
   EXPECT_EQ(port.Waiting(), 4);
   EXPECT_EQ(port.Read(got, 64), 4);
   EXPECT_EQ(std::memcmp(got, reply + 6, 4), 0);
   EXPECT_EQ(port.Read(got, 64), 0);
-}
-
-TEST(SerialPort, PurgeDiscardsWhatWaits) {
-  PtyPair pty;
-  CSerial port;
-  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
+  // Purge discards what waits.
   ASSERT_EQ(::write(pty.Master, "stale\r", 6), 6);
   ASSERT_EQ(port.WaitForInput(1000), 1);
   port.Purge();
   EXPECT_EQ(port.Waiting(), 0);
-  char c;
-  EXPECT_EQ(port.Read(&c, 1), 0);
-}
-
-TEST(SerialPort, HungUpFarEndEndsTheWait) {
-  PtyPair pty;
-  CSerial port;
-  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
-  ::close(pty.Master);
-  pty.Master = -1;
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(port.WaitForInput(3000), -1);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+  EXPECT_EQ(port.Read(got, 1), 0);
 }
 
 TEST(SerialPort, CloseTwiceAndReopen) {
@@ -186,21 +158,6 @@ TEST(SerialPort, CloseTwiceAndReopen) {
   ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
   ASSERT_EQ(port.Write("\r", 1), 1);
   EXPECT_EQ(pty.Drain(500), "\r");
-}
-
-TEST(SerialPort, OpenFlushesWhatWaitedBefore) {
-  PtyPair pty;
-  termios tio{};
-  ::tcgetattr(pty.Slave, &tio);
-  ::cfmakeraw(&tio);
-  ::tcsetattr(pty.Slave, TCSANOW, &tio);
-  ASSERT_EQ(::write(pty.Master, "old reply\r", 10), 10);
-  // Let the bytes reach the line before the port is opened.
-  pollfd p{pty.Slave, POLLIN, 0};
-  ASSERT_EQ(::poll(&p, 1, 1000), 1);
-  CSerial port;
-  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
-  EXPECT_EQ(port.Waiting(), 0);
 }
 
 }  // namespace

@@ -1,15 +1,19 @@
-#include "sensor/status_report.h"
-
+// The texts built from the sensors' values: the status report shown beside the graph and the
+// probe's report for a person or a script.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "sensor/probe_report.h"
+#include "sensor/status_report.h"
 #include "spectrum/comma_locale.h"
 #include "spectrum/hand_made.h"
 
@@ -24,76 +28,58 @@ class EnvVar {
  public:
   EnvVar(const char* name, std::optional<std::string> value) : Name(name) {
     if (const char* old = std::getenv(name)) Old = old;
-    if (value)
-      setenv(name, value->c_str(), 1);
-    else
-      unsetenv(name);
-    tzset();
+    Set(value);
   }
-  ~EnvVar() {
-    if (Old)
-      setenv(Name, Old->c_str(), 1);
-    else
-      unsetenv(Name);
-    tzset();
-  }
+  ~EnvVar() { Set(Old); }
   EnvVar(const EnvVar&) = delete;
   EnvVar& operator=(const EnvVar&) = delete;
 
  private:
+  void Set(const std::optional<std::string>& value) {
+    if (value) setenv(Name, value->c_str(), 1);
+    else unsetenv(Name);
+    tzset();
+  }
   const char* Name;
   std::optional<std::string> Old;
 };
 
+SensorMeasurement Block(int model, int ms, std::initializer_list<int> ints,
+                        std::initializer_list<float> floats, float dark = 0.0f) {
+  SensorMeasurement m(model);
+  m.ExposureMs = ms;
+  std::copy(ints.begin(), ints.end(), m.StatusInt.begin());
+  std::copy(floats.begin(), floats.end(), m.StatusFloat.begin());
+  std::fill(m.Dark.begin(), m.Dark.end(), dark);
+  return m;
+}
+
 // Status values chosen so that every "%.1f" has one obvious rounding; irradiance 1000 W/m2/um
 // everywhere (light = dark + 1000, calibration 1).
 SensorMeasurement Sr101Block() {
-  SensorMeasurement m(SR101);
-  m.ExposureMs = 100;
-  m.StatusInt[0] = 1;
-  m.StatusFloat = {25.3f, 12.1f, 1.2f, 3.4f};
-  for (size_t k = 0; k < m.Dark.size(); ++k) {
-    m.Dark[k] = 500.5f + static_cast<float>(k % 8) * 0.25f;   // 500.5 .. 502.25
-    m.Light[k] = m.Dark[k] + 1000.0f;
-  }
-  m.Dark[700] = 512.875f;   // spread 12.375
-  m.Light[700] = 1512.875f;
+  SensorMeasurement m = Block(SR101, 100, {1}, {25.3f, 12.1f, 1.2f, 3.4f});
+  for (size_t k = 0; k < m.Dark.size(); ++k) m.Dark[k] = 500.5f + static_cast<float>(k % 8) * 0.25f;
+  m.Dark[700] = 512.875f;  // spread from 500.5: 12.375
+  for (size_t k = 0; k < m.Dark.size(); ++k) m.Light[k] = m.Dark[k] + 1000.0f;
   return m;
 }
-
-SensorMeasurement Sr102Block() {
-  SensorMeasurement m(SR102);
-  m.ExposureMs = 50;
-  m.StatusInt[0] = -1;
-  m.StatusFloat = {24.0f, 11.5f, 0.25f, 2.0f};
-  return m;
-}
-
+SensorMeasurement Sr102Block() { return Block(SR102, 50, {-1}, {24.0f, 11.5f, 0.25f, 2.0f}); }
 SensorMeasurement Sr103Block() {
-  SensorMeasurement m(SR103);
-  m.ExposureMs = 200;
-  m.StatusInt = {0, 2, 1, -1};
-  m.StatusFloat = {-5.5f, 31.2f, 28.7f, 11.9f, 0.8f, 2.6f};
-  for (size_t k = 0; k < m.Dark.size(); ++k) m.Dark[k] = 100.0f;
-  return m;
+  return Block(SR103, 200, {0, 2, 1, -1}, {-5.5f, 31.2f, 28.7f, 11.9f, 0.8f, 2.6f}, 100.0f);
 }
-
 SensorMeasurement Sr104Block() {
-  SensorMeasurement m(SR104);
-  m.ExposureMs = 30;
-  m.StatusInt = {0, 0, 0, 0};
-  m.StatusFloat = {-10.0f, 30.0f, 27.5f, 12.0f, 0.5f, 1.5f, 26.5f};
+  SensorMeasurement m = Block(SR104, 30, {0, 0, 0, 0}, {-10.0f, 30.0f, 27.5f, 12.0f, 0.5f, 1.5f, 26.5f});
   for (size_t k = 0; k < m.Dark.size(); ++k) m.Dark[k] = -3.125f - static_cast<float>(k % 5);
-  m.Dark[9] = -20.5f;   // all negative: spread from -20.5 to -3.125 is 17.375
+  m.Dark[9] = -20.5f;  // all negative: spread from -20.5 to -3.125 is 17.375
   return m;
 }
 
-constexpr std::int64_t Nov14 = 1700000000;   // 2023-11-14 22:13:20 UTC
+constexpr std::int64_t Nov14 = 1700000000;  // 2023-11-14 22:13:20 UTC
 
 class Report : public ::testing::Test {
  protected:
   void SetUp() override {
-    hand.Info(AxisInfo(SR101, 300.5f, 0.75f));   // grid 301 .. 1067 nm
+    hand.Info(AxisInfo(SR101, 300.5f, 0.75f));  // grid 301 .. 1067 nm
     hand.Info(AxisInfo(SR102, 310.5f, 0.375f));
     hand.Info(AxisInfo(SR103, 899.5f, 1.5f));
     hand.Info(AxisInfo(SR104, 905.5f, 3.5f));
@@ -120,35 +106,30 @@ const char* const Sr101Normal =
     "Sensor Temp. : 25.3deg\n"
     "Supply Volt. : 12.1V\n";
 
-const char* const Sr101Detail =
-    "Peltier Status : Heating\n"
-    "Peltier Volt.  : 3.4V\n"
-    "Peltier Curr. : 1.2A\n"
-    "Dark Counts : 12.4cps\n";
-
-TEST_F(Report, NormalModeShowsFourSr101Lines) {
-  const ReportTexts t = Build(Point({Sr101Block()}));
+TEST_F(Report, Sr101HasFourLinesNormallyAndPeltierAndDarkSpreadInDetail) {
+  const int j = Point({Sr101Block()});
+  ReportTexts t = Build(j);
   EXPECT_EQ(t.Report, Sr101Normal);
-  EXPECT_EQ(t.Integral, "Integral : 767.0W/m2(300 - 1800nm)");   // 301..1067 nm, all whole
+  EXPECT_EQ(t.Integral, "Integral : 767.0W/m2(300 - 1800nm)");  // 301..1067 nm, all whole
   EXPECT_EQ(t.Time, "2023/11/14  22:13:20");
   EXPECT_EQ(t.Memo, "roof, clear sky");
   EXPECT_EQ(display.StartNm, 301);
   EXPECT_EQ(display.EndNm, 1067);
-}
-
-TEST_F(Report, DetailModeAddsPeltierAndDarkSpread) {
   settings.DispMode = 0;
   settings.IntegFrom = 400;
   settings.IntegTo = 500;
-  const ReportTexts t = Build(Point({Sr101Block()}));
-  EXPECT_EQ(t.Report, std::string(Sr101Normal) + Sr101Detail);
+  t = Build(j);
+  EXPECT_EQ(t.Report, std::string(Sr101Normal) +
+                          "Peltier Status : Heating\n"
+                          "Peltier Volt.  : 3.4V\n"
+                          "Peltier Curr. : 1.2A\n"
+                          "Dark Counts : 12.4cps\n");
   EXPECT_EQ(t.Integral, "Integral : 100.0W/m2(400 - 500nm)");
 }
 
 TEST_F(Report, LongWavelengthSectionsInDetail) {
   settings.DispMode = 0;
-  const ReportTexts t = Build(Point({Sr103Block(), Sr104Block()}));
-  EXPECT_EQ(t.Report,
+  EXPECT_EQ(Build(Point({Sr103Block(), Sr104Block()})).Report,
             "--- SR-103 ---\n"
             "Exposure time : 200ms\n"
             "Sensor Temp. : -5.5deg\n"
@@ -177,8 +158,7 @@ TEST_F(Report, LongWavelengthSectionsInDetail) {
 }
 
 TEST_F(Report, Sr102SectionComesBeforeSr104) {
-  const ReportTexts t = Build(Point({Sr104Block(), Sr102Block()}));
-  EXPECT_EQ(t.Report,
+  EXPECT_EQ(Build(Point({Sr104Block(), Sr102Block()})).Report,
             "--- SR-102 ---\n"
             "Exposure time : 50ms\n"
             "Sensor Temp. : 24.0deg\n"
@@ -192,32 +172,23 @@ TEST_F(Report, Sr102SectionComesBeforeSr104) {
 
 TEST_F(Report, StateWordsOfPeltierCoolingAndFin) {
   settings.DispMode = 0;
-  struct Case {
-    int Peltier;
-    const char* Word;
-  };
-  for (const Case c : {Case{1, "Heating"}, Case{-1, "Cooling"}, Case{0, "Stop"}, Case{2, "Stop"},
-                       Case{-2, "Stop"}}) {
-    SensorMeasurement m101 = Sr101Block();
-    m101.StatusInt[0] = c.Peltier;
-    SensorMeasurement m103 = Sr103Block();
-    m103.StatusInt[3] = c.Peltier;
-    const ReportTexts t = Build(Point({m101, m103}));
-    const std::string line = std::string("Peltier Status : ") + c.Word + "\n";
-    const size_t first = t.Report.find(line);
-    ASSERT_NE(first, std::string::npos) << c.Peltier;
-    EXPECT_NE(t.Report.find(line, first + 1), std::string::npos) << c.Peltier;
+  const std::pair<int, const char*> peltier[] = {{1, "Heating"}, {-1, "Cooling"}, {0, "Stop"}, {2, "Stop"}, {-2, "Stop"}};
+  for (const auto& [state, word] : peltier) {
+    SensorMeasurement m101 = Sr101Block(), m103 = Sr103Block();
+    m101.StatusInt[0] = state;
+    m103.StatusInt[3] = state;
+    const std::string report = Build(Point({m101, m103})).Report;
+    const std::string line = std::string("Peltier Status : ") + word + "\n";
+    const size_t first = report.find(line);
+    ASSERT_NE(first, std::string::npos) << state;
+    EXPECT_NE(report.find(line, first + 1), std::string::npos) << state;
   }
-  for (int cooling : {0, 1, 2, -1}) {
+  for (int state : {0, 1, 2, -1}) {
     SensorMeasurement m = Sr103Block();
-    m.StatusInt[1] = cooling;
-    m.StatusInt[2] = cooling;
-    const ReportTexts t = Build(Point({m}));
-    const bool active = cooling == 0;
-    EXPECT_NE(t.Report.find(active ? "Sensor Cooling : Active\n" : "Sensor Cooling : Stop\n"),
-              std::string::npos);
-    EXPECT_NE(t.Report.find(active ? "Fin Status : Normal\n" : "Fin Status : Overheat\n"),
-              std::string::npos);
+    m.StatusInt[1] = m.StatusInt[2] = state;
+    const std::string report = Build(Point({m})).Report;
+    EXPECT_NE(report.find(state == 0 ? "Sensor Cooling : Active\n" : "Sensor Cooling : Stop\n"), std::string::npos);
+    EXPECT_NE(report.find(state == 0 ? "Fin Status : Normal\n" : "Fin Status : Overheat\n"), std::string::npos);
   }
 }
 
@@ -248,23 +219,18 @@ TEST_F(Report, JapaneseTextsWithEnglishHeadersAndIntegral) {
             "ダーク幅 : 17.4cps\n");
   EXPECT_EQ(t.Time, "2023/11/14  22:13:20");
   EXPECT_EQ(t.Integral.rfind("Integral : ", 0), 0u);
-
-  SensorMeasurement m = Sr103Block();   // cooling stopped, fin overheated, Peltier cooling
-  const ReportTexts u = Build(Point({m}), Language::Japanese);
-  EXPECT_NE(u.Report.find("センサ冷却 : 停止中\n"), std::string::npos);
-  EXPECT_NE(u.Report.find("放熱フィン : 過熱\n"), std::string::npos);
-  EXPECT_NE(u.Report.find("ペルチェ駆動 : 冷却中\n"), std::string::npos);
-  EXPECT_NE(u.Report.find("電源電圧 : 11.9V\n"), std::string::npos);
-  EXPECT_EQ(u.Report.find("Peltier"), std::string::npos);
+  // Cooling stopped, fin overheated, Peltier cooling.
+  const std::string u = Build(Point({Sr103Block()}), Language::Japanese).Report;
+  for (const char* line : {"センサ冷却 : 停止中\n", "放熱フィン : 過熱\n", "ペルチェ駆動 : 冷却中\n", "電源電圧 : 11.9V\n"})
+    EXPECT_NE(u.find(line), std::string::npos) << line;
+  EXPECT_EQ(u.find("Peltier"), std::string::npos);
 }
 
 TEST_F(Report, TimeInZonesWithHalfHoursAndSummerTime) {
   const int nov = Point({Sr101Block()});
-  const int jul = Point({Sr101Block()}, 1690000000);   // 2023-07-22 04:26:40 UTC
+  const int jul = Point({Sr101Block()}, 1690000000);  // 2023-07-22 04:26:40 UTC
   struct Case {
-    const char* Zone;
-    const char* November;
-    const char* July;
+    const char *Zone, *November, *July;
   };
   for (const Case c : {Case{"Asia/Tokyo", "2023/11/15  07:13:20", "2023/07/22  13:26:40"},
                        Case{"Europe/Berlin", "2023/11/14  23:13:20", "2023/07/22  06:26:40"},
@@ -316,12 +282,77 @@ TEST(ProcessLanguage, FirstSetVariableDecides) {
       {std::nullopt, std::nullopt, "en_JA", Language::English},
   };
   for (const Case& c : cases) {
-    EnvVar all("LC_ALL", c.All);
-    EnvVar messages("LC_MESSAGES", c.Messages);
-    EnvVar lang("LANG", c.Lang);
+    EnvVar all("LC_ALL", c.All), messages("LC_MESSAGES", c.Messages), lang("LANG", c.Lang);
     EXPECT_EQ(ProcessLanguage(), c.Expected)
         << c.All.value_or("-") << " " << c.Messages.value_or("-") << " " << c.Lang.value_or("-");
   }
+}
+
+ProbeResult Sr103Probe() {
+  ProbeResult r;
+  r.Model = SR103;
+  r.Port = "/dev/ttyUSB0";
+  r.Ok = true;
+  r.InfoStatus = 6;
+  r.StatusText = "Measurement OK";
+  SensorInfo info(SR103);
+  info.SerialNo = "SN\"7\"";
+  info.SensorId = "A\\B";
+  info.SensorType = "SR-103";
+  info.FirmwareVersion = "1.80";
+  info.FirmwareTime = "2019/04/01 12:00:00";
+  info.Coef = {"900", "1.5", "0", "0", "0", "0"};
+  ComputeWavelengths(info);  // 901.5 .. 900 + 1.5 * 512 = 1668
+  r.Info = info;
+  r.Measurement = Block(SR103, 200, {0, 0, 1, -1},
+                        {-10.0f, 31.5f, 28.0f, 12.0f, 1.5f, std::numeric_limits<float>::quiet_NaN(), 0.0f});
+  r.Measurement->MeasureTime = Nov14;
+  r.Measurement->Light[7] = 123456.5f;
+  r.Measurement->Light[8] = -5.0f;
+  return r;
+}
+
+TEST(ProbeReport, JsonHasAFixedShapeWithEscapes) {
+  EnvVar zone("TZ", "UTC0");
+  EXPECT_EQ(ProbeJson(Sr103Probe()),
+            "{\"model\":\"SR-103\",\"port\":\"/dev/ttyUSB0\",\"ok\":true,\"info_status\":6,"
+            "\"status\":\"Measurement OK\","
+            "\"info\":{\"serial\":\"SN\\\"7\\\"\",\"id\":\"A\\\\B\",\"type\":\"SR-103\","
+            "\"firmware_version\":\"1.80\",\"firmware_time\":\"2019/04/01 12:00:00\","
+            "\"coefficients\":[\"900\",\"1.5\",\"0\",\"0\",\"0\",\"0\"],"
+            "\"first_wavelength_nm\":901.5,\"last_wavelength_nm\":1668},"
+            "\"measurement\":{\"time\":\"2023/11/14 22:13:20\",\"time_unix\":1700000000,"
+            "\"exposure_ms\":200,\"peak_light_cps\":123456.5,\"status_int\":[0,0,1,-1],"
+            "\"status_float\":[-10,31.5,28,12,1.5,null]}}\n");
+  ProbeResult failed;
+  failed.Model = SR101;
+  failed.Port = "/dev/pts/\x01\xE9";
+  failed.InfoStatus = 2;
+  failed.StatusText = "Error(Communication with the sensor failed)";
+  EXPECT_EQ(ProbeJson(failed),
+            "{\"model\":\"SR-101\",\"port\":\"/dev/pts/\\u0001\\u00e9\",\"ok\":false,"
+            "\"info_status\":2,\"status\":\"Error(Communication with the sensor failed)\","
+            "\"info\":null,\"measurement\":null}\n");
+}
+
+TEST(ProbeReport, TextShowsInformationMeasurementAndResult) {
+  EnvVar zone("TZ", "UTC0");
+  ProbeResult r = Sr103Probe();
+  r.Info->SensorId = "ID\r\n7";  // control bytes from a noisy line do not reach the terminal
+  const std::string text = ProbeText(r);
+  for (const char* line : {"Sensor ID:         ID??7\n", "Wavelength range:  901.50 - 1668.00 nm\n",
+                           "Measurement time:  2023/11/14 22:13:20\n", "Exposure:          200 ms\n",
+                           "Peak light:        123456.5 counts/s\n", "Status integers:   0 0 1 -1\n",
+                           "Status reals:      -10.00 31.50 28.00 12.00 1.50 -\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << text;
+  const std::string last = "Result:            Measurement OK\n";
+  ASSERT_GE(text.size(), last.size());
+  EXPECT_EQ(text.substr(text.size() - last.size()), last);
+  // The second internal temperature is listed for the model that has it.
+  r.Model = SR104;
+  r.Measurement = Block(SR104, 30, {}, {1, 2, 3, 4, 5, 6, -273.15f});
+  EXPECT_NE(ProbeJson(r).find("\"status_float\":[1,2,3,4,5,6,-273.15]"), std::string::npos);
+  EXPECT_NE(ProbeText(r).find("Status reals:      1.00 2.00 3.00 4.00 5.00 6.00 -273.15\n"), std::string::npos);
 }
 
 }  // namespace
