@@ -16,6 +16,7 @@ constexpr std::pair<Fault, const char*> kFaultNames[] = {
     {Fault::SsFewValues, "ss-few-values"},
     {Fault::Garbage, "garbage"},
     {Fault::HangUp, "hang-up"},
+    {Fault::FtWithoutOk, "ft-without-ok"},
 };
 
 }  // namespace

@@ -53,7 +53,7 @@ std::string UsageText() {
          "  --fault MODEL=FAULT   inject a fault, one of:\n"
          "                        none, no-answer, wrong-model-name, calib-short,\n"
          "                        pixel-map-short, gm-without-ok, rb-short, ss-few-values,\n"
-         "                        garbage, hang-up\n"
+         "                        garbage, hang-up, ft-without-ok\n"
          "  --light MODEL=LIGHT   sun (follows the time of day), bright (saturates), night (dark)\n"
          "  --firmware MODEL=TEXT reply to \"FV\" (default 1.80)\n"
          "  --serial MODEL=TEXT   reply to \"SER\" (default made from the model)\n"

@@ -121,7 +121,7 @@ Answer SensorProtocol::Respond(const std::string& line, const Conditions& now) {
   } else if (bare && cmd == "FV") {
     a.Bytes = Line({now.Firmware});
   } else if (bare && cmd == "FT") {
-    a.Bytes = Line({kFirmwareDate, kFirmwareClock});
+    a.Bytes = now.FaultKind == Fault::FtWithoutOk ? kError : Line({kFirmwareDate, kFirmwareClock});
   } else if (bare && cmd.size() == 2 && cmd[0] == 'C' && cmd[1] >= '0' && cmd[1] <= '5') {
     a.Bytes = Line({Instrument_.Coefficients()[cmd[1] - '0']});
   } else if (bare && cmd == "CALB") {

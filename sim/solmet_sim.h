@@ -22,6 +22,7 @@ enum class Fault {
   SsFewValues,       // "SS" carries fewer values than the model's count
   Garbage,           // random bytes before every reply
   HangUp,            // closes the line in the middle of a measurement (after the first "RB")
+  FtWithoutOk,       // "FT" (firmware time) reply lacks "OK": an information query fails
 };
 
 enum class Light {

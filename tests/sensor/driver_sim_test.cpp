@@ -114,6 +114,7 @@ TEST(SimIdentification, EachLineFaultGivesItsInfoStatus) {
   const Case cases[] = {
       {SR101, Fault::NoAnswer, InfoNoAnswer},
       {SR102, Fault::WrongModelName, InfoWrongName},
+      {SR102, Fault::FtWithoutOk, InfoQueryFailed},
       {SR101, Fault::Garbage, InfoWrongName},  // stray bytes ahead of every reply end up in the name
       {SR103, Fault::CalibShort, InfoCalibFailed},
       {SR104, Fault::PixelMapShort, InfoCalibFailed},
@@ -142,6 +143,11 @@ TEST(SimIdentification, EachLineFaultGivesItsInfoStatus) {
       EXPECT_GE(SecondsSince(start), 4.9);  // the 5 s block deadline
       // Bytes of an incomplete block are never stored.
       EXPECT_TRUE(std::all_of(d.Info.Calib.begin(), d.Info.Calib.end(), [](float f) { return f == 0.0f; }));
+    }
+    if (c.Kind == Fault::FtWithoutOk) {
+      // The first failing query ends identification: no coefficient is asked for.
+      EXPECT_TRUE(Sent(sent, "FT"));
+      EXPECT_FALSE(Sent(sent, "C0"));
     }
     if (c.Kind == Fault::PixelMapShort) {
       EXPECT_TRUE(Sent(sent, "PXSB"));
