@@ -23,12 +23,17 @@ export QT_QPA_PLATFORM=offscreen
 if [ "${SPECTREL_SKIP_TSAN:-0}" != 1 ]; then
   echo "== threaded tests with the thread sanitizer =="
   cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DSPECTREL_SANITIZE=thread -DSPECTREL_GUI=OFF >/dev/null
+  available=$(cmake --build build/tsan --target help)
   targets=()
-  for t in test_sensor test_sim test_measure; do
-    cmake --build build/tsan --target help | grep -q "^\.\.\. $t\$" && targets+=("$t")
+  for t in test_sensor test_sim test_measure test_cli; do
+    grep -q "^\.\.\. $t\$" <<<"$available" && targets+=("$t")
   done
+  if [ ${#targets[@]} -eq 0 ]; then
+    echo "no threaded test programs found" >&2
+    exit 1
+  fi
   if [ ${#targets[@]} -gt 0 ]; then
-    cmake --build build/tsan -j"$jobs" --target "${targets[@]}"
+    cmake --build build/tsan -j"$jobs" --target "${targets[@]}" spectrel-cli solmet-sim
     labels=$(printf '%s|' "${targets[@]#test_}"); labels=${labels%|}
     (cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
       ctest --output-on-failure -j"$jobs" --timeout 300 -L "^(${labels})\$")
