@@ -64,6 +64,8 @@ TEST_F(StartStopTest, StopWhileASensorDoesNotAnswerEndsAfterAtMostOneMorePause) 
   CSpectrelDoc& doc = MakeDoc();
   doc.OnStartInterval();
   ASSERT_TRUE(WaitForStatus("SR-102 Error(Communication with the sensor failed)\n"));
+  // The beep follows the status text; wait for it (bounded) rather than race the worker.
+  for (int i = 0; i < 200 && Host.Beeps.load() < 1; ++i) std::this_thread::sleep_for(10ms);
   EXPECT_GE(Host.Beeps.load(), 1);
   const auto before = std::chrono::steady_clock::now();
   EXPECT_EQ(doc.StopMeasurement(), 1);
