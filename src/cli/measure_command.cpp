@@ -3,9 +3,8 @@
 #include <cstdio>
 
 #include "cli/cli_host.h"
-#include "cli/cli_options.h"
 #include "cli/commands.h"
-#include "simulation/simulated_station.h"
+#include "cli/station_command.h"
 #include "measure/spectrel_doc.h"
 
 namespace spectrel::cli {
@@ -86,26 +85,9 @@ int MeasureOnce(CSpectrelDoc& doc, CliHost& host) {
 }  // namespace
 
 int MeasureCommand(const Args& args) {
-  InstallStopSignals();   // before any thread exists
-  const long threadsAtStart = ThreadCount();
-  RunnerOptions options;
-  AppSettings settings;
-  RunnerSettingsSource source;
-  SimulatedStation simulation;   // outlives the document, which closes its ports on destruction
-  if (const int early = PrepareRunner("measure", args, options, settings, source, simulation);
-      early >= 0) {
-    return early;
-  }
-  CliHost host(stdout, options.Verbose);
-  ReportSetup(host, source, settings, simulation);
-  int code = 1;
-  {
-    CSpectrelDoc doc(settings, host);
-    code = MeasureOnce(doc, host);
-  }
-  simulation.Stop();
-  ReportEnd(host, settings, options.Verbose, threadsAtStart);
-  return code;
+  return RunStationCommand("measure", args, [](CSpectrelDoc& doc, CliHost& host, const AppSettings&) {
+    return MeasureOnce(doc, host);
+  });
 }
 
 }  // namespace spectrel::cli

@@ -5,9 +5,8 @@
 #include <string>
 
 #include "cli/cli_host.h"
-#include "cli/cli_options.h"
 #include "cli/commands.h"
-#include "simulation/simulated_station.h"
+#include "cli/station_command.h"
 #include "measure/spectrel_doc.h"
 
 namespace spectrel::cli {
@@ -56,32 +55,17 @@ std::string TimeOfDay(std::int64_t second) {
 }  // namespace
 
 int RunCommand(const Args& args) {
-  InstallStopSignals();   // before any thread exists
-  const long threadsAtStart = ThreadCount();
-  RunnerOptions options;
-  AppSettings settings;
-  RunnerSettingsSource source;
-  SimulatedStation simulation;   // outlives the document, which closes its ports on destruction
-  if (const int early = PrepareRunner("run", args, options, settings, source, simulation);
-      early >= 0) {
-    return early;
-  }
-  if (settings.Interval < 1) {
-    // Only a hand-edited profile holds such a value; the scheduler measures every second then.
-    std::fprintf(stderr, "spectrel-cli run: the interval (INT in [INT]) is %lld s; measuring every 1 s\n",
-                 static_cast<long long>(settings.Interval));
-  }
-  CliHost host(stdout, options.Verbose);
-  ReportSetup(host, source, settings, simulation);
-  host.Print("window " + TimeOfDay(settings.StartTime) + " to " + TimeOfDay(settings.EndTime) +
-             ", every " + std::to_string(settings.Interval) + " s; stop with Ctrl-C or SIGTERM");
-  {
-    CSpectrelDoc doc(settings, host);
+  return RunStationCommand("run", args, [](CSpectrelDoc& doc, CliHost& host, const AppSettings& settings) {
+    if (settings.Interval < 1) {
+      // Only a hand-edited profile holds such a value; the scheduler measures every second then.
+      std::fprintf(stderr, "spectrel-cli run: the interval (INT in [INT]) is %lld s; measuring every 1 s\n",
+                   static_cast<long long>(settings.Interval));
+    }
+    host.Print("window " + TimeOfDay(settings.StartTime) + " to " + TimeOfDay(settings.EndTime) +
+               ", every " + std::to_string(settings.Interval) + " s; stop with Ctrl-C or SIGTERM");
     RunUntilStopped(doc, host);
-  }
-  simulation.Stop();
-  ReportEnd(host, settings, options.Verbose, threadsAtStart);
-  return 0;
+    return 0;
+  });
 }
 
 }  // namespace spectrel::cli
