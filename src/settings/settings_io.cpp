@@ -177,10 +177,17 @@ std::string FieldText(const Field& f, AppSettings& settings) {
 }  // namespace
 
 std::string NormalisePortText(const std::string& text) {
-  if (IsPortNumber(text)) return Decimal(static_cast<std::int32_t>(ParseProfileUInt(text)));
-  std::size_t first = text.find_first_not_of(" \t");
+  // Judge the value as a save would write it (line breaks as blanks, blanks trimmed), so that a
+  // port read back from a saved profile is the port that was saved.
+  std::string clean = text;
+  for (char& c : clean) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  const std::size_t first = clean.find_first_not_of(" \t");
   if (first == std::string::npos) return "0";
-  return text;
+  clean = clean.substr(first, clean.find_last_not_of(" \t") - first + 1);
+  if (IsPortNumber(clean)) return Decimal(static_cast<std::int32_t>(ParseProfileUInt(clean)));
+  return clean;
 }
 
 void LoadSettingsFrom(AppSettings& settings, const ProfileFile& profile) {

@@ -171,5 +171,23 @@ TEST(Settings, UnwritableProfileIsReportedAndNothingChanges) {
   EXPECT_EQ(dir.Count(), 2);   // no temporary file is left behind
 }
 
+TEST(SettingsIo, APortWithALineBreakInsideReadsBackAsItWasSaved) {
+  // "+04" followed by a carriage return inside the line: saved as "+04" and read back as port 4,
+  // so the first load must already take it as port 4.
+  for (const std::string text : {"[COM]\nSR102 = +04 \r \n", "[COM]\nSR102=/dev/tty\rUSB0\n"}) {
+    SCOPED_TRACE(text);
+    AppSettings first;
+    LoadSettingsFrom(first, ProfileFile::Parse(text));
+    ProfileFile saved = ProfileFile::Parse(text);
+    StoreSettingsTo(first, saved);
+    AppSettings second;
+    LoadSettingsFrom(second, ProfileFile::Parse(saved.Serialize()));
+    EXPECT_EQ(first.ComPort[1], second.ComPort[1]);
+  }
+  AppSettings s;
+  LoadSettingsFrom(s, ProfileFile::Parse("[COM]\nSR102 = +04 \r \n"));
+  EXPECT_EQ(s.ComPort[1], "4");
+}
+
 }  // namespace
 }  // namespace spectrel
