@@ -10,11 +10,7 @@
 
 #include "spectrum/resample.h"
 #include "ui/graph_painter.h"
-// GCC 12 at -O2 misreads the string concatenations of the synthetic records as overlapping copies.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wrestrict"
 #include "support/synthetic_day.h"
-#pragma GCC diagnostic pop
 
 namespace {
 
