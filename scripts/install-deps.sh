@@ -10,7 +10,7 @@ packages=(
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
   libgl-dev
   fonts-liberation fonts-noto-cjk
-  locales xvfb xauth
+  locales tzdata xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do
