@@ -15,7 +15,7 @@
 
 #include "files/csv_writer.h"
 #include "measure/document_host.h"
-#include "sensor/clock.h"
+#include "base/clock.h"
 #include "sensor/sensor_driver.h"
 #include "sensor/status_report.h"
 #include "settings/app_settings.h"

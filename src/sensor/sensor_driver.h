@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sensor/clock.h"
+#include "base/clock.h"
 #include "sensor/serial.h"
 #include "spectrum/records.h"
 

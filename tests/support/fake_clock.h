@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "sensor/clock.h"
+#include "base/clock.h"
 
 namespace spectrel::testing {
 
