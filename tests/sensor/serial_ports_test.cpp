@@ -1,0 +1,113 @@
+// The port listing read from a made-up device folder, sysfs and /proc: which lines are listed,
+// in what order, with which USB details, stable names and access states.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "sensor/serial_ports.h"
+#include "support/temp_dir.h"
+
+namespace spectrel {
+namespace {
+namespace fs = std::filesystem;
+using testing::TempDir;
+using testing::WriteBytes;
+
+struct FakeMachine {
+  TempDir Dir;
+  SerialPortRoots Roots{Dir.File("dev"), Dir.File("sys"), Dir.File("proc")};
+
+  FakeMachine() {
+    for (const char* d : {"dev/serial/by-id", "sys/class/tty", "proc"}) fs::create_directories(Dir.File(d));
+  }
+  void Uart(const std::string& name, const char* type) {
+    fs::create_directories(Dir.File("sys/class/tty/" + name));
+    WriteBytes(Dir.File("sys/class/tty/" + name + "/type"), std::string(type) + "\n");
+  }
+  // A USB adapter: the tty's device link points below the USB device folder holding idVendor.
+  void Usb(const std::string& name, const std::string& serial) {
+    const std::string usb = "sys/devices/usb1/1-" + name;
+    fs::create_directories(Dir.File(usb + "/1-1:1.0/" + name));
+    WriteBytes(Dir.File(usb + "/idVendor"), "0403\n");
+    WriteBytes(Dir.File(usb + "/idProduct"), "6001\n");
+    WriteBytes(Dir.File(usb + "/manufacturer"), "FTDI\n");
+    WriteBytes(Dir.File(usb + "/product"), "USB-Serial\n");
+    WriteBytes(Dir.File(usb + "/serial"), serial + "\n");
+    fs::create_directories(Dir.File("sys/class/tty/" + name));
+    fs::create_directory_symlink(Dir.File(usb + "/1-1:1.0/" + name), Dir.File("sys/class/tty/" + name + "/device"));
+  }
+  void Node(const std::string& name) { WriteBytes(Dir.File("dev/" + name), ""); }
+};
+
+TEST(SerialPortsTest, ListsRealLinesInFamilyOrderWithUsbDetailsStableNamesAndHolders) {
+  FakeMachine m;
+  m.Uart("ttyS1", "0");      // no UART behind it: not listed
+  m.Uart("ttyS10", "4");
+  m.Uart("ttyS2", "4");      // numbers sort as numbers: ttyS2 before ttyS10
+  m.Usb("ttyUSB1", "A10KX2");
+  m.Usb("ttyUSB0", "A10KX1");
+  m.Usb("ttyACM0", "7");
+  fs::create_directories(m.Dir.File("sys/class/tty/tty0"));   // consoles are not serial ports
+  for (const char* n : {"ttyS2", "ttyUSB0", "ttyUSB1", "ttyACM0"}) m.Node(n);
+  fs::create_symlink("../../ttyUSB1", m.Dir.File("dev/serial/by-id/usb-FTDI_USB-Serial_A10KX2-if00-port0"));
+  fs::create_directories(m.Dir.File("proc/4242/fd"));
+  WriteBytes(m.Dir.File("proc/4242/comm"), "minicom\n");
+  fs::create_symlink(m.Dir.File("dev/ttyACM0"), m.Dir.File("proc/4242/fd/3"));
+
+  const auto ports = ListSerialPorts(m.Roots);
+  std::vector<std::string> names;
+  for (const auto& p : ports) names.push_back(p.Name);
+  EXPECT_EQ(names, (std::vector<std::string>{"ttyS2", "ttyS10", "ttyUSB0", "ttyUSB1", "ttyACM0"}));
+
+  EXPECT_EQ(ports[0].VendorId, "");                          // a built-in UART has no USB details
+  EXPECT_EQ(ports[1].Access, PortAccess::Missing);           // no node for ttyS10
+  EXPECT_EQ(AccessText(ports[1]), "no device node");
+  EXPECT_EQ(ports[2].SerialNumber, "A10KX1");
+  EXPECT_EQ(ports[3].SerialNumber, "A10KX2");                // the two adapters told apart
+  EXPECT_EQ(ports[3].VendorId + ":" + ports[3].ProductId, "0403:6001");
+  EXPECT_EQ(ports[3].Manufacturer + " " + ports[3].Product, "FTDI USB-Serial");
+  EXPECT_EQ(ports[3].StableName, m.Dir.File("dev/serial/by-id/usb-FTDI_USB-Serial_A10KX2-if00-port0"));
+  EXPECT_EQ(PreferredName(ports[3]), ports[3].StableName);
+  EXPECT_EQ(PreferredName(ports[2]), m.Dir.File("dev/ttyUSB0"));
+  EXPECT_EQ(ports[2].Access, PortAccess::Available);
+  EXPECT_EQ(ports[4].Access, PortAccess::Busy);
+  EXPECT_EQ(AccessText(ports[4]), "busy (pid 4242, minicom)");
+}
+
+// Root may open every node, so the listing is run as an unprivileged user in a child process.
+TEST(SerialPortsTest, NodeThisUserMayNotOpenIsSaidWithItsGroup) {
+  FakeMachine m;
+  m.Usb("ttyUSB0", "X");
+  m.Node("ttyUSB0");
+  fs::permissions(m.Dir.Path, fs::perms::all);
+  fs::permissions(m.Dir.File("dev/ttyUSB0"), fs::perms::owner_read | fs::perms::owner_write);
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    const auto ports = ListSerialPorts(m.Roots);
+    const std::string text = ports.size() == 1 ? AccessText(ports[0]) : "count " + std::to_string(ports.size());
+    (void)!::write(out[1], text.data(), text.size());
+    ::_exit(0);
+  }
+  ::close(out[1]);
+  char buffer[256];
+  const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+  ::close(out[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(std::string(buffer, n > 0 ? n : 0).rfind("no permission", 0), 0u) << std::string(buffer, n > 0 ? n : 0);
+}
+
+TEST(SerialPortsTest, MachineWithoutSerialLinesListsNothing) {
+  FakeMachine m;
+  EXPECT_TRUE(ListSerialPorts(m.Roots).empty());
+  EXPECT_TRUE(ListSerialPorts({"/nonexistent/dev", "/nonexistent/sys", "/nonexistent/proc"}).empty());
+}
+
+}  // namespace
+}  // namespace spectrel
