@@ -1,0 +1,169 @@
+#include "measure/station_status.h"
+
+#include <sys/statvfs.h>
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "base/local_time.h"
+
+namespace spectrel {
+namespace {
+
+using nlohmann::json;
+
+constexpr const char* kStateNames[] = {"idle", "starting", "measuring", "stopping", "stopped"};
+constexpr double kWarnDaysOfSpace = 7.0;   // fewer days of space than this is a warning
+
+template <typename T>
+json Optional(const std::optional<T>& value) {
+  return value ? json(*value) : json(nullptr);
+}
+
+template <typename T>
+std::optional<T> OptionalOf(const json& object, const char* key) {
+  const auto it = object.find(key);
+  if (it == object.end() || it->is_null()) return std::nullopt;
+  return it->get<T>();
+}
+
+json CycleJson(const CycleStatus& cycle) {
+  json sensors = json::array();
+  for (const auto& s : cycle.Sensors)
+    sensors.push_back({{"model", s.Model}, {"ok", s.Ok}, {"status", s.StatusText},
+                       {"exposure_ms", s.ExposureMs}, {"integral_w_m2", Optional(s.Integral)}});
+  return {{"stamp", cycle.Stamp}, {"time", FormatLocal(cycle.Stamp, "%Y/%m/%d %H:%M:%S")},
+          {"stored", cycle.Stored}, {"reason", cycle.Reason}, {"sensors", sensors}};
+}
+
+CycleStatus CycleFrom(const json& j) {
+  CycleStatus cycle;
+  cycle.Stamp = j.at("stamp").get<std::int64_t>();
+  cycle.Stored = j.at("stored").get<bool>();
+  cycle.Reason = j.value("reason", "");
+  for (const auto& s : j.value("sensors", json::array())) {
+    SensorCycleStatus sensor;
+    sensor.Model = s.at("model").get<std::string>();
+    sensor.Ok = s.at("ok").get<bool>();
+    sensor.StatusText = s.value("status", "");
+    sensor.ExposureMs = s.value("exposure_ms", 0);
+    sensor.Integral = OptionalOf<double>(s, "integral_w_m2");
+    cycle.Sensors.push_back(std::move(sensor));
+  }
+  return cycle;
+}
+
+// Seconds after local midnight of t; -1 when the local time cannot be told.
+std::int64_t SecondOfDay(std::int64_t t) {
+  const auto local = LocalTm(t);
+  return local ? local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec : -1;
+}
+
+}  // namespace
+
+const char* StationStateName(StationState state) { return kStateNames[static_cast<int>(state)]; }
+
+std::string StationStatusJson(const StationStatus& s) {
+  const json j = {
+      {"program", "spectrel"},
+      {"version", s.Version},
+      {"pid", s.Pid},
+      {"state", StationStateName(s.State)},
+      {"updated", s.Updated},
+      {"started", s.Started},
+      {"schedule", {{"interval_mode", s.IntervalMode}, {"interval_s", s.IntervalSeconds},
+                    {"window_start_s", s.WindowStart}, {"window_end_s", s.WindowEnd}}},
+      {"last_cycle", s.LastCycle ? CycleJson(*s.LastCycle) : json(nullptr)},
+      {"last_stored", Optional(s.LastStored)},
+      {"next_boundary", Optional(s.NextBoundary)},
+      {"counters", {{"cycles", s.Counters.Cycles}, {"stored", s.Counters.Stored},
+                    {"not_stored", s.Counters.NotStored}, {"skipped", s.Counters.Skipped},
+                    {"reconnects", s.Counters.Reconnects}}},
+      {"disk", {{"free_bytes", Optional(s.FreeBytes)}, {"days_left", Optional(s.DaysLeft)}}},
+  };
+  return j.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+std::optional<StationStatus> ParseStationStatus(std::string_view text, std::string& error) {
+  try {
+    const json j = json::parse(text);
+    if (!j.is_object() || j.value("program", "") != "spectrel") {
+      error = "not a station status file";
+      return std::nullopt;
+    }
+    StationStatus s;
+    s.Version = j.value("version", "");
+    s.Pid = j.value("pid", std::int64_t{0});
+    const std::string state = j.at("state").get<std::string>();
+    const auto* name = std::find_if(std::begin(kStateNames), std::end(kStateNames),
+                                    [&](const char* n) { return state == n; });
+    if (name == std::end(kStateNames)) {
+      error = "unknown state \"" + state + "\"";
+      return std::nullopt;
+    }
+    s.State = static_cast<StationState>(name - std::begin(kStateNames));
+    s.Updated = j.value("updated", std::int64_t{0});
+    s.Started = j.value("started", std::int64_t{0});
+    const json& schedule = j.at("schedule");
+    s.IntervalMode = schedule.value("interval_mode", false);
+    s.IntervalSeconds = schedule.value("interval_s", std::int64_t{0});
+    s.WindowStart = schedule.value("window_start_s", std::int64_t{0});
+    s.WindowEnd = schedule.value("window_end_s", std::int64_t{0});
+    if (j.contains("last_cycle") && !j["last_cycle"].is_null()) s.LastCycle = CycleFrom(j["last_cycle"]);
+    s.LastStored = OptionalOf<std::int64_t>(j, "last_stored");
+    s.NextBoundary = OptionalOf<std::int64_t>(j, "next_boundary");
+    const json& c = j.at("counters");
+    s.Counters = {c.value("cycles", std::int64_t{0}), c.value("stored", std::int64_t{0}),
+                  c.value("not_stored", std::int64_t{0}), c.value("skipped", std::int64_t{0}),
+                  c.value("reconnects", std::int64_t{0})};
+    const json& disk = j.at("disk");
+    s.FreeBytes = OptionalOf<std::int64_t>(disk, "free_bytes");
+    s.DaysLeft = OptionalOf<double>(disk, "days_left");
+    return s;
+  } catch (const json::exception& e) {
+    error = std::string("not a station status file: ") + e.what();
+    return std::nullopt;
+  }
+}
+
+std::string StationStatusPath(const std::string& dataFolder) { return dataFolder + "status.json"; }
+
+std::optional<std::int64_t> FreeSpace(const std::string& folder) {
+  struct statvfs fs{};
+  if (::statvfs(folder.empty() ? "." : folder.c_str(), &fs) != 0) return std::nullopt;
+  return static_cast<std::int64_t>(fs.f_bavail) * static_cast<std::int64_t>(fs.f_frsize);
+}
+
+std::optional<double> DaysOfSpace(std::int64_t freeBytes, double bytesPerDay) {
+  if (bytesPerDay <= 0) return std::nullopt;
+  return static_cast<double>(freeBytes) / bytesPerDay;
+}
+
+StationVerdict JudgeStation(const StationStatus& s, std::int64_t now, bool runnerAlive) {
+  if (s.State == StationState::Stopped) return {2, "CRITICAL: measurement stopped"};
+  if (!runnerAlive) return {2, "CRITICAL: runner (pid " + std::to_string(s.Pid) + ") is gone"};
+  if (s.State == StationState::Measuring && s.IntervalMode && s.IntervalSeconds > 0) {
+    const std::int64_t second = SecondOfDay(now);
+    if (second >= s.WindowStart && second <= s.WindowEnd) {
+      // Counted from the latest of: the last stored point, the start, today's window opening.
+      const std::int64_t since = std::max({s.LastStored.value_or(0), s.Started, now - (second - s.WindowStart)});
+      if (now - since > 2 * s.IntervalSeconds)
+        return {2, "CRITICAL: no point stored for " + std::to_string(now - since) + " s"};
+    }
+  }
+  if (s.LastCycle) {
+    for (const auto& sensor : s.LastCycle->Sensors)
+      if (!sensor.Ok) return {1, "WARNING: " + sensor.Model + " failed in the last cycle: " + sensor.StatusText};
+    if (!s.LastCycle->Stored) return {1, "WARNING: last cycle not stored: " + s.LastCycle->Reason};
+  }
+  if (s.DaysLeft && *s.DaysLeft < kWarnDaysOfSpace) {
+    char days[32];
+    std::snprintf(days, sizeof days, "%.1f", *s.DaysLeft);
+    return {1, std::string("WARNING: ") + days + " days of disk space left"};
+  }
+  std::string text = "OK: " + std::string(StationStateName(s.State));
+  if (s.LastCycle) text += ", last cycle " + FormatLocal(s.LastCycle->Stamp, "%Y/%m/%d %H:%M:%S") + " stored";
+  return {0, text};
+}
+
+}  // namespace spectrel

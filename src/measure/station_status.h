@@ -1,0 +1,82 @@
+// The station's state for monitoring from afar: what the runner is doing, how the last cycle went,
+// counters since start and the disk space left. Written as status.json beside the event log after
+// every cycle and at start and stop; read back by "spectrel-cli status", which judges it with the
+// usual monitoring-plugin codes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace spectrel {
+
+enum class StationState { Idle, Starting, Measuring, Stopping, Stopped };
+
+// "idle", "starting", "measuring", "stopping", "stopped".
+const char* StationStateName(StationState state);
+
+struct SensorCycleStatus {
+  std::string Model;                  // "SR-101"
+  bool Ok = false;                    // measured in this cycle
+  std::string StatusText;             // the status text shown for it
+  std::int32_t ExposureMs = 0;        // exposure of its spectra, ms (0 when not measured)
+  std::optional<double> Integral;     // its integral irradiance over the profile's range, W/m2
+};
+
+struct CycleStatus {
+  std::int64_t Stamp = 0;             // cycle time, s since 1970 UTC
+  bool Stored = false;                // the point reached the day file
+  std::string Reason;                 // why not stored ("" when stored)
+  std::vector<SensorCycleStatus> Sensors;
+};
+
+struct StationCounters {
+  std::int64_t Cycles = 0;            // cycles completed since start
+  std::int64_t Stored = 0;            // of which stored in the day file
+  std::int64_t NotStored = 0;         // of which not stored
+  std::int64_t Skipped = 0;           // boundaries skipped because a run was still going
+  std::int64_t Reconnects = 0;        // sensors brought back after their port failed
+};
+
+struct StationStatus {
+  std::string Version;                // program version
+  std::int64_t Pid = 0;               // process id of the runner
+  StationState State = StationState::Idle;
+  std::int64_t Updated = 0;           // when this status was written, s since 1970 UTC
+  std::int64_t Started = 0;           // when measurement started (0: not yet)
+  bool IntervalMode = false;          // interval measurement (false: manual)
+  std::int64_t IntervalSeconds = 0;   // the interval, s
+  std::int64_t WindowStart = 0;       // daily window, s after local midnight
+  std::int64_t WindowEnd = 0;
+  std::optional<CycleStatus> LastCycle;
+  std::optional<std::int64_t> LastStored;     // stamp of the last stored point
+  std::optional<std::int64_t> NextBoundary;   // next interval boundary, s since 1970 UTC
+  StationCounters Counters;
+  std::optional<std::int64_t> FreeBytes;      // free space of the data folder
+  std::optional<double> DaysLeft;             // free space over the bytes stored per day so far
+};
+
+// The status as JSON text (one object, UTF-8 kept, invalid bytes replaced).
+std::string StationStatusJson(const StationStatus& status);
+// Reads the JSON text back; empty with a reason in error when it is not a station status.
+std::optional<StationStatus> ParseStationStatus(std::string_view json, std::string& error);
+
+// The file beside the event log in the data folder (ending with '/').
+std::string StationStatusPath(const std::string& dataFolder);
+
+// Free space of the folder's file system in bytes; empty when it cannot be asked.
+std::optional<std::int64_t> FreeSpace(const std::string& folder);
+// Days of space left when storing bytesPerDay a day; empty while the rate is unknown (0).
+std::optional<double> DaysOfSpace(std::int64_t freeBytes, double bytesPerDay);
+
+// The monitoring verdict: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN, with one line saying why.
+struct StationVerdict {
+  int Code = 3;
+  std::string Text;
+};
+// Judges the status at time now; runnerAlive tells whether the process Pid still exists.
+StationVerdict JudgeStation(const StationStatus& status, std::int64_t now, bool runnerAlive);
+
+}  // namespace spectrel

@@ -1,0 +1,99 @@
+// The monitoring status: what survives the trip through status.json, and the verdicts a
+// monitoring system gets for the situations a station meets.
+#include <gtest/gtest.h>
+
+#include "measure/station_status.h"
+#include "support/temp_dir.h"
+
+namespace spectrel {
+namespace {
+
+// 2024-06-01 12:00:00 in UTC; the window 06:00..18:00, every 10 minutes.
+constexpr std::int64_t kNoon = 1717243200;
+
+StationStatus Measuring() {
+  StationStatus s;
+  s.Version = "5.0";
+  s.Pid = 77;
+  s.State = StationState::Measuring;
+  s.Started = kNoon - 3 * 3600;
+  s.IntervalMode = true;
+  s.IntervalSeconds = 600;
+  s.WindowStart = 6 * 3600;
+  s.WindowEnd = 18 * 3600;
+  s.LastStored = kNoon - 600;
+  s.LastCycle = CycleStatus{kNoon - 600, true, "", {{"SR-102", true, "Measured", 120, 812.5}, {"SR-104", true, "Measured", 30, {}}}};
+  s.FreeBytes = 50'000'000'000;
+  s.DaysLeft = 900.0;
+  return s;
+}
+
+TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
+  StationStatus s = Measuring();
+  s.NextBoundary = kNoon;
+  s.Counters = {10, 8, 2, 1, 3};
+  s.LastCycle->Sensors[0].StatusText = "Error(Time-Out) \xE9";   // an invalid byte is replaced, not fatal
+  std::string error;
+  const auto back = ParseStationStatus(StationStatusJson(s), error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(back->State, StationState::Measuring);
+  EXPECT_EQ(back->Pid, 77);
+  EXPECT_EQ(back->NextBoundary, kNoon);
+  EXPECT_EQ(back->Counters.NotStored, 2);
+  EXPECT_EQ(back->Counters.Reconnects, 3);
+  EXPECT_EQ(back->LastCycle->Sensors.size(), 2u);
+  EXPECT_EQ(back->LastCycle->Sensors[0].Integral, 812.5);
+  EXPECT_FALSE(back->LastCycle->Sensors[1].Integral);
+  EXPECT_EQ(back->LastCycle->Sensors[0].StatusText, "Error(Time-Out) \xEF\xBF\xBD");
+  EXPECT_EQ(back->DaysLeft, 900.0);
+
+  for (const char* bad : {"", "{}", "[1]", "{\"program\":\"other\"}", "{\"program\":\"spectrel\",\"state\":\"dozing\"}"}) {
+    EXPECT_FALSE(ParseStationStatus(bad, error)) << bad;
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(StationStatusTest, VerdictsFollowTheMonitoringCodes) {
+  testing::ScopedTz utc("UTC");
+  struct Case {
+    const char* What;
+    void (*Change)(StationStatus&);
+    std::int64_t Now;
+    bool Alive;
+    int Code;
+  };
+  const Case cases[] = {
+      {"all well", [](StationStatus&) {}, kNoon, true, 0},
+      {"runner gone", [](StationStatus&) {}, kNoon, false, 2},
+      {"stopped", [](StationStatus& s) { s.State = StationState::Stopped; }, kNoon, true, 2},
+      {"a sensor failed", [](StationStatus& s) { s.LastCycle->Sensors[1].Ok = false; }, kNoon, true, 1},
+      {"not stored", [](StationStatus& s) { s.LastCycle->Stored = false; }, kNoon, true, 1},
+      {"six days of space", [](StationStatus& s) { s.DaysLeft = 6.0; }, kNoon, true, 1},
+      {"two intervals without a point", [](StationStatus&) {}, kNoon + 1201 - 600, true, 2},
+      {"just two intervals", [](StationStatus&) {}, kNoon + 1200 - 600, true, 0},
+      {"night: outside the window", [](StationStatus&) {}, kNoon + 9 * 3600, true, 0},
+      {"morning: window just opened after a quiet night",
+       [](StationStatus& s) { s.Started = 0; s.LastStored = kNoon - 18 * 3600; },
+       kNoon - 6 * 3600 + 60, true, 0},
+      {"manual run never misses boundaries", [](StationStatus& s) { s.IntervalMode = false; }, kNoon + 7200, true, 0},
+  };
+  for (const auto& c : cases) {
+    StationStatus s = Measuring();
+    c.Change(s);
+    const StationVerdict v = JudgeStation(s, c.Now, c.Alive);
+    EXPECT_EQ(v.Code, c.Code) << c.What << ": " << v.Text;
+    EXPECT_EQ(v.Text.rfind(c.Code == 0 ? "OK" : c.Code == 1 ? "WARNING" : "CRITICAL", 0), 0u) << v.Text;
+  }
+}
+
+TEST(StationStatusTest, SpaceOfTheDataFolderAndDaysLeft) {
+  testing::TempDir dir;
+  EXPECT_GT(FreeSpace(dir.Path).value_or(0), 0);
+  EXPECT_FALSE(FreeSpace(dir.File("missing/folder")));
+  EXPECT_FALSE(DaysOfSpace(1000, 0));
+  EXPECT_DOUBLE_EQ(*DaysOfSpace(1000, 250), 4.0);
+  EXPECT_EQ(StationStatusPath("/data/"), "/data/status.json");
+}
+
+}  // namespace
+}  // namespace spectrel
