@@ -11,6 +11,7 @@ packages=(
   libgl-dev
   fonts-liberation fonts-noto-cjk
   locales tzdata xvfb xauth
+  groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -9,8 +9,10 @@ block. Blocks marked "sh-pending" show commands that are not built yet: they are
 skipped. "console" and "text" blocks (service manager, udev, group changes, real sensors) are
 never run.
 
-Beside the examples, every man page in DOCS_DIR/man must render without warnings, and every
-subcommand and option that the programs' own --help shows must appear in their man page.
+Beside the examples, every man page in DOCS_DIR/man must render without warnings, every
+subcommand and option that the programs' own --help shows must appear in their man page, and every
+fixed event-log message and status text of the measurement control (English and Japanese) must be
+listed, in double quotes, in the manual's messages page.
 """
 import os
 import re
@@ -147,6 +149,25 @@ def check_man_covers_help(docs, cli, sim):
     return failures
 
 
+def check_messages_listed(docs):
+    """Every literal event-log message and every status text of the sources is in messages.md."""
+    page = docs / "manual" / "messages.md"
+    if not page.exists():
+        return [f"{page}: missing"]
+    listed = page.read_text(encoding="utf-8")
+    src = docs.parent / "src"
+    texts = set()
+    for path in src.rglob("*.cpp"):
+        texts.update(re.findall(r'WriteLog\("([^"]+)"\)', path.read_text(encoding="utf-8")))
+    table = (src / "measure" / "status_texts.cpp").read_text(encoding="utf-8")
+    for english, japanese in re.findall(r'\{\s*\w+,\s*"([^"]*)",\s*"([^"]*)"\s*\}', table):
+        texts.update(t for t in (english, japanese) if t.strip())
+    if len(texts) < 10:
+        return [f"{src}: found only {len(texts)} messages; the patterns no longer match the sources"]
+    missing = sorted(t for t in texts if f'"{t}"' not in listed)
+    return [f"{page}: does not list " + ", ".join(f'"{t}"' for t in missing)] if missing else []
+
+
 def main():
     if len(sys.argv) != 4:
         print(__doc__, file=sys.stderr)
@@ -157,7 +178,8 @@ def main():
     env = dict(os.environ, PATH=path, LANG="C.UTF-8", LC_ALL="")
     env.pop("LC_MESSAGES", None)
 
-    failures = check_examples(docs, env) + check_man_pages(docs) + check_man_covers_help(docs, cli, sim)
+    failures = (check_messages_listed(docs) + check_man_pages(docs) +
+                check_man_covers_help(docs, cli, sim) + check_examples(docs, env))
     for failure in failures:
         print("\n" + failure, file=sys.stderr)
     return 1 if failures else 0
