@@ -84,8 +84,9 @@ GridIds DefineGrid(NetCdfFile& file, const CKrfData& day, const ArchiveSettings&
   const int wlDim = file.Dim("wavelength", static_cast<std::size_t>(grid.Width));
   ids.Time = file.Var("time", NC_DOUBLE, {timeDim});
   file.Text(ids.Time, "standard_name", "time");
-  file.Text(ids.Time, "long_name", "time of the measurement point");
-  file.Text(ids.Time, "units", "seconds since 1970-01-01 00:00:00 UTC");
+  file.Text(ids.Time, "long_name", "time of the measurement point, UTC");
+  // No zone suffix: CF reads it as UTC, while some readers take "UTC" for the local zone.
+  file.Text(ids.Time, "units", "seconds since 1970-01-01 00:00:00");
   file.Text(ids.Time, "calendar", "standard");
   file.Text(ids.Time, "axis", "T");
   file.Text(ids.Time, "local_time_zone", day.TimeZone);

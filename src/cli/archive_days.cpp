@@ -75,6 +75,7 @@ std::string NetCdfPath(const std::string& outFolder, const std::string& date) {
 
 bool UpToDate(const std::string& output, const std::string& dayFile) {
   std::error_code ec;
+  if (!fs::is_regular_file(output, ec)) return false;
   const fs::file_time_type out = fs::last_write_time(output, ec);
   if (ec) return false;
   const fs::file_time_type in = fs::last_write_time(dayFile, ec);

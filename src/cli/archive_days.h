@@ -22,7 +22,7 @@ std::string DateOfDayFile(const std::string& path);
 // OUT/YYYY/YYYYMMDD.nc for a date "YYYYMMDD".
 std::string NetCdfPath(const std::string& outFolder, const std::string& date);
 
-// The output exists and was modified after the day file.
+// The output exists as a file and was modified after the day file.
 bool UpToDate(const std::string& output, const std::string& dayFile);
 
 // Creates the folder (and its parents) and proves that files can be created in it; false with a
