@@ -24,6 +24,7 @@ import glob
 import os
 import sys
 
+import dask
 import numpy as np
 import pandas as pd
 import xarray as xr
@@ -63,7 +64,7 @@ def daily_integrals(name, ds):
     exposure = (e.fillna(0.0) * weights).groupby("local_day").sum() / 1e6
     mean = e.groupby("local_day").mean()
     count = e.notnull().groupby("local_day").sum()
-    exposure, mean, count = xr.compute(exposure, mean, count)
+    exposure, mean, count = dask.compute(exposure, mean, count)
     return pd.DataFrame({
         "station": name,
         "date": pd.to_datetime(exposure["local_day"].values).strftime("%Y-%m-%d"),
