@@ -11,6 +11,8 @@ packages=(
   libgl-dev
   fonts-liberation fonts-noto-cjk
   locales tzdata xvfb xauth
+  libnetcdf-dev netcdf-bin nlohmann-json3-dev
+  python3-netcdf4 python3-xarray python3-dask python3-distributed
 )
 missing=()
 for p in "${packages[@]}"; do
