@@ -4,9 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
+#include <unistd.h>
 
 #include "archive_support.h"
 #include "cli/batch_progress.h"
+#include "cli/day_workers.h"
 #include "support/synthetic_day.h"
 #include "support/temp_dir.h"
 
@@ -150,6 +153,35 @@ TEST_F(BatchTest, CsvFormatTakesTheSameFolderInput) {
     ASSERT_FALSE(text.empty()) << hour;
     const std::string sensors = text.substr(text.find("Sensor,"), text.find('\n', text.find("Sensor,")) - text.find("Sensor,"));
     EXPECT_EQ(sensors, "Sensor,SR-102,SR-104,Merge,SR-102,SR-104,Merge,SR-102,SR-104,Merge,");
+  }
+}
+
+TEST(DayWorkers, EveryJobIsReportedOnceEvenWhenAWorkerDies) {
+  for (int workers : {1, 2, 3}) {
+    SCOPED_TRACE(workers);
+    std::vector<int> reports(7, 0);
+    std::vector<std::string> messages(7);
+    cli::RunDayWorkers(
+        7, workers,
+        [workers](std::size_t i) -> cli::DayOutcome {
+          if (i == 3 && workers > 1) ::_exit(70);   // the worker process dies mid-job
+          if (i == 5) throw std::runtime_error("no room left");
+          return {true, i * 10, "day " + std::to_string(i)};
+        },
+        [&](std::size_t i, const cli::DayOutcome& o) {
+          ++reports[i];
+          messages[i] = o.Message;
+          if (o.Ok) {
+            EXPECT_EQ(o.Bytes, i * 10);
+          }
+        });
+    EXPECT_EQ(reports, std::vector<int>(7, 1));
+    EXPECT_EQ(messages[0], "day 0");
+    EXPECT_EQ(messages[6], "day 6");
+    EXPECT_EQ(messages[5], "no room left");
+    if (workers > 1) {
+      EXPECT_EQ(messages[3], "the conversion ended abnormally");
+    }
   }
 }
 
