@@ -11,7 +11,12 @@ packages=(
   libgl-dev
   fonts-liberation fonts-noto-cjk
   locales tzdata xvfb xauth
+<<<<<<< HEAD
   groff-base
+=======
+  libnetcdf-dev netcdf-bin nlohmann-json3-dev
+  python3-netcdf4 python3-xarray python3-dask python3-distributed
+>>>>>>> h-archive
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,86 @@
+// A month of day files converted to NetCDF by the batch over archives: 30 days of 840 points of
+// SR-102 with SR-104 (about 450 MB). Targets: the month in 3 s or less (150 MB/s of day files) on
+// two cores, peak memory 300 MB or less. The files are made once in /tmp and removed at exit.
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "cli/archive_batch.h"
+#include "spectrum/records.h"
+#include "support/synthetic_day.h"
+
+namespace {
+
+constexpr int MonthDays = 30;
+constexpr int DayPoints = 840;                    // 05:00 to 19:00 at one-minute steps
+constexpr std::int64_t FirstDay = 1554984000;     // 2019-04-11 12:00 UTC
+
+struct MonthFiles {
+  MonthFiles() {
+    char pattern[] = "/tmp/spectrel_bench_archive.XXXXXX";
+    if (::mkdtemp(pattern)) Dir = pattern;
+    std::filesystem::create_directories(Dir + "/data/2019");
+    spectrel::CKrfData day =
+        spectrel::testing::MakeDay({spectrel::SR102, spectrel::SR104}, DayPoints, FirstDay, 60);
+    for (int d = 0; d < MonthDays; ++d) {
+      const std::time_t t = static_cast<std::time_t>(day.Rad(0).MeasureTime);
+      std::tm utc{};
+      gmtime_r(&t, &utc);
+      char name[32];
+      std::strftime(name, sizeof name, "/data/2019/%Y%m%d.KRF", &utc);
+      day.SaveKrf(Dir + name);
+      for (int j = 0; j < day.RadCount(); ++j) day.Rad(j).MeasureTime += 86400;
+    }
+    for (const auto& e : std::filesystem::recursive_directory_iterator(Dir + "/data"))
+      if (e.is_regular_file()) Bytes += static_cast<std::int64_t>(e.file_size());
+  }
+  ~MonthFiles() {
+    std::error_code ec;
+    std::filesystem::remove_all(Dir, ec);
+  }
+  std::string Dir;
+  std::int64_t Bytes = 0;   // day files of the month
+};
+
+MonthFiles& Files() {
+  static MonthFiles files;
+  return files;
+}
+
+double PeakMb(int who) {
+  rusage usage{};
+  ::getrusage(who, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;   // kB on Linux
+}
+
+void BM_MonthToNetCdf(benchmark::State& state) {
+  const MonthFiles& files = Files();
+  spectrel::cli::ArchiveBatchOptions options;
+  options.Input = files.Dir + "/data";
+  options.OutFolder = files.Dir + "/nc";
+  options.Force = true;
+  options.Quiet = true;
+  options.Jobs = static_cast<int>(state.range(0));
+  double seconds = 0.0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    if (spectrel::cli::RunArchiveBatch(options) != 0) state.SkipWithError("conversion failed");
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  state.SetBytesProcessed(state.iterations() * files.Bytes);
+  state.counters["ms_per_day"] = seconds * 1000.0 / (MonthDays * static_cast<double>(state.iterations()));
+  state.counters["peak_worker_MB"] = PeakMb(RUSAGE_CHILDREN);
+  state.counters["peak_parent_MB"] = PeakMb(RUSAGE_SELF);
+}
+// 0: one worker per core.
+BENCHMARK(BM_MonthToNetCdf)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,201 @@
+#include "archive/day_content.h"
+
+#include <netcdf.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <ctime>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/model_variables.h"
+#include "archive/quality_flags.h"
+#include "archive/site_position.h"
+#include "archive/solar_position.h"
+#include "base/local_time.h"
+
+namespace spectrel::archive {
+
+namespace {
+
+constexpr std::size_t TimeChunk = 64;        // points per chunk: one wavelength's day in a few reads
+constexpr std::size_t WavelengthChunk = 256; // nm per chunk: one spectrum in a few reads
+constexpr float FloatFill = std::numeric_limits<float>::quiet_NaN();
+
+std::string UtcText(std::time_t t, const char* format) {
+  std::tm utc{};
+  gmtime_r(&t, &utc);
+  char text[64] = "";
+  std::strftime(text, sizeof text, format, &utc);
+  return text;
+}
+
+void GlobalAttributes(NetCdfFile& file, const CKrfData& day, const ArchiveSettings& settings,
+                      const std::optional<SitePosition>& site) {
+  const std::string date = FormatLocal(day.Rad(0).MeasureTime, "%Y-%m-%d");
+  const std::time_t now = std::time(nullptr);
+  file.Text(NC_GLOBAL, "Conventions", "CF-1.8");
+  file.Text(NC_GLOBAL, "title", "Spectral irradiance at " +
+                                    (day.SiteName.empty() ? std::string("an unnamed site") : day.SiteName) +
+                                    (date.empty() ? "" : " on " + date));
+  file.Text(NC_GLOBAL, "site_name", day.SiteName);
+  file.Text(NC_GLOBAL, "site_longitude", day.SiteLon);
+  file.Text(NC_GLOBAL, "site_latitude", day.SiteLat);
+  file.Text(NC_GLOBAL, "site_altitude", day.SiteAlt);
+  file.Text(NC_GLOBAL, "local_time_zone", day.TimeZone);
+  if (site) {
+    file.Doubles(NC_GLOBAL, "geospatial_lat_min", {site->LatitudeDeg});
+    file.Doubles(NC_GLOBAL, "geospatial_lat_max", {site->LatitudeDeg});
+    file.Text(NC_GLOBAL, "geospatial_lat_units", "degrees_north");
+    file.Doubles(NC_GLOBAL, "geospatial_lon_min", {site->LongitudeDeg});
+    file.Doubles(NC_GLOBAL, "geospatial_lon_max", {site->LongitudeDeg});
+    file.Text(NC_GLOBAL, "geospatial_lon_units", "degrees_east");
+    if (site->AltitudeM) {
+      file.Doubles(NC_GLOBAL, "geospatial_vertical_min", {*site->AltitudeM});
+      file.Doubles(NC_GLOBAL, "geospatial_vertical_max", {*site->AltitudeM});
+      file.Text(NC_GLOBAL, "geospatial_vertical_units", "m");
+      file.Text(NC_GLOBAL, "geospatial_vertical_positive", "up");
+    }
+  } else {
+    file.Text(NC_GLOBAL, "solar_position_note",
+              "no solar_zenith_angle or solar_azimuth_angle: the day file gives no numeric site "
+              "latitude and longitude");
+  }
+  file.Text(NC_GLOBAL, "source", ArchiveSource());
+  file.Text(NC_GLOBAL, "history", UtcText(now, "%Y-%m-%dT%H:%M:%SZ") + ": " + settings.History);
+  file.Text(NC_GLOBAL, "date_created", UtcText(now, "%Y-%m-%dT%H:%M:%SZ"));
+}
+
+struct GridIds {
+  int Time = -1, Wavelength = -1, Spectrum = -1, Integral = -1;
+  int Zenith = -1, Azimuth = -1, Flags = -1;   // the angles stay -1 without a site position
+};
+
+int TimeSeries(NetCdfFile& file, const std::string& name, int type, int timeDim, std::size_t points) {
+  return file.Var(name, type, {timeDim}, {std::max<std::size_t>(points, 1)});
+}
+
+GridIds DefineGrid(NetCdfFile& file, const CKrfData& day, const ArchiveSettings& settings,
+                   const DayGrid& grid, bool hasSite, int timeDim) {
+  const std::size_t points = static_cast<std::size_t>(day.RadCount());
+  GridIds ids;
+  const int wlDim = file.Dim("wavelength", static_cast<std::size_t>(grid.Width));
+  ids.Time = file.Var("time", NC_DOUBLE, {timeDim});
+  file.Text(ids.Time, "standard_name", "time");
+  file.Text(ids.Time, "long_name", "time of the measurement point, UTC");
+  // No zone suffix: CF reads it as UTC, while some readers take "UTC" for the local zone.
+  file.Text(ids.Time, "units", "seconds since 1970-01-01 00:00:00");
+  file.Text(ids.Time, "calendar", "standard");
+  file.Text(ids.Time, "axis", "T");
+  file.Text(ids.Time, "local_time_zone", day.TimeZone);
+  file.Text(ids.Time, "comment", "local_time_zone: the station's offset from UTC in whole hours");
+
+  ids.Wavelength = file.Var("wavelength", NC_DOUBLE, {wlDim});
+  file.Text(ids.Wavelength, "standard_name", "radiation_wavelength");
+  file.Text(ids.Wavelength, "long_name", "wavelength of the 1 nm grid");
+  file.Text(ids.Wavelength, "units", "nm");
+
+  ids.Spectrum = file.Var("spectral_irradiance", NC_FLOAT, {timeDim, wlDim},
+                          {std::min(std::max<std::size_t>(points, 1), TimeChunk),
+                           std::min(std::max<std::size_t>(static_cast<std::size_t>(grid.Width), 1), WavelengthChunk)});
+  file.Text(ids.Spectrum, "standard_name", "surface_downwelling_radiative_flux_per_unit_wavelength_in_air");
+  file.Text(ids.Spectrum, "long_name", settings.Grid.Merge
+                                           ? "spectral irradiance, sensors merged across the seam band"
+                                           : "spectral irradiance of the first sensor of each point");
+  file.Text(ids.Spectrum, "units", "W m-2 um-1");
+  file.Floats(ids.Spectrum, "_FillValue", {FloatFill});
+  file.Text(ids.Spectrum, "comment", "fill where no sensor of the point covers the wavelength");
+
+  ids.Integral = TimeSeries(file, "integral_irradiance", NC_FLOAT, timeDim, points);
+  file.Text(ids.Integral, "long_name", "integral irradiance over the integral range");
+  file.Text(ids.Integral, "units", "W m-2");
+  file.Ints(ids.Integral, "integral_range_nm", {settings.Grid.IntegFrom, settings.Grid.IntegTo});
+  file.Floats(ids.Integral, "_FillValue", {FloatFill});
+
+  if (hasSite) {
+    ids.Zenith = TimeSeries(file, "solar_zenith_angle", NC_FLOAT, timeDim, points);
+    file.Text(ids.Zenith, "standard_name", "solar_zenith_angle");
+    file.Text(ids.Zenith, "units", "degree");
+    file.Text(ids.Zenith, "comment", "NOAA general solar position equations, without refraction");
+    ids.Azimuth = TimeSeries(file, "solar_azimuth_angle", NC_FLOAT, timeDim, points);
+    file.Text(ids.Azimuth, "standard_name", "solar_azimuth_angle");
+    file.Text(ids.Azimuth, "units", "degree");
+    file.Text(ids.Azimuth, "comment", "clockwise from true north; NOAA general solar position equations");
+  }
+  return ids;
+}
+
+void DefineFlags(NetCdfFile& file, GridIds& ids, int timeDim, std::size_t points) {
+  ids.Flags = TimeSeries(file, "quality_flag", NC_SHORT, timeDim, points);
+  file.Text(ids.Flags, "standard_name", "quality_flag");
+  file.Text(ids.Flags, "long_name", "quality flags of the measurement point");
+  std::vector<short> masks;
+  std::string meanings;
+  std::string rules;
+  for (const QualityFlagRule& rule : QualityFlagTable) {
+    masks.push_back(rule.Mask);
+    if (!meanings.empty()) meanings += ' ';
+    meanings += rule.Meaning;
+    file.Doubles(ids.Flags, "threshold_" + std::string(rule.Meaning), {rule.Threshold});
+    rules += std::string(rule.Meaning) + ": " + std::string(rule.Rule) + " (threshold in " +
+             std::string(rule.Units) + "). ";
+  }
+  file.Shorts(ids.Flags, "flag_masks", masks);
+  file.Text(ids.Flags, "flag_meanings", meanings);
+  file.Text(ids.Flags, "comment", rules);
+}
+
+void WriteGrid(NetCdfFile& file, const CKrfData& day, const DayGrid& grid, const GridIds& ids,
+               const std::optional<SitePosition>& site) {
+  const int points = day.RadCount();
+  std::vector<double> times(static_cast<std::size_t>(points));
+  std::vector<double> wavelengths(static_cast<std::size_t>(grid.Width));
+  std::vector<float> zenith(times.size()), azimuth(times.size());
+  std::vector<short> flags(times.size());
+  for (int w = 0; w < grid.Width; ++w) wavelengths[static_cast<std::size_t>(w)] = grid.FromNm + w;
+  for (int j = 0; j < points; ++j) {
+    const std::size_t p = static_cast<std::size_t>(j);
+    times[p] = static_cast<double>(day.Rad(j).MeasureTime);
+    std::optional<double> z;
+    if (site) {
+      const SolarAngles sun = SolarPosition(day.Rad(j).MeasureTime, site->LatitudeDeg, site->LongitudeDeg);
+      zenith[p] = static_cast<float>(sun.ZenithDeg);
+      azimuth[p] = static_cast<float>(sun.AzimuthDeg);
+      z = sun.ZenithDeg;
+    }
+    flags[p] = QualityFlags(day, j, grid.Row(j), z);
+  }
+  file.Put(ids.Time, times.data());
+  file.Put(ids.Wavelength, wavelengths.data());
+  file.Put(ids.Spectrum, grid.Spectrum.data());
+  file.Put(ids.Integral, grid.Integral.data());
+  if (site) {
+    file.Put(ids.Zenith, zenith.data());
+    file.Put(ids.Azimuth, azimuth.data());
+  }
+  file.Put(ids.Flags, flags.data());
+}
+
+}  // namespace
+
+const char* ArchiveSource() { return "Spectrel " SPECTREL_VERSION " (spectrel-cli export)"; }
+
+void WriteDayContent(NetCdfFile& file, const CKrfData& day, const ArchiveSettings& settings) {
+  const std::optional<SitePosition> site = ReadSitePosition(day);
+  const DayGrid grid = ComputeDayGrid(day, settings.Grid);
+  const std::size_t points = static_cast<std::size_t>(day.RadCount());
+  GlobalAttributes(file, day, settings, site);
+  const int timeDim = file.Dim("time", points);
+  GridIds ids = DefineGrid(file, day, settings, grid, site.has_value(), timeDim);
+  DefineFlags(file, ids, timeDim, points);
+  std::vector<ModelVariableIds> models;
+  for (int model = SR101; model <= SR104; ++model)
+    if (day.Info(model) != nullptr) models.push_back(DefineModelVariables(file, day, model, timeDim));
+  file.EndDefinitions();
+  WriteGrid(file, day, grid, ids, site);
+  for (const ModelVariableIds& m : models) WriteModelVariables(file, day, m);
+}
+
+}  // namespace spectrel::archive

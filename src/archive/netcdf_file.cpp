@@ -1,0 +1,88 @@
+#include "archive/netcdf_file.h"
+
+#include <netcdf.h>
+
+namespace spectrel::archive {
+
+namespace {
+
+// Deflate level: the fastest; shuffled float spectra gain little from higher levels.
+constexpr int DeflateLevel = 1;
+
+}  // namespace
+
+void CheckNc(int status, std::string_view what) {
+  if (status == NC_NOERR) return;
+  std::string message(what);
+  message += ": ";
+  message += nc_strerror(status);
+  throw NetCdfError(message);
+}
+
+NetCdfFile::NetCdfFile(const std::string& path) : Path(path) {
+  CheckNc(nc_create(path.c_str(), NC_CLOBBER | NC_NETCDF4 | NC_CLASSIC_MODEL, &Id),
+          "cannot create " + path);
+  int old = 0;
+  CheckNc(nc_set_fill(Id, NC_NOFILL, &old), "fill mode");
+}
+
+NetCdfFile::~NetCdfFile() {
+  if (Id >= 0) nc_close(Id);
+}
+
+int NetCdfFile::Dim(const std::string& name, std::size_t length) {
+  int id = -1;
+  CheckNc(nc_def_dim(Id, name.c_str(), length, &id), "dimension " + name);
+  return id;
+}
+
+int NetCdfFile::Var(const std::string& name, int type, const std::vector<int>& dims,
+                    const std::vector<std::size_t>& chunks) {
+  int id = -1;
+  CheckNc(nc_def_var(Id, name.c_str(), type, static_cast<int>(dims.size()), dims.data(), &id),
+          "variable " + name);
+  if (!chunks.empty()) {
+    CheckNc(nc_def_var_chunking(Id, id, NC_CHUNKED, chunks.data()), "chunks of " + name);
+    CheckNc(nc_def_var_deflate(Id, id, 1, 1, DeflateLevel), "compression of " + name);
+  }
+  return id;
+}
+
+void NetCdfFile::Text(int var, const std::string& name, std::string_view value) {
+  CheckNc(nc_put_att_text(Id, var, name.c_str(), value.size(), value.data()), "attribute " + name);
+}
+
+void NetCdfFile::Doubles(int var, const std::string& name, const std::vector<double>& values) {
+  CheckNc(nc_put_att_double(Id, var, name.c_str(), NC_DOUBLE, values.size(), values.data()),
+          "attribute " + name);
+}
+
+void NetCdfFile::Floats(int var, const std::string& name, const std::vector<float>& values) {
+  CheckNc(nc_put_att_float(Id, var, name.c_str(), NC_FLOAT, values.size(), values.data()),
+          "attribute " + name);
+}
+
+void NetCdfFile::Ints(int var, const std::string& name, const std::vector<int>& values) {
+  CheckNc(nc_put_att_int(Id, var, name.c_str(), NC_INT, values.size(), values.data()),
+          "attribute " + name);
+}
+
+void NetCdfFile::Shorts(int var, const std::string& name, const std::vector<short>& values) {
+  CheckNc(nc_put_att_short(Id, var, name.c_str(), NC_SHORT, values.size(), values.data()),
+          "attribute " + name);
+}
+
+void NetCdfFile::EndDefinitions() { CheckNc(nc_enddef(Id), "definitions of " + Path); }
+
+void NetCdfFile::Put(int var, const double* values) { CheckNc(nc_put_var_double(Id, var, values), "write"); }
+void NetCdfFile::Put(int var, const float* values) { CheckNc(nc_put_var_float(Id, var, values), "write"); }
+void NetCdfFile::Put(int var, const int* values) { CheckNc(nc_put_var_int(Id, var, values), "write"); }
+void NetCdfFile::Put(int var, const short* values) { CheckNc(nc_put_var_short(Id, var, values), "write"); }
+
+void NetCdfFile::Close() {
+  const int id = Id;
+  Id = -1;
+  CheckNc(nc_close(id), "cannot finish " + Path);
+}
+
+}  // namespace spectrel::archive

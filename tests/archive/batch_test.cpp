@@ -1,0 +1,198 @@
+// The batch over an archive: a folder tree of real day files converted on worker processes,
+// incrementally, with damaged days reported and skipped and nothing half-written left behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <unistd.h>
+
+#include "archive_support.h"
+#include "cli/batch_progress.h"
+#include "cli/day_workers.h"
+#include "support/synthetic_day.h"
+#include "support/temp_dir.h"
+
+namespace spectrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int64_t April12 = 1555023600;   // 2019-04-12 08:00 at +9
+
+class BatchTest : public ::testing::Test {
+ protected:
+  // Day files of consecutive days below data/2019 (three points of SR-102 with SR-104 each).
+  void WriteDays(int days) {
+    fs::create_directories(Dir.File("data/2019"));
+    for (int d = 0; d < days; ++d) {
+      const CKrfData day = MakeDay({SR102, SR104}, 3, April12 + d * 86400, 600);
+      ASSERT_EQ(day.SaveKrf(DayFile(d)), 1);
+    }
+  }
+  std::string DayFile(int d) const { return Dir.File("data/2019/201904" + std::to_string(12 + d) + ".KRF"); }
+  std::string Output(int d) const { return Dir.File("out/2019/201904" + std::to_string(12 + d) + ".nc"); }
+  // Runs the batch with stderr captured into Errors.
+  int Run(cli::ArchiveBatchOptions options) {
+    ::testing::internal::CaptureStderr();
+    const int code = cli::RunArchiveBatch(options);
+    Errors = ::testing::internal::GetCapturedStderr();
+    return code;
+  }
+  // Files below the output folder whose names are not final day files.
+  std::vector<std::string> Leftovers() const {
+    std::vector<std::string> found;
+    for (const auto& e : fs::recursive_directory_iterator(Dir.File("out")))
+      if (e.is_regular_file() && e.path().extension() != ".nc") found.push_back(e.path().string());
+    return found;
+  }
+  ScopedTz Tz{"UTC-9"};
+  TempDir Dir;
+  std::string Errors;
+};
+
+TEST_F(BatchTest, ConvertsEveryDayOfAFolderTreeOnWorkerProcesses) {
+  WriteDays(3);
+  EXPECT_EQ(Run(NetCdfBatch(Dir.File("data"), Dir.File("out"), 2)), 0);
+  for (int d = 0; d < 3; ++d) EXPECT_TRUE(fs::exists(Output(d))) << Output(d);
+  EXPECT_EQ(Errors, "");
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(BatchTest, SkipsDaysWhoseOutputIsNewerUnlessForced) {
+  WriteDays(2);
+  ASSERT_EQ(Run(NetCdfBatch(Dir.File("data"), Dir.File("out"))), 0);
+  const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  for (int d = 0; d < 2; ++d) fs::last_write_time(Output(d), past);
+  fs::last_write_time(DayFile(0), past - std::chrono::hours(1));
+  fs::last_write_time(DayFile(1), past - std::chrono::hours(1));
+  fs::last_write_time(DayFile(1), fs::file_time_type::clock::now());   // day 2 measured again
+
+  ASSERT_EQ(Run(NetCdfBatch(Dir.File("data"), Dir.File("out"))), 0);
+  EXPECT_EQ(fs::last_write_time(Output(0)), past);   // up to date: left alone
+  EXPECT_GT(fs::last_write_time(Output(1)), past);   // older than its day file: rewritten
+
+  fs::last_write_time(Output(1), past);
+  cli::ArchiveBatchOptions forced = NetCdfBatch(Dir.File("data"), Dir.File("out"));
+  forced.Force = true;
+  ASSERT_EQ(Run(forced), 0);
+  EXPECT_GT(fs::last_write_time(Output(0)), past);
+  EXPECT_GT(fs::last_write_time(Output(1)), past);
+}
+
+TEST_F(BatchTest, DamagedDaysAreReportedAndSkippedAndTheRestConverted) {
+  WriteDays(2);
+  std::string bytes = ReadBytes(DayFile(1));
+  const std::size_t mt = bytes.find("MT,2019");
+  bytes.replace(mt + 3, 8, "20191340");   // month 13: not a date
+  WriteBytes(DayFile(1), bytes);
+  WriteBytes(Dir.File("data/2019/20190420.KRF"), "");
+  for (int jobs : {1, 2}) {
+    SCOPED_TRACE(jobs);
+    cli::ArchiveBatchOptions options = NetCdfBatch(Dir.File("data"), Dir.File("out"), jobs);
+    options.Force = true;
+    EXPECT_EQ(Run(options), 1);
+    EXPECT_TRUE(fs::exists(Output(0)));
+    EXPECT_FALSE(fs::exists(Output(1)));
+    EXPECT_FALSE(fs::exists(Dir.File("out/2019/20190420.nc")));
+    EXPECT_NE(Errors.find(DayFile(1) + ": damaged day file"), std::string::npos) << Errors;
+    EXPECT_NE(Errors.find("20190420.KRF: not a day file"), std::string::npos) << Errors;
+    EXPECT_EQ(std::count(Errors.begin(), Errors.end(), '\n'), 2) << Errors;
+    EXPECT_TRUE(Leftovers().empty());
+  }
+}
+
+TEST_F(BatchTest, AFailedWriteLeavesNothingUnderTheFinalNameOrBesideIt) {
+  WriteDays(1);
+  fs::create_directories(Output(0));   // a folder where the day's file would go: rename fails
+  EXPECT_EQ(Run(NetCdfBatch(DayFile(0), Dir.File("out"))), 1);
+  EXPECT_TRUE(fs::is_directory(Output(0)));
+  EXPECT_NE(Errors.find("cannot rename"), std::string::npos) << Errors;
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+struct BadInput {
+  const char* Name;
+  std::function<void(cli::ArchiveBatchOptions&, const TempDir&)> Set;
+  int Code;
+  const char* Message;
+};
+
+TEST_F(BatchTest, BadInputGivesOneClearLineAndTheRightExitCode) {
+  WriteDays(1);
+  fs::create_directories(Dir.File("empty"));
+  WriteBytes(Dir.File("plain-file"), "x");
+  const std::vector<BadInput> cases{
+      {"unknown format", [](auto& o, const TempDir&) { o.Format = "hdf"; }, 2, "unknown format 'hdf'"},
+      {"range upside down", [](auto& o, const TempDir&) { o.From = 900; o.To = 400; }, 2, "--from must not be above --to"},
+      {"missing input", [](auto& o, const TempDir& d) { o.Input = d.File("nowhere"); }, 1, "no such file or folder"},
+      {"folder without day files", [](auto& o, const TempDir& d) { o.Input = d.File("empty"); }, 1, "no day files"},
+      {"output below a plain file", [](auto& o, const TempDir& d) { o.OutFolder = d.File("plain-file/out"); }, 1,
+       "cannot create the output folder"},
+  };
+  for (const BadInput& c : cases) {
+    SCOPED_TRACE(c.Name);
+    cli::ArchiveBatchOptions options = NetCdfBatch(Dir.File("data"), Dir.File("out2"));
+    c.Set(options, Dir);
+    EXPECT_EQ(Run(options), c.Code);
+    EXPECT_NE(Errors.find(c.Message), std::string::npos) << Errors;
+    EXPECT_EQ(std::count(Errors.begin(), Errors.end(), '\n'), 1) << Errors;
+    EXPECT_FALSE(fs::exists(Dir.File("out2/2019")));
+  }
+}
+
+TEST_F(BatchTest, CsvFormatTakesTheSameFolderInput) {
+  WriteDays(2);
+  cli::ArchiveBatchOptions options = NetCdfBatch(Dir.File("data"), Dir.File("csv"));
+  options.Format = "csv";
+  options.From = 300;
+  ASSERT_EQ(Run(options), 0) << Errors;
+  // 08:00, 08:10, 08:20 local: one hour file per day, with the three points.
+  for (const char* hour : {"2019041208", "2019041308"}) {
+    const std::string text = ReadBytes(Dir.File(std::string("csv/2019/") + hour + ".CSV"));
+    ASSERT_FALSE(text.empty()) << hour;
+    const std::string sensors = text.substr(text.find("Sensor,"), text.find('\n', text.find("Sensor,")) - text.find("Sensor,"));
+    EXPECT_EQ(sensors, "Sensor,SR-102,SR-104,Merge,SR-102,SR-104,Merge,SR-102,SR-104,Merge,");
+  }
+}
+
+TEST(DayWorkers, EveryJobIsReportedOnceEvenWhenAWorkerDies) {
+  for (int workers : {1, 2, 3}) {
+    SCOPED_TRACE(workers);
+    std::vector<int> reports(7, 0);
+    std::vector<std::string> messages(7);
+    cli::RunDayWorkers(
+        7, workers,
+        [workers](std::size_t i) -> cli::DayOutcome {
+          if (i == 3 && workers > 1) ::_exit(70);   // the worker process dies mid-job
+          if (i == 5) throw std::runtime_error("no room left");
+          return {true, i * 10, "day " + std::to_string(i)};
+        },
+        [&](std::size_t i, const cli::DayOutcome& o) {
+          ++reports[i];
+          messages[i] = o.Message;
+          if (o.Ok) {
+            EXPECT_EQ(o.Bytes, i * 10);
+          }
+        });
+    EXPECT_EQ(reports, std::vector<int>(7, 1));
+    EXPECT_EQ(messages[0], "day 0");
+    EXPECT_EQ(messages[6], "day 6");
+    EXPECT_EQ(messages[5], "no room left");
+    if (workers > 1) {
+      EXPECT_EQ(messages[3], "the conversion ended abnormally");
+    }
+  }
+}
+
+TEST(BatchProgress, BarShowsDaysRateAndTimeLeft) {
+  EXPECT_EQ(cli::BatchProgress::BarText(12, 30, 154.25, 185.0),
+            "[#########               ] 12/30 days  154.2 MB/s  3:05 left");
+  EXPECT_EQ(cli::BatchProgress::BarText(0, 4, 0.0, -1.0),
+            "[                        ] 0/4 days  0.0 MB/s");
+  EXPECT_EQ(cli::BatchProgress::BarText(4, 4, 80.0, 0.0),
+            "[########################] 4/4 days  80.0 MB/s  0:00 left");
+}
+
+}  // namespace
+}  // namespace spectrel::testing

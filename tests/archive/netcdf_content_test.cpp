@@ -1,0 +1,194 @@
+// A day written by the day-file writer, converted by the batch and read back by Python's netCDF4
+// and xarray: the layout a CF reader expects, and the same numbers as the program's own exports.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "archive/solar_position.h"
+#include "archive_support.h"
+#include "files/csv_writer.h"
+#include "spectrum/resample.h"
+#include "support/synthetic_day.h"
+#include "support/temp_dir.h"
+
+namespace spectrel::testing {
+namespace {
+
+using nlohmann::json;
+
+constexpr std::int64_t Morning = 1555023600;   // 2019-04-12 08:00 at +9
+
+// SR-101 with SR-103 at four points; the third lacks its SR-103 block.
+CKrfData TwoSensorDay() {
+  CKrfData day = MakeDay({SR101, SR103}, 4, Morning, 3600);
+  day.Rad(2).RemoveBlock(SR103);
+  return day;
+}
+
+class NetCdfDayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!PythonHas("netCDF4, xarray, numpy"))
+      GTEST_SKIP() << "/usr/bin/python3 lacks netCDF4/xarray: install python3-netcdf4 python3-xarray";
+  }
+  // Writes the day file, converts it and returns the Python summary (compared with csv if given).
+  json Convert(const CKrfData& day, cli::ArchiveBatchOptions options, const std::string& csv = "",
+               const std::string& mode = "") {
+    std::filesystem::create_directories(Dir.File("data/2019"));
+    EXPECT_EQ(day.SaveKrf(Dir.File("data/2019/20190412.KRF")), 1);
+    EXPECT_EQ(cli::RunArchiveBatch(options), 0);
+    std::vector<std::string> args{TestScript("nc_summary.py"), Dir.File("out/2019/20190412.nc")};
+    if (!csv.empty()) args.insert(args.end(), {csv, mode});
+    std::string output;
+    EXPECT_EQ(RunPython(args, output), 0) << output;
+    json summary = json::parse(output, nullptr, false);
+    EXPECT_FALSE(summary.is_discarded()) << output;
+    return summary;
+  }
+  ScopedTz Tz{"UTC-9"};
+  TempDir Dir;
+};
+
+// The "1nm" CSV file of the whole day as the CSV writer builds it.
+void WriteOneNmCsv(const CKrfData& day, int from, int to, bool merge, const std::string& path) {
+  AppSettings settings;
+  settings.CsvPitch = 1;
+  settings.CsvFrom = from;
+  settings.CsvTo = to;
+  settings.CsvMerge = merge ? 1 : 0;
+  std::vector<double> merged;
+  BuildMergedWavelengths(day, merged);
+  CCsvWriter writer;
+  writer.BuildCsvHeader(day, settings, merged);
+  for (int j = 0; j < day.RadCount(); ++j) writer.AddCsvColumns(day, j, settings, merged);
+  std::ofstream out(path, std::ios::binary);
+  for (const std::string& line : writer.CsvLines) out << line << '\n';
+}
+
+struct CsvCase {
+  bool Merge;          // merged spectrum, or each point's first sensor
+  int From, To;        // grid, nm
+  const char* Mode;    // which CSV column holds the same values
+};
+
+TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnOfTheSameDayAndSettings) {
+  const CKrfData day = TwoSensorDay();
+  for (const CsvCase& c : {CsvCase{true, 300, 1800, "merge"}, CsvCase{false, 250, 1000, "first"},
+                           CsvCase{true, 880, 960, "merge"}}) {
+    SCOPED_TRACE(c.Mode + std::to_string(c.From));
+    cli::ArchiveBatchOptions options = NetCdfBatch(Dir.File("data"), Dir.File("out"), 1);
+    options.From = c.From;
+    options.To = c.To;
+    options.NoMerge = !c.Merge;
+    options.Force = true;
+    WriteOneNmCsv(day, c.From, c.To, c.Merge, Dir.File("day.csv"));
+    const json s = Convert(day, options, Dir.File("day.csv"), c.Mode);
+    ASSERT_TRUE(s.contains("csv"));
+    EXPECT_EQ(s["csv"]["points"], 4);
+    EXPECT_EQ(s["csv"]["rows"], c.To - c.From + 1);
+    EXPECT_GT(s["csv"]["compared"].get<int>(), 4 * (c.To - c.From) / 2);
+    EXPECT_EQ(s["csv"]["nan_mismatch"], 0);
+    EXPECT_LE(s["csv"]["worst"].get<double>(), 0.0051);   // "%.2f" against float32
+  }
+}
+
+TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodes) {
+  const CKrfData day = TwoSensorDay();
+  const json s = Convert(day, NetCdfBatch(Dir.File("data"), Dir.File("out")));
+  EXPECT_EQ(s["format"], "NETCDF4_CLASSIC");
+  const json& g = s["global"];
+  EXPECT_EQ(g["Conventions"], "CF-1.8");
+  EXPECT_EQ(g["site_name"], "Test Site");
+  EXPECT_DOUBLE_EQ(g["geospatial_lat_min"].get<double>(), 35.68);
+  EXPECT_DOUBLE_EQ(g["geospatial_lon_max"].get<double>(), 139.75);
+  EXPECT_DOUBLE_EQ(g["geospatial_vertical_min"].get<double>(), 40.0);
+  EXPECT_NE(g["source"].get<std::string>().find("Spectrel"), std::string::npos);
+  EXPECT_NE(g["history"].get<std::string>().find("--format netcdf"), std::string::npos);
+  EXPECT_NE(g["title"].get<std::string>().find("2019-04-12"), std::string::npos);
+  EXPECT_TRUE(g.contains("date_created"));
+  EXPECT_EQ(s["dims"], (json{{"time", 4}, {"wavelength", 1501}, {"pixel_SR101", 1024}, {"pixel_SR103", 512}}));
+
+  const json& v = s["vars"];
+  struct Expect { const char* Name; const char* StandardName; const char* Units; const char* Dtype; };
+  for (const Expect& e : {
+           Expect{"time", "time", "seconds since 1970-01-01 00:00:00", "float64"},
+           Expect{"wavelength", "radiation_wavelength", "nm", "float64"},
+           Expect{"spectral_irradiance", "surface_downwelling_radiative_flux_per_unit_wavelength_in_air", "W m-2 um-1", "float32"},
+           Expect{"irradiance_SR103", "surface_downwelling_radiative_flux_per_unit_wavelength_in_air", "W m-2 um-1", "float32"},
+           Expect{"solar_zenith_angle", "solar_zenith_angle", "degree", "float32"},
+           Expect{"solar_azimuth_angle", "solar_azimuth_angle", "degree", "float32"},
+           Expect{"quality_flag", "quality_flag", nullptr, "int16"},
+       }) {
+    SCOPED_TRACE(e.Name);
+    ASSERT_TRUE(v.contains(e.Name));
+    EXPECT_EQ(v[e.Name]["attrs"]["standard_name"], e.StandardName);
+    if (e.Units) {
+      EXPECT_EQ(v[e.Name]["attrs"]["units"], e.Units);
+    }
+    EXPECT_EQ(v[e.Name]["dtype"], e.Dtype);
+  }
+  EXPECT_EQ(v["spectral_irradiance"]["dims"], (json{"time", "wavelength"}));
+  EXPECT_EQ(v["spectral_irradiance"]["filters"]["zlib"], true);
+  EXPECT_EQ(v["spectral_irradiance"]["filters"]["shuffle"], true);
+  EXPECT_EQ(v["spectral_irradiance"]["chunks"], (json{4, 256}));
+  EXPECT_EQ(v["time"]["attrs"]["local_time_zone"], "+9");
+  EXPECT_EQ(v["integral_irradiance"]["attrs"]["integral_range_nm"], (json{300, 1800}));
+  EXPECT_EQ(v["sensor_temperature_SR103"]["attrs"]["units"], "degC");
+  EXPECT_EQ(v["sensor_temperature_SR103"]["attrs"]["long_name"], "SR-103 Sensor Temp.");
+  EXPECT_EQ(v["supply_voltage_SR101"]["attrs"]["units"], "V");
+  EXPECT_EQ(v["irradiance_SR101"]["attrs"]["serial_number"], "SSR101-0042");
+  EXPECT_EQ(v["irradiance_SR101"]["attrs"]["firmware_version"], "1.80");
+  EXPECT_EQ(v["quality_flag"]["attrs"]["flag_masks"], (json{1, 2, 4, 8, 16, 32, 64}));
+  EXPECT_EQ(v["quality_flag"]["attrs"]["flag_meanings"],
+            "sensor_missing saturated too_dark negative_irradiance cooling_not_reached "
+            "seam_mismatch sun_below_horizon");
+  EXPECT_FALSE(v.contains("internal_temperature2_SR103"));   // SR-104 only
+
+  std::vector<std::int64_t> times;
+  for (int j = 0; j < 4; ++j) times.push_back(day.Rad(j).MeasureTime);
+  EXPECT_EQ(s["xarray_time"].get<std::vector<std::int64_t>>(), times);
+}
+
+TEST_F(NetCdfDayTest, PerPointValuesAreThoseOfTheDayFile) {
+  const json s = Convert(TwoSensorDay(), NetCdfBatch(Dir.File("data"), Dir.File("out")));
+  CKrfData day;   // as the file holds it: status reals with one decimal
+  ASSERT_EQ(day.LoadKrf(Dir.File("data/2019/20190412.KRF")), 4);
+  CResample grid;
+  for (int j = 0; j < 4; ++j) {
+    SCOPED_TRACE(j);
+    const std::size_t p = static_cast<std::size_t>(j);
+    grid.Resample(day, j);
+    EXPECT_NEAR(s["integral_irradiance"][p].get<double>(), grid.Integral(300, 1800),
+                1e-6 * grid.Integral(300, 1800));
+    const archive::SolarAngles sun = archive::SolarPosition(day.Rad(j).MeasureTime, 35.68, 139.75);
+    EXPECT_NEAR(s["solar_zenith_angle"][p].get<double>(), sun.ZenithDeg, 1e-4);
+    EXPECT_NEAR(s["solar_azimuth_angle"][p].get<double>(), sun.AzimuthDeg, 1e-4);
+    EXPECT_EQ(s["exposure_time_SR101"][p], 100);
+    EXPECT_EQ(s["quality_flag"][p].get<int>() & 1, j == 2 ? 1 : 0);   // SR-103 missing
+  }
+  EXPECT_TRUE(s["exposure_time_SR103"][2].is_null());
+  EXPECT_TRUE(s["sensor_temperature_SR103"][2].is_null());
+  EXPECT_NEAR(s["sensor_temperature_SR103"][1].get<double>(), day.Rad(1).Block(SR103)->StatusFloat[0], 1e-5);
+  EXPECT_EQ(s["sensor_cooling_SR103"][0], day.Rad(0).Block(SR103)->StatusInt[1]);
+  const SensorInfo& info = *day.Info(SR101);
+  for (int k = 0; k < 8; ++k)
+    EXPECT_FLOAT_EQ(s["irradiance_SR101_first"][static_cast<std::size_t>(k)].get<float>(),
+                    static_cast<float>(PixelIrradiance(*day.Rad(0).Block(SR101), info, k)));
+}
+
+TEST_F(NetCdfDayTest, SiteWithoutPositionHasNoSunAnglesButANote) {
+  CKrfData day = TwoSensorDay();
+  day.SiteLat = "00.000";   // the program's defaults: no position entered
+  day.SiteLon = "000.000";
+  const json s = Convert(day, NetCdfBatch(Dir.File("data"), Dir.File("out")));
+  EXPECT_FALSE(s["vars"].contains("solar_zenith_angle"));
+  EXPECT_FALSE(s["vars"].contains("solar_azimuth_angle"));
+  EXPECT_FALSE(s["global"].contains("geospatial_lat_min"));
+  EXPECT_TRUE(s["global"].contains("solar_position_note"));
+  EXPECT_EQ(s["quality_flag"][0].get<int>() & 64, 0);
+}
+
+}  // namespace
+}  // namespace spectrel::testing

@@ -1,0 +1,128 @@
+// Quality flags of points built to cross each rule's threshold, one at a time, from a point that
+// raises none: SR-101 with SR-103, flat and equal in the seam band, cooled, at noon in Tokyo.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+#include "archive/day_grid.h"
+#include "archive/quality_flags.h"
+#include "archive/solar_position.h"
+#include "support/synthetic_day.h"
+
+namespace spectrel::archive {
+namespace {
+
+constexpr std::int64_t Noon = 1555038000;   // 2019-04-12 12:00 at +9
+constexpr float FlatRate = 20000.0f;        // light counts per second of the quiet point
+constexpr float FlatCalib = 0.05f;          // so that every pixel reads 1000 W m-2 um-1
+
+SensorMeasurement Flat(int model) {
+  SensorMeasurement m = testing::MakeMeasurement(model, Noon);
+  std::fill(m.Light.begin(), m.Light.end(), FlatRate);
+  std::fill(m.Dark.begin(), m.Dark.end(), 0.0f);
+  m.ExposureMs = 100;
+  m.StatusInt = {-1, 0, 0, -1};             // cooling active, fin normal
+  m.StatusFloat[0] = model == SR103 ? -10.0f : 25.0f;
+  return m;
+}
+
+CKrfData QuietDay() {
+  CKrfData day = testing::MakeDay({}, 0, Noon, 60);
+  for (int model : {SR101, SR103}) {
+    SensorInfo info = testing::MakeSensorInfo(model);
+    std::fill(info.Calib.begin(), info.Calib.end(), FlatCalib);
+    day.SetInfo(model, info);
+  }
+  CRad rad;
+  rad.MeasureTime = Noon;
+  rad.SetBlock(SR101, Flat(SR101));
+  rad.SetBlock(SR103, Flat(SR103));
+  day.AppendRad(rad);
+  return day;
+}
+
+std::int16_t FlagsOf(const CKrfData& day, bool siteKnown = true) {
+  const DayGrid grid = ComputeDayGrid(day, GridOptions{});
+  std::optional<double> zenith;
+  if (siteKnown) zenith = SolarPosition(day.Rad(0).MeasureTime, 35.68, 139.75).ZenithDeg;
+  return QualityFlags(day, 0, grid.Row(0), zenith);
+}
+
+struct FlagCase {
+  const char* Name;
+  std::function<void(CKrfData&)> Change;   // applied to the quiet point
+  std::int16_t Expected;                   // the flags it must raise (exactly)
+};
+
+SensorMeasurement& Block(CKrfData& day, int model) { return *day.Rad(0).Block(model); }
+
+TEST(QualityFlags, EachRuleFiresAtItsThresholdAndNotBelow) {
+  const std::vector<FlagCase> cases{
+      {"quiet point", [](CKrfData&) {}, 0},
+      {"SR-103 took no part", [](CKrfData& d) { d.Rad(0).RemoveBlock(SR103); }, SensorMissing},
+      {"no sensor at all", [](CKrfData& d) { d.Rad(0).RemoveBlock(SR101); d.Rad(0).RemoveBlock(SR103); }, SensorMissing},
+      {"one pixel zeroed for saturation",
+       [](CKrfData& d) { Block(d, SR101).Light[40] = 0; }, Saturated},
+      {"zero light over a live dark is no saturation",
+       [](CKrfData& d) { Block(d, SR101).Light[40] = 0; Block(d, SR101).Dark[40] = 0.5f; }, 0},
+      {"longest exposure, peak 5000 counts <= 10000",
+       [](CKrfData& d) { auto& m = Block(d, SR101); m.ExposureMs = 5000; std::fill(m.Light.begin(), m.Light.end(), 1000.0f);
+                         std::fill(d.Rad(0).Block(SR103)->Light.begin(), d.Rad(0).Block(SR103)->Light.end(), 1000.0f); },
+       TooDark},
+      {"longest exposure, peak 10500 counts",
+       [](CKrfData& d) { auto& m = Block(d, SR101); m.ExposureMs = 5000; std::fill(m.Light.begin(), m.Light.end(), 2100.0f);
+                         std::fill(d.Rad(0).Block(SR103)->Light.begin(), d.Rad(0).Block(SR103)->Light.end(), 2100.0f); },
+       0},
+      {"dim but not yet at the longest exposure",
+       [](CKrfData& d) { auto& m = Block(d, SR101); m.ExposureMs = 2000; std::fill(m.Light.begin(), m.Light.end(), 1000.0f);
+                         std::fill(d.Rad(0).Block(SR103)->Light.begin(), d.Rad(0).Block(SR103)->Light.end(), 1000.0f); },
+       0},
+      {"-5 W m-2 um-1 in the ultraviolet",
+       [](CKrfData& d) { auto& m = Block(d, SR101); for (int k = 0; k < 60; ++k) m.Dark[k] = FlatRate + 100.0f; },
+       NegativeIrradiance},
+      {"-1 W m-2 um-1 is noise",
+       [](CKrfData& d) { auto& m = Block(d, SR101); for (int k = 0; k < 60; ++k) m.Dark[k] = FlatRate + 20.0f; },
+       0},
+      {"SR-103 cooling stopped", [](CKrfData& d) { Block(d, SR103).StatusInt[1] = 1; }, CoolingNotReached},
+      {"SR-103 at +5 degC", [](CKrfData& d) { Block(d, SR103).StatusFloat[0] = 5.0f; }, CoolingNotReached},
+      {"SR-103 at 0 degC", [](CKrfData& d) { Block(d, SR103).StatusFloat[0] = 0.0f; }, 0},
+      {"SR-101 is not a cooled sensor", [](CKrfData& d) { Block(d, SR101).StatusInt[1] = 1; Block(d, SR101).StatusFloat[0] = 30.0f; }, 0},
+      {"SR-103 reads 20 % high",
+       [](CKrfData& d) { auto& m = Block(d, SR103); std::fill(m.Light.begin(), m.Light.end(), FlatRate * 1.2f); },
+       SeamMismatch},
+      {"SR-103 reads 5 % high",
+       [](CKrfData& d) { auto& m = Block(d, SR103); std::fill(m.Light.begin(), m.Light.end(), FlatRate * 1.05f); }, 0},
+      {"a dark sky is not judged at the seam",
+       [](CKrfData& d) { std::fill(Block(d, SR101).Light.begin(), Block(d, SR101).Light.end(), 10.0f);
+                         std::fill(Block(d, SR103).Light.begin(), Block(d, SR103).Light.end(), 15.0f);
+                         Block(d, SR101).ExposureMs = Block(d, SR103).ExposureMs = 100; },
+       0},
+      {"midnight in Tokyo", [](CKrfData& d) { d.Rad(0).MeasureTime = Noon + 12 * 3600; }, SunBelowHorizon},
+  };
+  for (const FlagCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    CKrfData day = QuietDay();
+    c.Change(day);
+    EXPECT_EQ(FlagsOf(day), c.Expected);
+  }
+}
+
+TEST(QualityFlags, SensorWithoutSaturationLimitIsNeverSaturated) {
+  CKrfData day = QuietDay();
+  SensorInfo info = testing::MakeSensorInfo(SR104);
+  day.SetInfo(SR104, info);
+  SensorMeasurement m = Flat(SR104);
+  m.Light[3] = m.Dark[3] = 0.0f;   // a dead pixel of the pixel map
+  day.Rad(0).SetBlock(SR104, m);
+  EXPECT_EQ(FlagsOf(day) & Saturated, 0);
+}
+
+TEST(QualityFlags, UnknownSiteNeverFlagsTheSun) {
+  CKrfData day = QuietDay();
+  day.Rad(0).MeasureTime = Noon + 12 * 3600;
+  EXPECT_EQ(FlagsOf(day, false) & SunBelowHorizon, 0);
+}
+
+}  // namespace
+}  // namespace spectrel::archive

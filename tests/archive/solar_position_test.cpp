@@ -1,0 +1,104 @@
+// The sun's position against values worked out here from the published equations in another form
+// (hour angle and declination through the spherical-triangle cosines), and against well-known
+// facts: the declination at the solstices, the equation of time's extremes, the noon sun.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "archive/solar_position.h"
+
+namespace spectrel::archive {
+namespace {
+
+constexpr double Rad = std::numbers::pi / 180.0;
+
+// Days since 1970 of a UTC date, by the civil-from-days inverse.
+std::int64_t Utc(int y, int m, int d, int hh, int mm, int ss = 0) {
+  y -= m <= 2;
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yoe = y - era * 400;
+  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const std::int64_t days = static_cast<std::int64_t>(era) * 146097 + doe - 719468;
+  return days * 86400 + hh * 3600 + mm * 60 + ss;
+}
+
+// Zenith and azimuth by the cosine rules, azimuth folded by the sign of the hour angle.
+SolarAngles ByCosineRules(std::int64_t t, double lat, double lon) {
+  const std::int64_t minutes = ((t % 86400) + 86400) % 86400;
+  const double gamma = FractionalYear(t);
+  const double decl = DeclinationRad(gamma);
+  const double tst = minutes / 60.0 + EquationOfTimeMinutes(gamma) + 4.0 * lon;
+  const double ha = (tst / 4.0 - 180.0) * Rad;
+  const double cosZ = std::sin(lat * Rad) * std::sin(decl) + std::cos(lat * Rad) * std::cos(decl) * std::cos(ha);
+  const double zen = std::acos(cosZ);
+  const double cosA = (std::sin(decl) - std::sin(lat * Rad) * cosZ) / (std::cos(lat * Rad) * std::sin(zen));
+  double az = std::acos(std::fmax(-1.0, std::fmin(1.0, cosA))) / Rad;
+  if (std::sin(ha) > 0) az = 360.0 - az;
+  return {zen / Rad, az};
+}
+
+struct Place {
+  const char* Name;
+  std::int64_t Time;
+  double Lat, Lon;
+};
+
+TEST(SolarPosition, AgreesWithTheCosineRulesAcrossPlacesAndSeasons) {
+  for (const Place& p : {
+           Place{"Tokyo summer morning", Utc(2019, 6, 21, 0, 30), 35.68, 139.75},
+           Place{"Sydney winter afternoon", Utc(2021, 7, 2, 5, 15), -33.87, 151.21},
+           Place{"Boulder autumn", Utc(2020, 10, 14, 20, 5), 40.01, -105.27},
+           Place{"Tromso spring evening", Utc(2022, 3, 28, 16, 45), 69.65, 18.96},
+           Place{"Quito leap day", Utc(2024, 2, 29, 15, 0), -0.18, -78.47},
+           Place{"Cape Town night", Utc(2019, 12, 31, 23, 59, 59), -33.92, 18.42},
+       }) {
+    SCOPED_TRACE(p.Name);
+    const SolarAngles got = SolarPosition(p.Time, p.Lat, p.Lon);
+    const SolarAngles want = ByCosineRules(p.Time, p.Lat, p.Lon);
+    EXPECT_NEAR(got.ZenithDeg, want.ZenithDeg, 0.05);
+    EXPECT_NEAR(got.AzimuthDeg, want.AzimuthDeg, 0.05);
+    EXPECT_GE(got.AzimuthDeg, 0.0);
+    EXPECT_LT(got.AzimuthDeg, 360.0);
+  }
+}
+
+TEST(SolarPosition, DeclinationAndEquationOfTimeMeetTheirKnownValues) {
+  struct Known { const char* Name; std::int64_t Time; double DeclDeg; double EotMin; double Tolerance; };   // the series is good to about half a minute
+  for (const Known& k : {
+           Known{"June solstice", Utc(2019, 6, 21, 12, 0), 23.44, -1.7, 0.6},
+           Known{"December solstice", Utc(2019, 12, 22, 12, 0), -23.44, 1.9, 0.6},
+           Known{"equation of time low", Utc(2019, 2, 11, 12, 0), -14.2, -14.2, 0.5},
+           Known{"equation of time high", Utc(2019, 11, 3, 12, 0), -15.0, 16.4, 0.6},
+       }) {
+    SCOPED_TRACE(k.Name);
+    const double gamma = FractionalYear(k.Time);
+    EXPECT_NEAR(DeclinationRad(gamma) / Rad, k.DeclDeg, 0.6);
+    EXPECT_NEAR(EquationOfTimeMinutes(gamma), k.EotMin, k.Tolerance);
+  }
+}
+
+TEST(SolarPosition, NoonSunStandsAtLatitudeMinusDeclinationDueSouthOrNorth) {
+  // Solar noon in UTC minutes: 720 - 4 lon - equation of time.
+  for (double lat : {-45.0, 0.0, 12.0, 35.68, 60.0}) {
+    const double lon = 139.75;
+    const std::int64_t day = Utc(2019, 3, 20, 0, 0);
+    const double gamma = FractionalYear(day + 3 * 3600);
+    const double noon = 720.0 - 4.0 * lon - EquationOfTimeMinutes(gamma);
+    const std::int64_t t = day + static_cast<std::int64_t>(std::lround(noon * 60.0));
+    const double decl = DeclinationRad(FractionalYear(t)) / Rad;
+    const SolarAngles sun = SolarPosition(t, lat, lon);
+    SCOPED_TRACE(lat);
+    EXPECT_NEAR(sun.ZenithDeg, std::fabs(lat - decl), 0.05);
+    EXPECT_NEAR(std::fabs(std::remainder(sun.AzimuthDeg - (lat > decl ? 180.0 : 0.0), 360.0)), 0.0, 1.0);
+  }
+}
+
+TEST(SolarPosition, MidnightSunIsBelowTheHorizonAndNoonSunAbove) {
+  EXPECT_GT(SolarPosition(Utc(2019, 4, 12, 15, 0), 35.68, 139.75).ZenithDeg, 90.833);   // 00:00 +9
+  EXPECT_LT(SolarPosition(Utc(2019, 4, 12, 3, 0), 35.68, 139.75).ZenithDeg, 40.0);      // 12:00 +9
+}
+
+}  // namespace
+}  // namespace spectrel::archive
