@@ -4,6 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
+  libcli11-dev nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev
