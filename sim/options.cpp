@@ -118,6 +118,7 @@ bool BuildSensors(const Given& given, SimOptions& options, std::string& error) {
     error = "bad time of day " + given.TimeOfDay + " (HH:MM or HH:MM:SS)";
     return false;
   }
+  options.LinkDir = given.LinkDir;
   for (int m = 0; m < 4; ++m) {
     SensorConfig& c = configs[m];
     c.Model = m;

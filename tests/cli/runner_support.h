@@ -13,15 +13,16 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iomanip>
-#include <iterator>
 #include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "base/local_time.h"
+#include "support/temp_dir.h"
 
 namespace spectrel::runner_test {
 
@@ -36,27 +37,15 @@ inline const std::string CleanExitThreads = "threads left at exit: 1\n";
 inline const std::string CleanExitThreads = "threads left at exit: 0\n";
 #endif
 
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using Args = std::vector<std::string>;
+using testing::ReadBytes;
+using testing::WriteBytes;
 
 // A fresh folder per test, removed with everything in it at the end.
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cli-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    Dir = pattern + "/";
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(Dir, ignored);
-  }
-  std::string Dir;   // ends with '/'
+  testing::TempDir Temp;
+  std::string Dir = Temp.Path + "/";   // ends with '/'
 };
 
 struct Finished {
@@ -157,12 +146,7 @@ inline std::int64_t StampTime(const std::string& stamp) {
 
 // This year's event log in folder.
 inline std::string LogPath(const std::string& folder) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char name[16];
-  std::strftime(name, sizeof name, "%Y.LOG", &local);
-  return folder + name;
+  return folder + FormatLocal(static_cast<std::int64_t>(std::time(nullptr)), "%Y.LOG");
 }
 
 // The messages of this year's event log in folder, in order, after checking that every line has
