@@ -4,6 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
+  libcli11-dev nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev
@@ -11,12 +12,9 @@ packages=(
   libgl-dev
   fonts-liberation fonts-noto-cjk
   locales tzdata xvfb xauth
-<<<<<<< HEAD
-  groff-base
-=======
-  libnetcdf-dev netcdf-bin nlohmann-json3-dev
+  libnetcdf-dev netcdf-bin
   python3-netcdf4 python3-xarray python3-dask python3-distributed
->>>>>>> h-archive
+  groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,10 +1,11 @@
 #include "options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstdlib>
-#include <optional>
+#include <functional>
 
 #include "faults.h"
 #include "models.h"
@@ -12,14 +13,18 @@
 namespace solmet_sim {
 namespace {
 
-// Splits "SR101=value" into a model index and the value.
-bool SplitAssignment(const std::string& text, int& model, std::string& value) {
-  const auto eq = text.find('=');
-  if (eq == std::string::npos) return false;
-  model = ModelIndexOf(text.substr(0, eq).c_str());
-  value = text.substr(eq + 1);
-  return model >= 0;
-}
+// The command line as given, before it is turned into sensor settings.
+struct Given {
+  std::string Models = "SR101,SR103";   // --models: comma-separated model names
+  std::string LinkDir;                  // --link-dir
+  std::vector<std::string> Faults;      // --fault MODEL=FAULT, each time given
+  std::vector<std::string> Lights;      // --light MODEL=LIGHT
+  std::vector<std::string> Firmwares;   // --firmware MODEL=TEXT
+  std::vector<std::string> Serials;     // --serial MODEL=TEXT
+  std::string TimeOfDay;                // --time-of-day HH:MM[:SS]
+  bool Unpaced = false;                 // --unpaced
+  std::uint32_t Seed = 1;               // --seed
+};
 
 // "HH:MM" or "HH:MM:SS" to seconds after midnight, or -1.
 int ParseTimeOfDay(const std::string& text) {
@@ -30,145 +35,139 @@ int ParseTimeOfDay(const std::string& text) {
   return h * 3600 + m * 60 + s;
 }
 
-bool ParseSeed(const std::string& text, std::uint32_t& seed) {
-  char* end = nullptr;
-  const unsigned long v = std::strtoul(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || text[0] == '-' || v > 0xFFFFFFFFul) return false;
-  seed = static_cast<std::uint32_t>(v);
+void DefineOptions(CLI::App& app, Given& given) {
+  app.add_option("--models", given.Models, "models to simulate, comma-separated (SR101 or SR-101 ...)")
+      ->type_name("LIST")
+      ->capture_default_str();
+  app.add_option("--link-dir", given.LinkDir, "make a symbolic link DIR/SR101 ... to each device")
+      ->type_name("DIR");
+  const auto each = [&](const char* name, std::vector<std::string>& into, const std::string& what) {
+    app.add_option(name, into, what)->type_name("MODEL=VALUE")->allow_extra_args(false);
+  };
+  each("--fault", given.Faults, "inject a fault: " + FaultNames());
+  each("--light", given.Lights, "sun (follows the time of day), bright (saturates), night (dark)");
+  each("--firmware", given.Firmwares, "reply to \"FV\" (default 1.80)");
+  each("--serial", given.Serials, "reply to \"SER\" (default made from the model)");
+  app.add_option("--time-of-day", given.TimeOfDay, "fixed local time for the sun (default: the clock)")
+      ->type_name("HH:MM");
+  app.add_flag("--unpaced", given.Unpaced, "answer at once instead of at 38400 baud and real exposure time");
+  app.add_option("--seed", given.Seed, "noise seed")->capture_default_str();
+}
+
+// Sets one model's value from each "MODEL=VALUE" of an option; set returns why a value is bad.
+bool Assign(const std::vector<std::string>& items, const std::string& option,
+            std::array<SensorConfig, 4>& configs,
+            const std::function<std::string(SensorConfig&, const std::string&)>& set, std::string& error) {
+  for (const std::string& item : items) {
+    const auto eq = item.find('=');
+    const int model = eq == std::string::npos ? -1 : ModelIndexOf(item.substr(0, eq).c_str());
+    if (model < 0) {
+      error = "option " + option + " needs MODEL=VALUE, got " + item;
+      return false;
+    }
+    error = set(configs[model], item.substr(eq + 1));
+    if (!error.empty()) return false;
+  }
   return true;
 }
 
-}  // namespace
-
-std::string UsageText() {
-  return "Usage: solmet-sim [options]\n"
-         "Simulates Solmet SR-101..SR-104 spectroradiometers, each on a pseudo-terminal, until\n"
-         "interrupted (SIGINT or SIGTERM). Prints one line per sensor: the model name and the\n"
-         "device to open, followed by the link path when --link-dir is given.\n"
-         "\n"
-         "Options:\n"
-         "  --models LIST         models to simulate, comma-separated (default SR101,SR103);\n"
-         "                        SR101, SR102, SR103, SR104 (SR-101 ... also accepted)\n"
-         "  --link-dir DIR        make a symbolic link DIR/SR101 ... to each device\n"
-         "  --fault MODEL=FAULT   inject a fault, one of:\n"
-         "                        none, no-answer, wrong-model-name, calib-short,\n"
-         "                        pixel-map-short, gm-without-ok, rb-short, ss-few-values,\n"
-         "                        garbage, hang-up, ft-without-ok\n"
-         "  --light MODEL=LIGHT   sun (follows the time of day), bright (saturates), night (dark)\n"
-         "  --firmware MODEL=TEXT reply to \"FV\" (default 1.80)\n"
-         "  --serial MODEL=TEXT   reply to \"SER\" (default made from the model)\n"
-         "  --time-of-day HH:MM   fixed local time for the sun (default: the clock)\n"
-         "  --unpaced             answer at once instead of at 38400 baud and real exposure time\n"
-         "  --seed N              noise seed (default 1)\n"
-         "  --help                show this text\n";
+bool AssignAll(const Given& given, std::array<SensorConfig, 4>& configs, std::string& error) {
+  return Assign(given.Faults, "--fault", configs, [](SensorConfig& c, const std::string& v) {
+           const auto fault = FaultFromName(v);
+           if (fault) c.FaultKind = *fault;
+           return fault ? std::string() : "unknown fault " + v + " (" + FaultNames() + ")";
+         }, error) &&
+         Assign(given.Lights, "--light", configs, [](SensorConfig& c, const std::string& v) {
+           const auto light = LightFromName(v);
+           if (light) c.LightKind = *light;
+           return light ? std::string() : "unknown light " + v + " (sun, bright, night)";
+         }, error) &&
+         Assign(given.Firmwares, "--firmware", configs, [](SensorConfig& c, const std::string& v) {
+           c.Firmware = v;
+           return std::string();
+         }, error) &&
+         Assign(given.Serials, "--serial", configs, [](SensorConfig& c, const std::string& v) {
+           c.Serial = v;
+           return std::string();
+         }, error);
 }
 
-bool ParseOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error) {
-  std::array<bool, 4> used{true, false, true, false};
-  std::array<SensorConfig, 4> configs{};
-  for (int m = 0; m < 4; ++m) configs[m].Model = m;
-  bool paced = true;
-  std::uint32_t seed = 1;
-  int timeOfDay = -1;
-  options = SimOptions{};
-
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      options.Help = true;
-      return true;
-    }
-    if (arg == "--unpaced") {
-      paced = false;
-      continue;
-    }
-    static const std::array<const char*, 8> kValued = {
-        "--models", "--link-dir", "--seed", "--time-of-day",
-        "--fault", "--light", "--firmware", "--serial"};
-    if (std::find(kValued.begin(), kValued.end(), arg) == kValued.end()) {
-      error = "unknown option " + arg;
+// The models named in --models; false with the first unknown one.
+bool UsedModels(const std::string& list, std::array<bool, 4>& used, std::string& error) {
+  for (std::string::size_type start = 0;;) {
+    const auto comma = list.find(',', start);
+    const std::string name = list.substr(start, comma - start);
+    const int m = ModelIndexOf(name.c_str());
+    if (m < 0) {
+      error = "unknown model " + name;
       return false;
     }
-    if (i + 1 >= args.size()) {
-      error = "option " + arg + " needs a value";
-      return false;
-    }
-    const std::string& value = args[++i];
-    int model = -1;
-    std::string text;
-    if (arg == "--models") {
-      used.fill(false);
-      std::string::size_type start = 0;
-      for (;;) {
-        const auto comma = value.find(',', start);
-        const std::string name = value.substr(start, comma - start);
-        const int m = ModelIndexOf(name.c_str());
-        if (m < 0) {
-          error = "unknown model " + name;
-          return false;
-        }
-        used[m] = true;
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-      }
-    } else if (arg == "--link-dir") {
-      options.LinkDir = value;
-    } else if (arg == "--seed") {
-      if (!ParseSeed(value, seed)) {
-        error = "bad seed " + value;
-        return false;
-      }
-    } else if (arg == "--time-of-day") {
-      timeOfDay = ParseTimeOfDay(value);
-      if (timeOfDay < 0) {
-        error = "bad time of day " + value + " (HH:MM or HH:MM:SS)";
-        return false;
-      }
-    } else if (arg == "--fault" || arg == "--light" || arg == "--firmware" || arg == "--serial") {
-      if (!SplitAssignment(value, model, text)) {
-        error = "option " + arg + " needs MODEL=VALUE, got " + value;
-        return false;
-      }
-      SensorConfig& c = configs[model];
-      if (arg == "--fault") {
-        const auto fault = FaultFromName(text);
-        if (!fault) {
-          error = "unknown fault " + text + " (" + FaultNames() + ")";
-          return false;
-        }
-        c.FaultKind = *fault;
-      } else if (arg == "--light") {
-        const auto light = LightFromName(text);
-        if (!light) {
-          error = "unknown light " + text + " (sun, bright, night)";
-          return false;
-        }
-        c.LightKind = *light;
-      } else if (arg == "--firmware") {
-        c.Firmware = text;
-      } else {
-        c.Serial = text;
-      }
-    }
+    used[m] = true;
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
   }
+}
 
+// The sensors to start, one per model in use with its settings.
+bool BuildSensors(const Given& given, SimOptions& options, std::string& error) {
+  std::array<bool, 4> used{};
+  std::array<SensorConfig, 4> configs{};
+  if (!UsedModels(given.Models, used, error) || !AssignAll(given, configs, error)) return false;
+  const int timeOfDay = given.TimeOfDay.empty() ? -1 : ParseTimeOfDay(given.TimeOfDay);
+  if (!given.TimeOfDay.empty() && timeOfDay < 0) {
+    error = "bad time of day " + given.TimeOfDay + " (HH:MM or HH:MM:SS)";
+    return false;
+  }
+  options.LinkDir = given.LinkDir;
   for (int m = 0; m < 4; ++m) {
     SensorConfig& c = configs[m];
+    c.Model = m;
     const bool tuned = c.FaultKind != Fault::None || c.LightKind != Light::Sun ||
                        c.Firmware != SensorConfig{}.Firmware || !c.Serial.empty();
-    if (!used[m]) {
-      if (tuned) {
-        error = std::string("settings given for ") + kModels[m].Name + ", which is not simulated";
-        return false;
-      }
-      continue;
+    if (!used[m] && tuned) {
+      error = std::string("settings given for ") + kModels[m].Name + ", which is not simulated";
+      return false;
     }
-    c.Paced = paced;
-    c.Seed = seed + static_cast<std::uint32_t>(m);  // different noise on each sensor
+    if (!used[m]) continue;
+    c.Paced = !given.Unpaced;
+    c.Seed = given.Seed + static_cast<std::uint32_t>(m);  // different noise on each sensor
     c.TimeOfDay = timeOfDay;
     options.Sensors.push_back(c);
   }
   return true;
+}
+
+const char* const kAbout =
+    "Simulates Solmet SR-101..SR-104 spectroradiometers, each on a pseudo-terminal, until\n"
+    "interrupted (SIGINT or SIGTERM). Prints one line per sensor: the model name and the\n"
+    "device to open, followed by the link path when --link-dir is given.";
+
+}  // namespace
+
+std::string UsageText() {
+  CLI::App app(kAbout, "solmet-sim");
+  Given given;
+  DefineOptions(app, given);
+  return app.help();
+}
+
+bool ParseOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error) {
+  options = SimOptions{};
+  CLI::App app(kAbout, "solmet-sim");
+  Given given;
+  DefineOptions(app, given);
+  std::vector<const char*> argv{"solmet-sim"};
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  try {
+    app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::CallForHelp&) {
+    options.Help = true;
+    return true;
+  } catch (const CLI::ParseError& e) {
+    error = e.what();
+    return false;
+  }
+  return BuildSensors(given, options, error);
 }
 
 }  // namespace solmet_sim

@@ -14,7 +14,8 @@ struct SimOptions {
   bool Help = false;                  // --help was given
 };
 
-// Fills options from argv; false with a message in error on a bad command line.
+// Fills options from the arguments after the program name; false with a message in error on a
+// bad command line.
 bool ParseOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error);
 
 // The --help text.

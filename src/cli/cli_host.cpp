@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/local_time.h"
+#include "measure/day_paths.h"
 #include "spectrum/model_table.h"
 
 namespace spectrel::cli {
@@ -32,6 +34,17 @@ int TakeStopSignal() {
 
 // The longest a wait runs before the stop flag is looked at again.
 constexpr std::chrono::milliseconds SignalSlice{50};
+
+// How the runner stamps its lines: local date and time.
+std::string LineStamp(std::int64_t time) {
+  const std::string text = FormatLocal(time, "%Y/%m/%d %H:%M:%S");
+  return text.empty() ? "(time unknown)" : text;
+}
+
+// The event log of the current year in the data folder.
+std::string CurrentEventLog(const AppSettings& settings) {
+  return EventLogPath(settings.KrfFolder, static_cast<std::int64_t>(std::time(nullptr)));
+}
 
 long StatusField(const char* name) {
   std::ifstream status("/proc/self/status");
@@ -101,7 +114,7 @@ std::vector<WorkerMessage> CliHost::WaitMessages(SteadyTime deadline) {
 }
 
 void CliHost::PrintStamped(const std::string& line) {
-  Print(LocalStamp(static_cast<std::int64_t>(std::time(nullptr))) + " " + line);
+  Print(LineStamp(static_cast<std::int64_t>(std::time(nullptr))) + " " + line);
 }
 
 void CliHost::Print(const std::string& line) {
@@ -129,15 +142,6 @@ int StopSignal() {
   return StopSignalNumber;
 }
 
-std::string LocalStamp(std::int64_t time) {
-  const std::time_t t = static_cast<std::time_t>(time);
-  std::tm local{};
-  if (localtime_r(&t, &local) == nullptr) return "(time unknown)";
-  char text[32];
-  if (std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local) == 0) return "(time unknown)";
-  return text;
-}
-
 std::string StoredSensors(const CSpectrelDoc& doc) {
   const CRad* last = doc.DayData().LastRad();
   std::string names;
@@ -152,7 +156,7 @@ std::string StoredSensors(const CSpectrelDoc& doc) {
 
 std::string CycleLine(const CSpectrelDoc& doc) {
   const std::string sensors = StoredSensors(doc);
-  std::string line = LocalStamp(doc.CycleTime()) + " stored " +
+  std::string line = LineStamp(doc.CycleTime()) + " stored " +
                      (sensors.empty() ? std::string("no sensor") : sensors);
   if (!doc.IntegralText().empty()) line += "  " + doc.IntegralText();
   line += "  day file " + (doc.LastDayFile().empty() ? std::string("not written") : doc.LastDayFile());
@@ -167,14 +171,6 @@ std::vector<std::string> StatusLines(const CSpectrelDoc& doc) {
     lines.push_back(std::string(Models[model].Name) + " " + doc.StatusText(model));
   }
   return lines;
-}
-
-std::string EventLogPath(const AppSettings& settings, std::int64_t now) {
-  const std::time_t t = static_cast<std::time_t>(now);
-  std::tm local{};
-  char name[32] = "";
-  if (localtime_r(&t, &local) != nullptr) std::strftime(name, sizeof name, "%Y.LOG", &local);
-  return settings.KrfFolder + name;
 }
 
 long PeakMemoryKb() { return StatusField("VmHWM"); }
@@ -198,11 +194,11 @@ void ReportSetup(CliHost& host, const RunnerSettingsSource& source, const AppSet
   } else {
     host.Print("CSV files: off");
   }
-  host.Print("event log: " + EventLogPath(settings, static_cast<std::int64_t>(std::time(nullptr))));
+  host.Print("event log: " + CurrentEventLog(settings));
 }
 
 void ReportEnd(CliHost& host, const AppSettings& settings, bool verbose, long threadsAtStart) {
-  host.Print("event log: " + EventLogPath(settings, static_cast<std::int64_t>(std::time(nullptr))));
+  host.Print("event log: " + CurrentEventLog(settings));
   if (verbose) {
     host.Print("peak memory: " + std::to_string(PeakMemoryKb()) + " kB");
     host.Print("threads left at exit: " + std::to_string(ThreadCount() - threadsAtStart));

@@ -68,8 +68,6 @@ void InstallStopSignals();
 int StopSignal();
 
 // ---- What the runner reports ----
-// The local date and time "%Y/%m/%d %H:%M:%S" of a time in seconds since 1970.
-std::string LocalStamp(std::int64_t time);
 // The display names of the models with a block in the set's last point, e.g. "SR-101 SR-103";
 // empty when the point holds none (or there is no point).
 std::string StoredSensors(const CSpectrelDoc& doc);
@@ -77,8 +75,6 @@ std::string StoredSensors(const CSpectrelDoc& doc);
 std::string CycleLine(const CSpectrelDoc& doc);
 // The status line ("SR-102 Error(Opening COM Port failed)") of every model in use.
 std::vector<std::string> StatusLines(const CSpectrelDoc& doc);
-// The event log of the current year in the data folder.
-std::string EventLogPath(const AppSettings& settings, std::int64_t now);
 // Peak resident memory (VmHWM) and thread count of this process, from /proc/self/status;
 // -1 when unknown.
 long PeakMemoryKb();

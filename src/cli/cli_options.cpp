@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -26,69 +28,33 @@ std::string ProgramPath() {
 
 }  // namespace
 
-bool ParseRunnerOptions(const Args& args, RunnerOptions& options, std::string& error) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    // Options that take a value accept "--name VALUE" and "--name=VALUE".
-    auto value = [&](const std::string& name, std::string& out) -> bool {
-      if (a == name) {
-        if (i + 1 >= args.size() || args[i + 1].empty()) {
-          error = "option " + name + " needs a value";
-          return false;
-        }
-        out = args[++i];
-        return true;
-      }
-      const std::string prefix = name + "=";
-      if (a.compare(0, prefix.size(), prefix) == 0) {
-        out = a.substr(prefix.size());
-        if (out.empty()) {
-          error = "option " + name + " needs a value";
-          return false;
-        }
-        return true;
-      }
-      return false;
-    };
-    if (a == "--profile" || a.rfind("--profile=", 0) == 0) {
-      if (!value("--profile", options.ProfilePath)) return false;
-    } else if (a == "--data" || a.rfind("--data=", 0) == 0) {
-      if (!value("--data", options.DataFolder)) return false;
-    } else if (a == "--simulate") {
-      options.Simulate = true;
-    } else if (a == "--simulate=auto") {
-      options.Simulate = true;
-      options.SimulateAuto = true;
-    } else if (a == "--unpaced") {
-      options.Paced = false;
-    } else if (a == "--verbose" || a == "-v") {
-      options.Verbose = true;
-    } else if (a == "--help" || a == "-h") {
-      options.Help = true;
-    } else {
-      error = "unknown argument '" + a + "'";
-      return false;
-    }
-  }
-  if (!options.Paced && !options.Simulate) {
-    error = "--unpaced applies to simulated sensors only (add --simulate)";
-    return false;
-  }
-  return true;
-}
-
-std::string RunnerUsage(const std::string& command) {
-  const std::string what = command == "run" ? "interval measurement until SIGINT or SIGTERM"
-                                            : "one manual measurement";
-  return "usage: spectrel-cli " + command +
-         " [--profile INI] [--data DIR] [--simulate[=auto] [--unpaced]] [--verbose]\n"
-         "  " + what + "\n"
-         "  --profile INI  settings file (default: beside the program, or the user's config)\n"
-         "  --data DIR     folder of the day files, CSV files and event log (this run only)\n"
-         "  --simulate     simulated sensors on pseudo-terminals; the profile's ports stay untouched\n"
-         "  --simulate=auto  the same, unless a sensor in use has an existing port\n"
-         "  --unpaced      simulated sensors answer at once (no line pacing, no exposure time)\n"
-         "  --verbose      show the clock, and the peak memory and threads at exit\n";
+void AddRunnerOptions(CLI::App& line, RunnerOptions& options) {
+  line.add_option("--profile", options.ProfilePath,
+                  "settings file (default: beside the program, or the user's config)")
+      ->type_name("INI");
+  line.add_option("--data", options.DataFolder,
+                  "folder of the day files, CSV files and event log (this run only)")
+      ->type_name("DIR");
+  CLI::Option* simulate =
+      line.add_option_function<std::string>(
+              "--simulate",
+              [&options](const std::string& mode) {
+                options.Simulate = true;
+                options.SimulateAuto = mode == "auto";
+              },
+              "simulated sensors; =auto: unless a sensor in use has an existing port")
+          ->expected(0, 1)
+          ->type_name("[=auto]")
+          ->check(CLI::Validator(
+              [](const std::string& mode) {
+                return mode.empty() || mode == "auto" ? std::string()
+                                                      : "no value or 'auto', not '" + mode + "'";
+              },
+              ""));
+  line.add_flag_callback("--unpaced", [&options] { options.Paced = false; },
+                         "simulated sensors answer at once (no line pacing, no exposure time)")
+      ->needs(simulate);
+  line.add_flag("-v,--verbose", options.Verbose, "show the clock, and the peak memory and threads at exit");
 }
 
 std::string WithTrailingSlash(std::string folder) {
@@ -111,18 +77,9 @@ RunnerSettingsSource LoadRunnerSettings(const RunnerOptions& options, AppSetting
   return source;
 }
 
-int PrepareRunner(const std::string& command, const Args& args, RunnerOptions& options,
-                  AppSettings& settings, RunnerSettingsSource& source, SimulatedStation& simulation) {
+int PrepareRunner(const std::string& command, RunnerOptions& options, AppSettings& settings,
+                  RunnerSettingsSource& source, SimulatedStation& simulation) {
   std::string error;
-  if (!ParseRunnerOptions(args, options, error)) {
-    std::fprintf(stderr, "spectrel-cli %s: %s\n%s", command.c_str(), error.c_str(),
-                 RunnerUsage(command).c_str());
-    return 2;
-  }
-  if (options.Help) {
-    std::fputs(RunnerUsage(command).c_str(), stdout);
-    return 0;
-  }
   source = LoadRunnerSettings(options, settings);
   if (options.SimulateAuto && SimulatedStation::RealSensorsConfigured(settings)) {
     options.Simulate = false;   // the station's own sensors are there: measure them

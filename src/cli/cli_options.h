@@ -4,9 +4,12 @@
 
 #include <string>
 
-#include "cli/commands.h"
 #include "settings/app_settings.h"
 #include "simulation/simulated_station.h"
+
+namespace CLI {
+class App;
+}
 
 namespace spectrel::cli {
 
@@ -17,15 +20,10 @@ struct RunnerOptions {
   bool SimulateAuto = false; // --simulate=auto: only when no sensor in use has an existing port
   bool Paced = true;         // false with --unpaced: simulated sensors answer without line pacing
   bool Verbose = false;      // --verbose: clock lines, peak memory and thread count at exit
-  bool Help = false;         // --help: print the usage and exit 0
 };
 
-// Fills options from the arguments after the command's name. On a bad argument returns false
-// with a message in error (the caller prints it with the usage and exits 2).
-bool ParseRunnerOptions(const Args& args, RunnerOptions& options, std::string& error);
-
-// The usage text of a measuring command ("measure" or "run").
-std::string RunnerUsage(const std::string& command);
+// The options of a measuring command on its command line, bound to options.
+void AddRunnerOptions(CLI::App& line, RunnerOptions& options);
 
 // Where the settings come from and where the measurements go.
 struct RunnerSettingsSource {
@@ -41,11 +39,10 @@ RunnerSettingsSource LoadRunnerSettings(const RunnerOptions& options, AppSetting
 // A folder text as the file-path code expects it: ending with '/' (empty stays empty).
 std::string WithTrailingSlash(std::string folder);
 
-// Everything before the document exists, for "measure" and "run": parses the arguments, loads
-// the settings, starts the simulated sensors (--simulate) and creates the --data folder.
-// Problems go to stderr. Returns -1 when the command goes on, otherwise its exit code
-// (0 after --help, 2 on bad usage, 1 when the station cannot be set up).
-int PrepareRunner(const std::string& command, const Args& args, RunnerOptions& options,
-                  AppSettings& settings, RunnerSettingsSource& source, SimulatedStation& simulation);
+// Everything before the document exists, for "measure" and "run": loads the settings, starts the
+// simulated sensors (--simulate) and creates the --data folder. Problems go to stderr. Returns
+// -1 when the command goes on, 1 when the station cannot be set up.
+int PrepareRunner(const std::string& command, RunnerOptions& options, AppSettings& settings,
+                  RunnerSettingsSource& source, SimulatedStation& simulation);
 
 }  // namespace spectrel::cli

@@ -1,18 +1,25 @@
-// The sub-commands of spectrel-cli. Each takes the arguments after its name and returns the
-// process exit code.
+// The subcommands of spectrel-cli. Each file registers one on the program's command line, with
+// its options bound to a struct it owns, and hands back what runs it once the line has parsed.
+// A new subcommand is a new file with its Add function and one line in main.cpp's list.
 #pragma once
 
-#include <string>
-#include <vector>
+#include <functional>
+
+namespace CLI {
+class App;
+}
 
 namespace spectrel::cli {
 
-using Args = std::vector<std::string>;
+struct Command {
+  CLI::App* Line = nullptr;     // the subcommand on the program's command line
+  std::function<int()> Run;     // runs it with the parsed options; returns the exit code
+};
 
-int ProbeCommand(const Args& args);    // probe --model SR-10x --port PATH [--json]
-int InfoCommand(const Args& args);     // info DAYFILE [--json]
-int ExportCommand(const Args& args);   // export DAYFILE --out DIR [...]
-int MeasureCommand(const Args& args);  // measure [--profile INI] [--simulate]
-int RunCommand(const Args& args);      // run [--profile INI] [--simulate]
+Command AddProbeCommand(CLI::App& program);     // probe --model SR-10x --port PATH [--json]
+Command AddInfoCommand(CLI::App& program);      // info DAYFILE [--json]
+Command AddExportCommand(CLI::App& program);    // export DAYFILE --out DIR [...]
+Command AddMeasureCommand(CLI::App& program);   // measure [--profile INI] [--simulate[=auto]]
+Command AddRunCommand(CLI::App& program);       // run [--profile INI] [--simulate[=auto]]
 
 }  // namespace spectrel::cli

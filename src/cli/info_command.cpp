@@ -1,11 +1,14 @@
 // "info": what a day file holds, as text for people or as JSON for scripts.
+#include <CLI/CLI.hpp>
+
 #include <charconv>
-#include <cmath>
 #include <cstdio>
-#include <optional>
+#include <memory>
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/day_load.h"
+#include "cli/json_text.h"
 #include "files/krf_time.h"
 #include "spectrum/records.h"
 
@@ -17,22 +20,6 @@ struct InfoOptions {
   std::string DayFile;   // the day file to read
   bool Json = false;     // --json: one JSON document instead of text
 };
-
-// What came of reading the file: the load result, or the message of an invalid time stamp.
-struct LoadOutcome {
-  std::optional<int> Result;   // LoadKrf's count or negative code; none when it threw
-  std::string Error;           // why the load failed, empty when it did not
-};
-
-const char* ResultMeaning(int result) {
-  switch (result) {
-    case -1: return "not a day file";
-    case -2: return "cannot be opened";
-    case -3: return "no such file";
-    case -4: return "out of memory";
-    default: return "";
-  }
-}
 
 // Shortest text that reads back as the same single-precision value, in C conventions.
 std::string Real(float value) {
@@ -49,225 +36,110 @@ std::string StatusReal(float value) {
   return std::string(text, r.ptr);
 }
 
-std::string Int(long long value) {
-  char text[24];
-  const auto r = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, r.ptr);
+void AddSensorText(std::string& out, int model, const SensorInfo& info) {
+  out += "sensor " + std::string(Models[static_cast<size_t>(model)].Name) + ": serial " + info.SerialNo +
+         ", id " + info.SensorId + ", type " + info.SensorType + ", firmware " + info.FirmwareVersion +
+         " (" + info.FirmwareTime + ")\n  coefficients:";
+  for (const auto& c : info.Coef) out += " " + c;
+  out += "\n  wavelength: " + Real(info.Wavelength.front()) + " .. " + Real(info.Wavelength.back()) + " nm\n";
 }
 
-// Length of a well-formed UTF-8 sequence starting at s[i], 0 when there is none.
-size_t Utf8Length(const std::string& s, size_t i) {
-  const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char c = byte(i);
-  size_t n = 0;
-  unsigned min = 0;
-  unsigned code = 0;
-  if (c >= 0xC2 && c <= 0xDF) { n = 2; code = c & 0x1Fu; min = 0x80; }
-  else if (c >= 0xE0 && c <= 0xEF) { n = 3; code = c & 0x0Fu; min = 0x800; }
-  else if (c >= 0xF0 && c <= 0xF4) { n = 4; code = c & 0x07u; min = 0x10000; }
-  else return 0;
-  if (i + n > s.size()) return 0;
-  for (size_t k = 1; k < n; ++k) {
-    if ((byte(i + k) & 0xC0u) != 0x80u) return 0;
-    code = (code << 6) | (byte(i + k) & 0x3Fu);
+void AddPointText(std::string& out, int j, const CRad& rad) {
+  out += "point " + std::to_string(j + 1) + ": " + FormatKrfTime(rad.MeasureTime) + ", memo " + rad.Memo + "\n";
+  for (int m = 0; m < ModelCount; ++m) {
+    const SensorMeasurement* b = rad.Block(m);
+    if (!b) continue;
+    const ModelDescription& desc = Models[static_cast<size_t>(m)];
+    out += "  " + std::string(desc.Name) + ": serial " + b->SerialNo + ", time " + FormatKrfTime(b->MeasureTime) +
+           ", exposure " + std::to_string(b->ExposureMs) + " ms, status";
+    for (int i = 0; i < desc.StatusIntCount; ++i) out += " " + std::to_string(b->StatusInt[static_cast<size_t>(i)]);
+    out += " /";
+    for (int i = 0; i < desc.StatusFloatCount; ++i) out += " " + StatusReal(b->StatusFloat[static_cast<size_t>(i)]);
+    out += "\n";
   }
-  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  return n;
 }
 
-// A JSON string. The file's texts are bytes in whatever code page they were entered in: valid
-// UTF-8 passes unchanged, any other byte is written as the character of the same number.
-std::string Quoted(const std::string& s) {
-  std::string out = "\"";
-  for (size_t i = 0; i < s.size();) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-      ++i;
-    } else if (c == '\n') { out += "\\n"; ++i; }
-    else if (c == '\r') { out += "\\r"; ++i; }
-    else if (c == '\t') { out += "\\t"; ++i; }
-    else if (c < 0x20 || c == 0x7F) {
-      char esc[8];
-      std::snprintf(esc, sizeof esc, "\\u%04x", c);
-      out += esc;
-      ++i;
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
-      ++i;
-    } else if (const size_t n = Utf8Length(s, i); n > 0) {
-      out.append(s, i, n);
-      i += n;
-    } else {
-      char esc[8];
-      std::snprintf(esc, sizeof esc, "\\u%04x", c);
-      out += esc;
-      ++i;
-    }
-  }
-  return out + "\"";
-}
-
-std::string JsonReal(float value) { return std::isfinite(value) ? Real(value) : "null"; }
-
-LoadOutcome Load(const std::string& path, CKrfData& set) {
-  LoadOutcome outcome;
-  try {
-    outcome.Result = set.LoadKrf(path);
-    if (*outcome.Result < 0) outcome.Error = ResultMeaning(*outcome.Result);
-  } catch (const KrfTimeError& e) {
-    outcome.Error = e.what();
-  }
-  return outcome;
-}
-
-void PrintText(const InfoOptions& options, const CKrfData& set, const LoadOutcome& outcome) {
-  std::string out = "file: " + options.DayFile + "\n";
-  if (outcome.Result)
-    out += "result: " + Int(*outcome.Result) +
-           (*outcome.Result < 0 ? std::string(" (") + ResultMeaning(*outcome.Result) + ")" : "") + "\n";
-  else
+std::string InfoText(const std::string& path, const CKrfData& set, const DayLoad& load) {
+  std::string out = "file: " + path + "\n";
+  if (!load.Result) {
     out += "result: none, reading stopped\n";
-  if (outcome.Result && *outcome.Result < 0) {
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return;
+  } else if (*load.Result < 0) {
+    return out + "result: " + std::to_string(*load.Result) + " (" + load.Error + ")\n";
+  } else {
+    out += "result: " + std::to_string(*load.Result) + "\n";
   }
   out += "site: " + set.SiteName + "\nlongitude: " + set.SiteLon + "\nlatitude: " + set.SiteLat +
          "\naltitude: " + set.SiteAlt + "\ntime zone: " + set.TimeZone + "\n";
-  for (int m = 0; m < ModelCount; ++m) {
-    const SensorInfo* info = set.Info(m);
-    if (!info) continue;
-    out += "sensor " + std::string(Models[static_cast<size_t>(m)].Name) + ": serial " + info->SerialNo +
-           ", id " + info->SensorId + ", type " + info->SensorType + ", firmware " +
-           info->FirmwareVersion + " (" + info->FirmwareTime + ")\n  coefficients:";
-    for (const auto& c : info->Coef) {
-      out += ' ';
-      out += c;
-    }
-    out += "\n  wavelength: " + Real(info->Wavelength.front()) + " .. " + Real(info->Wavelength.back()) +
-           " nm\n";
-  }
-  for (int j = 0; j < set.RadCount(); ++j) {
-    const CRad& rad = set.Rad(j);
-    out += "point " + Int(j + 1) + ": " + FormatKrfTime(rad.MeasureTime) + ", memo " + rad.Memo + "\n";
-    for (int m = 0; m < ModelCount; ++m) {
-      const SensorMeasurement* b = rad.Block(m);
-      if (!b) continue;
-      const ModelDescription& desc = Models[static_cast<size_t>(m)];
-      out += "  " + std::string(desc.Name) + ": serial " + b->SerialNo + ", time " +
-             FormatKrfTime(b->MeasureTime) + ", exposure " + Int(b->ExposureMs) + " ms, status";
-      for (int i = 0; i < desc.StatusIntCount; ++i) {
-        out += ' ';
-        out += Int(b->StatusInt[static_cast<size_t>(i)]);
-      }
-      out += " /";
-      for (int i = 0; i < desc.StatusFloatCount; ++i) {
-        out += ' ';
-        out += StatusReal(b->StatusFloat[static_cast<size_t>(i)]);
-      }
-      out += "\n";
-    }
-  }
-  if (!outcome.Error.empty()) out += "error: " + outcome.Error + "\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  for (int m = 0; m < ModelCount; ++m)
+    if (const SensorInfo* info = set.Info(m)) AddSensorText(out, m, *info);
+  for (int j = 0; j < set.RadCount(); ++j) AddPointText(out, j, set.Rad(j));
+  if (!load.Error.empty()) out += "error: " + load.Error + "\n";
+  return out;
 }
 
-void PrintJson(const InfoOptions& options, const CKrfData& set, const LoadOutcome& outcome) {
-  std::string out = "{\"file\":" + Quoted(options.DayFile) +
-                    ",\"result\":" + (outcome.Result ? Int(*outcome.Result) : "null") +
-                    ",\"error\":" + (outcome.Error.empty() ? "null" : Quoted(outcome.Error)) +
-                    ",\n\"site\":{\"name\":" + Quoted(set.SiteName) + ",\"longitude\":" + Quoted(set.SiteLon) +
-                    ",\"latitude\":" + Quoted(set.SiteLat) + ",\"altitude\":" + Quoted(set.SiteAlt) +
-                    ",\"time_zone\":" + Quoted(set.TimeZone) + "},\n\"sensors\":[";
-  bool first = true;
-  for (int m = 0; m < ModelCount; ++m) {
-    const SensorInfo* info = set.Info(m);
-    if (!info) continue;
-    out += first ? "\n" : ",\n";
-    first = false;
-    out += "{\"model\":" + Quoted(std::string(Models[static_cast<size_t>(m)].Name)) +
-           ",\"serial\":" + Quoted(info->SerialNo) + ",\"id\":" + Quoted(info->SensorId) +
-           ",\"type\":" + Quoted(info->SensorType) + ",\"firmware_version\":" + Quoted(info->FirmwareVersion) +
-           ",\"firmware_time\":" + Quoted(info->FirmwareTime) + ",\"coefficients\":[";
-    for (size_t i = 0; i < info->Coef.size(); ++i) {
-      if (i) out += ',';
-      out += Quoted(info->Coef[i]);
-    }
-    out += "],\"first_wavelength\":" + JsonReal(info->Wavelength.front()) +
-           ",\"last_wavelength\":" + JsonReal(info->Wavelength.back()) + "}";
-  }
-  out += "],\n\"points\":[";
-  for (int j = 0; j < set.RadCount(); ++j) {
-    const CRad& rad = set.Rad(j);
-    out += j ? ",\n" : "\n";
-    out += "{\"time\":" + Quoted(FormatKrfTime(rad.MeasureTime)) + ",\"memo\":" + Quoted(rad.Memo) +
-           ",\"blocks\":[";
-    bool firstBlock = true;
-    for (int m = 0; m < ModelCount; ++m) {
-      const SensorMeasurement* b = rad.Block(m);
-      if (!b) continue;
-      const ModelDescription& desc = Models[static_cast<size_t>(m)];
-      out += firstBlock ? "" : ",";
-      firstBlock = false;
-      out += "{\"model\":" + Quoted(std::string(desc.Name)) + ",\"serial\":" + Quoted(b->SerialNo) +
-             ",\"time\":" + Quoted(FormatKrfTime(b->MeasureTime)) + ",\"exposure_ms\":" + Int(b->ExposureMs) +
-             ",\"status_int\":[";
-      for (int i = 0; i < desc.StatusIntCount; ++i) {
-        if (i) out += ',';
-        out += Int(b->StatusInt[static_cast<size_t>(i)]);
-      }
-      out += "],\"status_float\":[";
-      for (int i = 0; i < desc.StatusFloatCount; ++i) {
-        if (i) out += ',';
-        out += JsonReal(b->StatusFloat[static_cast<size_t>(i)]);
-      }
-      out += "]}";
-    }
-    out += "]}";
-  }
-  out += "]}\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
+Json SensorJson(int model, const SensorInfo& info) {
+  return {{"model", Models[static_cast<size_t>(model)].Name},
+          {"serial", info.SerialNo},
+          {"id", info.SensorId},
+          {"type", info.SensorType},
+          {"firmware_version", info.FirmwareVersion},
+          {"firmware_time", info.FirmwareTime},
+          {"coefficients", info.Coef},
+          {"first_wavelength", JsonReal(info.Wavelength.front())},
+          {"last_wavelength", JsonReal(info.Wavelength.back())}};
 }
 
-void InfoUsage() { std::fputs("usage: spectrel-cli info DAYFILE [--json]\n", stderr); }
+Json PointJson(const CRad& rad) {
+  Json blocks = Json::array();
+  for (int m = 0; m < ModelCount; ++m) {
+    const SensorMeasurement* b = rad.Block(m);
+    if (!b) continue;
+    const ModelDescription& desc = Models[static_cast<size_t>(m)];
+    Json reals = Json::array();
+    for (int i = 0; i < desc.StatusFloatCount; ++i) reals.push_back(JsonReal(b->StatusFloat[static_cast<size_t>(i)]));
+    blocks.push_back({{"model", desc.Name},
+                      {"serial", b->SerialNo},
+                      {"time", FormatKrfTime(b->MeasureTime)},
+                      {"exposure_ms", b->ExposureMs},
+                      {"status_int", std::vector<int>(b->StatusInt.begin(), b->StatusInt.begin() + desc.StatusIntCount)},
+                      {"status_float", reals}});
+  }
+  return {{"time", FormatKrfTime(rad.MeasureTime)}, {"memo", rad.Memo}, {"blocks", blocks}};
+}
+
+std::string InfoJson(const std::string& path, const CKrfData& set, const DayLoad& load) {
+  Json sensors = Json::array();
+  for (int m = 0; m < ModelCount; ++m)
+    if (const SensorInfo* info = set.Info(m)) sensors.push_back(SensorJson(m, *info));
+  Json points = Json::array();
+  for (int j = 0; j < set.RadCount(); ++j) points.push_back(PointJson(set.Rad(j)));
+  return JsonText({{"file", path},
+                   {"result", load.Result ? Json(*load.Result) : Json()},
+                   {"error", load.Error.empty() ? Json() : Json(load.Error)},
+                   {"site", {{"name", set.SiteName}, {"longitude", set.SiteLon}, {"latitude", set.SiteLat},
+                             {"altitude", set.SiteAlt}, {"time_zone", set.TimeZone}}},
+                   {"sensors", sensors},
+                   {"points", points}});
+}
+
+int RunInfo(const InfoOptions& options) {
+  CKrfData set;
+  const DayLoad load = LoadDay(options.DayFile, set);
+  const std::string report = options.Json ? InfoJson(options.DayFile, set, load) : InfoText(options.DayFile, set, load);
+  std::fwrite(report.data(), 1, report.size(), stdout);
+  if (!load.Error.empty())
+    std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), load.Error.c_str());
+  return load.Result && *load.Result >= 0 ? 0 : 1;
+}
 
 }  // namespace
 
-int InfoCommand(const Args& args) {
-  InfoOptions options;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
-      options.Json = true;
-    } else if (arg == "--help" || arg == "-h") {
-      InfoUsage();
-      return 0;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "spectrel-cli info: unknown option '%s'\n", arg.c_str());
-      InfoUsage();
-      return 2;
-    } else if (options.DayFile.empty()) {
-      options.DayFile = arg;
-    } else {
-      std::fputs("spectrel-cli info: one day file at a time\n", stderr);
-      InfoUsage();
-      return 2;
-    }
-  }
-  if (options.DayFile.empty()) {
-    InfoUsage();
-    return 2;
-  }
-
-  CKrfData set;
-  const LoadOutcome outcome = Load(options.DayFile, set);
-  if (options.Json)
-    PrintJson(options, set, outcome);
-  else
-    PrintText(options, set, outcome);
-  if (!outcome.Error.empty())
-    std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), outcome.Error.c_str());
-  return outcome.Result && *outcome.Result >= 0 ? 0 : 1;
+Command AddInfoCommand(CLI::App& program) {
+  CLI::App* line = program.add_subcommand("info", "Show what a day file holds.");
+  auto options = std::make_shared<InfoOptions>();
+  line->add_option("DAYFILE", options->DayFile, "the day file to read")->required();
+  line->add_flag("--json", options->Json, "print one JSON document");
+  return {line, [options] { return RunInfo(*options); }};
 }
 
 }  // namespace spectrel::cli

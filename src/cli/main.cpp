@@ -1,46 +1,52 @@
 // spectrel-cli: the measuring core without a window, for unattended stations and scripts.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 
+using namespace spectrel::cli;
+
 namespace {
 
-void Usage() {
-  std::fputs(
-      "usage: spectrel-cli COMMAND [options]\n"
-      "  probe   --model SR-10x --port PORT [--json]   identify a sensor and take one measurement\n"
-      "  info    DAYFILE [--json]                      show what a day file holds\n"
-      "  export  DAYFILE --out DIR [--pitch raw|1nm] [--from NM --to NM] [--sensors LIST]\n"
-      "          [--merge|--no-merge] [--profile INI]  write the hourly CSV files of a day\n"
-      "  measure [--profile INI] [--simulate[=auto] [--unpaced]] [--data DIR] [--verbose]\n"
-      "                                                one manual measurement\n"
-      "  run     [--profile INI] [--simulate[=auto] [--unpaced]] [--data DIR] [--verbose]\n"
-      "                                                interval measurement until SIGINT/SIGTERM\n"
-      "Each command's --help tells more.\n",
-      stderr);
+// Exit code of a command line that cannot be run as written.
+constexpr int BadUsage = 2;
+
+// The problem on one line, then the help of the subcommand it concerns (or of the program).
+int ReportBadUsage(const CLI::App& program, const CLI::ParseError& error, int argc, char** argv) {
+  const auto chosen = program.get_subcommands();
+  const CLI::App& where = chosen.empty() ? program : *chosen.front();
+  std::string name = program.get_name();
+  if (&where != &program) name += " " + where.get_name();
+  if (chosen.empty() && argc > 1 && argv[1][0] != '-')
+    std::fprintf(stderr, "%s: unknown command '%s'\n", name.c_str(), argv[1]);
+  else
+    std::fprintf(stderr, "%s: %s\n", name.c_str(), error.what());
+  std::fputs(where.help(&where == &program ? "" : program.get_name()).c_str(), stderr);
+  return BadUsage;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    Usage();
-    return 2;
-  }
-  const std::string command = argv[1];
-  const spectrel::cli::Args args(argv + 2, argv + argc);
-  if (command == "probe") return spectrel::cli::ProbeCommand(args);
-  if (command == "info") return spectrel::cli::InfoCommand(args);
-  if (command == "export") return spectrel::cli::ExportCommand(args);
-  if (command == "measure") return spectrel::cli::MeasureCommand(args);
-  if (command == "run") return spectrel::cli::RunCommand(args);
-  if (command == "--help" || command == "-h" || command == "help") {
-    Usage();
+  CLI::App program("The measuring core without a window, for unattended stations and scripts.",
+                   "spectrel-cli");
+  program.require_subcommand(1);
+  const std::vector<Command> commands{AddProbeCommand(program), AddInfoCommand(program),
+                                      AddExportCommand(program), AddMeasureCommand(program),
+                                      AddRunCommand(program)};
+  program.footer("Each command's --help tells more.");   // after them: not a line of their help
+  try {
+    program.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(program.help().c_str(), stdout);
     return 0;
+  } catch (const CLI::ParseError& error) {
+    return ReportBadUsage(program, error, argc, argv);
   }
-  std::fprintf(stderr, "spectrel-cli: unknown command '%s'\n", command.c_str());
-  Usage();
-  return 2;
+  for (const Command& command : commands)
+    if (command.Line->parsed()) return command.Run();
+  return BadUsage;
 }

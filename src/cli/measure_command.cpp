@@ -84,10 +84,10 @@ int MeasureOnce(CSpectrelDoc& doc, CliHost& host) {
 
 }  // namespace
 
-int MeasureCommand(const Args& args) {
-  return RunStationCommand("measure", args, [](CSpectrelDoc& doc, CliHost& host, const AppSettings&) {
-    return MeasureOnce(doc, host);
-  });
+Command AddMeasureCommand(CLI::App& program) {
+  return AddStationCommand(program, "measure",
+                           "One manual measurement, stored exactly as the desktop program stores it.",
+                           [](CSpectrelDoc& doc, CliHost& host, const AppSettings&) { return MeasureOnce(doc, host); });
 }
 
 }  // namespace spectrel::cli

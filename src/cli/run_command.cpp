@@ -52,20 +52,22 @@ std::string TimeOfDay(std::int64_t second) {
   return text;
 }
 
+int RunStation(CSpectrelDoc& doc, CliHost& host, const AppSettings& settings) {
+  if (settings.Interval < 1) {
+    // Only a hand-edited profile holds such a value; the scheduler measures every second then.
+    std::fprintf(stderr, "spectrel-cli run: the interval (INT in [INT]) is %lld s; measuring every 1 s\n",
+                 static_cast<long long>(settings.Interval));
+  }
+  host.Print("window " + TimeOfDay(settings.StartTime) + " to " + TimeOfDay(settings.EndTime) +
+             ", every " + std::to_string(settings.Interval) + " s; stop with Ctrl-C or SIGTERM");
+  RunUntilStopped(doc, host);
+  return 0;
+}
+
 }  // namespace
 
-int RunCommand(const Args& args) {
-  return RunStationCommand("run", args, [](CSpectrelDoc& doc, CliHost& host, const AppSettings& settings) {
-    if (settings.Interval < 1) {
-      // Only a hand-edited profile holds such a value; the scheduler measures every second then.
-      std::fprintf(stderr, "spectrel-cli run: the interval (INT in [INT]) is %lld s; measuring every 1 s\n",
-                   static_cast<long long>(settings.Interval));
-    }
-    host.Print("window " + TimeOfDay(settings.StartTime) + " to " + TimeOfDay(settings.EndTime) +
-               ", every " + std::to_string(settings.Interval) + " s; stop with Ctrl-C or SIGTERM");
-    RunUntilStopped(doc, host);
-    return 0;
-  });
+Command AddRunCommand(CLI::App& program) {
+  return AddStationCommand(program, "run", "Interval measurement until SIGINT or SIGTERM.", RunStation);
 }
 
 }  // namespace spectrel::cli

@@ -1,19 +1,23 @@
 #include "cli/station_command.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
+#include <memory>
 
 #include "cli/cli_options.h"
 
 namespace spectrel::cli {
 
-int RunStationCommand(const std::string& command, const Args& args, const StationBody& body) {
+namespace {
+
+int RunStationCommand(const std::string& command, RunnerOptions options, const StationBody& body) {
   InstallStopSignals();   // before any thread exists
   const long threadsAtStart = ThreadCount();
-  RunnerOptions options;
   AppSettings settings;
   RunnerSettingsSource source;
   SimulatedStation simulation;   // outlives the document, which closes its ports on destruction
-  if (const int early = PrepareRunner(command, args, options, settings, source, simulation);
+  if (const int early = PrepareRunner(command, options, settings, source, simulation);
       early >= 0) {
     return early;
   }
@@ -27,6 +31,16 @@ int RunStationCommand(const std::string& command, const Args& args, const Statio
   simulation.Stop();
   ReportEnd(host, settings, options.Verbose, threadsAtStart);
   return code;
+}
+
+}  // namespace
+
+Command AddStationCommand(CLI::App& program, const std::string& name, const std::string& description,
+                          StationBody body) {
+  CLI::App* line = program.add_subcommand(name, description);
+  auto options = std::make_shared<RunnerOptions>();
+  AddRunnerOptions(*line, *options);
+  return {line, [name, options, body = std::move(body)] { return RunStationCommand(name, *options, body); }};
 }
 
 }  // namespace spectrel::cli

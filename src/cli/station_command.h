@@ -14,8 +14,10 @@ namespace spectrel::cli {
 // What a command does with the station once it is set up; returns the exit code.
 using StationBody = std::function<int(CSpectrelDoc& doc, CliHost& host, const AppSettings& settings)>;
 
-// Sets up the station for "measure" or "run", runs body with a fresh document and reports the
-// end. Usage errors and a station that cannot be set up end it early with their exit code.
-int RunStationCommand(const std::string& command, const Args& args, const StationBody& body);
+// Registers "measure" or "run" with the options of a measuring command. Once parsed, it sets up
+// the station, runs body with a fresh document and reports the end; a station that cannot be set
+// up ends it early with exit code 1.
+Command AddStationCommand(CLI::App& program, const std::string& name, const std::string& description,
+                          StationBody body);
 
 }  // namespace spectrel::cli

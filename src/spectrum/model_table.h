@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace spectrel {
@@ -51,5 +52,21 @@ inline constexpr std::array<int, 10> ExposureTable{10, 20, 50, 100, 200, 500, 10
 inline constexpr float NoSecondTemperature = -273.15f;
 
 inline constexpr bool ValidModel(int model) { return model >= 0 && model < ModelCount; }
+
+// The model an operator names on a command line: its display name or its tag, in any letter case
+// ("SR-101", "SR101", "sr-101"); nothing for any other text.
+inline constexpr std::optional<int> ParseModelName(std::string_view text) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  const auto same = [&](std::string_view name) {
+    if (name.size() != text.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+      if (lower(name[i]) != lower(text[i])) return false;
+    return true;
+  };
+  for (int model = 0; model < ModelCount; ++model)
+    if (same(Models[static_cast<std::size_t>(model)].Name) || same(Models[static_cast<std::size_t>(model)].Tag))
+      return model;
+  return std::nullopt;
+}
 
 }  // namespace spectrel

@@ -1,25 +1,20 @@
 // "spectrel-cli info" on day files composed here byte by byte.
+#include <nlohmann/json.hpp>
+
 #include "cli/runner_support.h"
 
 namespace spectrel::runner_test {
 namespace {
 
-class InfoCommand : public CliTest {
- protected:
-  std::string Write(const std::string& name, const std::string& bytes) {
-    WriteBytes(Dir + name, bytes);
-    return Dir + name;
-  }
-};
-
 // Runs "info" in UTC.
-Finished Info(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{Cli, "info"};
+Finished Info(const Args& args) {
+  Args argv{Cli, "info"};
   argv.insert(argv.end(), args.begin(), args.end());
   return RunCli(argv, {"TZ=UTC0"});
 }
 
-// One SR-104 with w(p) = 898.6 + 3.5 p, so its axis runs from 902.1 to 1794.6 nm.
+// One SR-104 with w(p) = 898.6 + 3.5 p, so its axis runs from 902.1 to 1794.6 nm; the memo of the
+// second point holds a valid UTF-8 letter (µ), a byte that is not UTF-8 and a control byte.
 const std::string Day =
     "HD_KRF,100\nSITE,Tsukuba \"East\"\nLON,140.125\nLAT,36.050\nALT,25\nTZ,+9\nHD_KRF_END\n"
     "HD_SR104,100\nSN,D104\nID,ID4\nST,SR-104\nFV,1.02\nFT,2019/04/01 12:00:00\n"
@@ -30,15 +25,17 @@ const std::string Day =
     "SS,0,1,-1,7,25.0,25.0,-5.2,3.5,1234.2,0.0,-273.1\n"
     "MD_BGN\n" + std::string(1024, '\0') + "MD_END\nDD_BGN\n" + std::string(1024, '\0') +
     "DD_END\nDT_SR104_END\n"
-    "DT_KRF,100\nMT,20190412091003\nMEMO,q\"b\\s\t\xC2\xB5\xE9\x01\nDT_KRF_END\n";
+    "DT_KRF,100\nMT,20190412091003\nMEMO,q\"b\xC2\xB5\xE9\x01\nDT_KRF_END\n";
+
+using InfoCommand = CliTest;
 
 TEST_F(InfoCommand, TextAndJsonReports) {
-  const std::string path = Write("20190412.KRF", Day);
+  WriteBytes(Dir + "20190412.KRF", Day);
+  const std::string path = Dir + "20190412.KRF";
   Finished run = Info({path});
   EXPECT_EQ(run.Exit, 0);
   EXPECT_EQ(run.Out,
-            "file: " + path + "\n"
-            "result: 2\n"
+            "file: " + path + "\nresult: 2\n"
             "site: Tsukuba \"East\"\nlongitude: 140.125\nlatitude: 36.050\naltitude: 25\ntime zone: +9\n"
             "sensor SR-104: serial D104, id ID4, type SR-104, firmware 1.02 (2019/04/01 12:00:00)\n"
             "  coefficients: 898.6 3.5 0 0 0 0\n"
@@ -46,69 +43,41 @@ TEST_F(InfoCommand, TextAndJsonReports) {
             "point 1: 20190412090503, memo x\n"
             "  SR-104: serial D104, time 20190412090504, exposure 30 ms, status 0 1 -1 7 / "
             "25.0 25.0 -5.2 3.5 1234.2 0.0 -273.1\n"
-            "point 2: 20190412091003, memo q\"b\\s\t\xC2\xB5\xE9\x01\n");
+            "point 2: 20190412091003, memo q\"b\xC2\xB5\xE9\x01\n");
 
   run = Info({"--json", path});
   EXPECT_EQ(run.Exit, 0);
-  // Valid UTF-8 passes, a lone byte of another code page becomes the character of its number.
-  EXPECT_EQ(run.Out,
-            "{\"file\":\"" + path + "\",\"result\":2,\"error\":null,\n"
-            "\"site\":{\"name\":\"Tsukuba \\\"East\\\"\",\"longitude\":\"140.125\",\"latitude\":\"36.050\","
-            "\"altitude\":\"25\",\"time_zone\":\"+9\"},\n"
-            "\"sensors\":[\n"
-            "{\"model\":\"SR-104\",\"serial\":\"D104\",\"id\":\"ID4\",\"type\":\"SR-104\","
-            "\"firmware_version\":\"1.02\",\"firmware_time\":\"2019/04/01 12:00:00\","
-            "\"coefficients\":[\"898.6\",\"3.5\",\"0\",\"0\",\"0\",\"0\"],"
-            "\"first_wavelength\":902.1,\"last_wavelength\":1794.6}],\n"
-            "\"points\":[\n"
-            "{\"time\":\"20190412090503\",\"memo\":\"x\",\"blocks\":[{\"model\":\"SR-104\",\"serial\":\"D104\","
-            "\"time\":\"20190412090504\",\"exposure_ms\":30,\"status_int\":[0,1,-1,7],"
-            "\"status_float\":[25,25,-5.2,3.5,1234.2,0,-273.1]}]},\n"
-            "{\"time\":\"20190412091003\",\"memo\":\"q\\\"b\\\\s\\t\xC2\xB5\\u00e9\\u0001\",\"blocks\":[]}]}\n");
+  // Valid UTF-8 passes as it is, control bytes are escaped, a stray byte becomes U+FFFD.
+  EXPECT_NE(run.Out.find("\"memo\":\"q\\\"b\xC2\xB5\xEF\xBF\xBD\\u0001\""), std::string::npos) << run.Out;
+  const nlohmann::json report = nlohmann::json::parse(run.Out);
+  EXPECT_EQ(report["site"]["name"], "Tsukuba \"East\"");
+  EXPECT_EQ(report["sensors"][0]["first_wavelength"], 902.1);
+  EXPECT_EQ(report["sensors"][0]["last_wavelength"], 1794.6);
+  EXPECT_EQ(report["points"][0]["blocks"][0]["status_int"], nlohmann::json({0, 1, -1, 7}));
+  EXPECT_EQ(report["points"][0]["blocks"][0]["status_float"][2], -5.2);
+  EXPECT_EQ(report["points"][1]["blocks"].size(), 0u);
 }
 
-TEST_F(InfoCommand, InvalidTimeStampShowsWhatWasReadAndFails) {
-  const std::string path =
-      Write("bad.KRF", Day + "DT_KRF,100\nMT,20191301000000\nMEMO,never\nDT_KRF_END\n");
-  const Finished json = Info({path, "--json"});
-  EXPECT_EQ(json.Exit, 1);
-  EXPECT_NE(json.Out.find("\"result\":null,\"error\":\"invalid time stamp \\\"20191301000000\\\""),
-            std::string::npos)
-      << json.Out;
-  EXPECT_NE(json.Out.find("{\"time\":\"20190412091003\""), std::string::npos);
-  EXPECT_EQ(json.Out.find("never"), std::string::npos);
-
-  const Finished text = Info({path});
-  EXPECT_EQ(text.Exit, 1);
-  EXPECT_NE(text.Out.find("result: none, reading stopped\n"), std::string::npos);
-  EXPECT_NE(text.Out.find("point 2: 20190412091003"), std::string::npos);
-  EXPECT_NE(text.Out.find("\nerror: invalid time stamp \"20191301000000\""), std::string::npos);
-}
-
-TEST_F(InfoCommand, FilesThatCannotBeReadFail) {
-  const std::string missing = Dir + "missing.KRF";
-  const Finished json = Info({missing, "--json"});
-  EXPECT_EQ(json.Exit, 1);
-  EXPECT_EQ(json.Out, "{\"file\":\"" + missing + "\",\"result\":-3,\"error\":\"no such file\",\n"
-                      "\"site\":{\"name\":\"\",\"longitude\":\"\",\"latitude\":\"\",\"altitude\":\"\","
-                      "\"time_zone\":\"\"},\n\"sensors\":[],\n\"points\":[]}\n");
-  const Finished wrong = Info({Write("semi.KRF", "HD_KRF;100\n")});
-  EXPECT_EQ(wrong.Exit, 1);
-  EXPECT_EQ(wrong.Out, "file: " + Dir + "semi.KRF\nresult: -1 (not a day file)\n");
-  EXPECT_EQ(Info({Dir}).Exit, 1);
-
-  // A header alone is a good file without points.
-  const Finished empty = Info({Write("empty.KRF", "HD_KRF,100\nHD_KRF_END\n")});
-  EXPECT_EQ(empty.Exit, 0);
-  EXPECT_NE(empty.Out.find("result: 0\n"), std::string::npos);
-}
-
-TEST_F(InfoCommand, BadUsage) {
-  using Args = std::vector<std::string>;
-  for (const Args& args : std::vector<Args>{{}, {"a.KRF", "b.KRF"}, {"a.KRF", "--yaml"}}) {
-    const Finished run = Info(args);
-    EXPECT_EQ(run.Exit, 2);
-    EXPECT_NE(run.Err.find("usage:"), std::string::npos) << run.Err;
+TEST_F(InfoCommand, FilesThatDoNotLoadShowWhyAndFail) {
+  WriteBytes(Dir + "bad.KRF", Day + "DT_KRF,100\nMT,20191301000000\nMEMO,never\nDT_KRF_END\n");
+  WriteBytes(Dir + "semi.KRF", "HD_KRF;100\n");
+  struct Case {
+    std::string File;
+    bool Json;
+    std::string Shown;   // a part of the report
+  };
+  const Case cases[] = {
+      {"bad.KRF", true, "\"result\":null,\"error\":\"invalid time stamp \\\"20191301000000\\\""},
+      {"bad.KRF", false, "point 2: 20190412091003, memo q"},   // what was read before it
+      {"missing.KRF", true, "\"result\":-3,\"error\":\"no such file\""},
+      {"semi.KRF", false, "result: -1 (not a day file)\n"},
+      {"", false, "result: -2 (cannot be read)\n"}};   // a folder
+  for (const Case& c : cases) {
+    const Finished run = c.Json ? Info({Dir + c.File, "--json"}) : Info({Dir + c.File});
+    EXPECT_EQ(run.Exit, 1) << c.File;
+    EXPECT_NE(run.Out.find(c.Shown), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find("never"), std::string::npos);
+    EXPECT_EQ(run.Err.rfind("spectrel-cli info: " + Dir + c.File + ": ", 0), 0u) << run.Err;
   }
 }
 

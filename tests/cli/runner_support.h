@@ -1,5 +1,5 @@
 // Running spectrel-cli as a child process: arguments and environment in, exit status and both
-// output streams out, with a signal sent once its output shows what the test waits for. Plus
+// output streams out, with SIGTERM sent once its output shows what the test waits for. Plus
 // readers for the cycle lines and the event log.
 #pragma once
 
@@ -13,19 +13,18 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iomanip>
-#include <iterator>
-#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/local_time.h"
+#include "support/temp_dir.h"
+
 namespace spectrel::runner_test {
 
-using namespace std::chrono_literals;
 const std::string Cli = SPECTREL_CLI;
 
 // What "threads left at exit" reads after a clean stop: none of the program's own; under the
@@ -36,42 +35,27 @@ inline const std::string CleanExitThreads = "threads left at exit: 1\n";
 inline const std::string CleanExitThreads = "threads left at exit: 0\n";
 #endif
 
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using Args = std::vector<std::string>;
+using testing::ReadBytes;
+using testing::WriteBytes;
 
 // A fresh folder per test, removed with everything in it at the end.
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "cli-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    Dir = pattern + "/";
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(Dir, ignored);
-  }
-  std::string Dir;   // ends with '/'
+  testing::TempDir Temp;
+  std::string Dir = Temp.Path + "/";   // ends with '/'
 };
 
 struct Finished {
-  int Exit = -1;                           // exit status, -1 when it did not exit normally
-  int Signal = 0;                          // the signal that ended it, 0 when it exited
-  bool TimedOut = false;                   // killed because it ran past the allowed time
-  std::chrono::milliseconds StopTook{0};   // from the signal sent to its end
-  std::string Out, Err;                    // everything it wrote to stdout and stderr
+  int Exit = -1;             // exit status, -1 when it did not exit normally
+  bool TimedOut = false;     // killed because it ran past 20 s
+  std::string Out, Err;      // everything it wrote to stdout and stderr
 };
 
-// Runs argv in the C locale with env ("NAME=value") added. Once until(stdout so far) holds it is
-// sent signal; it is killed when still running after limit.
-inline Finished RunCli(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
-                       const std::function<bool(const std::string&)>& until = nullptr, int signal = SIGTERM,
-                       std::chrono::milliseconds limit = 20s) {
+// Runs argv in the C locale with env ("NAME=value") added; sends SIGTERM once until(stdout so far)
+// holds.
+inline Finished RunCli(const Args& argv, const Args& env = {},
+                       const std::function<bool(const std::string&)>& until = nullptr) {
   Finished r;
   int out[2];
   char errName[] = "/tmp/cli-err-XXXXXX";   // stderr goes to a nameless file, read at the end
@@ -92,21 +76,16 @@ inline Finished RunCli(const std::vector<std::string>& argv, const std::vector<s
     ::_exit(127);
   }
   ::close(out[1]);
-  const auto end = std::chrono::steady_clock::now() + limit;
-  std::chrono::steady_clock::time_point signalled{};
-  for (char buffer[4096];;) {
-    if (until && signalled == decltype(signalled){} && until(r.Out)) {
-      ::kill(pid, signal);
-      signalled = std::chrono::steady_clock::now();
-    }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      r.TimedOut = true;
-      ::kill(pid, SIGKILL);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  for (bool signalled = false;;) {
+    if (until && !signalled && until(r.Out)) signalled = ::kill(pid, SIGTERM) == 0;
+    if (std::chrono::steady_clock::now() >= end) {
+      r.TimedOut = ::kill(pid, SIGKILL) == 0;
       break;
     }
     pollfd p{out[0], POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 200))) <= 0) continue;
+    if (::poll(&p, 1, 200) <= 0) continue;
+    char buffer[4096];
     const ssize_t n = ::read(out[0], buffer, sizeof buffer);
     if (n <= 0) break;
     r.Out.append(buffer, static_cast<size_t>(n));
@@ -114,15 +93,8 @@ inline Finished RunCli(const std::vector<std::string>& argv, const std::vector<s
   ::close(out[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);
-  if (signalled != decltype(signalled){})
-    r.StopTook = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - signalled);
   r.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-  ::lseek(err, 0, SEEK_SET);
-  for (char buffer[4096]; const ssize_t n = ::read(err, buffer, sizeof buffer);) {
-    if (n < 0) break;
-    r.Err.append(buffer, static_cast<size_t>(n));
-  }
+  r.Err = ReadBytes("/proc/self/fd/" + std::to_string(err));
   ::close(err);
   return r;
 }
@@ -157,12 +129,7 @@ inline std::int64_t StampTime(const std::string& stamp) {
 
 // This year's event log in folder.
 inline std::string LogPath(const std::string& folder) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char name[16];
-  std::strftime(name, sizeof name, "%Y.LOG", &local);
-  return folder + name;
+  return folder + FormatLocal(static_cast<std::int64_t>(std::time(nullptr)), "%Y.LOG");
 }
 
 // The messages of this year's event log in folder, in order, after checking that every line has

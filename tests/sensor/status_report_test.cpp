@@ -12,7 +12,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "sensor/probe_report.h"
 #include "sensor/status_report.h"
 #include "spectrum/comma_locale.h"
 #include "spectrum/hand_made.h"
@@ -286,73 +285,6 @@ TEST(ProcessLanguage, FirstSetVariableDecides) {
     EXPECT_EQ(ProcessLanguage(), c.Expected)
         << c.All.value_or("-") << " " << c.Messages.value_or("-") << " " << c.Lang.value_or("-");
   }
-}
-
-ProbeResult Sr103Probe() {
-  ProbeResult r;
-  r.Model = SR103;
-  r.Port = "/dev/ttyUSB0";
-  r.Ok = true;
-  r.InfoStatus = 6;
-  r.StatusText = "Measurement OK";
-  SensorInfo info(SR103);
-  info.SerialNo = "SN\"7\"";
-  info.SensorId = "A\\B";
-  info.SensorType = "SR-103";
-  info.FirmwareVersion = "1.80";
-  info.FirmwareTime = "2019/04/01 12:00:00";
-  info.Coef = {"900", "1.5", "0", "0", "0", "0"};
-  ComputeWavelengths(info);  // 901.5 .. 900 + 1.5 * 512 = 1668
-  r.Info = info;
-  r.Measurement = Block(SR103, 200, {0, 0, 1, -1},
-                        {-10.0f, 31.5f, 28.0f, 12.0f, 1.5f, std::numeric_limits<float>::quiet_NaN(), 0.0f});
-  r.Measurement->MeasureTime = Nov14;
-  r.Measurement->Light[7] = 123456.5f;
-  r.Measurement->Light[8] = -5.0f;
-  return r;
-}
-
-TEST(ProbeReport, JsonHasAFixedShapeWithEscapes) {
-  EnvVar zone("TZ", "UTC0");
-  EXPECT_EQ(ProbeJson(Sr103Probe()),
-            "{\"model\":\"SR-103\",\"port\":\"/dev/ttyUSB0\",\"ok\":true,\"info_status\":6,"
-            "\"status\":\"Measurement OK\","
-            "\"info\":{\"serial\":\"SN\\\"7\\\"\",\"id\":\"A\\\\B\",\"type\":\"SR-103\","
-            "\"firmware_version\":\"1.80\",\"firmware_time\":\"2019/04/01 12:00:00\","
-            "\"coefficients\":[\"900\",\"1.5\",\"0\",\"0\",\"0\",\"0\"],"
-            "\"first_wavelength_nm\":901.5,\"last_wavelength_nm\":1668},"
-            "\"measurement\":{\"time\":\"2023/11/14 22:13:20\",\"time_unix\":1700000000,"
-            "\"exposure_ms\":200,\"peak_light_cps\":123456.5,\"status_int\":[0,0,1,-1],"
-            "\"status_float\":[-10,31.5,28,12,1.5,null]}}\n");
-  ProbeResult failed;
-  failed.Model = SR101;
-  failed.Port = "/dev/pts/\x01\xE9";
-  failed.InfoStatus = 2;
-  failed.StatusText = "Error(Communication with the sensor failed)";
-  EXPECT_EQ(ProbeJson(failed),
-            "{\"model\":\"SR-101\",\"port\":\"/dev/pts/\\u0001\\u00e9\",\"ok\":false,"
-            "\"info_status\":2,\"status\":\"Error(Communication with the sensor failed)\","
-            "\"info\":null,\"measurement\":null}\n");
-}
-
-TEST(ProbeReport, TextShowsInformationMeasurementAndResult) {
-  EnvVar zone("TZ", "UTC0");
-  ProbeResult r = Sr103Probe();
-  r.Info->SensorId = "ID\r\n7";  // control bytes from a noisy line do not reach the terminal
-  const std::string text = ProbeText(r);
-  for (const char* line : {"Sensor ID:         ID??7\n", "Wavelength range:  901.50 - 1668.00 nm\n",
-                           "Measurement time:  2023/11/14 22:13:20\n", "Exposure:          200 ms\n",
-                           "Peak light:        123456.5 counts/s\n", "Status integers:   0 0 1 -1\n",
-                           "Status reals:      -10.00 31.50 28.00 12.00 1.50 -\n"})
-    EXPECT_NE(text.find(line), std::string::npos) << line << text;
-  const std::string last = "Result:            Measurement OK\n";
-  ASSERT_GE(text.size(), last.size());
-  EXPECT_EQ(text.substr(text.size() - last.size()), last);
-  // The second internal temperature is listed for the model that has it.
-  r.Model = SR104;
-  r.Measurement = Block(SR104, 30, {}, {1, 2, 3, 4, 5, 6, -273.15f});
-  EXPECT_NE(ProbeJson(r).find("\"status_float\":[1,2,3,4,5,6,-273.15]"), std::string::npos);
-  EXPECT_NE(ProbeText(r).find("Status reals:      1.00 2.00 3.00 4.00 5.00 6.00 -273.15\n"), std::string::npos);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "spectrum/records.h"
 
-namespace spectrel {
+namespace spectrel::cli {
 
 struct ProbeResult {
   int Model = 0;                                  // ModelIndex probed
@@ -22,11 +22,7 @@ struct ProbeResult {
 // Human-readable lines, numbers in the C locale, times in local time "%Y/%m/%d %H:%M:%S".
 std::string ProbeText(const ProbeResult& result);
 
-// One JSON object with a fixed key order; numbers in the C locale, non-finite reals as null,
-// bytes outside printable ASCII escaped as \u00XX.
+// One JSON object with a fixed key order; non-finite reals as null.
 std::string ProbeJson(const ProbeResult& result);
 
-// Local time "%Y/%m/%d %H:%M:%S" of seconds since 1970; empty when it cannot be converted.
-std::string LocalTimeText(std::int64_t seconds);
-
-}  // namespace spectrel
+}  // namespace spectrel::cli
