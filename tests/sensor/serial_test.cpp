@@ -71,6 +71,7 @@ TEST(SerialPort, LineIsRaw38400EightNoneOneWithoutFlowControlAndFlushedAtOpen) {
   EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
   EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
   EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+  EXPECT_EQ(tio.c_cc[VMIN] + tio.c_cc[VTIME], 0);  // a read never waits for more bytes
 }
 
 TEST(SerialPort, ReadsTakeOnlyWhatWaitsAndBytesPassUnchanged) {
