@@ -7,29 +7,28 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace solmet_sim {
 
 StopSignal::StopSignal() {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
-    Read_ = fds[0];
-    Write_ = fds[1];
+    Read_.Reset(fds[0]);
+    Write_.Reset(fds[1]);
   }
 }
 
-StopSignal::~StopSignal() {
-  if (Read_ >= 0) close(Read_);
-  if (Write_ >= 0) close(Write_);
-}
+StopSignal::~StopSignal() = default;
 
 void StopSignal::Notify() {
   const char one = 1;
   // The pipe only has to become readable; a full pipe already is.
-  [[maybe_unused]] ssize_t n = write(Write_, &one, 1);
+  [[maybe_unused]] ssize_t n = write(Write_.Get(), &one, 1);
 }
 
 bool StopSignal::Raised() const {
-  pollfd p{Read_, POLLIN, 0};
+  pollfd p{Read_.Get(), POLLIN, 0};
   return poll(&p, 1, 0) > 0;
 }
 
@@ -38,7 +37,7 @@ bool StopSignal::SleepUntil(SteadyTime deadline) const {
     const auto left = deadline - std::chrono::steady_clock::now();
     if (left <= std::chrono::steady_clock::duration::zero()) return !Raised();
     const auto us = std::chrono::duration_cast<std::chrono::microseconds>(left).count();
-    pollfd p{Read_, POLLIN, 0};
+    pollfd p{Read_.Get(), POLLIN, 0};
     // poll() counts whole milliseconds; round up so the deadline is never cut short.
     const int r = poll(&p, 1, static_cast<int>((us + 999) / 1000));
     if (r > 0) return false;
@@ -49,44 +48,38 @@ PtyLine::~PtyLine() { Close(); }
 
 bool PtyLine::Open() {
   Close();
-  const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (master < 0) return false;
+  spectrel::UniqueFd master(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
   char name[128];
-  if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0) {
-    close(master);
+  if (!master || grantpt(master.Get()) != 0 || unlockpt(master.Get()) != 0 ||
+      ptsname_r(master.Get(), name, sizeof name) != 0)
     return false;
-  }
-  const int slave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (slave < 0) {
-    close(master);
-    return false;
-  }
+  spectrel::UniqueFd slave(open(name, O_RDWR | O_NOCTTY | O_CLOEXEC));
+  if (!slave) return false;
   // Raw 8N1 at 38400 baud on the program's side: no echo, no line editing, no CR translation.
   termios tio{};
-  if (tcgetattr(slave, &tio) == 0) {
+  if (tcgetattr(slave.Get(), &tio) == 0) {
     cfmakeraw(&tio);
     cfsetispeed(&tio, B38400);
     cfsetospeed(&tio, B38400);
     tio.c_cflag |= CLOCAL | CREAD;
-    tcsetattr(slave, TCSANOW, &tio);
+    tcsetattr(slave.Get(), TCSANOW, &tio);
   }
-  fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-  Master_ = master;
-  Slave_ = slave;
+  fcntl(master.Get(), F_SETFL, fcntl(master.Get(), F_GETFL) | O_NONBLOCK);
+  Master_ = std::move(master);
+  Slave_ = std::move(slave);
   SlavePath_ = name;
   return true;
 }
 
 void PtyLine::Close() {
-  if (Slave_ >= 0) close(Slave_);
-  if (Master_ >= 0) close(Master_);
-  Slave_ = Master_ = -1;
+  Slave_.Reset();
+  Master_.Reset();
 }
 
 ReadResult PtyLine::Read(std::string& text, const StopSignal& stop) {
   for (;;) {
-    if (Master_ < 0) return ReadResult::Closed;
-    pollfd p[2] = {{stop.Fd(), POLLIN, 0}, {Master_, POLLIN, 0}};
+    if (!Master_) return ReadResult::Closed;
+    pollfd p[2] = {{stop.Fd(), POLLIN, 0}, {Master_.Get(), POLLIN, 0}};
     const int r = poll(p, 2, -1);
     if (r < 0) {
       if (errno == EINTR) continue;
@@ -95,7 +88,7 @@ ReadResult PtyLine::Read(std::string& text, const StopSignal& stop) {
     if (p[0].revents) return ReadResult::Stopped;
     if (p[1].revents & POLLIN) {
       char buf[512];
-      const ssize_t n = read(Master_, buf, sizeof buf);
+      const ssize_t n = read(Master_.Get(), buf, sizeof buf);
       if (n > 0) {
         text.append(buf, static_cast<std::size_t>(n));
         return ReadResult::Data;
@@ -115,8 +108,8 @@ ReadResult PtyLine::Read(std::string& text, const StopSignal& stop) {
 bool PtyLine::Write(const char* data, std::size_t size, const StopSignal& stop) {
   std::size_t done = 0;
   while (done < size) {
-    if (Master_ < 0) return false;
-    const ssize_t n = write(Master_, data + done, size - done);
+    if (!Master_) return false;
+    const ssize_t n = write(Master_.Get(), data + done, size - done);
     if (n > 0) {
       done += static_cast<std::size_t>(n);
       continue;
@@ -124,7 +117,7 @@ bool PtyLine::Write(const char* data, std::size_t size, const StopSignal& stop) 
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN) return false;
     // The program is not reading and the line is full: wait for room or for the stop.
-    pollfd p[2] = {{stop.Fd(), POLLIN, 0}, {Master_, POLLOUT, 0}};
+    pollfd p[2] = {{stop.Fd(), POLLIN, 0}, {Master_.Get(), POLLOUT, 0}};
     if (poll(p, 2, 200) > 0 && p[0].revents) return false;
   }
   return true;

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <string>
 
+#include "base/unique_fd.h"
+
 namespace solmet_sim {
 
 using SteadyTime = std::chrono::steady_clock::time_point;
@@ -16,16 +18,16 @@ class StopSignal {
   ~StopSignal();
   StopSignal(const StopSignal&) = delete;
   StopSignal& operator=(const StopSignal&) = delete;
-  bool Valid() const { return Read_ >= 0; }
-  int Fd() const { return Read_; }
+  bool Valid() const { return Read_.Valid(); }
+  int Fd() const { return Read_.Get(); }
   void Notify();
   bool Raised() const;
   // Sleeps until the deadline; false when the stop was raised first.
   bool SleepUntil(SteadyTime deadline) const;
 
  private:
-  int Read_ = -1;
-  int Write_ = -1;
+  spectrel::UniqueFd Read_;    // polled by every wait
+  spectrel::UniqueFd Write_;   // written once to raise the stop
 };
 
 enum class ReadResult { Data, Stopped, Closed };
@@ -42,7 +44,7 @@ class PtyLine {
   bool Open();
   // Closes both ends: the program's descriptor then sees a hang-up.
   void Close();
-  bool IsOpen() const { return Master_ >= 0; }
+  bool IsOpen() const { return Master_.Valid(); }
   const std::string& SlavePath() const { return SlavePath_; }
 
   // Waits for bytes from the program and appends them to text.
@@ -51,8 +53,8 @@ class PtyLine {
   bool Write(const char* data, std::size_t size, const StopSignal& stop);
 
  private:
-  int Master_ = -1;       // the simulator's end
-  int Slave_ = -1;        // held open only to keep the line up
+  spectrel::UniqueFd Master_;   // the simulator's end
+  spectrel::UniqueFd Slave_;    // held open only to keep the line up
   std::string SlavePath_; // /dev/pts/N, the program's end
 };
 

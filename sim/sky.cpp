@@ -1,7 +1,10 @@
 #include "sky.h"
 
 #include <cmath>
+#include <cstdint>
 #include <ctime>
+
+#include "base/local_time.h"
 
 namespace solmet_sim {
 namespace {
@@ -58,10 +61,9 @@ double Daylight(int secondsOfDay) {
 }
 
 int LocalSecondsOfDay() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+  const auto local = spectrel::LocalTm(static_cast<std::int64_t>(std::time(nullptr)));
+  if (!local) return 12 * 3600;  // a clock beyond the calendar: noon light
+  return local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec;
 }
 
 }  // namespace solmet_sim

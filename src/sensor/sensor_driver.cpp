@@ -2,12 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
 #include <vector>
-
-#include "sensor/reply_parsing.h"
 
 namespace spectrel {
 
@@ -18,14 +13,13 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr int LineWaitSeconds = 1;    // wake-up reply and the line that follows every block
 constexpr int QueryWaitSeconds = 2;   // reply to an information query
 constexpr int CalibWaitSeconds = 5;   // "CALB" block and the SR-104 pixel map
+constexpr int CoefficientCount = 6;   // "C0".."C5": polynomial of the wavelength axis
 
 // Milliseconds left until the deadline, rounded up so that a wait never spins below 1 ms; 0 once
 // the deadline has passed.
 int MillisecondsLeft(SteadyClock::time_point deadline) {
-  const auto left = deadline - SteadyClock::now();
-  if (left <= SteadyClock::duration::zero()) return 0;
-  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(left).count();
-  return static_cast<int>((us + 999) / 1000);
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
 }  // namespace
@@ -48,31 +42,26 @@ int CSensorDriver::ClosePort() {
   return 1;
 }
 
-int CSensorDriver::SendCommand(const char* format, ...) {
-  char text[ReplyLineSize];
-  va_list args;
-  va_start(args, format);
-  const int length = std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  if (length < 0) return 0;
-  const int sent = std::min(length, ReplyLineSize - 1);
-  Write(text, sent);  // a refused write shows as a missing reply
-  return sent;
+int CSensorDriver::SendText(std::string text) {
+  text += '\r';
+  text.resize(std::min<size_t>(text.size(), ReplyLineSize - 1));
+  Write(std::as_bytes(std::span(text)));  // a refused write shows as a missing reply
+  return static_cast<int>(text.size());
 }
 
-// Reads up to and including the CR. A line longer than the buffer keeps its first 255 bytes and
-// the rest is read and dropped up to the CR. Returns the length of the whole line as received. A
+// A line longer than the buffer keeps its head and the rest is read and dropped up to the CR. A
 // hung-up line ends the wait at once: nothing can arrive before the deadline.
-int CSensorDriver::ReadLine(char* buffer, int seconds) {
+int CSensorDriver::ReadLine(std::span<char> buffer, int seconds) {
   const auto deadline = SteadyClock::now() + std::chrono::seconds(seconds);
-  int stored = 0;
+  size_t stored = 0;
   int received = 0;
   buffer[0] = '\0';
   for (;;) {
-    char c;
-    if (Read(&c, 1) == 1) {
+    std::byte b;
+    if (Read(std::span(&b, 1)) == 1) {
+      const auto c = static_cast<char>(b);
       ++received;
-      if (stored < ReplyLineSize - 1) {
+      if (stored + 1 < buffer.size()) {
         buffer[stored++] = c;
         buffer[stored] = '\0';
       }
@@ -81,29 +70,40 @@ int CSensorDriver::ReadLine(char* buffer, int seconds) {
       continue;
     }
     const int left = MillisecondsLeft(deadline);
-    if (left == 0 || WaitForInput(left) < 0) return -1;
+    if (left == 0 || WaitForInput(left) != InputWait::Ready) return -1;
   }
 }
 
+int CSensorDriver::ReadLine(int seconds) {
+  std::array<char, ReplyLineSize> dropped;
+  return ReadLine(dropped, seconds);
+}
+
 int CSensorDriver::QueryOk(int seconds) {
-  std::memset(Line, 0, sizeof Line);
+  Line.fill('\0');
   const int length = ReadLine(Line, seconds);
-  TokenCountValue = TokeniseReply(Line, Tokens);
+  TokenCountValue = TokeniseReply(Line.data(), Tokens);
   // A reply cut off by the deadline is no reply, whatever its tokens.
   return length >= 1 && ReplyIsOk(Tokens, TokenCountValue) ? 1 : 0;
 }
 
-int CSensorDriver::ReadBlock(void* buffer, int n, int seconds) {
+int CSensorDriver::ReadBlock(std::span<std::uint8_t> buffer, int seconds) {
   const auto deadline = SteadyClock::now() + std::chrono::seconds(seconds);
-  auto* bytes = static_cast<unsigned char*>(buffer);
-  int got = 0;
-  while (got < n) {
-    got += Read(bytes + got, n - got);
-    if (got == n) break;
+  const auto bytes = std::as_writable_bytes(buffer);
+  size_t got = 0;
+  while (got < bytes.size()) {
+    got += static_cast<size_t>(Read(bytes.subspan(got)));
+    if (got == bytes.size()) break;
     const int left = MillisecondsLeft(deadline);
-    if (left == 0 || WaitForInput(left) < 0) return -1;
+    if (left == 0 || WaitForInput(left) != InputWait::Ready) return -1;
   }
-  return n;
+  return static_cast<int>(bytes.size());
+}
+
+bool CSensorDriver::WakeUp() {
+  Purge();
+  SendCommand("");
+  return ReadLine(LineWaitSeconds) >= 1;
 }
 
 std::string CSensorDriver::Token(int t) const {
@@ -111,75 +111,62 @@ std::string CSensorDriver::Token(int t) const {
   return Tokens[static_cast<size_t>(t)];
 }
 
-int CSensorDriver::ReadSensorInfo() {
-  Purge();
-  SendCommand("\r");
-  char line[ReplyLineSize];
-  if (ReadLine(line, LineWaitSeconds) < 1) {
-    InfoStatus = InfoNoAnswer;
-    return 0;
-  }
+// One information query: the first token of an "OK" reply lands in the field.
+bool CSensorDriver::QueryText(std::string& field, std::string_view command) {
+  SendCommand(command);
+  if (!QueryOk(QueryWaitSeconds)) return false;
+  field = FieldText(Token(0));
+  return true;
+}
 
-  // One information query: the first token of an "OK" reply lands in the field.
-  const auto query = [this](std::string& field, const std::string& command) {
-    SendCommand("%s\r", command.c_str());
-    if (!QueryOk(QueryWaitSeconds)) return false;
-    field = FieldText(Token(0));
-    return true;
-  };
-  std::string firmwareTime;
-  bool ok = query(Info.SensorId, "ID") && query(Info.SensorType, "ST") &&
-            query(Info.SerialNo, "SER") && query(Info.FirmwareVersion, "FV");
-  if (ok) {
-    SendCommand("FT\r");
-    ok = QueryOk(QueryWaitSeconds) == 1;
-    if (ok) {
-      std::string time = Token(0);  // date, a blank, time of day
-      time += ' ';
-      time += Token(1);
-      Info.FirmwareTime = FieldText(time);
-    }
-  }
-  for (int c = 0; ok && c < 6; ++c) {
-    const char command[] = {'C', static_cast<char>('0' + c), '\0'};
-    ok = query(Info.Coef[static_cast<size_t>(c)], command);
-  }
-  if (!ok) {
-    InfoStatus = InfoQueryFailed;
-    return 0;
-  }
-  ComputeWavelengths(Info);
+bool CSensorDriver::QueryInformation() {
+  if (!QueryText(Info.SensorId, "ID") || !QueryText(Info.SensorType, "ST") ||
+      !QueryText(Info.SerialNo, "SER") || !QueryText(Info.FirmwareVersion, "FV"))
+    return false;
+  SendCommand("FT");
+  if (!QueryOk(QueryWaitSeconds)) return false;
+  Info.FirmwareTime = FieldText(Token(0) + ' ' + Token(1));  // date, a blank, time of day
+  for (int c = 0; c < CoefficientCount; ++c)
+    if (!QueryText(Info.Coef[static_cast<size_t>(c)], "C" + std::to_string(c))) return false;
+  return true;
+}
 
-  // The name is checked only now, so a sensor of another model still shows what it is.
-  if (Info.SensorType != Description().Name) {
-    InfoStatus = InfoWrongName;
-    return 0;
-  }
-
+bool CSensorDriver::ReadCalibration() {
   const ModelDescription& model = Description();
   std::vector<std::uint8_t> block(static_cast<size_t>(model.CalibBytes()));
-  SendCommand("CALB\r");
-  if (ReadBlock(block.data(), model.CalibBytes(), CalibWaitSeconds) != model.CalibBytes()) {
-    InfoStatus = InfoCalibFailed;
-    return 0;
-  }
-  ReadLine(line, LineWaitSeconds);
+  SendCommand("CALB");
+  if (ReadBlock(block, CalibWaitSeconds) < 0) return false;
+  ReadLine(LineWaitSeconds);
   DecodeFloats(block.data(), model.Pixels, Info.Calib.data());
+  return true;
+}
 
-  if (model.HasPixelMap) {
-    const int mapBytes = std::min<int>(model.PixelMapBytes(), static_cast<int>(PixelMap.size()));
-    std::vector<std::uint8_t> map(static_cast<size_t>(mapBytes));
-    SendCommand("PXSB\r");
-    if (ReadBlock(map.data(), mapBytes, CalibWaitSeconds) != mapBytes) {
-      InfoStatus = InfoCalibFailed;
-      return 0;
-    }
-    ReadLine(line, LineWaitSeconds);
-    std::copy(map.begin(), map.end(), PixelMap.begin());
+bool CSensorDriver::ReadPixelMap() {
+  const size_t mapBytes = std::min(static_cast<size_t>(Description().PixelMapBytes()), PixelMap.size());
+  std::vector<std::uint8_t> map(mapBytes);
+  SendCommand("PXSB");
+  if (ReadBlock(map, CalibWaitSeconds) < 0) return false;
+  ReadLine(LineWaitSeconds);
+  std::copy(map.begin(), map.end(), PixelMap.begin());
+  return true;
+}
+
+int CSensorDriver::ReadSensorInfo() {
+  int status = InfoReady;
+  if (!WakeUp()) {
+    status = InfoNoAnswer;
+  } else if (!QueryInformation()) {
+    status = InfoQueryFailed;
+  } else {
+    ComputeWavelengths(Info);
+    // The name is checked only now, so a sensor of another model still shows what it is.
+    if (Info.SensorType != Description().Name)
+      status = InfoWrongName;
+    else if (!ReadCalibration() || (Description().HasPixelMap && !ReadPixelMap()))
+      status = InfoCalibFailed;
   }
-
-  InfoStatus = InfoReady;
-  return 1;
+  InfoStatus = status;
+  return status == InfoReady ? 1 : 0;
 }
 
 }  // namespace spectrel

@@ -5,10 +5,12 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "base/clock.h"
+#include "sensor/reply_parsing.h"
 #include "sensor/serial.h"
 #include "spectrum/records.h"
 
@@ -35,10 +37,24 @@ class CSensorDriver : public CSerial {
   int Measure();                                      // 1 with MeasureOk 1, else 0
 
   // Protocol operations.
-  int SendCommand(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  int ReadLine(char* buffer, int seconds);            // bytes incl. CR, or -1 on time-out
+  // Sends the command name, each argument after a comma, and the CR in one write:
+  // SendCommand("GM", 100, 0, 1) sends "GM,100,0,1\r", SendCommand("") the bare wake-up CR.
+  // Returns the length of the text sent (at most 255 bytes).
+  template <typename... Args>
+  int SendCommand(std::string_view name, const Args&... args) {
+    std::string text(name);
+    ((text += ',', text += CommandField(args)), ...);
+    return SendText(text);
+  }
+  // Reads up to and including the CR into buffer, kept NUL-terminated; returns the bytes of the
+  // whole line including the CR, or -1 on time-out. Without a buffer the line is read and dropped.
+  int ReadLine(std::span<char> buffer, int seconds);
+  int ReadLine(int seconds);
   int QueryOk(int seconds);                           // 1 when the last token is "OK"
-  int ReadBlock(void* buffer, int n, int seconds);    // n, or -1 on time-out
+  // Exactly buffer.size() bytes; returns that count, or -1 on time-out.
+  int ReadBlock(std::span<std::uint8_t> buffer, int seconds);
+  // Empties both queues and wakes the sensor with a bare CR; false when no line comes back.
+  bool WakeUp();
 
   int Model() const { return ModelIdx; }
   const ModelDescription& Description() const { return Models[ModelIdx]; }
@@ -56,9 +72,18 @@ class CSensorDriver : public CSerial {
   std::array<std::uint8_t, 256> PixelMap{};   // SR-104: zero byte = dead pixel
 
  private:
+  static std::string CommandField(int value) { return std::to_string(value); }
+  static std::string CommandField(std::string_view text) { return std::string(text); }
+  int SendText(std::string text);
+  // The steps of ReadSensorInfo; each false sets its InfoStatus code.
+  bool QueryText(std::string& field, std::string_view command);
+  bool QueryInformation();
+  bool ReadCalibration();
+  bool ReadPixelMap();
+
   int ModelIdx;
   const Clock* ClockRef;
-  char Line[256]{};                     // last reply line, NUL-terminated
+  std::array<char, ReplyLineSize> Line{};   // last reply line, NUL-terminated
   std::array<std::string, 16> Tokens;   // tokens of the last tokenised reply
   int TokenCountValue = 0;
 };

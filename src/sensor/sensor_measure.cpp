@@ -20,17 +20,9 @@ constexpr int BlockWaitSeconds = 10;   // "RB" spectrum block
 // included, is not asked.
 constexpr std::string_view SecondTemperatureFirmware = "1.80";
 
-// Empties both queues and wakes the sensor with a bare CR; false when no line comes back.
-bool WakeUp(CSensorDriver& d) {
-  d.Purge();
-  d.SendCommand("\r");
-  char line[ReplyLineSize];
-  return d.ReadLine(line, LineWaitSeconds) >= 1;
-}
-
 // Opens or closes the shutter; the sensor's reply is read but not examined.
 void Shutter(CSensorDriver& d, bool open) {
-  d.SendCommand(open ? "OP\r" : "CL\r");
+  d.SendCommand(open ? "OP" : "CL");
   d.QueryOk(ReplyWaitSeconds);
 }
 
@@ -38,14 +30,12 @@ void Shutter(CSensorDriver& d, bool open) {
 // is missing; the counts are then left as they were.
 bool TakeSpectrum(CSensorDriver& d, int exposureMs, std::vector<std::int16_t>& counts) {
   const ModelDescription& model = d.Description();
-  d.SendCommand("GM,%d,%d,%d\r", exposureMs, 0, 1);
+  d.SendCommand("GM", exposureMs, 0, 1);
   if (!d.QueryOk(exposureMs / 1000 + 2)) return false;
-  d.SendCommand("RB,%d\r", 0);
+  d.SendCommand("RB", 0);
   std::vector<std::uint8_t> block(static_cast<size_t>(model.CountsBytes()));
-  if (d.ReadBlock(block.data(), model.CountsBytes(), BlockWaitSeconds) != model.CountsBytes())
-    return false;
-  char line[ReplyLineSize];
-  d.ReadLine(line, LineWaitSeconds);
+  if (d.ReadBlock(block, BlockWaitSeconds) < 0) return false;
+  d.ReadLine(LineWaitSeconds);
   DecodeCounts(block.data(), model.Pixels, counts.data());
   if (model.HasPixelMap) ApplyPixelMap(counts.data(), d.PixelMap.data(), model.Pixels);
   return true;
@@ -55,11 +45,11 @@ bool TakeSpectrum(CSensorDriver& d, int exposureMs, std::vector<std::int16_t>& c
 // the measurement: a retried measurement is better than status values silently read as 0.
 bool ReadStatus(CSensorDriver& d, SensorMeasurement& record) {
   const ModelDescription& model = d.Description();
-  d.SendCommand("SER\r");
+  d.SendCommand("SER");
   if (!d.QueryOk(ReplyWaitSeconds)) return false;
   record.SerialNo = FieldText(d.Token(0));
 
-  d.SendCommand("SS\r");
+  d.SendCommand("SS");
   if (!d.QueryOk(ReplyWaitSeconds)) return false;
   if (d.TokenCount() < model.StatusIntCount + model.SsFloatCount + 1) return false;
   for (int i = 0; i < model.StatusIntCount; ++i)
@@ -73,10 +63,10 @@ bool ReadStatus(CSensorDriver& d, SensorMeasurement& record) {
 // The second internal temperature, only from the one firmware that knows "T2".
 bool ReadSecondTemperature(CSensorDriver& d, SensorMeasurement& record) {
   record.StatusFloat[6] = NoSecondTemperature;
-  d.SendCommand("FV\r");
+  d.SendCommand("FV");
   if (!d.QueryOk(ReplyWaitSeconds)) return false;
   if (d.Token(0) != SecondTemperatureFirmware) return true;
-  d.SendCommand("T2\r");
+  d.SendCommand("T2");
   if (!d.QueryOk(ReplyWaitSeconds)) return false;
   record.StatusFloat[6] = static_cast<float>(RealValue(d.Token(0)));
   return true;
@@ -94,7 +84,7 @@ void StoreRates(const ModelDescription& model, const std::vector<std::int16_t>& 
 int MeasureAutomatic(CSensorDriver& d, const Clock& clock) {
   const ModelDescription& model = d.Description();
   int index = ClampExposureIndex(d.ExposureIndex);
-  if (!WakeUp(d)) return 0;
+  if (!d.WakeUp()) return 0;
   Shutter(d, true);
 
   std::vector<std::int16_t> light(static_cast<size_t>(model.Pixels));
@@ -127,7 +117,7 @@ int MeasureAutomatic(CSensorDriver& d, const Clock& clock) {
 // A sensor with a fixed exposure: one light and one dark spectrum, no saturation test.
 int MeasureFixed(CSensorDriver& d, const Clock& clock) {
   const ModelDescription& model = d.Description();
-  if (!WakeUp(d)) return 0;
+  if (!d.WakeUp()) return 0;
   Shutter(d, true);
   const std::int64_t lightTime = clock.Now();
 

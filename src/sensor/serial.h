@@ -1,20 +1,26 @@
-// One serial port: raw 38400 8N1 over POSIX termios, no flow control, RTS on, DTR raised after
-// configuration and dropped before close, both queues flushed at open and close.
+// One serial port of a sensor: the documented open, close, purge, read and write over a port that
+// moves the bytes (the termios port unless another is given).
 #pragma once
 
+#include <cstddef>
+#include <memory>
+#include <span>
 #include <string>
+
+#include "sensor/port.h"
 
 namespace spectrel {
 
 class CSerial {
  public:
-  CSerial() = default;
+  CSerial();  // on the termios port
+  explicit CSerial(std::unique_ptr<Port> port);
   CSerial(const CSerial&) = delete;
   CSerial& operator=(const CSerial&) = delete;
   virtual ~CSerial();  // drops DTR and closes the port when open
 
   // Opens the device. parity 0 = none; stopBits 0 = one stop bit. Queue sizes are accepted for
-  // the record: the kernel sizes its own queues. Returns 1 or 0 (the object stays closed).
+  // the record. Returns 1 or 0 (the object stays closed).
   int Open(const std::string& device, int baud, int byteSize, int parity, int stopBits,
            unsigned inQueue, unsigned outQueue);
   // When open: drops DTR, flushes both queues, closes. Otherwise nothing.
@@ -23,22 +29,22 @@ class CSerial {
   void Purge();
   // Bytes waiting in the input queue (0 when closed).
   int Waiting();
-  // Reads at most n bytes, never more than are waiting; never blocks. Returns the count.
-  int Read(void* buffer, int n);
-  // Writes n bytes; 0 when CTS is off (a pseudo-terminal has no modem lines: CTS counts as on)
-  // or the write failed, 1 otherwise.
-  int Write(const void* buffer, int n);
-  // Waits at most timeoutMs for input: 1 when bytes are waiting, 0 when none came in time, -1 when
-  // the port is closed or the far end has hung up (nothing can arrive any more).
-  int WaitForInput(int timeoutMs);
-  bool IsOpen() const { return Fd >= 0; }
+  // Reads at most buffer.size() bytes, never more than are waiting; never blocks. Returns the count.
+  int Read(std::span<std::byte> buffer);
+  // Writes every byte; 0 when CTS is off or the write failed, 1 otherwise.
+  int Write(std::span<const std::byte> bytes);
+  // Waits at most timeoutMs for input.
+  InputWait WaitForInput(int timeoutMs);
+  bool IsOpen() const { return Line->IsOpen(); }
+  // Puts another port under this object (closing the current one).
+  void UsePort(std::unique_ptr<Port> port);
 
   // A port designation of the profile: a number n means /dev/ttyS<n-1>; a path stands as it is;
   // "0", "" or a number below 1 give an empty name (no port chosen).
   static std::string DeviceName(const std::string& port);
 
  private:
-  int Fd = -1;
+  std::unique_ptr<Port> Line;   // never null
 };
 
 }  // namespace spectrel

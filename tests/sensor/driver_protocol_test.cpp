@@ -1,246 +1,332 @@
-// The driver's protocol operations and identification against a scripted far end whose replies
-// are composed byte by byte in the test.
+// The driver's protocol, identification and acquisition against a scripted far end: exact bytes
+// on the wire, replies composed by hand, no time passing.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
-#include <cstring>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "pty_responder.h"
 #include "sensor/sensor_driver.h"
+#include "support/fake_clock.h"
+#include "support/scripted_port.h"
 
 namespace spectrel {
 namespace {
 
-using testing::PtyResponder;
+using testing::ScriptedLine;
+using Commands = std::vector<std::string>;
 
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+std::string Counts(const std::vector<int>& counts) {
+  std::string block;
+  for (int c : counts) block += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
+  return block;
 }
 
-std::string Silent(const std::string&) { return {}; }
+// A hand-made sensor: axis w(p) = 100 + 0.5 p + 0.001 p^2 nm, calibration 1.0f (0x3F800000) then
+// 0.05f (0x3D4CCCCD) then 0, pixel 6 dead in the map, light spectra whose first pixel is
+// Peak(exposure ms) and 100 elsewhere, dark 100 everywhere. Override replaces replies.
+struct HandSensor {
+  explicit HandSensor(int model = SR101, std::function<int(int)> peak = [](int) { return 20000; })
+      : Model(model), Peak(std::move(peak)) {}
+  int Model;
+  std::function<int(int)> Peak;
+  std::map<std::string, std::string> Override;
+  std::function<void()> OnExposure = [] {};
+  bool ShutterOpen = false;
+  int ExposureMs = 0;
 
-// An identifiable SR-101 with a simple polynomial axis: w(p) = 100 + 0.5 p + 0.001 p^2 nm, and a
-// calibration block whose first two words are 1.0f (0x3F800000) and 0.05f (0x3D4CCCCD), the rest 0.
-std::string HealthySr101(const std::string& cmd) {
-  if (cmd.empty()) return "OK\r";
-  if (cmd == "ID") return "ID-7,OK\r";
-  if (cmd == "ST") return "SR-101,OK\r";
-  if (cmd == "SER") return "SN0042,OK\r";
-  if (cmd == "FV") return "1.75,OK\r";
-  if (cmd == "FT") return "2019/04/01,12:00:00,OK\r";
-  if (cmd == "C0") return "100,OK\r";
-  if (cmd == "C1") return "0.5,OK\r";
-  if (cmd == "C2") return "1.0E-3,OK\r";
-  if (cmd == "C3" || cmd == "C4" || cmd == "C5") return "0,OK\r";
-  if (cmd == "CALB") return std::string("\x00\x00\x80\x3F\xCD\xCC\x4C\x3D", 8) + std::string(4 * 1022, '\0') + "OK\r";
-  return "ERR\r";
-}
-
-// An SR-101 driver opened on a scripted far end.
-struct Scripted {
-  explicit Scripted(PtyResponder::Handler handler) : Far(std::move(handler)) {
-    EXPECT_EQ(Driver.OpenPort(Far.DevicePath(), 38400), 1);
+  std::string operator()(const std::string& cmd) {
+    if (Override.count(cmd)) return Override[cmd];
+    const int pixels = Models[Model].Pixels;
+    const bool infrared = Models[Model].StatusIntCount == 4;
+    const std::map<std::string, std::string> lines = {
+        {"", ""}, {"ID", "ID-7,"}, {"ST", std::string(Models[Model].Name) + ","}, {"SER", "SN0042,"},
+        {"FV", "1.80,"}, {"FT", "2019/04/01,12:00:00,"}, {"C0", "100,"}, {"C1", "0.5,"},
+        {"C2", "1.0E-3,"}, {"C3", "0,"}, {"C4", "0,"}, {"C5", "0,"}, {"OP", ""}, {"CL", ""},
+        {"T2", "27.5,"},
+        {"SS", infrared ? "0,0,1,-1,-10.0,31.5,28.0,12.0,1.5,2.1," : "1,25.5,12.0,0.85,1.2,"}};
+    if (cmd == "OP" || cmd == "CL") ShutterOpen = cmd == "OP";
+    if (lines.count(cmd)) return lines.at(cmd) + "OK\r";
+    if (cmd.rfind("GM,", 0) == 0) {
+      ExposureMs = std::stoi(cmd.substr(3));
+      OnExposure();
+      return "OK\r";
+    }
+    if (cmd == "CALB")
+      return std::string("\x00\x00\x80\x3F\xCD\xCC\x4C\x3D", 8) + std::string(4 * pixels - 8, '\0') + "OK\r";
+    if (cmd == "PXSB") return std::string(5, '\1') + '\0' + std::string(pixels - 6, '\1') + "OK\r";
+    if (cmd != "RB,0") return "ERR\r";
+    std::vector<int> counts(static_cast<size_t>(pixels), 100);
+    if (ShutterOpen) counts[0] = Peak(ExposureMs);
+    return Counts(counts) + "OK\r";
   }
-  PtyResponder Far;
-  CSR101 Driver;
-  char Line[256] = {};
 };
 
-TEST(DriverPort, OpenFailuresAreInfoStatusOne) {
-  CSR101 driver;
-  EXPECT_EQ(driver.OpenPort("/dev/nonexistent-sensor-line", 38400), 0);
-  EXPECT_EQ(driver.InfoStatus, InfoPortFailed);
-  EXPECT_FALSE(driver.IsOpen());
-  CSR102 none;
-  EXPECT_EQ(none.OpenPort("0", 38400), 0);  // no port chosen
-  EXPECT_EQ(none.InfoStatus, InfoPortFailed);
-  EXPECT_EQ(none.ClosePort(), 1);
-  EXPECT_EQ(none.InfoStatus, InfoNone);
-}
+// A driver of the sensor's model on a scripted line answered by the hand-made sensor.
+struct Rig {
+  explicit Rig(HandSensor s = HandSensor(), const Clock& clock = RealClock())
+      : Sensor(std::move(s)), Line([this](const std::string& c) { return Sensor(c); }),
+        Driver(Sensor.Model, clock) {
+    Driver.UsePort(Line.MakePort());
+    EXPECT_EQ(Driver.OpenPort("/dev/sensor", 38400), 1);
+  }
+  HandSensor Sensor;
+  ScriptedLine Line;
+  CSensorDriver Driver;
+};
 
-TEST(DriverProtocol, ReplyLinesAndTheOkRule) {
-  const std::vector<std::string> script = {"ABC,OK\r", "5,NG\r", "\r", "OK\r", "  7 ,OK\r"};
-  size_t next = 0;
-  Scripted s([&](const std::string&) { return next < script.size() ? script[next++] : ""; });
-  CSR101& d = s.Driver;
-  EXPECT_EQ(d.SendCommand("GM,%d,%d,%d\r", 100, 0, 1), 11);  // the text's length, CR included
-  ASSERT_EQ(d.ReadLine(s.Line, 1), 7);  // the CR counts
-  EXPECT_STREQ(s.Line, "ABC,OK\r");
-  d.SendCommand("X\r");
-  EXPECT_EQ(d.QueryOk(1), 0);
-  EXPECT_EQ(d.Token(0), "5");
-  d.SendCommand("X\r");
-  EXPECT_EQ(d.QueryOk(1), 0);  // a line holding only a CR
-  EXPECT_EQ(d.TokenCount(), 0);
-  d.SendCommand("X\r");
-  EXPECT_EQ(d.QueryOk(1), 1);
-  EXPECT_EQ(d.TokenCount(), 1);
-  d.SendCommand("X\r");
-  EXPECT_EQ(d.QueryOk(1), 1);
-  EXPECT_EQ(d.Token(0), "  7 ");  // blanks belong to the token
-  EXPECT_EQ(d.Token(1), "OK");
+TEST(DriverProtocol, CommandsRepliesAndTheOkRule) {
+  Rig r;
+  r.Line.Reply = [](const std::string& c) { return c == "LONG" ? std::string(300, 'x') + ",OK\r" : c + "\r"; };
+  CSensorDriver& d = r.Driver;
+  EXPECT_EQ(d.SendCommand("GM", 100, 0, 1), 11);  // the text's length, CR included
+  EXPECT_EQ(d.SendCommand(""), 1);
+  EXPECT_EQ(r.Line.Written, "GM,100,0,1\r\r");
+  char line[256];
+  EXPECT_EQ(d.ReadLine(line, 1), 11);
+  EXPECT_STREQ(line, "GM,100,0,1\r");
+  EXPECT_EQ(d.ReadLine(line, 1), 1);
+  // Echoed commands serve as replies: the last token decides.
+  struct Case { const char* Reply; int Ok, Count; const char* First; };
+  for (const Case c : {Case{"ABC,OK", 1, 2, "ABC"}, Case{"5,NG", 0, 2, "5"}, Case{"OK", 1, 1, "OK"},
+                       Case{"  7 ,OK", 1, 2, "  7 "}, Case{"12,ok", 0, 2, "12"}}) {
+    d.SendCommand(c.Reply);
+    EXPECT_EQ(d.QueryOk(1), c.Ok) << c.Reply;
+    EXPECT_EQ(d.TokenCount(), c.Count) << c.Reply;
+    EXPECT_EQ(d.Token(0), c.First) << c.Reply;
+  }
   EXPECT_EQ(d.Token(2), "");
+  // An overlong line keeps its head; the next line starts clean.
+  d.SendCommand("LONG");
+  EXPECT_EQ(d.ReadLine(line, 2), 304);
+  EXPECT_EQ(std::string(line), std::string(255, 'x'));
+  d.SendCommand("NEXT,OK");
+  ASSERT_EQ(d.QueryOk(2), 1);
+  EXPECT_EQ(d.Token(0), "NEXT");
 }
 
-TEST(DriverProtocol, OverlongLineKeepsItsHeadAndTheNextLineStartsClean) {
-  int calls = 0;
-  Scripted s([&](const std::string&) { return ++calls == 1 ? std::string(300, 'x') + ",OK\r" : "NEXT,OK\r"; });
-  s.Driver.SendCommand("A\r");
-  EXPECT_EQ(s.Driver.ReadLine(s.Line, 2), 304);
-  EXPECT_EQ(std::string(s.Line), std::string(255, 'x'));
-  s.Driver.SendCommand("B\r");
-  ASSERT_EQ(s.Driver.QueryOk(2), 1);
-  EXPECT_EQ(s.Driver.Token(0), "NEXT");
+TEST(DriverProtocol, BlocksDeadlinesAndHangUp) {
+  Rig r;
+  r.Line.Reply = [](const std::string&) { return std::string("\x01\x02\x00\x0D\x03", 5) + "OK\r"; };
+  CSensorDriver& d = r.Driver;
+  std::vector<std::uint8_t> block(5);
+  d.SendCommand("RB", 0);
+  ASSERT_EQ(d.ReadBlock(block, 10), 5);
+  EXPECT_EQ(block, (std::vector<std::uint8_t>{1, 2, 0, 0x0D, 3}));  // a CR inside a block is data
+  EXPECT_EQ(d.ReadLine(1), 3);
+  EXPECT_TRUE(r.Line.Waits.empty());
+  // Nothing more comes: each read waits out its whole deadline once.
+  r.Line.Reply = [](const std::string&) { return std::string("\x01\x02\x03", 3); };
+  std::vector<std::uint8_t> more(6);
+  d.SendCommand("RB", 0);
+  EXPECT_EQ(d.ReadBlock(more, 10), -1);
+  r.Line.Incoming = "12,OK";  // cut off without its CR: no reply
+  EXPECT_EQ(d.QueryOk(2), 0);
+  EXPECT_EQ(d.ReadLine(1), -1);
+  ASSERT_EQ(r.Line.Waits.size(), 3u);
+  const int deadlines[] = {10000, 2000, 1000};
+  for (size_t w = 0; w < 3; ++w) {
+    EXPECT_LE(r.Line.Waits[w], deadlines[w]);
+    EXPECT_GT(r.Line.Waits[w], deadlines[w] - 100);
+  }
+  // A hung-up line ends every wait at once.
+  r.Line.Reply = [](const std::string&) { return std::string(); };
+  r.Line.HungUp = true;
+  EXPECT_EQ(d.ReadLine(5), -1);
+  EXPECT_EQ(d.Measure(), 0);
+  EXPECT_EQ(d.ReadSensorInfo(), 0);
+  EXPECT_EQ(d.InfoStatus, InfoNoAnswer);
+  EXPECT_EQ(r.Line.Waits.size(), 6u);
 }
 
-TEST(DriverProtocol, LinesAndBlocksWholeOrTimedOutAtTheDeadline) {
-  int calls = 0;
-  Scripted s([&](const std::string& cmd) {
-    if (cmd != "RB,0") return std::string();
-    return ++calls == 1 ? std::string("\x01\x02\x00\x0D\x03", 5) + "OK\r" : std::string("\x01\x02\x03", 3);
-  });
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(s.Driver.ReadLine(s.Line, 1), -1);
-  EXPECT_GE(SecondsSince(start), 0.95);
-  EXPECT_LT(SecondsSince(start), 2.0);
-  // A reply cut off without its CR is no reply, even though it ends in "OK".
-  s.Far.Send("12,OK");
-  start = std::chrono::steady_clock::now();
-  EXPECT_EQ(s.Driver.QueryOk(1), 0);
-  EXPECT_GE(SecondsSince(start), 0.95);
-
-  unsigned char block[5] = {};
-  s.Driver.SendCommand("RB,0\r");
-  ASSERT_EQ(s.Driver.ReadBlock(block, 5, 2), 5);
-  EXPECT_EQ(block[2], 0x00);
-  EXPECT_EQ(block[3], 0x0D);  // a CR inside a block is data
-  EXPECT_EQ(block[4], 0x03);
-  EXPECT_EQ(s.Driver.ReadLine(s.Line, 1), 3);  // the line after the block
-  s.Driver.SendCommand("RB,0\r");
-  start = std::chrono::steady_clock::now();
-  EXPECT_EQ(s.Driver.ReadBlock(block, 4, 1), -1);
-  EXPECT_GE(SecondsSince(start), 0.95);
-}
-
-TEST(DriverProtocol, HangUpEndsWaitsAtOnce) {
-  Scripted s(Silent);
-  s.Far.HangUp();
-  unsigned char block[8];
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(s.Driver.ReadLine(s.Line, 5), -1);
-  EXPECT_EQ(s.Driver.ReadBlock(block, 8, 5), -1);
-  EXPECT_EQ(s.Driver.Measure(), 0);
-  EXPECT_EQ(s.Driver.ReadSensorInfo(), 0);
-  EXPECT_EQ(s.Driver.InfoStatus, InfoNoAnswer);
-  EXPECT_LT(SecondsSince(start), 1.0);
-}
-
-TEST(DriverIdentification, InformationFromHandComposedReplies) {
-  Scripted s(HealthySr101);
-  CSR101& d = s.Driver;
+TEST(DriverIdentification, ReadyWithInformationAxisAndCalibration) {
+  Rig r;
+  CSensorDriver& d = r.Driver;
+  const LineSettings& line = r.Line.Settings;
+  EXPECT_EQ((std::vector<int>{line.Baud, line.ByteSize, line.Parity, line.StopBits}),
+            (std::vector<int>{38400, 8, 0, 0}));
   ASSERT_EQ(d.ReadSensorInfo(), 1);
   EXPECT_EQ(d.InfoStatus, InfoReady);
-  EXPECT_EQ((std::vector<std::string>{d.Info.SensorId, d.Info.SensorType, d.Info.SerialNo,
-                                      d.Info.FirmwareVersion, d.Info.FirmwareTime, d.Info.Coef[2]}),
-            (std::vector<std::string>{"ID-7", "SR-101", "SN0042", "1.75", "2019/04/01 12:00:00", "1.0E-3"}));
-  // Pixel numbers start at 1: 100 + 0.5 + 0.001; pixel 10: 100 + 5 + 0.1;
-  // pixel 1024: 100 + 512 + 1048.576.
+  EXPECT_EQ(r.Line.Written, "\rID\rST\rSER\rFV\rFT\rC0\rC1\rC2\rC3\rC4\rC5\rCALB\r");
+  EXPECT_EQ((Commands{d.Info.SensorId, d.Info.SensorType, d.Info.SerialNo, d.Info.FirmwareVersion,
+                      d.Info.FirmwareTime, d.Info.Coef[0], d.Info.Coef[2], d.Info.Coef[5]}),
+            (Commands{"ID-7", "SR-101", "SN0042", "1.80", "2019/04/01 12:00:00", "100", "1.0E-3", "0"}));
+  // Pixel numbers start at 1: 100 + 0.5 + 0.001; pixel 10: 100 + 5 + 0.1; 1024: 100 + 512 + 1048.576.
   EXPECT_FLOAT_EQ(d.Info.Wavelength[0], 100.501f);
   EXPECT_FLOAT_EQ(d.Info.Wavelength[9], 105.1f);
   EXPECT_FLOAT_EQ(d.Info.Wavelength[1023], 1660.576f);
   EXPECT_EQ((std::vector<float>{d.Info.Calib[0], d.Info.Calib[1], d.Info.Calib[1023]}),
             (std::vector<float>{1.0f, 0.05f, 0.0f}));
-  EXPECT_EQ(s.Far.Commands(), (std::vector<std::string>{"", "ID", "ST", "SER", "FV", "FT", "C0", "C1",
-                                                        "C2", "C3", "C4", "C5", "CALB"}));
+  EXPECT_TRUE(r.Line.Incoming.empty());  // the line after the block was read
   EXPECT_EQ(d.ClosePort(), 1);
   EXPECT_EQ(d.InfoStatus, InfoNone);
   EXPECT_FALSE(d.IsOpen());
+  EXPECT_EQ(d.OpenPort("0", 38400), 0);  // no port chosen
+  EXPECT_EQ(d.InfoStatus, InfoPortFailed);
+
+  HandSensor sr104(SR104);
+  sr104.Override = {{"ID", std::string(40, 'I') + ",OK\r"},
+                    {"FT", std::string(20, 'D') + "," + std::string(20, 'T') + ",OK\r"}};
+  Rig r104(sr104);
+  ASSERT_EQ(r104.Driver.ReadSensorInfo(), 1);
+  EXPECT_EQ(r104.Line.Commands.back(), "PXSB");
+  EXPECT_EQ((std::vector<int>{r104.Driver.PixelMap[4], r104.Driver.PixelMap[5], r104.Driver.PixelMap[255]}),
+            (std::vector<int>{1, 0, 1}));
+  // Overlong tokens are cut to the 32-byte text fields.
+  EXPECT_EQ(r104.Driver.Info.SensorId, std::string(31, 'I'));
+  EXPECT_EQ(r104.Driver.Info.FirmwareTime, std::string(20, 'D') + " " + std::string(10, 'T'));
 }
 
-TEST(DriverIdentification, OverlongTokensCutToTheTextField) {
-  Scripted s([](const std::string& cmd) {
-    if (cmd == "ID") return std::string(40, 'I') + ",OK\r";
-    if (cmd == "FT") return std::string(20, 'D') + "," + std::string(20, 'T') + ",OK\r";
-    return HealthySr101(cmd);
-  });
-  ASSERT_EQ(s.Driver.ReadSensorInfo(), 1);
-  EXPECT_EQ(s.Driver.Info.SensorId, std::string(31, 'I'));
-  EXPECT_EQ(s.Driver.Info.FirmwareTime, std::string(20, 'D') + " " + std::string(10, 'T'));
-}
-
-TEST(DriverIdentification, AnyFailedQueryIsInfoStatusThreeAndEndsThere) {
-  const std::vector<std::string> queries = {"ID", "ST", "SER", "FV", "FT", "C0",
-                                            "C1", "C2", "C3", "C4", "C5"};
-  for (size_t q = 0; q < queries.size(); ++q) {
-    SCOPED_TRACE(queries[q]);
-    Scripted s([&](const std::string& cmd) { return cmd == queries[q] ? "12,NG\r" : HealthySr101(cmd); });
-    EXPECT_EQ(s.Driver.ReadSensorInfo(), 0);
-    EXPECT_EQ(s.Driver.InfoStatus, InfoQueryFailed);
-    const auto sent = s.Far.Commands();
-    ASSERT_EQ(sent.size(), q + 2);  // the wake-up, then no query after the failed one
-    EXPECT_EQ(sent.back(), queries[q]);
-  }
-}
-
-// A fake SR-101 that answers the acquisition commands with hand-composed spectra: light counts
-// Head followed by 100s at every exposure, dark counts 100 everywhere.
-struct HandSpectra {
-  bool ShutterOpen = false;
-  std::vector<int> Head = {20000, -1};
-  std::string operator()(const std::string& cmd) {
-    if (cmd == "OP" || cmd == "CL") ShutterOpen = cmd == "OP";
-    if (cmd == "OP" || cmd == "CL" || cmd.rfind("GM,", 0) == 0) return "OK\r";
-    if (cmd == "SS") return "1,25.5,12.0,0.85,1.2,OK\r";
-    if (cmd != "RB,0") return HealthySr101(cmd);
-    std::string block;
-    for (size_t k = 0; k < 1024; ++k) {
-      const auto u = static_cast<std::uint16_t>(ShutterOpen && k < Head.size() ? Head[k] : 100);
-      block += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+TEST(DriverIdentification, EachFailureGivesItsInfoStatusAndEndsThere) {
+  struct Case {
+    int Model;
+    std::string Command, Reply;
+    int Status;
+  };
+  std::vector<Case> cases = {{SR101, "", "", InfoNoAnswer},
+                             {SR102, "ST", "SR-103,OK\r", InfoWrongName},
+                             {SR103, "CALB", std::string(2047, '\0'), InfoCalibFailed},
+                             {SR104, "PXSB", std::string(255, '\1'), InfoCalibFailed}};
+  for (const char* query : {"ID", "ST", "SER", "FV", "FT", "C0", "C1", "C2", "C3", "C4", "C5"})
+    cases.push_back({SR101, query, "12,NG\r", InfoQueryFailed});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Command);
+    HandSensor s(c.Model);
+    s.Override[c.Command] = c.Reply;
+    Rig r(s);
+    EXPECT_EQ(r.Driver.ReadSensorInfo(), 0);
+    EXPECT_EQ(r.Driver.InfoStatus, c.Status);
+    const bool wrongName = c.Status == InfoWrongName;
+    // Nothing is asked after the failure; a wrong name is refused after every query.
+    EXPECT_EQ(r.Line.Commands.back(), wrongName ? "C5" : c.Command);
+    if (wrongName) {
+      EXPECT_EQ(r.Driver.Info.SerialNo, "SN0042");
     }
-    return block + "OK\r";
+    if (c.Status == InfoCalibFailed) {
+      EXPECT_GT(r.Line.Waits.back(), 4900);  // the 5 s block deadline
+      EXPECT_LE(r.Line.Waits.back(), 5000);
+      EXPECT_EQ(r.Driver.Info.Calib[0], c.Model == SR104 ? 1.0f : 0.0f);  // no partial block stored
+    }
   }
-};
+}
 
-TEST(DriverMeasure, CountsPerSecondFromHandComposedBlocks) {
-  HandSpectra sensor;  // peak 20000 at 100 ms: between the limits, accepted at once
-  Scripted s([&](const std::string& cmd) { return sensor(cmd); });
-  CSR101& d = s.Driver;
+// The exposures of the "GM" commands sent, in order.
+std::vector<int> Exposures(const Commands& commands) {
+  std::vector<int> out;
+  for (const auto& c : commands)
+    if (c.rfind("GM,", 0) == 0) out.push_back(std::stoi(c.substr(3)));
+  return out;
+}
+
+TEST(DriverMeasure, CountsPerSecondStatusValuesAndTheExactExchange) {
+  Rig r;  // peak 20000 at 100 ms: between the limits, accepted at once
+  CSensorDriver& d = r.Driver;
   d.ExposureIndex = 3;
   ASSERT_EQ(d.Measure(), 1);
   EXPECT_EQ(d.MeasureOk, 1);
+  EXPECT_EQ(r.Line.Written, "\rOP\rGM,100,0,1\rRB,0\rCL\rGM,100,0,1\rRB,0\rSER\rSS\r");
   const SensorMeasurement& m = d.Measurement;
   EXPECT_EQ(m.ExposureMs, 100);
-  EXPECT_EQ((std::vector<float>{m.Light[0], m.Dark[0], m.Light[1], m.Light[2]}),
-            (std::vector<float>{200000, 1000, -10, 1000}));
+  EXPECT_EQ((std::vector<float>{m.Light[0], m.Dark[0], m.Light[1], m.Dark[1023]}),
+            (std::vector<float>{200000, 1000, 1000, 1000}));
   EXPECT_EQ(m.SerialNo, "SN0042");
   EXPECT_EQ(m.StatusInt[0], 1);
   EXPECT_EQ((std::vector<float>(m.StatusFloat.begin(), m.StatusFloat.begin() + 4)),
             (std::vector<float>{25.5f, 12.0f, 0.85f, 1.2f}));
-  EXPECT_EQ(s.Far.Commands(), (std::vector<std::string>{"", "OP", "GM,100,0,1", "RB,0", "CL",
-                                                        "GM,100,0,1", "RB,0", "SER", "SS"}));
-  // A damaged stored index starts from the end of the table.
-  d.ExposureIndex = 42;
-  ASSERT_EQ(d.Measure(), 1);
-  EXPECT_EQ(m.ExposureMs, 5000);
-  EXPECT_EQ(d.ExposureIndex, 8);
+  EXPECT_TRUE(r.Line.Incoming.empty());
 }
 
-TEST(DriverMeasure, SaturatedPixelsAtTheShortestExposureAreZeroedInLightAndDark) {
-  HandSpectra sensor;
-  sensor.Head = {26000, 25000, 25001, -32768};
-  Scripted s([&](const std::string& cmd) { return sensor(cmd); });
-  ASSERT_EQ(s.Driver.Measure(), 1);
-  const SensorMeasurement& m = s.Driver.Measurement;
-  EXPECT_EQ(m.ExposureMs, 10);
-  EXPECT_EQ(s.Driver.ExposureIndex, 0);
-  // 26000 and 25001 zeroed, 25000 at the limit kept; dark counts are 100 everywhere.
-  EXPECT_EQ((std::vector<float>(m.Light.begin(), m.Light.begin() + 5)),
-            (std::vector<float>{0, 2500000, 0, -3276800, 10000}));
-  EXPECT_EQ((std::vector<float>(m.Dark.begin(), m.Dark.begin() + 5)),
-            (std::vector<float>{0, 10000, 0, 10000, 10000}));
+TEST(DriverMeasure, ExposureStepsAndTheNextMeasureStartsWhereTheLastSettled) {
+  struct Case {
+    int Start;  // 0 = 10 ms, 3 = 100 ms, 7 = 2000 ms, 42 = damaged
+    std::function<int(int)> Peak;
+    std::vector<int> Gm;  // light exposures, then the dark one
+  };
+  const Case cases[] = {
+      {0, [](int) { return 9000; }, {10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 5000}},
+      {3, [](int e) { return e == 100 ? 10000 : 15000; }, {100, 200, 200}},
+      {3, [](int e) { return e == 100 ? 25000 : 12500; }, {100, 50, 50}},
+      {0, [](int) { return 26000; }, {10, 10}},  // saturated at the shortest: kept, pixel zeroed
+      {42, [](int) { return 20000; }, {5000, 5000}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.Gm));
+    Rig r(HandSensor(SR101, c.Peak));
+    r.Driver.ExposureIndex = c.Start;
+    ASSERT_EQ(r.Driver.Measure(), 1);
+    EXPECT_EQ(Exposures(r.Line.Commands), c.Gm);
+    EXPECT_EQ(r.Driver.Measurement.ExposureMs, c.Gm.back());
+    EXPECT_EQ(r.Driver.Measurement.Light[0] == 0, c.Peak(10) == 26000);
+    r.Line.Commands.clear();
+    ASSERT_EQ(r.Driver.Measure(), 1);
+    EXPECT_EQ(Exposures(r.Line.Commands), (std::vector<int>{c.Gm.back(), c.Gm.back()}));
+  }
+}
+
+TEST(DriverMeasure, FifteenPassesWithoutAcceptanceKeepTheLastLightExposure) {
+  testing::FakeClock clock(1'700'000'000);
+  HandSensor s;  // 20 ms just too dim, 50 ms just too bright: the exposure swings between them
+  s.Peak = [](int e) { return e == 10 ? 5000 : e == 20 ? 10000 : 25000; };
+  s.OnExposure = [&clock] { clock.Advance(1); };
+  Rig r(s, clock);
+  ASSERT_EQ(r.Driver.Measure(), 1);
+  const std::vector<int> gm = Exposures(r.Line.Commands);
+  ASSERT_EQ(gm.size(), 16u);  // 15 light spectra and the dark one
+  EXPECT_EQ((std::vector<int>{gm[0], gm[13], gm[14], gm[15]}), (std::vector<int>{10, 20, 50, 50}));
+  EXPECT_EQ(r.Driver.Measurement.ExposureMs, 50);
+  EXPECT_EQ(r.Driver.ExposureIndex, 2);
+  EXPECT_EQ(r.Driver.Measurement.MeasureTime, 1'700'000'014);  // noted before the fifteenth
+}
+
+TEST(DriverMeasure, FailuresReturnZeroAndKeepTheIndex) {
+  HandSensor silentGm;
+  silentGm.Override["GM,5000,0,1"] = "";
+  Rig r(silentGm);
+  r.Driver.ExposureIndex = 8;
+  EXPECT_EQ(r.Driver.Measure(), 0);
+  EXPECT_EQ(r.Driver.MeasureOk, 0);
+  EXPECT_EQ(r.Driver.ExposureIndex, 8);
+  EXPECT_EQ(r.Line.Commands, (Commands{"", "OP", "GM,5000,0,1", "CL"}));  // the shutter is closed
+  EXPECT_GT(r.Line.Waits.front(), 6900);  // 5000 / 1000 + 2 s
+  EXPECT_LE(r.Line.Waits.front(), 7000);
+  HandSensor fewValues(SR103);
+  fewValues.Override["SS"] = "0,0,1,-1,-10.0,31.5,28.0,12.0,OK\r";
+  Rig few(fewValues);
+  EXPECT_EQ(few.Driver.Measure(), 0);
+  EXPECT_EQ(few.Line.Commands.back(), "SS");
+  // The fixed-exposure model leaves the shutter open after a failed light spectrum.
+  HandSensor fixed(SR104);
+  fixed.Override["GM,30,0,1"] = "ERR\r";
+  Rig sr104(fixed);
+  EXPECT_EQ(sr104.Driver.Measure(), 0);
+  EXPECT_EQ(sr104.Line.Commands, (Commands{"", "OP", "GM,30,0,1"}));
+}
+
+TEST(DriverMeasure, FixedExposureDeadPixelsAndTheSecondTemperatureOfOneFirmware) {
+  for (const char* firmware : {"1.80", "1.81", "1.8", "1.80 "}) {
+    SCOPED_TRACE(firmware);
+    HandSensor s(SR104, [](int) { return 32000; });
+    s.Override["FV"] = std::string(firmware) + ",OK\r";
+    Rig r(s);
+    ASSERT_EQ(r.Driver.ReadSensorInfo(), 1);
+    r.Line.Commands.clear();
+    r.Driver.Measurement.StatusFloat[6] = 99.0f;
+    ASSERT_EQ(r.Driver.Measure(), 1);
+    const bool asked = std::string(firmware) == "1.80";
+    Commands expected = {"", "OP", "GM,30,0,1", "RB,0", "CL", "GM,30,0,1", "RB,0", "SER", "SS", "FV"};
+    if (asked) expected.push_back("T2");
+    EXPECT_EQ(r.Line.Commands, expected);
+    const SensorMeasurement& m = r.Driver.Measurement;
+    EXPECT_EQ(m.ExposureMs, 30);
+    // 32000 stays (no saturation test); the dead sixth pixel reads 0 in light and dark.
+    EXPECT_EQ((std::vector<float>{m.Light[0], m.Dark[0], m.Light[5], m.Dark[5]}),
+              (std::vector<float>{static_cast<float>(32000 / 0.03), static_cast<float>(100 / 0.03), 0, 0}));
+    EXPECT_EQ(m.StatusInt[3], -1);
+    EXPECT_EQ(m.StatusFloat[5], 2.1f);
+    EXPECT_EQ(m.StatusFloat[6], asked ? 27.5f : -273.15f);
+  }
 }
 
 }  // namespace

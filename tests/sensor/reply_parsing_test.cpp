@@ -9,42 +9,35 @@
 namespace spectrel {
 namespace {
 
-TEST(ReplyTokens, ValuesPrecedeTheOk) {
+TEST(ReplyTokens, ValuesPrecedeTheOkAndOnlyAnExactLastOkSucceeds) {
+  std::string sixteenPlus;
+  for (int i = 0; i < 20; ++i) sixteenPlus += std::to_string(i) + ",";
+  struct Case {
+    std::string Line;
+    int Count;
+    const char *First, *Last;
+    bool Ok;
+  };
+  const Case cases[] = {
+      {"SR-101,OK\r", 2, "SR-101", "OK", true},
+      {"1,25.3,12.1,0.52,3.3,OK\r", 6, "1", "OK", true},
+      {",,A,,B\r\r,OK\r", 3, "A", "OK", true},  // runs of separators yield no empty token
+      {"\r", 0, "", "", false},                  // only a CR: no token at all
+      {"12,NG\r", 2, "12", "NG", false},
+      {"12,ok\r", 2, "12", "ok", false},
+      {"12,OK \r", 2, "12", "OK ", false},
+      {"12,OK\n\r", 2, "12", "OK\n", false},      // a line feed is no separator
+      {sixteenPlus + "OK\r", 16, "0", "15", false},  // the seventeenth token on is lost
+  };
   ReplyTokens t;
-  ASSERT_EQ(TokeniseReply("SR-101,OK\r", t), 2);
-  EXPECT_EQ(t[0], "SR-101");
-  EXPECT_EQ(t[1], "OK");
-  EXPECT_TRUE(ReplyIsOk(t, 2));
-  ASSERT_EQ(TokeniseReply("1,25.3,12.1,0.52,3.3,OK\r", t), 6);
-  EXPECT_EQ(t[0], "1");
-  EXPECT_EQ(t[3], "0.52");
-  EXPECT_EQ(t[4], "3.3");
-  EXPECT_TRUE(ReplyIsOk(t, 6));
-  // Runs of separators yield no empty tokens.
-  ASSERT_EQ(TokeniseReply(",,A,,B\r\r,OK\r", t), 3);
-  EXPECT_EQ(t[0], "A");
-  EXPECT_EQ(t[1], "B");
-  EXPECT_EQ(t[2], "OK");
-}
-
-TEST(ReplyTokens, FailedRepliesAndTheSixteenTokenLimit) {
-  ReplyTokens t;
-  EXPECT_EQ(TokeniseReply("\r", t), 0);  // only a CR: no token at all
-  EXPECT_FALSE(ReplyIsOk(t, 0));
-  // Last token anything but exactly "OK"; a line feed is no separator, so "OK\n" is not "OK".
-  for (const char* line : {"12,NG\r", "12,ok\r", "12,OK \r", "OK,12\r", "12,OK\n\r"}) {
-    const int n = TokeniseReply(line, t);
-    EXPECT_FALSE(ReplyIsOk(t, n)) << line;
+  t.fill("stale");
+  for (const Case& c : cases) {
+    ASSERT_EQ(TokeniseReply(c.Line, t), c.Count) << c.Line;
+    EXPECT_EQ(t[0], c.First) << c.Line;
+    EXPECT_EQ(c.Count ? t[static_cast<size_t>(c.Count - 1)] : "", c.Last) << c.Line;
+    EXPECT_EQ(ReplyIsOk(t, c.Count), c.Ok) << c.Line;
+    EXPECT_TRUE(c.Count == MaxReplyTokens || t[static_cast<size_t>(c.Count)].empty()) << c.Line;
   }
-  std::string line;
-  for (int i = 0; i < 20; ++i) line += std::to_string(i) + ",";
-  ASSERT_EQ(TokeniseReply(line + "OK\r", t), 16);
-  EXPECT_EQ(t[15], "15");
-  // The seventeenth token onwards, "OK" included, is lost: the reply does not count as OK.
-  EXPECT_FALSE(ReplyIsOk(t, 16));
-  ASSERT_EQ(TokeniseReply("X,OK\r", t), 2);  // stale tokens are cleared
-  EXPECT_TRUE(t[2].empty());
-  EXPECT_TRUE(t[15].empty());
 }
 
 TEST(ReplyBlocks, SignedCountsAndSinglePrecisionWordsLittleEndian) {
