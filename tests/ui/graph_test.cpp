@@ -68,17 +68,9 @@ TEST(GraphMapping, FixedOrAutomaticTopTruncatedIntoThePlotLimits) {
             std::tuple(140, CoordMax, CoordMin, 637, CoordMin));
 }
 
-TEST(GraphText, ReportLinesSplitAtLineFeedsEachLineHeightTimesOnePointTwoLower) {
-  const auto lines = ReportLines("a\nb\n", {820, 93}, 17);
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(std::tuple(lines[0].Text, lines[1].Text, lines[2].Text), std::tuple("a", "b", ""));
-  EXPECT_EQ(std::tuple(lines[0].At, lines[2].At), std::tuple(GraphPoint{820, 93}, GraphPoint{820, 133}));
-}
-
 TEST(DrawingArea, WindowPageAndClipboardKeepFourToThree) {
   // 1200 x 0.75 = 900 > 600: limited by the height, width 600 / 0.75; 800 x 0.75 = 600 <= 900.
   EXPECT_EQ(ScreenDrawingArea(1200, 600), (DrawingArea{800, 600, 0, 0}));
-  EXPECT_EQ(ScreenDrawingArea(800, 900), (DrawingArea{800, 600, 0, 0}));
   EXPECT_EQ(ScreenDrawingArea(101, 50), (DrawingArea{66, 50, 0, 0}));   // 50 / 0.75 = 66.67
   // Portrait: hh = 600 x (4800 x 0.75) / 600 = 3600 fits in 6600; margins 240 and 180.
   EXPECT_EQ(PrinterDrawingArea(4800, 6600, 600, 600), (DrawingArea{4560, 3420, 240, 180}));
@@ -88,7 +80,6 @@ TEST(DrawingArea, WindowPageAndClipboardKeepFourToThree) {
   EXPECT_EQ(PrinterDrawingArea(4800, 6600, 600, 300), (DrawingArea{4560, 1710, 240, 90}));
   // A printer without a resolution is treated as square.
   EXPECT_EQ(PrinterDrawingArea(4800, 6600, 0, 0), (DrawingArea{4560, 3420, 240, 180}));
-  EXPECT_EQ(ClipboardDrawingArea(), (DrawingArea{640, 480, 0, 0}));
 }
 
 const QRgb White = qRgb(255, 255, 255);
