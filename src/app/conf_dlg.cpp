@@ -69,6 +69,18 @@ bool ParseInteger(const QString& text, int& value) {
 
 QString Text(const std::string& value) { return QString::fromStdString(value); }
 
+// The system's candidates and the configured ports that name a device (a simulator's link, say),
+// once each, in natural order.
+std::vector<std::string> OfferedDevices(std::vector<std::string> devices, const std::array<std::string, 4>& configured) {
+  for (const std::string& port : configured) {
+    const std::string device = CSerial::DeviceName(port);
+    if (!device.empty() && std::find(devices.begin(), devices.end(), device) == devices.end())
+      devices.push_back(device);
+  }
+  std::sort(devices.begin(), devices.end(), NaturalLess);
+  return devices;
+}
+
 }  // namespace
 
 CConfDlg::CConfDlg(AppSettings& settings, QWidget* parent) : QDialog(parent), Settings(settings), Copy(settings) {
@@ -84,64 +96,18 @@ void CConfDlg::Build(const std::vector<std::string>& candidates) {
   setWindowTitle(tr("Measurement Settings"));
   setModal(true);
 
-  // The configured ports are offered too when they can be opened (a simulator's link, say).
-  std::vector<std::string> devices = candidates;
-  for (const std::string& port : Copy.ComPort) {
-    const std::string device = CSerial::DeviceName(port);
-    if (!device.empty() && std::find(devices.begin(), devices.end(), device) == devices.end())
-      devices.push_back(device);
-  }
-  std::sort(devices.begin(), devices.end(), NaturalLess);
-  const std::vector<std::string> openable = OpenablePorts(devices);
-
   auto* left = new QVBoxLayout;
-  left->addWidget(BuildPortGroup(openable));
-
-  auto* memoGroup = new QGroupBox(tr("User Comment"), this);
-  Memo = new QLineEdit(memoGroup);
-  Memo->setObjectName(QStringLiteral("memo"));
-  (new QVBoxLayout(memoGroup))->addWidget(Memo);
-  left->addWidget(memoGroup);
-
-  auto* integGroup = new QGroupBox(tr("Integration Range(nm)"), this);
-  IntegFrom = IntegerEdit("integFrom", integGroup);
-  IntegTo = IntegerEdit("integTo", integGroup);
-  auto* integRow = new QHBoxLayout(integGroup);
-  auto* integFromLabel = new QLabel(tr("From"), integGroup);
-  integFromLabel->setBuddy(IntegFrom);
-  auto* integToLabel = new QLabel(tr("To"), integGroup);
-  integToLabel->setBuddy(IntegTo);
-  integRow->addWidget(integFromLabel);
-  integRow->addWidget(IntegFrom);
-  integRow->addSpacing(12);
-  integRow->addWidget(integToLabel);
-  integRow->addWidget(IntegTo);
-  integRow->addStretch(1);
-  left->addWidget(integGroup);
-
+  left->addWidget(BuildPortGroup(OpenablePorts(OfferedDevices(candidates, Copy.ComPort))));
+  left->addWidget(BuildMemoGroup());
+  left->addWidget(BuildIntegGroup());
   left->addWidget(BuildTimeGroup());
   left->addStretch(1);
 
   auto* right = new QVBoxLayout;
   right->addWidget(BuildKrfGroup());
   right->addWidget(BuildCsvGroup());
-
-  AutoStart = new QCheckBox(tr("Auto-Start  after\nSoftware Starting"), this);
-  AutoStart->setObjectName(QStringLiteral("autoStart"));
-  auto* buttons = new QDialogButtonBox(this);
-  Ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-  Cancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
-  Ok->setObjectName(QStringLiteral("ok"));
-  Cancel->setObjectName(QStringLiteral("cancel"));
-  Ok->setDefault(true);
-  connect(Ok, &QPushButton::clicked, this, &CConfDlg::accept);
-  connect(Cancel, &QPushButton::clicked, this, &CConfDlg::reject);
-  auto* bottom = new QHBoxLayout;
-  bottom->addWidget(AutoStart);
-  bottom->addStretch(1);
-  bottom->addWidget(buttons, 0, Qt::AlignBottom);
   right->addStretch(1);
-  right->addLayout(bottom);
+  right->addLayout(BuildBottomRow());
 
   auto* columns = new QHBoxLayout(this);
   columns->addLayout(left);
@@ -196,6 +162,32 @@ void CConfDlg::FillPortList(int model, const std::vector<std::string>& openable)
   list->setCurrentIndex(selected);
 }
 
+QWidget* CConfDlg::BuildMemoGroup() {
+  auto* group = new QGroupBox(tr("User Comment"), this);
+  Memo = new QLineEdit(group);
+  Memo->setObjectName(QStringLiteral("memo"));
+  (new QVBoxLayout(group))->addWidget(Memo);
+  return group;
+}
+
+QWidget* CConfDlg::BuildIntegGroup() {
+  auto* group = new QGroupBox(tr("Integration Range(nm)"), this);
+  IntegFrom = IntegerEdit("integFrom", group);
+  IntegTo = IntegerEdit("integTo", group);
+  auto* row = new QHBoxLayout(group);
+  auto* fromLabel = new QLabel(tr("From"), group);
+  fromLabel->setBuddy(IntegFrom);
+  auto* toLabel = new QLabel(tr("To"), group);
+  toLabel->setBuddy(IntegTo);
+  row->addWidget(fromLabel);
+  row->addWidget(IntegFrom);
+  row->addSpacing(12);
+  row->addWidget(toLabel);
+  row->addWidget(IntegTo);
+  row->addStretch(1);
+  return group;
+}
+
 QWidget* CConfDlg::BuildTimeGroup() {
   auto* group = new QGroupBox(tr("Measurement Time"), this);
   StartHour = WrappingSpin("startHour", 0, 23, group);
@@ -247,69 +239,95 @@ QWidget* CConfDlg::BuildCsvGroup() {
   auto* group = new QGroupBox(tr("CSV Format data"), this);
   SaveCsv = new QCheckBox(tr("Save - File Name:\"YYYYMMDDhh.csv\" (Hourly)"), group);
   SaveCsv->setObjectName(QStringLiteral("saveCsv"));
-
-  auto* pitchGroup = new QGroupBox(tr("Wavelength Interval"), group);
-  Raw = new QRadioButton(tr("Raw"), pitchGroup);
-  Raw->setObjectName(QStringLiteral("raw"));
-  OneNm = new QRadioButton(QStringLiteral("1nm"), pitchGroup);
-  OneNm->setObjectName(QStringLiteral("oneNm"));
-  Pitch = new QButtonGroup(this);
-  Pitch->addButton(Raw, 0);
-  Pitch->addButton(OneNm, 1);
-  auto* pitchLayout = new QVBoxLayout(pitchGroup);
-  pitchLayout->addWidget(Raw);
-  pitchLayout->addWidget(OneNm);
-  pitchLayout->addStretch(1);
-
-  auto* rangeGroup = new QGroupBox(tr("Wavelength Range(nm)"), group);
-  CsvFrom = IntegerEdit("csvFrom", rangeGroup);
-  CsvTo = IntegerEdit("csvTo", rangeGroup);
-  auto* rangeGrid = new QGridLayout(rangeGroup);
-  auto* fromLabel = new QLabel(tr("From"), rangeGroup);
-  fromLabel->setBuddy(CsvFrom);
-  auto* toLabel = new QLabel(tr("To"), rangeGroup);
-  toLabel->setBuddy(CsvTo);
-  rangeGrid->addWidget(fromLabel, 0, 0);
-  rangeGrid->addWidget(CsvFrom, 0, 1);
-  rangeGrid->addWidget(toLabel, 1, 0);
-  rangeGrid->addWidget(CsvTo, 1, 1);
-  rangeGrid->setRowStretch(2, 1);
-
-  auto* selectionGroup = new QGroupBox(tr("Data Selection"), group);
-  auto* selectionGrid = new QGridLayout(selectionGroup);
-  for (int model = 0; model < 4; ++model) {
-    const size_t m = static_cast<size_t>(model);
-    const QString name = Text(ModelDisplayName(model));
-    CsvSensor[m] = new QCheckBox(name, selectionGroup);
-    CsvSensor[m]->setObjectName(QStringLiteral("csv") + QString(name).remove(QLatin1Char('-')));
-    selectionGrid->addWidget(CsvSensor[m], model % 2, model / 2);
-  }
-  Merge = new QCheckBox(tr("Merge"), selectionGroup);
-  Merge->setObjectName(QStringLiteral("merge"));
-  selectionGrid->addWidget(Merge, 2, 0, 1, 2);
+  auto* options = new QHBoxLayout;
+  options->addWidget(BuildPitchGroup(group));
+  options->addWidget(BuildCsvRangeGroup(group));
+  options->addWidget(BuildSelectionGroup(group));
 
   CsvFolder = new QLineEdit(group);
   CsvFolder->setObjectName(QStringLiteral("csvFolder"));
   CsvBrowse = new QPushButton(tr("B&rowse"), group);
   CsvBrowse->setObjectName(QStringLiteral("csvBrowse"));
   CsvBrowse->setAutoDefault(false);
-
-  auto* layout = new QVBoxLayout(group);
-  layout->addWidget(SaveCsv);
-  auto* options = new QHBoxLayout;
-  options->addWidget(pitchGroup);
-  options->addWidget(rangeGroup);
-  options->addWidget(selectionGroup);
-  layout->addLayout(options);
   auto* row = new QHBoxLayout;
   row->addWidget(CsvFolder, 1);
   row->addWidget(CsvBrowse);
-  layout->addLayout(row);
 
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(SaveCsv);
+  layout->addLayout(options);
+  layout->addLayout(row);
   for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{SaveCsv, Raw, OneNm, CsvSensor[0], CsvSensor[1]})
     connect(button, &QAbstractButton::clicked, this, &CConfDlg::ApplyRules);
   connect(CsvBrowse, &QPushButton::clicked, this, [this] { OnBrowse(Folder::Csv); });
   return group;
+}
+
+QWidget* CConfDlg::BuildPitchGroup(QWidget* parent) {
+  auto* group = new QGroupBox(tr("Wavelength Interval"), parent);
+  Raw = new QRadioButton(tr("Raw"), group);
+  Raw->setObjectName(QStringLiteral("raw"));
+  OneNm = new QRadioButton(QStringLiteral("1nm"), group);
+  OneNm->setObjectName(QStringLiteral("oneNm"));
+  Pitch = new QButtonGroup(this);
+  Pitch->addButton(Raw, 0);
+  Pitch->addButton(OneNm, 1);
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(Raw);
+  layout->addWidget(OneNm);
+  layout->addStretch(1);
+  return group;
+}
+
+QWidget* CConfDlg::BuildCsvRangeGroup(QWidget* parent) {
+  auto* group = new QGroupBox(tr("Wavelength Range(nm)"), parent);
+  CsvFrom = IntegerEdit("csvFrom", group);
+  CsvTo = IntegerEdit("csvTo", group);
+  auto* grid = new QGridLayout(group);
+  auto* fromLabel = new QLabel(tr("From"), group);
+  fromLabel->setBuddy(CsvFrom);
+  auto* toLabel = new QLabel(tr("To"), group);
+  toLabel->setBuddy(CsvTo);
+  grid->addWidget(fromLabel, 0, 0);
+  grid->addWidget(CsvFrom, 0, 1);
+  grid->addWidget(toLabel, 1, 0);
+  grid->addWidget(CsvTo, 1, 1);
+  grid->setRowStretch(2, 1);
+  return group;
+}
+
+QWidget* CConfDlg::BuildSelectionGroup(QWidget* parent) {
+  auto* group = new QGroupBox(tr("Data Selection"), parent);
+  auto* grid = new QGridLayout(group);
+  for (int model = 0; model < 4; ++model) {
+    const size_t m = static_cast<size_t>(model);
+    const QString name = Text(ModelDisplayName(model));
+    CsvSensor[m] = new QCheckBox(name, group);
+    CsvSensor[m]->setObjectName(QStringLiteral("csv") + QString(name).remove(QLatin1Char('-')));
+    grid->addWidget(CsvSensor[m], model % 2, model / 2);
+  }
+  Merge = new QCheckBox(tr("Merge"), group);
+  Merge->setObjectName(QStringLiteral("merge"));
+  grid->addWidget(Merge, 2, 0, 1, 2);
+  return group;
+}
+
+QLayout* CConfDlg::BuildBottomRow() {
+  AutoStart = new QCheckBox(tr("Auto-Start  after\nSoftware Starting"), this);
+  AutoStart->setObjectName(QStringLiteral("autoStart"));
+  auto* buttons = new QDialogButtonBox(this);
+  Ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  Cancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+  Ok->setObjectName(QStringLiteral("ok"));
+  Cancel->setObjectName(QStringLiteral("cancel"));
+  Ok->setDefault(true);
+  connect(Ok, &QPushButton::clicked, this, &CConfDlg::accept);
+  connect(Cancel, &QPushButton::clicked, this, &CConfDlg::reject);
+  auto* row = new QHBoxLayout;
+  row->addWidget(AutoStart);
+  row->addStretch(1);
+  row->addWidget(buttons, 0, Qt::AlignBottom);
+  return row;
 }
 
 void CConfDlg::ShowValues() {

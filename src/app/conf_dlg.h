@@ -14,6 +14,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -37,35 +38,8 @@ class CConfDlg : public QDialog {
   // Offers those of the given devices that can be opened now (and the configured ports).
   CConfDlg(AppSettings& settings, const std::vector<std::string>& candidates, QWidget* parent = nullptr);
 
-  // The dialog's copy of the settings as last taken from the controls.
-  const AppSettings& Values() const { return Copy; }
   // Stores a folder the browser returned, with the final separator.
   void SetChosenFolder(Folder folder, const QString& chosen);
-
-  QCheckBox* UseBox(int model) const { return Use[static_cast<size_t>(model)]; }
-  QComboBox* PortList(int model) const { return Port[static_cast<size_t>(model)]; }
-  QCheckBox* CsvSensorBox(int model) const { return CsvSensor[static_cast<size_t>(model)]; }
-  QCheckBox* MergeBox() const { return Merge; }
-  QCheckBox* SaveBox() const { return SaveCsv; }
-  QCheckBox* AutoStartBox() const { return AutoStart; }
-  QRadioButton* RawButton() const { return Raw; }
-  QRadioButton* GridButton() const { return OneNm; }
-  QLineEdit* CsvFromEdit() const { return CsvFrom; }
-  QLineEdit* CsvToEdit() const { return CsvTo; }
-  QLineEdit* IntegFromEdit() const { return IntegFrom; }
-  QLineEdit* IntegToEdit() const { return IntegTo; }
-  QLineEdit* MemoEdit() const { return Memo; }
-  QLineEdit* KrfFolderEdit() const { return KrfFolder; }
-  QLineEdit* CsvFolderEdit() const { return CsvFolder; }
-  QPushButton* KrfBrowseButton() const { return KrfBrowse; }
-  QPushButton* CsvBrowseButton() const { return CsvBrowse; }
-  QSpinBox* StartHourBox() const { return StartHour; }
-  QSpinBox* StartMinuteBox() const { return StartMinute; }
-  QSpinBox* FinishHourBox() const { return FinishHour; }
-  QSpinBox* FinishMinuteBox() const { return FinishMinute; }
-  QSpinBox* IntervalBox() const { return Interval; }
-  QPushButton* OkButton() const { return Ok; }
-  QPushButton* CancelButton() const { return Cancel; }
 
  public slots:
   // Takes the controls' values; an integer field holding anything else brings the standard
@@ -74,10 +48,18 @@ class CConfDlg : public QDialog {
 
  private:
   void Build(const std::vector<std::string>& candidates);
+  // The groups of the left column, top to bottom.
   QWidget* BuildPortGroup(const std::vector<std::string>& openable);
+  QWidget* BuildMemoGroup();
+  QWidget* BuildIntegGroup();
   QWidget* BuildTimeGroup();
+  // The right column: the two file formats, then the automatic start with OK and Cancel.
   QWidget* BuildKrfGroup();
   QWidget* BuildCsvGroup();
+  QWidget* BuildPitchGroup(QWidget* parent);
+  QWidget* BuildCsvRangeGroup(QWidget* parent);
+  QWidget* BuildSelectionGroup(QWidget* parent);
+  QLayout* BuildBottomRow();
   void FillPortList(int model, const std::vector<std::string>& openable);
   void ShowValues();
   bool TakeValues();

@@ -9,17 +9,13 @@
 
 #include "app/main_frame.h"
 #include "app/settings_actions.h"
+#include "app/translations.h"
 #include "simulation/simulated_station.h"
 #include "measure/spectrel_doc.h"
 #include "sensor/status_report.h"
 #include "settings/profile.h"
 #include "ui/qt_document_host.h"
 #include "ui/spectrel_view.h"
-
-#if __has_include("app/translations.h")
-#include "app/translations.h"
-#define SPECTREL_HAS_TRANSLATIONS 1
-#endif
 
 namespace spectrel {
 
@@ -50,18 +46,7 @@ bool CSpectrelApp::InitInstance() {
   QApplication::setApplicationDisplayName(QStringLiteral("Spectrel"));
 
   // Menus and dialogs in Japanese when the process locale is Japanese, as the status texts are.
-  if (ProcessLanguage() == Language::Japanese) {
-#ifdef SPECTREL_HAS_TRANSLATIONS
-    Translators = InstallTranslations(QLocale(QLocale::Japanese));
-#else
-    auto own = std::make_unique<QTranslator>();
-    if (own->load(QLocale(QLocale::Japanese), QStringLiteral("spectrel"), QStringLiteral("_"),
-                  QStringLiteral(":/i18n"))) {
-      QCoreApplication::installTranslator(own.get());
-      Translators.push_back(std::move(own));
-    }
-#endif
-  }
+  if (ProcessLanguage() == Language::Japanese) Translators = InstallTranslations(QLocale(QLocale::Japanese));
 
   const ProfileLocation location = LocateProfile(Options.ProgramPath);
   Profile = location.ProfilePath;

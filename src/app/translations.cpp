@@ -6,8 +6,6 @@
 
 namespace spectrel {
 
-bool SystemLocaleIsJapanese() { return QLocale::system().language() == QLocale::Japanese; }
-
 std::vector<std::unique_ptr<QTranslator>> InstallTranslations(const QLocale& locale) {
   std::vector<std::unique_ptr<QTranslator>> installed;
   if (locale.language() == QLocale::English || locale.language() == QLocale::C) return installed;

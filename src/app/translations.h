@@ -11,9 +11,6 @@ class QTranslator;
 
 namespace spectrel {
 
-// True when the system locale (LANG, LC_MESSAGES, LC_ALL) asks for Japanese.
-bool SystemLocaleIsJapanese();
-
 // Loads and installs the program's translation for the locale, and Qt's own for the standard
 // dialogs when one is installed on the system. Empty for English or when nothing is found. The
 // translators stay installed until the returned objects are destroyed.

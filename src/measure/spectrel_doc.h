@@ -83,9 +83,6 @@ class CSpectrelDoc {
   // Measurement runs started since construction (manual and interval).
   std::int64_t RunsStarted() const { return RunCount; }
 
-  int GraphWidth = 0;    // logical size of the drawing area, written by the view before drawing
-  int GraphHeight = 0;
-
  private:
   // Worker procedures of the start-up and of the run.
   void SensorInfoThread(int model);

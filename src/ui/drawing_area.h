@@ -6,8 +6,8 @@
 namespace spectrel {
 
 struct DrawingArea {
-  int Width = 0;     // GraphWidth, logical units
-  int Height = 0;    // GraphHeight, logical units
+  int Width = 0;     // logical units
+  int Height = 0;    // logical units
   int OriginX = 0;   // where the drawing starts, units from the printable area's left
   int OriginY = 0;   // ... and top
 

@@ -63,7 +63,7 @@ inline constexpr int CoordMax = 32767;
 // span divides zero by zero) gives the fallback.
 int ClampCoord(double value, int fallback);
 
-// The plot rectangle with its axis ranges and tick steps, refilled at every drawing.
+// The drawing area, plot rectangle, axis ranges and tick steps, refilled at every drawing.
 class CGraph {
  public:
   virtual ~CGraph() = default;
@@ -86,6 +86,8 @@ class CGraph {
   // The area curves may reach: the plot rectangle shrunk by one unit on every side.
   GraphRect ClipRect() const { return {Rect.Left + 1, Rect.Top + 1, Rect.Right - 1, Rect.Bottom - 1}; }
 
+  int GraphWidth = 0;   // drawing area of the last drawing (window, page or clipboard), logical units
+  int GraphHeight = 0;
   GraphRect Rect;       // plot rectangle, logical units
   double XMin = 0.0;    // wavelength at the left edge, nm
   double XMax = 0.0;    // wavelength at the right edge, nm

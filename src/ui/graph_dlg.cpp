@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <iterator>
 
 #include "ui/color_button.h"
 #include "ui/dialog_rows.h"
@@ -61,31 +62,52 @@ CGraphDlg::CGraphDlg(GraphSettings& graph, std::function<void()> redraw, QWidget
   Grid->setObjectName(QStringLiteral("grid"));
   Auto->setObjectName(QStringLiteral("auto"));
 
-  auto* yAxis = new QGroupBox(tr("Y-Axis"), this);
-  auto* yRow = new QHBoxLayout(yAxis);
-  yRow->addWidget(Auto);
-  yRow->addWidget(YTop);
-  yRow->addWidget(new QLabel(QStringLiteral("W/m2/um"), yAxis));
-  yRow->addStretch(1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(BuildYAxisGroup());
+  layout->addWidget(BuildXAxisGroup());
+  layout->addWidget(BuildLookGroup());
+  layout->addLayout(BuildButtonRow());
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  SetTabOrder();
+  ConnectControls();
+  TransferToDialog();
+}
 
-  auto* xAxis = new QGroupBox(tr("X-Axis[nm]"), this);
-  auto* xRow = new QHBoxLayout(xAxis);
+QWidget* CGraphDlg::BuildYAxisGroup() {
+  auto* group = new QGroupBox(tr("Y-Axis"), this);
+  auto* row = new QHBoxLayout(group);
+  row->addWidget(Auto);
+  row->addWidget(YTop);
+  row->addWidget(new QLabel(QStringLiteral("W/m2/um"), group));
+  row->addStretch(1);
+  return group;
+}
+
+QWidget* CGraphDlg::BuildXAxisGroup() {
+  auto* group = new QGroupBox(tr("X-Axis[nm]"), this);
+  auto* row = new QHBoxLayout(group);
   //: The wavelength range row: %1 is the left end, %2 the right end of the axis.
-  AddPatternRow(xRow, tr("From %1 To %2"), {XFrom, XTo});
+  AddPatternRow(row, tr("From %1 To %2"), {XFrom, XTo});
+  return group;
+}
 
-  auto* look = new QGroupBox(this);
-  auto* lookGrid = new QGridLayout(look);
-  auto* graphLabel = new QLabel(tr("Graph &Color"), look);
+QWidget* CGraphDlg::BuildLookGroup() {
+  auto* group = new QGroupBox(this);
+  auto* grid = new QGridLayout(group);
+  auto* graphLabel = new QLabel(tr("Graph &Color"), group);
   graphLabel->setBuddy(GraphColor);
-  auto* frameLabel = new QLabel(tr("&Frame Color"), look);
+  auto* frameLabel = new QLabel(tr("&Frame Color"), group);
   frameLabel->setBuddy(FrameColor);
-  lookGrid->addWidget(graphLabel, 0, 0);
-  lookGrid->addWidget(GraphColor, 0, 1);
-  lookGrid->addWidget(frameLabel, 1, 0);
-  lookGrid->addWidget(FrameColor, 1, 1);
-  lookGrid->addWidget(Grid, 2, 0, 1, 2);
-  lookGrid->setColumnStretch(2, 1);
+  grid->addWidget(graphLabel, 0, 0);
+  grid->addWidget(GraphColor, 0, 1);
+  grid->addWidget(frameLabel, 1, 0);
+  grid->addWidget(FrameColor, 1, 1);
+  grid->addWidget(Grid, 2, 0, 1, 2);
+  grid->setColumnStretch(2, 1);
+  return group;
+}
 
+QLayout* CGraphDlg::BuildButtonRow() {
   // OK, "Apply", Cancel in this order whatever the desktop's habit.
   Ok = new QPushButton(QStringLiteral("OK"), this);
   Apply = new QPushButton(tr("&Apply"), this);
@@ -93,28 +115,20 @@ CGraphDlg::CGraphDlg(GraphSettings& graph, std::function<void()> redraw, QWidget
   Ok->setObjectName(QStringLiteral("ok"));
   Apply->setObjectName(QStringLiteral("apply"));
   Cancel->setObjectName(QStringLiteral("cancel"));
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  for (QPushButton* button : {Ok, Apply, Cancel}) buttons->addWidget(button);
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  for (QPushButton* button : {Ok, Apply, Cancel}) row->addWidget(button);
   Ok->setDefault(true);
+  return row;
+}
 
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(yAxis);
-  layout->addWidget(xAxis);
-  layout->addWidget(look);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+void CGraphDlg::SetTabOrder() {
+  // The reading order: y axis, x axis, colours, grid, then the buttons.
+  QWidget* const order[] = {Auto, YTop, XFrom, XTo, GraphColor, FrameColor, Grid, Ok, Apply, Cancel};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
 
-  setTabOrder(Auto, YTop);
-  setTabOrder(YTop, XFrom);
-  setTabOrder(XFrom, XTo);
-  setTabOrder(XTo, GraphColor);
-  setTabOrder(GraphColor, FrameColor);
-  setTabOrder(FrameColor, Grid);
-  setTabOrder(Grid, Ok);
-  setTabOrder(Ok, Apply);
-  setTabOrder(Apply, Cancel);
-
+void CGraphDlg::ConnectControls() {
   connect(Ok, &QPushButton::clicked, this, &CGraphDlg::accept);
   connect(Cancel, &QPushButton::clicked, this, &CGraphDlg::reject);
   connect(Apply, &QPushButton::clicked, this, &CGraphDlg::OnApply);
@@ -123,8 +137,6 @@ CGraphDlg::CGraphDlg(GraphSettings& graph, std::function<void()> redraw, QWidget
   connect(Grid, &QCheckBox::clicked, this, &CGraphDlg::OnApply);
   connect(GraphColor, &QPushButton::clicked, this, [this] { ChooseColor(GraphColor); });
   connect(FrameColor, &QPushButton::clicked, this, [this] { ChooseColor(FrameColor); });
-
-  TransferToDialog();
 }
 
 void CGraphDlg::TransferToDialog() {

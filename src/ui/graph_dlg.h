@@ -10,6 +10,7 @@
 #include "settings/app_settings.h"
 
 class QCheckBox;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -32,17 +33,6 @@ class CGraphDlg : public QDialog {
   // only with the next "Apply", "Auto", "Grid Line" or OK.
   void ChooseColor(CColorButton* button);
 
-  CColorButton* GraphColorButton() const { return GraphColor; }
-  CColorButton* FrameColorButton() const { return FrameColor; }
-  QCheckBox* AutoBox() const { return Auto; }
-  QCheckBox* GridBox() const { return Grid; }
-  QLineEdit* XFromEdit() const { return XFrom; }
-  QLineEdit* XToEdit() const { return XTo; }
-  QLineEdit* YTopEdit() const { return YTop; }
-  QPushButton* ApplyButton() const { return Apply; }
-  QPushButton* CancelButton() const { return Cancel; }
-  QPushButton* OkButton() const { return Ok; }
-
  public slots:
   void accept() override;
 
@@ -53,6 +43,13 @@ class CGraphDlg : public QDialog {
   // Takes the controls in the order grid, x from, x to, y top, auto; a field that is not a number
   // brings the standard message and ends the taking, the fields before it are kept.
   void TakeValues();
+  // The parts of the dialog, top to bottom, and what the controls do.
+  QWidget* BuildYAxisGroup();
+  QWidget* BuildXAxisGroup();
+  QWidget* BuildLookGroup();
+  QLayout* BuildButtonRow();
+  void SetTabOrder();
+  void ConnectControls();
   void TransferToSettings();
   void ShowMembers();
   void EnableTop();

@@ -16,13 +16,11 @@ GraphInputs InputsOf(const CSpectrelDoc& doc) {
           doc.MemoText(), doc.TimeText(),     doc.IntegralText(),    doc.ReportText()};
 }
 
-void DrawDocumentGraph(QPainter& painter, CSpectrelDoc& doc, int width, int height, CGraph& graph) {
-  doc.GraphWidth = width;
-  doc.GraphHeight = height;
+void DrawDocumentGraph(QPainter& painter, const CSpectrelDoc& doc, int width, int height, CGraph& graph) {
   DrawGraph(painter, width, height, InputsOf(doc), graph);
 }
 
-bool PrintGraph(QPrinter& printer, CSpectrelDoc& doc, CGraph& graph) {
+bool PrintGraph(QPrinter& printer, const CSpectrelDoc& doc, CGraph& graph) {
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   const DrawingArea area =
@@ -32,7 +30,7 @@ bool PrintGraph(QPrinter& printer, CSpectrelDoc& doc, CGraph& graph) {
   return painter.end();
 }
 
-QByteArray GraphSvg(CSpectrelDoc& doc, CGraph& graph) {
+QByteArray GraphSvg(const CSpectrelDoc& doc, CGraph& graph) {
   const DrawingArea area = ClipboardDrawingArea();
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
@@ -49,7 +47,7 @@ QByteArray GraphSvg(CSpectrelDoc& doc, CGraph& graph) {
   return buffer.data();
 }
 
-QImage GraphImage(CSpectrelDoc& doc, CGraph& graph, int width, int height) {
+QImage GraphImage(const CSpectrelDoc& doc, CGraph& graph, int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);
   if (image.isNull()) return image;
   image.fill(Qt::white);
@@ -59,7 +57,7 @@ QImage GraphImage(CSpectrelDoc& doc, CGraph& graph, int width, int height) {
   return image;
 }
 
-std::unique_ptr<QMimeData> GraphPicture(CSpectrelDoc& doc, CGraph& graph) {
+std::unique_ptr<QMimeData> GraphPicture(const CSpectrelDoc& doc, CGraph& graph) {
   const QByteArray svg = GraphSvg(doc, graph);
   const QImage image = GraphImage(doc, graph, ClipboardWidth, ClipboardHeight);
   if (svg.isEmpty() || image.isNull()) return nullptr;

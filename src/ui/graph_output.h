@@ -18,21 +18,20 @@ namespace spectrel {
 // The document's picture inputs.
 GraphInputs InputsOf(const CSpectrelDoc& doc);
 
-// Draws the graph for the document into an area of the given size at the painter's origin;
-// the document's GraphWidth and GraphHeight are set to that size first.
-void DrawDocumentGraph(QPainter& painter, CSpectrelDoc& doc, int width, int height, CGraph& graph);
+// Draws the graph for the document into an area of the given size at the painter's origin.
+void DrawDocumentGraph(QPainter& painter, const CSpectrelDoc& doc, int width, int height, CGraph& graph);
 
 // One page: the 4:3 drawing area with its margins inside the printable area. false when the
 // printer cannot be painted on.
-bool PrintGraph(QPrinter& printer, CSpectrelDoc& doc, CGraph& graph);
+bool PrintGraph(QPrinter& printer, const CSpectrelDoc& doc, CGraph& graph);
 
 // The clipboard picture, on a white ground: SVG text and image. Empty / null on failure.
-QByteArray GraphSvg(CSpectrelDoc& doc, CGraph& graph);
-QImage GraphImage(CSpectrelDoc& doc, CGraph& graph, int width, int height);
+QByteArray GraphSvg(const CSpectrelDoc& doc, CGraph& graph);
+QImage GraphImage(const CSpectrelDoc& doc, CGraph& graph, int width, int height);
 
 inline constexpr const char* SvgMimeType = "image/svg+xml";
 
 // Both forms of the clipboard picture in one package; null when either cannot be produced.
-std::unique_ptr<QMimeData> GraphPicture(CSpectrelDoc& doc, CGraph& graph);
+std::unique_ptr<QMimeData> GraphPicture(const CSpectrelDoc& doc, CGraph& graph);
 
 }  // namespace spectrel

@@ -168,6 +168,8 @@ void DrawGraph(QPainter& painter, int width, int height, const GraphInputs& in, 
   const GraphLayout layout = ComputeLayout(width, height);
   const double maxValue = in.Display.Empty() ? 0.0 : in.Display.MaxValue;
   graph.Setup(in.Graph, layout.Plot, maxValue);
+  graph.GraphWidth = width;
+  graph.GraphHeight = height;
 
   const QFont titleFont = GraphFont(layout.TitleFontHeight);
   const QFont axisFont = GraphFont(layout.AxisFontHeight);

@@ -38,7 +38,7 @@ inline QColor ColorOfRef(std::uint32_t ref) {
 inline constexpr std::uint32_t SensorCurveColor = 0xC8C8C8;
 
 // Draws the whole graph into a drawing area of width x height logical units at the painter's
-// origin; graph receives the ranges and steps used. Completes for any range, even empty ones.
+// origin; graph receives the area, ranges and steps used. Completes for any range, even empty ones.
 void DrawGraph(QPainter& painter, int width, int height, const GraphInputs& inputs, CGraph& graph);
 
 }  // namespace spectrel

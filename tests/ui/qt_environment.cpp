@@ -1,5 +1,5 @@
-// One QApplication for every UI test, created before the first test on the main thread. The
-// tests run on the offscreen platform unless the caller chose another.
+// One QApplication for every UI test, created before the first test on the main thread, on the
+// offscreen platform unless the caller chose another.
 #include <QApplication>
 
 #include <gtest/gtest.h>
