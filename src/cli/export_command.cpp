@@ -14,6 +14,9 @@
 
 #include "cli/commands.h"
 #include "files/csv_writer.h"
+#include "files/krf_file.h"
+#include "base/local_time.h"
+#include "measure/settings_options.h"
 #include "measure/day_paths.h"
 #include "settings/profile.h"
 #include "spectrum/records.h"
@@ -171,7 +174,7 @@ const char* LoadFailure(int result) {
 // read stays in day either way.
 bool LoadDay(const std::string& path, CKrfData& day) {
   try {
-    const int result = day.LoadKrf(path);
+    const int result = LoadKrf(day, path);
     if (result >= 0) return true;
     std::fprintf(stderr, "spectrel-cli export: %s: %s\n", path.c_str(), LoadFailure(result));
   } catch (const KrfTimeError& e) {
@@ -189,7 +192,7 @@ bool ExportHours(CKrfData& day, const AppSettings& settings, const std::string& 
   std::map<std::string, int> lastPoint;
   for (int j = 0; j < count; ++j) {
     const std::int64_t t = day.Rad(j).MeasureTime;
-    if (LocalTimeText(t, "%Y%m%d%H").empty()) {
+    if (FormatLocal(t, "%Y%m%d%H").empty()) {
       std::fprintf(stderr, "spectrel-cli export: point %d has no local time, left out\n", j + 1);
       continue;
     }
@@ -212,12 +215,12 @@ bool ExportHours(CKrfData& day, const AppSettings& settings, const std::string& 
   bool ok = true;
   CCsvWriter writer;
   for (int j = 0; j < count; ++j) {
-    sofar.AppendRad(std::make_unique<CRad>(std::move(day.Rad(j))));
+    sofar.AppendRad(std::move(day.Rad(j)));
     const std::string& path = paths[static_cast<std::size_t>(j)];
     if (path.empty() || lastPoint[path] != j) continue;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    if (writer.WriteCsvFile(path, sofar, settings, merged) == 1) {
+    if (writer.WriteCsvFile(path, sofar, CsvOptionsFrom(settings), merged) == 1) {
       std::printf("%s\n", path.c_str());
     } else {
       std::fprintf(stderr, "spectrel-cli export: cannot write %s\n", path.c_str());

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "files/krf_file.h"
 #include "files/krf_time.h"
 #include "spectrum/records.h"
 
@@ -114,7 +115,7 @@ std::string JsonReal(float value) { return std::isfinite(value) ? Real(value) : 
 LoadOutcome Load(const std::string& path, CKrfData& set) {
   LoadOutcome outcome;
   try {
-    outcome.Result = set.LoadKrf(path);
+    outcome.Result = LoadKrf(set, path);
     if (*outcome.Result < 0) outcome.Error = ResultMeaning(*outcome.Result);
   } catch (const KrfTimeError& e) {
     outcome.Error = e.what();

@@ -2,6 +2,7 @@
 // commands.
 #include "cli/runner_support.h"
 #include "solmet_sim.h"
+#include "files/krf_file.h"
 #include "spectrum/records.h"
 
 namespace spectrel::runner_test {
@@ -43,7 +44,7 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermThenStopsCleanly) {
   const std::vector<CycleReport> cycles = CycleReports(run.Out);
   ASSERT_GE(cycles.size(), 2u) << run.Out;
   CKrfData day;
-  ASSERT_EQ(day.LoadKrf(cycles.back().DayFile), static_cast<int>(cycles.size()));
+  ASSERT_EQ(LoadKrf(day, cycles.back().DayFile), static_cast<int>(cycles.size()));
   for (size_t i = 0; i < cycles.size(); ++i) {
     const std::int64_t t = StampTime(cycles[i].Stamp);
     EXPECT_EQ(cycles[i].Sensors, "SR-101 SR-103");

@@ -2,6 +2,7 @@
 // pseudo-terminals, real files in a fresh folder.
 #include "cli/runner_support.h"
 #include "solmet_sim.h"
+#include "files/krf_file.h"
 #include "spectrum/records.h"
 
 namespace spectrel::runner_test {
@@ -72,7 +73,7 @@ TEST_F(RunnerMeasure, SimulatedDefaultsWithTheStationProfileBesideTheProgram) {
 
   // Header from the profile, both information records, one point stamped with the cycle's time.
   CKrfData day;
-  ASSERT_EQ(day.LoadKrf(cycles[0].DayFile), 1);
+  ASSERT_EQ(LoadKrf(day, cycles[0].DayFile), 1);
   EXPECT_EQ(day.SiteName, "Roof");
   EXPECT_EQ(day.SiteLon, "000.000");
   EXPECT_EQ(Present(day, 0, true), "SR-101SR-103");
@@ -105,7 +106,7 @@ TEST_F(RunnerMeasure, SimulatesTheModelsInUseAndLeavesTheirPortsInTheProfile) {
   EXPECT_EQ(cycles[0].DayFile.rfind(Dir + "data/" + y + "/" + y, 0), 0u) << cycles[0].DayFile;
   EXPECT_EQ(cycles[0].CsvFile, "not written");
   CKrfData day;
-  ASSERT_EQ(day.LoadKrf(cycles[0].DayFile), 1);
+  ASSERT_EQ(LoadKrf(day, cycles[0].DayFile), 1);
   EXPECT_EQ(day.TimeZone, "+5");
   EXPECT_EQ(day.Rad(0).MeasureTime, StampTime(cycles[0].Stamp));   // both read in this process's zone
   EXPECT_EQ(Present(day, 0), "SR-102SR-104");
@@ -168,7 +169,7 @@ TEST_F(RunnerMeasure, SensorOnAConfiguredPortIsMeasuredOrItsFailureReported) {
     EXPECT_EQ(cycles[0].Sensors, *c.Stored ? c.Stored : "no sensor");
     ExpectFilesNamedAfterCycle(cycles[0], data, data);
     CKrfData day;
-    ASSERT_EQ(day.LoadKrf(cycles[0].DayFile), 1);
+    ASSERT_EQ(LoadKrf(day, cycles[0].DayFile), 1);
     EXPECT_EQ(Present(day, 0), c.Stored);
     EXPECT_EQ(day.Rad(0).Memo, "Roof east");
   }
