@@ -150,6 +150,7 @@ TEST_F(KrfFile, LoadFailuresHaveTheirCodesAndLeaveTheSetAsItWas) {
   EXPECT_EQ(LoadKrf(set, Dir.File("missing.KRF")), -3);
   EXPECT_EQ(LoadKrf(set, Dir.File("no/folder/x.KRF")), -3);
   EXPECT_EQ(LoadKrf(set, Dir.Path), -2);   // a folder
+  EXPECT_EQ(LoadKrf(set, Dir.File(std::string(300, 'n'))), -2);   // a name too long to look up
   const std::string fifo = Dir.File("pipe.KRF");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(LoadKrf(set, fifo), -2);   // refused at once, never waiting for a writer

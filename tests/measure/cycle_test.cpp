@@ -119,6 +119,17 @@ TEST_F(CycleTest, AllSensorsFailingLogsOneLineEachAndStoresAnEmptyPoint) {
   EXPECT_NE(set.Info(SR101), nullptr);   // identified all the same
 }
 
+TEST_F(CycleTest, ASensorShowsMeasuringWhileItsMeasurementRuns) {
+  solmet_sim::SimulatedSensor& sr101 = AddSensor(SR101);
+  StartInterval("SR-101 READY\n");
+  sr101.SetFault(Fault::NoAnswer);   // every attempt waits for its reply in vain
+  Clock.Set(Dec7(10, 1, 0));
+  Doc->OnIntervalTick();
+  EXPECT_TRUE(WaitForStatus("SR-101 Measuring\n")) << Host.Status();
+  ASSERT_TRUE(Host.PumpCycle(*Doc, 60s));
+  EXPECT_EQ(Doc->StatusText(SR101), "Measurement failed");
+}
+
 TEST_F(CycleTest, UnreadableDayFilesAreKeptAsideAndTheDayGoesOnInANewFile) {
   AddSensor(SR104);
   const std::string badFirstLine = "HD_KRF;100\nSITE,Old site\nHD_KRF_END\n";
