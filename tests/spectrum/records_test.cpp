@@ -61,7 +61,9 @@ TEST(Records, AccessorEdgesCoverageAxisAndClear) {
   // Pixel p lies at C0 + C1 p + ... + C5 p^5.
   SensorInfo poly(SR101);
   poly.Coef = {"300.5", "0.75", "0.001", "-0.0001", "0.00002", "0.000001"};
+  poly.Wavelength.clear();   // the axis is rebuilt whole, whatever it held
   ComputeWavelengths(poly);
+  ASSERT_EQ(poly.Wavelength.size(), 1024u);
   EXPECT_FLOAT_EQ(poly.Wavelength[0], static_cast<float>(300.5 + 0.75 + 0.001 - 0.0001 + 0.00002 + 0.000001));
   EXPECT_FLOAT_EQ(poly.Wavelength[1], static_cast<float>(300.5 + 1.5 + 0.004 - 0.0008 + 0.00032 + 0.000032));
   set.Clear();
