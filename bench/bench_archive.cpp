@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "files/krf_file.h"
 #include "cli/archive_batch.h"
 #include "spectrum/records.h"
 #include "support/synthetic_day.h"
@@ -34,7 +35,7 @@ struct MonthFiles {
       gmtime_r(&t, &utc);
       char name[32];
       std::strftime(name, sizeof name, "/data/2019/%Y%m%d.KRF", &utc);
-      day.SaveKrf(Dir + name);
+      SaveKrf(day, Dir + name);
       for (int j = 0; j < day.RadCount(); ++j) day.Rad(j).MeasureTime += 86400;
     }
     for (const auto& e : std::filesystem::recursive_directory_iterator(Dir + "/data"))

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "files/krf_file.h"
 #include "measure/spectrel_doc.h"
 #include "support/fake_clock.h"
 #include "support/synthetic_day.h"
@@ -48,9 +49,9 @@ struct Station {
     Master = Folder + "/master.KRF";
     // One point a minute from 04:59: the last is 18:58, 59 of them in the hour of 18.
     if (pointsBefore > 0) {
-      spectrel::testing::MakeDay({spectrel::SR102, spectrel::SR104}, pointsBefore,
-                                 DayStart + 4 * 3600 + 59 * 60, 60)
-          .SaveKrf(Master);
+      spectrel::SaveKrf(spectrel::testing::MakeDay({spectrel::SR102, spectrel::SR104}, pointsBefore,
+                                                   DayStart + 4 * 3600 + 59 * 60, 60),
+                        Master);
     }
     Doc = std::make_unique<spectrel::CSpectrelDoc>(Settings, Host, Clock);
     for (int model : {spectrel::SR102, spectrel::SR104}) {

@@ -7,7 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "spectrum/records.h"
+#include "files/krf_file.h"
 #include "support/synthetic_day.h"
 
 namespace {
@@ -25,7 +25,7 @@ struct DayFiles {
     if (::mkdtemp(pattern)) Dir = pattern;
     Set = spectrel::testing::MakeDay({spectrel::SR102, spectrel::SR104}, DayPoints, DayStart, 60);
     Day = Dir + "/20190412.KRF";
-    Set.SaveKrf(Day);
+    SaveKrf(Set, Day);
   }
   ~DayFiles() {
     std::error_code ec;
@@ -48,7 +48,7 @@ void BM_LoadKrf(benchmark::State& state) {
     state.PauseTiming();
     set.Clear();
     state.ResumeTiming();
-    const int count = set.LoadKrf(files.Day);
+    const int count = LoadKrf(set, files.Day);
     if (count != DayPoints) state.SkipWithError("day file did not read back whole");
     benchmark::DoNotOptimize(count);
   }
@@ -61,7 +61,7 @@ void BM_SaveKrf(benchmark::State& state) {
   const DayFiles& files = Files();
   const std::string path = files.Dir + "/whole.KRF";
   for (auto _ : state) {
-    if (files.Set.SaveKrf(path) != 1) state.SkipWithError("whole write failed");
+    if (SaveKrf(files.Set, path) != 1) state.SkipWithError("whole write failed");
   }
 }
 BENCHMARK(BM_SaveKrf)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
@@ -83,7 +83,7 @@ void BM_AppendKrf(benchmark::State& state) {
       appended = 0;
       state.ResumeTiming();
     }
-    if (files.Set.AppendKrf(path, rad) != 1) state.SkipWithError("append failed");
+    if (AppendKrf(files.Set, path, rad) != 1) state.SkipWithError("append failed");
     ++appended;
   }
 }

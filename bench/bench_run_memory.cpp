@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "files/krf_file.h"
 #include "measure/spectrel_doc.h"
 #include "solmet_sim.h"
 #include "support/recording_host.h"
@@ -86,8 +87,8 @@ void BM_ManualMeasurementOnFullDay(benchmark::State& state) {
     const std::int64_t now = static_cast<std::int64_t>(time(nullptr));
     const std::string dayFile = DayFilePath(folder, now);
     std::filesystem::create_directories(std::filesystem::path(dayFile).parent_path());
-    spectrel::testing::MakeDay({shortModel, longModel}, PointsInDay, LocalMidnight(now), Minute)
-        .SaveKrf(dayFile);
+    SaveKrf(spectrel::testing::MakeDay({shortModel, longModel}, PointsInDay, LocalMidnight(now), Minute),
+            dayFile);
   }
   ResetPeakMemory();
 

@@ -45,12 +45,16 @@ Day& TheDay() {
 // The file of the last hour (19:00 .. 19:59): every cycle rebuilds and rewrites it whole.
 void WriteHour(benchmark::State& state, int pitch) {
   Day& day = TheDay();
-  AppSettings settings;
-  settings.CsvPitch = pitch;
+  CsvOptions options;
+  options.OneNm = pitch == 1;
+  options.From = 300;
+  options.To = 1800;
+  options.Sensor = {true, true, true, true};
+  options.Merge = true;
   CCsvWriter writer;
   const std::string path = day.Folder + "/2023111419.CSV";
   for (auto _ : state) {
-    if (writer.WriteCsvFile(path, day.Set, settings, day.Merged) != 1) {
+    if (writer.WriteCsvFile(path, day.Set, options, day.Merged) != 1) {
       state.SkipWithError("CSV file not written");
       break;
     }

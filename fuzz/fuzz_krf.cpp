@@ -1,15 +1,16 @@
-// Day file reader on arbitrary bytes: no crash, no leak, no undefined behaviour, and the result
-// always agrees with the set it built.
+// Day file reader on arbitrary bytes in memory: no crash, no leak, no undefined behaviour, and the
+// result always agrees with the set it built.
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
-#include "files/krf_reader.h"
-#include "spectrum/records.h"
+#include "files/krf_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   spectrel::CKrfData set;
   try {
-    const int result = spectrel::LoadKrfBuffer(set, reinterpret_cast<const char*>(data), size);
+    const int result =
+        spectrel::LoadKrfFromBytes(set, std::string_view(reinterpret_cast<const char*>(data), size));
     if (result >= 0 && result != set.RadCount()) __builtin_trap();
   } catch (const spectrel::KrfTimeError&) {
     // An invalid time stamp ends the load; what was read stays and is checked below.

@@ -42,17 +42,6 @@ fi
 
 if [ "${SPECTREL_SKIP_FUZZ:-0}" != 1 ]; then
   echo "== fuzz targets =="
-  cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DSPECTREL_FUZZ=ON -DSPECTREL_TESTS=OFF -DSPECTREL_GUI=OFF >/dev/null
-  cmake --build build/fuzz -j"$jobs"
-  for f in build/fuzz/fuzz/fuzz_*; do
-    [ -x "$f" ] || continue
-    name=$(basename "$f")
-    corpus=build/fuzz/corpus/$name
-    mkdir -p "$corpus"
-    [ -d "fuzz/seeds/$name" ] && cp -r "fuzz/seeds/$name/." "$corpus/"
-    echo "-- $name for ${FUZZ_SECONDS:-60} s"
-    "$f" -max_total_time="${FUZZ_SECONDS:-60}" -rss_limit_mb=2048 -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
-  done
+  FUZZ_MERGE=0 bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 fi
 echo "== all tests passed =="

@@ -1,3 +1,4 @@
+#include "files/krf_file.h"
 #include "archive/day_source.h"
 
 #include <exception>
@@ -21,7 +22,7 @@ const char* LoadFailure(int result) {
 bool LoadDayFile(const std::string& path, CKrfData& day, std::string& error) {
   int result = 0;
   try {
-    result = day.LoadKrf(path);
+    result = LoadKrf(day, path);
   } catch (const KrfTimeError& e) {
     error = std::string("damaged day file: ") + e.what();
     return false;

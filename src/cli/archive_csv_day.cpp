@@ -5,9 +5,11 @@
 #include <system_error>
 
 #include "archive/day_source.h"
+#include "base/local_time.h"
 #include "files/csv_writer.h"
 #include "files/file_output.h"
 #include "measure/day_paths.h"
+#include "measure/settings_options.h"
 #include "spectrum/resample.h"
 
 namespace spectrel::cli {
@@ -40,14 +42,15 @@ bool ExportDayCsv(const std::string& dayFile, const AppSettings& settings,
   std::map<std::string, std::vector<int>> hours;
   for (int j = 0; j < day.RadCount(); ++j) {
     const std::int64_t t = day.Rad(j).MeasureTime;
-    if (!LocalTimeText(t, "%Y%m%d%H").empty()) hours[HourCsvPath(folder, t)].push_back(j);
+    if (LocalTm(t)) hours[HourCsvPath(folder, t)].push_back(j);
   }
   std::vector<double> merged;
   BuildMergedWavelengths(day, merged);
+  const CsvOptions options = CsvOptionsFrom(settings);
   CCsvWriter writer;
   for (const auto& [path, points] : hours) {
-    writer.BuildCsvHeader(day, settings, merged);
-    for (int j : points) writer.AddCsvColumns(day, j, settings, merged);
+    writer.BuildCsvHeader(day, options, merged);
+    for (int j : points) writer.AddCsvColumns(day, j, options, merged);
     if (!WriteLines(path, writer.CsvLines)) {
       error = "cannot write " + path;
       return false;

@@ -1,3 +1,4 @@
+#include "files/krf_file.h"
 #include "cli/day_load.h"
 
 #include "files/krf_load_error.h"
@@ -7,7 +8,7 @@ namespace spectrel::cli {
 DayLoad LoadDay(const std::string& path, CKrfData& day) {
   DayLoad load;
   try {
-    load.Result = day.LoadKrf(path);
+    load.Result = LoadKrf(day, path);
     if (*load.Result < 0) load.Error = KrfLoadErrorText(*load.Result);
   } catch (const KrfTimeError& e) {
     load.Error = KrfLoadErrorText(e);

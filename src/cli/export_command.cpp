@@ -17,6 +17,9 @@
 #include "cli/day_load.h"
 #include "cli/option_checks.h"
 #include "files/csv_writer.h"
+#include "files/krf_file.h"
+#include "base/local_time.h"
+#include "measure/settings_options.h"
 #include "measure/day_paths.h"
 #include "settings/profile.h"
 #include "spectrum/records.h"
@@ -111,7 +114,7 @@ bool ExportHours(const CKrfData& day, const AppSettings& settings, const std::st
     if (path.empty() || lastPoint[path] != j) continue;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    if (writer.WriteCsvFile(path, sofar, settings, merged) == 1) {
+    if (writer.WriteCsvFile(path, sofar, CsvOptionsFrom(settings), merged) == 1) {
       std::printf("%s\n", path.c_str());
     } else {
       std::fprintf(stderr, "spectrel-cli export: cannot write %s\n", path.c_str());

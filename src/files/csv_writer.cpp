@@ -13,7 +13,10 @@
 #include <cstdio>
 #include <ctime>
 #include <limits>
+#include <optional>
 
+#include "base/local_time.h"
+#include "base/unique_fd.h"
 #include "spectrum/resample.h"
 
 namespace spectrel {
@@ -33,8 +36,6 @@ constexpr std::array<const char*, LabelLines> LabelCells{
 };
 constexpr const char* IrradianceLabel = "Irradiance(W/m2/um),";
 
-bool OneNmPitch(const AppSettings& settings) { return settings.CsvPitch == 1; }
-
 // Appends a number as printf would in the C locale ("%.2f", "%.1f"), followed by a comma.
 void AppendFixed(std::string& out, double value, int decimals) {
   // Fixed notation of the largest double needs 309 digits, sign, point and decimals.
@@ -53,12 +54,6 @@ void AppendInt(std::string& out, int value) {
   out.push_back(',');
 }
 
-// Local time of a point, false when it cannot be converted.
-bool LocalTime(std::int64_t time, std::tm& local) {
-  const std::time_t t = static_cast<std::time_t>(time);
-  return localtime_r(&t, &local) != nullptr;
-}
-
 // The columns of one point's group, in file order.
 struct PointColumns {
   std::array<int, ModelCount> Model{};   // ModelIndex of each model column
@@ -67,12 +62,12 @@ struct PointColumns {
   int Count() const { return ModelColumns + (Merge ? 1 : 0); }
 };
 
-PointColumns ColumnsOf(const CRad& rad, const AppSettings& settings) {
+PointColumns ColumnsOf(const CRad& rad, const CsvOptions& options) {
   PointColumns columns;
   for (int model = SR101; model <= SR104; ++model)
-    if (rad.Block(model) != nullptr && settings.CsvSensor[static_cast<size_t>(model)] != 0)
+    if (rad.Block(model) != nullptr && options.Sensor[static_cast<size_t>(model)])
       columns.Model[static_cast<size_t>(columns.ModelColumns++)] = model;
-  columns.Merge = settings.CsvMerge != 0 &&
+  columns.Merge = options.Merge &&
                   (rad.Block(SR101) != nullptr || rad.Block(SR102) != nullptr) &&
                   (rad.Block(SR103) != nullptr || rad.Block(SR104) != nullptr);
   return columns;
@@ -82,15 +77,8 @@ PointColumns ColumnsOf(const CRad& rad, const AppSettings& settings) {
 void AppendGroupLabels(std::vector<std::string>& lines, const CRad& rad,
                        const PointColumns& columns) {
   const int count = columns.Count();
-  std::tm local{};
-  char date[32] = "";
-  char time[32] = "";
-  if (LocalTime(rad.MeasureTime, local)) {
-    std::strftime(date, sizeof date, "%Y/%m/%d", &local);
-    std::strftime(time, sizeof time, "%H:%M:%S", &local);
-  }
-  lines[0].append(date);
-  lines[1].append(time);
+  lines[0].append(FormatLocal(rad.MeasureTime, "%Y/%m/%d"));
+  lines[1].append(FormatLocal(rad.MeasureTime, "%H:%M:%S"));
   lines[2].append(rad.Memo);
   for (int line = 0; line < 3; ++line) lines[static_cast<size_t>(line)].append(static_cast<size_t>(count), ',');
 
@@ -137,15 +125,15 @@ bool WriteAll(int fd, const std::string& data) {
 
 }  // namespace
 
-void CCsvWriter::BuildCsvHeader(const CKrfData& set, const AppSettings& settings,
+void CCsvWriter::BuildCsvHeader(const CKrfData& set, const CsvOptions& options,
                                 const std::vector<double>& mergedWavelengths) {
   CsvWavelengths.clear();
   CsvLines.clear();
 
-  if (OneNmPitch(settings)) {
-    if (settings.CsvFrom <= settings.CsvTo) {
-      CsvWavelengths.reserve(static_cast<size_t>(settings.CsvTo - settings.CsvFrom) + 1);
-      for (long long w = settings.CsvFrom; w <= settings.CsvTo; ++w)
+  if (options.OneNm) {
+    if (options.From <= options.To) {
+      CsvWavelengths.reserve(static_cast<size_t>(options.To - options.From) + 1);
+      for (long long w = options.From; w <= options.To; ++w)
         CsvWavelengths.push_back(static_cast<double>(w));
     }
   } else {
@@ -154,11 +142,11 @@ void CCsvWriter::BuildCsvHeader(const CKrfData& set, const AppSettings& settings
     std::vector<std::pair<const float*, const float*>> axes;   // cursor and end of each model axis
     for (int model = SR101; model <= SR104; ++model) {
       const SensorInfo* info = set.Info(model);
-      if (info != nullptr && settings.CsvSensor[static_cast<size_t>(model)] != 0)
+      if (info != nullptr && options.Sensor[static_cast<size_t>(model)])
         axes.emplace_back(info->Wavelength.data(), info->Wavelength.data() + info->Wavelength.size());
     }
     const bool mergeSelected =
-        settings.CsvMerge != 0 && (set.Info(SR101) != nullptr || set.Info(SR102) != nullptr) &&
+        options.Merge && (set.Info(SR101) != nullptr || set.Info(SR102) != nullptr) &&
         (set.Info(SR103) != nullptr || set.Info(SR104) != nullptr);
     size_t mergedCursor = mergeSelected ? 0 : mergedWavelengths.size();
 
@@ -200,17 +188,17 @@ void CCsvWriter::BuildCsvHeader(const CKrfData& set, const AppSettings& settings
   }
 }
 
-void CCsvWriter::AddCsvColumns(const CKrfData& set, int index, const AppSettings& settings,
+void CCsvWriter::AddCsvColumns(const CKrfData& set, int index, const CsvOptions& options,
                                const std::vector<double>& mergedWavelengths) {
   const CRad& rad = set.Rad(index);
-  const PointColumns columns = ColumnsOf(rad, settings);
+  const PointColumns columns = ColumnsOf(rad, options);
   if (columns.Count() == 0) return;
   // The header may have been built for another line count; never write past it.
   if (CsvLines.size() < LabelLines) CsvLines.resize(LabelLines);
   AppendGroupLabels(CsvLines, rad, columns);
 
   const size_t lines = std::min(CsvWavelengths.size(), CsvLines.size() - LabelLines);
-  if (OneNmPitch(settings)) {
+  if (options.OneNm) {
     const bool mergedAxis = !mergedWavelengths.empty();
     for (size_t i = 0; i < lines; ++i) {
       const double w = CsvWavelengths[i];
@@ -271,25 +259,25 @@ void CCsvWriter::AddCsvColumns(const CKrfData& set, int index, const AppSettings
 }
 
 int CCsvWriter::WriteCsvFile(const std::string& path, const CKrfData& set,
-                             const AppSettings& settings,
+                             const CsvOptions& options,
                              const std::vector<double>& mergedWavelengths) {
   const CRad* last = set.LastRad();
-  std::tm local{};
-  if (last == nullptr || !LocalTime(last->MeasureTime, local)) return 0;
-  const int hour = local.tm_hour;
+  const std::optional<std::tm> local = last != nullptr ? LocalTm(last->MeasureTime) : std::nullopt;
+  if (!local) return 0;
+  const int hour = local->tm_hour;
 
-  BuildCsvHeader(set, settings, mergedWavelengths);
+  BuildCsvHeader(set, options, mergedWavelengths);
   std::vector<int> points;
   size_t cells = 0;   // columns of the hour, to size every line once
   for (int j = 0; j < set.RadCount(); ++j) {
-    std::tm t{};
-    if (!LocalTime(set.Rad(j).MeasureTime, t) || t.tm_hour != hour) continue;
+    const std::optional<std::tm> t = LocalTm(set.Rad(j).MeasureTime);
+    if (!t || t->tm_hour != hour) continue;
     points.push_back(j);
-    cells += static_cast<size_t>(ColumnsOf(set.Rad(j), settings).Count());
+    cells += static_cast<size_t>(ColumnsOf(set.Rad(j), options).Count());
   }
   // An irradiance cell is rarely longer than "-1234.56," : ten bytes.
   for (size_t i = LabelLines; i < CsvLines.size(); ++i) CsvLines[i].reserve(CsvLines[i].size() + cells * 10);
-  for (int j : points) AddCsvColumns(set, j, settings, mergedWavelengths);
+  for (int j : points) AddCsvColumns(set, j, options, mergedWavelengths);
 
   std::string data;
   size_t size = 0;
@@ -305,12 +293,11 @@ int CCsvWriter::WriteCsvFile(const std::string& path, const CKrfData& set,
   // the file through the rename and keeps cooperating readers out until it is closed. The file
   // is not forced to disk: it is rebuilt from the day file at every cycle of the hour.
   const std::string temporary = TemporaryPath(path);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return 0;
-  bool ok = ::flock(fd, LOCK_EX) == 0 && WriteAll(fd, data);
+  const UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!fd) return 0;
+  bool ok = ::flock(fd.Get(), LOCK_EX) == 0 && WriteAll(fd.Get(), data);
   ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(temporary.c_str());
-  ::close(fd);
   return ok ? 1 : 0;
 }
 

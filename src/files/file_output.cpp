@@ -37,11 +37,6 @@ bool LockNow(int fd) {
   return true;
 }
 
-void CloseFd(int& fd) {
-  if (fd >= 0) ::close(fd);
-  fd = -1;
-}
-
 std::atomic<unsigned> TempCounter{0};   // tells apart the temporary files of one process
 
 }  // namespace
@@ -55,16 +50,16 @@ bool ReplaceFileWriter::Open(const std::string& path) {
 
   // An existing target stays locked until it has been replaced, so an append cannot slip in
   // between and be lost with the old file.
-  TargetLockFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  TargetLockFd.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   mode_t mode = 0666;   // narrowed by the umask when the file is new
   bool keepMode = false;
-  if (TargetLockFd >= 0) {
-    if (!LockNow(TargetLockFd)) {
-      CloseFd(TargetLockFd);
+  if (TargetLockFd) {
+    if (!LockNow(TargetLockFd.Get())) {
+      TargetLockFd.Reset();
       return false;
     }
     struct stat st {};
-    if (::fstat(TargetLockFd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (::fstat(TargetLockFd.Get(), &st) == 0 && S_ISREG(st.st_mode)) {
       mode = st.st_mode & 07777;
       keepMode = true;
     }
@@ -79,30 +74,30 @@ bool ReplaceFileWriter::Open(const std::string& path) {
       if (errno == EEXIST) continue;
       break;
     }
-    TempFd = fd;
+    TempFd.Reset(fd);
     TempPath = std::move(candidate);
     break;
   }
-  if (TempFd < 0) {
-    CloseFd(TargetLockFd);
+  if (!TempFd) {
+    TargetLockFd.Reset();
     return false;
   }
-  if (!LockNow(TempFd)) {
+  if (!LockNow(TempFd.Get())) {
     Discard();
     return false;
   }
-  if (keepMode) ::fchmod(TempFd, mode);
+  if (keepMode) ::fchmod(TempFd.Get(), mode);
   return true;
 }
 
 bool ReplaceFileWriter::Write(std::string_view bytes) {
-  if (TempFd < 0 || Failed) return false;
-  if (!WriteAll(TempFd, bytes)) Failed = true;
+  if (!TempFd || Failed) return false;
+  if (!WriteAll(TempFd.Get(), bytes)) Failed = true;
   return !Failed;
 }
 
 bool ReplaceFileWriter::Commit() {
-  if (TempFd < 0 || Failed) {
+  if (!TempFd || Failed) {
     Discard();
     return false;
   }
@@ -111,43 +106,37 @@ bool ReplaceFileWriter::Commit() {
     return false;
   }
   TempPath.clear();
-  CloseFd(TempFd);
-  CloseFd(TargetLockFd);
+  TempFd.Reset();
+  TargetLockFd.Reset();
   return true;
 }
 
 void ReplaceFileWriter::Discard() {
   if (!TempPath.empty()) ::unlink(TempPath.c_str());
   TempPath.clear();
-  CloseFd(TempFd);
-  CloseFd(TargetLockFd);
+  TempFd.Reset();
+  TargetLockFd.Reset();
 }
 
 bool AppendToExistingFile(const std::string& path, std::string_view bytes) {
   // A whole-file write may replace the file between our open and our lock; then the descriptor
   // names the old, unlinked file and we open again.
   for (int attempt = 0; attempt < 3; ++attempt) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return false;
+    const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd) return false;
     struct stat own {};
     struct stat named {};
-    if (!LockNow(fd) || ::fstat(fd, &own) != 0 || !S_ISREG(own.st_mode)) {
-      CloseFd(fd);
-      return false;
-    }
+    if (!LockNow(fd.Get()) || ::fstat(fd.Get(), &own) != 0 || !S_ISREG(own.st_mode)) return false;
     if (::stat(path.c_str(), &named) != 0 || named.st_ino != own.st_ino ||
-        named.st_dev != own.st_dev) {
-      CloseFd(fd);
+        named.st_dev != own.st_dev)
       continue;
-    }
-    const off_t before = ::lseek(fd, 0, SEEK_END);
-    bool ok = before >= 0 && WriteAll(fd, bytes);
+    const off_t before = ::lseek(fd.Get(), 0, SEEK_END);
+    const bool ok = before >= 0 && WriteAll(fd.Get(), bytes);
     if (!ok && before >= 0) {
       // Cut a half-written block away: the file keeps ending with its last complete block.
-      while (::ftruncate(fd, before) != 0 && errno == EINTR) {
+      while (::ftruncate(fd.Get(), before) != 0 && errno == EINTR) {
       }
     }
-    CloseFd(fd);
     return ok;
   }
   return false;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/unique_fd.h"
+
 namespace spectrel {
 
 // Writes a new file content under a temporary name in the target's folder and replaces the
@@ -32,8 +34,8 @@ class ReplaceFileWriter {
 
   std::string Target;        // the file that is replaced
   std::string TempPath;      // the temporary file beside it, empty when none exists
-  int TempFd = -1;           // descriptor of the temporary file, locked
-  int TargetLockFd = -1;     // descriptor of the old target, locked while it is replaced
+  UniqueFd TempFd;           // the temporary file, locked
+  UniqueFd TargetLockFd;     // the old target, locked while it is replaced
   bool Failed = false;       // a write failed: Commit refuses
 };
 

@@ -1,4 +1,4 @@
-#include "files/krf_reader.h"
+#include "files/krf_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,13 +6,13 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
 #include <string_view>
 
 #include "base/c_locale.h"
+#include "base/unique_fd.h"
 #include "files/krf_lines.h"
 #include "files/krf_numbers.h"
 #include "files/krf_time.h"
@@ -53,22 +53,9 @@ int DataModel(std::string_view key) {
   return -1;
 }
 
-// Stores a parsed block as a CRad's block of its model without copying the spectra: the small
-// fields are copied, the two tables moved.
-void StoreBlock(CRad& rad, int model, SensorMeasurement& block) {
-  std::vector<float> light = std::move(block.Light);
-  std::vector<float> dark = std::move(block.Dark);
-  block.Light.clear();
-  block.Dark.clear();
-  rad.SetBlock(model, block);
-  SensorMeasurement* stored = rad.Block(model);
-  stored->Light = std::move(light);
-  stored->Dark = std::move(dark);
-}
-
 class KrfParser {
  public:
-  KrfParser(CKrfData& set, const char* data, size_t size) : Set(set), Lines(data, size) {}
+  KrfParser(CKrfData& set, std::string_view bytes) : Set(set), Lines(bytes.data(), bytes.size()) {}
 
   void Run() {
     while (Lines.NextLine() != 0) {
@@ -80,15 +67,15 @@ class KrfParser {
         ReadSensorHeader(info, model);
         Set.SetInfo(model, info);
       } else if (key == "DT_KRF") {
-        auto rad = std::make_unique<CRad>();
-        ReadPoint(*rad);
+        CRad rad;
+        ReadPoint(rad);
         Set.AppendRad(std::move(rad));
       } else if (const int model = DataModel(key); model >= 0) {
         // A sensor block before any point has nowhere to go: its lines pass as unknown text.
         if (CRad* last = Set.LastRad()) {
           SensorMeasurement block(model);
           ReadSensorData(block, model);
-          StoreBlock(*last, model, block);
+          last->SetBlock(model, std::move(block));
         }
       }
     }
@@ -202,30 +189,21 @@ class KrfParser {
   KrfLineReader Lines;
 };
 
-// Closes a descriptor on every way out.
-struct FdCloser {
-  int Fd;
-  ~FdCloser() {
-    if (Fd >= 0) ::close(Fd);
-  }
-};
-
 }  // namespace
 
-int LoadKrfBuffer(CKrfData& set, const char* data, size_t size) {
-  static constexpr char Opening[] = "HD_KRF,";
-  if (size < sizeof Opening - 1 || std::memcmp(data, Opening, sizeof Opening - 1) != 0) return -1;
-  KrfParser(set, data, size).Run();
+int LoadKrfFromBytes(CKrfData& set, std::string_view bytes) {
+  if (!bytes.starts_with("HD_KRF,")) return -1;
+  KrfParser(set, bytes).Run();
   return set.RadCount();
 }
 
-int CKrfData::LoadKrf(const std::string& path) {
+int LoadKrf(CKrfData& set, const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? -3 : -2;
   // Non-blocking, so a named pipe in place of the file cannot stall the open.
-  const FdCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
-  if (file.Fd < 0) return errno == ENOENT ? -3 : -2;
-  if (::fstat(file.Fd, &st) != 0 || !S_ISREG(st.st_mode)) return -2;
+  const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (!file) return errno == ENOENT ? -3 : -2;
+  if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return -2;
   if (st.st_size > INT32_MAX) return -4;   // beyond the reader's 32-bit length
 
   const size_t size = static_cast<size_t>(st.st_size);
@@ -237,7 +215,7 @@ int CKrfData::LoadKrf(const std::string& path) {
   }
   size_t got = 0;
   while (got < size) {
-    const ssize_t n = ::read(file.Fd, buffer.get() + got, size - got);
+    const ssize_t n = ::read(file.Get(), buffer.get() + got, size - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       return -2;
@@ -246,7 +224,7 @@ int CKrfData::LoadKrf(const std::string& path) {
     got += static_cast<size_t>(n);
   }
   try {
-    return LoadKrfBuffer(*this, buffer.get(), got);
+    return LoadKrfFromBytes(set, std::string_view(buffer.get(), got));
   } catch (const std::bad_alloc&) {
     return -4;
   }

@@ -3,16 +3,11 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "base/local_time.h"
+
 namespace spectrel {
 
-std::string FormatKrfTime(std::int64_t time) {
-  const std::time_t t = static_cast<std::time_t>(time);
-  std::tm local{};
-  if (::localtime_r(&t, &local) == nullptr) return {};
-  char text[64];
-  const size_t n = std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
-  return std::string(text, n);
-}
+std::string FormatKrfTime(std::int64_t time) { return FormatLocal(time, "%Y%m%d%H%M%S"); }
 
 namespace {
 

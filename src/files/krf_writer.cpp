@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "files/file_output.h"
+#include "files/krf_file.h"
 #include "files/krf_numbers.h"
 #include "files/krf_time.h"
-#include "spectrum/records.h"
 
 namespace spectrel {
 
@@ -107,16 +107,16 @@ void PutMeasurement(std::string& out, const CRad& rad) {
 
 }  // namespace
 
-int CKrfData::SaveKrf(const std::string& path) const {
+int SaveKrf(const CKrfData& set, const std::string& path) {
   ReplaceFileWriter file;
   if (!file.Open(path)) return 0;
   std::string out;
   out.reserve(FlushBytes + 64 * 1024);
-  PutFileHeader(out, *this);
+  PutFileHeader(out, set);
   for (int model = 0; model < ModelCount; ++model)
-    if (const SensorInfo* info = Info(model)) PutSensorHeader(out, model, *info);
-  for (const auto& rad : Rads) {
-    PutMeasurement(out, *rad);
+    if (const SensorInfo* info = set.Info(model)) PutSensorHeader(out, model, *info);
+  for (int j = 0; j < set.RadCount(); ++j) {
+    PutMeasurement(out, set.Rad(j));
     if (out.size() >= FlushBytes) {
       if (!file.Write(out)) return 0;
       out.clear();
@@ -126,7 +126,7 @@ int CKrfData::SaveKrf(const std::string& path) const {
   return file.Commit() ? 1 : 0;
 }
 
-int CKrfData::AppendKrf(const std::string& path, const CRad& rad) const {
+int AppendKrf(const CKrfData& /*set*/, const std::string& path, const CRad& rad) {
   // The whole block in one buffer and one write: a reader never sees half a text line.
   std::string out;
   out.reserve(64 * 1024);

@@ -7,7 +7,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "files/krf_file.h"
 #include "measure/day_paths.h"
+#include "measure/settings_options.h"
 #include "measure/spectrel_doc.h"
 #include "spectrum/resample.h"
 
@@ -48,7 +50,7 @@ bool CSpectrelDoc::KeepUnreadableDayFile(const std::string& path) {
 bool CSpectrelDoc::LoadDayFile(const std::string& dayPath) {
   bool unreadable = false;
   try {
-    if (DayDataSet.LoadKrf(dayPath) < 0) unreadable = true;
+    if (LoadKrf(DayDataSet, dayPath) < 0) unreadable = true;
   } catch (const KrfTimeError&) {
     unreadable = true;
   }
@@ -63,16 +65,24 @@ bool CSpectrelDoc::LoadDayFile(const std::string& dayPath) {
 int CSpectrelDoc::CompleteCycle() {
   CyclePending = false;
   DayDataSet.Clear();
-
   const std::string dayPath = DayFilePath(SettingsRef.KrfFolder, CycleTimeValue);
-  bool wholeWrite = false;
-  bool dayFileSafe = true;   // false: an unreadable file could not be moved aside
+  DayStart day = BeginDay(dayPath);
+  if (AddNewInfoRecords()) day.WholeWrite = true;
+  const int index = DayDataSet.AppendRad(BuildPoint());
+  ShowPoint(index);
+  StoreDay(dayPath, day, DayDataSet.Rad(index));
+  if (SettingsRef.SaveCsv == 1) SaveCsvFile(DayDataSet.Rad(index));
+  return 1;
+}
+
+CSpectrelDoc::DayStart CSpectrelDoc::BeginDay(const std::string& dayPath) {
+  DayStart day;
   bool beginNewFile = false;
   if (!Exists(dayPath)) {
     MakeFolderOf(dayPath);
     beginNewFile = true;
   } else if (LoadDayFile(dayPath)) {
-    dayFileSafe = KeepUnreadableDayFile(dayPath);
+    day.FileSafe = KeepUnreadableDayFile(dayPath);
     beginNewFile = true;
   }
   if (beginNewFile) {
@@ -82,19 +92,26 @@ int CSpectrelDoc::CompleteCycle() {
     DayDataSet.SiteLat = SettingsRef.SiteLat;
     DayDataSet.SiteAlt = SettingsRef.SiteAlt;
     DayDataSet.TimeZone = SettingsRef.TimeZoneText;
-    wholeWrite = true;
+    day.WholeWrite = true;
   }
+  return day;
+}
 
+bool CSpectrelDoc::AddNewInfoRecords() {
   // A sensor that became ready since the file was begun adds its information record.
+  bool added = false;
   for (int i = 0; i < ModelCount; ++i) {
     CSensorDriver& driver = Driver(i);
     if (SettingsRef.UseSensor[static_cast<size_t>(i)] == 1 && driver.InfoStatus.load() == InfoReady &&
         DayDataSet.Info(i) == nullptr) {
       DayDataSet.SetInfo(i, driver.Info);
-      wholeWrite = true;
+      added = true;
     }
   }
+  return added;
+}
 
+CRad CSpectrelDoc::BuildPoint() {
   CRad rad;
   rad.MeasureTime = CycleTimeValue;
   Texts.Memo = SettingsRef.UserMemo;
@@ -109,34 +126,36 @@ int CSpectrelDoc::CompleteCycle() {
       WriteLog("ERROR " + std::string(Models[static_cast<size_t>(i)].Tag) + " MEAS");
     }
   }
-  DayDataSet.AppendRad(rad);
+  return rad;
+}
 
+void CSpectrelDoc::ShowPoint(int index) {
   try {
-    BuildReport(DayDataSet, DayDataSet.RadCount() - 1, SettingsRef, Display, Texts, Lang);
+    BuildReport(DayDataSet, index, ReportOptionsFrom(SettingsRef), Display, Texts, Lang);
   } catch (const std::invalid_argument&) {
     Texts = ReportTexts{};
   }
   Host.UpdateAllViews();
+}
 
+void CSpectrelDoc::StoreDay(const std::string& dayPath, DayStart day, const CRad& rad) {
   LastDayFilePath.clear();
   LastCsvFilePath.clear();
   int saved = 0;
-  if (dayFileSafe) saved = wholeWrite ? DayDataSet.SaveKrf(dayPath) : DayDataSet.AppendKrf(dayPath, rad);
+  if (day.FileSafe)
+    saved = day.WholeWrite ? SaveKrf(DayDataSet, dayPath) : AppendKrf(DayDataSet, dayPath, rad);
   if (saved == 1) {
     LastDayFilePath = dayPath;
   } else {
     WriteLog("ERROR KRF SAVE");
   }
-
-  if (SettingsRef.SaveCsv == 1) SaveCsvFile(rad);
-  return 1;
 }
 
 void CSpectrelDoc::SaveCsvFile(const CRad& rad) {
   const std::string csvPath = HourCsvPath(SettingsRef.CsvFolder, rad.MeasureTime);
   MakeFolderOf(csvPath);
   BuildMergedWavelengths(DayDataSet, Merged);
-  if (Csv.WriteCsvFile(csvPath, DayDataSet, SettingsRef, Merged) == 0) {
+  if (Csv.WriteCsvFile(csvPath, DayDataSet, CsvOptionsFrom(SettingsRef), Merged) == 0) {
     WriteLog("ERROR CSV SAVE");
   } else {
     LastCsvFilePath = csvPath;

@@ -7,10 +7,6 @@
 
 namespace spectrel {
 
-// strftime of the local time t into a 128-byte buffer; empty when it does not fit or t has no
-// local time.
-std::string LocalTimeText(std::int64_t t, const char* format);
-
 // "<folder><%Y>/<%Y%m%d>.KRF": the folder text directly followed by the year, no separator added.
 std::string DayFilePath(const std::string& krfFolder, std::int64_t t);
 // "<folder><%Y>/<%Y%m%d%H>.CSV".

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "base/local_time.h"
+#include "base/unique_fd.h"
 #include "measure/day_paths.h"
 #include "measure/spectrel_doc.h"
 
@@ -16,21 +18,20 @@ int CSpectrelDoc::WriteLog(std::string message) {
   // second of a year lands in that year's file.
   const std::int64_t now = ClockRef.Now();
   const std::string path = EventLogPath(SettingsRef.KrfFolder, now);
-  const std::string line = LocalTimeText(now, "%Y/%m/%d,%H:%M:%S,") + message + "\r\n";
+  const std::string line = FormatLocal(now, "%Y/%m/%d,%H:%M:%S,") + message + "\r\n";
 
   // O_CREAT makes the file but never its folder: without the data folder the line is dropped.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return 0;
-  ::flock(fd, LOCK_EX);  // other writers wait; readers are free
+  const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+  if (!fd) return 0;
+  ::flock(fd.Get(), LOCK_EX);  // other writers wait; readers are free
   size_t done = 0;
   while (done < line.size()) {
-    const ssize_t n = ::write(fd, line.data() + done, line.size() - done);
+    const ssize_t n = ::write(fd.Get(), line.data() + done, line.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
-  ::flock(fd, LOCK_UN);
-  ::close(fd);
+  ::flock(fd.Get(), LOCK_UN);
   return 1;
 }
 

@@ -1,5 +1,6 @@
 // Interval timing and the end of measurement. Interval measurement measures at every multiple of
 // the interval, counted from local midnight, inside the daily window (both ends included).
+#include "base/local_time.h"
 #include "measure/day_paths.h"
 #include "measure/spectrel_doc.h"
 #include "measure/status_texts.h"
@@ -10,7 +11,7 @@ void CSpectrelDoc::OnIntervalTick() {
   if (!MeasuringFlag.load()) return;   // a tick that arrives after the stop
   const std::int64_t now = ClockRef.Now();
   const std::int64_t s = SecondOfDay(now);
-  Host.SetIntervalClock(LocalTimeText(now, "%Y/%m/%d  %H:%M:%S"));
+  Host.SetIntervalClock(FormatLocal(now, "%Y/%m/%d  %H:%M:%S"));
 
   // The first tick after a start never measures, nor does any tick outside the window.
   if (s < SettingsRef.StartTime || s > SettingsRef.EndTime || LastTickSecond == 0) {

@@ -100,8 +100,18 @@ class CSpectrelDoc {
   bool PauseWhileMeasuring(int ms);
   // Moves an unreadable day file aside under a new name; false when it could not be moved.
   bool KeepUnreadableDayFile(const std::string& path);
-  // Cycle completion: the day file and the CSV file steps.
+  // Cycle completion, step by step: the day's set from its file (or a new one), the information
+  // records of sensors that became ready, the new point, its display, and the two files.
+  struct DayStart {
+    bool WholeWrite = false;   // the day file must be written whole, not appended to
+    bool FileSafe = true;      // false: an unreadable file could not be moved aside
+  };
+  DayStart BeginDay(const std::string& dayPath);
   bool LoadDayFile(const std::string& dayPath);
+  bool AddNewInfoRecords();
+  CRad BuildPoint();
+  void ShowPoint(int index);
+  void StoreDay(const std::string& dayPath, DayStart day, const CRad& rad);
   void SaveCsvFile(const CRad& rad);
 
   AppSettings& SettingsRef;

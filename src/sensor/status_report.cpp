@@ -4,12 +4,12 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <locale.h>
 #include <stdexcept>
 #include <string_view>
 
 #include "base/c_locale.h"
+#include "base/local_time.h"
 #include "sensor/status_report_texts.h"
 
 namespace spectrel {
@@ -101,11 +101,11 @@ Language ProcessLanguage() {
   return Language::English;
 }
 
-void BuildReport(const CKrfData& set, int index, const AppSettings& settings, CResample& display,
+void BuildReport(const CKrfData& set, int index, const ReportOptions& options, CResample& display,
                  ReportTexts& texts, Language language) {
   const CRad& rad = set.Rad(index);
   const ReportLineTexts& lines = ReportLines(language);
-  const bool detail = settings.DispMode == 0;
+  const bool detail = options.Detail;
   CLocaleScope cLocale;
 
   texts.Report.clear();
@@ -122,16 +122,12 @@ void BuildReport(const CKrfData& set, int index, const AppSettings& settings, CR
 
   texts.Integral.clear();
   AppendF(texts.Integral, "Integral : %.1fW/m2(%d - %dnm)",
-          display.Integral(settings.IntegFrom, settings.IntegTo), settings.IntegFrom,
-          settings.IntegTo);
+          display.Integral(options.IntegFrom, options.IntegTo), options.IntegFrom,
+          options.IntegTo);
 
-  const std::time_t when = static_cast<std::time_t>(rad.MeasureTime);
-  std::tm local{};
-  if (localtime_r(&when, &local) == nullptr)
+  if (!LocalTm(rad.MeasureTime))
     throw std::invalid_argument("measurement time cannot be converted to local time");
-  char buffer[128];
-  const size_t length = std::strftime(buffer, sizeof buffer, "%Y/%m/%d  %H:%M:%S", &local);
-  texts.Time.assign(buffer, length);
+  texts.Time = FormatLocal(rad.MeasureTime, "%Y/%m/%d  %H:%M:%S");
 
   texts.Memo = rad.Memo;
 }

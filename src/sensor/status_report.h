@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "settings/app_settings.h"
 #include "spectrum/resample.h"
 
 namespace spectrel {
@@ -13,6 +12,13 @@ enum class Language { English, Japanese };
 
 // Japanese when the process locale (LC_ALL, LC_MESSAGES or LANG, first set wins) starts with "ja".
 Language ProcessLanguage();
+
+// What the report shows besides the measurement itself.
+struct ReportOptions {
+  bool Detail = false;   // the detailed sensor sections (Peltier, fin, dark spread)
+  int IntegFrom = 0;     // lower limit of the integral irradiance, nm
+  int IntegTo = 0;       // upper limit of the integral irradiance, nm
+};
 
 struct ReportTexts {
   std::string Report;     // the sensor sections, "\n"-terminated lines
@@ -23,7 +29,7 @@ struct ReportTexts {
 
 // Builds the texts for CRad index of the set and resamples it into display. An index outside the
 // array, or a time that cannot be converted to local time, throws std::invalid_argument.
-void BuildReport(const CKrfData& set, int index, const AppSettings& settings, CResample& display,
+void BuildReport(const CKrfData& set, int index, const ReportOptions& options, CResample& display,
                  ReportTexts& texts, Language language);
 
 }  // namespace spectrel

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -32,58 +33,57 @@ enum class Kind {
 
 using FieldRef = std::variant<int*, std::int64_t*, std::uint32_t*, std::string*, double*>;
 
+// The default of every field is its value in a default-constructed AppSettings.
 struct Field {
   const char* Section;
   const char* Key;
   Kind Type;
-  std::int64_t DefaultNumber;      // default of the number kinds
-  const char* DefaultText;         // default of Text, Port (as text) and the doubles (read by atof)
   FieldRef (*Ref)(AppSettings&);   // where the field lives
 };
 
 #define SPECTREL_REF(member) [](AppSettings& s) -> FieldRef { return &s.member; }
 
 const Field kFields[] = {
-    {"COM", "SR101", Kind::Port, 0, "0", SPECTREL_REF(ComPort[0])},
-    {"COM", "SR102", Kind::Port, 0, "0", SPECTREL_REF(ComPort[1])},
-    {"COM", "SR103", Kind::Port, 0, "0", SPECTREL_REF(ComPort[2])},
-    {"COM", "SR104", Kind::Port, 0, "0", SPECTREL_REF(ComPort[3])},
-    {"INT", "MEAS_TYPE", Kind::Int, 1, "", SPECTREL_REF(MeasType)},
-    {"INT", "START", Kind::Seconds, 21600, "", SPECTREL_REF(StartTime)},
-    {"INT", "END", Kind::Seconds, 72000, "", SPECTREL_REF(EndTime)},
-    {"INT", "INT", Kind::Seconds, 600, "", SPECTREL_REF(Interval)},
-    {"INT", "AUTO", Kind::Bool, 0, "", SPECTREL_REF(AutoStart)},
-    {"DIR", "KRF", Kind::Folder, 0, "", SPECTREL_REF(KrfFolder)},
-    {"DIR", "CSV", Kind::Folder, 0, "", SPECTREL_REF(CsvFolder)},
-    {"USE", "SR101", Kind::Bool, 0, "", SPECTREL_REF(UseSensor[0])},
-    {"USE", "SR102", Kind::Bool, 0, "", SPECTREL_REF(UseSensor[1])},
-    {"USE", "SR103", Kind::Bool, 0, "", SPECTREL_REF(UseSensor[2])},
-    {"USE", "SR104", Kind::Bool, 0, "", SPECTREL_REF(UseSensor[3])},
-    {"SAVE", "CSV", Kind::Bool, 1, "", SPECTREL_REF(SaveCsv)},
-    {"SAVE", "LEFT", Kind::Int, 300, "", SPECTREL_REF(CsvFrom)},
-    {"SAVE", "RIGHT", Kind::Int, 1800, "", SPECTREL_REF(CsvTo)},
-    {"SAVE", "PITCH", Kind::Int, 0, "", SPECTREL_REF(CsvPitch)},
-    {"SAVE", "SR101", Kind::Bool, 1, "", SPECTREL_REF(CsvSensor[0])},
-    {"SAVE", "SR102", Kind::Bool, 1, "", SPECTREL_REF(CsvSensor[1])},
-    {"SAVE", "SR103", Kind::Bool, 1, "", SPECTREL_REF(CsvSensor[2])},
-    {"SAVE", "SR104", Kind::Bool, 1, "", SPECTREL_REF(CsvSensor[3])},
-    {"SAVE", "MERGE", Kind::Bool, 1, "", SPECTREL_REF(CsvMerge)},
-    {"SITE", "NAME", Kind::Text, 0, "", SPECTREL_REF(SiteName)},
-    {"SITE", "LON", Kind::Text, 0, "000.000", SPECTREL_REF(SiteLon)},
-    {"SITE", "LAT", Kind::Text, 0, "00.000", SPECTREL_REF(SiteLat)},
-    {"SITE", "ALT", Kind::Text, 0, "00.0", SPECTREL_REF(SiteAlt)},
-    {"MEAS", "MEMO", Kind::Text, 0, "Arvena Solmet", SPECTREL_REF(UserMemo)},
-    {"INTEG", "LEFT", Kind::Int, 300, "", SPECTREL_REF(IntegFrom)},
-    {"INTEG", "RIGHT", Kind::Int, 1800, "", SPECTREL_REF(IntegTo)},
-    {"GRAPH", "LEFT", Kind::Wide, 0, "300", SPECTREL_REF(Graph.GraphLeft)},
-    {"GRAPH", "RIGHT", Kind::Wide, 0, "1800", SPECTREL_REF(Graph.GraphRight)},
-    {"GRAPH", "TOP", Kind::Fine, 0, "100.0", SPECTREL_REF(Graph.GraphTop)},
-    {"GRAPH", "BOTTOM", Kind::Fine, 0, "0.0", SPECTREL_REF(Graph.GraphBottom)},
-    {"GRAPH", "ASCALE", Kind::Bool, 1, "", SPECTREL_REF(Graph.AutoScale)},
-    {"GRAPH", "GRID", Kind::Bool, 1, "", SPECTREL_REF(Graph.GridLine)},
-    {"GRAPH", "COLOR0", Kind::Colour, 255, "", SPECTREL_REF(Graph.GraphColor)},
-    {"GRAPH", "COLOR1", Kind::Colour, 32768, "", SPECTREL_REF(Graph.FrameColor)},
-    {"MODE", "DISP", Kind::Int, 1, "", SPECTREL_REF(DispMode)},
+    {"COM", "SR101", Kind::Port, SPECTREL_REF(ComPort[0])},
+    {"COM", "SR102", Kind::Port, SPECTREL_REF(ComPort[1])},
+    {"COM", "SR103", Kind::Port, SPECTREL_REF(ComPort[2])},
+    {"COM", "SR104", Kind::Port, SPECTREL_REF(ComPort[3])},
+    {"INT", "MEAS_TYPE", Kind::Int, SPECTREL_REF(MeasType)},
+    {"INT", "START", Kind::Seconds, SPECTREL_REF(StartTime)},
+    {"INT", "END", Kind::Seconds, SPECTREL_REF(EndTime)},
+    {"INT", "INT", Kind::Seconds, SPECTREL_REF(Interval)},
+    {"INT", "AUTO", Kind::Bool, SPECTREL_REF(AutoStart)},
+    {"DIR", "KRF", Kind::Folder, SPECTREL_REF(KrfFolder)},
+    {"DIR", "CSV", Kind::Folder, SPECTREL_REF(CsvFolder)},
+    {"USE", "SR101", Kind::Bool, SPECTREL_REF(UseSensor[0])},
+    {"USE", "SR102", Kind::Bool, SPECTREL_REF(UseSensor[1])},
+    {"USE", "SR103", Kind::Bool, SPECTREL_REF(UseSensor[2])},
+    {"USE", "SR104", Kind::Bool, SPECTREL_REF(UseSensor[3])},
+    {"SAVE", "CSV", Kind::Bool, SPECTREL_REF(SaveCsv)},
+    {"SAVE", "LEFT", Kind::Int, SPECTREL_REF(CsvFrom)},
+    {"SAVE", "RIGHT", Kind::Int, SPECTREL_REF(CsvTo)},
+    {"SAVE", "PITCH", Kind::Int, SPECTREL_REF(CsvPitch)},
+    {"SAVE", "SR101", Kind::Bool, SPECTREL_REF(CsvSensor[0])},
+    {"SAVE", "SR102", Kind::Bool, SPECTREL_REF(CsvSensor[1])},
+    {"SAVE", "SR103", Kind::Bool, SPECTREL_REF(CsvSensor[2])},
+    {"SAVE", "SR104", Kind::Bool, SPECTREL_REF(CsvSensor[3])},
+    {"SAVE", "MERGE", Kind::Bool, SPECTREL_REF(CsvMerge)},
+    {"SITE", "NAME", Kind::Text, SPECTREL_REF(SiteName)},
+    {"SITE", "LON", Kind::Text, SPECTREL_REF(SiteLon)},
+    {"SITE", "LAT", Kind::Text, SPECTREL_REF(SiteLat)},
+    {"SITE", "ALT", Kind::Text, SPECTREL_REF(SiteAlt)},
+    {"MEAS", "MEMO", Kind::Text, SPECTREL_REF(UserMemo)},
+    {"INTEG", "LEFT", Kind::Int, SPECTREL_REF(IntegFrom)},
+    {"INTEG", "RIGHT", Kind::Int, SPECTREL_REF(IntegTo)},
+    {"GRAPH", "LEFT", Kind::Wide, SPECTREL_REF(Graph.GraphLeft)},
+    {"GRAPH", "RIGHT", Kind::Wide, SPECTREL_REF(Graph.GraphRight)},
+    {"GRAPH", "TOP", Kind::Fine, SPECTREL_REF(Graph.GraphTop)},
+    {"GRAPH", "BOTTOM", Kind::Fine, SPECTREL_REF(Graph.GraphBottom)},
+    {"GRAPH", "ASCALE", Kind::Bool, SPECTREL_REF(Graph.AutoScale)},
+    {"GRAPH", "GRID", Kind::Bool, SPECTREL_REF(Graph.GridLine)},
+    {"GRAPH", "COLOR0", Kind::Colour, SPECTREL_REF(Graph.GraphColor)},
+    {"GRAPH", "COLOR1", Kind::Colour, SPECTREL_REF(Graph.FrameColor)},
+    {"MODE", "DISP", Kind::Int, SPECTREL_REF(DispMode)},
 };
 
 #undef SPECTREL_REF
@@ -117,9 +117,33 @@ bool IsPortNumber(const std::string& text) {
   return end > digits && i == text.size();
 }
 
+std::string FieldText(const Field& f, AppSettings& settings);
+
+// Settings as constructed: the defaults. Only ever read.
+AppSettings& Defaults() {
+  static AppSettings defaults;
+  return defaults;
+}
+
+// The field's default as the profile would hold it.
+std::string DefaultText(const Field& f) { return FieldText(f, Defaults()); }
+
+// The field's default as a number, read through 32 bits like a profile value.
+std::uint32_t DefaultNumber(const Field& f) {
+  return std::visit(
+      [](auto* value) -> std::uint32_t {
+        using T = std::remove_pointer_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, double>)
+          return 0;
+        else
+          return static_cast<std::uint32_t>(*value);
+      },
+      f.Ref(Defaults()));
+}
+
 void LoadField(const Field& f, AppSettings& settings, const ProfileFile& profile) {
   const FieldRef ref = f.Ref(settings);
-  const auto fallback = static_cast<std::uint32_t>(f.DefaultNumber);
+  const auto fallback = DefaultNumber(f);
   switch (f.Type) {
     case Kind::Int:
       *std::get<int*>(ref) = static_cast<std::int32_t>(profile.GetUInt(f.Section, f.Key, fallback));
@@ -134,18 +158,18 @@ void LoadField(const Field& f, AppSettings& settings, const ProfileFile& profile
       *std::get<std::uint32_t*>(ref) = profile.GetUInt(f.Section, f.Key, fallback);
       break;
     case Kind::Text:
-      *std::get<std::string*>(ref) = profile.GetString(f.Section, f.Key, f.DefaultText);
+      *std::get<std::string*>(ref) = profile.GetString(f.Section, f.Key, DefaultText(f));
       break;
     case Kind::Folder:
       *std::get<std::string*>(ref) = profile.GetString(f.Section, f.Key, settings.AppFolder);
       break;
     case Kind::Port:
       *std::get<std::string*>(ref) =
-          NormalisePortText(profile.GetString(f.Section, f.Key, f.DefaultText));
+          NormalisePortText(profile.GetString(f.Section, f.Key, DefaultText(f)));
       break;
     case Kind::Wide:
     case Kind::Fine:
-      *std::get<double*>(ref) = TextToDouble(profile.GetString(f.Section, f.Key, f.DefaultText));
+      *std::get<double*>(ref) = TextToDouble(profile.GetString(f.Section, f.Key, DefaultText(f)));
       break;
   }
 }

@@ -1,7 +1,9 @@
 #include "spectrum/records.h"
 
-#include "base/c_locale.h"
 #include <string>
+#include <utility>
+
+#include "base/c_locale.h"
 
 namespace spectrel {
 
@@ -34,33 +36,22 @@ SensorMeasurement::SensorMeasurement(int model)
 
 // ---- CRad ----
 
-CRad::CRad(const CRad& other) : MeasureTime(other.MeasureTime), Memo(other.Memo) {
-  for (int i = 0; i < ModelCount; ++i)
-    if (other.Blocks[i]) Blocks[i] = std::make_unique<SensorMeasurement>(*other.Blocks[i]);
-}
-
-CRad& CRad::operator=(const CRad& other) {
-  if (this != &other) {
-    CRad copy(other);
-    *this = std::move(copy);
-  }
-  return *this;
-}
-
 const SensorMeasurement* CRad::Block(int model) const {
-  return ValidModel(model) ? Blocks[model].get() : nullptr;
+  return ValidModel(model) && Blocks[model] ? &*Blocks[model] : nullptr;
 }
 
 SensorMeasurement* CRad::Block(int model) {
-  return ValidModel(model) ? Blocks[model].get() : nullptr;
+  return ValidModel(model) && Blocks[model] ? &*Blocks[model] : nullptr;
 }
 
 void CRad::SetBlock(int model, const SensorMeasurement& block) {
   if (!ValidModel(model)) throw std::invalid_argument("model index out of range");
-  if (Blocks[model])
-    *Blocks[model] = block;
-  else
-    Blocks[model] = std::make_unique<SensorMeasurement>(block);
+  Blocks[model] = block;
+}
+
+void CRad::SetBlock(int model, SensorMeasurement&& block) {
+  if (!ValidModel(model)) throw std::invalid_argument("model index out of range");
+  Blocks[model] = std::move(block);
 }
 
 void CRad::RemoveBlock(int model) {
@@ -75,57 +66,48 @@ bool CRad::HasAnyBlock() const {
 
 // ---- CKrfData ----
 
-CKrfData::CKrfData(const CKrfData& other)
-    : SiteName(other.SiteName),
-      SiteLon(other.SiteLon),
-      SiteLat(other.SiteLat),
-      SiteAlt(other.SiteAlt),
-      TimeZone(other.TimeZone) {
-  for (int i = 0; i < ModelCount; ++i)
-    if (other.Infos[i]) Infos[i] = std::make_unique<SensorInfo>(*other.Infos[i]);
-  Rads.reserve(other.Rads.size());
-  for (const auto& r : other.Rads) Rads.push_back(std::make_unique<CRad>(*r));
-}
-
-CKrfData& CKrfData::operator=(const CKrfData& other) {
-  if (this != &other) {
-    CKrfData copy(other);
-    *this = std::move(copy);
-  }
-  return *this;
-}
-
 const SensorInfo* CKrfData::Info(int model) const {
-  return ValidModel(model) ? Infos[model].get() : nullptr;
+  return ValidModel(model) && Infos[model] ? &*Infos[model] : nullptr;
 }
 
 void CKrfData::SetInfo(int model, const SensorInfo& info) {
   if (!ValidModel(model)) throw std::invalid_argument("model index out of range");
-  if (Infos[model])
-    *Infos[model] = info;
-  else
-    Infos[model] = std::make_unique<SensorInfo>(info);
+  Infos[model] = info;
 }
 
 const CRad& CKrfData::Rad(int j) const {
   if (j < 0 || j >= RadCount()) throw std::invalid_argument("measurement index out of range");
-  return *Rads[static_cast<size_t>(j)];
+  return Rads[static_cast<size_t>(j)];
 }
 
 CRad& CKrfData::Rad(int j) {
   if (j < 0 || j >= RadCount()) throw std::invalid_argument("measurement index out of range");
-  return *Rads[static_cast<size_t>(j)];
+  return Rads[static_cast<size_t>(j)];
 }
 
-const CRad* CKrfData::LastRad() const { return Rads.empty() ? nullptr : Rads.back().get(); }
-CRad* CKrfData::LastRad() { return Rads.empty() ? nullptr : Rads.back().get(); }
+const CRad* CKrfData::LastRad() const { return Rads.empty() ? nullptr : &Rads.back(); }
+CRad* CKrfData::LastRad() { return Rads.empty() ? nullptr : &Rads.back(); }
 
 int CKrfData::AppendRad(const CRad& rad) {
-  Rads.push_back(std::make_unique<CRad>(rad));
+  Rads.push_back(rad);
   return RadCount() - 1;
 }
 
-void CKrfData::AppendRad(std::unique_ptr<CRad> rad) { Rads.push_back(std::move(rad)); }
+int CKrfData::AppendRad(CRad&& rad) {
+  Rads.push_back(std::move(rad));
+  return RadCount() - 1;
+}
+
+CKrfData CKrfData::Header() const {
+  CKrfData header;
+  header.SiteName = SiteName;
+  header.SiteLon = SiteLon;
+  header.SiteLat = SiteLat;
+  header.SiteAlt = SiteAlt;
+  header.TimeZone = TimeZone;
+  header.Infos = Infos;
+  return header;
+}
 
 const SensorMeasurement* CKrfData::Block(int model, int j) const {
   const CRad& rad = Rad(j);

@@ -4,7 +4,7 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -60,28 +60,25 @@ inline double PixelIrradiance(const SensorMeasurement& m, const SensorInfo& info
   return static_cast<double>(e);
 }
 
-// One measurement time point with up to four sensor blocks. Copies are deep.
+// One measurement time point with up to four sensor blocks; a plain value.
 class CRad {
  public:
-  CRad() = default;
-  CRad(const CRad& other);
-  CRad& operator=(const CRad& other);
-  CRad(CRad&&) noexcept = default;
-  CRad& operator=(CRad&&) noexcept = default;
-
   std::int64_t MeasureTime = 0;   // time of the point ("MT" of the day file), s since 1970 UTC
   std::string Memo;               // free text ("MEMO" of the day file)
 
   // Block of a model, null when that model took no part (and for a model index outside 0..3).
   const SensorMeasurement* Block(int model) const;
   SensorMeasurement* Block(int model);
-  // Copies the block into the owned block of its model, allocating it on first use.
+  // Stores the block as its model's; a model index outside 0..3 throws std::invalid_argument.
   void SetBlock(int model, const SensorMeasurement& block);
+  void SetBlock(int model, SensorMeasurement&& block);
   void RemoveBlock(int model);
   bool HasAnyBlock() const;
 
+  bool operator==(const CRad&) const = default;
+
  private:
-  std::array<std::unique_ptr<SensorMeasurement>, ModelCount> Blocks;
+  std::array<std::optional<SensorMeasurement>, ModelCount> Blocks;   // by model index
 };
 
 // The time stamp of a day file is not a valid local date and time: the load ended early,
@@ -91,15 +88,9 @@ class KrfTimeError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The measurement set of a day.
+// The measurement set of a day; a plain value.
 class CKrfData {
  public:
-  CKrfData() = default;
-  CKrfData(const CKrfData& other);
-  CKrfData& operator=(const CKrfData& other);
-  CKrfData(CKrfData&&) noexcept = default;
-  CKrfData& operator=(CKrfData&&) noexcept = default;
-
   // Site strings of the file header, in file order.
   std::string SiteName;   // "SITE"
   std::string SiteLon;    // "LON"
@@ -117,9 +108,9 @@ class CKrfData {
   CRad& Rad(int j);
   const CRad* LastRad() const;
   CRad* LastRad();
-  // Appends a deep copy; returns the index at which it was placed.
+  // Appends the point; returns the index at which it was placed.
   int AppendRad(const CRad& rad);
-  void AppendRad(std::unique_ptr<CRad> rad);
+  int AppendRad(CRad&& rad);
 
   // Block of model i in CRad j: null for a model index above 3; j out of range throws.
   const SensorMeasurement* Block(int model, int j) const;
@@ -130,19 +121,17 @@ class CKrfData {
   // Wavelength[0] <= w <= Wavelength[N-1] of the model's information record.
   bool Covers(int model, double w) const;
 
+  // The site strings and information records without any point: the start of a day's copy.
+  CKrfData Header() const;
+
   // Destroys every CRad (last first), the information records and the site strings.
   void Clear();
 
-  // Day file: whole write, append of one point, and load (files/krf_writer.cpp, krf_reader.cpp).
-  int SaveKrf(const std::string& path) const;
-  int AppendKrf(const std::string& path, const CRad& rad) const;
-  // Count of CRad after reading, or -1 bad first line, -2 unreadable, -3 missing, -4 no memory.
-  // Throws KrfTimeError for an invalid time stamp, keeping what was read before.
-  int LoadKrf(const std::string& path);
+  bool operator==(const CKrfData&) const = default;
 
  private:
-  std::array<std::unique_ptr<SensorInfo>, ModelCount> Infos;
-  std::vector<std::unique_ptr<CRad>> Rads;
+  std::array<std::optional<SensorInfo>, ModelCount> Infos;   // by model index
+  std::vector<CRad> Rads;                                     // in time order
 };
 
 }  // namespace spectrel

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
+#include "files/krf_file.h"
 #include "archive_support.h"
 #include "cli/batch_progress.h"
 #include "cli/day_workers.h"
@@ -27,7 +28,7 @@ class BatchTest : public ::testing::Test {
     fs::create_directories(Dir.File("data/2019"));
     for (int d = 0; d < days; ++d) {
       const CKrfData day = MakeDay({SR102, SR104}, 3, April12 + d * 86400, 600);
-      ASSERT_EQ(day.SaveKrf(DayFile(d)), 1);
+      ASSERT_EQ(SaveKrf(day, DayFile(d)), 1);
     }
   }
   std::string DayFile(int d) const { return Dir.File("data/2019/201904" + std::to_string(12 + d) + ".KRF"); }

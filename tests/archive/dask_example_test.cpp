@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "files/krf_file.h"
 #include "archive_support.h"
 #include "spectrum/resample.h"
 #include "support/synthetic_day.h"
@@ -113,7 +114,7 @@ TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
     for (int d = 0; d < Days; ++d) {
       const CKrfData day = StationDay(s, d);
       const std::string date = FormatLocalDate(day);
-      ASSERT_EQ(day.SaveKrf(data + "/" + date + ".KRF"), 1);
+      ASSERT_EQ(SaveKrf(day, data + "/" + date + ".KRF"), 1);
       expected[StationName(s) + "," + date.substr(0, 4) + "-" + date.substr(4, 2) + "-" + date.substr(6, 2)] =
           RadiantExposure(day);
       auto& sum = sums[{s, date.substr(4, 2) == "04" ? 0 : 1}];

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "files/krf_file.h"
 #include "archive/solar_position.h"
 #include "archive_support.h"
 #include "files/csv_writer.h"
@@ -37,7 +38,7 @@ class NetCdfDayTest : public ::testing::Test {
   json Convert(const CKrfData& day, cli::ArchiveBatchOptions options, const std::string& csv = "",
                const std::string& mode = "") {
     std::filesystem::create_directories(Dir.File("data/2019"));
-    EXPECT_EQ(day.SaveKrf(Dir.File("data/2019/20190412.KRF")), 1);
+    EXPECT_EQ(SaveKrf(day, Dir.File("data/2019/20190412.KRF")), 1);
     EXPECT_EQ(cli::RunArchiveBatch(options), 0);
     std::vector<std::string> args{TestScript("nc_summary.py"), Dir.File("out/2019/20190412.nc")};
     if (!csv.empty()) args.insert(args.end(), {csv, mode});
@@ -53,11 +54,7 @@ class NetCdfDayTest : public ::testing::Test {
 
 // The "1nm" CSV file of the whole day as the CSV writer builds it.
 void WriteOneNmCsv(const CKrfData& day, int from, int to, bool merge, const std::string& path) {
-  AppSettings settings;
-  settings.CsvPitch = 1;
-  settings.CsvFrom = from;
-  settings.CsvTo = to;
-  settings.CsvMerge = merge ? 1 : 0;
+  const CsvOptions settings{true, from, to, {true, true, true, true}, merge};
   std::vector<double> merged;
   BuildMergedWavelengths(day, merged);
   CCsvWriter writer;
@@ -154,7 +151,7 @@ TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodes) {
 TEST_F(NetCdfDayTest, PerPointValuesAreThoseOfTheDayFile) {
   const json s = Convert(TwoSensorDay(), NetCdfBatch(Dir.File("data"), Dir.File("out")));
   CKrfData day;   // as the file holds it: status reals with one decimal
-  ASSERT_EQ(day.LoadKrf(Dir.File("data/2019/20190412.KRF")), 4);
+  ASSERT_EQ(LoadKrf(day, Dir.File("data/2019/20190412.KRF")), 4);
   CResample grid;
   for (int j = 0; j < 4; ++j) {
     SCOPED_TRACE(j);

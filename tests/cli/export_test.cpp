@@ -1,6 +1,8 @@
 // "spectrel-cli export" run as a child process on a day file written by the day file writer.
 #include "cli/runner_support.h"
 #include "files/csv_writer.h"
+#include "files/krf_file.h"
+#include "measure/settings_options.h"
 #include "spectrum/resample.h"
 #include "support/synthetic_day.h"
 
@@ -16,7 +18,7 @@ class ExportTest : public CliTest {
  protected:
   void SetUp() override {
     // Two points at 09:40 and 09:50, six from 10:00 to 10:50; SR-101 and SR-103.
-    ASSERT_EQ(testing::MakeDay({SR101, SR103}, 8, kStart, 600).SaveKrf(DayFile), 1);
+    ASSERT_EQ(SaveKrf(testing::MakeDay({SR101, SR103}, 8, kStart, 600), DayFile), 1);
   }
   Finished Export(const Args& options) {
     Args argv{Cli, "export", DayFile};
@@ -26,7 +28,7 @@ class ExportTest : public CliTest {
   // The hour file the in-process writer makes from the first points of the loaded day.
   std::string Expected(int points, const AppSettings& settings) {
     CKrfData day;
-    EXPECT_EQ(day.LoadKrf(DayFile), 8);
+    EXPECT_EQ(LoadKrf(day, DayFile), 8);
     CKrfData part;
     for (int m = SR101; m <= SR104; ++m)
       if (day.Info(m)) part.SetInfo(m, *day.Info(m));
@@ -34,7 +36,7 @@ class ExportTest : public CliTest {
     std::vector<double> merged;
     BuildMergedWavelengths(part, merged);
     CCsvWriter writer;
-    EXPECT_EQ(writer.WriteCsvFile(Dir + "expected.csv", part, settings, merged), 1);
+    EXPECT_EQ(writer.WriteCsvFile(Dir + "expected.csv", part, CsvOptionsFrom(settings), merged), 1);
     return ReadBytes(Dir + "expected.csv");
   }
 

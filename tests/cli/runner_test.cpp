@@ -5,6 +5,7 @@
 #include "cli/runner_support.h"
 #include "measure/day_paths.h"
 #include "solmet_sim.h"
+#include "files/krf_file.h"
 #include "spectrum/records.h"
 
 namespace spectrel::runner_test {
@@ -55,7 +56,7 @@ TEST_F(RunnerMeasure, SimulatedDefaultsWithTheStationProfileBesideTheProgram) {
   EXPECT_NE(run.Out.find("event log: " + LogPath(Dir + "krf/")), std::string::npos);
   EXPECT_EQ(LogMessages(Dir + "krf/"), CleanLog);
   CKrfData day;
-  ASSERT_EQ(day.LoadKrf(cycles[0].DayFile), 1);
+  ASSERT_EQ(LoadKrf(day, cycles[0].DayFile), 1);
   EXPECT_EQ(day.SiteName, "Roof");
   EXPECT_EQ(day.Rad(0).MeasureTime, StampTime(cycles[0].Stamp));
   EXPECT_GT(ReadBytes(cycles[0].CsvFile).size(), 0u);
@@ -166,7 +167,7 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermThenStopsCleanly) {
   const std::vector<CycleReport> cycles = CycleReports(run.Out);
   ASSERT_GE(cycles.size(), 2u) << run.Out;
   CKrfData day;
-  ASSERT_EQ(day.LoadKrf(cycles.back().DayFile), static_cast<int>(cycles.size()));
+  ASSERT_EQ(LoadKrf(day, cycles.back().DayFile), static_cast<int>(cycles.size()));
   for (size_t i = 0; i < cycles.size(); ++i) {
     const std::int64_t t = StampTime(cycles[i].Stamp);
     EXPECT_EQ(cycles[i].Sensors, "SR-101 SR-103");

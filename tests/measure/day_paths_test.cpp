@@ -7,7 +7,7 @@ namespace spectrel::testing {
 namespace {
 
 TEST(DayPaths, NamesAndTimesFollowTheLocalCalendar) {
-  ScopedTimeZone zone("Asia/Tokyo");
+  ScopedTz zone("Asia/Tokyo");
   const std::int64_t t = Tokyo(2026, 12, 5, 9, 5, 3);
   EXPECT_EQ(DayFilePath("/d/", t), "/d/2026/20261205.KRF");
   EXPECT_EQ(HourCsvPath("/c/", t), "/c/2026/2026120509.CSV");
@@ -18,7 +18,6 @@ TEST(DayPaths, NamesAndTimesFollowTheLocalCalendar) {
   EXPECT_EQ(SecondOfDay(Dec7(10, 3, 7)), 36187);
   EXPECT_EQ(LocalTimeOfDay(Dec7(10, 3, 7), 36600), Dec7(10, 10, 0));
   EXPECT_EQ(LocalTimeOfDay(Dec7(10, 3, 7), 0), Dec7(0, 0, 0));
-  EXPECT_EQ(LocalTimeText(Tokyo(2024, 2, 29, 23, 59, 59), "%Y%m%d%H%M%S"), "20240229235959");
 }
 
 TEST(DayPaths, TimeZoneTextIsTheWholeHourOffset) {
@@ -38,7 +37,7 @@ TEST(DayPaths, TimeZoneTextIsTheWholeHourOffset) {
       {"Europe/Berlin", Utc(2026, 3, 29, 1, 30, 0), "+2"},
   };
   for (const Case& c : cases) {
-    ScopedTimeZone zone(c.Zone);
+    ScopedTz zone(c.Zone);
     EXPECT_EQ(TimeZoneText(c.Time), c.Text) << c.Zone << " " << c.Time;
   }
 }

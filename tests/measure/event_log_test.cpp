@@ -32,7 +32,7 @@ TEST_F(EventLogTest, MissingDataFolderDropsLinesAndCreatesNothing) {
   // A folder typed without its final separator is joined to the year.
   Settings.KrfFolder = Folder + "/log";
   MakeDoc().WriteLog("X");
-  EXPECT_EQ(ReadFile(Folder + "/log2026.LOG"), "2026/12/07,05:58:00,APP START\r\n2026/12/07,05:58:00,X\r\n");
+  EXPECT_EQ(ReadBytes(Folder + "/log2026.LOG"), "2026/12/07,05:58:00,APP START\r\n2026/12/07,05:58:00,X\r\n");
 }
 
 }  // namespace

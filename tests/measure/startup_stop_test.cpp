@@ -95,8 +95,7 @@ TEST_F(StartStopTest, ManualRunWaitsForBothSensorsStopsItselfAndASecondStopOnlyL
   EXPECT_EQ(doc.StopMeasurement(), 1);
   EXPECT_EQ(Log(), Started + "2026/12/07,05:58:00,INT.MEAS STOP\r\n2026/12/07,05:58:00,INT.MEAS STOP\r\n");
   // The cycle was stored with the time of the manual start, a block of each sensor.
-  CKrfData set;
-  ASSERT_EQ(set.LoadKrf(DayFile()), 1);
+  const CKrfData set = Day();
   EXPECT_EQ(set.Rad(0).MeasureTime, Dec7(5, 58, 0));
   EXPECT_NE(set.Rad(0).Block(SR101), nullptr);
   EXPECT_NE(set.Rad(0).Block(SR103), nullptr);

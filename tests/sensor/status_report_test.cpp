@@ -94,7 +94,7 @@ class Report : public ::testing::Test {
     return texts;
   }
   HandSet hand;
-  AppSettings settings;
+  ReportOptions settings{false, 300, 1800};
   CResample display;
   EnvVar zone{"TZ", "UTC0"};
 };
@@ -114,7 +114,7 @@ TEST_F(Report, Sr101HasFourLinesNormallyAndPeltierAndDarkSpreadInDetail) {
   EXPECT_EQ(t.Memo, "roof, clear sky");
   EXPECT_EQ(display.StartNm, 301);
   EXPECT_EQ(display.EndNm, 1067);
-  settings.DispMode = 0;
+  settings.Detail = true;
   settings.IntegFrom = 400;
   settings.IntegTo = 500;
   t = Build(j);
@@ -127,7 +127,7 @@ TEST_F(Report, Sr101HasFourLinesNormallyAndPeltierAndDarkSpreadInDetail) {
 }
 
 TEST_F(Report, LongWavelengthSectionsInDetail) {
-  settings.DispMode = 0;
+  settings.Detail = true;
   EXPECT_EQ(Build(Point({Sr103Block(), Sr104Block()})).Report,
             "--- SR-103 ---\n"
             "Exposure time : 200ms\n"
@@ -170,7 +170,7 @@ TEST_F(Report, Sr102SectionComesBeforeSr104) {
 }
 
 TEST_F(Report, StateWordsOfPeltierCoolingAndFin) {
-  settings.DispMode = 0;
+  settings.Detail = true;
   const std::pair<int, const char*> peltier[] = {{1, "Heating"}, {-1, "Cooling"}, {0, "Stop"}, {2, "Stop"}, {-2, "Stop"}};
   for (const auto& [state, word] : peltier) {
     SensorMeasurement m101 = Sr101Block(), m103 = Sr103Block();
@@ -192,7 +192,7 @@ TEST_F(Report, StateWordsOfPeltierCoolingAndFin) {
 }
 
 TEST_F(Report, JapaneseTextsWithEnglishHeadersAndIntegral) {
-  settings.DispMode = 0;
+  settings.Detail = true;
   const ReportTexts t = Build(Point({Sr101Block(), Sr104Block()}), Language::Japanese);
   EXPECT_EQ(t.Report,
             "--- SR-101 ---\n"

@@ -5,14 +5,14 @@
 
 #include <filesystem>
 
-#include "settings/settings_test_support.h"
+#include "support/temp_dir.h"
 
 namespace spectrel {
 namespace {
 
-using testing::ReadText;
-using testing::TempFolder;
-using testing::WriteText;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
 
 // A profile edited by hand: CRLF, odd spacing and case, comments, a key before any section,
 // an unknown section, a line without '=', a doubled section and a doubled key.
@@ -67,14 +67,14 @@ TEST(ProfileFile, ReadsNumbersLikeTheProfileFunctions) {
 }
 
 TEST(ProfileFile, SavesThroughATemporaryFileAndKeepsThePermissions) {
-  TempFolder dir;
-  const std::string path = dir.Path + "station.ini";
-  WriteText(path, "old\n");
+  TempDir dir;
+  const std::string path = dir.Path + "/station.ini";
+  WriteBytes(path, "old\n");
   ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
   ProfileFile p = ProfileFile::Load(path);
   p.SetString("INT", "AUTO", "1");
   ASSERT_TRUE(p.Save(path));
-  EXPECT_EQ(ReadText(path), "old\n[INT]\nAUTO=1\n");
+  EXPECT_EQ(ReadBytes(path), "old\n[INT]\nAUTO=1\n");
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);

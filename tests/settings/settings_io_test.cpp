@@ -5,15 +5,15 @@
 
 #include "settings/profile.h"
 #include "settings/settings_io.h"
-#include "settings/settings_test_support.h"
+#include "support/temp_dir.h"
 #include "support/comma_locale.h"
 
 namespace spectrel {
 namespace {
 
-using testing::ReadText;
-using testing::TempFolder;
-using testing::WriteText;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
 
 // Settings loaded from the given profile text, the program folder being /opt/spectrel/.
 AppSettings LoadFromText(const std::string& text) {
@@ -44,14 +44,14 @@ const char* const kFreshProfile =
     "[MODE]\nDISP=1\n";
 
 TEST(Settings, FirstStartWithoutProfileRunsOnDefaultsAndSavesEverySectionInOrder) {
-  TempFolder dir;
+  TempDir dir;
   AppSettings s;
   s.ComPort = {"9", "9", "9", "9"};   // whatever was there before is replaced
   s.UseSensor = {1, 1, 1, 1};
   s.CsvSensor = {0, 0, 0, 0};
   s.Graph.GraphTop = 5.0;
   s.AppFolder = "/opt/spectrel/";
-  LoadSettings(s, dir.Path + "spectrel.ini");
+  LoadSettings(s, dir.Path + "/spectrel.ini");
   EXPECT_EQ(s.ComPort[0], "0");
   EXPECT_EQ(s.StartTime, 6 * 3600);
   EXPECT_EQ(s.EndTime, 20 * 3600);
@@ -60,8 +60,8 @@ TEST(Settings, FirstStartWithoutProfileRunsOnDefaultsAndSavesEverySectionInOrder
   EXPECT_EQ(s.Graph.GraphColor, 0x0000FFu);   // red
   EXPECT_EQ(s.Graph.FrameColor, 0x008000u);   // green 128
   EXPECT_EQ(s.UserMemo, "Arvena Solmet");
-  ASSERT_TRUE(SaveSettings(s, dir.Path + "spectrel.ini"));
-  EXPECT_EQ(ReadText(dir.Path + "spectrel.ini"), kFreshProfile);
+  ASSERT_TRUE(SaveSettings(s, dir.Path + "/spectrel.ini"));
+  EXPECT_EQ(ReadBytes(dir.Path + "/spectrel.ini"), kFreshProfile);
 }
 
 TEST(Settings, GraphNumbersAreReadWithAtofAndWrittenWithTheirFormatsWhateverTheLocale) {
@@ -130,63 +130,30 @@ TEST(Settings, NumbersColoursTextsAndPorts) {
   EXPECT_EQ(LoadFromText(p.Serialize()).ComPort, (std::array<std::string, 4>{"12", "/dev/pts/7", "2", "COM3"}));
 }
 
-TEST(Settings, HandEditedProfileSurvivesASave) {
-  TempFolder dir;
-  const std::string path = dir.Path + "spectrel.ini";
-  WriteText(path,
-            "; Spectrel station 4\r\n[com]\r\n  Sr101 = 2\r\n[Station]\r\nOWNER=met office\r\n[ int ]\r\n"
-            "# every ten minutes\r\nint=600\r\nauto = 7\r\nLEGACY=yes\r\n\r\n[Graph]\r\nleft = 412.345\r\n");
-  AppSettings s;
-  s.AppFolder = "/srv/spectrel/";
-  LoadSettings(s, path);
-  EXPECT_EQ(s.ComPort[0], "2");
-  EXPECT_EQ(s.AutoStart, 1);
-  EXPECT_EQ(s.Graph.GraphLeft, 412.345);
-  s.Interval = 300;
-  ASSERT_TRUE(SaveSettings(s, path));
-  EXPECT_EQ(ReadText(path),
-            "; Spectrel station 4\n[com]\nSR101=2\nSR102=0\nSR103=0\nSR104=0\n"
-            "[Station]\nOWNER=met office\n"
-            "[ int ]\n# every ten minutes\nINT=300\nAUTO=1\nLEGACY=yes\nMEAS_TYPE=1\nSTART=21600\nEND=72000\n\n"
-            "[Graph]\nLEFT=412.3\nRIGHT=1800.0\nTOP=100.000000\nBOTTOM=0.000000\nASCALE=1\nGRID=1\n"
-            "COLOR0=255\nCOLOR1=32768\n"
-            "[DIR]\nKRF=/srv/spectrel/\nCSV=/srv/spectrel/\n"
-            "[USE]\nSR101=0\nSR102=0\nSR103=0\nSR104=0\n"
-            "[SAVE]\nCSV=1\nLEFT=300\nRIGHT=1800\nPITCH=0\nSR101=1\nSR102=1\nSR103=1\nSR104=1\nMERGE=1\n"
-            "[SITE]\nNAME=\nLON=000.000\nLAT=00.000\nALT=00.0\n[MEAS]\nMEMO=Arvena Solmet\n"
-            "[INTEG]\nLEFT=300\nRIGHT=1800\n[MODE]\nDISP=1\n");
-}
-
 TEST(Settings, UnwritableProfileIsReportedAndNothingChanges) {
-  TempFolder dir;
-  WriteText(dir.Path + "file", "x");
-  std::filesystem::create_directory(dir.Path + "folder.ini");
+  TempDir dir;
+  WriteBytes(dir.Path + "/file", "x");
+  std::filesystem::create_directory(dir.Path + "/folder.ini");
   AppSettings s;
   s.UserMemo = "kept";
-  EXPECT_FALSE(SaveSettings(s, dir.Path + "file/spectrel.ini"));   // below a plain file
-  EXPECT_FALSE(SaveSettings(s, dir.Path + "no/such/spectrel.ini"));
-  EXPECT_FALSE(SaveSettings(s, dir.Path + "folder.ini"));   // a folder cannot be replaced
+  EXPECT_FALSE(SaveSettings(s, dir.Path + "/file/spectrel.ini"));   // below a plain file
+  EXPECT_FALSE(SaveSettings(s, dir.Path + "/no/such/spectrel.ini"));
+  EXPECT_FALSE(SaveSettings(s, dir.Path + "/folder.ini"));   // a folder cannot be replaced
   EXPECT_EQ(s.UserMemo, "kept");
-  EXPECT_EQ(ReadText(dir.Path + "file"), "x");
+  EXPECT_EQ(ReadBytes(dir.Path + "/file"), "x");
   EXPECT_EQ(dir.Count(), 2);   // no temporary file is left behind
 }
 
 TEST(SettingsIo, APortWithALineBreakInsideReadsBackAsItWasSaved) {
-  // "+04" followed by a carriage return inside the line: saved as "+04" and read back as port 4,
-  // so the first load must already take it as port 4.
+  // "+04" followed by a carriage return inside the line is saved as "+04": the first load already
+  // takes it as port 4, as every later one will.
   for (const std::string text : {"[COM]\nSR102 = +04 \r \n", "[COM]\nSR102=/dev/tty\rUSB0\n"}) {
-    SCOPED_TRACE(text);
-    AppSettings first;
-    LoadSettingsFrom(first, ProfileFile::Parse(text));
+    const AppSettings first = LoadFromText(text);
     ProfileFile saved = ProfileFile::Parse(text);
     StoreSettingsTo(first, saved);
-    AppSettings second;
-    LoadSettingsFrom(second, ProfileFile::Parse(saved.Serialize()));
-    EXPECT_EQ(first.ComPort[1], second.ComPort[1]);
+    EXPECT_EQ(LoadFromText(saved.Serialize()).ComPort[1], first.ComPort[1]) << text;
   }
-  AppSettings s;
-  LoadSettingsFrom(s, ProfileFile::Parse("[COM]\nSR102 = +04 \r \n"));
-  EXPECT_EQ(s.ComPort[1], "4");
+  EXPECT_EQ(LoadFromText("[COM]\nSR102 = +04 \r \n").ComPort[1], "4");
 }
 
 }  // namespace

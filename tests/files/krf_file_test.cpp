@@ -1,0 +1,170 @@
+// The day file both ways: the writer must produce the golden bytes, the reader must turn them
+// back into the golden records; then the ways either side can fail.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "files/golden_day.h"
+#include "files/krf_file.h"
+#include "files/krf_numbers.h"
+#include "support/comma_locale.h"
+#include "support/synthetic_day.h"
+#include "support/temp_dir.h"
+
+namespace spectrel {
+namespace {
+
+using testing::MakeGoldenDay;
+using testing::ReadBytes;
+using testing::TempDir;
+
+class KrfFile : public ::testing::Test {
+ protected:
+  testing::ScopedTz Utc{"UTC0"};
+  TempDir Dir;
+  std::string Path = Dir.File("20190412.KRF");
+};
+
+TEST_F(KrfFile, WholeWriteIsTheGoldenFileAndReplacesTheOldOneAtOnce) {
+  const std::string old = "HD_KRF,100\n" + std::string(900000, 'x') + "\n";
+  testing::WriteBytes(Path, old);
+  const int reader = ::open(Path.c_str(), O_RDONLY);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(SaveKrf(MakeGoldenDay().Set, Path), 1);
+  EXPECT_TRUE(ReadBytes(Path) == MakeGoldenDay().Bytes);
+  // A reader that had the old file open keeps reading the old content whole.
+  std::string seen(old.size(), '\0');
+  EXPECT_EQ(::pread(reader, seen.data(), seen.size(), 0), static_cast<ssize_t>(old.size()));
+  EXPECT_TRUE(seen == old);
+  ::close(reader);
+  EXPECT_EQ(Dir.Count(), 1);   // no temporary file stays behind
+  EXPECT_EQ(SaveKrf(CKrfData(), Dir.File("no/such/folder/x.KRF")), 0);
+  EXPECT_EQ(SaveKrf(CKrfData(), Dir.Path), 0);   // a folder in place of the file
+}
+
+TEST_F(KrfFile, AppendAddsOnePointToAnExistingFileOnly) {
+  const testing::GoldenDay golden = MakeGoldenDay();
+  EXPECT_EQ(AppendKrf(golden.Set, Path, golden.Set.Rad(0)), 0);
+  EXPECT_EQ(Dir.Count(), 0);
+  ASSERT_EQ(SaveKrf(golden.Set.Header(), Path), 1);
+  ASSERT_EQ(AppendKrf(golden.Set, Path, golden.Set.Rad(0)), 1);
+  ASSERT_EQ(AppendKrf(golden.Set, Path, golden.Set.Rad(1)), 1);
+  EXPECT_TRUE(ReadBytes(Path) == golden.Bytes);
+}
+
+TEST_F(KrfFile, ReaderTurnsTheGoldenBytesBackIntoTheRecords) {
+  const testing::GoldenDay golden = MakeGoldenDay();
+  CKrfData read;
+  ASSERT_EQ(LoadKrfFromBytes(read, golden.Bytes), 2);
+  EXPECT_TRUE(read == golden.Set);
+  testing::WriteBytes(Path, golden.Bytes);
+  CKrfData fromFile;
+  ASSERT_EQ(LoadKrf(fromFile, Path), 2);
+  EXPECT_TRUE(fromFile == golden.Set);
+  EXPECT_EQ(LoadKrf(fromFile, Path), 4);   // a second load adds its points
+}
+
+TEST_F(KrfFile, SyntheticDayOfEveryModelSurvivesTheRoundTripUnderDaylightSaving) {
+  testing::ScopedTz berlin("Europe/Berlin");
+  CKrfData day = testing::MakeDay({SR101, SR102, SR103, SR104}, 3, 1555052400, 600);
+  for (int j = 0; j < 3; ++j)
+    for (int m = 0; m < ModelCount; ++m)   // reals as the file keeps them: one decimal
+      for (float& f : day.Rad(j).Block(m)->StatusFloat) {
+        std::string text;
+        AppendKrfReal(text, f);
+        f = std::stof(text);
+      }
+  ASSERT_EQ(SaveKrf(day, Path), 1);
+  CKrfData read;
+  ASSERT_EQ(LoadKrf(read, Path), 3);
+  EXPECT_TRUE(read == day);
+}
+
+TEST(KrfNumbers, StatusRealsHaveOneDecimalAndAFullStopInEveryLocale) {
+  const std::pair<float, const char*> cases[] = {
+      {3.45f, "3.5"},   {-5.25f, "-5.2"},   {1234.25f, "1234.2"},        {0.75f, "0.8"},
+      {-273.15f, "-273.1"}, {1e6f, "1000000.0"}, {-0.04f, "-0.0"}, {0.0f, "0.0"}};
+  testing::CommaLocale comma;
+  for (const auto& [value, text] : cases) {
+    std::string out = "x";
+    AppendKrfReal(out, value);
+    EXPECT_EQ(out, std::string("x") + text);
+  }
+  std::string ints;
+  AppendKrfInt(ints, -2147483648LL);
+  EXPECT_EQ(ints, "-2147483648");
+  EXPECT_EQ(KrfAtoi(" 12ms"), 12);
+  EXPECT_EQ(KrfAtoi("abc"), 0);
+  EXPECT_EQ(KrfToFloat(1e300), std::numeric_limits<float>::infinity());
+  EXPECT_EQ(KrfToFloat(-1e300), -std::numeric_limits<float>::infinity());
+}
+
+TEST_F(KrfFile, AFileHeldByAnotherWriterIsRefused) {
+  const testing::GoldenDay golden = MakeGoldenDay();
+  ASSERT_EQ(SaveKrf(golden.Set, Path), 1);
+  const int holder = ::open(Path.c_str(), O_RDWR);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  EXPECT_EQ(AppendKrf(golden.Set, Path, CRad()), 0);
+  EXPECT_EQ(SaveKrf(CKrfData(), Path), 0);
+  EXPECT_TRUE(ReadBytes(Path) == golden.Bytes);
+  ::flock(holder, LOCK_UN);
+  EXPECT_EQ(AppendKrf(golden.Set, Path, CRad()), 1);
+  ::close(holder);
+  EXPECT_EQ(Dir.Count(), 1);
+}
+
+TEST_F(KrfFile, FailedWritesReportFailureAndLeaveTheFileAsItWas) {
+  const CKrfData day = testing::MakeDay({SR102}, 1, testing::At090503, 60);   // about 20 KB
+  ASSERT_EQ(SaveKrf(day, Path), 1);
+  const std::string before = ReadBytes(Path);
+  CKrfData bigger = day;
+  bigger.AppendRad(day.Rad(0));
+  // Room for a few more kilobytes only: the 16 KB block is cut, then taken back.
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit limit = old;
+  limit.rlim_cur = before.size() + 4000;
+  const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  const int appended = AppendKrf(day, Path, day.Rad(0));
+  const int saved = SaveKrf(bigger, Path);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldSignal);
+  EXPECT_EQ(appended, 0);
+  EXPECT_EQ(saved, 0);
+  EXPECT_TRUE(ReadBytes(Path) == before);
+  EXPECT_EQ(Dir.Count(), 1);   // the temporary file of the failed whole write is gone
+}
+
+TEST_F(KrfFile, LoadFailuresHaveTheirCodesAndLeaveTheSetAsItWas) {
+  CKrfData set = MakeGoldenDay().Set;
+  for (const char* bad : {"HD_KRF;100\nSITE,x\n", "", "HD_KRF", "hd_krf,100\n"}) {
+    testing::WriteBytes(Path, bad);
+    EXPECT_EQ(LoadKrf(set, Path), -1) << bad;
+  }
+  EXPECT_EQ(LoadKrf(set, Dir.File("missing.KRF")), -3);
+  EXPECT_EQ(LoadKrf(set, Dir.File("no/folder/x.KRF")), -3);
+  EXPECT_EQ(LoadKrf(set, Dir.Path), -2);   // a folder
+  EXPECT_EQ(LoadKrf(set, Dir.File(std::string(300, 'n'))), -2);   // a name too long to look up
+  const std::string fifo = Dir.File("pipe.KRF");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(LoadKrf(set, fifo), -2);   // refused at once, never waiting for a writer
+  const std::string locked = Dir.File("locked.KRF");
+  testing::WriteBytes(locked, MakeGoldenDay().Bytes);
+  ::chmod(locked.c_str(), 0);
+  if (::access(locked.c_str(), R_OK) != 0) {   // not as root
+    EXPECT_EQ(LoadKrf(set, locked), -2);
+  }
+  // A sparse file of 3 GB: more than the reader's 32-bit length.
+  ASSERT_EQ(::truncate(Path.c_str(), 3LL << 30), 0);
+  EXPECT_EQ(LoadKrf(set, Path), -4);
+  EXPECT_TRUE(set == MakeGoldenDay().Set);
+}
+
+}  // namespace
+}  // namespace spectrel

@@ -1,0 +1,206 @@
+// Whole cycles against simulated sensors: the day file is begun whole, grown by appends,
+// rewritten once when a sensor joins, kept aside when unreadable; the CSV file of the hour; every
+// failure logged.
+#include "doc_fixture.h"
+
+namespace spectrel::testing {
+namespace {
+
+class CycleTest : public DocTest {
+ protected:
+  // Starts interval measurement (every 60 s, all day) at 10:00:30, waits for the status block and
+  // spends the first tick, which never measures.
+  void StartInterval(const std::string& readyBlock) {
+    Settings.Interval = 60;
+    Settings.StartTime = 0;
+    Settings.EndTime = 86399;
+    Clock.Set(Dec7(10, 0, 30));
+    if (!Doc) MakeDoc();
+    Doc->OnStartInterval();
+    ASSERT_TRUE(WaitForStatus(readyBlock)) << Host.Status();
+    Doc->OnIntervalTick();
+  }
+  // One tick at 10:mm:00 that must start a run, and the completion of that cycle.
+  void CycleAt(int minute) {
+    const std::int64_t runs = Doc->RunsStarted();
+    Clock.Set(Dec7(10, minute, 0));
+    Doc->OnIntervalTick();
+    ASSERT_EQ(Doc->RunsStarted(), runs + 1);
+    ASSERT_TRUE(Host.PumpCycle(*Doc, 30s));
+  }
+  // One manual measurement at time t, completed and stopped.
+  void ManualCycle(std::int64_t t) {
+    Clock.Set(t);
+    if (!Doc) MakeDoc();
+    Doc->OnStartManual();
+    ASSERT_EQ(PollManual(), CSpectrelDoc::ManualPoll::Started);
+    ASSERT_TRUE(Host.PumpUntil(*Doc, [&] { return !Doc->Measuring(); }, 20s));
+  }
+  // Inserts a line the reader skips right after the file header: a whole write drops it.
+  void MarkFile(const std::string& mark) {
+    std::string bytes = ReadBytes(DayFile());
+    bytes.insert(bytes.find("HD_KRF_END\n") + 11, mark + "\n");
+    WriteBytes(DayFile(), bytes);
+  }
+  void WriteDayFile(const std::string& bytes) {
+    std::filesystem::create_directories(Settings.KrfFolder + "2026");
+    WriteBytes(DayFile(), bytes);
+  }
+};
+
+TEST_F(CycleTest, FirstCycleWritesTheDayWholeAndTheSecondAppendsOneBlock) {
+  AddSensor(SR102);
+  AddSensor(SR104);
+  StartInterval("SR-102 READY\nSR-104 READY\n");
+  CycleAt(1);
+  EXPECT_EQ(Doc->LastDayFile(), DayFile());
+  const CKrfData first = Day();
+  EXPECT_EQ((std::vector<std::string>{first.SiteName, first.SiteLon, first.TimeZone, Settings.TimeZoneText}),
+            (std::vector<std::string>{"Tsukuba", "000.000", "+9", "+9"}));
+  EXPECT_EQ(first.Info(SR101), nullptr);
+  EXPECT_EQ(first.Info(SR104)->Calib, Doc->Driver(SR104).Info.Calib);
+  EXPECT_EQ(first.Rad(0).MeasureTime, Dec7(10, 1, 0));
+  EXPECT_EQ(first.Rad(0).Memo, "roof");
+  EXPECT_EQ(first.Rad(0).Block(SR102)->Light, Doc->Driver(SR102).Measurement.Light);
+  EXPECT_EQ(Doc->DayData().RadCount(), 1);
+  EXPECT_GE(Host.Views(), 1);
+  EXPECT_EQ(Doc->MemoText(), "roof");
+  EXPECT_EQ(Doc->TimeText(), "2026/12/07  10:01:00");   // the point is shown
+  EXPECT_FALSE(Doc->DisplaySpectrum().Empty());
+
+  MarkFile("NOTE,appends keep this line");
+  const std::string before = ReadBytes(DayFile());
+  CycleAt(2);
+  EXPECT_EQ(ReadBytes(DayFile()).substr(0, before.size()), before);
+  const CKrfData second = Day();
+  ASSERT_EQ(second.RadCount(), 2);
+  EXPECT_EQ(second.Rad(1).Block(SR104)->Dark, Doc->DayData().Rad(1).Block(SR104)->Dark);
+  EXPECT_EQ(Log().find("ERROR"), std::string::npos) << Log();
+  EXPECT_FALSE(Exists(Folder + "/csv"));   // no CSV was asked for
+  EXPECT_EQ(Doc->LastCsvFile(), "");
+}
+
+TEST_F(CycleTest, SensorJoiningMidDayRewritesTheFileOnceAndAnUnmeasuredOneAddsNoOldSpectrum) {
+  solmet_sim::SimulatedSensor& sr101 = AddSensor(SR101);
+  StartInterval("SR-101 READY\n");
+  CycleAt(1);
+  ASSERT_EQ(Doc->StopMeasurement(), 1);
+  MarkFile("NOTE,dropped by the whole write");
+  // SR-103 joins; SR-101 stops answering, so it is not identified but keeps its last spectrum.
+  AddSensor(SR103);
+  sr101.SetFault(Fault::NoAnswer);
+  StartInterval("SR-101 Error(Communication with the sensor failed)\nSR-103 READY\n");
+  CycleAt(2);
+  EXPECT_EQ(ReadBytes(DayFile()).find("NOTE,"), std::string::npos);   // written whole
+  CKrfData set = Day();
+  ASSERT_EQ(set.RadCount(), 2);
+  EXPECT_NE(set.Info(SR103), nullptr);
+  EXPECT_NE(set.Rad(0).Block(SR101), nullptr);
+  EXPECT_EQ(set.Rad(1).Block(SR101), nullptr);
+  EXPECT_NE(set.Rad(1).Block(SR103), nullptr);
+  EXPECT_NE(Log().find("2026/12/07,10:02:00,ERROR SR101 MEAS\r\n"), std::string::npos);
+  MarkFile("NOTE,kept by the append");
+  CycleAt(3);
+  EXPECT_NE(ReadBytes(DayFile()).find("NOTE,kept by the append\n"), std::string::npos);
+}
+
+TEST_F(CycleTest, AllSensorsFailingLogsOneLineEachAndStoresAnEmptyPoint) {
+  solmet_sim::SimulatedSensor& a = AddSensor(SR101);
+  solmet_sim::SimulatedSensor& b = AddSensor(SR103);
+  StartInterval("SR-101 READY\nSR-103 READY\n");
+  a.SetFault(Fault::GmWithoutOk);
+  b.SetFault(Fault::GmWithoutOk);
+  CycleAt(1);
+  EXPECT_EQ(Doc->StatusText(SR101), "Measurement failed");
+  EXPECT_EQ(Log(), "2026/12/07,10:00:30,APP START\r\n2026/12/07,10:00:30,INT.MEAS START\r\n"
+                   "2026/12/07,10:01:00,ERROR SR101 MEAS\r\n2026/12/07,10:01:00,ERROR SR103 MEAS\r\n");
+  const CKrfData set = Day();
+  EXPECT_FALSE(set.Rad(0).HasAnyBlock());
+  EXPECT_NE(set.Info(SR101), nullptr);   // identified all the same
+}
+
+TEST_F(CycleTest, ASensorShowsMeasuringWhileItsMeasurementRuns) {
+  solmet_sim::SimulatedSensor& sr101 = AddSensor(SR101);
+  StartInterval("SR-101 READY\n");
+  sr101.SetFault(Fault::NoAnswer);   // every attempt waits for its reply in vain
+  Clock.Set(Dec7(10, 1, 0));
+  Doc->OnIntervalTick();
+  EXPECT_TRUE(WaitForStatus("SR-101 Measuring\n")) << Host.Status();
+  ASSERT_TRUE(Host.PumpCycle(*Doc, 60s));
+  EXPECT_EQ(Doc->StatusText(SR101), "Measurement failed");
+}
+
+TEST_F(CycleTest, UnreadableDayFilesAreKeptAsideAndTheDayGoesOnInANewFile) {
+  AddSensor(SR104);
+  const std::string badFirstLine = "HD_KRF;100\nSITE,Old site\nHD_KRF_END\n";
+  WriteDayFile(badFirstLine);
+  ManualCycle(Dec7(5, 58, 0));
+  EXPECT_EQ(ReadBytes(DayFile() + ".unreadable-1"), badFirstLine);
+  EXPECT_EQ(Day().SiteName, "Tsukuba");
+  EXPECT_NE(Day().Info(SR104), nullptr);
+  EXPECT_NE(Log().find("2026/12/07,05:58:00,ERROR KRF LOAD\r\n"), std::string::npos);
+  // A time stamp that is no date: the points before it are read, then the reader gives up.
+  const std::string badTime = "HD_KRF,100\nHD_KRF_END\nDT_KRF,100\nMT,20261207060000\nDT_KRF_END\n"
+                              "DT_KRF,100\nMT,20261399060000\nDT_KRF_END\n";
+  WriteDayFile(badTime);
+  ManualCycle(Dec7(6, 30, 0));
+  EXPECT_EQ(ReadBytes(DayFile() + ".unreadable-2"), badTime);
+  EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(6, 30, 0)});
+  // The new file is read normally at the next cycle and grows by an append.
+  ManualCycle(Dec7(7, 0, 0));
+  EXPECT_EQ(Stored(DayFile()), (std::vector<std::int64_t>{Dec7(6, 30, 0), Dec7(7, 0, 0)}));
+  EXPECT_FALSE(Exists(DayFile() + ".unreadable-3"));
+}
+
+TEST_F(CycleTest, CycleStampedBeforeMidnightGoesToThatDaysFilesWhenCompletedAfter) {
+  AddSensor(SR101);
+  Settings.SaveCsv = 1;
+  Settings.Interval = 30;
+  Settings.StartTime = 0;
+  Settings.EndTime = 86399;
+  Clock.Set(Dec7(23, 59, 10));
+  CSpectrelDoc& doc = MakeDoc();
+  doc.OnStartInterval();
+  ASSERT_TRUE(WaitForStatus("SR-101 READY\n"));
+  doc.OnIntervalTick();
+  Clock.Set(Dec7(23, 59, 30));
+  doc.OnIntervalTick();
+  Clock.Set(Tokyo(2026, 12, 8, 0, 0, 5));
+  ASSERT_TRUE(Host.PumpCycle(doc, 20s));
+  EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(23, 59, 30)});
+  EXPECT_FALSE(Exists(Settings.KrfFolder + "2026/20261208.KRF"));
+  const std::string csv = Settings.CsvFolder + "2026/2026120723.CSV";
+  EXPECT_EQ(doc.LastCsvFile(), csv);
+  EXPECT_EQ(ReadBytes(csv).rfind("Date,2026/12/07,\nTime,23:59:30,\nMemo,roof,\nSensor,SR-101,\n", 0), 0u);
+  EXPECT_EQ(Log().find("ERROR"), std::string::npos);
+}
+
+TEST_F(CycleTest, FilesThatCannotBeWrittenGiveSaveErrors) {
+  Settings.SaveCsv = 1;
+  // Plain files where the year folder and the CSV folder should be.
+  WriteBytes(Settings.KrfFolder + "2026", "x");
+  WriteBytes(Folder + "/csvfile", "x");
+  Settings.CsvFolder = Folder + "/csvfile/";
+  ManualCycle(Dec7(5, 58, 0));
+  EXPECT_NE(Log().find("2026/12/07,05:58:00,ERROR KRF SAVE\r\n"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("2026/12/07,05:58:00,ERROR CSV SAVE\r\n"), std::string::npos) << Log();
+  EXPECT_EQ(Doc->LastDayFile(), "");
+  EXPECT_EQ(Doc->LastCsvFile(), "");
+  EXPECT_EQ(Doc->DayData().RadCount(), 1);   // still held for display
+}
+
+TEST_F(CycleTest, StopHandledBeforeTheQueuedCycleStillStoresItOnce) {
+  CSpectrelDoc& doc = MakeDoc();
+  doc.OnStartManual();
+  ASSERT_EQ(doc.PollManualStart(), CSpectrelDoc::ManualPoll::Started);
+  auto first = Host.Next(5s);   // the run's cycle-done, handled after a stop ("Abort")
+  ASSERT_EQ(first, WorkerMessage::CycleDone);
+  EXPECT_TRUE(doc.HandleMessage(WorkerMessage::StopRequest));
+  EXPECT_EQ(Stored(DayFile()).size(), 1u);
+  EXPECT_FALSE(doc.HandleMessage(*first));   // already completed
+  Host.PumpQuiet(doc, 100ms);                // the run's own stop request
+  EXPECT_EQ(Stored(DayFile()).size(), 1u);
+}
+
+}  // namespace
+}  // namespace spectrel::testing
