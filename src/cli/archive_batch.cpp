@@ -25,7 +25,10 @@ constexpr const char* Prefix = "spectrel-cli export: ";
 
 AppSettings BatchSettings(const ArchiveBatchOptions& options) {
   AppSettings settings;
-  if (!options.ProfilePath.empty()) LoadSettings(settings, options.ProfilePath);
+  if (options.Settings)
+    settings = *options.Settings;
+  else if (!options.ProfilePath.empty())
+    LoadSettings(settings, options.ProfilePath);
   if (options.From) settings.CsvFrom = *options.From;
   if (options.To) settings.CsvTo = *options.To;
   if (options.NoMerge) settings.CsvMerge = 0;
@@ -63,12 +66,8 @@ DayOutcome ConvertDay(const DaySource& source, const std::string& out,
 DayOutcome ConvertDayCsv(const DaySource& source, const ArchiveBatchOptions& options,
                          const AppSettings& settings) {
   std::string error;
-  if (options.CsvDay) {
-    if (!options.CsvDay(source.Path, error)) return {false, 0, error};
-    return {true, source.Bytes, source.Path};
-  }
   std::vector<std::string> written;
-  if (!ExportDayCsv(source.Path, settings, options.OutFolder, written, error))
+  if (!ExportDayFileCsv(source.Path, settings, options.OutFolder, written, error))
     return {false, 0, error};
   std::string lines;
   for (const std::string& path : written) lines += (lines.empty() ? "" : "\n") + path;

@@ -3,14 +3,12 @@
 // files. The command-line parser fills the options; the function returns the exit code.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
-namespace spectrel::cli {
+#include "settings/app_settings.h"
 
-// Converts one day file to CSV below the output folder; false with a one-line reason.
-using CsvDayExport = std::function<bool(const std::string& dayFile, std::string& error)>;
+namespace spectrel::cli {
 
 struct ArchiveBatchOptions {
   std::string Input;               // a day file, or a folder searched for *.KRF at any depth
@@ -24,7 +22,7 @@ struct ArchiveBatchOptions {
   int Jobs = 0;                    // worker processes; 0: one per core
   std::string ProfilePath;         // integral range and CSV settings; empty: the defaults
   std::string CommandLine;         // the command as typed, for the NetCDF history attribute
-  CsvDayExport CsvDay;             // csv: how one day is exported; empty: ExportDayCsv
+  std::optional<AppSettings> Settings;   // the settings as the command line made them; none: the profile's
 };
 
 // Runs the batch. Exit code: 0 every day converted or up to date; 1 when the input has no day

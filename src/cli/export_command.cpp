@@ -12,15 +12,12 @@
 #include <vector>
 
 #include "base/local_time.h"
+#include "cli/archive_batch.h"
+#include "cli/archive_csv_day.h"
 #include "cli/cli_options.h"
 #include "cli/commands.h"
 #include "cli/day_load.h"
 #include "cli/option_checks.h"
-#include "files/csv_writer.h"
-#include "files/krf_file.h"
-#include "base/local_time.h"
-#include "measure/settings_options.h"
-#include "measure/day_paths.h"
 #include "settings/profile.h"
 #include "spectrum/records.h"
 #include "spectrum/resample.h"
@@ -30,7 +27,12 @@ namespace spectrel::cli {
 namespace {
 
 struct ExportOptions {
-  std::string DayFile;                         // the day file to read
+  std::string Input;                           // a day file, or a folder tree of day files
+  std::string Format = "csv";                  // --format: csv or netcdf
+  bool Force = false;                          // --force: convert days already up to date too
+  bool Quiet = false;                          // --quiet: errors only
+  std::optional<int> Jobs;                     // --jobs: worker processes (default: one per core)
+  std::string CommandLine;                     // the command as typed, for the NetCDF history
   std::string OutFolder;                       // --out: the year folders go below it
   std::string ProfilePath;                     // --profile: CSV settings; none: the defaults
   std::optional<int> Pitch;                    // --pitch: 0 raw pixels, 1 the 1 nm grid
@@ -69,72 +71,71 @@ CLI::Validator PitchCheck() {
       "");
 }
 
-// Reads the day file; false (after a message) when it could not be read completely. What was
-// read stays in day either way.
-bool ReadDay(const std::string& path, CKrfData& day) {
-  const DayLoad load = LoadDay(path, day);
-  if (load.Error.empty()) return true;
-  if (load.Result)
-    std::fprintf(stderr, "spectrel-cli export: %s: %s\n", path.c_str(), load.Error.c_str());
-  else
-    std::fprintf(stderr, "spectrel-cli export: %s: %s; exporting the %d points read before it\n",
-                 path.c_str(), load.Error.c_str(), day.RadCount());
-  return false;
+// The command as it would be typed to do the same again, for the NetCDF history attribute.
+std::string CommandLineText(const ExportOptions& o) {
+  std::string line = "spectrel-cli export " + o.Input + " --out " + o.OutFolder + " --format " + o.Format;
+  if (o.From) line += " --from " + std::to_string(*o.From);
+  if (o.To) line += " --to " + std::to_string(*o.To);
+  if (o.Merge) line += *o.Merge ? " --merge" : " --no-merge";
+  if (!o.ProfilePath.empty()) line += " --profile " + o.ProfilePath;
+  return line;
 }
 
-// Writes the hour files of day; false when one of them could not be written.
-bool ExportHours(const CKrfData& day, const AppSettings& settings, const std::string& outFolder) {
-  // The file of an hour is last rewritten at the last point that belongs to it.
-  const int count = day.RadCount();
-  std::vector<std::string> paths(static_cast<std::size_t>(count));
-  std::map<std::string, int> lastPoint;
-  for (int j = 0; j < count; ++j) {
-    const std::int64_t t = day.Rad(j).MeasureTime;
-    if (!LocalTm(t)) {
-      std::fprintf(stderr, "spectrel-cli export: point %d has no local time, left out\n", j + 1);
-      continue;
-    }
-    paths[static_cast<std::size_t>(j)] = HourCsvPath(outFolder, t);
-    lastPoint[paths[static_cast<std::size_t>(j)]] = j;
+// One day file to hourly CSV files, listing each file written on stdout.
+int ExportOneDayCsv(const ExportOptions& options, const AppSettings& settings) {
+  CKrfData day;
+  const DayLoad load = LoadDay(options.Input, day);
+  if (!load.Error.empty()) {
+    if (load.Result)
+      std::fprintf(stderr, "spectrel-cli export: %s: %s\n", options.Input.c_str(), load.Error.c_str());
+    else
+      std::fprintf(stderr, "spectrel-cli export: %s: %s; exporting the %d points read before it\n",
+                   options.Input.c_str(), load.Error.c_str(), day.RadCount());
   }
-
-  // The day as the measuring program held it, growing one point at a time. The CSV file takes
-  // its columns from the information records and the points; the site strings are not in it.
-  CKrfData sofar;
-  for (int model = SR101; model <= SR104; ++model)
-    if (const SensorInfo* info = day.Info(model)) sofar.SetInfo(model, *info);
-  std::vector<double> merged;
-  BuildMergedWavelengths(sofar, merged);
-
-  bool ok = true;
-  CCsvWriter writer;
-  for (int j = 0; j < count; ++j) {
-    sofar.AppendRad(day.Rad(j));
-    const std::string& path = paths[static_cast<std::size_t>(j)];
-    if (path.empty() || lastPoint[path] != j) continue;
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    if (writer.WriteCsvFile(path, sofar, CsvOptionsFrom(settings), merged) == 1) {
-      std::printf("%s\n", path.c_str());
-    } else {
-      std::fprintf(stderr, "spectrel-cli export: cannot write %s\n", path.c_str());
-      ok = false;
-    }
-  }
-  return ok;
+  std::vector<std::string> written;
+  std::vector<int> skipped;
+  std::string error;
+  const bool ok = ExportDayCsv(day, settings, WithTrailingSlash(options.OutFolder), written, skipped, error);
+  for (int j : skipped) std::fprintf(stderr, "spectrel-cli export: point %d has no local time, left out\n", j);
+  for (const std::string& path : written) std::printf("%s\n", path.c_str());
+  if (!ok) std::fprintf(stderr, "spectrel-cli export: %s\n", error.c_str());
+  std::fflush(stdout);
+  return load.Error.empty() && ok ? 0 : 1;
 }
 
 int RunExport(const ExportOptions& options) {
   const AppSettings settings = ExportSettings(options);
-  CKrfData day;
-  const bool loaded = ReadDay(options.DayFile, day);
-  const bool written = ExportHours(day, settings, WithTrailingSlash(options.OutFolder));
-  std::fflush(stdout);
-  return loaded && written ? 0 : 1;
+  const bool folder = std::filesystem::is_directory(options.Input);
+  if (options.Format == "csv" && !folder && !options.Force && !options.Quiet && !options.Jobs)
+    return ExportOneDayCsv(options, settings);
+  ArchiveBatchOptions batch;
+  batch.Input = options.Input;
+  batch.OutFolder = options.OutFolder;
+  batch.Format = options.Format;
+  batch.From = options.From;
+  batch.To = options.To;
+  batch.NoMerge = options.Merge && *options.Merge == 0;
+  batch.Force = options.Force;
+  batch.Quiet = options.Quiet;
+  batch.Jobs = options.Jobs.value_or(0);
+  batch.ProfilePath = options.ProfilePath;
+  batch.Settings = settings;
+  batch.CommandLine = options.CommandLine;
+  return RunArchiveBatch(batch);
 }
 
 void AddExportOptions(CLI::App& line, ExportOptions& options) {
-  line.add_option("DAYFILE", options.DayFile, "the day file to read")->required();
+  line.add_option("INPUT", options.Input, "a day file, or a folder searched for day files at any depth")
+      ->required()
+      ->type_name("DAYFILE|FOLDER");
+  line.add_option("--format", options.Format, "csv: hourly CSV files (default); netcdf: OUT/YYYY/YYYYMMDD.nc")
+      ->type_name("csv|netcdf")
+      ->check(CLI::IsMember({"csv", "netcdf"}, CLI::ignore_case));
+  line.add_flag("--force", options.Force, "convert days whose output is newer than the day file too");
+  line.add_flag("--quiet", options.Quiet, "print errors only (no progress)");
+  line.add_option("--jobs", options.Jobs, "days converted at once (default: one per core)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 256));
   line.add_option("--out", options.OutFolder, "folder below which the year folders go")
       ->required()
       ->type_name("DIR");
@@ -162,10 +163,14 @@ void AddExportOptions(CLI::App& line, ExportOptions& options) {
 
 Command AddExportCommand(CLI::App& program) {
   CLI::App* line = program.add_subcommand(
-      "export", "Write the hourly CSV files DIR/YYYY/YYYYMMDDHH.CSV of a day file.");
+      "export", "Write the hourly CSV files DIR/YYYY/YYYYMMDDHH.CSV, or CF NetCDF day files\n"
+      "DIR/YYYY/YYYYMMDD.nc, of a day file or of every day file below a folder.");
   auto options = std::make_shared<ExportOptions>();
   AddExportOptions(*line, *options);
-  return {line, [options] { return RunExport(*options); }};
+  return {line, [options] {
+            options->CommandLine = CommandLineText(*options);
+            return RunExport(*options);
+          }};
 }
 
 }  // namespace spectrel::cli
