@@ -17,6 +17,7 @@ struct Command {
 };
 
 Command AddProbeCommand(CLI::App& program);     // probe --model SR-10x --port PATH [--json]
+Command AddPortsCommand(CLI::App& program);     // ports [--json]
 Command AddInfoCommand(CLI::App& program);      // info DAYFILE [--json]
 Command AddExportCommand(CLI::App& program);    // export DAYFILE --out DIR [...]
 Command AddMeasureCommand(CLI::App& program);   // measure [--profile INI] [--simulate[=auto]]

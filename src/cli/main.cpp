@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   CLI::App program("The measuring core without a window, for unattended stations and scripts.",
                    "spectrel-cli");
   program.require_subcommand(1);
-  const std::vector<Command> commands{AddProbeCommand(program), AddInfoCommand(program),
+  const std::vector<Command> commands{AddProbeCommand(program), AddPortsCommand(program), AddInfoCommand(program),
                                       AddExportCommand(program), AddMeasureCommand(program),
                                       AddRunCommand(program)};
   program.footer("Each command's --help tells more.");   // after them: not a line of their help
