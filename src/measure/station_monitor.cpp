@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <string_view>
 
 #include "files/file_output.h"
 #include "measure/day_paths.h"
