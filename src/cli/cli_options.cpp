@@ -86,7 +86,8 @@ int PrepareRunner(const std::string& command, RunnerOptions& options, AppSetting
     options.Simulate = false;   // the station's own sensors are there: measure them
   }
   if (options.Simulate && !simulation.Start(settings, options.Paced, error)) {
-    std::fprintf(stderr, "%sspectrel-cli %s: %s\n", ErrorPrefix().c_str(), command.c_str(), error.c_str());
+    std::fprintf(stderr, "%sspectrel-cli %s: %s\n", ErrorPrefix().c_str(), command.c_str(),
+                 error.c_str());
     return 1;
   }
   if (!options.DataFolder.empty()) {
@@ -95,8 +96,8 @@ int PrepareRunner(const std::string& command, RunnerOptions& options, AppSetting
     std::error_code failed;
     std::filesystem::create_directories(settings.KrfFolder, failed);
     if (failed || !std::filesystem::is_directory(settings.KrfFolder)) {
-      std::fprintf(stderr, "%sspectrel-cli %s: cannot create the data folder %s\n", ErrorPrefix().c_str(), command.c_str(),
-                   settings.KrfFolder.c_str());
+      std::fprintf(stderr, "%sspectrel-cli %s: cannot create the data folder %s\n", ErrorPrefix().c_str(),
+                   command.c_str(), settings.KrfFolder.c_str());
       return 1;
     }
   }

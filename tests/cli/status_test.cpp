@@ -1,6 +1,8 @@
 // The station's status: written by the runner, told to the service manager, read back and judged
 // by "spectrel-cli status" with the monitoring-plugin exit codes.
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 
 #include <nlohmann/json.hpp>
@@ -152,6 +154,35 @@ TEST_F(StatusCommand, RunnerLeavesItsStatusAndTellsTheServiceManager) {
   EXPECT_TRUE(messages.empty());
   GTEST_SKIP() << "built without libsystemd: the runner does not notify a service manager";
 #endif
+}
+
+// Runs argv with stderr into the file at errPath, announced as the journal's stream or not.
+std::string ErrorOutput(const Args& argv, const std::string& errPath, bool journal) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    struct stat st{};
+    ::fstat(err, &st);
+    ::dup2(err, 2);
+    if (journal) ::setenv("JOURNAL_STREAM", (std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino)).c_str(), 1);
+    else ::unsetenv("JOURNAL_STREAM");
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  ::waitpid(pid, nullptr, 0);
+  return ReadBytes(errPath);
+}
+
+TEST_F(StatusCommand, ErrorLinesCarryTheJournalPriorityOnlyInTheJournal) {
+  WriteBytes(Dir + "file", "");
+  const Args argv{Cli, "run", "--data", Dir + "file/data"};
+  const std::string journal = ErrorOutput(argv, Dir + "err", true);
+  EXPECT_EQ(journal.rfind("<3>spectrel-cli run: cannot create the data folder", 0), 0u) << journal;
+  const std::string plain = ErrorOutput(argv, Dir + "err", false);
+  EXPECT_EQ(plain.rfind("spectrel-cli run: cannot create the data folder", 0), 0u) << plain;
 }
 
 }  // namespace
