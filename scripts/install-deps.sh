@@ -15,6 +15,7 @@ packages=(
   libnetcdf-dev netcdf-bin
   python3-netcdf4 python3-xarray python3-dask python3-distributed
   groff-base
+  libsystemd-dev librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do

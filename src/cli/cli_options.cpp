@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cli/service_notify.h"
 #include "simulation/simulated_station.h"
 #include "settings/profile.h"
 
@@ -85,7 +86,8 @@ int PrepareRunner(const std::string& command, RunnerOptions& options, AppSetting
     options.Simulate = false;   // the station's own sensors are there: measure them
   }
   if (options.Simulate && !simulation.Start(settings, options.Paced, error)) {
-    std::fprintf(stderr, "spectrel-cli %s: %s\n", command.c_str(), error.c_str());
+    std::fprintf(stderr, "%sspectrel-cli %s: %s\n", ErrorPrefix().c_str(), command.c_str(),
+                 error.c_str());
     return 1;
   }
   if (!options.DataFolder.empty()) {
@@ -94,8 +96,8 @@ int PrepareRunner(const std::string& command, RunnerOptions& options, AppSetting
     std::error_code failed;
     std::filesystem::create_directories(settings.KrfFolder, failed);
     if (failed || !std::filesystem::is_directory(settings.KrfFolder)) {
-      std::fprintf(stderr, "spectrel-cli %s: cannot create the data folder %s\n", command.c_str(),
-                   settings.KrfFolder.c_str());
+      std::fprintf(stderr, "%sspectrel-cli %s: cannot create the data folder %s\n", ErrorPrefix().c_str(),
+                   command.c_str(), settings.KrfFolder.c_str());
       return 1;
     }
   }

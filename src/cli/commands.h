@@ -14,6 +14,7 @@ namespace spectrel::cli {
 struct Command {
   CLI::App* Line = nullptr;     // the subcommand on the program's command line
   std::function<int()> Run;     // runs it with the parsed options; returns the exit code
+  int BadUsageExit = 2;         // exit code of a command line it cannot run
 };
 
 Command AddProbeCommand(CLI::App& program);     // probe --model SR-10x --port PATH [--json]
@@ -22,5 +23,6 @@ Command AddInfoCommand(CLI::App& program);      // info DAYFILE [--json]
 Command AddExportCommand(CLI::App& program);    // export DAYFILE --out DIR [...]
 Command AddMeasureCommand(CLI::App& program);   // measure [--profile INI] [--simulate[=auto]]
 Command AddRunCommand(CLI::App& program);       // run [--profile INI] [--simulate[=auto]]
+Command AddStatusCommand(CLI::App& program);    // status [--data DIR | --profile INI] [--json]
 
 }  // namespace spectrel::cli

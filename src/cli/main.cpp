@@ -15,7 +15,8 @@ namespace {
 constexpr int BadUsage = 2;
 
 // The problem on one line, then the help of the subcommand it concerns (or of the program).
-int ReportBadUsage(const CLI::App& program, const CLI::ParseError& error, int argc, char** argv) {
+int ReportBadUsage(const CLI::App& program, const std::vector<Command>& commands,
+                   const CLI::ParseError& error, int argc, char** argv) {
   const auto chosen = program.get_subcommands();
   const CLI::App& where = chosen.empty() ? program : *chosen.front();
   std::string name = program.get_name();
@@ -25,6 +26,8 @@ int ReportBadUsage(const CLI::App& program, const CLI::ParseError& error, int ar
   else
     std::fprintf(stderr, "%s: %s\n", name.c_str(), error.what());
   std::fputs(where.help(&where == &program ? "" : program.get_name()).c_str(), stderr);
+  for (const Command& command : commands)
+    if (command.Line == &where) return command.BadUsageExit;
   return BadUsage;
 }
 
@@ -36,7 +39,7 @@ int main(int argc, char** argv) {
   program.require_subcommand(1);
   const std::vector<Command> commands{AddProbeCommand(program), AddPortsCommand(program), AddInfoCommand(program),
                                       AddExportCommand(program), AddMeasureCommand(program),
-                                      AddRunCommand(program)};
+                                      AddRunCommand(program), AddStatusCommand(program)};
   program.footer("Each command's --help tells more.");   // after them: not a line of their help
   try {
     program.parse(argc, argv);
@@ -44,7 +47,7 @@ int main(int argc, char** argv) {
     std::fputs(program.help().c_str(), stdout);
     return 0;
   } catch (const CLI::ParseError& error) {
-    return ReportBadUsage(program, error, argc, argv);
+    return ReportBadUsage(program, commands, error, argc, argv);
   }
   for (const Command& command : commands)
     if (command.Line->parsed()) return command.Run();

@@ -6,6 +6,7 @@
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
+#include "cli/service_notify.h"
 #include "cli/station_command.h"
 #include "measure/spectrel_doc.h"
 
@@ -23,19 +24,29 @@ SteadyTime NextWholeSecond() {
 }
 
 // Ticks the scheduler once a second and completes the cycles the runs report, until a signal
-// asks for the stop (or a worker's stop request ends the measurement).
+// asks for the stop (or a worker's stop request ends the measurement). The service manager, when
+// one listens, hears of the start, every cycle, a watchdog ping each tick and the stop.
 void RunUntilStopped(CSpectrelDoc& doc, CliHost& host) {
+  ServiceNotifier service;
   doc.OnStartInterval();
+  service.Ready();
+  service.Status("measuring; no cycle yet");
   SteadyTime nextTick = NextWholeSecond();
   while (doc.Measuring()) {
+    service.Tick();
     if (const int signal = StopSignal(); signal != 0) {
+      service.Stopping();
+      service.Status("stopping (signal " + std::to_string(signal) + ")");
       host.PrintStamped("stop requested by signal " + std::to_string(signal));
       doc.StopMeasurement();
       break;
     }
     for (const WorkerMessage message : host.WaitMessages(nextTick)) {
       doc.HandleMessage(message);
-      if (message == WorkerMessage::CycleDone) host.Print(CycleLine(doc));
+      if (message != WorkerMessage::CycleDone) continue;
+      const std::string line = CycleLine(doc);
+      host.Print(line);
+      service.Status(line);
     }
     if (doc.Measuring() && std::chrono::steady_clock::now() >= nextTick) {
       doc.OnIntervalTick();

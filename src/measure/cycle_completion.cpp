@@ -72,6 +72,7 @@ int CSpectrelDoc::CompleteCycle() {
   ShowPoint(index);
   StoreDay(dayPath, day, DayDataSet.Rad(index));
   if (SettingsRef.SaveCsv == 1) SaveCsvFile(DayDataSet.Rad(index));
+  ReportCycleToStation(index);
   return 1;
 }
 

@@ -15,7 +15,8 @@ CSpectrelDoc::CSpectrelDoc(AppSettings& settings, DocumentHost& host, const Cloc
       Sr101(clock),
       Sr102(clock),
       Sr103(clock),
-      Sr104(clock) {
+      Sr104(clock),
+      StationWatch(settings, clock) {
   for (auto& stale : StaleMeasurement) stale.store(false);
   WriteLog("APP START");
   // The interval dialog belongs to the host and starts hidden there.

@@ -12,6 +12,7 @@ void CSpectrelDoc::OnIntervalTick() {
   const std::int64_t now = ClockRef.Now();
   const std::int64_t s = SecondOfDay(now);
   Host.SetIntervalClock(FormatLocal(now, "%Y/%m/%d  %H:%M:%S"));
+  NoteStationTick();
 
   // The first tick after a start never measures, nor does any tick outside the window.
   if (s < SettingsRef.StartTime || s > SettingsRef.EndTime || LastTickSecond == 0) {
@@ -31,6 +32,7 @@ void CSpectrelDoc::OnIntervalTick() {
   // out and the event log gets "ERROR MEAS SKIP".
   if (CyclePending) {
     WriteLog("ERROR MEAS SKIP");
+    StationWatch.BoundarySkipped();
     LastTickSecond = s;
     return;
   }
@@ -51,6 +53,7 @@ int CSpectrelDoc::StopMeasurement() {
 }
 
 void CSpectrelDoc::StopNow() {
+  StationWatch.Stopping();
   {
     // Cleared under the pause lock so no identification thread can miss the wake-up.
     std::lock_guard<std::mutex> lock(PauseMutex);
@@ -69,6 +72,7 @@ void CSpectrelDoc::StopNow() {
   for (int i = 0; i < ModelCount; ++i) Driver(i).ClosePort();
   Host.EnableClose(true);
   WriteLog("INT.MEAS STOP");
+  StationWatch.Stopped();
 }
 
 }  // namespace spectrel

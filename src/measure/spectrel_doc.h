@@ -15,6 +15,7 @@
 
 #include "files/csv_writer.h"
 #include "measure/document_host.h"
+#include "measure/station_monitor.h"
 #include "base/clock.h"
 #include "sensor/sensor_driver.h"
 #include "sensor/status_report.h"
@@ -82,6 +83,9 @@ class CSpectrelDoc {
   void SetCycleTime(std::int64_t cycleTime) { CycleTimeValue = cycleTime; }
   // Measurement runs started since construction (manual and interval).
   std::int64_t RunsStarted() const { return RunCount; }
+  // The station's status for monitoring (status.json beside the event log).
+  StationMonitor& Station() { return StationWatch; }
+  const StationMonitor& Station() const { return StationWatch; }
 
  private:
   // Worker procedures of the start-up and of the run.
@@ -113,6 +117,9 @@ class CSpectrelDoc {
   void ShowPoint(int index);
   void StoreDay(const std::string& dayPath, DayStart day, const CRad& rad);
   void SaveCsvFile(const CRad& rad);
+  // The station monitor's hooks: identification settled (each tick), a cycle completed.
+  void NoteStationTick();
+  void ReportCycleToStation(int index);
 
   AppSettings& SettingsRef;
   DocumentHost& Host;
@@ -146,6 +153,7 @@ class CSpectrelDoc {
   std::string LastCsvFilePath;
   std::int64_t CycleTimeValue = 0;
   std::int64_t RunCount = 0;              // runs started since construction
+  StationMonitor StationWatch;            // status.json for monitoring
 };
 
 }  // namespace spectrel

@@ -140,7 +140,7 @@ TEST_F(RunnerMeasure, BadUsageExitsTwoWithTheReasonAndTheCommandsHelp) {
     EXPECT_NE(run.Err.find("Usage: spectrel-cli " + args[0]), std::string::npos) << run.Err;
     EXPECT_EQ(run.Out, "");
   }
-  for (const std::string command : {"probe", "info", "export", "measure", "run"}) {
+  for (const std::string command : {"probe", "info", "export", "measure", "run", "status"}) {
     const Finished help = RunCli({Cli, command, "--help"});
     EXPECT_EQ(help.Exit, 0);
     EXPECT_NE(help.Out.find("Usage: spectrel-cli " + command), std::string::npos) << help.Out;

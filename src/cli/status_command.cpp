@@ -1,0 +1,118 @@
+// spectrel-cli status: the station's status file read back and judged the way monitoring plugins
+// expect: exit 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.
+#include <signal.h>
+
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "base/local_time.h"
+#include "cli/cli_options.h"
+#include "cli/commands.h"
+#include "measure/station_status.h"
+
+namespace spectrel::cli {
+
+namespace {
+
+constexpr int Unknown = 3;
+
+struct StatusOptions {
+  std::string ProfilePath;   // --profile INI: the data folder it names
+  std::string DataFolder;    // --data DIR
+  bool Json = false;         // --json: the status file as it is
+};
+
+bool RunnerAlive(std::int64_t pid) {
+  if (pid <= 0) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+std::string Stamp(std::int64_t t) { return FormatLocal(t, "%Y/%m/%d %H:%M:%S"); }
+
+std::string Number(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+void PrintHuman(const StationStatus& s) {
+  std::printf("state %s, pid %lld, version %s, updated %s\n", StationStateName(s.State),
+              static_cast<long long>(s.Pid), s.Version.c_str(), Stamp(s.Updated).c_str());
+  if (s.LastCycle) {
+    const CycleStatus& c = *s.LastCycle;
+    std::printf("last cycle %s %s\n", Stamp(c.Stamp).c_str(),
+                c.Stored ? "stored" : ("not stored: " + c.Reason).c_str());
+    for (const SensorCycleStatus& sensor : c.Sensors) {
+      std::string line = "  " + sensor.Model + " " + (sensor.Ok ? "ok" : "failed") + ", " + sensor.StatusText;
+      if (sensor.Ok) line += ", exposure " + std::to_string(sensor.ExposureMs) + " ms";
+      if (sensor.Integral) line += ", integral " + Number("%.2f", *sensor.Integral) + " W/m2";
+      std::printf("%s\n", line.c_str());
+    }
+  }
+  if (s.NextBoundary) std::printf("next boundary %s\n", Stamp(*s.NextBoundary).c_str());
+  const StationCounters& n = s.Counters;
+  std::printf("since start: %lld cycles, %lld stored, %lld not stored, %lld skipped, %lld reconnects\n",
+              static_cast<long long>(n.Cycles), static_cast<long long>(n.Stored),
+              static_cast<long long>(n.NotStored), static_cast<long long>(n.Skipped),
+              static_cast<long long>(n.Reconnects));
+  if (s.FreeBytes) {
+    std::string disk = "free space " + Number("%.1f", static_cast<double>(*s.FreeBytes) / 1e9) + " GB";
+    disk += s.DaysLeft ? ", " + Number("%.1f", *s.DaysLeft) + " days at the current rate" : ", rate not known yet";
+    std::printf("%s\n", disk.c_str());
+  }
+}
+
+int ShowStatus(const StatusOptions& options) {
+  RunnerOptions runner;
+  runner.ProfilePath = options.ProfilePath;
+  runner.DataFolder = options.DataFolder;
+  AppSettings settings;
+  LoadRunnerSettings(runner, settings);
+  const std::string path = StationStatusPath(settings.KrfFolder);
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (!in) {
+    std::printf("UNKNOWN: no station status at %s\n", path.c_str());
+    return Unknown;
+  }
+  std::string error;
+  const auto status = ParseStationStatus(text.str(), error);
+  if (!status) {
+    std::printf("UNKNOWN: %s: %s\n", path.c_str(), error.c_str());
+    return Unknown;
+  }
+  const StationVerdict verdict =
+      JudgeStation(*status, static_cast<std::int64_t>(std::time(nullptr)), RunnerAlive(status->Pid));
+  if (options.Json) {
+    std::fputs(text.str().c_str(), stdout);
+  } else {
+    std::printf("%s\n", verdict.Text.c_str());
+    PrintHuman(*status);
+  }
+  return verdict.Code;
+}
+
+}  // namespace
+
+Command AddStatusCommand(CLI::App& program) {
+  CLI::App* line = program.add_subcommand("status", "The station's status for monitoring (exit 0 OK, 1 WARNING, "
+                                                    "2 CRITICAL, 3 UNKNOWN).");
+  auto options = std::make_shared<StatusOptions>();
+  CLI::Option* profile = line->add_option("--profile", options->ProfilePath, "settings file naming the data folder")
+                             ->type_name("INI");
+  line->add_option("--data", options->DataFolder, "data folder holding status.json")
+      ->type_name("DIR")
+      ->excludes(profile);
+  line->add_flag("--json", options->Json, "print the status file itself");
+  return {line, [options] { return ShowStatus(*options); }, Unknown};
+}
+
+}  // namespace spectrel::cli

@@ -1,0 +1,140 @@
+#include "measure/station_monitor.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "files/file_output.h"
+#include "measure/day_paths.h"
+
+namespace spectrel {
+
+namespace {
+
+std::int64_t FileSize(const std::filesystem::path& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  return ec ? 0 : static_cast<std::int64_t>(size);
+}
+
+// Sizes of the day's hourly CSV files: "<Ymd><H>.CSV" in the year's folder.
+std::int64_t CsvBytesOfDay(const std::string& anyHourOfDay) {
+  const std::filesystem::path hour(anyHourOfDay);
+  const std::string day = hour.filename().string().substr(0, 8);
+  std::int64_t bytes = 0;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(hour.parent_path(), ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() == 14 && name.compare(0, 8, day) == 0 && name.compare(10, 4, ".CSV") == 0)
+      bytes += FileSize(entry.path());
+  }
+  return bytes;
+}
+
+}  // namespace
+
+StationMonitor::StationMonitor(const AppSettings& settings, const Clock& clock)
+    : Settings(settings), ClockRef(clock) {
+  Current.Version = SPECTREL_VERSION;
+  Current.Pid = static_cast<std::int64_t>(::getpid());
+}
+
+void StationMonitor::Enter(StationState state) {
+  Current.State = state;
+  Write();
+}
+
+void StationMonitor::Started() {
+  Current.Started = ClockRef.Now();
+  Current.Counters = {};
+  Current.LastCycle.reset();
+  Current.LastStored.reset();
+  BytesPerDay.reset();
+  Enter(StationState::Starting);
+}
+
+void StationMonitor::Measuring() { Enter(StationState::Measuring); }
+
+void StationMonitor::CycleCompleted(CycleStatus cycle, std::optional<double> bytesPerDay) {
+  ++Current.Counters.Cycles;
+  ++(cycle.Stored ? Current.Counters.Stored : Current.Counters.NotStored);
+  if (cycle.Stored) Current.LastStored = cycle.Stamp;
+  if (bytesPerDay) BytesPerDay = bytesPerDay;
+  Current.LastCycle = std::move(cycle);
+  // A cycle completed is measurement going on, even before every sensor settled.
+  Enter(Current.State == StationState::Starting ? StationState::Measuring : Current.State);
+}
+
+void StationMonitor::BoundarySkipped() {
+  ++Current.Counters.Skipped;
+  Write();
+}
+
+void StationMonitor::Stopping() { Enter(StationState::Stopping); }
+
+void StationMonitor::Stopped() { Enter(StationState::Stopped); }
+
+bool StationMonitor::Write() {
+  const std::int64_t now = ClockRef.Now();
+  Current.Updated = now;
+  Current.IntervalMode = Settings.MeasType == 0;
+  Current.IntervalSeconds = Settings.Interval > 0 ? Settings.Interval : 1;
+  Current.WindowStart = Settings.StartTime;
+  Current.WindowEnd = Settings.EndTime;
+  Current.NextBoundary = Current.State == StationState::Measuring || Current.State == StationState::Starting
+                             ? NextBoundaryAfter(Settings, now)
+                             : std::nullopt;
+  if (Reconnects) Current.Counters.Reconnects = Reconnects();
+  Current.FreeBytes = FreeSpace(Settings.KrfFolder);
+  Current.DaysLeft = Current.FreeBytes && BytesPerDay ? DaysOfSpace(*Current.FreeBytes, *BytesPerDay)
+                                                      : std::nullopt;
+  ReplaceFileWriter file;
+  return file.Open(StationStatusPath(Settings.KrfFolder)) && file.Write(StationStatusJson(Current)) &&
+         file.Commit();
+}
+
+std::optional<std::int64_t> NextBoundaryAfter(const AppSettings& settings, std::int64_t now) {
+  if (settings.MeasType != 0) return std::nullopt;
+  const std::int64_t interval = settings.Interval > 0 ? settings.Interval : 1;
+  const std::int64_t first = (std::max<std::int64_t>(settings.StartTime, 0) + interval - 1) / interval * interval;
+  if (first > settings.EndTime) return std::nullopt;
+  const std::int64_t second = SecondOfDay(now);
+  const std::int64_t next = std::max(first, (second / interval + 1) * interval);
+  const std::int64_t at = next <= settings.EndTime ? LocalTimeOfDay(now, next) : LocalTimeOfDay(now + 86400, first);
+  return at < 0 ? std::nullopt : std::optional<std::int64_t>(at);
+}
+
+std::int64_t CyclesPerDay(const AppSettings& settings) {
+  const std::int64_t interval = settings.Interval > 0 ? settings.Interval : 1;
+  const std::int64_t first = (std::max<std::int64_t>(settings.StartTime, 0) + interval - 1) / interval;
+  const std::int64_t last = settings.EndTime / interval;
+  return last >= first ? last - first + 1 : 0;
+}
+
+std::optional<double> EstimateBytesPerDay(const AppSettings& settings, std::int64_t cycleTime,
+                                          int pointsToday) {
+  const std::int64_t perDay = CyclesPerDay(settings);
+  if (settings.MeasType != 0 || pointsToday <= 0 || perDay <= 0) return std::nullopt;
+  std::int64_t bytes = FileSize(DayFilePath(settings.KrfFolder, cycleTime));
+  if (settings.SaveCsv == 1) bytes += CsvBytesOfDay(HourCsvPath(settings.CsvFolder, cycleTime));
+  if (bytes <= 0) return std::nullopt;
+  return static_cast<double>(bytes) * static_cast<double>(perDay) / pointsToday;
+}
+
+std::optional<double> SensorIntegral(const SensorMeasurement& m, const SensorInfo& info, int from, int to) {
+  const size_t n = std::min({m.Light.size(), m.Dark.size(), info.Calib.size(), info.Wavelength.size()});
+  double sum = 0.0;
+  bool any = false;
+  for (size_t k = 1; k < n; ++k) {
+    const double w0 = info.Wavelength[k - 1], w1 = info.Wavelength[k];
+    if (w0 < from || w1 > to || w1 <= w0) continue;
+    const int a = static_cast<int>(k - 1), b = static_cast<int>(k);
+    sum += (PixelIrradiance(m, info, a) + PixelIrradiance(m, info, b)) / 2.0 * (w1 - w0);
+    any = true;
+  }
+  // W/m2/um over nm: a thousandth.
+  return any ? std::optional<double>(sum / 1000.0) : std::nullopt;
+}
+
+}  // namespace spectrel

@@ -1,0 +1,64 @@
+// Keeps the station's status for monitoring from afar: the state, the last cycle, the counters
+// since measurement started and the disk-space estimate, and writes them to status.json beside the
+// event log each time something changes (start, every cycle, a skipped boundary, stop).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "base/clock.h"
+#include "measure/station_status.h"
+#include "settings/app_settings.h"
+#include "spectrum/records.h"
+
+namespace spectrel {
+
+class StationMonitor {
+ public:
+  // The settings and the clock must outlive the monitor.
+  StationMonitor(const AppSettings& settings, const Clock& clock);
+
+  // Where the reconnect count comes from (the sensor supervisors); zero until one is set.
+  void SetReconnectCounter(std::function<std::int64_t()> counter) { Reconnects = std::move(counter); }
+
+  // Each of these updates the status and writes the file.
+  void Started();                    // "starting": counters from zero
+  void Measuring();                  // "measuring": the sensors in use have settled
+  void CycleCompleted(CycleStatus cycle, std::optional<double> bytesPerDay);
+  void BoundarySkipped();
+  void Stopping();
+  void Stopped();
+
+  StationState State() const { return Current.State; }
+  const StationStatus& Status() const { return Current; }
+  // Writes status.json atomically into the data folder; false when it could not be written.
+  bool Write();
+
+ private:
+  void Enter(StationState state);
+
+  const AppSettings& Settings;
+  const Clock& ClockRef;
+  StationStatus Current;
+  std::optional<double> BytesPerDay;           // stored per day at the current rate, bytes
+  std::function<std::int64_t()> Reconnects;
+};
+
+// The next interval boundary after now inside the daily window (today's or the next day's);
+// empty in manual measurement or when the window holds no boundary.
+std::optional<std::int64_t> NextBoundaryAfter(const AppSettings& settings, std::int64_t now);
+
+// Boundaries of a day's window: whole multiples of the interval from start to end, both included.
+std::int64_t CyclesPerDay(const AppSettings& settings);
+
+// Bytes stored per day at the current rate: today's day file and CSV files over the part of the
+// day's boundaries already stored (pointsToday of CyclesPerDay). Empty while nothing is known.
+std::optional<double> EstimateBytesPerDay(const AppSettings& settings, std::int64_t cycleTime,
+                                          int pointsToday);
+
+// A sensor's integral irradiance from its own pixels between from and to nm (trapezoid), W/m2.
+std::optional<double> SensorIntegral(const SensorMeasurement& m, const SensorInfo& info, int from, int to);
+
+}  // namespace spectrel
