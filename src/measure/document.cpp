@@ -17,6 +17,7 @@ CSpectrelDoc::CSpectrelDoc(AppSettings& settings, DocumentHost& host, const Cloc
       Sr103(clock),
       Sr104(clock) {
   for (auto& stale : StaleMeasurement) stale.store(false);
+  for (int i = 0; i < ModelCount; ++i) Driver(i).SetStopFlag(&StopWaits);
   WriteLog("APP START");
   // The interval dialog belongs to the host and starts hidden there.
   Texts.Integral.clear();
@@ -27,6 +28,7 @@ CSpectrelDoc::~CSpectrelDoc() {
   // The host keeps the program open while measuring; should the document go all the same, the
   // workers are stopped and waited for before anything they touch is destroyed.
   if (MeasuringFlag.load() || RunThread.joinable() || !InfoThreads.empty()) StopNow();
+  for (SensorSupervisor& supervisor : Supervisors) supervisor.Join();
   WriteLog("APP CLOSE");
   // The drivers close their ports in their destructors, SR-104 first.
 }
@@ -44,6 +46,10 @@ std::string CSpectrelDoc::StatusText(int model) const {
 void CSpectrelDoc::SetStatusText(int model, const std::string& text) {
   std::lock_guard<std::mutex> lock(StatusMutex);
   StatusTexts[static_cast<size_t>(model)] = text;
+}
+
+bool CSpectrelDoc::SensorReconnecting(int model) const {
+  return ValidModel(model) && Supervisors[static_cast<size_t>(model)].Reconnecting();
 }
 
 CSensorDriver& CSpectrelDoc::Driver(int model) {

@@ -178,5 +178,58 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermThenStopsCleanly) {
   EXPECT_EQ(LogMessages(Dir), CleanLog);
 }
 
+TEST_F(RunnerRun, SigtermDuringALongReadStopsAtOnceSayingWhatItWaitsFor) {
+  // The sensor's spectrum block comes one byte short, so every attempt waits out a 10 s deadline.
+  const auto sensor = StationSensor(SR103, Fault::RbShort);
+  WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=1\n[COM]\nSR103=" + sensor->DevicePath() +
+                                "\n[USE]\nSR103=1\n");
+  const auto start = std::chrono::steady_clock::now();
+  const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini"}, {},
+                              [](const std::string& out) { return out.find("SR-103 Measuring\n") != std::string::npos; });
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_FALSE(run.TimedOut);
+  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+  EXPECT_LT(took, std::chrono::seconds(8)) << run.Out;   // three attempts would take 30 s
+  EXPECT_TRUE(std::regex_search(run.Out, std::regex(R"(stopping: waiting for SR-103 \((exposing|reading spectrum)\))")))
+      << run.Out;
+  EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
+  EXPECT_TRUE(CycleReports(run.Out).empty()) << run.Out;   // the interrupted run stores nothing
+  EXPECT_EQ(LogMessages(Dir), CleanLog);
+}
+
+TEST_F(RunnerRun, SensorUnpluggedAndBackIsReconnectedAndStoredAgain) {
+  // The simulator stands for the sensor behind a fixed link; it goes away and comes back there.
+  const std::string link = Dir + "SR101";
+  auto sensor = StationSensor(SR101);
+  ASSERT_TRUE(sensor->LinkAs(link));
+  WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=1\n[COM]\nSR101=" + link + "\n[USE]\nSR101=1\n");
+  size_t lostAt = 0;   // cycles printed when the sensor was taken away
+  bool back = false;
+  const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini"}, {},
+                              [&](const std::string& out) {
+                                const std::vector<CycleReport> cycles = CycleReports(out);
+                                if (lostAt == 0 && !cycles.empty()) {
+                                  lostAt = cycles.size();
+                                  sensor.reset();
+                                } else if (!back && out.find("SR-101 Reconnecting\n") != std::string::npos) {
+                                  back = true;
+                                  sensor = StationSensor(SR101);
+                                  EXPECT_TRUE(sensor->LinkAs(link));
+                                }
+                                return back && cycles.back().Sensors == "SR-101";
+                              });
+  EXPECT_FALSE(run.TimedOut) << run.Out;
+  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+  const std::vector<CycleReport> cycles = CycleReports(run.Out);
+  ASSERT_GT(cycles.size(), lostAt) << run.Out;
+  EXPECT_EQ(cycles.front().Sensors, "SR-101");
+  EXPECT_EQ(cycles.back().Sensors, "SR-101");
+  const std::vector<std::string> log = LogMessages(Dir);
+  const auto lost = std::find(log.begin(), log.end(), "ERROR SR101 PORT");
+  EXPECT_NE(std::find(lost, log.end(), "SR101 RECONNECT"), log.end()) << ::testing::PrintToString(log);
+  CKrfData day;
+  EXPECT_EQ(LoadKrf(day, cycles.back().DayFile), static_cast<int>(cycles.size()));
+}
+
 }  // namespace
 }  // namespace spectrel::runner_test

@@ -96,20 +96,5 @@ TEST(SerialPort, ReadsTakeOnlyWhatWaitsAndBytesPassUnchanged) {
   EXPECT_EQ(port.Waiting(), 0);
 }
 
-TEST(SerialPort, HangUpEndsWaitsAndThePortReopens) {
-  PtyPair pty;
-  CSerial port;
-  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
-  port.Close();
-  port.Close();  // nothing happens
-  EXPECT_FALSE(port.IsOpen());
-  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
-  ASSERT_EQ(port.Write(Bytes("\r")), 1);
-  EXPECT_EQ(pty.Master.Read(1), "\r");
-  pty.Master.Close();
-  pty.Slave.Reset();
-  EXPECT_EQ(port.WaitForInput(5000), InputWait::Gone);  // long before the 5 s
-}
-
 }  // namespace
 }  // namespace spectrel
