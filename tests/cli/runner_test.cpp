@@ -2,6 +2,8 @@
 // pseudo-terminals, real files in a fresh folder; and the usage rules every subcommand shares.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
 #include "cli/runner_support.h"
 #include "measure/day_paths.h"
 #include "solmet_sim.h"
@@ -204,6 +206,7 @@ TEST_F(RunnerRun, SensorUnpluggedAndBackIsReconnectedAndStoredAgain) {
   ASSERT_TRUE(sensor->LinkAs(link));
   WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=1\n[COM]\nSR101=" + link + "\n[USE]\nSR101=1\n");
   size_t lostAt = 0;   // cycles printed when the sensor was taken away
+  size_t backAt = 0;   // and when it came back
   bool back = false;
   const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini"}, {},
                               [&](const std::string& out) {
@@ -213,22 +216,26 @@ TEST_F(RunnerRun, SensorUnpluggedAndBackIsReconnectedAndStoredAgain) {
                                   sensor.reset();
                                 } else if (!back && out.find("SR-101 Reconnecting\n") != std::string::npos) {
                                   back = true;
+                                  backAt = cycles.size();
                                   sensor = StationSensor(SR101);
                                   EXPECT_TRUE(sensor->LinkAs(link));
                                 }
-                                return back && cycles.back().Sensors == "SR-101";
+                                return back && cycles.size() > backAt && cycles.back().Sensors == "SR-101";
                               });
   EXPECT_FALSE(run.TimedOut) << run.Out;
   EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
   const std::vector<CycleReport> cycles = CycleReports(run.Out);
-  ASSERT_GT(cycles.size(), lostAt) << run.Out;
+  ASSERT_GT(cycles.size(), backAt) << run.Out;
   EXPECT_EQ(cycles.front().Sensors, "SR-101");
   EXPECT_EQ(cycles.back().Sensors, "SR-101");
   const std::vector<std::string> log = LogMessages(Dir);
   const auto lost = std::find(log.begin(), log.end(), "ERROR SR101 PORT");
   EXPECT_NE(std::find(lost, log.end(), "SR101 RECONNECT"), log.end()) << ::testing::PrintToString(log);
-  CKrfData day;
-  EXPECT_EQ(LoadKrf(day, cycles.back().DayFile), static_cast<int>(cycles.size()));
+  CKrfData day;   // the point measured after the return is in the day file
+  ASSERT_GT(LoadKrf(day, cycles.back().DayFile), 0);
+  const CRad& last = day.Rad(day.RadCount() - 1);
+  EXPECT_EQ(last.MeasureTime, StampTime(cycles.back().Stamp));
+  EXPECT_NE(last.Block(SR101), nullptr);
 }
 
 }  // namespace
