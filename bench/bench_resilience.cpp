@@ -55,8 +55,11 @@ void BM_StopWhileReadingSpectrum(benchmark::State& state) {
   for (auto _ : state) {
     doc.OnStartManual();
     CSensorDriver& d = doc.Driver(SR103);
-    PumpUntil(doc, host, std::chrono::seconds(10), [&] { return doc.RunActive() || !doc.Measuring(); });
-    while (doc.Measuring() && d.Activity() != DriverActivity::ReadingSpectrum)
+    // The manual start is polled as the desktop program polls it, until the run is under way.
+    PumpUntil(doc, host, std::chrono::seconds(10),
+              [&] { return doc.PollManualStart() != CSpectrelDoc::ManualPoll::Waiting; });
+    const auto giveUp = Steady::now() + std::chrono::seconds(10);
+    while (d.Activity() != DriverActivity::ReadingSpectrum && Steady::now() < giveUp)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const auto start = Steady::now();
     doc.StopMeasurement();

@@ -2,7 +2,10 @@
 // growing pause between the attempts, while the others go on measuring.
 #include "measure/sensor_supervisor.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <string>
 
 #include "measure/spectrel_doc.h"
 #include "measure/status_texts.h"
@@ -12,6 +15,22 @@ namespace spectrel {
 namespace {
 constexpr int PortBaud = 38400;         // every model talks at 38400 baud
 constexpr int LongestBackoffSeconds = 60;
+
+bool DeviceMissing(const std::string& device) { return ::access(device.c_str(), F_OK) != 0; }
+
+// Waits out the back-off a second at a time; a device node that comes back meanwhile (a USB
+// adapter plugged in again) ends the wait at once. pause(ms) is false once measurement stopped.
+template <typename Pause>
+bool BackOff(const std::string& device, int seconds, Pause pause) {
+  bool wasMissing = DeviceMissing(device);
+  for (int s = 0; s < seconds; ++s) {
+    if (!pause(1000)) return false;
+    const bool missing = DeviceMissing(device);
+    if (wasMissing && !missing) return true;
+    wasMissing = missing;
+  }
+  return true;
+}
 }  // namespace
 
 int SensorSupervisor::BackoffSeconds(int attempt) {
@@ -57,9 +76,11 @@ void CSpectrelDoc::StartReconnects() {
 // measurement stops.
 void CSpectrelDoc::ReconnectThread(int model) {
   CSensorDriver& driver = Driver(model);
+  const std::string& port = SettingsRef.ComPort[static_cast<size_t>(model)];
+  const auto pause = [this](int ms) { return PauseWhileMeasuring(ms); };
   for (int attempt = 1;; ++attempt) {
-    if (!PauseWhileMeasuring(SensorSupervisor::BackoffSeconds(attempt) * 1000)) return;
-    if (driver.OpenPort(SettingsRef.ComPort[static_cast<size_t>(model)], PortBaud) == 1 &&
+    if (!BackOff(CSerial::DeviceName(port), SensorSupervisor::BackoffSeconds(attempt), pause)) return;
+    if (driver.OpenPort(port, PortBaud) == 1 &&
         driver.ReadSensorInfo() == 1) {
       break;
     }
