@@ -48,6 +48,7 @@ void BM_StopWhileReadingSpectrum(benchmark::State& state) {
   const auto sensor = StartSensor(SR103, solmet_sim::Fault::RbShort);  // every "RB" read times out
   AppSettings settings;
   settings.KrfFolder = dir.Path + "/";
+  settings.CsvFolder = dir.Path + "/";
   settings.UseSensor = {0, 0, 1, 0};
   settings.ComPort[SR103] = sensor ? sensor->DevicePath() : "";
   testing::RecordingHost host;
@@ -74,6 +75,7 @@ void BM_ReturnToFirstStoredPoint(benchmark::State& state) {
   auto sensor = StartSensor(SR101, solmet_sim::Fault::None, link);
   AppSettings settings;
   settings.KrfFolder = dir.Path + "/";
+  settings.CsvFolder = dir.Path + "/";
   settings.UseSensor = {1, 0, 0, 0};
   settings.ComPort[SR101] = link;
   settings.StartTime = 0;
