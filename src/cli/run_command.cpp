@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
@@ -23,6 +24,21 @@ SteadyTime NextWholeSecond() {
   return steady_clock::now() + (seconds(1) - intoSecond) + milliseconds(2);
 }
 
+// Tells every worker to end, says what is still being waited for, then stops: the drivers'
+// waits end within a tenth of a second, so this never takes long.
+void StopPromptly(CSpectrelDoc& doc, CliHost& host) {
+  doc.RequestStop();
+  const SteadyTime giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (std::string said;;) {
+    const std::string waiting = doc.StopWaitText();
+    if (waiting.empty() || std::chrono::steady_clock::now() >= giveUp) break;
+    if (waiting != said) host.PrintStamped("stopping: waiting for " + waiting);
+    said = waiting;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  doc.StopMeasurement();
+}
+
 // Ticks the scheduler once a second and completes the cycles the runs report, until a signal
 // asks for the stop (or a worker's stop request ends the measurement). The service manager, when
 // one listens, hears of the start, every cycle, a watchdog ping each tick and the stop.
@@ -38,7 +54,7 @@ void RunUntilStopped(CSpectrelDoc& doc, CliHost& host) {
       service.Stopping();
       service.Status("stopping (signal " + std::to_string(signal) + ")");
       host.PrintStamped("stop requested by signal " + std::to_string(signal));
-      doc.StopMeasurement();
+      StopPromptly(doc, host);
       break;
     }
     for (const WorkerMessage message : host.WaitMessages(nextTick)) {

@@ -47,6 +47,7 @@ bool CSpectrelDoc::HandleMessage(WorkerMessage message) {
     case WorkerMessage::CycleDone:
       // A completion already done by a stop leaves nothing to do.
       if (CyclePending) CompleteCycle();
+      StartReconnects();
       return false;
     case WorkerMessage::StopRequest:
       return StopMeasurement() == 1;

@@ -18,6 +18,8 @@ CSpectrelDoc::CSpectrelDoc(AppSettings& settings, DocumentHost& host, const Cloc
       Sr104(clock),
       StationWatch(settings, clock) {
   for (auto& stale : StaleMeasurement) stale.store(false);
+  for (int i = 0; i < ModelCount; ++i) Driver(i).SetStopFlag(&StopWaits);
+  StationWatch.SetReconnectCounter([this] { return ReconnectCount.load(); });
   WriteLog("APP START");
   // The interval dialog belongs to the host and starts hidden there.
   Texts.Integral.clear();
@@ -28,6 +30,7 @@ CSpectrelDoc::~CSpectrelDoc() {
   // The host keeps the program open while measuring; should the document go all the same, the
   // workers are stopped and waited for before anything they touch is destroyed.
   if (MeasuringFlag.load() || RunThread.joinable() || !InfoThreads.empty()) StopNow();
+  for (SensorSupervisor& supervisor : Supervisors) supervisor.Join();
   WriteLog("APP CLOSE");
   // The drivers close their ports in their destructors, SR-104 first.
 }
@@ -45,6 +48,10 @@ std::string CSpectrelDoc::StatusText(int model) const {
 void CSpectrelDoc::SetStatusText(int model, const std::string& text) {
   std::lock_guard<std::mutex> lock(StatusMutex);
   StatusTexts[static_cast<size_t>(model)] = text;
+}
+
+bool CSpectrelDoc::SensorReconnecting(int model) const {
+  return ValidModel(model) && Supervisors[static_cast<size_t>(model)].Reconnecting();
 }
 
 CSensorDriver& CSpectrelDoc::Driver(int model) {

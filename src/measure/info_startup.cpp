@@ -15,6 +15,8 @@ constexpr int InfoRetryPauseMs = 500; // pause between two identification attemp
 
 int CSpectrelDoc::StartMeasurement() {
   LastTickSecond = 0;
+  for (SensorSupervisor& supervisor : Supervisors) supervisor.Reset();
+  StopWaits.store(false);
   MeasuringFlag.store(true);
   Host.EnableClose(false);
   Host.ShowIntervalDialog(true);

@@ -66,18 +66,18 @@ void CSpectrelDoc::SensorMeasureThread(int model) {
   CSensorDriver& driver = Driver(model);
   SetStatusText(model, MeasureText(TextMeasuring, Lang));
   Host.PostWorkerMessage(WorkerMessage::StatusChanged);
-  for (int attempt = 0; attempt < MeasureAttempts; ++attempt) {
-    if (driver.Measure() == 1) {
-      SetStatusText(model, MeasureText(TextMeasureOk, Lang));
-      Host.PostWorkerMessage(WorkerMessage::StatusChanged);
-      return;
-    }
+  bool measured = false;
+  for (int attempt = 0; attempt < MeasureAttempts && !measured; ++attempt) {
+    measured = driver.Measure() == 1;
+    // A stop ends the attempts at once; a failed line makes further attempts pointless.
+    if (measured || !MeasuringFlag.load() || driver.PortLost()) break;
     SetStatusText(model, MeasureText(TextRetrying, Lang));
     Host.PostWorkerMessage(WorkerMessage::StatusChanged);
     Host.Beep();
   }
-  SetStatusText(model, MeasureText(TextMeasureFailed, Lang));
+  SetStatusText(model, MeasureText(measured ? TextMeasureOk : TextMeasureFailed, Lang));
   Host.PostWorkerMessage(WorkerMessage::StatusChanged);
+  if (MeasuringFlag.load()) Supervisors[static_cast<size_t>(model)].AfterCycle(measured, driver.PortLost());
 }
 
 }  // namespace spectrel

@@ -52,19 +52,36 @@ int CSpectrelDoc::StopMeasurement() {
   return 1;
 }
 
-void CSpectrelDoc::StopNow() {
-  StationWatch.Stopping();
+void CSpectrelDoc::RequestStop() {
   {
-    // Cleared under the pause lock so no identification thread can miss the wake-up.
+    // Cleared under the pause lock so no pausing worker can miss the wake-up.
     std::lock_guard<std::mutex> lock(PauseMutex);
     MeasuringFlag.store(false);
+    StopWaits.store(true);
   }
   PauseSignal.notify_all();
+}
+
+std::string CSpectrelDoc::StopWaitText() const {
+  std::string text;
+  for (int i = 0; i < ModelCount; ++i) {
+    const DriverActivity activity = const_cast<CSpectrelDoc*>(this)->Driver(i).Activity();
+    if (activity == DriverActivity::Idle) continue;
+    if (!text.empty()) text += ", ";
+    text += ModelDisplayName(i) + " (" + ActivityText(activity) + ")";
+  }
+  return text;
+}
+
+void CSpectrelDoc::StopNow() {
+  StationWatch.Stopping();
+  RequestStop();
   for (auto it = InfoThreads.rbegin(); it != InfoThreads.rend(); ++it) {
     if (it->joinable()) it->join();
   }
   InfoThreads.clear();
   JoinRunThread();
+  for (SensorSupervisor& supervisor : Supervisors) supervisor.Join();
   // A run that reported just before the stop still has its completion queued: it is completed
   // now, while the drivers still hold their records, and the queued message finds nothing to do.
   if (CyclePending && RunReported.load()) CompleteCycle();

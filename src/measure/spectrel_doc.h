@@ -15,6 +15,7 @@
 
 #include "files/csv_writer.h"
 #include "measure/document_host.h"
+#include "measure/sensor_supervisor.h"
 #include "measure/station_monitor.h"
 #include "base/clock.h"
 #include "sensor/sensor_driver.h"
@@ -40,6 +41,12 @@ class CSpectrelDoc {
   int StartRun(std::int64_t cycleTime);      // 1 when the run thread was started
   int CompleteCycle();                       // 1
   int StopMeasurement();                     // 1 stopped, 0 declined by the user
+  // First half of a stop that is not asked about (a signal): every worker is told to end at once,
+  // none is waited for. StopMeasurement then waits for them and closes the ports.
+  void RequestStop();
+  // What the workers are still busy with: "SR-102 (reading spectrum), SR-104 (identifying)";
+  // empty when none is talking to its sensor.
+  std::string StopWaitText() const;
   void OnIntervalTick();                     // once per second while interval measuring
   void UpdateStatusDisplay();
   std::string StatusMessage(int code) const; // text of an InfoStatus code 0..6
@@ -86,12 +93,19 @@ class CSpectrelDoc {
   // The station's status for monitoring (status.json beside the event log).
   StationMonitor& Station() { return StationWatch; }
   const StationMonitor& Station() const { return StationWatch; }
+  // Sensors brought back after their port failed, since construction.
+  std::int64_t Reconnects() const { return ReconnectCount.load(); }
+  // The sensor was lost and is being brought back.
+  bool SensorReconnecting(int model) const;
 
  private:
   // Worker procedures of the start-up and of the run.
   void SensorInfoThread(int model);
   void MeasureRunThread(std::array<int, ModelCount> useSensor, int measType);
   void SensorMeasureThread(int model);
+  // Lost sensors found by the last run are closed and handed to their reconnect threads.
+  void StartReconnects();
+  void ReconnectThread(int model);
   // Replaces entry model of the status texts under the status lock.
   void SetStatusText(int model, const std::string& text);
   // Creates the run thread for CycleTimeValue; false when the thread could not be created.
@@ -130,6 +144,9 @@ class CSpectrelDoc {
   CSR103 Sr103;
   CSR104 Sr104;
   std::atomic<bool> MeasuringFlag{false}; // the workers' stop signal; written by the UI thread
+  std::atomic<bool> StopWaits{false};     // true ends the drivers' waits for their sensors
+  std::array<SensorSupervisor, ModelCount> Supervisors;  // per model, beside its driver
+  std::atomic<std::int64_t> ReconnectCount{0};          // sensors brought back since construction
   std::int64_t LastTickSecond = 0;        // second of the day of the previous tick; 0 = none yet
   std::vector<std::thread> InfoThreads;   // identification threads of the last start
   std::thread RunThread;                  // the current or last measurement run

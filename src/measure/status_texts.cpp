@@ -13,8 +13,8 @@ struct TextEntry {
   std::string Japanese;
 };
 
-const std::array<TextEntry, 15>& TextTable() {
-  static const std::array<TextEntry, 15> table{{
+const std::array<TextEntry, 16>& TextTable() {
+  static const std::array<TextEntry, 16> table{{
       {TextStopQuestion, "Stop Interval Measurement", "インターバル計測を終了します"},
       {TextGettingInfo, "Getting the sensor information", "センサ情報を取得しています"},
       {TextMeasuring, "Measuring", "計測中"},
@@ -31,6 +31,7 @@ const std::array<TextEntry, 15>& TextTable() {
       {61460, "READY", "準備完了"},
       {TextIntervalTitle, "Interval Measurement", "インターバル計測"},
       {TextManualTitle, "Manual Measurement", "マニュアル計測"},
+      {TextReconnecting, "Reconnecting", "再接続しています"},
   }};
   return table;
 }

@@ -19,6 +19,7 @@ enum StatusTextId : int {
   TextInfoStatusLast = 61460,
   TextIntervalTitle = 61461,    // "Interval Measurement"
   TextManualTitle = 61462,      // "Manual Measurement"
+  TextReconnecting = 61463,     // a lost sensor is being brought back
 };
 
 // The text of an id in the language; empty for an id without a text.

@@ -14,6 +14,7 @@ constexpr int LineWaitSeconds = 1;    // wake-up reply and the line that follows
 constexpr int QueryWaitSeconds = 2;   // reply to an information query
 constexpr int CalibWaitSeconds = 5;   // "CALB" block and the SR-104 pixel map
 constexpr int CoefficientCount = 6;   // "C0".."C5": polynomial of the wavelength axis
+constexpr int StopCheckMs = 100;      // longest slice of a wait while a stop may come
 
 // Milliseconds left until the deadline, rounded up so that a wait never spins below 1 ms; 0 once
 // the deadline has passed.
@@ -27,7 +28,20 @@ int MillisecondsLeft(SteadyClock::time_point deadline) {
 CSensorDriver::CSensorDriver(int model, const Clock& clock)
     : Info(model), Measurement(model), ModelIdx(model), ClockRef(&clock) {}
 
+const char* ActivityText(DriverActivity activity) {
+  switch (activity) {
+    case DriverActivity::Identifying: return "identifying";
+    case DriverActivity::Waking: return "waking";
+    case DriverActivity::Exposing: return "exposing";
+    case DriverActivity::ReadingSpectrum: return "reading spectrum";
+    case DriverActivity::ReadingStatus: return "reading status";
+    case DriverActivity::Idle: break;
+  }
+  return "";
+}
+
 int CSensorDriver::OpenPort(const std::string& port, int baud) {
+  LineLost.store(false);
   const std::string device = DeviceName(port);
   if (device.empty() || !Open(device, baud, 8, 0, 0, 4096, 4096)) {
     InfoStatus = InfoPortFailed;
@@ -45,8 +59,23 @@ int CSensorDriver::ClosePort() {
 int CSensorDriver::SendText(std::string text) {
   text += '\r';
   text.resize(std::min<size_t>(text.size(), ReplyLineSize - 1));
-  Write(std::as_bytes(std::span(text)));  // a refused write shows as a missing reply
+  // A refused write shows as a missing reply; on an open port it also means the line failed.
+  if (Write(std::as_bytes(std::span(text))) == 0 && IsOpen()) LineLost.store(true);
   return static_cast<int>(text.size());
+}
+
+bool CSensorDriver::AwaitInput(SteadyClock::time_point deadline) {
+  for (;;) {
+    const int left = MillisecondsLeft(deadline);
+    if (left == 0 || StopRequested()) return false;
+    switch (WaitForInput(StopFlag != nullptr ? std::min(left, StopCheckMs) : left)) {
+      case InputWait::Ready: return true;
+      case InputWait::Gone: LineLost.store(true); return false;
+      case InputWait::TimedOut:
+        if (StopFlag == nullptr) return false;
+        break;
+    }
+  }
 }
 
 // A line longer than the buffer keeps its head and the rest is read and dropped up to the CR. A
@@ -69,8 +98,7 @@ int CSensorDriver::ReadLine(std::span<char> buffer, int seconds) {
       if (SteadyClock::now() >= deadline) return -1;  // a line that never ends
       continue;
     }
-    const int left = MillisecondsLeft(deadline);
-    if (left == 0 || WaitForInput(left) != InputWait::Ready) return -1;
+    if (!AwaitInput(deadline)) return -1;
   }
 }
 
@@ -94,8 +122,7 @@ int CSensorDriver::ReadBlock(std::span<std::uint8_t> buffer, int seconds) {
   while (got < bytes.size()) {
     got += static_cast<size_t>(Read(bytes.subspan(got)));
     if (got == bytes.size()) break;
-    const int left = MillisecondsLeft(deadline);
-    if (left == 0 || WaitForInput(left) != InputWait::Ready) return -1;
+    if (!AwaitInput(deadline)) return -1;
   }
   return static_cast<int>(bytes.size());
 }
@@ -152,6 +179,7 @@ bool CSensorDriver::ReadPixelMap() {
 }
 
 int CSensorDriver::ReadSensorInfo() {
+  SetActivity(DriverActivity::Identifying);
   int status = InfoReady;
   if (!WakeUp()) {
     status = InfoNoAnswer;
@@ -165,6 +193,7 @@ int CSensorDriver::ReadSensorInfo() {
     else if (!ReadCalibration() || (Description().HasPixelMap && !ReadPixelMap()))
       status = InfoCalibFailed;
   }
+  SetActivity(DriverActivity::Idle);
   InfoStatus = status;
   return status == InfoReady ? 1 : 0;
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -26,6 +27,19 @@ enum InfoStatusCode : int {
   InfoCalibFailed = 5,   // calibration block (SR-104: or pixel map) incomplete
   InfoReady = 6,         // identification complete
 };
+
+// What a driver is busy with, for a stop that has to wait for it.
+enum class DriverActivity : int {
+  Idle,
+  Identifying,       // start-up: wake-up, information queries, calibration
+  Waking,            // wake-up CR and shutter before a measurement
+  Exposing,          // "GM": the sensor integrates
+  ReadingSpectrum,   // "RB": the counts block
+  ReadingStatus,     // "SER", "SS", "FV", "T2"
+};
+
+// "identifying", "exposing", "reading spectrum" ...; empty for Idle.
+const char* ActivityText(DriverActivity activity);
 
 class CSensorDriver : public CSerial {
  public:
@@ -63,6 +77,14 @@ class CSensorDriver : public CSerial {
   int TokenCount() const { return TokenCountValue; }
 
   void SetClock(const Clock& clock) { ClockRef = &clock; }
+  // Every wait for the sensor ends early once *stop reads true; the waits then look at it at
+  // least every 100 ms. Null (the default): waits run to their deadlines.
+  void SetStopFlag(const std::atomic<bool>* stop) { StopFlag = stop; }
+  bool StopRequested() const { return StopFlag != nullptr && StopFlag->load(); }
+  // The line failed since the port was opened: a hang-up, a removed device or a refused write.
+  bool PortLost() const { return LineLost.load(); }
+  DriverActivity Activity() const { return static_cast<DriverActivity>(ActivityValue.load()); }
+  void SetActivity(DriverActivity activity) { ActivityValue.store(static_cast<int>(activity)); }
 
   int ExposureIndex = 0;                // index into ExposureTable kept between measurements
   SensorInfo Info;                      // filled by ReadSensorInfo
@@ -75,6 +97,8 @@ class CSensorDriver : public CSerial {
   static std::string CommandField(int value) { return std::to_string(value); }
   static std::string CommandField(std::string_view text) { return std::string(text); }
   int SendText(std::string text);
+  // Waits until input is ready; false at the deadline, at a stop or when the line is gone.
+  bool AwaitInput(std::chrono::steady_clock::time_point deadline);
   // The steps of ReadSensorInfo; each false sets its InfoStatus code.
   bool QueryText(std::string& field, std::string_view command);
   bool QueryInformation();
@@ -86,6 +110,9 @@ class CSensorDriver : public CSerial {
   std::array<char, ReplyLineSize> Line{};   // last reply line, NUL-terminated
   std::array<std::string, 16> Tokens;   // tokens of the last tokenised reply
   int TokenCountValue = 0;
+  const std::atomic<bool>* StopFlag = nullptr;   // set by the owner; true asks every wait to end
+  std::atomic<bool> LineLost{false};             // see PortLost
+  std::atomic<int> ActivityValue{0};             // DriverActivity; read by the stopping thread
 };
 
 class CSR101 : public CSensorDriver {

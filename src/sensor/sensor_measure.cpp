@@ -30,8 +30,10 @@ void Shutter(CSensorDriver& d, bool open) {
 // is missing; the counts are then left as they were.
 bool TakeSpectrum(CSensorDriver& d, int exposureMs, std::vector<std::int16_t>& counts) {
   const ModelDescription& model = d.Description();
+  d.SetActivity(DriverActivity::Exposing);
   d.SendCommand("GM", exposureMs, 0, 1);
   if (!d.QueryOk(exposureMs / 1000 + 2)) return false;
+  d.SetActivity(DriverActivity::ReadingSpectrum);
   d.SendCommand("RB", 0);
   std::vector<std::uint8_t> block(static_cast<size_t>(model.CountsBytes()));
   if (d.ReadBlock(block, BlockWaitSeconds) < 0) return false;
@@ -45,6 +47,7 @@ bool TakeSpectrum(CSensorDriver& d, int exposureMs, std::vector<std::int16_t>& c
 // the measurement: a retried measurement is better than status values silently read as 0.
 bool ReadStatus(CSensorDriver& d, SensorMeasurement& record) {
   const ModelDescription& model = d.Description();
+  d.SetActivity(DriverActivity::ReadingStatus);
   d.SendCommand("SER");
   if (!d.QueryOk(ReplyWaitSeconds)) return false;
   record.SerialNo = FieldText(d.Token(0));
@@ -140,8 +143,10 @@ int MeasureFixed(CSensorDriver& d, const Clock& clock) {
 
 int CSensorDriver::Measure() {
   MeasureOk = 0;
+  SetActivity(DriverActivity::Waking);
   const int ok = Description().FixedExposure ? MeasureFixed(*this, *ClockRef)
                                              : MeasureAutomatic(*this, *ClockRef);
+  SetActivity(DriverActivity::Idle);
   MeasureOk = ok;
   return ok;
 }

@@ -2,6 +2,8 @@
 // pseudo-terminals, real files in a fresh folder; and the usage rules every subcommand shares.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
 #include "cli/runner_support.h"
 #include "measure/day_paths.h"
 #include "solmet_sim.h"
@@ -176,6 +178,68 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermThenStopsCleanly) {
     EXPECT_GT(t, i > 0 ? StampTime(cycles[i - 1].Stamp) : 0);
   }
   EXPECT_EQ(LogMessages(Dir), CleanLog);
+}
+
+TEST_F(RunnerRun, SigtermDuringALongReadStopsAtOnceSayingWhatItWaitsFor) {
+  // The sensor's spectrum block comes one byte short, so every attempt waits out a 10 s deadline.
+  const auto sensor = StationSensor(SR103, Fault::RbShort);
+  WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=5\n[COM]\nSR103=" + sensor->DevicePath() +
+                                "\n[USE]\nSR103=1\n");
+  std::chrono::steady_clock::time_point measuring{};   // when the run began; the signal 1 s later
+  const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini"}, {},
+                              [&](const std::string& out) {
+                                if (measuring == decltype(measuring){} && out.find("SR-103 Measuring\n") != std::string::npos)
+                                  measuring = std::chrono::steady_clock::now();
+                                return measuring != decltype(measuring){} &&
+                                       std::chrono::steady_clock::now() - measuring > std::chrono::seconds(1);
+                              });
+  const auto took = std::chrono::steady_clock::now() - measuring;   // the signal came after 1 s
+  EXPECT_FALSE(run.TimedOut);
+  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+  EXPECT_LT(took, std::chrono::seconds(6)) << run.Out;   // three attempts would take 30 s
+  EXPECT_NE(run.Out.find("stopping: waiting for SR-103 (reading spectrum)\n"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
+  EXPECT_TRUE(CycleReports(run.Out).empty()) << run.Out;   // the interrupted run stores nothing
+  EXPECT_EQ(LogMessages(Dir), CleanLog);
+}
+
+TEST_F(RunnerRun, SensorUnpluggedAndBackIsReconnectedAndStoredAgain) {
+  // The simulator stands for the sensor behind a fixed link; it goes away and comes back there.
+  const std::string link = Dir + "SR101";
+  auto sensor = StationSensor(SR101);
+  ASSERT_TRUE(sensor->LinkAs(link));
+  WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=1\n[COM]\nSR101=" + link + "\n[USE]\nSR101=1\n");
+  size_t lostAt = 0;   // cycles printed when the sensor was taken away
+  size_t backAt = 0;   // and when it came back
+  bool back = false;
+  const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini"}, {},
+                              [&](const std::string& out) {
+                                const std::vector<CycleReport> cycles = CycleReports(out);
+                                if (lostAt == 0 && !cycles.empty()) {
+                                  lostAt = cycles.size();
+                                  sensor.reset();
+                                } else if (!back && out.find("SR-101 Reconnecting\n") != std::string::npos) {
+                                  back = true;
+                                  backAt = cycles.size();
+                                  sensor = StationSensor(SR101);
+                                  EXPECT_TRUE(sensor->LinkAs(link));
+                                }
+                                return back && cycles.size() > backAt && cycles.back().Sensors == "SR-101";
+                              });
+  EXPECT_FALSE(run.TimedOut) << run.Out;
+  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+  const std::vector<CycleReport> cycles = CycleReports(run.Out);
+  ASSERT_GT(cycles.size(), backAt) << run.Out;
+  EXPECT_EQ(cycles.front().Sensors, "SR-101");
+  EXPECT_EQ(cycles.back().Sensors, "SR-101");
+  const std::vector<std::string> log = LogMessages(Dir);
+  const auto lost = std::find(log.begin(), log.end(), "ERROR SR101 PORT");
+  EXPECT_NE(std::find(lost, log.end(), "SR101 RECONNECT"), log.end()) << ::testing::PrintToString(log);
+  CKrfData day;   // the point measured after the return is in the day file
+  ASSERT_GT(LoadKrf(day, cycles.back().DayFile), 0);
+  const CRad& last = day.Rad(day.RadCount() - 1);
+  EXPECT_EQ(last.MeasureTime, StampTime(cycles.back().Stamp));
+  EXPECT_NE(last.Block(SR101), nullptr);
 }
 
 }  // namespace

@@ -9,11 +9,8 @@ namespace spectrel {
 namespace {
 
 TEST(ExposureDecision, EachModelStepsAwayFromItsOwnLimits) {
-  EXPECT_EQ(LongestExposureIndex(), 8);
-  EXPECT_EQ(ExposureTable[8], 5000);
-  EXPECT_EQ(ClampExposureIndex(-3), 0);
+  EXPECT_EQ(ExposureTable[static_cast<size_t>(LongestExposureIndex())], 5000);
   EXPECT_EQ(ClampExposureIndex(9), 8);  // the terminating 0 is never an exposure
-  EXPECT_EQ(ClampExposureIndex(4), 4);
   using S = ExposureStep;
   struct Case {
     int Model, Peak, Index;  // index 0 = 10 ms, 3 = 100 ms, 8 = 5000 ms
@@ -24,8 +21,7 @@ TEST(ExposureDecision, EachModelStepsAwayFromItsOwnLimits) {
       // Exactly the lower limit is too dim, exactly the upper one too bright.
       {SR101, 10000, 3, S::Longer}, {SR101, 25000, 3, S::Shorter},
       // The shortest exposure keeps even a saturated spectrum, the longest even a dim one.
-      {SR101, 26000, 0, S::Accept}, {SR101, 25000, 0, S::Accept}, {SR101, 9000, 8, S::Accept},
-      {SR101, 8000, 3, S::Longer},
+      {SR101, 26000, 0, S::Accept}, {SR101, 9000, 8, S::Accept},
       {SR101, -40, 0, S::Longer},  // negative counts only (below the dark offset): simply dim
       {SR102, 8000, 3, S::Accept},  {SR102, 7000, 3, S::Longer},
       {SR102, 17700, 3, S::Shorter}, {SR102, 17699, 3, S::Accept},
@@ -37,47 +33,26 @@ TEST(ExposureDecision, EachModelStepsAwayFromItsOwnLimits) {
 }
 
 TEST(CountConversion, DividedByTheExposureInSecondsUnlessSaturated) {
-  const std::int16_t light[] = {20000, 1, -50, 0};
-  const std::int16_t dark[] = {300, 2, -100, 7};
-  float l[5], d[5];
-  CountsToRates(light, dark, 4, 100, 25000, l, d);
-  const float wantLight[] = {200000, 10, -500, 0}, wantDark[] = {3000, 20, -1000, 70};
-  for (int k = 0; k < 4; ++k) {
-    EXPECT_EQ(l[k], wantLight[k]) << k;
-    EXPECT_EQ(d[k], wantDark[k]) << k;
-  }
-  // 30 ms: 1 / 0.03 computed in double, then stored as float.
-  CountsToRates(light, dark, 2, 30, 0, l, d);
-  EXPECT_EQ(l[1], static_cast<float>(1 / 0.03));
-  EXPECT_EQ(d[0], static_cast<float>(300 / 0.03));
-
   // At 10 ms, light rates per model; a zeroed pixel has its dark zeroed as well (else 10000).
-  const std::int16_t bright[] = {25000, 25001, 30001, 32000, 30000};
-  const std::int16_t flat[] = {100, 100, 100, 100, 100};
+  const std::int16_t bright[] = {25000, 25001, 30001, 32000, 30000, -50};
+  const std::int16_t flat[] = {100, 100, 100, 100, 100, 100};
   struct Case {
     int Model;
-    float Light[5];
+    float Light[6];
   };
   const Case cases[] = {
-      {SR101, {2500000, 0, 0, 0, 0}},  // at the limit kept, above it zeroed
-      {SR103, {2500000, 2500100, 0, 0, 3000000}},
-      {SR104, {2500000, 2500100, 3000100, 3200000, 3000000}},  // no limit: 32000 stays
+      {SR101, {2500000, 0, 0, 0, 0, -5000}},  // at the limit kept, above it zeroed
+      {SR103, {2500000, 2500100, 0, 0, 3000000, -5000}},
+      {SR104, {2500000, 2500100, 3000100, 3200000, 3000000, -5000}},  // no limit: 32000 stays
   };
+  float l[6], d[6];
   for (const Case& c : cases) {
-    CountsToRates(bright, flat, 5, 10, Models[c.Model].SaturationLimit, l, d);
-    for (int k = 0; k < 5; ++k) {
+    CountsToRates(bright, flat, 6, 10, Models[c.Model].SaturationLimit, l, d);
+    for (int k = 0; k < 6; ++k) {
       EXPECT_EQ(l[k], c.Light[k]) << Models[c.Model].Name << " pixel " << k;
       EXPECT_EQ(d[k], c.Light[k] == 0 ? 0.0f : 10000.0f) << Models[c.Model].Name << " pixel " << k;
     }
   }
-}
-
-TEST(CountConversion, DeadPixelsOfTheMapReadAsZero) {
-  std::int16_t counts[] = {500, 600, -7, 800};
-  const std::uint8_t map[] = {1, 0, 0, 255};
-  ApplyPixelMap(counts, map, 4);
-  const std::int16_t want[] = {500, 0, 0, 800};
-  for (int k = 0; k < 4; ++k) EXPECT_EQ(counts[k], want[k]) << k;
 }
 
 }  // namespace

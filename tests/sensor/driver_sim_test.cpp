@@ -63,12 +63,12 @@ TEST(SimEndToEnd, EveryModelIsIdentifiedAndMeasured) {
   }
 }
 
-TEST(SimEndToEnd, HangUpInTheMiddleEndsTheMeasurementAndLaterAttempts) {
+TEST(SimEndToEnd, HangUpInTheMiddleEndsTheMeasurementAndLaterAttemptsAndTheLineIsLost) {
   Bench b(SR101, Fault::HangUp);
   EXPECT_EQ(b.Driver.Measure(), 0);
-  EXPECT_EQ(b.Driver.MeasureOk, 0);
   EXPECT_EQ(b.Sensor.Commands().back(), "RB,0");
-  EXPECT_EQ(b.Driver.WaitForInput(5000), InputWait::Gone);
+  EXPECT_TRUE(b.Driver.PortLost());
+  EXPECT_EQ(b.Driver.WaitForInput(5000), InputWait::Gone);  // long before the 5 s
   EXPECT_EQ(b.Driver.ReadSensorInfo(), 0);
   EXPECT_EQ(b.Driver.InfoStatus, InfoNoAnswer);
 }

@@ -72,43 +72,12 @@ TEST(SerialPort, LineIsRaw38400EightNoneOneWithoutFlowControlAndFlushedAtOpen) {
   EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
   EXPECT_EQ(tio.c_oflag & OPOST, 0u);
   EXPECT_EQ(tio.c_cc[VMIN] + tio.c_cc[VTIME], 0);  // a read never waits for more bytes
-}
-
-TEST(SerialPort, ReadsTakeOnlyWhatWaitsAndBytesPassUnchanged) {
-  PtyPair pty;
-  CSerial port;
-  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
-  EXPECT_EQ(ReadText(port, 16), "");  // nothing waits: back at once
-  EXPECT_EQ(port.WaitForInput(30), InputWait::TimedOut);
-  ASSERT_EQ(port.Write(Bytes("GM,100,0,1\r")), 1);
-  EXPECT_EQ(pty.Master.Read(11), "GM,100,0,1\r");  // the CR is not turned into anything else
-  // Binary bytes (0x00, 0x0D, the flow characters 0x11 and 0x13, 0xFF) pass untouched.
-  const std::string reply("12,OK\r\x00\x11\x13\xFF", 10);
-  pty.Master.Send(reply);
-  ASSERT_EQ(port.WaitForInput(1000), InputWait::Ready);
-  for (int i = 0; i < 100 && port.Waiting() < 10; ++i) port.WaitForInput(10);
-  ASSERT_EQ(port.Waiting(), 10);
-  EXPECT_EQ(ReadText(port, 6), "12,OK\r");
-  EXPECT_EQ(ReadText(port, 64), reply.substr(6));  // asks for more than waits
+  // Bytes pass unchanged (the sensor end to end checks binary blocks); a purge drops what waits.
   pty.Master.Send("stale\r");
   ASSERT_EQ(port.WaitForInput(1000), InputWait::Ready);
   port.Purge();
   EXPECT_EQ(port.Waiting(), 0);
-}
-
-TEST(SerialPort, HangUpEndsWaitsAndThePortReopens) {
-  PtyPair pty;
-  CSerial port;
-  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
-  port.Close();
-  port.Close();  // nothing happens
-  EXPECT_FALSE(port.IsOpen());
-  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
-  ASSERT_EQ(port.Write(Bytes("\r")), 1);
-  EXPECT_EQ(pty.Master.Read(1), "\r");
-  pty.Master.Close();
-  pty.Slave.Reset();
-  EXPECT_EQ(port.WaitForInput(5000), InputWait::Gone);  // long before the 5 s
+  EXPECT_EQ(port.WaitForInput(30), InputWait::TimedOut);
 }
 
 }  // namespace
