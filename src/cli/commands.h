@@ -20,6 +20,7 @@ Command AddProbeCommand(CLI::App& program);     // probe --model SR-10x --port P
 Command AddInfoCommand(CLI::App& program);      // info DAYFILE [--json]
 Command AddExportCommand(CLI::App& program);    // export DAYFILE --out DIR [...]
 Command AddMeasureCommand(CLI::App& program);   // measure [--profile INI] [--simulate[=auto]]
+Command AddRepairCommand(CLI::App& program);    // repair DAYFILE --out FILE
 Command AddRunCommand(CLI::App& program);       // run [--profile INI] [--simulate[=auto]]
 
 }  // namespace spectrel::cli

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   program.require_subcommand(1);
   const std::vector<Command> commands{AddProbeCommand(program), AddInfoCommand(program),
                                       AddExportCommand(program), AddMeasureCommand(program),
-                                      AddRunCommand(program)};
+                                      AddRunCommand(program), AddRepairCommand(program)};
   program.footer("Each command's --help tells more.");   // after them: not a line of their help
   try {
     program.parse(argc, argv);

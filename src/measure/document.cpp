@@ -27,6 +27,12 @@ CSpectrelDoc::~CSpectrelDoc() {
   // The host keeps the program open while measuring; should the document go all the same, the
   // workers are stopped and waited for before anything they touch is destroyed.
   if (MeasuringFlag.load() || RunThread.joinable() || !InfoThreads.empty()) StopNow();
+  // Points held after failed saves live only in memory: said once more, as they go.
+  if (!Unsaved.empty()) {
+    WriteLog("ERROR KRF LOST " + std::to_string(Unsaved.size()));
+    Host.ReportError("not stored: " + std::to_string(Unsaved.size()) +
+                     " points could not be written to their day file and are lost");
+  }
   WriteLog("APP CLOSE");
   // The drivers close their ports in their destructors, SR-104 first.
 }

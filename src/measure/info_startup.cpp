@@ -19,6 +19,7 @@ int CSpectrelDoc::StartMeasurement() {
   Host.EnableClose(false);
   Host.ShowIntervalDialog(true);
   WriteLog("INT.MEAS START");
+  RemoveLeftoversOfToday();
 
   // Threads of an earlier start have all been joined by its stop; this only guards a start
   // without a stop in between.
