@@ -107,6 +107,9 @@ class KrfParser {
   std::int64_t Time() {
     const std::optional<std::int64_t> t = ParseKrfTime(Lines.Token(1));
     if (t) return *t;
+    // A stamp cut short by the end of the file is part of a damaged tail, not a bad stamp: its
+    // block has no end line and is not kept.
+    if (Lines.AtEnd() && Bytes[Lines.Position() - 1] != '\n') return 0;
     if (Salvage) {
       BadTime = true;   // the block is read to its end and then skipped
       return 0;
