@@ -1,4 +1,4 @@
-// Cycle completion at the end of a long day: 840 points in the day file (SR-102 and SR-104),
+// Cycle completion at the end of a long day, every write flushed to disk (the temporary folder must be on one): 840 points in the day file (SR-102 and SR-104),
 // raw CSV with the merged spectrum, 59 points already in the hour; and the first cycle of a day.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>

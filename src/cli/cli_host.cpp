@@ -156,7 +156,8 @@ std::string StoredSensors(const CSpectrelDoc& doc) {
 
 std::string CycleLine(const CSpectrelDoc& doc) {
   const std::string sensors = StoredSensors(doc);
-  std::string line = LineStamp(doc.CycleTime()) + " stored " +
+  const bool stored = !doc.LastDayFile().empty();
+  std::string line = LineStamp(doc.CycleTime()) + (stored ? " stored " : " not stored, measured ") +
                      (sensors.empty() ? std::string("no sensor") : sensors);
   if (!doc.IntegralText().empty()) line += "  " + doc.IntegralText();
   line += "  day file " + (doc.LastDayFile().empty() ? std::string("not written") : doc.LastDayFile());

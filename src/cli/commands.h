@@ -22,6 +22,7 @@ Command AddPortsCommand(CLI::App& program);     // ports [--json]
 Command AddInfoCommand(CLI::App& program);      // info DAYFILE [--json]
 Command AddExportCommand(CLI::App& program);    // export DAYFILE --out DIR [...]
 Command AddMeasureCommand(CLI::App& program);   // measure [--profile INI] [--simulate[=auto]]
+Command AddRepairCommand(CLI::App& program);    // repair DAYFILE --out FILE
 Command AddRunCommand(CLI::App& program);       // run [--profile INI] [--simulate[=auto]]
 Command AddStatusCommand(CLI::App& program);    // status [--data DIR | --profile INI] [--json]
 

@@ -8,12 +8,18 @@ namespace spectrel::cli {
 DayLoad LoadDay(const std::string& path, CKrfData& day) {
   DayLoad load;
   try {
-    load.Result = LoadKrf(day, path);
+    load.Result = LoadKrf(day, path, &load.Report);
     if (*load.Result < 0) load.Error = KrfLoadErrorText(*load.Result);
   } catch (const KrfTimeError& e) {
     load.Error = KrfLoadErrorText(e);
   }
   return load;
+}
+
+std::string TailText(const DayLoad& load) {
+  if (!load.Report.TailDamaged || !load.Result || *load.Result < 0) return {};
+  return "cut short after byte " + std::to_string(load.Report.CompleteEnd) + " of " +
+         std::to_string(load.Report.Size) + " (the rest is not a complete block)";
 }
 
 }  // namespace spectrel::cli

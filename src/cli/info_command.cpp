@@ -74,6 +74,7 @@ std::string InfoText(const std::string& path, const CKrfData& set, const DayLoad
     if (const SensorInfo* info = set.Info(m)) AddSensorText(out, m, *info);
   for (int j = 0; j < set.RadCount(); ++j) AddPointText(out, j, set.Rad(j));
   if (!load.Error.empty()) out += "error: " + load.Error + "\n";
+  out += "tail: " + (TailText(load).empty() ? std::string("whole") : TailText(load)) + "\n";
   return out;
 }
 
@@ -116,6 +117,9 @@ std::string InfoJson(const std::string& path, const CKrfData& set, const DayLoad
   return JsonText({{"file", path},
                    {"result", load.Result ? Json(*load.Result) : Json()},
                    {"error", load.Error.empty() ? Json() : Json(load.Error)},
+                   {"tail", {{"damaged", load.Report.TailDamaged},
+                             {"complete_end", load.Report.CompleteEnd},
+                             {"size", load.Report.Size}}},
                    {"site", {{"name", set.SiteName}, {"longitude", set.SiteLon}, {"latitude", set.SiteLat},
                              {"altitude", set.SiteAlt}, {"time_zone", set.TimeZone}}},
                    {"sensors", sensors},
@@ -129,6 +133,8 @@ int RunInfo(const InfoOptions& options) {
   std::fwrite(report.data(), 1, report.size(), stdout);
   if (!load.Error.empty())
     std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), load.Error.c_str());
+  else if (const std::string tail = TailText(load); !tail.empty())
+    std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), tail.c_str());
   return load.Result && *load.Result >= 0 ? 0 : 1;
 }
 

@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
   program.require_subcommand(1);
   const std::vector<Command> commands{AddProbeCommand(program), AddPortsCommand(program), AddInfoCommand(program),
                                       AddExportCommand(program), AddMeasureCommand(program),
-                                      AddRunCommand(program), AddStatusCommand(program)};
+                                      AddRunCommand(program), AddStatusCommand(program),
+                                      AddRepairCommand(program)};
   program.footer("Each command's --help tells more.");   // after them: not a line of their help
   try {
     program.parse(argc, argv);

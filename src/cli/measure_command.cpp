@@ -36,6 +36,7 @@ int MeasureOnce(CSpectrelDoc& doc, CliHost& host) {
   steady_clock::time_point nextPoll = steady_clock::now();
   bool cycleCompleted = false;
   bool anyStored = false;
+  bool pointStored = false;
   while (doc.Measuring()) {
     if (const int signal = StopSignal(); signal != 0) {
       host.PrintStamped("stopped by signal " + std::to_string(signal));
@@ -66,6 +67,7 @@ int MeasureOnce(CSpectrelDoc& doc, CliHost& host) {
       if (message == WorkerMessage::CycleDone) {
         cycleCompleted = true;
         anyStored = !StoredSensors(doc).empty();
+        pointStored = !doc.LastDayFile().empty();
         host.Print(CycleLine(doc));
       }
     }
@@ -73,6 +75,11 @@ int MeasureOnce(CSpectrelDoc& doc, CliHost& host) {
   if (!cycleCompleted) {
     std::fputs("spectrel-cli measure: the measurement stopped before a cycle was completed\n",
                stderr);
+    return 1;
+  }
+  if (!pointStored) {
+    // The reason is on the "not stored:" line the measurement printed before.
+    std::fputs("spectrel-cli measure: the point was not stored in the day file\n", stderr);
     return 1;
   }
   if (!anyStored) {

@@ -1,13 +1,7 @@
 #include "files/csv_writer.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -16,7 +10,7 @@
 #include <optional>
 
 #include "base/local_time.h"
-#include "base/unique_fd.h"
+#include "base/file_output.h"
 #include "spectrum/resample.h"
 
 namespace spectrel {
@@ -101,26 +95,6 @@ void AppendGroupLabels(std::vector<std::string>& lines, const CRad& rad,
     for (int line = 4; line < 7; ++line) lines[static_cast<size_t>(line)].push_back(',');
     lines[7].append(IrradianceLabel);
   }
-}
-
-// A temporary file beside the target, unique within this process and among processes.
-std::string TemporaryPath(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  return path + ".~" + std::to_string(static_cast<long>(getpid())) + "-" +
-         std::to_string(counter.fetch_add(1)) + ".tmp";
-}
-
-bool WriteAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -288,16 +262,11 @@ int CCsvWriter::WriteCsvFile(const std::string& path, const CKrfData& set,
     data.push_back('\n');
   }
 
-  // Whole-file write: a temporary file beside the target, renamed over it when complete, so a
-  // reader sees the old file or the new one, never half of one. The exclusive lock travels with
-  // the file through the rename and keeps cooperating readers out until it is closed. The file
-  // is not forced to disk: it is rebuilt from the day file at every cycle of the hour.
-  const std::string temporary = TemporaryPath(path);
-  const UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (!fd) return 0;
-  bool ok = ::flock(fd.Get(), LOCK_EX) == 0 && WriteAll(fd.Get(), data);
-  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temporary.c_str());
+  // Whole-file write: a temporary file beside the target, flushed and renamed over it when
+  // complete, so a reader sees the old file or the new one, never half of one.
+  ReplaceFileWriter file;
+  const bool ok = file.Open(path) && file.Write(data) && file.Commit();
+  if (!ok) errno = file.Error();
   return ok ? 1 : 0;
 }
 

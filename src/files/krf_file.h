@@ -2,6 +2,7 @@
 // from its bytes already in memory.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -9,18 +10,40 @@
 
 namespace spectrel {
 
-// Writes the whole set beside path and renames it over the old file; 1 written, 0 not.
+// Writes the whole set beside path and renames it over the old file; 1 written, 0 not (errno
+// tells why).
 int SaveKrf(const CKrfData& set, const std::string& path);
-// Appends the point's blocks to the existing file at path (never creates it); 1 written, 0 not.
+// The same, but only as a new file: 0 (errno EEXIST) when path exists, which is never touched.
+int SaveNewKrf(const CKrfData& set, const std::string& path);
+// Appends the point's blocks to the existing file at path (never creates it) and flushes them to
+// disk; 1 written, 0 not (errno tells why).
 int AppendKrf(const CKrfData& set, const std::string& path, const CRad& rad);
 
+// How a read went beyond the count of points: where the file's last complete block ends, and
+// what a salvage skipped.
+struct KrfReadReport {
+  bool TailDamaged = false;   // the file is cut short inside a section or block (or ends in text)
+  size_t CompleteEnd = 0;     // bytes up to and with the line feed ending the last complete block
+  size_t Size = 0;            // bytes read
+  int DroppedPoints = 0;      // salvage: points skipped for an invalid time
+  int DroppedBlocks = 0;      // salvage: sensor blocks skipped (invalid time, or of such a point)
+};
+
+enum class KrfReadMode {
+  Strict,    // an invalid time stops the reading (KrfTimeError)
+  Salvage,   // a point or sensor block with an invalid time is skipped and the reading goes on
+};
+
 // Reads the file into set, adding to what it holds. Count of CRad after reading, or -1 bad first
-// line, -2 unreadable, -3 missing, -4 no memory. Throws KrfTimeError for an invalid time stamp,
-// keeping what was read before.
-int LoadKrf(CKrfData& set, const std::string& path);
+// line, -2 unreadable, -3 missing, -4 no memory. Throws KrfTimeError for an invalid time stamp
+// in Strict mode, keeping what was read before. A block cut short by the end of the file is not
+// added. report, when given, says how the file ends.
+int LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report = nullptr,
+            KrfReadMode mode = KrfReadMode::Strict);
 
 // The same on the whole file's bytes: count of CRad, or -1 when they do not begin with "HD_KRF,".
 // Throws KrfTimeError like LoadKrf: the point or sensor block whose time is invalid is dropped.
-int LoadKrfFromBytes(CKrfData& set, std::string_view bytes);
+int LoadKrfFromBytes(CKrfData& set, std::string_view bytes, KrfReadReport* report = nullptr,
+                     KrfReadMode mode = KrfReadMode::Strict);
 
 }  // namespace spectrel

@@ -55,54 +55,80 @@ int DataModel(std::string_view key) {
 
 class KrfParser {
  public:
-  KrfParser(CKrfData& set, std::string_view bytes) : Set(set), Lines(bytes.data(), bytes.size()) {}
+  KrfParser(CKrfData& set, std::string_view bytes, KrfReadReport& report, KrfReadMode mode)
+      : Set(set), Bytes(bytes), Lines(bytes.data(), bytes.size()), Report(report),
+        Salvage(mode == KrfReadMode::Salvage) {}
 
   void Run() {
+    Report = KrfReadReport{};
+    Report.Size = Bytes.size();
     while (Lines.NextLine() != 0) {
       const std::string_view key = Lines.Token(0);
       if (key == "HD_KRF") {
-        ReadFileHeader();
+        Completed(ReadFileHeader());
       } else if (const int model = HeaderModel(key); model >= 0) {
         SensorInfo info(model);
-        ReadSensorHeader(info, model);
-        Set.SetInfo(model, info);
+        if (Completed(ReadSensorHeader(info, model))) Set.SetInfo(model, info);
       } else if (key == "DT_KRF") {
         CRad rad;
-        ReadPoint(rad);
-        Set.AppendRad(std::move(rad));
+        BadTime = false;
+        if (Completed(ReadPoint(rad))) {
+          PointDropped = BadTime;
+          if (BadTime) ++Report.DroppedPoints;
+          else Set.AppendRad(std::move(rad));
+        }
       } else if (const int model = DataModel(key); model >= 0) {
         // A sensor block before any point has nowhere to go: its lines pass as unknown text.
         if (CRad* last = Set.LastRad()) {
           SensorMeasurement block(model);
-          ReadSensorData(block, model);
-          last->SetBlock(model, std::move(block));
+          BadTime = false;
+          if (Completed(ReadSensorData(block, model))) {
+            if (BadTime || PointDropped) ++Report.DroppedBlocks;
+            else last->SetBlock(model, std::move(block));
+          }
         }
       }
     }
+    Report.TailDamaged = Report.CompleteEnd != Report.Size;
   }
 
  private:
+  // Notes where a whole block ended (its end line read up to and with its line feed) and tells
+  // whether the block is kept: a block the end of the file cut short is not.
+  bool Completed(bool whole) {
+    const size_t end = Lines.Position();
+    if (whole && end > 0 && Bytes[end - 1] == '\n') Report.CompleteEnd = end;
+    return whole || !Lines.AtEnd();
+  }
+
   // Value of the current line: its second token, empty when there is none.
   std::string Value() const { return std::string(Lines.Token(1)); }
 
-  std::int64_t Time() const {
+  std::int64_t Time() {
     const std::optional<std::int64_t> t = ParseKrfTime(Lines.Token(1));
-    if (!t)
-      throw KrfTimeError("invalid time stamp \"" + Value() + "\" before byte " +
-                         std::to_string(Lines.Position()));
-    return *t;
+    if (t) return *t;
+    // A stamp cut short by the end of the file is part of a damaged tail, not a bad stamp: its
+    // block has no end line and is not kept.
+    if (Lines.AtEnd() && Bytes[Lines.Position() - 1] != '\n') return 0;
+    if (Salvage) {
+      BadTime = true;   // the block is read to its end and then skipped
+      return 0;
+    }
+    throw KrfTimeError("invalid time stamp \"" + Value() + "\" before byte " +
+                       std::to_string(Lines.Position()));
   }
 
-  void ReadFileHeader() {
+  bool ReadFileHeader() {
     while (Lines.NextLine() != 0) {
       const std::string_view key = Lines.Token(0);
-      if (key == "HD_KRF_END") return;
+      if (key == "HD_KRF_END") return true;
       if (key == "SITE") Set.SiteName = Value();
       else if (key == "LON") Set.SiteLon = Value();
       else if (key == "LAT") Set.SiteLat = Value();
       else if (key == "ALT") Set.SiteAlt = Value();
       else if (key == "TZ") Set.TimeZone = Value();
     }
+    return false;
   }
 
   void SensorHeaderKey(SensorInfo& info) const {
@@ -125,7 +151,7 @@ class KrfParser {
         return true;
       }
       if (key == "CAL_BGN") {
-        Lines.TakeBytes(info.Calib.data(), 4 * info.Calib.size());
+        if (!TakeSection(info.Calib)) return false;
         // The line after the section ("CAL_END") never closes the block and counts only as a
         // key line with a value.
         if (Lines.NextLine() == 0) return false;
@@ -149,8 +175,13 @@ class KrfParser {
 
   // Dark spectrum after "DD_BGN", then the line after it ("DD_END"), not interpreted.
   bool ReadDark(SensorMeasurement& block) {
-    Lines.TakeBytes(block.Dark.data(), 4 * block.Dark.size());
-    return Lines.NextLine() != 0;
+    return TakeSection(block.Dark) && Lines.NextLine() != 0;
+  }
+
+  // A binary section whole; false when the file ends inside it.
+  bool TakeSection(std::vector<float>& values) {
+    const size_t want = 4 * values.size();
+    return Lines.TakeBytes(values.data(), want) == want;
   }
 
   bool ReadSensorData(SensorMeasurement& block, int model) {
@@ -174,7 +205,7 @@ class KrfParser {
           block.StatusFloat[static_cast<size_t>(i)] =
               KrfToFloat(CAtof(Lines.TokenText(t)));
       } else if (key == "MD_BGN") {
-        Lines.TakeBytes(block.Light.data(), 4 * block.Light.size());
+        if (!TakeSection(block.Light)) return false;
         // The line after the light spectrum ("MD_END") matters only when it opens the dark one.
         if (Lines.NextLine() == 0) return false;
         if (Lines.Token(0) == "DD_BGN" && !ReadDark(block)) return false;
@@ -186,18 +217,29 @@ class KrfParser {
   }
 
   CKrfData& Set;
+  std::string_view Bytes;     // the whole file
   KrfLineReader Lines;
+  KrfReadReport& Report;
+  bool Salvage;               // skip blocks with an invalid time instead of stopping
+  bool BadTime = false;       // the block being read has an invalid time
+  bool PointDropped = false;  // the last point was skipped: its sensor blocks go with it
 };
 
 }  // namespace
 
-int LoadKrfFromBytes(CKrfData& set, std::string_view bytes) {
+int LoadKrfFromBytes(CKrfData& set, std::string_view bytes, KrfReadReport* report,
+                     KrfReadMode mode) {
+  KrfReadReport local;
+  KrfReadReport& out = report != nullptr ? *report : local;
+  out = KrfReadReport{};
+  out.Size = bytes.size();
   if (!bytes.starts_with("HD_KRF,")) return -1;
-  KrfParser(set, bytes).Run();
+  KrfParser(set, bytes, out, mode).Run();
   return set.RadCount();
 }
 
-int LoadKrf(CKrfData& set, const std::string& path) {
+int LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report, KrfReadMode mode) {
+  if (report != nullptr) *report = KrfReadReport{};
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? -3 : -2;
   // Non-blocking, so a named pipe in place of the file cannot stall the open.
@@ -224,7 +266,7 @@ int LoadKrf(CKrfData& set, const std::string& path) {
     got += static_cast<size_t>(n);
   }
   try {
-    return LoadKrfFromBytes(set, std::string_view(buffer.get(), got));
+    return LoadKrfFromBytes(set, std::string_view(buffer.get(), got), report, mode);
   } catch (const std::bad_alloc&) {
     return -4;
   }

@@ -1,11 +1,14 @@
 // The day file writer: the whole file from the set (written beside the old file and renamed
 // over it) or one measurement block appended to an existing file.
+#include <unistd.h>
+
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <string_view>
 
-#include "files/file_output.h"
+#include "base/file_output.h"
 #include "files/krf_file.h"
 #include "files/krf_numbers.h"
 #include "files/krf_time.h"
@@ -107,9 +110,16 @@ void PutMeasurement(std::string& out, const CRad& rad) {
 
 }  // namespace
 
-int SaveKrf(const CKrfData& set, const std::string& path) {
+namespace {
+
+int WriteWhole(const CKrfData& set, const std::string& path, bool replace) {
   ReplaceFileWriter file;
-  if (!file.Open(path)) return 0;
+  // errno carries the writer's reason to the caller.
+  const auto failed = [&file] {
+    errno = file.Error();
+    return 0;
+  };
+  if (!file.Open(path)) return failed();
   std::string out;
   out.reserve(FlushBytes + 64 * 1024);
   PutFileHeader(out, set);
@@ -118,12 +128,27 @@ int SaveKrf(const CKrfData& set, const std::string& path) {
   for (int j = 0; j < set.RadCount(); ++j) {
     PutMeasurement(out, set.Rad(j));
     if (out.size() >= FlushBytes) {
-      if (!file.Write(out)) return 0;
+      if (!file.Write(out)) return failed();
       out.clear();
     }
   }
-  if (!file.Write(out)) return 0;
-  return file.Commit() ? 1 : 0;
+  if (!file.Write(out)) return failed();
+  if (!(replace ? file.Commit() : file.CommitNew())) return failed();
+  return 1;
+}
+
+}  // namespace
+
+int SaveKrf(const CKrfData& set, const std::string& path) { return WriteWhole(set, path, true); }
+
+int SaveNewKrf(const CKrfData& set, const std::string& path) {
+  // Refused before anything is written when the name is taken; the link at the end refuses a
+  // file that appeared meanwhile.
+  if (::access(path.c_str(), F_OK) == 0) {
+    errno = EEXIST;
+    return 0;
+  }
+  return WriteWhole(set, path, false);
 }
 
 int AppendKrf(const CKrfData& /*set*/, const std::string& path, const CRad& rad) {

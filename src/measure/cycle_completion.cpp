@@ -1,8 +1,7 @@
 // Completion of a measurement cycle on the user-interface thread: the day's set is read back
 // from its file, the new point is added, shown and stored, and every failure is logged.
-#include <unistd.h>
-
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -25,42 +24,7 @@ void MakeFolderOf(const std::string& path) {
   std::filesystem::create_directories(parent, ec);
 }
 
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
-}
-
 }  // namespace
-
-bool CSpectrelDoc::KeepUnreadableDayFile(const std::string& path) {
-  // A hard link never replaces an existing name, so no earlier copy can be overwritten; the day
-  // file's own name is then freed for the new file.
-  for (int n = 1; n < 10000; ++n) {
-    const std::string aside = path + ".unreadable-" + std::to_string(n);
-    if (::link(path.c_str(), aside.c_str()) == 0) return ::unlink(path.c_str()) == 0;
-    if (errno == EEXIST) continue;
-    // Folders without hard links: rename, after checking that the name is free.
-    if (Exists(aside)) continue;
-    return ::rename(path.c_str(), aside.c_str()) == 0;
-  }
-  return false;
-}
-
-// Reads the day file into the set. Returns true when the file must be written whole.
-bool CSpectrelDoc::LoadDayFile(const std::string& dayPath) {
-  bool unreadable = false;
-  try {
-    if (LoadKrf(DayDataSet, dayPath) < 0) unreadable = true;
-  } catch (const KrfTimeError&) {
-    unreadable = true;
-  }
-  if (!unreadable) return false;
-  WriteLog("ERROR KRF LOAD");
-  // What the file holds stays on disk under another name; the day goes on in a new file, so a
-  // whole write cannot drop the points that could not be read.
-  DayDataSet.Clear();
-  return true;
-}
 
 int CSpectrelDoc::CompleteCycle() {
   CyclePending = false;
@@ -68,6 +32,8 @@ int CSpectrelDoc::CompleteCycle() {
   const std::string dayPath = DayFilePath(SettingsRef.KrfFolder, CycleTimeValue);
   DayStart day = BeginDay(dayPath);
   if (AddNewInfoRecords()) day.WholeWrite = true;
+  // Points of this day that earlier cycles could not store go in first, in time order.
+  if (MergeUnsaved(dayPath)) day.WholeWrite = true;
   const int index = DayDataSet.AppendRad(BuildPoint());
   ShowPoint(index);
   StoreDay(dayPath, day, DayDataSet.Rad(index));
@@ -79,12 +45,15 @@ int CSpectrelDoc::CompleteCycle() {
 CSpectrelDoc::DayStart CSpectrelDoc::BeginDay(const std::string& dayPath) {
   DayStart day;
   bool beginNewFile = false;
-  if (!Exists(dayPath)) {
+  std::error_code ec;
+  if (!std::filesystem::exists(dayPath, ec)) {
     MakeFolderOf(dayPath);
     beginNewFile = true;
-  } else if (LoadDayFile(dayPath)) {
+  } else if (const DayLoad load = LoadDayFile(dayPath); load != DayLoad::Whole) {
     day.FileSafe = KeepUnreadableDayFile(dayPath);
-    beginNewFile = true;
+    day.Error = day.FileSafe ? 0 : errno;
+    day.WholeWrite = true;
+    beginNewFile = load == DayLoad::Unreadable;
   }
   if (beginNewFile) {
     SettingsRef.TimeZoneText = TimeZoneText(CycleTimeValue);
@@ -143,13 +112,23 @@ void CSpectrelDoc::StoreDay(const std::string& dayPath, DayStart day, const CRad
   LastDayFilePath.clear();
   LastCsvFilePath.clear();
   int saved = 0;
-  if (day.FileSafe)
+  int error = day.Error;
+  if (day.FileSafe) {
     saved = day.WholeWrite ? SaveKrf(DayDataSet, dayPath) : AppendKrf(DayDataSet, dayPath, rad);
+    error = errno;
+  }
   if (saved == 1) {
     LastDayFilePath = dayPath;
-  } else {
-    WriteLog("ERROR KRF SAVE");
+    ForgetUnsaved(dayPath);
+    return;
   }
+  // Held in memory for the next successful save of the day; should the program end first, the
+  // held points are lost, and the document says how many at its end.
+  Unsaved.push_back({dayPath, rad});
+  WriteLog("ERROR KRF SAVE");
+  const std::string reason = std::strerror(error != 0 ? error : EIO);
+  Host.ReportError("not stored: " + dayPath + (day.FileSafe ? ": " : ": cannot keep the old file aside: ") +
+                   reason + " (" + std::to_string(Unsaved.size()) + " points held for the next save)");
 }
 
 void CSpectrelDoc::SaveCsvFile(const CRad& rad) {
@@ -157,7 +136,9 @@ void CSpectrelDoc::SaveCsvFile(const CRad& rad) {
   MakeFolderOf(csvPath);
   BuildMergedWavelengths(DayDataSet, Merged);
   if (Csv.WriteCsvFile(csvPath, DayDataSet, CsvOptionsFrom(SettingsRef), Merged) == 0) {
+    const std::string reason = std::strerror(errno != 0 ? errno : EIO);
     WriteLog("ERROR CSV SAVE");
+    Host.ReportError("CSV file not written: " + csvPath + ": " + reason);
   } else {
     LastCsvFilePath = csvPath;
   }

@@ -31,6 +31,12 @@ CSpectrelDoc::~CSpectrelDoc() {
   // workers are stopped and waited for before anything they touch is destroyed.
   if (MeasuringFlag.load() || RunThread.joinable() || !InfoThreads.empty()) StopNow();
   for (SensorSupervisor& supervisor : Supervisors) supervisor.Join();
+  // Points held after failed saves live only in memory: said once more, as they go.
+  if (!Unsaved.empty()) {
+    WriteLog("ERROR KRF LOST " + std::to_string(Unsaved.size()));
+    Host.ReportError("not stored: " + std::to_string(Unsaved.size()) +
+                     " points could not be written to their day file and are lost");
+  }
   WriteLog("APP CLOSE");
   // The drivers close their ports in their destructors, SR-104 first.
 }

@@ -2,6 +2,7 @@
 // queued calls into the GUI thread, spectrel-cli with a small event loop, tests with a recorder.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace spectrel {
@@ -31,6 +32,9 @@ class DocumentHost {
   virtual bool ConfirmStopInterval(const std::string& question) = 0;  // true for OK
   virtual void EnableClose(bool enabled) = 0;                 // the window's close box and exit
   virtual void UpdateAllViews() = 0;                          // redraw the graph
+  // Any thread: a line for the operator about data not stored or a log not written, e.g.
+  // "not stored: ...". Standard error unless the host shows it otherwise.
+  virtual void ReportError(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
 };
 
 }  // namespace spectrel

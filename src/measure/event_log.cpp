@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "base/local_time.h"
 #include "base/unique_fd.h"
@@ -22,7 +23,11 @@ int CSpectrelDoc::WriteLog(std::string message) {
 
   // O_CREAT makes the file but never its folder: without the data folder the line is dropped.
   const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
-  if (!fd) return 0;
+  if (!fd) {
+    // The line is not lost silently: the operator sees it with the reason.
+    Host.ReportError("event log not written: " + path + ": " + std::strerror(errno) + ": " + message);
+    return 0;
+  }
   ::flock(fd.Get(), LOCK_EX);  // other writers wait; readers are free
   size_t done = 0;
   while (done < line.size()) {
@@ -31,7 +36,12 @@ int CSpectrelDoc::WriteLog(std::string message) {
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
+  const int error = errno;
   ::flock(fd.Get(), LOCK_UN);
+  if (done < line.size()) {
+    Host.ReportError("event log not written: " + path + ": " + std::strerror(error) + ": " + message);
+    return 0;
+  }
   return 1;
 }
 

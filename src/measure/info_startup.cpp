@@ -22,6 +22,7 @@ int CSpectrelDoc::StartMeasurement() {
   Host.ShowIntervalDialog(true);
   WriteLog("INT.MEAS START");
   StationWatch.Started();
+  RemoveLeftoversOfToday();
 
   // Threads of an earlier start have all been joined by its stop; this only guards a start
   // without a stop in between.

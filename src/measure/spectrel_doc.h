@@ -97,6 +97,8 @@ class CSpectrelDoc {
   std::int64_t Reconnects() const { return ReconnectCount.load(); }
   // The sensor was lost and is being brought back.
   bool SensorReconnecting(int model) const;
+  // Points whose day file could not be written, held for the next save of their day.
+  int UnsavedPoints() const { return static_cast<int>(Unsaved.size()); }
 
  private:
   // Worker procedures of the start-up and of the run.
@@ -123,9 +125,16 @@ class CSpectrelDoc {
   struct DayStart {
     bool WholeWrite = false;   // the day file must be written whole, not appended to
     bool FileSafe = true;      // false: an unreadable file could not be moved aside
+    int Error = 0;             // errno of the failed move aside
   };
+  enum class DayLoad { Whole, Damaged, Unreadable };
   DayStart BeginDay(const std::string& dayPath);
-  bool LoadDayFile(const std::string& dayPath);
+  DayLoad LoadDayFile(const std::string& dayPath);
+  // Removes the temporary files an earlier crash left in today's data and CSV folders.
+  void RemoveLeftoversOfToday();
+  // Adds the unsaved points of the day to the set in time order; true when there were any.
+  bool MergeUnsaved(const std::string& dayPath);
+  void ForgetUnsaved(const std::string& dayPath);
   bool AddNewInfoRecords();
   CRad BuildPoint();
   void ShowPoint(int index);
@@ -168,6 +177,11 @@ class CSpectrelDoc {
   std::vector<double> Merged;
   std::string LastDayFilePath;
   std::string LastCsvFilePath;
+  struct UnsavedPoint {
+    std::string DayPath;                  // the day file it belongs in
+    CRad Rad;
+  };
+  std::vector<UnsavedPoint> Unsaved;      // not yet stored, oldest first; lost if the program ends
   std::int64_t CycleTimeValue = 0;
   std::int64_t RunCount = 0;              // runs started since construction
   StationMonitor StationWatch;            // status.json for monitoring

@@ -4,11 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "base/file_output.h"
 
 namespace spectrel {
 
@@ -68,19 +69,6 @@ std::string ResolveTarget(const std::string& path) {
     if (!ec) return target.string();
   }
   return path;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -205,28 +193,9 @@ std::string ProfileFile::Serialize() const {
 }
 
 bool ProfileFile::Save(const std::string& path) const {
-  static std::atomic<unsigned> counter{0};
-  const std::string target = ResolveTarget(path);
-  const std::string text = Serialize();
-
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temp = target + ".~" + std::to_string(::getpid()) + "." + std::to_string(counter++);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-
-  // Keep the permissions of the profile being replaced.
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
-
-  bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return true;
-  ::unlink(temp.c_str());
-  return false;
+  // The same durable whole-file writer as the data files; it keeps the old file's permissions.
+  ReplaceFileWriter file;
+  return file.Open(ResolveTarget(path)) && file.Write(Serialize()) && file.Commit();
 }
 
 }  // namespace spectrel

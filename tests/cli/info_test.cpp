@@ -43,7 +43,7 @@ TEST_F(InfoCommand, TextAndJsonReports) {
             "point 1: 20190412090503, memo x\n"
             "  SR-104: serial D104, time 20190412090504, exposure 30 ms, status 0 1 -1 7 / "
             "25.0 25.0 -5.2 3.5 1234.2 0.0 -273.1\n"
-            "point 2: 20190412091003, memo q\"b\xC2\xB5\xE9\x01\n");
+            "point 2: 20190412091003, memo q\"b\xC2\xB5\xE9\x01\ntail: whole\n");
 
   run = Info({"--json", path});
   EXPECT_EQ(run.Exit, 0);
@@ -79,6 +79,35 @@ TEST_F(InfoCommand, FilesThatDoNotLoadShowWhyAndFail) {
     EXPECT_EQ(run.Out.find("never"), std::string::npos);
     EXPECT_EQ(run.Err.rfind("spectrel-cli info: " + Dir + c.File + ": ", 0), 0u) << run.Err;
   }
+}
+
+TEST_F(InfoCommand, ACutTailIsShownAndRepairKeepsEveryPointThatCanBeRead) {
+  const std::string cut = Day.substr(0, Day.rfind("MD_BGN\n") + 500);
+  WriteBytes(Dir + "cut.KRF", cut);
+  Finished run = Info({Dir + "cut.KRF"});
+  const std::string end = std::to_string(Day.rfind("DT_SR104,100"));
+  EXPECT_EQ(run.Exit, 0);
+  EXPECT_NE(run.Out.find("tail: cut short after byte " + end + " of " + std::to_string(cut.size())), std::string::npos)
+      << run.Out;
+  const std::string damaged = Day + "DT_KRF,100\nMT,20191301000000\nDT_KRF_END\nDT_KRF,100\nMT,20190412092003\n"
+                                    "DT_KRF_END\n" + cut.substr(cut.find("DT_KRF,100\n"));
+  WriteBytes(Dir + "damaged.KRF", damaged);
+  run = RunCli({Cli, "repair", Dir + "damaged.KRF", "--out", Dir + "new.KRF"}, {"TZ=UTC0"});
+  EXPECT_EQ(run.Exit, 0) << run.Err;
+  EXPECT_NE(run.Out.find("kept 4 points; dropped 1 points"), std::string::npos) << run.Out;
+  EXPECT_EQ(ReadBytes(Dir + "damaged.KRF"), damaged);
+  run = Info({Dir + "new.KRF", "--json"});
+  EXPECT_EQ(nlohmann::json::parse(run.Out)["points"].size(), 4u);
+  EXPECT_EQ(nlohmann::json::parse(run.Out)["tail"]["damaged"], false);
+  // An existing --out, even the input itself, is never written over; a missing --out is bad usage.
+  const std::string repaired = ReadBytes(Dir + "new.KRF");
+  for (const char* out : {"new.KRF", "damaged.KRF"}) {
+    run = RunCli({Cli, "repair", Dir + "damaged.KRF", "--out", Dir + out}, {"TZ=UTC0"});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_NE(run.Err.find("is never overwritten"), std::string::npos) << run.Err;
+  }
+  EXPECT_EQ(ReadBytes(Dir + "new.KRF"), repaired);
+  EXPECT_EQ(RunCli({Cli, "repair", Dir + "damaged.KRF"}, {}).Exit, 2);
 }
 
 }  // namespace

@@ -95,6 +95,18 @@ TEST_F(RunnerMeasure, StationSensorIsMeasuredOrItsFailureReported) {
   }
 }
 
+TEST_F(RunnerMeasure, APointThatCannotBeStoredExitsOneAndSaysWhy) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  WriteBytes(Dir + std::to_string(local.tm_year + 1900), "a file where the year folder goes");
+  const Finished run = RunCli({Cli, "measure", "--simulate", "--unpaced", "--data", Dir});
+  EXPECT_EQ(run.Exit, 1) << run.Out << run.Err;
+  EXPECT_NE(run.Err.find(".KRF: Not a directory (1 points held for the next save)\n"), std::string::npos) << run.Err;
+  EXPECT_NE(run.Err.find("not stored: 1 points could not be written"), std::string::npos) << run.Err;
+  EXPECT_NE(run.Out.find(" not stored, measured SR-101 SR-103"), std::string::npos) << run.Out;
+}
+
 TEST_F(RunnerMeasure, ProbeReportsOneSensorAsTextOrValidJson) {
   // A serial number with a valid UTF-8 letter and a byte that is not UTF-8.
   const auto sr103 = StationSensor(SR103, Fault::None, "P\xC3\xA9\xE9");

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include "files/file_output.h"
 #include "files/golden_day.h"
 #include "files/krf_file.h"
 #include "files/krf_numbers.h"
@@ -22,6 +25,8 @@ namespace {
 using testing::MakeGoldenDay;
 using testing::ReadBytes;
 using testing::TempDir;
+
+std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 class KrfFile : public ::testing::Test {
  protected:
@@ -83,6 +88,37 @@ TEST_F(KrfFile, SyntheticDayOfEveryModelSurvivesTheRoundTripUnderDaylightSaving)
   CKrfData read;
   ASSERT_EQ(LoadKrf(read, Path), 3);
   EXPECT_TRUE(read == day);
+}
+
+TEST_F(KrfFile, LeftoversOfOurTemporaryPatternAreRemovedAndNothingElse) {
+  const std::string abandoned = Dir.File(".20190412.KRF.spectrel-tmp-99999-3");
+  const std::string live = Dir.File(".20190412.KRF.spectrel-tmp-1-1");
+  const std::string otherDay = Dir.File(".20190413.KRF.spectrel-tmp-7-0");
+  const char* lookAlikes[] = {"20190412.KRF.spectrel-tmp-1-2", ".20190412.KRF.spectrel-tmp-1-x",
+                              ".20190412.KRF.spectrel-tmp-12", "20190412.KRF.~123.0", ".20190412.KRF"};
+  for (const std::string& name : {abandoned, live, otherDay}) testing::WriteBytes(name, "x");
+  for (const char* name : lookAlikes) testing::WriteBytes(Dir.File(name), "x");
+  const int holder = ::open(live.c_str(), O_RDONLY);   // a writer still at work
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  ASSERT_EQ(SaveKrf(MakeGoldenDay().Set, Path), 1);
+  EXPECT_NE(::access(abandoned.c_str(), F_OK), 0);
+  EXPECT_EQ(::access(live.c_str(), F_OK), 0);
+  EXPECT_EQ(::access(otherDay.c_str(), F_OK), 0);   // only the file being written is cleaned
+  EXPECT_EQ(RemoveLeftoverTemporariesIn(Dir.Path), 1);
+  ::close(holder);
+  EXPECT_EQ(RemoveLeftoverTemporariesIn(Dir.Path), 1);
+  for (const char* name : lookAlikes) EXPECT_EQ(::access(Dir.File(name).c_str(), F_OK), 0) << name;
+  EXPECT_TRUE(IsTemporaryName(NameOf(TemporaryPathFor(Path, 42, 7)), "20190412.KRF"));
+}
+
+TEST_F(KrfFile, ANewFileNeverReplacesAnExistingOne) {
+  testing::WriteBytes(Path, "kept");
+  EXPECT_EQ(SaveNewKrf(MakeGoldenDay().Set, Path), 0);
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(ReadBytes(Path), "kept");
+  ASSERT_EQ(SaveNewKrf(MakeGoldenDay().Set, Dir.File("new.KRF")), 1);
+  EXPECT_TRUE(ReadBytes(Dir.File("new.KRF")) == MakeGoldenDay().Bytes);
+  EXPECT_EQ(Dir.Count(), 2);
 }
 
 TEST(KrfNumbers, StatusRealsHaveOneDecimalAndAFullStopInEveryLocale) {

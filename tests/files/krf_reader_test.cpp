@@ -117,15 +117,6 @@ TEST_F(KrfReader, SectionsTakeTheirBytesWhateverTheyHold) {
   EXPECT_EQ(block->Light, std::vector<float>(256, 4.0f));
   EXPECT_EQ(block->Dark, std::vector<float>(256, 3.0f));
   EXPECT_EQ(block->ExposureMs, 12);
-  // A file cut inside a section keeps the rest of the table zero.
-  CKrfData cut;
-  ASSERT_EQ(LoadKrfFromBytes(cut, Header + Point("20190412090503", "cut") + "DT_SR104,100\nET,30\nMD_BGN\n" +
-                                      Section({1.0f, 2.0f}) + std::string("\x01\x02", 2)),
-            1);
-  EXPECT_EQ(cut.Rad(0).Block(SR104)->ExposureMs, 30);
-  EXPECT_EQ(cut.Rad(0).Block(SR104)->Light[1], 2.0f);
-  EXPECT_EQ(cut.Rad(0).Block(SR104)->Light[2], std::bit_cast<float>(0x00000201u));
-  EXPECT_EQ(cut.Rad(0).Block(SR104)->Light[3], 0.0f);
 }
 
 TEST_F(KrfReader, StatusAndExposureReadLikeAtoiAndAtofInCConventions) {
@@ -167,6 +158,52 @@ TEST_F(KrfReader, InvalidTimeStampEndsTheLoadKeepingWhatCameBefore) {
                KrfTimeError);
   ASSERT_EQ(Set.RadCount(), 1);
   EXPECT_EQ(Set.Rad(0).Block(SR104), nullptr);
+}
+
+TEST_F(KrfReader, ACutTailIsToldFromAWholeFileAndItsCutBlockIsNotKept) {
+  const std::string whole = testing::MakeGoldenDay().Bytes;
+  const size_t lastLight = whole.rfind("MD_BGN\n") + 7;
+  const size_t lastPoint = whole.rfind("DT_KRF,100\n");
+  const size_t lastBlock = whole.rfind("DT_SR104,100\n");
+  struct Case {
+    size_t Cut;              // bytes kept of the whole file
+    bool Damaged;
+    size_t CompleteEnd;      // where the last complete block ends
+    int Points;
+    bool Sr104Kept;          // the first point's block that the cut may reach
+  };
+  const Case cases[] = {
+      {whole.size(), false, whole.size(), 2, true},
+      {lastLight + 1000, true, lastBlock, 1, false},      // inside a section
+      {whole.size() - 1, true, lastPoint, 2, true},       // the last end line without its feed
+      {lastPoint + 15, true, lastPoint, 1, true},         // inside a text line
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Cut);
+    CKrfData set;
+    KrfReadReport report;
+    ASSERT_EQ(LoadKrfFromBytes(set, std::string_view(whole).substr(0, c.Cut), &report), c.Points);
+    EXPECT_EQ(report.TailDamaged, c.Damaged);
+    EXPECT_EQ(report.CompleteEnd, c.CompleteEnd);
+    EXPECT_EQ(set.Rad(0).Block(SR104) != nullptr, c.Sr104Kept);
+    EXPECT_NE(set.Rad(0).Block(SR101), nullptr);
+  }
+}
+
+TEST_F(KrfReader, SalvageSkipsPointsAndBlocksWithAnInvalidTimeAndGoesOn) {
+  const std::string block = "DT_SR104,100\nMT,20190412090503\nET,5\nDT_SR104_END\n";
+  const std::string bytes = Header + Point("20190412090503", "one") + block + Point("20190012090503", "bad") +
+                            block + Point("20190412091003", "two") +
+                            "DT_SR104,100\nMT,20190412250000\nDT_SR104_END\n" + Point("20190412091503", "three");
+  CKrfData set;
+  KrfReadReport report;
+  ASSERT_EQ(LoadKrfFromBytes(set, bytes, &report, KrfReadMode::Salvage), 3);
+  EXPECT_EQ(set.Rad(1).Memo, "two");
+  EXPECT_NE(set.Rad(0).Block(SR104), nullptr);
+  EXPECT_EQ(set.Rad(1).Block(SR104), nullptr);   // its own block was bad; the bad point's went with it
+  EXPECT_EQ(report.DroppedPoints, 1);
+  EXPECT_EQ(report.DroppedBlocks, 2);
+  EXPECT_FALSE(report.TailDamaged);
 }
 
 }  // namespace

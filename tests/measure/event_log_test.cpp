@@ -23,10 +23,14 @@ TEST_F(EventLogTest, LinesAreDateTimeAndMessageInTheFileOfTheirYear) {
   for (const std::string& call : Host.CallList()) EXPECT_NE(call, "ShowIntervalDialog(true)");
 }
 
-TEST_F(EventLogTest, MissingDataFolderDropsLinesAndCreatesNothing) {
+TEST_F(EventLogTest, MissingDataFolderDropsLinesToStandardErrorAndCreatesNothing) {
   Settings.KrfFolder = Folder + "/absent/";
+  ::testing::internal::CaptureStderr();
   CSpectrelDoc& doc = MakeDoc();
   EXPECT_EQ(doc.WriteLog("INT.MEAS START"), 0);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("event log not written: " + Folder + "/absent/2026.LOG: No such file or directory: "
+                      "INT.MEAS START\n"), std::string::npos) << said;
   Doc.reset();
   EXPECT_FALSE(Exists(Folder + "/absent"));
   // A folder typed without its final separator is joined to the year.
