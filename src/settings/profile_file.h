@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace spectrel {
@@ -38,17 +39,27 @@ class ProfileFile {
   // file cannot be written, in which case the old file is untouched.
   bool Save(const std::string& path) const;
 
-  const std::vector<std::string>& Lines() const { return LinesOfFile; }
+  // Every line of the file, without line ends, in order.
+  std::vector<std::string> Lines() const;
 
  private:
-  // Index of the line "[section]" of the first matching section, or npos.
-  std::size_t FindSection(std::string_view section) const;
-  // Index of the first line of that section holding key, or npos.
-  std::size_t FindKey(std::size_t sectionLine, std::string_view key) const;
-  // Index one past the section's last line that is not blank.
-  std::size_t EndOfSection(std::size_t sectionLine) const;
+  // A "[SECTION]" line and the lines up to the next one; the first block holds the lines before
+  // any section and has no header.
+  struct Block {
+    std::vector<std::string> Lines;                       // header first, as read
+    std::unordered_map<std::string, std::size_t> Keys;    // lower-case key -> its first line
+  };
 
-  std::vector<std::string> LinesOfFile;   // the lines without their line ends
+  // Adds line to the last block (a section line opens a new block) and indexes it.
+  void AddLine(std::string line);
+  // Builds the index again from the lines, after an edit that changed what a line reads as.
+  void Reindex();
+  // The block of the first matching section, or nothing.
+  Block* FindSection(std::string_view section);
+  const Block* FindSection(std::string_view section) const;
+
+  std::vector<Block> Blocks{1};                               // the file, block by block
+  std::unordered_map<std::string, std::size_t> SectionAt;   // lower-case name -> first block
 };
 
 // GetProfileInt's reading of a value: leading blanks, an optional sign, then decimal digits up to
