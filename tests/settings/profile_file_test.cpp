@@ -47,6 +47,11 @@ TEST(ProfileFile, WritesInPlaceAppendsToTheSectionAndKeepsEveryOtherLine) {
             "; station profile\nSTRAY=1\n[ Com ]\nSR101=4\n# port of the long-wavelength sensor\n"
             "Sr103=/dev/ttyUSB0\nnot a key line\nSR104=/dev/pts/3\n\n[Notes]\nmemo = a=b =c\nsr101=99\n[COM]\n"
             "SR102=7\n[meas]\nMEMO=line  one\nmemo=second\nEMPTY=\n\n[GRAPH]\nLEFT=300.0\n");
+  p.SetString("GRAPH", "A=B", "1");   // reads back as key A
+  EXPECT_EQ(p.Find("graph", "a"), "B=1");
+  p.SetString("GRAPH", "[X]", "2");   // reads back as a section of its own
+  EXPECT_EQ(p.Find("X", "LEFT"), std::nullopt);
+  EXPECT_EQ(p.Find("GRAPH", "LEFT"), "300.0");
 }
 
 TEST(ProfileFile, DropsCarriageReturnsOnlyAtLineEnds) {
