@@ -213,12 +213,6 @@ void ProfileFile::SetString(std::string_view section, std::string_view key, std:
   if (!readsBack) Reindex();
 }
 
-std::vector<std::string> ProfileFile::Lines() const {
-  std::vector<std::string> lines;
-  for (const Block& block : Blocks) lines.insert(lines.end(), block.Lines.begin(), block.Lines.end());
-  return lines;
-}
-
 std::string ProfileFile::Serialize() const {
   std::string text;
   for (const Block& block : Blocks) {

@@ -39,9 +39,6 @@ class ProfileFile {
   // file cannot be written, in which case the old file is untouched.
   bool Save(const std::string& path) const;
 
-  // Every line of the file, without line ends, in order.
-  std::vector<std::string> Lines() const;
-
  private:
   // A "[SECTION]" line and the lines up to the next one; the first block holds the lines before
   // any section and has no header.

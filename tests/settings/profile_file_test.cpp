@@ -35,6 +35,11 @@ TEST(ProfileFile, ReadsSectionsAndKeysWithoutRegardToCaseAndBlanks) {
   EXPECT_EQ(p.GetUInt("COM", "SR101", 5), 3u);
   EXPECT_EQ(p.GetUInt("COM", "SR103", 5), 0u);   // not a number
   EXPECT_EQ(p.GetUInt("COM", "SR104", 5), 5u);   // missing
+  // CRs go only at line ends; a last line without LF counts.
+  const ProfileFile cr = ProfileFile::Parse("[A]\nK=x\ry\r\r\nL=z\r");
+  EXPECT_EQ(cr.Find("A", "L"), "z");
+  EXPECT_EQ(cr.Serialize(), "[A]\nK=x\ry\nL=z\n");
+  EXPECT_EQ(ProfileFile::Parse("").Serialize(), "");
 }
 
 TEST(ProfileFile, WritesInPlaceAppendsToTheSectionAndKeepsEveryOtherLine) {
@@ -54,20 +59,10 @@ TEST(ProfileFile, WritesInPlaceAppendsToTheSectionAndKeepsEveryOtherLine) {
   EXPECT_EQ(p.Find("GRAPH", "LEFT"), "300.0");
 }
 
-TEST(ProfileFile, DropsCarriageReturnsOnlyAtLineEnds) {
-  const ProfileFile p = ProfileFile::Parse("[A]\nK=x\ry\r\r\nL=z\r");
-  ASSERT_EQ(p.Lines().size(), 3u);
-  EXPECT_EQ(p.Lines()[1], "K=x\ry");
-  EXPECT_EQ(p.Find("A", "L"), "z");
-  EXPECT_TRUE(ProfileFile::Parse("").Lines().empty());
-}
-
 TEST(ProfileFile, ReadsNumbersLikeTheProfileFunctions) {
   const std::pair<const char*, unsigned> cases[] = {
       {"42", 42u}, {" \t+7", 7u}, {"-5", 4294967291u}, {"12abc", 12u}, {"abc", 0u}, {"", 0u}, {"- 5", 0u},
-      {"4294967297", 1u},   // wraps at 2^32
-      {"0x10", 0u},         // decimal only
-  };
+      {"4294967297", 1u}, {"0x10", 0u}};   // wraps at 2^32, decimal only
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseProfileUInt(text), value) << text;
 }
 
