@@ -27,13 +27,6 @@ std::string_view Trim(std::string_view s) {
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// The name under which sections and keys are indexed.
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = LowerAscii(c);
-  return out;
-}
-
 // The name of a "[NAME]" line, or nothing when the line is no section line.
 std::optional<std::string_view> SectionName(std::string_view line) {
   const std::string_view t = Trim(line);
@@ -116,6 +109,12 @@ std::uint32_t ParseProfileUInt(std::string_view text) {
   return negative ? 0u - value : value;
 }
 
+std::size_t ProfileFile::NoCaseHash::operator()(std::string_view name) const {
+  std::size_t h = 14695981039346656037ull;   // FNV-1a over the lower-case bytes
+  for (const char c : name) h = (h ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ull;
+  return h;
+}
+
 ProfileFile ProfileFile::Parse(std::string_view text) {
   ProfileFile profile;
   while (!text.empty()) {
@@ -141,10 +140,10 @@ ProfileFile ProfileFile::Load(const std::string& path) {
 void ProfileFile::AddLine(std::string line) {
   std::string_view key, value;
   if (const auto name = SectionName(line)) {
-    SectionAt.emplace(Lower(*name), Blocks.size());
+    SectionAt.emplace(std::string(*name), Blocks.size());
     Blocks.emplace_back();
   } else if (SplitKeyLine(line, key, value)) {
-    Blocks.back().Keys.emplace(Lower(key), Blocks.back().Lines.size());
+    Blocks.back().Keys.emplace(std::string(key), Blocks.back().Lines.size());
   }
   Blocks.back().Lines.push_back(std::move(line));
 }
@@ -158,7 +157,7 @@ void ProfileFile::Reindex() {
 }
 
 const ProfileFile::Block* ProfileFile::FindSection(std::string_view section) const {
-  const auto at = SectionAt.find(Lower(section));
+  const auto at = SectionAt.find(section);
   return at == SectionAt.end() ? nullptr : &Blocks[at->second];
 }
 
@@ -169,7 +168,7 @@ ProfileFile::Block* ProfileFile::FindSection(std::string_view section) {
 std::optional<std::string> ProfileFile::Find(std::string_view section, std::string_view key) const {
   const Block* block = FindSection(section);
   if (block == nullptr) return std::nullopt;
-  const auto at = block->Keys.find(Lower(key));
+  const auto at = block->Keys.find(key);
   if (at == block->Keys.end()) return std::nullopt;
   std::string_view name, value;
   SplitKeyLine(block->Lines[at->second], name, value);
@@ -199,7 +198,7 @@ void ProfileFile::SetString(std::string_view section, std::string_view key, std:
   // A key with blanks, '=' or brackets in it reads back as something else: index anew.
   std::string_view readKey, readValue;
   const bool readsBack = SplitKeyLine(line, readKey, readValue) && EqualsNoCase(readKey, key);
-  const auto at = block->Keys.find(Lower(key));
+  const auto at = block->Keys.find(key);
   if (at != block->Keys.end()) {
     block->Lines[at->second] = std::move(line);
   } else {
@@ -208,7 +207,7 @@ void ProfileFile::SetString(std::string_view section, std::string_view key, std:
     std::size_t end = block->Lines.size();
     while (end > 1 && Trim(block->Lines[end - 1]).empty()) --end;
     block->Lines.insert(block->Lines.begin() + static_cast<std::ptrdiff_t>(end), std::move(line));
-    block->Keys.emplace(Lower(key), end);
+    block->Keys.emplace(std::string(key), end);
   }
   if (!readsBack) Reindex();
 }

@@ -12,6 +12,9 @@
 
 namespace spectrel {
 
+// ASCII case-insensitive comparison, independent of the process locale.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 class ProfileFile {
  public:
   // Splits text into lines at LF; CRs just before the LF (or at the very end) are dropped.
@@ -40,11 +43,22 @@ class ProfileFile {
   bool Save(const std::string& path) const;
 
  private:
+  // Names compared without regard to ASCII case, looked up without building a string.
+  struct NoCaseHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const;
+  };
+  struct NoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+  };
+  using NameIndex = std::unordered_map<std::string, std::size_t, NoCaseHash, NoCaseEqual>;
+
   // A "[SECTION]" line and the lines up to the next one; the first block holds the lines before
   // any section and has no header.
   struct Block {
-    std::vector<std::string> Lines;                       // header first, as read
-    std::unordered_map<std::string, std::size_t> Keys;    // lower-case key -> its first line
+    std::vector<std::string> Lines;   // header first, as read
+    NameIndex Keys;                   // key -> its first line in Lines
   };
 
   // Adds line to the last block (a section line opens a new block) and indexes it.
@@ -56,14 +70,11 @@ class ProfileFile {
   const Block* FindSection(std::string_view section) const;
 
   std::vector<Block> Blocks{1};                               // the file, block by block
-  std::unordered_map<std::string, std::size_t> SectionAt;   // lower-case name -> first block
+  NameIndex SectionAt;                                        // section name -> its first block
 };
 
 // GetProfileInt's reading of a value: leading blanks, an optional sign, then decimal digits up to
 // the first other character; no digits gives 0. The number wraps modulo 2^32 like the original.
 std::uint32_t ParseProfileUInt(std::string_view text);
-
-// ASCII case-insensitive comparison, independent of the process locale.
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 }  // namespace spectrel
