@@ -80,7 +80,7 @@ TEST(QualityFlags, EachRuleFiresAtItsThresholdAndNotBelow) {
        [](CKrfData& d) { Block(d, SR101).Light[40] = 0; Block(d, SR101).Dark[40] = 0.5f; }, 0},
       {"SR-104 has no saturation limit: a dead pixel is no saturation",
        [](CKrfData& d) { d.SetInfo(SR104, testing::MakeSensorInfo(SR104)); SensorMeasurement m = Flat(SR104);
-                         m.Light[3] = m.Dark[3] = 0.0f; d.Rad(0).SetBlock(SR104, m); }, 0},
+                         m.StatusFloat[0] = -10.0f; m.Light[3] = m.Dark[3] = 0.0f; d.Rad(0).SetBlock(SR104, m); }, 0},
       {"longest exposure, peak 5000 counts <= 10000", [](CKrfData& d) { Dim(d, 5000, 1000.0f); }, TooDark},
       {"longest exposure, peak 10500 counts", [](CKrfData& d) { Dim(d, 5000, 2100.0f); }, 0},
       {"dim but not yet at the longest exposure", [](CKrfData& d) { Dim(d, 2000, 1000.0f); }, 0},
