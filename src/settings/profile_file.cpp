@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "base/file_output.h"
 
@@ -96,6 +97,12 @@ std::uint32_t ParseProfileUInt(std::string_view text) {
   return negative ? 0u - value : value;
 }
 
+std::size_t ProfileFile::NoCaseHash::operator()(std::string_view name) const {
+  std::size_t h = 14695981039346656037ull;   // FNV-1a over the lower-case bytes
+  for (const char c : name) h = (h ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ull;
+  return h;
+}
+
 ProfileFile ProfileFile::Parse(std::string_view text) {
   ProfileFile profile;
   while (!text.empty()) {
@@ -103,7 +110,7 @@ ProfileFile ProfileFile::Parse(std::string_view text) {
     std::string_view line = text.substr(0, lf);
     // CR LF line ends; stray CRs at the end of a line would not survive a save either.
     while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    profile.LinesOfFile.emplace_back(line);
+    profile.AddLine(std::string(line));
     if (lf == npos) break;
     text.remove_prefix(lf + 1);
   }
@@ -118,39 +125,41 @@ ProfileFile ProfileFile::Load(const std::string& path) {
   return Parse(text.str());
 }
 
-std::size_t ProfileFile::FindSection(std::string_view section) const {
-  for (std::size_t i = 0; i < LinesOfFile.size(); ++i) {
-    const auto name = SectionName(LinesOfFile[i]);
-    if (name && EqualsNoCase(*name, section)) return i;
+void ProfileFile::AddLine(std::string line) {
+  std::string_view key, value;
+  if (const auto name = SectionName(line)) {
+    SectionAt.emplace(std::string(*name), Blocks.size());
+    Blocks.emplace_back();
+  } else if (SplitKeyLine(line, key, value)) {
+    Blocks.back().Keys.emplace(std::string(key), Blocks.back().Lines.size());
   }
-  return npos;
+  Blocks.back().Lines.push_back(std::move(line));
 }
 
-std::size_t ProfileFile::FindKey(std::size_t sectionLine, std::string_view key) const {
-  for (std::size_t i = sectionLine + 1; i < LinesOfFile.size(); ++i) {
-    if (SectionName(LinesOfFile[i])) break;
-    std::string_view k, v;
-    if (SplitKeyLine(LinesOfFile[i], k, v) && EqualsNoCase(k, key)) return i;
+void ProfileFile::Reindex() {
+  ProfileFile fresh;
+  for (Block& block : Blocks) {
+    for (std::string& line : block.Lines) fresh.AddLine(std::move(line));
   }
-  return npos;
+  *this = std::move(fresh);
 }
 
-std::size_t ProfileFile::EndOfSection(std::size_t sectionLine) const {
-  std::size_t end = sectionLine + 1;
-  for (std::size_t i = sectionLine + 1; i < LinesOfFile.size(); ++i) {
-    if (SectionName(LinesOfFile[i])) break;
-    if (!Trim(LinesOfFile[i]).empty()) end = i + 1;
-  }
-  return end;
+const ProfileFile::Block* ProfileFile::FindSection(std::string_view section) const {
+  const auto at = SectionAt.find(section);
+  return at == SectionAt.end() ? nullptr : &Blocks[at->second];
+}
+
+ProfileFile::Block* ProfileFile::FindSection(std::string_view section) {
+  return const_cast<Block*>(std::as_const(*this).FindSection(section));
 }
 
 std::optional<std::string> ProfileFile::Find(std::string_view section, std::string_view key) const {
-  const std::size_t s = FindSection(section);
-  if (s == npos) return std::nullopt;
-  const std::size_t k = FindKey(s, key);
-  if (k == npos) return std::nullopt;
+  const Block* block = FindSection(section);
+  if (block == nullptr) return std::nullopt;
+  const auto at = block->Keys.find(key);
+  if (at == block->Keys.end()) return std::nullopt;
   std::string_view name, value;
-  SplitKeyLine(LinesOfFile[k], name, value);
+  SplitKeyLine(block->Lines[at->second], name, value);
   return std::string(value);
 }
 
@@ -168,26 +177,36 @@ std::uint32_t ProfileFile::GetUInt(std::string_view section, std::string_view ke
 
 void ProfileFile::SetString(std::string_view section, std::string_view key, std::string_view value) {
   std::string line = std::string(key) + "=" + CleanValue(value);
-  const std::size_t s = FindSection(section);
-  if (s == npos) {
-    LinesOfFile.push_back("[" + std::string(section) + "]");
-    LinesOfFile.push_back(std::move(line));
+  Block* block = FindSection(section);
+  if (block == nullptr) {
+    AddLine("[" + std::string(section) + "]");
+    AddLine(std::move(line));
     return;
   }
-  const std::size_t k = FindKey(s, key);
-  if (k != npos) {
-    LinesOfFile[k] = std::move(line);
-    return;
+  // A key with blanks, '=' or brackets in it reads back as something else: index anew.
+  std::string_view readKey, readValue;
+  const bool readsBack = SplitKeyLine(line, readKey, readValue) && EqualsNoCase(readKey, key);
+  const auto at = block->Keys.find(key);
+  if (at != block->Keys.end()) {
+    block->Lines[at->second] = std::move(line);
+  } else {
+    // After the section's last line that is not blank, so that a blank line before the next
+    // section stays where it is.
+    std::size_t end = block->Lines.size();
+    while (end > 1 && Trim(block->Lines[end - 1]).empty()) --end;
+    block->Lines.insert(block->Lines.begin() + static_cast<std::ptrdiff_t>(end), std::move(line));
+    block->Keys.emplace(std::string(key), end);
   }
-  const auto at = LinesOfFile.begin() + static_cast<std::ptrdiff_t>(EndOfSection(s));
-  LinesOfFile.insert(at, std::move(line));
+  if (!readsBack) Reindex();
 }
 
 std::string ProfileFile::Serialize() const {
   std::string text;
-  for (const std::string& line : LinesOfFile) {
-    text += line;
-    text += '\n';
+  for (const Block& block : Blocks) {
+    for (const std::string& line : block.Lines) {
+      text += line;
+      text += '\n';
+    }
   }
   return text;
 }

@@ -7,9 +7,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace spectrel {
+
+// ASCII case-insensitive comparison, independent of the process locale.
+bool EqualsNoCase(std::string_view a, std::string_view b);
 
 class ProfileFile {
  public:
@@ -38,24 +42,39 @@ class ProfileFile {
   // file cannot be written, in which case the old file is untouched.
   bool Save(const std::string& path) const;
 
-  const std::vector<std::string>& Lines() const { return LinesOfFile; }
-
  private:
-  // Index of the line "[section]" of the first matching section, or npos.
-  std::size_t FindSection(std::string_view section) const;
-  // Index of the first line of that section holding key, or npos.
-  std::size_t FindKey(std::size_t sectionLine, std::string_view key) const;
-  // Index one past the section's last line that is not blank.
-  std::size_t EndOfSection(std::size_t sectionLine) const;
+  // Names compared without regard to ASCII case, looked up without building a string.
+  struct NoCaseHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const;
+  };
+  struct NoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+  };
+  using NameIndex = std::unordered_map<std::string, std::size_t, NoCaseHash, NoCaseEqual>;
 
-  std::vector<std::string> LinesOfFile;   // the lines without their line ends
+  // A "[SECTION]" line and the lines up to the next one; the first block holds the lines before
+  // any section and has no header.
+  struct Block {
+    std::vector<std::string> Lines;   // header first, as read
+    NameIndex Keys;                   // key -> its first line in Lines
+  };
+
+  // Adds line to the last block (a section line opens a new block) and indexes it.
+  void AddLine(std::string line);
+  // Builds the index again from the lines, after an edit that changed what a line reads as.
+  void Reindex();
+  // The block of the first matching section, or nothing.
+  Block* FindSection(std::string_view section);
+  const Block* FindSection(std::string_view section) const;
+
+  std::vector<Block> Blocks{1};                               // the file, block by block
+  NameIndex SectionAt;                                        // section name -> its first block
 };
 
 // GetProfileInt's reading of a value: leading blanks, an optional sign, then decimal digits up to
 // the first other character; no digits gives 0. The number wraps modulo 2^32 like the original.
 std::uint32_t ParseProfileUInt(std::string_view text);
-
-// ASCII case-insensitive comparison, independent of the process locale.
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 }  // namespace spectrel

@@ -1,16 +1,15 @@
 // The dask example on a small network archive (3 stations x 10 days, across a month's end): its
 // daily integrals and monthly mean spectra against the same numbers worked out from the day files.
 #include <gtest/gtest.h>
-#include <netcdf.h>
+#include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "files/krf_file.h"
 #include "archive_support.h"
+#include "base/local_time.h"
 #include "spectrum/resample.h"
 #include "support/synthetic_day.h"
 #include "support/temp_dir.h"
@@ -24,6 +23,7 @@ constexpr std::int64_t April26 = 1556229600;   // 2019-04-26 07:00 at +9
 constexpr int Days = 10;                       // 26 April to 5 May
 constexpr int Points = 12;                     // hourly, 07:00 to 18:00
 constexpr int Stations = 3;
+constexpr double kNm[3] = {500.0, 925.0, 1200.0};   // where the monthly means are compared
 
 std::string StationName(int s) { return std::string("Station ") + static_cast<char>('A' + s); }
 
@@ -36,16 +36,6 @@ CKrfData StationDay(int s, int d) {
     for (int model : {SR101, SR103})
       for (float& v : day.Rad(j).Block(model)->Light) v *= 1.0f + 0.2f * static_cast<float>(s);
   return day;
-}
-
-// "YYYYMMDD" of the day's first point in local time.
-std::string FormatLocalDate(const CKrfData& day) {
-  const std::time_t t = static_cast<std::time_t>(day.Rad(0).MeasureTime);
-  std::tm local{};
-  localtime_r(&t, &local);
-  char text[16];
-  std::strftime(text, sizeof text, "%Y%m%d", &local);
-  return text;
 }
 
 // Radiant exposure of a day in MJ m-2: trapezoids of the integral irradiance between the points.
@@ -62,40 +52,18 @@ double RadiantExposure(const CKrfData& day) {
   return sum / 1e6;
 }
 
-// "station,date" -> radiant exposure, from the example's table.
-std::map<std::string, double> ReadDailyTable(const std::string& path) {
-  std::map<std::string, double> table;
-  std::ifstream in(path);
-  std::string line;
-  std::getline(in, line);
-  EXPECT_EQ(line, "station,date,radiant_exposure_MJ_m2,mean_integral_W_m2,points");
-  while (std::getline(in, line)) {
-    std::stringstream cells(line);
-    std::string station, date, exposure;
-    std::getline(cells, station, ',');
-    std::getline(cells, date, ',');
-    std::getline(cells, exposure, ',');
-    table[station + "," + date] = std::stod(exposure);
-  }
-  return table;
-}
-
-// mean_spectral_irradiance(station, month, wavelength) of the example's NetCDF result.
-std::vector<float> ReadMonthlyMeans(const std::string& path, std::size_t& months, std::size_t& width) {
-  int nc = -1, var = -1, dims[3];
-  std::vector<float> values;
-  if (nc_open(path.c_str(), NC_NOWRITE, &nc) != NC_NOERR) return values;
-  if (nc_inq_varid(nc, "mean_spectral_irradiance", &var) == NC_NOERR &&
-      nc_inq_vardimid(nc, var, dims) == NC_NOERR) {
-    std::size_t stations = 0;
-    nc_inq_dimlen(nc, dims[0], &stations);
-    nc_inq_dimlen(nc, dims[1], &months);
-    nc_inq_dimlen(nc, dims[2], &width);
-    values.resize(stations * months * width);
-    nc_get_var_float(nc, var, values.data());
-  }
-  nc_close(nc);
-  return values;
+// The example's results read back by Python: the daily table's rows and the monthly mean spectra
+// (station, month, wavelength) at kNm.
+nlohmann::json ReadResults(const std::string& folder) {
+  const std::string script =
+      "import csv, json, sys, netCDF4\n"
+      "rows = list(csv.reader(open(sys.argv[1] + \"/daily_integrals.csv\")))\n"
+      "means = netCDF4.Dataset(sys.argv[1] + \"/monthly_mean_spectra.nc\")[\"mean_spectral_irradiance\"][:]\n"
+      "print(json.dumps({\"rows\": rows, \"shape\": list(means.shape),\n"
+      "                  \"means\": means[:, :, [200, 625, 900]].tolist()}))\n";
+  std::string output;
+  EXPECT_EQ(RunPython({"-c", script, folder}, output), 0) << output;
+  return nlohmann::json::parse(output, nullptr, false);
 }
 
 TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
@@ -113,15 +81,13 @@ TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
     fs::create_directories(data);
     for (int d = 0; d < Days; ++d) {
       const CKrfData day = StationDay(s, d);
-      const std::string date = FormatLocalDate(day);
+      const std::string date = FormatLocal(day.Rad(0).MeasureTime, "%Y%m%d");
       ASSERT_EQ(SaveKrf(day, data + "/" + date + ".KRF"), 1);
       expected[StationName(s) + "," + date.substr(0, 4) + "-" + date.substr(4, 2) + "-" + date.substr(6, 2)] =
           RadiantExposure(day);
       auto& sum = sums[{s, date.substr(4, 2) == "04" ? 0 : 1}];
       for (int j = 0; j < day.RadCount(); ++j) {
-        sum[0] += MergedValue(day, j, 500.0);
-        sum[1] += MergedValue(day, j, 925.0);
-        sum[2] += MergedValue(day, j, 1200.0);
+        for (std::size_t w = 0; w < 3; ++w) sum[w] += MergedValue(day, j, kNm[w]);
         sum[3] += 1;
       }
     }
@@ -133,24 +99,22 @@ TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
   std::string output;
   ASSERT_EQ(RunPython(args, output), 0) << output;
 
-  const std::map<std::string, double> daily = ReadDailyTable(dir.File("results/daily_integrals.csv"));
-  ASSERT_EQ(daily.size(), expected.size());
-  for (const auto& [key, value] : expected) {
-    ASSERT_TRUE(daily.count(key)) << key;
-    EXPECT_NEAR(daily.at(key), value, 1e-5 * value) << key;
+  const nlohmann::json results = ReadResults(dir.File("results"));
+  ASSERT_FALSE(results.is_discarded());
+  const auto& rows = results["rows"];
+  ASSERT_EQ(rows.size(), expected.size() + 1);
+  EXPECT_EQ(rows[0], (nlohmann::json{"station", "date", "radiant_exposure_MJ_m2", "mean_integral_W_m2", "points"}));
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const std::string key = rows[r][0].get<std::string>() + "," + rows[r][1].get<std::string>();
+    ASSERT_TRUE(expected.count(key)) << key;
+    EXPECT_NEAR(std::stod(rows[r][2].get<std::string>()), expected[key], 1e-5 * expected[key]) << key;
   }
-  std::size_t months = 0, width = 0;
-  const std::vector<float> means = ReadMonthlyMeans(dir.File("results/monthly_mean_spectra.nc"), months, width);
-  ASSERT_EQ(months, 2u);
-  ASSERT_EQ(width, 1501u);
+  ASSERT_EQ(results["shape"], (nlohmann::json{Stations, 2, 1501}));
   for (const auto& [key, sum] : sums) {
     const auto [s, month] = key;
-    const double nm[3] = {500.0, 925.0, 1200.0};
-    for (int w = 0; w < 3; ++w) {
-      const std::size_t at = (static_cast<std::size_t>(s) * months + static_cast<std::size_t>(month)) * width +
-                             static_cast<std::size_t>(nm[w] - 300.0);
-      EXPECT_NEAR(means[at], sum[static_cast<std::size_t>(w)] / sum[3], 1e-4 * std::fabs(sum[static_cast<std::size_t>(w)] / sum[3]))
-          << StationName(s) << " month " << month << " at " << nm[w] << " nm";
+    for (std::size_t w = 0; w < 3; ++w) {
+      EXPECT_NEAR(results["means"][static_cast<std::size_t>(s)][static_cast<std::size_t>(month)][w].get<double>(), sum[w] / sum[3], 1e-4 * std::fabs(sum[w] / sum[3]))
+          << StationName(s) << " month " << month << " at " << kNm[w] << " nm";
     }
   }
 }

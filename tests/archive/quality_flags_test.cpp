@@ -57,47 +57,45 @@ struct FlagCase {
 
 SensorMeasurement& Block(CKrfData& day, int model) { return *day.Rad(0).Block(model); }
 
+void Fill(std::vector<float>& v, float x) { std::fill(v.begin(), v.end(), x); }
+
+// Both sensors at the given light counts, SR-101 at the given exposure.
+void Dim(CKrfData& d, int exposureMs, float light) {
+  Block(d, SR101).ExposureMs = exposureMs;
+  for (int model : {SR101, SR103}) Fill(Block(d, model).Light, light);
+}
+
+// SR-101's first 60 pixels (ultraviolet) darker than light by the given counts.
+void DarkerUv(CKrfData& d, float counts) {
+  for (int k = 0; k < 60; ++k) Block(d, SR101).Dark[k] = FlatRate + counts;
+}
+
 TEST(QualityFlags, EachRuleFiresAtItsThresholdAndNotBelow) {
   const std::vector<FlagCase> cases{
       {"quiet point", [](CKrfData&) {}, 0},
       {"SR-103 took no part", [](CKrfData& d) { d.Rad(0).RemoveBlock(SR103); }, SensorMissing},
       {"no sensor at all", [](CKrfData& d) { d.Rad(0).RemoveBlock(SR101); d.Rad(0).RemoveBlock(SR103); }, SensorMissing},
-      {"one pixel zeroed for saturation",
-       [](CKrfData& d) { Block(d, SR101).Light[40] = 0; }, Saturated},
+      {"one pixel zeroed for saturation", [](CKrfData& d) { Block(d, SR101).Light[40] = 0; }, Saturated},
       {"zero light over a live dark is no saturation",
        [](CKrfData& d) { Block(d, SR101).Light[40] = 0; Block(d, SR101).Dark[40] = 0.5f; }, 0},
-      {"longest exposure, peak 5000 counts <= 10000",
-       [](CKrfData& d) { auto& m = Block(d, SR101); m.ExposureMs = 5000; std::fill(m.Light.begin(), m.Light.end(), 1000.0f);
-                         std::fill(d.Rad(0).Block(SR103)->Light.begin(), d.Rad(0).Block(SR103)->Light.end(), 1000.0f); },
-       TooDark},
-      {"longest exposure, peak 10500 counts",
-       [](CKrfData& d) { auto& m = Block(d, SR101); m.ExposureMs = 5000; std::fill(m.Light.begin(), m.Light.end(), 2100.0f);
-                         std::fill(d.Rad(0).Block(SR103)->Light.begin(), d.Rad(0).Block(SR103)->Light.end(), 2100.0f); },
-       0},
-      {"dim but not yet at the longest exposure",
-       [](CKrfData& d) { auto& m = Block(d, SR101); m.ExposureMs = 2000; std::fill(m.Light.begin(), m.Light.end(), 1000.0f);
-                         std::fill(d.Rad(0).Block(SR103)->Light.begin(), d.Rad(0).Block(SR103)->Light.end(), 1000.0f); },
-       0},
-      {"-5 W m-2 um-1 in the ultraviolet",
-       [](CKrfData& d) { auto& m = Block(d, SR101); for (int k = 0; k < 60; ++k) m.Dark[k] = FlatRate + 100.0f; },
-       NegativeIrradiance},
-      {"-1 W m-2 um-1 is noise",
-       [](CKrfData& d) { auto& m = Block(d, SR101); for (int k = 0; k < 60; ++k) m.Dark[k] = FlatRate + 20.0f; },
-       0},
+      {"SR-104 has no saturation limit: a dead pixel is no saturation",
+       [](CKrfData& d) { d.SetInfo(SR104, testing::MakeSensorInfo(SR104)); SensorMeasurement m = Flat(SR104);
+                         m.StatusFloat[0] = -10.0f; m.Light[3] = m.Dark[3] = 0.0f; d.Rad(0).SetBlock(SR104, m); }, 0},
+      {"longest exposure, peak 5000 counts <= 10000", [](CKrfData& d) { Dim(d, 5000, 1000.0f); }, TooDark},
+      {"longest exposure, peak 10500 counts", [](CKrfData& d) { Dim(d, 5000, 2100.0f); }, 0},
+      {"dim but not yet at the longest exposure", [](CKrfData& d) { Dim(d, 2000, 1000.0f); }, 0},
+      {"-5 W m-2 um-1 in the ultraviolet", [](CKrfData& d) { DarkerUv(d, 100.0f); }, NegativeIrradiance},
+      {"-1 W m-2 um-1 is noise", [](CKrfData& d) { DarkerUv(d, 20.0f); }, 0},
       {"SR-103 cooling stopped", [](CKrfData& d) { Block(d, SR103).StatusInt[1] = 1; }, CoolingNotReached},
       {"SR-103 at +5 degC", [](CKrfData& d) { Block(d, SR103).StatusFloat[0] = 5.0f; }, CoolingNotReached},
       {"SR-103 at 0 degC", [](CKrfData& d) { Block(d, SR103).StatusFloat[0] = 0.0f; }, 0},
-      {"SR-101 is not a cooled sensor", [](CKrfData& d) { Block(d, SR101).StatusInt[1] = 1; Block(d, SR101).StatusFloat[0] = 30.0f; }, 0},
-      {"SR-103 reads 20 % high",
-       [](CKrfData& d) { auto& m = Block(d, SR103); std::fill(m.Light.begin(), m.Light.end(), FlatRate * 1.2f); },
+      {"SR-101 is not a cooled sensor",
+       [](CKrfData& d) { Block(d, SR101).StatusInt[1] = 1; Block(d, SR101).StatusFloat[0] = 30.0f; }, 0},
+      {"SR-103 reads 20 % high", [](CKrfData& d) { Fill(Block(d, SR103).Light, FlatRate * 1.2f); },
        SeamMismatch},
-      {"SR-103 reads 5 % high",
-       [](CKrfData& d) { auto& m = Block(d, SR103); std::fill(m.Light.begin(), m.Light.end(), FlatRate * 1.05f); }, 0},
+      {"SR-103 reads 5 % high", [](CKrfData& d) { Fill(Block(d, SR103).Light, FlatRate * 1.05f); }, 0},
       {"a dark sky is not judged at the seam",
-       [](CKrfData& d) { std::fill(Block(d, SR101).Light.begin(), Block(d, SR101).Light.end(), 10.0f);
-                         std::fill(Block(d, SR103).Light.begin(), Block(d, SR103).Light.end(), 15.0f);
-                         Block(d, SR101).ExposureMs = Block(d, SR103).ExposureMs = 100; },
-       0},
+       [](CKrfData& d) { Dim(d, 100, 10.0f); Fill(Block(d, SR103).Light, 15.0f); }, 0},
       {"midnight in Tokyo", [](CKrfData& d) { d.Rad(0).MeasureTime = Noon + 12 * 3600; }, SunBelowHorizon},
   };
   for (const FlagCase& c : cases) {
@@ -106,22 +104,9 @@ TEST(QualityFlags, EachRuleFiresAtItsThresholdAndNotBelow) {
     c.Change(day);
     EXPECT_EQ(FlagsOf(day), c.Expected);
   }
-}
-
-TEST(QualityFlags, SensorWithoutSaturationLimitIsNeverSaturated) {
-  CKrfData day = QuietDay();
-  SensorInfo info = testing::MakeSensorInfo(SR104);
-  day.SetInfo(SR104, info);
-  SensorMeasurement m = Flat(SR104);
-  m.Light[3] = m.Dark[3] = 0.0f;   // a dead pixel of the pixel map
-  day.Rad(0).SetBlock(SR104, m);
-  EXPECT_EQ(FlagsOf(day) & Saturated, 0);
-}
-
-TEST(QualityFlags, UnknownSiteNeverFlagsTheSun) {
-  CKrfData day = QuietDay();
-  day.Rad(0).MeasureTime = Noon + 12 * 3600;
-  EXPECT_EQ(FlagsOf(day, false) & SunBelowHorizon, 0);
+  CKrfData unknownSite = QuietDay();   // the sun is never judged without a site
+  unknownSite.Rad(0).MeasureTime = Noon + 12 * 3600;
+  EXPECT_EQ(FlagsOf(unknownSite, false), 0);
 }
 
 }  // namespace

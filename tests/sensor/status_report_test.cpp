@@ -4,44 +4,22 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <ctime>
 #include <initializer_list>
 #include <limits>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "sensor/status_report.h"
-#include "spectrum/comma_locale.h"
 #include "spectrum/hand_made.h"
+#include "support/comma_locale.h"
+#include "support/temp_dir.h"
 
 namespace spectrel {
 namespace {
 
 using testing::AxisInfo;
 using testing::HandSet;
-
-// Sets an environment variable (or unsets it with nullopt) and restores it afterwards.
-class EnvVar {
- public:
-  EnvVar(const char* name, std::optional<std::string> value) : Name(name) {
-    if (const char* old = std::getenv(name)) Old = old;
-    Set(value);
-  }
-  ~EnvVar() { Set(Old); }
-  EnvVar(const EnvVar&) = delete;
-  EnvVar& operator=(const EnvVar&) = delete;
-
- private:
-  void Set(const std::optional<std::string>& value) {
-    if (value) setenv(Name, value->c_str(), 1);
-    else unsetenv(Name);
-    tzset();
-  }
-  const char* Name;
-  std::optional<std::string> Old;
-};
+using testing::ScopedEnv;
 
 SensorMeasurement Block(int model, int ms, std::initializer_list<int> ints,
                         std::initializer_list<float> floats, float dark = 0.0f) {
@@ -62,7 +40,6 @@ SensorMeasurement Sr101Block() {
   for (size_t k = 0; k < m.Dark.size(); ++k) m.Light[k] = m.Dark[k] + 1000.0f;
   return m;
 }
-SensorMeasurement Sr102Block() { return Block(SR102, 50, {-1}, {24.0f, 11.5f, 0.25f, 2.0f}); }
 SensorMeasurement Sr103Block() {
   return Block(SR103, 200, {0, 2, 1, -1}, {-5.5f, 31.2f, 28.7f, 11.9f, 0.8f, 2.6f}, 100.0f);
 }
@@ -79,7 +56,6 @@ class Report : public ::testing::Test {
  protected:
   void SetUp() override {
     hand.Info(AxisInfo(SR101, 300.5f, 0.75f));  // grid 301 .. 1067 nm
-    hand.Info(AxisInfo(SR102, 310.5f, 0.375f));
     hand.Info(AxisInfo(SR103, 899.5f, 1.5f));
     hand.Info(AxisInfo(SR104, 905.5f, 3.5f));
   }
@@ -96,7 +72,7 @@ class Report : public ::testing::Test {
   HandSet hand;
   ReportOptions settings{false, 300, 1800};
   CResample display;
-  EnvVar zone{"TZ", "UTC0"};
+  ScopedEnv zone{"TZ", "UTC0"};
 };
 
 const char* const Sr101Normal =
@@ -112,7 +88,6 @@ TEST_F(Report, Sr101HasFourLinesNormallyAndPeltierAndDarkSpreadInDetail) {
   EXPECT_EQ(t.Integral, "Integral : 767.0W/m2(300 - 1800nm)");  // 301..1067 nm, all whole
   EXPECT_EQ(t.Time, "2023/11/14  22:13:20");
   EXPECT_EQ(t.Memo, "roof, clear sky");
-  EXPECT_EQ(display.StartNm, 301);
   EXPECT_EQ(display.EndNm, 1067);
   settings.Detail = true;
   settings.IntegFrom = 400;
@@ -126,9 +101,9 @@ TEST_F(Report, Sr101HasFourLinesNormallyAndPeltierAndDarkSpreadInDetail) {
   EXPECT_EQ(t.Integral, "Integral : 100.0W/m2(400 - 500nm)");
 }
 
-TEST_F(Report, LongWavelengthSectionsInDetail) {
+TEST_F(Report, LongWavelengthSectionsInDetailInModelOrder) {
   settings.Detail = true;
-  EXPECT_EQ(Build(Point({Sr103Block(), Sr104Block()})).Report,
+  EXPECT_EQ(Build(Point({Sr104Block(), Sr103Block()})).Report,
             "--- SR-103 ---\n"
             "Exposure time : 200ms\n"
             "Sensor Temp. : -5.5deg\n"
@@ -156,38 +131,17 @@ TEST_F(Report, LongWavelengthSectionsInDetail) {
             "Dark Counts : 17.4cps\n");
 }
 
-TEST_F(Report, Sr102SectionComesBeforeSr104) {
-  EXPECT_EQ(Build(Point({Sr104Block(), Sr102Block()})).Report,
-            "--- SR-102 ---\n"
-            "Exposure time : 50ms\n"
-            "Sensor Temp. : 24.0deg\n"
-            "Supply Volt. : 11.5V\n"
-            "--- SR-104 ---\n"
-            "Exposure time : 30ms\n"
-            "Sensor Temp. : -10.0deg\n"
-            "Sensor Cooling : Active\n"
-            "Supply Volt. : 12.0V\n");
-}
-
 TEST_F(Report, StateWordsOfPeltierCoolingAndFin) {
+  // Peltier 1 heats and -1 cools, anything else stops; cooling and fin are normal only at 0.
   settings.Detail = true;
-  const std::pair<int, const char*> peltier[] = {{1, "Heating"}, {-1, "Cooling"}, {0, "Stop"}, {2, "Stop"}, {-2, "Stop"}};
-  for (const auto& [state, word] : peltier) {
-    SensorMeasurement m101 = Sr101Block(), m103 = Sr103Block();
-    m101.StatusInt[0] = state;
-    m103.StatusInt[3] = state;
-    const std::string report = Build(Point({m101, m103})).Report;
-    const std::string line = std::string("Peltier Status : ") + word + "\n";
-    const size_t first = report.find(line);
-    ASSERT_NE(first, std::string::npos) << state;
-    EXPECT_NE(report.find(line, first + 1), std::string::npos) << state;
-  }
-  for (int state : {0, 1, 2, -1}) {
+  const std::pair<int, const char*> states[] = {{1, "Heating"}, {-1, "Cooling"}, {2, "Stop"}, {-2, "Stop"}};
+  for (const auto& [state, word] : states) {
     SensorMeasurement m = Sr103Block();
     m.StatusInt[1] = m.StatusInt[2] = state;
+    m.StatusInt[3] = state;
     const std::string report = Build(Point({m})).Report;
-    EXPECT_NE(report.find(state == 0 ? "Sensor Cooling : Active\n" : "Sensor Cooling : Stop\n"), std::string::npos);
-    EXPECT_NE(report.find(state == 0 ? "Fin Status : Normal\n" : "Fin Status : Overheat\n"), std::string::npos);
+    EXPECT_NE(report.find(std::string("Peltier Status : ") + word + "\n"), std::string::npos) << state;
+    EXPECT_NE(report.find("Sensor Cooling : Stop\nSupply Volt. : 11.9V\nFin Status : Overheat\n"), std::string::npos);
   }
 }
 
@@ -216,7 +170,6 @@ TEST_F(Report, JapaneseTextsWithEnglishHeadersAndIntegral) {
             "ペルチェ電圧 : 1.5V\n"
             "ペルチェ電流 : 0.5A\n"
             "ダーク幅 : 17.4cps\n");
-  EXPECT_EQ(t.Time, "2023/11/14  22:13:20");
   EXPECT_EQ(t.Integral.rfind("Integral : ", 0), 0u);
   // Cooling stopped, fin overheated, Peltier cooling.
   const std::string u = Build(Point({Sr103Block()}), Language::Japanese).Report;
@@ -234,7 +187,7 @@ TEST_F(Report, TimeInZonesWithHalfHoursAndSummerTime) {
   for (const Case c : {Case{"Asia/Tokyo", "2023/11/15  07:13:20", "2023/07/22  13:26:40"},
                        Case{"Europe/Berlin", "2023/11/14  23:13:20", "2023/07/22  06:26:40"},
                        Case{"Asia/Kolkata", "2023/11/15  03:43:20", "2023/07/22  09:56:40"}}) {
-    EnvVar zone("TZ", c.Zone);
+    ScopedEnv zone("TZ", c.Zone);
     EXPECT_EQ(Build(nov).Time, c.November) << c.Zone;
     EXPECT_EQ(Build(jul).Time, c.July) << c.Zone;
   }
@@ -255,9 +208,6 @@ TEST_F(Report, PointWithoutBlocksAndBadInput) {
 TEST_F(Report, NumbersKeepTheFullStopUnderACommaLocale) {
   testing::CommaLocale comma;
   if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma can be made here";
-  char probe[16];
-  std::snprintf(probe, sizeof probe, "%.1f", 2.5);
-  ASSERT_STREQ(probe, "2,5");
   settings.IntegFrom = 400;
   settings.IntegTo = 500;
   const ReportTexts t = Build(Point({Sr101Block()}));
@@ -267,23 +217,19 @@ TEST_F(Report, NumbersKeepTheFullStopUnderACommaLocale) {
 
 TEST(ProcessLanguage, FirstSetVariableDecides) {
   struct Case {
-    std::optional<std::string> All, Messages, Lang;
+    const char *All, *Messages, *Lang;
     Language Expected;
   };
   const Case cases[] = {
-      {std::nullopt, std::nullopt, "ja_JP.UTF-8", Language::Japanese},
-      {"", "", "ja_JP.UTF-8", Language::Japanese},
-      {"C", std::nullopt, "ja_JP.UTF-8", Language::English},
-      {std::nullopt, "ja_JP.eucJP", "en_US.UTF-8", Language::Japanese},
-      {"ja", "en_US.UTF-8", "en_US.UTF-8", Language::Japanese},
-      {std::nullopt, "en_GB.UTF-8", "ja_JP.UTF-8", Language::English},
-      {std::nullopt, std::nullopt, std::nullopt, Language::English},
-      {std::nullopt, std::nullopt, "en_JA", Language::English},
+      {nullptr, nullptr, "ja_JP.UTF-8", Language::Japanese}, {"", "", "ja_JP.UTF-8", Language::Japanese},
+      {"C", nullptr, "ja_JP.UTF-8", Language::English}, {nullptr, "ja_JP.eucJP", "en_US.UTF-8", Language::Japanese},
+      {"ja", "en_US.UTF-8", "en_US.UTF-8", Language::Japanese}, {nullptr, "en_GB.UTF-8", "ja_JP.UTF-8", Language::English},
+      {nullptr, nullptr, nullptr, Language::English}, {nullptr, nullptr, "en_JA", Language::English},
   };
   for (const Case& c : cases) {
-    EnvVar all("LC_ALL", c.All), messages("LC_MESSAGES", c.Messages), lang("LANG", c.Lang);
-    EXPECT_EQ(ProcessLanguage(), c.Expected)
-        << c.All.value_or("-") << " " << c.Messages.value_or("-") << " " << c.Lang.value_or("-");
+    ScopedEnv all("LC_ALL", c.All), messages("LC_MESSAGES", c.Messages), lang("LANG", c.Lang);
+    EXPECT_EQ(ProcessLanguage(), c.Expected) << (c.All ? c.All : "-") << " " << (c.Messages ? c.Messages : "-")
+                                             << " " << (c.Lang ? c.Lang : "-");
   }
 }
 

@@ -35,6 +35,11 @@ TEST(ProfileFile, ReadsSectionsAndKeysWithoutRegardToCaseAndBlanks) {
   EXPECT_EQ(p.GetUInt("COM", "SR101", 5), 3u);
   EXPECT_EQ(p.GetUInt("COM", "SR103", 5), 0u);   // not a number
   EXPECT_EQ(p.GetUInt("COM", "SR104", 5), 5u);   // missing
+  // CRs go only at line ends; a last line without LF counts.
+  const ProfileFile cr = ProfileFile::Parse("[A]\nK=x\ry\r\r\nL=z\r");
+  EXPECT_EQ(cr.Find("A", "L"), "z");
+  EXPECT_EQ(cr.Serialize(), "[A]\nK=x\ry\nL=z\n");
+  EXPECT_EQ(ProfileFile::Parse("").Serialize(), "");
 }
 
 TEST(ProfileFile, WritesInPlaceAppendsToTheSectionAndKeepsEveryOtherLine) {
@@ -47,22 +52,17 @@ TEST(ProfileFile, WritesInPlaceAppendsToTheSectionAndKeepsEveryOtherLine) {
             "; station profile\nSTRAY=1\n[ Com ]\nSR101=4\n# port of the long-wavelength sensor\n"
             "Sr103=/dev/ttyUSB0\nnot a key line\nSR104=/dev/pts/3\n\n[Notes]\nmemo = a=b =c\nsr101=99\n[COM]\n"
             "SR102=7\n[meas]\nMEMO=line  one\nmemo=second\nEMPTY=\n\n[GRAPH]\nLEFT=300.0\n");
-}
-
-TEST(ProfileFile, DropsCarriageReturnsOnlyAtLineEnds) {
-  const ProfileFile p = ProfileFile::Parse("[A]\nK=x\ry\r\r\nL=z\r");
-  ASSERT_EQ(p.Lines().size(), 3u);
-  EXPECT_EQ(p.Lines()[1], "K=x\ry");
-  EXPECT_EQ(p.Find("A", "L"), "z");
-  EXPECT_TRUE(ProfileFile::Parse("").Lines().empty());
+  p.SetString("GRAPH", "A=B", "1");   // reads back as key A
+  EXPECT_EQ(p.Find("graph", "a"), "B=1");
+  p.SetString("GRAPH", "[X]", "2");   // reads back as a section of its own
+  EXPECT_EQ(p.Find("X", "LEFT"), std::nullopt);
+  EXPECT_EQ(p.Find("GRAPH", "LEFT"), "300.0");
 }
 
 TEST(ProfileFile, ReadsNumbersLikeTheProfileFunctions) {
   const std::pair<const char*, unsigned> cases[] = {
       {"42", 42u}, {" \t+7", 7u}, {"-5", 4294967291u}, {"12abc", 12u}, {"abc", 0u}, {"", 0u}, {"- 5", 0u},
-      {"4294967297", 1u},   // wraps at 2^32
-      {"0x10", 0u},         // decimal only
-  };
+      {"4294967297", 1u}, {"0x10", 0u}};   // wraps at 2^32, decimal only
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseProfileUInt(text), value) << text;
 }
 

@@ -2,27 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "spectrum/resample.h"
-#include "support/synthetic_day.h"
 
 namespace spectrel {
 namespace {
-
-TEST(Integral, FlatThousandOverOneHundredNanometres) {
-  // 1000 W/m2/um everywhere on the synthetic 300.4 .. 1100.2 nm axis.
-  CKrfData day = testing::MakeDay({SR101}, 1, 1700000000, 60);
-  SensorMeasurement& m = *day.Rad(0).Block(SR101);
-  SensorInfo info = *day.Info(SR101);
-  std::fill(m.Light.begin(), m.Light.end(), 1000.0f);
-  std::fill(m.Dark.begin(), m.Dark.end(), 0.0f);
-  std::fill(info.Calib.begin(), info.Calib.end(), 1.0f);
-  day.SetInfo(SR101, info);
-  CResample r;
-  r.Resample(day, 0);
-  ASSERT_EQ(r.StartNm, 301);
-  ASSERT_EQ(r.EndNm, 1100);
-  EXPECT_DOUBLE_EQ(r.Integral(400, 500), 100.0);    // 99 whole values and two halves of 1000, / 1000
-  EXPECT_DOUBLE_EQ(r.Integral(300, 1800), 800.0);   // limits beyond the grid: all 800 values whole
-}
 
 TEST(Integral, LimitsInsideCountHalfLimitsOutsideLeaveTheEndsWhole) {
   CResample r;   // 301 .. 1100 nm, the value at w being w itself

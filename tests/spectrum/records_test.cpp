@@ -49,7 +49,6 @@ TEST(Records, AccessorEdgesCoverageAxisAndClear) {
   CKrfData set = testing::MakeDay({SR101}, 2, 1555059903, 60);
   EXPECT_THROW(set.Rad(2), std::invalid_argument);
   EXPECT_THROW(set.Rad(-1), std::invalid_argument);
-  EXPECT_THROW(set.Block(SR101, 5), std::invalid_argument);
   EXPECT_EQ(set.LastRad(), &set.Rad(1));
   // Coverage runs from the first to the last pixel wavelength, both included.
   const SensorInfo& info = *set.Info(SR101);
@@ -57,7 +56,6 @@ TEST(Records, AccessorEdgesCoverageAxisAndClear) {
   EXPECT_TRUE(set.Covers(SR101, info.Wavelength.back()));
   EXPECT_FALSE(set.Covers(SR101, static_cast<double>(info.Wavelength.back()) + 1e-3));
   EXPECT_FALSE(set.Covers(SR103, 1000.0));   // no record
-  EXPECT_FALSE(set.Covers(4, 500.0));
   // Pixel p lies at C0 + C1 p + ... + C5 p^5.
   SensorInfo poly(SR101);
   poly.Coef = {"300.5", "0.75", "0.001", "-0.0001", "0.00002", "0.000001"};

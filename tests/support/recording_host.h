@@ -2,6 +2,7 @@
 // user-interface thread by pumping the queue into CSpectrelDoc::HandleMessage on its own thread.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -80,68 +81,37 @@ class RecordingHost : public DocumentHost {
     while (!done()) {
       const auto left = std::chrono::duration_cast<Ms>(end - std::chrono::steady_clock::now());
       if (left.count() <= 0) return done();
-      if (auto m = Next(std::min(left, Ms(20)))) {
-        if (doc.HandleMessage(*m)) ++StopsByMessage;
-      }
+      if (auto m = Next(std::min(left, Ms(20)))) Hand(doc, *m);
     }
     return true;
   }
   // Hands every message to the document until none arrives for quiet.
   void PumpQuiet(CSpectrelDoc& doc, Ms quiet) {
-    while (auto m = Next(quiet)) {
-      if (doc.HandleMessage(*m)) ++StopsByMessage;
-    }
+    while (auto m = Next(quiet)) Hand(doc, *m);
   }
   // Hands messages over until a CycleDone has been handled.
   bool PumpCycle(CSpectrelDoc& doc, Ms timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < end) {
-      auto m = Next(Ms(20));
-      if (!m) continue;
-      if (doc.HandleMessage(*m)) ++StopsByMessage;
-      if (*m == WorkerMessage::CycleDone) return true;
+      const auto m = Next(Ms(20));
+      if (m) Hand(doc, *m);
+      if (m == WorkerMessage::CycleDone) return true;
     }
     return false;
   }
 
   int Count(WorkerMessage message) const {
     std::lock_guard<std::mutex> lock(Mutex);
-    int n = 0;
-    for (WorkerMessage m : Posted) n += m == message ? 1 : 0;
-    return n;
+    return static_cast<int>(std::count(Posted.begin(), Posted.end(), message));
   }
-  std::vector<std::string> CallList() const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return Calls;
-  }
-  std::string Status() const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return StatusBlock;
-  }
-  std::vector<std::string> Statuses() const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return StatusHistory;
-  }
-  bool Visible() const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return DialogVisible;
-  }
-  std::string LastClock() const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return ClockText;
-  }
-  int Clocks() const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return ClockCount;
-  }
-  int Views() const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return ViewUpdates;
-  }
-  std::string DialogTitle() const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return Title;
-  }
+  std::vector<std::string> CallList() const { return Locked(Calls); }
+  std::string Status() const { return Locked(StatusBlock); }
+  std::vector<std::string> Statuses() const { return Locked(StatusHistory); }
+  bool Visible() const { return Locked(DialogVisible); }
+  std::string LastClock() const { return Locked(ClockText); }
+  int Clocks() const { return Locked(ClockCount); }
+  int Views() const { return Locked(ViewUpdates); }
+  std::string DialogTitle() const { return Locked(Title); }
 
   bool ConfirmAnswer = true;       // the answer to the stop question
   std::atomic<int> Beeps{0};
@@ -151,6 +121,15 @@ class RecordingHost : public DocumentHost {
   void Record(const std::string& call) {
     std::lock_guard<std::mutex> lock(Mutex);
     Calls.push_back(call);
+  }
+  void Hand(CSpectrelDoc& doc, WorkerMessage m) {
+    if (doc.HandleMessage(m)) ++StopsByMessage;
+  }
+  // A copy of a field taken under the lock.
+  template <typename T>
+  T Locked(const T& field) const {
+    std::lock_guard<std::mutex> lock(Mutex);
+    return field;
   }
 
   mutable std::mutex Mutex;

@@ -33,10 +33,7 @@ inline SensorInfo MakeSensorInfo(int model) {
   info.Coef[0] = buf;
   std::snprintf(buf, sizeof buf, "%.9f", c1);
   info.Coef[1] = buf;
-  info.Coef[2] = "0";
-  info.Coef[3] = "0";
-  info.Coef[4] = "0";
-  info.Coef[5] = "0";
+  for (size_t c = 2; c < info.Coef.size(); ++c) info.Coef[c] = "0";
   info.SerialNo = SerialText(model);
   info.SensorId = "ID";
   info.SensorId += static_cast<char>('1' + model);
