@@ -11,6 +11,7 @@
 #include "ui/graph_output.h"
 #include "ui/qt_document_host.h"
 #include "ui/spectrel_view.h"
+#include "ui/window_memory.h"
 #include "ui_test_support.h"
 
 namespace spectrel {
@@ -68,7 +69,7 @@ TEST_F(AppTest, MenusToolbarAboutBoxAndTheProfileCreatedAtExit) {
       if (Frame->Action(id) == a) order.back() = id;
     EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << order.back();
   }
-  EXPECT_EQ(order, (QList<int>{32771, 32777, 32773, 0, 32784, 57634, 0, 57607, 0, 57664}));
+  EXPECT_EQ(order, (QList<int>{32771, 32777, 32773, 0, 32784, 57634, 0, 0, 57607, 0, 57664}));
   QString version;
   ASSERT_TRUE(OnModal([&] { Frame->Action(IdAppAbout)->trigger(); }, [&](QDialog* box) {
     version = uitest::Child<QLabel>(*box, "version").text();
@@ -175,6 +176,27 @@ TEST_F(AppTest, TheWindowsAreaIsFourToThreePrintedPagesHaveMarginsCopiesAreSixFo
   EXPECT_EQ(shot.size(), QSize(640, 480));
   // White ground, frame on the plot's left edge 0.14 x 640 = 89 at mid height.
   EXPECT_EQ(std::tuple(shot.pixel(2, 2), shot.pixel(89, 240)), std::tuple(qRgb(255, 255, 255), green));
+}
+
+TEST_F(AppTest, TheFirstWindowIsTwoThirdsOfTheScreenAndEveryWindowReturnsWhereTheUserLeftIt) {
+  const std::pair<QSize, QSize> sizes[] = {{{1280, 1024}, {1000, 750}}, {{2560, 1440}, {1706, 960}},
+                                           {{800, 600}, {800, 600}}};
+  for (const auto& [screen, first] : sizes) EXPECT_EQ(FirstWindowSize(screen), first) << screen.width();
+  QSettings().clear();
+  Start();
+  EXPECT_EQ(Frame->size(), FirstWindowSize(Frame->screen()->availableGeometry().size()));
+  Frame->resize(720, 560);
+  CIntDlg& interval = App->Host()->IntervalDialog();
+  App->Host()->ShowIntervalDialog(true);
+  interval.move(30, 40);
+  App->Host()->ShowIntervalDialog(false);
+  Frame->close();
+  App.reset();
+  Start();
+  App->Host()->ShowIntervalDialog(true);   // not centred again
+  EXPECT_EQ(std::pair(Frame->size(), App->Host()->IntervalDialog().pos()), std::pair(QSize(720, 560), QPoint(30, 40)));
+  App->Host()->ShowIntervalDialog(false);
+  QSettings().clear();
 }
 
 TEST_F(AppTest, AutoStartRunsBeforeTheWindowShows) {

@@ -24,7 +24,7 @@ TEST(Japanese, AJapaneseLocaleGivesJapaneseMenusPromptsAndDialogs) {
   CMainFrame& frame = *app.MainFrame();
   QStringList menus;
   for (QAction* a : frame.menuBar()->actions()) menus << a->text();
-  EXPECT_EQ(menus, (QStringList{"ﾌｧｲﾙ(&F)", "計測", "表示(&V)", "ﾍﾙﾌﾟ(&H)"}));
+  EXPECT_EQ(menus, (QStringList{"ﾌｧｲﾙ(&F)", "計測(&M)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"}));
   EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("ﾚﾃﾞｨ"));
   // The two start buttons share the English tip "Start" only.
   EXPECT_EQ(frame.Action(IdMeasManual)->toolTip(), QStringLiteral("マニュアル計測開始"));
