@@ -53,12 +53,13 @@ void DrawLinePanel(QPainter& p, const OverviewPanels& layout, const DayOverviewD
   }
   p.setPen(QPen(QColor(0, 0, 160), pen));
   p.drawPath(line);
-  // Failed points: a red mark at the foot of the panel.
-  p.setPen(QPen(Qt::red, pen));
+  // Failed points ringed in red; a lone point, which makes no line, as a dot.
+  const double radius = layout.FontHeight / 3.0;
   for (const OverviewPoint& point : d.Data()) {
-    if (!point.Failed) continue;
-    const double x = XOf(r, d, point.Time);
-    p.drawLine(QPointF(x, r.bottom()), QPointF(x, r.bottom() - layout.FontHeight / 2.0));
+    if (!point.Failed && d.Count() > 1) continue;
+    const QPointF at(XOf(r, d, point.Time), r.bottom() - r.height() * point.Integral / top);
+    p.setPen(QPen(point.Failed ? Qt::red : QColor(0, 0, 160), pen));
+    p.drawEllipse(at, radius, radius);
   }
   p.setPen(QPen(Qt::black, pen));
   p.drawRect(r);

@@ -12,7 +12,7 @@ OverviewPanels LayoutOverview(const QRect& area) {
   const int h = area.height();
   p.FontHeight = std::max(8, h / 40);
   const int left = area.left() + p.FontHeight * 6;
-  const int right = area.right() - p.FontHeight * 7;
+  const int right = area.right() - p.FontHeight * 9;
   const int top = area.top() + p.FontHeight * 2;
   const int lineBottom = area.top() + h * 32 / 100;
   const int specTop = lineBottom + p.FontHeight * 3;
