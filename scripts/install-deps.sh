@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev libfuzzer-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
-  libgl-dev
+  libgl-dev libx11-dev
   fonts-liberation fonts-noto-cjk
   locales tzdata xvfb xauth
   libnetcdf-dev netcdf-bin

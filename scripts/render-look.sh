@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Renders the desktop program's look to files for inspection, on the offscreen platform:
-# the main window after one simulated manual measurement, the graph alone (1000 x 750), the
-# clipboard picture (SVG), a printed page (PDF) and the measurement dialog.
+# the main window at its first-start size after one simulated manual measurement, the graph alone
+# (1000 x 750), the clipboard picture (SVG), a printed page (PDF), the measurement dialog and the
+# day overview of a generated day in English and Japanese (overview_en.png, overview_ja.png,
+# overview_en.svg).
 #   scripts/render-look.sh [OUTPUT_DIR]        (default out/look)
 # BUILD_DIR picks the build folder (default build/look, configured and built when missing).
 # The simulated sun follows the local time of day; unless TZ is set, a zone is chosen in which it

@@ -161,6 +161,33 @@ Software Starting</source>
     </message>
 </context>
 <context>
+    <name>spectrel::CDayOverview</name>
+    <message>
+        <source>Integral irradiance (W/m2), 0 - %1</source>
+        <translation>積分放射照度 (W/m2)、0 - %1</translation>
+    </message>
+    <message>
+        <source>W/m2/um</source>
+        <translation>W/m2/um</translation>
+    </message>
+    <message>
+        <source>nm</source>
+        <translation>nm</translation>
+    </message>
+    <message>
+        <source>%1  integral %2 W/m2</source>
+        <translation>%1  積分値 %2 W/m2</translation>
+    </message>
+    <message>
+        <source>%1  %2 nm  no value</source>
+        <translation>%1  %2 nm  値なし</translation>
+    </message>
+    <message>
+        <source>%1  %2 nm  %3 W/m2/um</source>
+        <translation>%1  %2 nm  %3 W/m2/um</translation>
+    </message>
+</context>
+<context>
     <name>spectrel::CGraphDlg</name>
     <message>
         <location filename="../../src/ui/graph_dlg.cpp" line="+52"/>
@@ -385,7 +412,7 @@ Software Starting</source>
     <message>
         <location line="+6"/>
         <source>&amp;Measure</source>
-        <translation>計測</translation>
+        <translation>計測(&amp;M)</translation>
     </message>
     <message>
         <location line="+4"/>
@@ -442,9 +469,106 @@ Software Starting</source>
 <context>
     <name>spectrel::CSpectrelView</name>
     <message>
+        <source>(not the latest)</source>
+        <translation>（最新ではありません）</translation>
+    </message>
+    <message>
         <location filename="../../src/ui/spectrel_view.cpp" line="+77"/>
         <source>Error(Copy to clipboard failed)</source>
         <translation>クリップボード転送に失敗しました</translation>
+    </message>
+</context>
+<context>
+    <name>spectrel::OverviewPane</name>
+    <message>
+        <source>Day Overview</source>
+        <translation>日変化</translation>
+    </message>
+    <message>
+        <source>&amp;Day Overview</source>
+        <translation>日変化(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Show or hide the day overview</source>
+        <translation>日変化の 表示/非表示</translation>
+    </message>
+    <message>
+        <source>&amp;Open Day File...</source>
+        <translation>日データを開く(&amp;O)...</translation>
+    </message>
+    <message>
+        <source>Look at a day of the archive</source>
+        <translation>保存済みの日データを表示</translation>
+    </message>
+    <message>
+        <source>Open Day File</source>
+        <translation>日データを開く</translation>
+    </message>
+    <message>
+        <source>Day files (*.krf *.KRF);;All files (*)</source>
+        <translation>日データ (*.krf *.KRF);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>&amp;Previous Day</source>
+        <translation>前の日(&amp;P)</translation>
+    </message>
+    <message>
+        <source>&amp;Next Day</source>
+        <translation>次の日(&amp;N)</translation>
+    </message>
+    <message>
+        <source>Back to Live</source>
+        <translation>計測中の表示に戻る</translation>
+    </message>
+    <message>
+        <source>Show the running measurement again</source>
+        <translation>実行中の計測を再び表示</translation>
+    </message>
+    <message>
+        <source>&amp;Recent Day Files</source>
+        <translation>最近使った日データ(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Day Overview &amp;Picture</source>
+        <translation>日変化の図(&amp;I)</translation>
+    </message>
+    <message>
+        <source>&amp;Print...</source>
+        <translation>印刷(&amp;P)...</translation>
+    </message>
+    <message>
+        <source>Print Pre&amp;view</source>
+        <translation>印刷ﾌﾟﾚﾋﾞｭｰ(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>ｺﾋﾟｰ(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Save As...</source>
+        <translation>名前を付けて保存(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>Day Overview - %1</source>
+        <translation>日変化 - %1</translation>
+    </message>
+    <message>
+        <source>%1
+%2 points could be read.</source>
+        <translation>%1
+%2 点を読み込みました。</translation>
+    </message>
+    <message>
+        <source>Save Day Overview</source>
+        <translation>日変化の保存</translation>
+    </message>
+    <message>
+        <source>PNG picture (*.png);;SVG picture (*.svg);;PDF document (*.pdf)</source>
+        <translation>PNG 画像 (*.png);;SVG 画像 (*.svg);;PDF 文書 (*.pdf)</translation>
+    </message>
+    <message>
+        <source>The picture could not be saved.</source>
+        <translation>図を保存できませんでした。</translation>
     </message>
 </context>
 <context>

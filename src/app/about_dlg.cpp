@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace spectrel {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
@@ -25,7 +27,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(buttons);
-  setFixedSize(sizeHint());
+  // Wide enough for the whole title beside the window manager's buttons, not only for the body.
+  const int titleWidth = fontMetrics().horizontalAdvance(windowTitle()) + 160;
+  setFixedSize(std::max(sizeHint().width(), titleWidth), sizeHint().height());
 }
 
 }  // namespace spectrel

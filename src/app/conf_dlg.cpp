@@ -18,8 +18,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/serial_port_probe.h"
+#include "sensor/serial_ports.h"
 #include "measure/status_texts.h"
 #include "sensor/serial.h"
 #include "ui/dialog_rows.h"
@@ -69,12 +71,19 @@ bool ParseInteger(const QString& text, int& value) {
 
 QString Text(const std::string& value) { return QString::fromStdString(value); }
 
+// The same device under two names (a stable by-id link and the kernel name, say).
+bool SameDevice(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return a == b || std::filesystem::equivalent(a, b, error);
+}
+
 // The system's candidates and the configured ports that name a device (a simulator's link, say),
 // once each, in natural order.
 std::vector<std::string> OfferedDevices(std::vector<std::string> devices, const std::array<std::string, 4>& configured) {
   for (const std::string& port : configured) {
     const std::string device = CSerial::DeviceName(port);
-    if (!device.empty() && std::find(devices.begin(), devices.end(), device) == devices.end())
+    if (!device.empty() &&
+        std::none_of(devices.begin(), devices.end(), [&](const std::string& d) { return SameDevice(d, device); }))
       devices.push_back(device);
   }
   std::sort(devices.begin(), devices.end(), NaturalLess);
@@ -84,7 +93,11 @@ std::vector<std::string> OfferedDevices(std::vector<std::string> devices, const 
 }  // namespace
 
 CConfDlg::CConfDlg(AppSettings& settings, QWidget* parent) : QDialog(parent), Settings(settings), Copy(settings) {
-  Build(SerialPortCandidates());
+  // The stable by-id name where the system gives one, so the profile keeps naming the same adapter
+  // after re-plugging.
+  std::vector<std::string> candidates;
+  for (const SerialPortEntry& entry : ListSerialPorts()) candidates.push_back(PreferredName(entry));
+  Build(candidates);
 }
 
 CConfDlg::CConfDlg(AppSettings& settings, const std::vector<std::string>& candidates, QWidget* parent)
@@ -150,7 +163,7 @@ void CConfDlg::FillPortList(int model, const std::vector<std::string>& openable)
   int selected = device.empty() ? 0 : -1;
   for (const std::string& candidate : openable) {
     // The configured designation stays as it was (a port number stays a number).
-    const bool isConfigured = candidate == device;
+    const bool isConfigured = !device.empty() && SameDevice(candidate, device);
     list->addItem(Text(candidate), Text(isConfigured ? configured : candidate));
     if (isConfigured) selected = list->count() - 1;
   }

@@ -10,8 +10,11 @@
 
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
+#include "app/lock_panes.h"
+#include "app/overview_pane.h"
 #include "ui/qt_document_host.h"
 #include "ui/spectrel_view.h"
+#include "ui/window_memory.h"
 
 namespace spectrel {
 
@@ -21,9 +24,11 @@ CMainFrame::CMainFrame(CSpectrelView* view, QtDocumentHost& host, FrameCommands 
   setWindowTitle(QStringLiteral("Spectrel"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/spectrel.svg")));
   setCentralWidget(ViewWidget);
+  Pane = new OverviewPane(*this, *ViewWidget, Host);
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
+  RestoreMainWindow(*this);
 
   connect(ViewWidget, &CSpectrelView::MeasuringChanged, this, &CMainFrame::UpdateCommands);
   connect(&Host, &QtDocumentHost::CloseEnabledChanged, this, &CMainFrame::UpdateCommands);
@@ -82,9 +87,16 @@ void CMainFrame::CreateMenus() {
   connect(about, &QAction::triggered, this, &CMainFrame::OnAbout);
 
   QMenu* file = menuBar()->addMenu(tr("&File"));
+  file->addAction(Pane->OpenAction());
+  file->addMenu(Pane->RecentMenu());
+  file->addAction(Pane->PreviousAction());
+  file->addAction(Pane->NextAction());
+  file->addAction(Pane->LiveAction());
+  file->addSeparator();
   file->addAction(print);
   file->addAction(preview);
   file->addAction(setup);
+  file->addMenu(Pane->PictureMenu());
   file->addSeparator();
   file->addAction(exit);
   QMenu* measure = menuBar()->addMenu(tr("&Measure"));
@@ -95,6 +107,7 @@ void CMainFrame::CreateMenus() {
   viewMenu->setObjectName(QStringLiteral("viewMenu"));
   viewMenu->addAction(graph);
   viewMenu->addAction(copy);
+  viewMenu->addAction(Pane->ShowAction());
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(about);
   for (QMenu* menu : {file, measure, viewMenu, help})
@@ -114,6 +127,7 @@ void CMainFrame::CreateToolBar() {
       Tools->addSeparator();
     else
       Tools->addAction(Actions[id]);
+    if (id == IdEditCopy) Tools->addAction(Pane->ShowAction());
   }
   addToolBar(Qt::TopToolBarArea, Tools);
 
@@ -132,6 +146,7 @@ void CMainFrame::CreateStatusBar() {
     if (message.isEmpty()) bar->showMessage(tr("Ready"));
   });
   bar->showMessage(tr("Ready"));
+  new LockPanes(*bar);
 
   QAction* toggle = AddAction(IdViewStatusBar, tr("&Status Bar"), tr("Show or hide the status bar"),
                               tr("Toggle StatusBar"), nullptr);
@@ -157,6 +172,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  SaveMainWindow(*this);
   event->accept();
 }
 

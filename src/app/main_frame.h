@@ -11,6 +11,7 @@
 namespace spectrel {
 
 class CSpectrelView;
+class OverviewPane;
 class QtDocumentHost;
 
 // What the application does for the commands it owns.
@@ -30,6 +31,7 @@ class CMainFrame : public QMainWindow {
   // The action of a command id (menu item and toolbar button alike); null for an unknown id.
   QAction* Action(int id) const;
   QToolBar* ToolBar() const { return Tools; }
+  OverviewPane& Overview() const { return *Pane; }
 
   // Enables the commands for the current measurement state.
   void UpdateCommands();
@@ -50,6 +52,7 @@ class CMainFrame : public QMainWindow {
   FrameCommands Commands;
   std::map<int, QAction*> Actions;
   QToolBar* Tools = nullptr;
+  OverviewPane* Pane = nullptr;   // the day overview and the archive days; owned as a child
 };
 
 }  // namespace spectrel

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
+#include <QSettings>
 #include <QThread>
 
 #include <cstdio>
@@ -12,11 +13,14 @@
 #include <filesystem>
 
 #include "app/main_frame.h"
+#include "app/overview_pane.h"
+#include "app/render_overview.h"
 #include "app/spectrel_app.h"
 #include "measure/spectrel_doc.h"
 #include "ui/graph_output.h"
 #include "ui/qt_document_host.h"
 #include "ui/spectrel_view.h"
+#include "ui/window_memory.h"
 
 namespace spectrel {
 
@@ -49,6 +53,9 @@ int RenderLook(const std::string& outputFolder) {
   if (mkdtemp(pattern) == nullptr) return 2;
   const std::string home = pattern;
 
+  // Window places of this run stay in the temporary folder, not in the user's settings.
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(home));
+
   StartOptions options;
   options.ProgramPath = home + "/spectrel";
   options.Simulate = true;
@@ -60,7 +67,8 @@ int RenderLook(const std::string& outputFolder) {
     if (!app.InitInstance()) return 2;
     CMainFrame& frame = *app.MainFrame();
     CSpectrelDoc& doc = *app.Document();
-    frame.resize(1024, 768);
+    // The first-start size on a 1280 x 1024 screen.
+    frame.resize(FirstWindowSize(QSize(1280, 1024)));
     frame.View().OnStartManual();
     const bool measured = ProcessUntil([&] { return !doc.Measuring(); }, 120000);
     if (!Report(measured && !doc.DisplaySpectrum().Empty(), QStringLiteral("one simulated measurement"))) code = 1;
@@ -94,6 +102,12 @@ int RenderLook(const std::string& outputFolder) {
     const QString dialog = out.filePath(QStringLiteral("interval_dialog.png"));
     if (!Report(app.Host()->IntervalDialog().grab().save(dialog), dialog)) code = 1;
     app.Host()->ShowIntervalDialog(false);
+
+    // The day overview of a generated day, in English and Japanese.
+    if (!Report(RenderOverviews(frame.Overview(), MakeLookDay(doc.DayData()), QString::fromStdString(home),
+                                out.absolutePath()),
+                QStringLiteral("the day overview")))
+      code = 1;
     app.ExitInstance();
   }
   std::error_code ignored;

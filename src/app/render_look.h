@@ -1,5 +1,6 @@
 // Renders the program's look to PNG files for inspection: the main window after one simulated
-// manual measurement, the graph alone, the clipboard picture and a printed page.
+// manual measurement at its first-start size, the graph alone, the clipboard picture, a printed
+// page and the day overview of a generated day in English and Japanese.
 #pragma once
 
 #include <string>

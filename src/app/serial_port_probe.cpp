@@ -1,7 +1,5 @@
 #include "app/serial_port_probe.h"
 
-#include <QSerialPortInfo>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -11,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <set>
 
 namespace spectrel {
 
@@ -65,28 +62,6 @@ bool NaturalLess(const std::string& a, const std::string& b) {
     ++j;
   }
   return a.size() - i < b.size() - j;
-}
-
-std::vector<std::string> SerialPortCandidates() {
-  std::set<std::string> found;
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-    const std::string location = info.systemLocation().toStdString();
-    if (!location.empty()) found.insert(location);
-  }
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
-    const std::string name = entry.path().filename().string();
-    for (const char* prefix : {"ttyS", "ttyUSB", "ttyACM"}) {
-      const std::string_view p(prefix);
-      if (name.size() > p.size() && name.compare(0, p.size(), p) == 0 &&
-          std::all_of(name.begin() + static_cast<long>(p.size()), name.end(),
-                      [](char c) { return c >= '0' && c <= '9'; }))
-        found.insert(entry.path().string());
-    }
-  }
-  std::vector<std::string> ports(found.begin(), found.end());
-  std::sort(ports.begin(), ports.end(), NaturalLess);
-  return ports;
 }
 
 std::vector<std::string> OpenablePorts(const std::vector<std::string>& candidates) {

@@ -17,10 +17,6 @@ enum class PortState {
 // closes it again at once.
 PortState ProbePort(const std::string& device);
 
-// The serial devices of the system: every port the system reports, plus /dev/ttyS*, /dev/ttyUSB*
-// and /dev/ttyACM*, in natural order (ttyS2 before ttyS10), each once.
-std::vector<std::string> SerialPortCandidates();
-
 // The candidates that probe Free, in the order given, each once.
 std::vector<std::string> OpenablePorts(const std::vector<std::string>& candidates);
 

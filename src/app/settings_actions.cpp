@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include "ui/window_memory.h"
+
 #if __has_include("app/conf_dlg.h")
 #include "app/conf_dlg.h"
 #define SPECTREL_HAS_CONF_DLG 1
@@ -24,6 +26,7 @@ SettingsActions::~SettingsActions() = default;
 void SettingsActions::RunMeasurementSettings(QWidget* parent) {
 #ifdef SPECTREL_HAS_CONF_DLG
   CConfDlg dialog(Settings, parent);
+  RememberPlace(dialog, QStringLiteral("MeasurementSettings"));
   if (dialog.exec() == QDialog::Accepted && Save) Save();
 #else
   // Without the dialog the settings are edited in the profile while the program is closed.
@@ -35,6 +38,7 @@ void SettingsActions::RunMeasurementSettings(QWidget* parent) {
 void SettingsActions::CreateGraphDialog() {
 #ifdef SPECTREL_HAS_GRAPH_DLG
   Graph = std::make_unique<CGraphDlg>(Settings.Graph, Redraw, nullptr);
+  RememberPlace(*Graph, QStringLiteral("GraphSettings"));
 #endif
   if (Graph) Graph->hide();
 }

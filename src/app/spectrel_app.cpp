@@ -42,8 +42,9 @@ CSpectrelView* CSpectrelApp::View() { return Frame ? &Frame->View() : nullptr; }
 
 bool CSpectrelApp::InitInstance() {
   tzset();
+  // The window places are kept in the user's Qt settings under this name.
+  QApplication::setOrganizationName(QStringLiteral("Spectrel"));
   QApplication::setApplicationName(QStringLiteral("Spectrel"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Spectrel"));
 
   // Menus and dialogs in Japanese when the process locale is Japanese, as the status texts are.
   if (ProcessLanguage() == Language::Japanese) Translators = InstallTranslations(QLocale(QLocale::Japanese));

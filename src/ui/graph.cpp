@@ -1,5 +1,6 @@
 #include "ui/graph.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -112,6 +113,11 @@ std::vector<ReportLine> ReportLines(const std::string& text, GraphPoint origin, 
     start = feed + 1;
     at.Y += lineHeight * 12 / 10;
   }
+}
+
+int LinePenWidth(double millimetres, int dotsPerInch) {
+  if (dotsPerInch < PaperDpi) return 1;
+  return std::max(1, static_cast<int>(std::lround(millimetres * dotsPerInch / 25.4)));
 }
 
 }  // namespace spectrel

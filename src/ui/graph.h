@@ -42,6 +42,16 @@ struct GraphLayout {
 
 GraphLayout ComputeLayout(int width, int height);
 
+// Devices at least this fine (dots per inch) are paper: printers, PDF and the print preview.
+inline constexpr int PaperDpi = 300;
+// Line widths on paper, millimetres.
+inline constexpr double PaperCurveMm = 0.35;
+inline constexpr double PaperFrameMm = 0.2;   // frame, ticks and grid
+
+// A pen of that physical width on a device of that resolution, in device units; one unit on
+// anything coarser than paper, where a one-unit line is already visible.
+int LinePenWidth(double millimetres, int dotsPerInch);
+
 // Largest of the steps 1, 2, 5 x 10^k (1,000,000 down to 0.002) giving at least five whole
 // intervals over span; 0.001 when none does (tiny, zero or negative spans).
 double TickStep(double span);

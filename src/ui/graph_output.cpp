@@ -21,16 +21,22 @@ void DrawDocumentGraph(QPainter& painter, const CSpectrelDoc& doc, int width, in
 }
 
 bool PrintGraph(QPrinter& printer, const CSpectrelDoc& doc, CGraph& graph) {
+  return PrintGraph(printer, InputsOf(doc), graph);
+}
+
+bool PrintGraph(QPrinter& printer, const GraphInputs& inputs, CGraph& graph) {
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   const DrawingArea area =
       PrinterDrawingArea(printer.width(), printer.height(), printer.logicalDpiX(), printer.logicalDpiY());
   painter.translate(area.OriginX, area.OriginY);
-  DrawDocumentGraph(painter, doc, area.Width, area.Height, graph);
+  DrawGraph(painter, area.Width, area.Height, inputs, graph);
   return painter.end();
 }
 
-QByteArray GraphSvg(const CSpectrelDoc& doc, CGraph& graph) {
+namespace {
+
+QByteArray SvgOf(const GraphInputs& inputs, CGraph& graph) {
   const DrawingArea area = ClipboardDrawingArea();
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
@@ -42,24 +48,36 @@ QByteArray GraphSvg(const CSpectrelDoc& doc, CGraph& graph) {
   QPainter painter;
   if (!painter.begin(&generator)) return {};
   painter.fillRect(QRect(0, 0, area.Width, area.Height), Qt::white);
-  DrawDocumentGraph(painter, doc, area.Width, area.Height, graph);
+  DrawGraph(painter, area.Width, area.Height, inputs, graph);
   if (!painter.end()) return {};
   return buffer.data();
 }
 
-QImage GraphImage(const CSpectrelDoc& doc, CGraph& graph, int width, int height) {
+QImage ImageOf(const GraphInputs& inputs, CGraph& graph, int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);
   if (image.isNull()) return image;
   image.fill(Qt::white);
   QPainter painter(&image);
-  DrawDocumentGraph(painter, doc, width, height, graph);
+  DrawGraph(painter, width, height, inputs, graph);
   painter.end();
   return image;
 }
 
+}  // namespace
+
+QByteArray GraphSvg(const CSpectrelDoc& doc, CGraph& graph) { return SvgOf(InputsOf(doc), graph); }
+
+QImage GraphImage(const CSpectrelDoc& doc, CGraph& graph, int width, int height) {
+  return ImageOf(InputsOf(doc), graph, width, height);
+}
+
 std::unique_ptr<QMimeData> GraphPicture(const CSpectrelDoc& doc, CGraph& graph) {
-  const QByteArray svg = GraphSvg(doc, graph);
-  const QImage image = GraphImage(doc, graph, ClipboardWidth, ClipboardHeight);
+  return GraphPicture(InputsOf(doc), graph);
+}
+
+std::unique_ptr<QMimeData> GraphPicture(const GraphInputs& inputs, CGraph& graph) {
+  const QByteArray svg = SvgOf(inputs, graph);
+  const QImage image = ImageOf(inputs, graph, ClipboardWidth, ClipboardHeight);
   if (svg.isEmpty() || image.isNull()) return nullptr;
   auto mime = std::make_unique<QMimeData>();
   mime->setData(QString::fromLatin1(SvgMimeType), svg);

@@ -21,6 +21,10 @@ GraphInputs InputsOf(const CSpectrelDoc& doc);
 // Draws the graph for the document into an area of the given size at the painter's origin.
 void DrawDocumentGraph(QPainter& painter, const CSpectrelDoc& doc, int width, int height, CGraph& graph);
 
+// The same from any picture inputs (the document's, or a chosen earlier point's).
+bool PrintGraph(QPrinter& printer, const GraphInputs& inputs, CGraph& graph);
+std::unique_ptr<QMimeData> GraphPicture(const GraphInputs& inputs, CGraph& graph);
+
 // One page: the 4:3 drawing area with its margins inside the printable area. false when the
 // printer cannot be painted on.
 bool PrintGraph(QPrinter& printer, const CSpectrelDoc& doc, CGraph& graph);

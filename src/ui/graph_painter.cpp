@@ -38,6 +38,20 @@ void DrawTextAt(QPainter& p, int x, int y, const QString& text, HAlign h, VAlign
   p.drawText(QPoint(left, baseline), text);
 }
 
+// Pen widths of one drawing, device units: one unit on screens, physical widths on paper.
+struct Pens {
+  int Line = 1;    // ticks and grid
+  int Curve = 1;   // spectra
+  int Frame = 1;   // the plot frame
+};
+
+Pens PensFor(const QPainter& p, const GraphLayout& layout) {
+  const int dpi = p.device() != nullptr ? p.device()->logicalDpiY() : 0;
+  if (dpi < PaperDpi) return {1, 1, layout.FramePenWidth};
+  const int line = LinePenWidth(PaperFrameMm, dpi);
+  return {line, LinePenWidth(PaperCurveMm, dpi), line};
+}
+
 QPoint ToQt(GraphPoint p) { return {p.X, p.Y}; }
 
 // Qt's QRect keeps its right and bottom edges inside; the frame's far edges are outside.
@@ -66,7 +80,7 @@ void DrawFrame(QPainter& p, const CGraph& g, int penWidth, std::uint32_t color) 
   p.restore();
 }
 
-void DrawXAxis(QPainter& p, const CGraph& g, const QFont& font, int fontHeight, std::uint32_t color) {
+void DrawXAxis(QPainter& p, const CGraph& g, const QFont& font, int fontHeight, std::uint32_t color, int pen) {
   p.save();
   p.setFont(font);
   for (double tick : g.XTicks()) {
@@ -74,13 +88,13 @@ void DrawXAxis(QPainter& p, const CGraph& g, const QFont& font, int fontHeight, 
     p.setPen(Qt::black);
     DrawTextAt(p, px, g.Rect.Bottom + fontHeight, QString::fromStdString(WavelengthLabel(tick)),
                HAlign::Center, VAlign::Top);
-    p.setPen(SolidPen(color, 1));
+    p.setPen(SolidPen(color, pen));
     p.drawLine(px, g.Rect.Bottom, px, g.Rect.Bottom + fontHeight);
   }
   p.restore();
 }
 
-void DrawYAxis(QPainter& p, const CGraph& g, const QFont& font, int fontHeight, std::uint32_t color) {
+void DrawYAxis(QPainter& p, const CGraph& g, const QFont& font, int fontHeight, std::uint32_t color, int pen) {
   p.save();
   p.setFont(font);
   for (double tick : g.YTicks()) {
@@ -88,15 +102,15 @@ void DrawYAxis(QPainter& p, const CGraph& g, const QFont& font, int fontHeight, 
     p.setPen(Qt::black);
     DrawTextAt(p, g.Rect.Left - fontHeight, py, QString::fromStdString(IrradianceLabel(tick)),
                HAlign::Right, VAlign::Baseline);
-    p.setPen(SolidPen(color, 1));
+    p.setPen(SolidPen(color, pen));
     p.drawLine(g.Rect.Left, py, g.Rect.Left - fontHeight, py);
   }
   p.restore();
 }
 
-void DrawXGrid(QPainter& p, const CGraph& g, std::uint32_t color) {
+void DrawXGrid(QPainter& p, const CGraph& g, std::uint32_t color, int pen) {
   p.save();
-  p.setPen(SolidPen(color, 1));
+  p.setPen(SolidPen(color, pen));
   for (double tick : g.XTicks()) {
     const int px = g.MapX(tick);
     p.drawLine(px, g.Rect.Bottom, px, g.Rect.Top);
@@ -104,9 +118,9 @@ void DrawXGrid(QPainter& p, const CGraph& g, std::uint32_t color) {
   p.restore();
 }
 
-void DrawYGrid(QPainter& p, const CGraph& g, std::uint32_t color) {
+void DrawYGrid(QPainter& p, const CGraph& g, std::uint32_t color, int pen) {
   p.save();
-  p.setPen(SolidPen(color, 1));
+  p.setPen(SolidPen(color, pen));
   for (double tick : g.YTicks()) {
     const int py = g.MapY(tick);
     p.drawLine(g.Rect.Left, py, g.Rect.Right, py);
@@ -115,11 +129,11 @@ void DrawYGrid(QPainter& p, const CGraph& g, std::uint32_t color) {
 }
 
 // The sensors' own pixels of CRad index, one curve per model present, in model order.
-void DrawSensorSpectra(QPainter& p, const CGraph& g, const CKrfData& set, int index, std::uint32_t color) {
+void DrawSensorSpectra(QPainter& p, const CGraph& g, const CKrfData& set, int index, std::uint32_t color, int pen) {
   const CRad& rad = set.Rad(index);
   p.save();
   p.setClipRect(ToQtRect(g.ClipRect()));
-  p.setPen(SolidPen(color, 1));
+  p.setPen(SolidPen(color, pen));
   std::vector<GraphPoint> line;
   for (int model = 0; model < ModelCount; ++model) {
     const SensorMeasurement* block = rad.Block(model);
@@ -138,10 +152,10 @@ void DrawSensorSpectra(QPainter& p, const CGraph& g, const CKrfData& set, int in
   p.restore();
 }
 
-void DrawSpectrum(QPainter& p, const CGraph& g, const CResample& spectrum, std::uint32_t color) {
+void DrawSpectrum(QPainter& p, const CGraph& g, const CResample& spectrum, std::uint32_t color, int pen) {
   p.save();
   p.setClipRect(ToQtRect(g.ClipRect()));
-  p.setPen(SolidPen(color, 1));
+  p.setPen(SolidPen(color, pen));
   std::vector<GraphPoint> line;
   const int count = std::min(spectrum.EndNm - spectrum.StartNm + 1, static_cast<int>(spectrum.Values.size()));
   line.reserve(static_cast<size_t>(std::max(count, 0)));
@@ -192,7 +206,8 @@ void DrawGraph(QPainter& painter, int width, int height, const GraphInputs& in, 
     painter.restore();
   }
 
-  DrawFrame(painter, graph, layout.FramePenWidth, in.Graph.FrameColor);
+  const Pens pens = PensFor(painter, layout);
+  DrawFrame(painter, graph, pens.Frame, in.Graph.FrameColor);
 
   painter.setFont(axisFont);
   painter.setPen(Qt::black);
@@ -203,15 +218,15 @@ void DrawGraph(QPainter& painter, int width, int height, const GraphInputs& in, 
              HAlign::Left, VAlign::Bottom);
 
   if (!in.Display.Empty()) {
-    DrawXAxis(painter, graph, axisFont, layout.AxisFontHeight, in.Graph.FrameColor);
-    DrawYAxis(painter, graph, axisFont, layout.AxisFontHeight, in.Graph.FrameColor);
+    DrawXAxis(painter, graph, axisFont, layout.AxisFontHeight, in.Graph.FrameColor, pens.Line);
+    DrawYAxis(painter, graph, axisFont, layout.AxisFontHeight, in.Graph.FrameColor, pens.Line);
     if (in.Graph.GridLine == 1) {
-      DrawXGrid(painter, graph, in.Graph.FrameColor);
-      DrawYGrid(painter, graph, in.Graph.FrameColor);
+      DrawXGrid(painter, graph, in.Graph.FrameColor, pens.Line);
+      DrawYGrid(painter, graph, in.Graph.FrameColor, pens.Line);
     }
     if (in.DispMode == 0 && in.DayData.RadCount() > 0)
-      DrawSensorSpectra(painter, graph, in.DayData, in.DayData.RadCount() - 1, SensorCurveColor);
-    DrawSpectrum(painter, graph, in.Display, in.Graph.GraphColor);
+      DrawSensorSpectra(painter, graph, in.DayData, in.DayData.RadCount() - 1, SensorCurveColor, pens.Line);
+    DrawSpectrum(painter, graph, in.Display, in.Graph.GraphColor, pens.Curve);
     DrawReport(painter, axisFont, in.Report, layout.ReportRect);
   }
   painter.restore();

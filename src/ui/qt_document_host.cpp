@@ -6,10 +6,12 @@
 #include <QScreen>
 
 #include "ui/spectrel_view.h"
+#include "ui/window_memory.h"
 
 namespace spectrel {
 
 QtDocumentHost::QtDocumentHost(QObject* parent) : QObject(parent), Dialog(std::make_unique<CIntDlg>()) {
+  RememberPlace(*Dialog, QStringLiteral("Interval"));
   connect(Dialog.get(), &CIntDlg::AbortRequested, this,
           [this] { PostWorkerMessage(WorkerMessage::StopRequest); });
 }
@@ -74,6 +76,7 @@ void QtDocumentHost::EnableClose(bool enabled) {
 
 void QtDocumentHost::UpdateAllViews() {
   if (View) View->update();
+  emit ViewsUpdated();
 }
 
 }  // namespace spectrel

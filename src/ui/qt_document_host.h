@@ -40,6 +40,8 @@ class QtDocumentHost : public QObject, public DocumentHost {
  signals:
   // Measurement began (false) or ended (true): the frame enables its commands accordingly.
   void CloseEnabledChanged(bool enabled);
+  // The document changed what it shows (a cycle completed, settings applied).
+  void ViewsUpdated();
 
  private:
   QPointer<CSpectrelView> View;

@@ -7,13 +7,22 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "measure/settings_options.h"
+#include "sensor/status_report.h"
 #include "ui/drawing_area.h"
 #include "ui/graph_output.h"
+#include "ui/print_preview.h"
 
 namespace spectrel {
+
+// A chosen point in a set of its own, so the grey sensor curves of the detailed mode are its own.
+struct CSpectrelView::ChosenPoint {
+  CKrfData Set;         // the day's header and the one point
+  CResample Display;    // the point on the 1 nm grid
+  ReportTexts Texts;    // its time (marked), integral, report and memo
+};
 
 CSpectrelView::CSpectrelView(CSpectrelDoc& doc, QWidget* parent)
     : QWidget(parent), Doc(doc), PagePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
@@ -26,6 +35,32 @@ CSpectrelView::CSpectrelView(CSpectrelDoc& doc, QWidget* parent)
 }
 
 CSpectrelView::~CSpectrelView() = default;
+
+void CSpectrelView::ShowPoint(const CKrfData& set, int index) {
+  auto chosen = std::make_unique<ChosenPoint>();
+  chosen->Set = set.Header();
+  chosen->Set.AppendRad(set.Rad(index));
+  try {
+    BuildReport(chosen->Set, 0, ReportOptionsFrom(Doc.Settings()), chosen->Display, chosen->Texts, ProcessLanguage());
+  } catch (const std::invalid_argument&) {
+    return;   // a time the calendar cannot show: keep what is shown
+  }
+  chosen->Texts.Time += "  " + tr("(not the latest)").toStdString();
+  Pinned = std::move(chosen);
+  update();
+}
+
+void CSpectrelView::BackToLive() {
+  Pinned.reset();
+  update();
+}
+
+GraphInputs CSpectrelView::CurrentInputs() const {
+  if (!Pinned) return InputsOf(Doc);
+  const AppSettings& s = Doc.Settings();
+  const ReportTexts& t = Pinned->Texts;
+  return {s.Graph, s.DispMode, Pinned->Display, Pinned->Set, t.Memo, t.Time, t.Integral, t.Report};
+}
 
 void CSpectrelView::OnInitialUpdate() {
   if (Doc.Settings().AutoStart == 1) OnStartInterval();
@@ -68,11 +103,11 @@ void CSpectrelView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
   const DrawingArea area = ScreenDrawingArea(width(), height());
-  DrawDocumentGraph(painter, Doc, area.Width, area.Height, GraphState);
+  DrawGraph(painter, area.Width, area.Height, CurrentInputs(), GraphState);
 }
 
 void CSpectrelView::OnCopy() {
-  std::unique_ptr<QMimeData> picture = GraphPicture(Doc, GraphState);
+  std::unique_ptr<QMimeData> picture = GraphPicture(CurrentInputs(), GraphState);
   if (!picture) {
     QMessageBox::warning(this, QApplication::applicationDisplayName(), tr("Error(Copy to clipboard failed)"),
                          QMessageBox::Ok);
@@ -89,14 +124,11 @@ void CSpectrelView::OnPrint() {
   QPrintDialog dialog(PagePrinter.get(), this);
   dialog.setMinMax(1, 1);   // a print job is always one page
   if (dialog.exec() != QDialog::Accepted) return;
-  PrintGraph(*PagePrinter, Doc, GraphState);
+  PrintGraph(*PagePrinter, CurrentInputs(), GraphState);
 }
 
 void CSpectrelView::OnPrintPreview() {
-  QPrintPreviewDialog preview(PagePrinter.get(), this);
-  connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-          [this](QPrinter* printer) { PrintGraph(*printer, Doc, GraphState); });
-  preview.exec();
+  RunPrintPreview(*PagePrinter, this, [this](QPrinter* printer) { PrintGraph(*printer, CurrentInputs(), GraphState); });
 }
 
 void CSpectrelView::OnPrinterSetup() {

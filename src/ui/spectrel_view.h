@@ -10,6 +10,7 @@
 
 #include "measure/spectrel_doc.h"
 #include "ui/graph.h"
+#include "ui/graph_painter.h"
 
 class QPrinter;
 
@@ -37,6 +38,14 @@ class CSpectrelView : public QWidget {
   void OnPrintPreview();
   void OnPrinterSetup();
 
+  // Shows CRad index of the set instead of the latest point, with its own time, integral and
+  // report, marked as not the latest; BackToLive returns to the document's latest point.
+  void ShowPoint(const CKrfData& set, int index);
+  void BackToLive();
+  bool ShowingEarlierPoint() const { return Pinned != nullptr; }
+  // What the window, the page and the clipboard show now.
+  GraphInputs CurrentInputs() const;
+
   // A worker message, delivered on the GUI thread by the host.
   void OnWorkerMessage(WorkerMessage message);
 
@@ -59,6 +68,8 @@ class CSpectrelView : public QWidget {
   QTimer IntervalTimer;                     // 1000 ms ticks of an interval measurement
   QTimer ManualPollTimer;                   // 50 ms polls until a manual run may start
   std::unique_ptr<QPrinter> PagePrinter;    // printer and page set-up kept between jobs
+  struct ChosenPoint;
+  std::unique_ptr<ChosenPoint> Pinned;      // an earlier point shown instead of the latest, or null
 };
 
 }  // namespace spectrel

@@ -11,6 +11,13 @@
 #include "ui/graph_output.h"
 #include "ui/qt_document_host.h"
 #include "ui/spectrel_view.h"
+#include "ui/window_memory.h"
+#include "app/overview_pane.h"
+#include "base/local_time.h"
+#include "files/krf_file.h"
+#include "support/synthetic_day.h"
+#include "ui/day_overview.h"
+#include "ui/day_overview_panels.h"
 #include "ui_test_support.h"
 
 namespace spectrel {
@@ -68,7 +75,7 @@ TEST_F(AppTest, MenusToolbarAboutBoxAndTheProfileCreatedAtExit) {
       if (Frame->Action(id) == a) order.back() = id;
     EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << order.back();
   }
-  EXPECT_EQ(order, (QList<int>{32771, 32777, 32773, 0, 32784, 57634, 0, 57607, 0, 57664}));
+  EXPECT_EQ(order, (QList<int>{32771, 32777, 32773, 0, 32784, 57634, 0, 0, 57607, 0, 57664}));
   QString version;
   ASSERT_TRUE(OnModal([&] { Frame->Action(IdAppAbout)->trigger(); }, [&](QDialog* box) {
     version = uitest::Child<QLabel>(*box, "version").text();
@@ -177,6 +184,76 @@ TEST_F(AppTest, TheWindowsAreaIsFourToThreePrintedPagesHaveMarginsCopiesAreSixFo
   EXPECT_EQ(std::tuple(shot.pixel(2, 2), shot.pixel(89, 240)), std::tuple(qRgb(255, 255, 255), green));
 }
 
+TEST_F(AppTest, TheFirstWindowIsTwoThirdsOfTheScreenAndEveryWindowReturnsWhereTheUserLeftIt) {
+  const std::pair<QSize, QSize> sizes[] = {{{1280, 1024}, {1000, 750}}, {{2560, 1440}, {1706, 960}},
+                                           {{800, 600}, {800, 600}}};
+  for (const auto& [screen, first] : sizes) EXPECT_EQ(FirstWindowSize(screen), first) << screen.width();
+  QSettings().clear();
+  Start();
+  EXPECT_EQ(Frame->size(), FirstWindowSize(Frame->screen()->availableGeometry().size()));
+  Frame->resize(720, 560);
+  CIntDlg& interval = App->Host()->IntervalDialog();
+  App->Host()->ShowIntervalDialog(true);
+  interval.move(30, 40);
+  App->Host()->ShowIntervalDialog(false);
+  Frame->close();
+  App.reset();
+  Start();
+  App->Host()->ShowIntervalDialog(true);   // not centred again
+  EXPECT_EQ(std::pair(Frame->size(), App->Host()->IntervalDialog().pos()), std::pair(QSize(720, 560), QPoint(30, 40)));
+  App->Host()->ShowIntervalDialog(false);
+  QSettings().clear();
+}
+
+// A day of the archive: five SR-102 + SR-104 points ten minutes apart, SR-104 missing at the third.
+TEST_F(AppTest, AnArchiveDayIsReadAsideAClickShowsThatPointADamagedFileWhatCouldBeRead) {
+  Options.Show = false;
+  Start();
+  CKrfData day = testing::MakeDay({SR102, SR104}, 5, 1780300800, 600);
+  day.Rad(2).RemoveBlock(SR104);
+  std::filesystem::create_directories(Folder.File("2026"));
+  const std::string path = Folder.File("2026/20260601.KRF");
+  ASSERT_EQ(SaveKrf(day, path), 1);
+  OverviewPane& pane = Frame->Overview();
+  QStringList problems;
+  QObject::connect(&pane, &OverviewPane::DayShown, [&](const QString& problem) { problems << problem; });
+  pane.OpenDayFile(QString::fromStdString(path));
+  ASSERT_TRUE(ProcessUntil([&] { return problems.size() == 1; }, 10000));
+  CDayOverview& overview = pane.Overview();
+  QList<bool> failed;
+  for (const OverviewPoint& point : overview.Data().Data()) failed << point.Failed;
+  EXPECT_EQ(std::pair(problems[0], failed), std::pair(QString(), QList<bool>{false, false, true, false, false}));
+  auto shownTime = [&] { return App->View()->CurrentInputs().Time; };
+  EXPECT_EQ(shownTime(), FormatLocal(1780300800 + 2400, "%Y/%m/%d  %H:%M:%S") + "  (not the latest)");
+
+  // A click on the line at the second point's time shows that point; the cursor reads its time.
+  overview.resize(800, 600);
+  const QRect line = LayoutOverview(overview.rect()).Line;
+  const QPoint at(line.left() + static_cast<int>(line.width() * (1780300800 + 600 - overview.Data().DayStart()) / 86400.0),
+                  line.center().y());
+  QTest::mouseClick(&overview, Qt::LeftButton, {}, at);
+  EXPECT_EQ(shownTime(), FormatLocal(1780300800 + 600, "%Y/%m/%d  %H:%M:%S") + "  (not the latest)");
+  EXPECT_TRUE(overview.ReadingAt(at).startsWith(QString::fromStdString(FormatLocal(1780300800 + 600, "%H:%M"))));
+  EXPECT_EQ(std::pair(NeighbourDayFile(path, -1), NeighbourDayFile(Folder.File("2026/20261231.KRF"), 1)),
+            std::pair(Folder.File("2026/20260531.KRF"), Folder.File("2027/20270101.KRF")));
+
+  // The fourth point's time is not a time: the three before it are shown, with the reader's words.
+  std::string bytes = ReadBytes(path);
+  size_t mark = 0;
+  for (int i = 0; i < 4; ++i) mark = bytes.find("DT_KRF,", mark + 1);
+  bytes.replace(bytes.find("\nMT,", mark) + 12, 2, "25");
+  testing::WriteBytes(Folder.File("damaged.krf"), bytes);
+  {
+    MessageAnswer ok(QMessageBox::Ok);
+    pane.OpenDayFile(QString::fromStdString(Folder.File("damaged.krf")));
+    ASSERT_TRUE(ProcessUntil([&] { return problems.size() == 2; }, 10000));
+    EXPECT_TRUE(ok.Text.startsWith(problems[1]) && ok.Text.endsWith("3 points could be read."));
+  }
+  EXPECT_EQ(std::pair(problems[1].isEmpty(), overview.Data().Count()), std::pair(false, 3));
+  pane.LiveAction()->trigger();
+  EXPECT_FALSE(pane.ShowingArchive() || App->View()->ShowingEarlierPoint());
+}
+
 TEST_F(AppTest, AutoStartRunsBeforeTheWindowShows) {
   AppSettings stored;
   stored.AutoStart = 1;
@@ -215,6 +292,8 @@ TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
   for (int y = clip.Top; y < clip.Bottom; ++y)
     for (int x = clip.Left; x < clip.Right; ++x) curve += shot.pixel(x, y) == qRgb(255, 0, 0);
   EXPECT_GT(curve, 0);
+  // The overview grew with the measurement.
+  EXPECT_EQ(Frame->Overview().Overview().Data().Count(), Doc->DayData().RadCount());
 
   App->ExitInstance();
   AppSettings reread;

@@ -7,7 +7,6 @@
 #include "app/render_dialogs.h"
 #include "app/spectrel_app.h"
 #include "app/translations.h"
-#include "ui/dialog_rows.h"
 #include "ui/graph_dlg.h"
 #include "ui_test_support.h"
 
@@ -24,7 +23,7 @@ TEST(Japanese, AJapaneseLocaleGivesJapaneseMenusPromptsAndDialogs) {
   CMainFrame& frame = *app.MainFrame();
   QStringList menus;
   for (QAction* a : frame.menuBar()->actions()) menus << a->text();
-  EXPECT_EQ(menus, (QStringList{"ﾌｧｲﾙ(&F)", "計測", "表示(&V)", "ﾍﾙﾌﾟ(&H)"}));
+  EXPECT_EQ(menus, (QStringList{"ﾌｧｲﾙ(&F)", "計測(&M)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"}));
   EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("ﾚﾃﾞｨ"));
   // The two start buttons share the English tip "Start" only.
   EXPECT_EQ(frame.Action(IdMeasManual)->toolTip(), QStringLiteral("マニュアル計測開始"));
@@ -35,27 +34,6 @@ TEST(Japanese, AJapaneseLocaleGivesJapaneseMenusPromptsAndDialogs) {
   EXPECT_EQ(Child<QAbstractButton>(conf, "cancel").text(), QStringLiteral("ｷｬﾝｾﾙ"));
   CGraphDlg graph(settings.Graph, [] {});
   EXPECT_EQ(Child<QAbstractButton>(graph, "grid").text(), QStringLiteral("罫線"));
-}
-
-TEST(DialogRows, TheWordsOfARowStandWhereTheLanguagePutsThemEachTheBuddyOfAField) {
-  // Field numbers; a label shows the field its shortcut goes to after '>'.
-  const std::pair<const char*, QStringList> rows[] = {{"From %1 To %2", {"From>1", "1", "To>2", "2"}},
-                                                      {"%1 nm ～ %2 nm", {"1", "nm ～>2", "2", "nm>2"}}};
-  for (const auto& [pattern, expected] : rows) {
-    QWidget row;
-    auto* layout = new QHBoxLayout(&row);
-    QWidget* const fields[] = {new QLineEdit(&row), new QLineEdit(&row)};
-    AddPatternRow(layout, QString::fromUtf8(pattern), {fields[0], fields[1]});
-    auto number = [&](const QWidget* w) { return QString::number(w == fields[0] ? 1 : w == fields[1] ? 2 : 0); };
-    QStringList items;
-    for (int i = 0; i < layout->count(); ++i) {
-      if (QWidget* w = layout->itemAt(i)->widget()) {
-        const auto* label = qobject_cast<QLabel*>(w);
-        items << (label ? label->text() + ">" + number(label->buddy()) : number(w));
-      }
-    }
-    EXPECT_EQ(items, expected) << pattern;
-  }
 }
 
 // Every text of the Japanese translation file as the installed translation gives it, and every

@@ -161,9 +161,6 @@ TEST(PortLists, UnavailableConfiguredPortsAreShownAndKeptAChosenDeviceIsStoredAs
   Pty free, busy(true);
   EXPECT_EQ(std::tuple(ProbePort(free.Device), ProbePort(busy.Device), ProbePort("/dev/no-such-line")),
             std::tuple(PortState::Free, PortState::Busy, PortState::Absent));
-  std::vector<std::string> ports{"/dev/ttyUSB0", "/dev/ttyS10", "/dev/ttyS", "/dev/ttyS2"};
-  std::sort(ports.begin(), ports.end(), NaturalLess);
-  EXPECT_EQ(ports, (std::vector<std::string>{"/dev/ttyS", "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0"}));
   AppSettings settings;
   settings.ComPort = {busy.Device, "4000", "/dev/no-such-line", free.Device};
   CConfDlg dialog(settings, {free.Device, busy.Device});
@@ -250,7 +247,7 @@ TEST_F(GraphDlgTest, CancelHidesWithoutUndoingAChosenColourWaitsForApply) {
   EXPECT_EQ(Drawn.size(), 2u);
 }
 
-TEST_F(GraphDlgTest, ANonNumberKeepsTheFieldsTakenBeforeItTheKeysFollowTheReadingOrder) {
+TEST_F(GraphDlgTest, ANonNumberKeepsTheFieldsTakenBeforeIt) {
   // Taken in the order grid, x from, x to, y top, auto: x to fails, so grid and x from are new
   // and the top and the auto box keep the values the dialog had.
   W<QCheckBox>("grid").setChecked(false);
@@ -266,14 +263,6 @@ TEST_F(GraphDlgTest, ANonNumberKeepsTheFieldsTakenBeforeItTheKeysFollowTheReadin
   EXPECT_EQ(std::tie(Graph.GridLine, Graph.GraphLeft, Graph.GraphRight, Graph.GraphTop, Graph.AutoScale),
             std::tuple(0, 350.0, 1800.0, 80.0, 0));
   EXPECT_EQ(Drawn.size(), 1u);
-  QApplication::setActiveWindow(Dlg.get());
-  QStringList order;
-  QWidget* w = &W("auto");
-  for (int i = 0; i < 10; ++i, w = w->nextInFocusChain()) {
-    while (w->focusPolicy() == Qt::NoFocus || !w->isEnabled()) w = w->nextInFocusChain();
-    order << w->objectName();
-  }
-  EXPECT_EQ(order, (QStringList{"auto", "yTop", "xFrom", "xTo", "graphColor", "frameColor", "grid", "ok", "apply", "cancel"}));
 }
 
 TEST(ColorButton, RedInTheLowestByteDrawnAsAPlainSwatchEvenWhenDisabled) {

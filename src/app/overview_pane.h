@@ -1,0 +1,87 @@
+// The day overview beside the graph and the days of the archive: the dockable pane, live growth
+// with the measurement, File > Open Day File..., the recent files, the previous and next day,
+// "Back to Live", and the overview as a picture (print, preview, copy, save).
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+#include <thread>
+
+#include "ui/archive_day.h"
+
+class QAction;
+class QDockWidget;
+class QMainWindow;
+class QMenu;
+class QPrinter;
+
+namespace spectrel {
+
+class CDayOverview;
+class CSpectrelView;
+class QtDocumentHost;
+
+class OverviewPane : public QObject {
+  Q_OBJECT
+
+ public:
+  OverviewPane(QMainWindow& frame, CSpectrelView& view, QtDocumentHost& host);
+  ~OverviewPane() override;
+
+  QDockWidget* Dock() const { return DockWidget; }
+  CDayOverview& Overview() const { return *Widget; }
+  // Commands, for the menus and the toolbar.
+  QAction* ShowAction() const;
+  QAction* OpenAction() const { return Open; }
+  QAction* PreviousAction() const { return Previous; }
+  QAction* NextAction() const { return Next; }
+  QAction* LiveAction() const { return Live; }
+  QMenu* RecentMenu() const { return Recent; }
+  QMenu* PictureMenu() const { return Picture; }
+
+  // Reads the day file on a thread of its own; DayShown follows on the window's thread.
+  void OpenDayFile(const QString& path);
+  void BackToLive();
+  bool ShowingArchive() const { return Archive != nullptr; }
+  const std::string& ArchivePath() const { return ArchiveFile; }
+
+  // The overview picture, on a white ground, for the clipboard and files.
+  QImage Image(const QSize& size) const;
+  QByteArray Svg(const QSize& size) const;
+  bool SavePicture(const QString& path) const;
+
+ signals:
+  // An archive day was read (problem empty) or read in part (the reader's message).
+  void DayShown(const QString& problem);
+
+ private:
+  void CreateActions();
+  void FollowLive();
+  void OnRead(ArchiveDay day);
+  void OnPointChosen(int index);
+  void UpdateRecent(const QString& path);
+  void OnPrint();
+  void OnPreview();
+  void OnCopy();
+  void OnSave();
+
+  QMainWindow& Frame;
+  CSpectrelView& View;
+  QDockWidget* DockWidget = nullptr;
+  CDayOverview* Widget = nullptr;
+  QAction* Open = nullptr;
+  QAction* Previous = nullptr;
+  QAction* Next = nullptr;
+  QAction* Live = nullptr;
+  QMenu* Recent = nullptr;
+  QMenu* Picture = nullptr;
+  std::shared_ptr<const CKrfData> Archive;   // the archive day shown, null while live
+  std::string ArchiveFile;                   // its path
+  bool FollowPending = false;                // a later slice of the live day is queued
+  std::thread Reader;                        // the archive reader of the last open
+  std::unique_ptr<QPrinter> PagePrinter;     // the overview's own page set-up
+};
+
+}  // namespace spectrel

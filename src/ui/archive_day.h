@@ -1,0 +1,26 @@
+// A day file of the archive read for looking at: never written, read whole or as far as it can be,
+// with the reader's own words when it stops early. Runs on any thread.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "spectrum/records.h"
+#include "ui/day_overview_data.h"
+
+namespace spectrel {
+
+struct ArchiveDay {
+  std::string Path;                  // the file asked for
+  std::shared_ptr<CKrfData> Set;     // what could be read, never null
+  DayOverviewData Overview;          // its overview
+  std::string Problem;               // the reader's message; empty when the whole file was read
+};
+
+ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo);
+
+// The day file of the day before (days = -1) or after (+1) the one at path, named and filed as
+// the measurement files its days ("<year>/<YYYYMMDD>.KRF"); empty when path is not so named.
+std::string NeighbourDayFile(const std::string& path, int days);
+
+}  // namespace spectrel

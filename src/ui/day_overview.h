@@ -1,0 +1,50 @@
+// The day overview pane: the integral irradiance over the local day as a line, with stretches
+// without measurement shaded and failed points marked, and below it the spectrogram of the day
+// (time x wavelength, viridis colours with their scale). The cursor reads time, wavelength and
+// value; a click chooses the nearest point.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "ui/day_overview_data.h"
+
+namespace spectrel {
+
+class CDayOverview : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CDayOverview(QWidget* parent = nullptr);
+
+  // The day shown; after changing it in place call Changed().
+  DayOverviewData& Data() { return Day; }
+  const DayOverviewData& Data() const { return Day; }
+  void SetData(DayOverviewData data);
+  void Changed();
+
+  // Draws the whole overview into area of any painter (window, page, picture).
+  void Render(QPainter& painter, const QRect& area) const;
+  // What the cursor reads at a point of the widget; empty outside the panels.
+  QString ReadingAt(const QPoint& at) const;
+  QString Reading() const { return CursorText; }
+  // The point a click at that place chooses; -1 outside the panels or without points.
+  int PointAt(const QPoint& at) const;
+
+ signals:
+  void PointChosen(int index);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void BuildSpectrogram();
+
+  DayOverviewData Day;
+  QImage Spectrogram;   // one column per minute of the day, one row per nm (longest on top)
+  QString CursorText;   // the last reading under the cursor
+};
+
+}  // namespace spectrel

@@ -1,0 +1,95 @@
+#include "ui/day_overview_data.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/local_time.h"
+#include "spectrum/resample.h"
+
+namespace spectrel {
+
+namespace {
+
+std::int64_t LocalMidnight(std::int64_t t) {
+  const std::optional<std::tm> local = LocalTm(t);
+  if (!local) return t - t % 86400;
+  return t - (local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec);
+}
+
+// A sensor whose information record the day holds but which gave no block at this point failed.
+bool PointFailed(const CKrfData& set, const CRad& rad) {
+  for (int model = 0; model < ModelCount; ++model)
+    if (set.Info(model) != nullptr && rad.Block(model) == nullptr) return true;
+  return !rad.HasAnyBlock();
+}
+
+}  // namespace
+
+void DayOverviewData::Append(const CKrfData& set, int index, int integFrom, int integTo) {
+  const CRad& rad = set.Rad(index);
+  OverviewPoint point;
+  point.Time = rad.MeasureTime;
+  point.Failed = PointFailed(set, rad);
+  CResample grid;
+  try {
+    grid.Resample(set, index);
+  } catch (const std::invalid_argument&) {
+    grid.Release();
+  }
+  if (grid.Empty()) {
+    point.Failed = true;
+  } else {
+    point.StartNm = grid.StartNm;
+    point.Row.assign(grid.Values.begin(), grid.Values.end());
+    point.Integral = grid.Integral(std::max(integFrom, grid.StartNm), std::min(integTo, grid.EndNm));
+    const int end = grid.StartNm + static_cast<int>(point.Row.size()) - 1;
+    const bool first = std::none_of(Points.begin(), Points.end(), [](const auto& p) { return !p.Row.empty(); });
+    MinNm = first ? grid.StartNm : std::min(MinNm, grid.StartNm);
+    MaxNm = first ? end : std::max(MaxNm, end);
+    MaxValue = std::max(MaxValue, grid.MaxValue);
+    MaxIntegral = std::max(MaxIntegral, point.Integral);
+  }
+  if (Points.empty()) Midnight = LocalMidnight(point.Time);
+  Points.push_back(std::move(point));
+}
+
+bool DayOverviewData::Follow(const CKrfData& set, int integFrom, int integTo, int limit) {
+  const int count = set.RadCount();
+  if (count < Count() || (Count() > 0 && count > 0 && set.Rad(0).MeasureTime != Points.front().Time)) Clear();
+  const int end = std::min(count, Count() + std::max(0, limit));
+  for (int j = Count(); j < end; ++j) Append(set, j, integFrom, integTo);
+  return end == count;
+}
+
+void DayOverviewData::Clear() { *this = DayOverviewData(); }
+
+int DayOverviewData::Nearest(std::int64_t t) const {
+  if (Points.empty()) return -1;
+  const auto after = std::lower_bound(Points.begin(), Points.end(), t,
+                                      [](const OverviewPoint& p, std::int64_t value) { return p.Time < value; });
+  if (after == Points.begin()) return 0;
+  if (after == Points.end()) return Count() - 1;
+  const auto before = after - 1;
+  return static_cast<int>((t - before->Time <= after->Time - t ? before : after) - Points.begin());
+}
+
+std::vector<std::pair<std::int64_t, std::int64_t>> DayOverviewData::Gaps() const {
+  std::vector<std::pair<std::int64_t, std::int64_t>> gaps;
+  if (Points.size() < 3) return gaps;
+  std::vector<std::int64_t> steps;
+  for (size_t i = 1; i < Points.size(); ++i) steps.push_back(Points[i].Time - Points[i - 1].Time);
+  std::vector<std::int64_t> sorted = steps;
+  std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
+  const std::int64_t usual = sorted[sorted.size() / 2];
+  for (size_t i = 0; i < steps.size(); ++i)
+    if (steps[i] * 2 > usual * 3) gaps.emplace_back(Points[i].Time, Points[i + 1].Time);
+  return gaps;
+}
+
+DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo) {
+  DayOverviewData data;
+  data.Follow(set, integFrom, integTo);
+  return data;
+}
+
+}  // namespace spectrel

@@ -1,0 +1,54 @@
+// The numbers of the day overview: for every point of a day its time, integral irradiance,
+// whether a sensor failed, and its merged spectrum on the 1 nm grid; built a point at a time so
+// it can grow with the measurement or be filled away from the window's thread.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "spectrum/records.h"
+
+namespace spectrel {
+
+struct OverviewPoint {
+  std::int64_t Time = 0;    // s since 1970 UTC
+  double Integral = 0.0;    // W/m2 over the integration range
+  bool Failed = false;      // a sensor of the day gave no spectrum, or none could be merged
+  int StartNm = 0;          // wavelength of Row[0], nm
+  std::vector<float> Row;   // merged spectrum, W/m2/um, one value per nm
+};
+
+class DayOverviewData {
+ public:
+  // Adds CRad index of the set; integFrom..integTo (nm) is the integral's range.
+  void Append(const CKrfData& set, int index, int integFrom, int integTo);
+  // Adds the points of the set not yet added, at most limit of them; a set that is not the day
+  // already held (fewer points or another first time) starts over. true when all are added.
+  bool Follow(const CKrfData& set, int integFrom, int integTo, int limit = 1 << 30);
+  void Clear();
+
+  int Count() const { return static_cast<int>(Points.size()); }
+  const std::vector<OverviewPoint>& Data() const { return Points; }
+  std::int64_t DayStart() const { return Midnight; }   // local midnight of the first point, s UTC
+
+  // Index of the point nearest to time t; -1 without points.
+  int Nearest(std::int64_t t) const;
+  // Stretches without a measurement: between neighbours further apart than 1.5 x the usual
+  // spacing (the median), as (from, to) times.
+  std::vector<std::pair<std::int64_t, std::int64_t>> Gaps() const;
+
+  int MinNm = 0;              // lowest wavelength of any row, nm
+  int MaxNm = 0;              // highest wavelength of any row, nm
+  double MaxValue = 0.0;      // largest spectral value, W/m2/um
+  double MaxIntegral = 0.0;   // largest integral, W/m2
+
+ private:
+  std::vector<OverviewPoint> Points;   // in time order
+  std::int64_t Midnight = 0;
+};
+
+// The overview of a whole day at once, as the loader thread makes it.
+DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo);
+
+}  // namespace spectrel
