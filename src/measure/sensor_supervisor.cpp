@@ -41,7 +41,9 @@ template <typename Pause>
 bool AwaitAnswer(CSensorDriver& driver, const std::string& port, Pause pause) {
   const std::string device = CSerial::DeviceName(port);
   for (;;) {
-    if (!DeviceMissing(device)) {
+    if (DeviceMissing(device)) {
+      if (driver.IsOpen()) driver.ClosePort();   // a device that comes back is a new one
+    } else {
       if (!driver.IsOpen() || driver.PortLost()) {
         driver.ClosePort();
         driver.OpenPort(port, PortBaud);

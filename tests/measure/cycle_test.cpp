@@ -2,6 +2,7 @@
 // rewritten once when a sensor joins, kept aside when unreadable; the CSV file of the hour; every
 // failure logged.
 #include "doc_fixture.h"
+#include "measure/station_status.h"
 
 namespace spectrel::testing {
 namespace {
@@ -192,6 +193,13 @@ TEST_F(CycleTest, PointsThatCannotBeStoredAreHeldAndWrittenInOrderWithTheNextSav
   EXPECT_EQ(Doc->LastDayFile(), "");
   EXPECT_EQ(Doc->LastCsvFile(), "");
   EXPECT_EQ(Doc->UnsavedPoints(), 2);
+  std::string error;   // the station's status tells of the cycle not stored
+  const auto status = ParseStationStatus(ReadBytes(StationStatusPath(Settings.KrfFolder)), error);
+  ASSERT_TRUE(status && status->LastCycle) << error;
+  EXPECT_EQ(status->Counters.NotStored, 1);   // since the start of this manual measurement
+  EXPECT_FALSE(status->LastCycle->Stored);
+  EXPECT_FALSE(status->LastCycle->Reason.empty());
+  EXPECT_FALSE(status->LastStored);
   std::filesystem::remove(year);
   std::filesystem::rename(year + "-away", year);
   // The next day's save takes its own held point and the one of the day before, which joins the
