@@ -21,6 +21,7 @@ struct Given {
   std::vector<std::string> Lights;      // --light MODEL=LIGHT
   std::vector<std::string> Firmwares;   // --firmware MODEL=TEXT
   std::vector<std::string> Serials;     // --serial MODEL=TEXT
+  std::vector<std::string> Silences;    // --silent MODEL=FROM-TO, seconds after the start
   std::string TimeOfDay;                // --time-of-day HH:MM[:SS]
   bool Unpaced = false;                 // --unpaced
   std::uint32_t Seed = 1;               // --seed
@@ -33,6 +34,19 @@ int ParseTimeOfDay(const std::string& text) {
   const int n = std::sscanf(text.c_str(), "%d:%d:%d%c", &h, &m, &s, &tail);
   if ((n != 2 && n != 3) || h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59) return -1;
   return h * 3600 + m * 60 + s;
+}
+
+// "FROM-TO" in whole seconds, FROM < TO, into the sensor's span of silence.
+bool ParseSilence(const std::string& text, SensorConfig& config) {
+  int from = 0, to = 0;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), "%d-%d%c", &from, &to, &tail) != 2 || from < 0 || to <= from ||
+      to > 24 * 3600) {
+    return false;
+  }
+  config.SilentFromMs = from * 1000;
+  config.SilentUntilMs = to * 1000;
+  return true;
 }
 
 void DefineOptions(CLI::App& app, Given& given) {
@@ -48,6 +62,7 @@ void DefineOptions(CLI::App& app, Given& given) {
   each("--light", given.Lights, "sun (follows the time of day), bright (saturates), night (dark)");
   each("--firmware", given.Firmwares, "reply to \"FV\" (default 1.80)");
   each("--serial", given.Serials, "reply to \"SER\" (default made from the model)");
+  each("--silent", given.Silences, "FROM-TO: answer nothing from FROM s to TO s after the start");
   app.add_option("--time-of-day", given.TimeOfDay, "fixed local time for the sun (default: the clock)")
       ->type_name("HH:MM");
   app.add_flag("--unpaced", given.Unpaced, "answer at once instead of at 38400 baud and real exposure time");
@@ -89,6 +104,9 @@ bool AssignAll(const Given& given, std::array<SensorConfig, 4>& configs, std::st
          Assign(given.Serials, "--serial", configs, [](SensorConfig& c, const std::string& v) {
            c.Serial = v;
            return std::string();
+         }, error) &&
+         Assign(given.Silences, "--silent", configs, [](SensorConfig& c, const std::string& v) {
+           return ParseSilence(v, c) ? std::string() : "bad span of silence " + v + " (FROM-TO, seconds)";
          }, error);
 }
 
@@ -123,7 +141,8 @@ bool BuildSensors(const Given& given, SimOptions& options, std::string& error) {
     SensorConfig& c = configs[m];
     c.Model = m;
     const bool tuned = c.FaultKind != Fault::None || c.LightKind != Light::Sun ||
-                       c.Firmware != SensorConfig{}.Firmware || !c.Serial.empty();
+                       c.Firmware != SensorConfig{}.Firmware || !c.Serial.empty() ||
+                       c.SilentUntilMs > 0;
     if (!used[m] && tuned) {
       error = std::string("settings given for ") + kModels[m].Name + ", which is not simulated";
       return false;

@@ -28,6 +28,8 @@ struct SimulatedSensor::Impl {
         Firmware(Config.Firmware) {}
 
   void Run();
+  // Inside the configured span of silence.
+  bool Silent() const;
   bool Send(const std::string& bytes);
   Conditions Snapshot() const;
 
@@ -48,6 +50,7 @@ struct SimulatedSensor::Impl {
   std::unique_ptr<StopSignal> Stop;
   std::thread Worker;
   SteadyTime LineFreeAt{};       // when the last paced byte has left the line
+  SteadyTime StartedAt{};        // when Start opened the line
 };
 
 Conditions SimulatedSensor::Impl::Snapshot() const {
@@ -61,6 +64,12 @@ Conditions SimulatedSensor::Impl::Snapshot() const {
   c.PeakCounts = Config.PeakCounts;
   c.SecondsOfDay = Config.TimeOfDay >= 0 ? Config.TimeOfDay : LocalSecondsOfDay();
   return c;
+}
+
+bool SimulatedSensor::Impl::Silent() const {
+  const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - StartedAt).count();
+  return since >= Config.SilentFromMs && since < Config.SilentUntilMs;
 }
 
 bool SimulatedSensor::Impl::Send(const std::string& bytes) {
@@ -92,6 +101,7 @@ void SimulatedSensor::Impl::Run() {
         std::lock_guard<std::mutex> hold(Lock);
         Received.push_back(command);
       }
+      if (Silent()) continue;
       const Answer answer = Protocol.Respond(command, Snapshot());
       if (answer.DelayMs > 0) {  // a spectrum was taken
         std::lock_guard<std::mutex> hold(Lock);
@@ -128,6 +138,7 @@ bool SimulatedSensor::Start() {
     std::lock_guard<std::mutex> hold(P->Lock);
     P->Path = P->Line.SlavePath();
   }
+  P->StartedAt = std::chrono::steady_clock::now();
   P->Worker = std::thread([impl = P.get()] { impl->Run(); });
   return true;
 }

@@ -44,6 +44,10 @@ struct SensorConfig {
   std::function<int(int exposureMs)> PeakCounts;
   std::uint32_t Seed = 1;              // noise seed
   int TimeOfDay = -1;                  // local time for the sun, seconds after midnight; -1 = now
+  // From SilentFromMs to SilentUntilMs after Start every command goes unanswered, as from a sensor
+  // switched off and on again behind a port that stays; an empty span (the default): never.
+  int SilentFromMs = 0;
+  int SilentUntilMs = 0;
 };
 
 class SimulatedSensor {

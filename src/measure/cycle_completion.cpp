@@ -30,7 +30,7 @@ int CSpectrelDoc::CompleteCycle() {
   CyclePending = false;
   DayDataSet.Clear();
   const std::string dayPath = DayFilePath(SettingsRef.KrfFolder, CycleTimeValue);
-  DayStart day = BeginDay(dayPath);
+  DayStart day = BeginDay(dayPath, CycleTimeValue);
   if (AddNewInfoRecords()) day.WholeWrite = true;
   // Points of this day that earlier cycles could not store go in first, in time order.
   if (MergeUnsaved(dayPath)) day.WholeWrite = true;
@@ -42,7 +42,7 @@ int CSpectrelDoc::CompleteCycle() {
   return 1;
 }
 
-CSpectrelDoc::DayStart CSpectrelDoc::BeginDay(const std::string& dayPath) {
+CSpectrelDoc::DayStart CSpectrelDoc::BeginDay(const std::string& dayPath, std::int64_t stamp) {
   DayStart day;
   bool beginNewFile = false;
   std::error_code ec;
@@ -56,7 +56,7 @@ CSpectrelDoc::DayStart CSpectrelDoc::BeginDay(const std::string& dayPath) {
     beginNewFile = load == DayLoad::Unreadable;
   }
   if (beginNewFile) {
-    SettingsRef.TimeZoneText = TimeZoneText(CycleTimeValue);
+    SettingsRef.TimeZoneText = TimeZoneText(stamp);
     DayDataSet.SiteName = SettingsRef.SiteName;
     DayDataSet.SiteLon = SettingsRef.SiteLon;
     DayDataSet.SiteLat = SettingsRef.SiteLat;
@@ -120,14 +120,19 @@ void CSpectrelDoc::StoreDay(const std::string& dayPath, DayStart day, const CRad
   if (saved == 1) {
     LastDayFilePath = dayPath;
     ForgetUnsaved(dayPath);
+    StoreHeldDays(dayPath);
     return;
   }
-  // Held in memory for the next successful save of the day; should the program end first, the
-  // held points are lost, and the document says how many at its end.
+  // Held in memory for the next successful save; should the program end first, the held points
+  // are lost, and the document says how many at its end.
   Unsaved.push_back({dayPath, rad});
+  ReportNotStored(dayPath, day.FileSafe, error);
+}
+
+void CSpectrelDoc::ReportNotStored(const std::string& dayPath, bool fileSafe, int error) {
   WriteLog("ERROR KRF SAVE");
   const std::string reason = std::strerror(error != 0 ? error : EIO);
-  Host.ReportError("not stored: " + dayPath + (day.FileSafe ? ": " : ": cannot keep the old file aside: ") +
+  Host.ReportError("not stored: " + dayPath + (fileSafe ? ": " : ": cannot keep the old file aside: ") +
                    reason + " (" + std::to_string(Unsaved.size()) + " points held for the next save)");
 }
 

@@ -96,6 +96,33 @@ bool CSpectrelDoc::MergeUnsaved(const std::string& dayPath) {
   return true;
 }
 
+// A point held after its day ended would wait for ever for a save of its own day: each of those
+// days is read again (a damaged file kept aside as always), its held points merged in time order
+// and the day written whole. The set shown stays the one of the cycle just stored.
+void CSpectrelDoc::StoreHeldDays(const std::string& savedDay) {
+  std::vector<std::string> days;
+  for (const UnsavedPoint& point : Unsaved) {
+    if (point.DayPath != savedDay && std::find(days.begin(), days.end(), point.DayPath) == days.end())
+      days.push_back(point.DayPath);
+  }
+  if (days.empty()) return;
+  CKrfData shown = std::move(DayDataSet);
+  for (const std::string& day : days) {
+    const auto first = std::find_if(Unsaved.begin(), Unsaved.end(),
+                                    [&day](const UnsavedPoint& p) { return p.DayPath == day; });
+    DayDataSet.Clear();
+    const DayStart start = BeginDay(day, first->Rad.MeasureTime);
+    AddNewInfoRecords();
+    MergeUnsaved(day);
+    if (start.FileSafe && SaveKrf(DayDataSet, day) == 1) {
+      ForgetUnsaved(day);
+    } else {
+      ReportNotStored(day, start.FileSafe, start.FileSafe ? errno : start.Error);
+    }
+  }
+  DayDataSet = std::move(shown);
+}
+
 void CSpectrelDoc::ForgetUnsaved(const std::string& dayPath) {
   std::erase_if(Unsaved, [&dayPath](const UnsavedPoint& p) { return p.DayPath == dayPath; });
 }

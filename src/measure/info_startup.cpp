@@ -48,6 +48,7 @@ int CSpectrelDoc::StartMeasurement() {
     } else {
       SetStatusText(i, StatusMessage(InfoPortFailed));
       UpdateStatusDisplay();
+      if (SettingsRef.MeasType == 0) WatchMissingPort(i);
     }
   }
   // Also empties the block when no sensor is in use.

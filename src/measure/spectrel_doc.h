@@ -97,7 +97,7 @@ class CSpectrelDoc {
   std::int64_t Reconnects() const { return ReconnectCount.load(); }
   // The sensor was lost and is being brought back.
   bool SensorReconnecting(int model) const;
-  // Points whose day file could not be written, held for the next save of their day.
+  // Points whose day file could not be written, held for the next successful save.
   int UnsavedPoints() const { return static_cast<int>(Unsaved.size()); }
 
  private:
@@ -107,6 +107,8 @@ class CSpectrelDoc {
   void SensorMeasureThread(int model);
   // Lost sensors found by the last run are closed and handed to their reconnect threads.
   void StartReconnects();
+  // Interval measurement: a port that could not be opened at start is brought in like a lost one.
+  void WatchMissingPort(int model);
   void ReconnectThread(int model);
   // Replaces entry model of the status texts under the status lock.
   void SetStatusText(int model, const std::string& text);
@@ -128,13 +130,18 @@ class CSpectrelDoc {
     int Error = 0;             // errno of the failed move aside
   };
   enum class DayLoad { Whole, Damaged, Unreadable };
-  DayStart BeginDay(const std::string& dayPath);
+  // stamp: a time of the day, for the time zone of a new file.
+  DayStart BeginDay(const std::string& dayPath, std::int64_t stamp);
   DayLoad LoadDayFile(const std::string& dayPath);
   // Removes the temporary files an earlier crash left in today's data and CSV folders.
   void RemoveLeftoversOfToday();
   // Adds the unsaved points of the day to the set in time order; true when there were any.
   bool MergeUnsaved(const std::string& dayPath);
   void ForgetUnsaved(const std::string& dayPath);
+  // After a successful save: the held points of every other day, each day into its own file.
+  void StoreHeldDays(const std::string& savedDay);
+  // A day file not written: logged, and said on stderr with the system's reason.
+  void ReportNotStored(const std::string& dayPath, bool fileSafe, int error);
   bool AddNewInfoRecords();
   CRad BuildPoint();
   void ShowPoint(int index);

@@ -2,7 +2,11 @@
 // pseudo-terminals, real files in a fresh folder; and the usage rules every subcommand shares.
 #include <nlohmann/json.hpp>
 
+#include <sched.h>
+#include <sys/mount.h>
+
 #include <algorithm>
+#include <cstring>
 
 #include "cli/runner_support.h"
 #include "measure/day_paths.h"
@@ -215,35 +219,36 @@ TEST_F(RunnerRun, SigtermDuringALongReadStopsAtOnceSayingWhatItWaitsFor) {
   EXPECT_EQ(LogMessages(Dir), CleanLog);
 }
 
-TEST_F(RunnerRun, SensorUnpluggedAndBackIsReconnectedAndStoredAgain) {
-  // The simulator stands for the sensor behind a fixed link; it goes away and comes back there.
+TEST_F(RunnerRun, SimulatorKilledAndStartedAgainIsReconnectedAndStoredAgain) {
+  // The simulator process stands for the sensor behind a fixed link; it is killed and started
+  // again on the same link folder while the runner goes on.
   const std::string link = Dir + "SR101";
-  auto sensor = StationSensor(SR101);
-  ASSERT_TRUE(sensor->LinkAs(link));
+  const Args sim{"--models", "SR101", "--unpaced", "--link-dir", Dir};
+  pid_t simulator = StartSimulator(sim, link);
+  ASSERT_GT(simulator, 0);
   WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=1\n[COM]\nSR101=" + link + "\n[USE]\nSR101=1\n");
-  size_t lostAt = 0;   // cycles printed when the sensor was taken away
-  size_t backAt = 0;   // and when it came back
-  bool back = false;
+  size_t backAt = 0;   // cycles printed when it was started again
+  bool killed = false, back = false;
   const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini"}, {},
                               [&](const std::string& out) {
                                 const std::vector<CycleReport> cycles = CycleReports(out);
-                                if (lostAt == 0 && !cycles.empty()) {
-                                  lostAt = cycles.size();
-                                  sensor.reset();
+                                if (!killed && !cycles.empty()) {
+                                  killed = true;
+                                  EndProcess(simulator, SIGKILL);
                                 } else if (!back && out.find("SR-101 Reconnecting\n") != std::string::npos) {
                                   back = true;
                                   backAt = cycles.size();
-                                  sensor = StationSensor(SR101);
-                                  EXPECT_TRUE(sensor->LinkAs(link));
+                                  simulator = StartSimulator(sim, link);
+                                  EXPECT_GT(simulator, 0);
                                 }
                                 return back && cycles.size() > backAt && cycles.back().Sensors == "SR-101";
                               });
+  EndProcess(simulator, SIGTERM);
   EXPECT_FALSE(run.TimedOut) << run.Out;
   EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
   const std::vector<CycleReport> cycles = CycleReports(run.Out);
   ASSERT_GT(cycles.size(), backAt) << run.Out;
   EXPECT_EQ(cycles.front().Sensors, "SR-101");
-  EXPECT_EQ(cycles.back().Sensors, "SR-101");
   const std::vector<std::string> log = LogMessages(Dir);
   const auto lost = std::find(log.begin(), log.end(), "ERROR SR101 PORT");
   EXPECT_NE(std::find(lost, log.end(), "SR101 RECONNECT"), log.end()) << ::testing::PrintToString(log);
@@ -252,6 +257,49 @@ TEST_F(RunnerRun, SensorUnpluggedAndBackIsReconnectedAndStoredAgain) {
   const CRad& last = day.Rad(day.RadCount() - 1);
   EXPECT_EQ(last.MeasureTime, StampTime(cycles.back().Stamp));
   EXPECT_NE(last.Block(SR101), nullptr);
+}
+
+// A small file system of its own, filled to the last byte, in a mount namespace of this test
+// process (the runner started from it sees the same); empty when the machine allows none.
+std::string FullFileSystemAt(const std::string& folder) {
+  if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+    return "cannot make a mount namespace: " + std::string(std::strerror(errno));
+  std::filesystem::create_directories(folder);
+  if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") != 0)
+    return "cannot mount a small file system: " + std::string(std::strerror(errno));
+  const int fill = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
+  const std::string block(4096, 'x');
+  while (fill >= 0 && ::write(fill, block.data(), block.size()) > 0) {}
+  ::close(fill);
+  return "";
+}
+
+TEST_F(RunnerRun, FullDiskHoldsThePointSaysWhyAndStoresItOnceThereIsSpace) {
+  const std::string data = Dir + "data";
+  if (const std::string why = FullFileSystemAt(data); !why.empty()) GTEST_SKIP() << why;
+  const struct Unmount {
+    std::string At;
+    ~Unmount() { ::umount2(At.c_str(), MNT_DETACH); }
+  } unmount{data};
+  WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=1\n");
+  bool freed = false;
+  const Finished run = RunCli({Cli, "run", "--data=" + data, "--profile", Dir + "p.ini", "--simulate", "--unpaced"},
+                              {}, [&](const std::string& out) {
+                                if (!freed && out.find(" not stored, measured ") != std::string::npos)
+                                  freed = std::filesystem::remove(data + "/filler");
+                                return freed && !CycleReports(out).empty();
+                              });
+  EXPECT_FALSE(run.TimedOut) << run.Out;
+  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+  EXPECT_NE(run.Err.find(".KRF: No space left on device (1 points held for the next save)"), std::string::npos)
+      << run.Err;
+  const std::vector<CycleReport> cycles = CycleReports(run.Out);
+  ASSERT_FALSE(cycles.empty()) << run.Out;
+  const std::size_t held = run.Out.find(" not stored, measured ");
+  CKrfData day;   // the held point first, then the one that was stored after it
+  ASSERT_GE(LoadKrf(day, cycles.back().DayFile), 2);
+  EXPECT_EQ(day.Rad(0).MeasureTime, StampTime(run.Out.substr(held - 19, 19)));
+  EXPECT_EQ(day.Rad(day.RadCount() - 1).MeasureTime, StampTime(cycles.back().Stamp));
 }
 
 }  // namespace

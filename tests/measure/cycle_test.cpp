@@ -2,6 +2,7 @@
 // rewritten once when a sensor joins, kept aside when unreadable; the CSV file of the hour; every
 // failure logged.
 #include "doc_fixture.h"
+#include "measure/station_status.h"
 
 namespace spectrel::testing {
 namespace {
@@ -171,27 +172,44 @@ TEST_F(CycleTest, CycleStampedBeforeMidnightGoesToThatDaysFilesWhenCompletedAfte
   EXPECT_EQ(Log().find("ERROR"), std::string::npos);
 }
 
-TEST_F(CycleTest, PointsThatCannotBeStoredAreHeldAndWrittenInOrderWithTheNextSave) {
+TEST_F(CycleTest, PointsThatCannotBeStoredAreHeldAndWrittenInOrderWithTheNextSaveOfAnyDay) {
   Settings.SaveCsv = 1;
-  // Plain files where the year folder and the CSV folder should be.
-  WriteBytes(Settings.KrfFolder + "2026", "x");
+  ManualCycle(Dec7(5, 58, 0));
+  // The year folder moved away, a plain file in its place, and no CSV folder possible.
+  const std::string year = Settings.KrfFolder + "2026";
+  std::filesystem::rename(year, year + "-away");
+  WriteBytes(year, "x");
   WriteBytes(Folder + "/csvfile", "x");
   Settings.CsvFolder = Folder + "/csvfile/";
   ::testing::internal::CaptureStderr();
-  ManualCycle(Dec7(5, 58, 0));
-  ManualCycle(Dec7(6, 0, 0));
+  ManualCycle(Dec7(23, 59, 30));
+  ManualCycle(Tokyo(2026, 12, 8, 0, 0, 0));
   const std::string said = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(said.find("not stored: " + DayFile() + ": Not a directory (2 points held"), std::string::npos) << said;
+  EXPECT_NE(said.find("not stored: " + year + "/20261208.KRF: Not a directory (2 points held"), std::string::npos)
+      << said;
   EXPECT_NE(said.find("CSV file not written: "), std::string::npos) << said;
-  EXPECT_NE(Log().find("2026/12/07,05:58:00,ERROR KRF SAVE\r\n"), std::string::npos) << Log();
-  EXPECT_NE(Log().find("2026/12/07,05:58:00,ERROR CSV SAVE\r\n"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("2026/12/07,23:59:30,ERROR KRF SAVE\r\n"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("2026/12/07,23:59:30,ERROR CSV SAVE\r\n"), std::string::npos) << Log();
   EXPECT_EQ(Doc->LastDayFile(), "");
   EXPECT_EQ(Doc->LastCsvFile(), "");
   EXPECT_EQ(Doc->UnsavedPoints(), 2);
-  std::filesystem::remove(Settings.KrfFolder + "2026");
-  ManualCycle(Dec7(6, 30, 0));
-  EXPECT_EQ(Stored(DayFile()), (std::vector<std::int64_t>{Dec7(5, 58, 0), Dec7(6, 0, 0), Dec7(6, 30, 0)}));
+  std::string error;   // the station's status tells of the cycle not stored
+  const auto status = ParseStationStatus(ReadBytes(StationStatusPath(Settings.KrfFolder)), error);
+  ASSERT_TRUE(status && status->LastCycle) << error;
+  EXPECT_EQ(status->Counters.NotStored, 1);   // since the start of this manual measurement
+  EXPECT_FALSE(status->LastCycle->Stored);
+  EXPECT_FALSE(status->LastCycle->Reason.empty());
+  EXPECT_FALSE(status->LastStored);
+  std::filesystem::remove(year);
+  std::filesystem::rename(year + "-away", year);
+  // The next day's save takes its own held point and the one of the day before, which joins the
+  // point already stored there.
+  ManualCycle(Tokyo(2026, 12, 8, 0, 0, 30));
+  EXPECT_EQ(Stored(DayFile()), (std::vector<std::int64_t>{Dec7(5, 58, 0), Dec7(23, 59, 30)}));
+  EXPECT_EQ(Stored(year + "/20261208.KRF"),
+            (std::vector<std::int64_t>{Tokyo(2026, 12, 8, 0, 0, 0), Tokyo(2026, 12, 8, 0, 0, 30)}));
   EXPECT_EQ(Doc->UnsavedPoints(), 0);
+  EXPECT_EQ(Doc->DayData().RadCount(), 2);   // the set shown is the day of the cycle
 }
 
 TEST_F(CycleTest, ADayFileCutInsideASectionIsKeptAsideAndWrittenAgainWithoutLosingAPoint) {

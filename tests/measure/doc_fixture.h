@@ -68,8 +68,8 @@ class DocTest : public ::testing::Test {
     return set;
   }
 
-  // Puts a simulated sensor of the model in use on its own pseudo-terminal, answering at once.
-  solmet_sim::SimulatedSensor& AddSensor(int model, Fault fault = Fault::None) {
+  // A simulated sensor of the model on its own pseudo-terminal, answering at once.
+  solmet_sim::SimulatedSensor& StartSensor(int model, Fault fault = Fault::None) {
     solmet_sim::SensorConfig config;
     config.Model = model;
     config.FaultKind = fault;
@@ -78,6 +78,11 @@ class DocTest : public ::testing::Test {
     config.Seed = static_cast<std::uint32_t>(11 + model);
     Sensors.push_back(std::make_unique<solmet_sim::SimulatedSensor>(config));
     EXPECT_TRUE(Sensors.back()->Start());
+    return *Sensors.back();
+  }
+  // The same, and in use on that port.
+  solmet_sim::SimulatedSensor& AddSensor(int model, Fault fault = Fault::None) {
+    StartSensor(model, fault);
     Settings.UseSensor[static_cast<size_t>(model)] = 1;
     Settings.ComPort[static_cast<size_t>(model)] = Sensors.back()->DevicePath();
     return *Sensors.back();

@@ -40,10 +40,11 @@ TEST_F(StartStopTest, StartWithoutSensorsAndADeclinedStopKeepMeasuring) {
   EXPECT_EQ(Log(), Started + "2026/12/07,05:58:05,INT.MEAS STOP\r\n");
 }
 
-TEST_F(StartStopTest, SecondSensorOnAMissingPortShowsItsErrorBesideTheFirst) {
+TEST_F(StartStopTest, SecondSensorOnAMissingPortShowsItsErrorBesideTheFirstAndJoinsWhenItAppears) {
   AddSensor(SR101);
   Settings.UseSensor[SR103] = 1;
-  Settings.ComPort[SR103] = Folder + "/no-such-tty";
+  const std::string late = Folder + "/late-tty";   // a USB adapter found after the start
+  Settings.ComPort[SR103] = late;
   CSpectrelDoc& doc = MakeDoc();
   doc.OnStartInterval();
   const std::vector<std::string> history = Host.Statuses();
@@ -54,9 +55,15 @@ TEST_F(StartStopTest, SecondSensorOnAMissingPortShowsItsErrorBesideTheFirst) {
   EXPECT_TRUE(WaitForStatus("SR-101 READY\nSR-103 Error(Opening COM Port failed)\n")) << Host.Status();
   EXPECT_EQ(doc.Driver(SR103).InfoStatus.load(), InfoPortFailed);
   EXPECT_EQ(doc.StatusText(SR101), "READY");
+  // Interval measurement watches the missing port and identifies the sensor once it is there.
+  ASSERT_TRUE(StartSensor(SR103).LinkAs(late));
+  EXPECT_TRUE(WaitForStatus("SR-101 READY\nSR-103 READY\n")) << Host.Status();
+  EXPECT_EQ(doc.Driver(SR103).InfoStatus.load(), InfoReady);
+  EXPECT_EQ(doc.Reconnects(), 1);
   EXPECT_EQ(doc.StopMeasurement(), 1);
   EXPECT_EQ(doc.Driver(SR101).InfoStatus.load(), InfoNone);
   EXPECT_EQ(doc.Driver(SR103).InfoStatus.load(), InfoNone);
+  EXPECT_NE(Log().find(",ERROR SR103 PORT\r\n2026/12/07,05:58:00,SR103 RECONNECT\r\n"), std::string::npos) << Log();
 }
 
 TEST_F(StartStopTest, StopWhileASensorDoesNotAnswerEndsAfterAtMostOneMorePause) {

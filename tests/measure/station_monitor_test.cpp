@@ -46,26 +46,6 @@ TEST_F(StationMonitorTest, StatusFileFollowsStartCyclesSkipsAndStop) {
   EXPECT_EQ(stopped.Counters.Cycles, 1);
 }
 
-TEST_F(StationMonitorTest, CycleNotStoredIsCountedWithItsReason) {
-  Settings.Interval = 60;
-  Clock.Set(Dec7(10, 0, 30));
-  MakeDoc().OnStartInterval();
-  // The day's year folder is a file: the day file cannot be written.
-  WriteBytes(Settings.KrfFolder + "2026", "");
-  Doc->OnIntervalTick();
-  Clock.Set(Dec7(10, 1, 0));
-  Doc->OnIntervalTick();
-  ASSERT_TRUE(Host.PumpCycle(*Doc, 5s));
-  const StationStatus status = Written();
-  EXPECT_EQ(status.Counters.NotStored, 1);
-  EXPECT_EQ(status.Counters.Stored, 0);
-  ASSERT_TRUE(status.LastCycle);
-  EXPECT_FALSE(status.LastCycle->Stored);
-  EXPECT_FALSE(status.LastCycle->Reason.empty());
-  EXPECT_FALSE(status.LastStored);
-  ASSERT_EQ(Doc->StopMeasurement(), 1);
-}
-
 TEST_F(StationMonitorTest, NextBoundaryKeepsToTheWindow) {
   struct Case {
     std::int64_t Start, End, Interval, Now, Next;

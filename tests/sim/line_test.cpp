@@ -46,6 +46,17 @@ TEST(SimLine, StopIsPromptInALongExposure) {
   EXPECT_LT(SecondsSince(start), 2.0);  // well before the 5 s exposure ends
 }
 
+TEST(SimLine, SensorInItsSpanOfSilenceHearsButAnswersNothing) {
+  auto config = Unpaced(0);
+  config.SilentUntilMs = 1500;
+  Rig rig(config);
+  const auto start = Steady::now();   // the span began before this
+  EXPECT_EQ(rig.Port.Ask("ID", 0.3), "");
+  std::this_thread::sleep_until(start + std::chrono::milliseconds(1600));
+  EXPECT_EQ(rig.Port.Ask("ID"), "SIM101,OK\r");
+  EXPECT_EQ(rig.Sensor.Commands(), (std::vector<std::string>{"ID", "ID"}));
+}
+
 TEST(SimLine, LineStaysUpAcrossReopeningAndRestartsAndTheLinkGoesWithTheSensor) {
   spectrel::testing::TempDir dir;
   const std::string link = dir.File("SR104");

@@ -16,7 +16,7 @@ TEST(SimOptions, EveryOptionReachesItsSensor) {
   std::string error;
   ASSERT_TRUE(ParseOptions({"--models", "SR102,sr-104", "--link-dir=/tmp/x", "--fault", "SR104=pixel-map-short",
                             "--light", "SR-102=night", "--firmware=SR104=1.81", "--serial", "SR102=A7",
-                            "--unpaced", "--seed", "40", "--time-of-day", "09:30"},
+                            "--unpaced", "--seed", "40", "--time-of-day", "09:30", "--silent", "SR104=5-12"},
                            o, error))
       << error;
   ASSERT_EQ(o.Sensors.size(), 2u);
@@ -28,6 +28,9 @@ TEST(SimOptions, EveryOptionReachesItsSensor) {
   EXPECT_EQ(s102.Serial, "A7");
   EXPECT_EQ(s104.FaultKind, Fault::PixelMapShort);
   EXPECT_EQ(s104.Firmware, "1.81");
+  EXPECT_EQ(s104.SilentFromMs, 5000);
+  EXPECT_EQ(s104.SilentUntilMs, 12000);
+  EXPECT_EQ(s102.SilentUntilMs, 0);
   EXPECT_FALSE(s102.Paced || s104.Paced);
   EXPECT_NE(s102.Seed, s104.Seed);
   EXPECT_EQ(s102.TimeOfDay, 9 * 3600 + 30 * 60);
@@ -44,6 +47,7 @@ TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
   const std::vector<std::vector<std::string>> bad = {
       {"--models", "SR105"}, {"--fault", "SR101=smoke"}, {"--fault", "SR101"}, {"--light", "SR103=dusk"},
       {"--seed", "12x"}, {"--time-of-day", "25:00"}, {"--link-dir"}, {"--frobnicate", "1"},
+      {"--silent", "SR101=9-3"}, {"--silent", "SR101=4"}, {"--silent", "SR103=1-2s"},
       {"--fault", "SR102=garbage"}};   // SR-102 is not simulated by default
   for (const auto& args : bad) {
     SimOptions o;
