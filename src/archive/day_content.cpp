@@ -147,8 +147,8 @@ void DefineFlags(NetCdfFile& file, GridIds& ids, int timeDim, std::size_t points
   file.Text(ids.Flags, "comment", rules);
 }
 
-void WriteGrid(NetCdfFile& file, const CKrfData& day, const DayGrid& grid, const GridIds& ids,
-               const std::optional<SitePosition>& site) {
+void WriteGrid(NetCdfFile& file, const CKrfData& day, const DayAxes& axes, const DayGrid& grid,
+               const GridIds& ids, const std::optional<SitePosition>& site) {
   const int points = day.RadCount();
   std::vector<double> times(static_cast<std::size_t>(points));
   std::vector<double> wavelengths(static_cast<std::size_t>(grid.Width));
@@ -165,7 +165,7 @@ void WriteGrid(NetCdfFile& file, const CKrfData& day, const DayGrid& grid, const
       azimuth[p] = static_cast<float>(sun.AzimuthDeg);
       z = sun.ZenithDeg;
     }
-    flags[p] = QualityFlags(day, j, grid.Row(j), z);
+    flags[p] = QualityFlags(day, axes, j, grid.Row(j), z);
   }
   file.Put(ids.Time, times.data());
   file.Put(ids.Wavelength, wavelengths.data());
@@ -184,7 +184,8 @@ const char* ArchiveSource() { return "Spectrel " SPECTREL_VERSION " (spectrel-cl
 
 void WriteDayContent(NetCdfFile& file, const CKrfData& day, const ArchiveSettings& settings) {
   const std::optional<SitePosition> site = ReadSitePosition(day);
-  const DayGrid grid = ComputeDayGrid(day, settings.Grid);
+  const DayAxes axes(day);
+  const DayGrid grid = ComputeDayGrid(day, axes, settings.Grid);
   const std::size_t points = static_cast<std::size_t>(day.RadCount());
   GlobalAttributes(file, day, settings, site);
   const int timeDim = file.Dim("time", points);
@@ -194,7 +195,7 @@ void WriteDayContent(NetCdfFile& file, const CKrfData& day, const ArchiveSetting
   for (int model = SR101; model <= SR104; ++model)
     if (day.Info(model) != nullptr) models.push_back(DefineModelVariables(file, day, model, timeDim));
   file.EndDefinitions();
-  WriteGrid(file, day, grid, ids, site);
+  WriteGrid(file, day, axes, grid, ids, site);
   for (const ModelVariableIds& m : models) WriteModelVariables(file, day, m);
 }
 

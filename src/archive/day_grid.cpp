@@ -1,6 +1,8 @@
 #include "archive/day_grid.h"
 
+#include <array>
 #include <limits>
+#include <optional>
 
 #include "spectrum/merge_pairs.h"
 #include "spectrum/resample.h"
@@ -38,13 +40,59 @@ int FirstModel(const CRad& rad) {
   return -1;
 }
 
+// Which models a point holds, one bit each.
+unsigned PresentModels(const CRad& rad) {
+  unsigned mask = 0;
+  for (int model = SR101; model <= SR104; ++model)
+    if (rad.Block(model) != nullptr) mask |= 1u << model;
+  return mask;
+}
+
+struct GridSpan {
+  bool Empty = true;   // the point gets no resampled grid
+  int Start = 0;       // first whole nm, nm
+  int End = 0;         // last whole nm (inclusive), nm
+};
+
+// The resampled grid of each point on the 1 nm steps: its span depends only on which sensors the
+// point holds (the day's axes fix it), so the resampler is asked once per combination, and the
+// values come from the day's axis brackets.
+class PointResampler {
+ public:
+  explicit PointResampler(const CKrfData& day) : Day(day) {}
+
+  const CResample& Resample(int j, const PointAxes& point) {
+    const CRad& rad = Day.Rad(j);
+    std::optional<GridSpan>& span = Spans[PresentModels(rad)];
+    if (!span) {
+      CResample probe;
+      probe.Resample(Day, j);
+      span = GridSpan{probe.Empty(), probe.StartNm, probe.EndNm};
+    }
+    Grid.Values.clear();
+    Grid.StartNm = span->Start;
+    Grid.EndNm = span->End;
+    if (span->Empty) return Grid;
+    const MergePair* pair = point.Pair();
+    const int single = ResampleSingleModel(rad);
+    Grid.Values.resize(static_cast<std::size_t>(span->End - span->Start + 1));
+    for (int w = span->Start; w <= span->End; ++w)
+      Grid.Values[static_cast<std::size_t>(w - span->Start)] =
+          pair != nullptr ? point.Merged(*pair, w) : point.Interpolated(single, w);
+    return Grid;
+  }
+
+ private:
+  const CKrfData& Day;
+  std::array<std::optional<GridSpan>, 1u << ModelCount> Spans;   // by PresentModels
+  CResample Grid;                                                 // the last point's grid
+};
+
 // Fills one point's row; the resampled grid already holds most values, so they are taken from it
 // where it has the same source.
-void FillRow(const CKrfData& day, int j, const GridOptions& options, const MergedRange& range,
-             const CResample& resample, float* row) {
-  const CRad& rad = day.Rad(j);
-  const bool pair =
-      FindMergePair([&rad](int model) { return rad.Block(model) != nullptr; }) != nullptr;
+void FillRow(const CKrfData& day, const CRad& rad, const PointAxes& point, const GridOptions& options,
+             const MergedRange& range, const CResample& resample, float* row) {
+  const bool pair = point.Pair() != nullptr;
   const bool merging = options.Merge && pair;
   const int model = merging ? -1 : FirstModel(rad);
   const bool sameSource = merging || (!pair && model == ResampleSingleModel(rad));
@@ -58,8 +106,7 @@ void FillRow(const CKrfData& day, int j, const GridOptions& options, const Merge
     } else if (sameSource && !resample.Empty() && w >= resample.StartNm && w <= resample.EndNm) {
       cell = static_cast<float>(resample.Value(w));
     } else {
-      cell = static_cast<float>(merging ? MergedValue(day, j, x)
-                                        : InterpolatedIrradiance(day, model, j, x));
+      cell = static_cast<float>(merging ? point.Merged(w) : point.Interpolated(model, w));
     }
   }
 }
@@ -67,6 +114,10 @@ void FillRow(const CKrfData& day, int j, const GridOptions& options, const Merge
 }  // namespace
 
 DayGrid ComputeDayGrid(const CKrfData& day, const GridOptions& options) {
+  return ComputeDayGrid(day, DayAxes(day), options);
+}
+
+DayGrid ComputeDayGrid(const CKrfData& day, const DayAxes& axes, const GridOptions& options) {
   DayGrid grid;
   grid.FromNm = options.FromNm;
   grid.Width = options.ToNm >= options.FromNm ? options.ToNm - options.FromNm + 1 : 0;
@@ -74,14 +125,16 @@ DayGrid ComputeDayGrid(const CKrfData& day, const GridOptions& options) {
   grid.Spectrum.resize(static_cast<std::size_t>(points) * static_cast<std::size_t>(grid.Width));
   grid.Integral.resize(static_cast<std::size_t>(points));
   const MergedRange range = DayMergedRange(day);
-  CResample resample;
+  PointResampler resampler(day);
   for (int j = 0; j < points; ++j) {
-    resample.Resample(day, j);
+    const CRad& rad = day.Rad(j);
+    const PointAxes point = axes.Point(rad);
+    const CResample& resample = resampler.Resample(j, point);
     grid.Integral[static_cast<std::size_t>(j)] =
-        day.Rad(j).HasAnyBlock()
+        rad.HasAnyBlock()
             ? static_cast<float>(resample.Integral(options.IntegFrom, options.IntegTo))
             : NotCovered;
-    FillRow(day, j, options, range, resample,
+    FillRow(day, rad, point, options, range, resample,
             grid.Spectrum.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(grid.Width));
   }
   return grid;

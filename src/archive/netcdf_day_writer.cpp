@@ -35,14 +35,23 @@ std::string TemporaryNetCdfPath(const std::string& path) {
   return (target.parent_path() / name).string();
 }
 
-void WriteNetCdfDay(const CKrfData& day, const ArchiveSettings& settings, const std::string& path) {
-  const std::string temp = TemporaryNetCdfPath(path);
+std::string WriteNetCdfTemporary(const CKrfData& day, const ArchiveSettings& settings,
+                                 const std::string& path) {
+  std::string temp = TemporaryNetCdfPath(path);
   try {
-    {
-      NetCdfFile file(temp);
-      WriteDayContent(file, day, settings);
-      file.Close();
-    }
+    NetCdfFile file(temp);
+    WriteDayContent(file, day, settings);
+    file.Close();
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove(temp, ignored);
+    throw;
+  }
+  return temp;
+}
+
+void CommitNetCdfDay(const std::string& temp, const std::string& path) {
+  try {
     SyncPath(temp, O_RDONLY);
     if (std::rename(temp.c_str(), path.c_str()) != 0)
       throw std::system_error(errno, std::generic_category(), "cannot rename to " + path);
@@ -53,6 +62,10 @@ void WriteNetCdfDay(const CKrfData& day, const ArchiveSettings& settings, const 
     std::filesystem::remove(temp, ignored);
     throw;
   }
+}
+
+void WriteNetCdfDay(const CKrfData& day, const ArchiveSettings& settings, const std::string& path) {
+  CommitNetCdfDay(WriteNetCdfTemporary(day, settings, path), path);
 }
 
 }  // namespace spectrel::archive

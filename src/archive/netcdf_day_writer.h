@@ -20,6 +20,14 @@ struct ArchiveSettings {
 // NetCdfError (or std::system_error for the file system) when it cannot; nothing is left behind.
 void WriteNetCdfDay(const CKrfData& day, const ArchiveSettings& settings, const std::string& path);
 
+// The two halves of WriteNetCdfDay, for a caller that flushes one day to disk while it converts
+// the next. The first writes the temporary file beside path and returns its name; the second
+// flushes it to disk and renames it over path. Both throw as WriteNetCdfDay does and then leave
+// nothing behind.
+std::string WriteNetCdfTemporary(const CKrfData& day, const ArchiveSettings& settings,
+                                 const std::string& path);
+void CommitNetCdfDay(const std::string& temp, const std::string& path);
+
 // The temporary name beside path that WriteNetCdfDay writes first: hidden, ending in ".tmp".
 std::string TemporaryNetCdfPath(const std::string& path);
 

@@ -5,7 +5,6 @@
 #include <cstddef>
 
 #include "spectrum/merge_pairs.h"
-#include "spectrum/resample.h"
 
 namespace spectrel::archive {
 
@@ -53,20 +52,19 @@ bool NegativeBeyondNoise(std::span<const float> grid) {
 }
 
 // Mean interpolated irradiance of a model over whole nm of the band.
-double BandMean(const CKrfData& day, int model, int j, const MergePair& pair) {
+double BandMean(const PointAxes& point, int model, const MergePair& pair) {
   double sum = 0.0;
   int count = 0;
   for (double w = std::ceil(pair.BandLow); w <= pair.BandHigh; w += 1.0, ++count)
-    sum += InterpolatedIrradiance(day, model, j, w);
+    sum += point.Interpolated(model, static_cast<int>(w));
   return count > 0 ? sum / count : 0.0;
 }
 
-bool SeamDisagrees(const CKrfData& day, int j) {
-  const CRad& rad = day.Rad(j);
-  const MergePair* pair = FindMergePair([&rad](int model) { return rad.Block(model) != nullptr; });
+bool SeamDisagrees(const PointAxes& point) {
+  const MergePair* pair = point.Pair();
   if (pair == nullptr) return false;
-  const double s = BandMean(day, pair->Short, j, *pair);
-  const double l = BandMean(day, pair->Long, j, *pair);
+  const double s = BandMean(point, pair->Short, *pair);
+  const double l = BandMean(point, pair->Long, *pair);
   const double larger = std::max(std::fabs(s), std::fabs(l));
   if (larger < SeamJudgedFromWm2um) return false;
   return std::fabs(s - l) / larger * 100.0 > QualityThreshold(SeamMismatch);
@@ -82,6 +80,11 @@ double QualityThreshold(QualityBit bit) {
 
 std::int16_t QualityFlags(const CKrfData& day, int j, std::span<const float> grid,
                           std::optional<double> zenithDeg) {
+  return QualityFlags(day, DayAxes(day), j, grid, zenithDeg);
+}
+
+std::int16_t QualityFlags(const CKrfData& day, const DayAxes& axes, int j,
+                          std::span<const float> grid, std::optional<double> zenithDeg) {
   const CRad& rad = day.Rad(j);
   int flags = 0;
   if (MissingSensor(day, rad)) flags |= SensorMissing;
@@ -93,7 +96,7 @@ std::int16_t QualityFlags(const CKrfData& day, int j, std::span<const float> gri
     if (CoolingMissed(*m)) flags |= CoolingNotReached;
   }
   if (NegativeBeyondNoise(grid)) flags |= NegativeIrradiance;
-  if (SeamDisagrees(day, j)) flags |= SeamMismatch;
+  if (SeamDisagrees(axes.Point(rad))) flags |= SeamMismatch;
   if (zenithDeg && *zenithDeg > QualityThreshold(SunBelowHorizon)) flags |= SunBelowHorizon;
   return static_cast<std::int16_t>(flags);
 }

@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "archive/day_axes.h"
 #include "spectrum/records.h"
 
 namespace spectrel::archive {
@@ -61,5 +62,8 @@ double QualityThreshold(QualityBit bit);
 // wavelength), zenithDeg the sun's zenith when the site is known.
 std::int16_t QualityFlags(const CKrfData& day, int j, std::span<const float> grid,
                           std::optional<double> zenithDeg);
+// The same with the day's axis brackets already built (axes made from day).
+std::int16_t QualityFlags(const CKrfData& day, const DayAxes& axes, int j,
+                          std::span<const float> grid, std::optional<double> zenithDeg);
 
 }  // namespace spectrel::archive

@@ -46,21 +46,26 @@ archive::ArchiveSettings NetCdfSettings(const ArchiveBatchOptions& options, cons
   return a;
 }
 
-// One day to NetCDF, in a worker.
+// One day to NetCDF, in a worker: written under a temporary name here, flushed to disk and
+// renamed to its own name while the worker converts the next day.
 DayOutcome ConvertDay(const DaySource& source, const std::string& out,
                       const archive::ArchiveSettings& settings) {
   CKrfData day;
   std::string error;
-  if (!archive::LoadDayFile(source.Path, day, error)) return {false, 0, error};
+  if (!archive::LoadDayFile(source.Path, day, error)) return {false, 0, error, {}};
   std::string date = DateOfDayFile(source.Path);
   if (date.empty()) date = FormatLocal(day.Rad(0).MeasureTime, "%Y%m%d");
-  if (date.empty()) return {false, 0, "the first point has no local date"};
+  if (date.empty()) return {false, 0, "the first point has no local date", {}};
   const std::string path = NetCdfPath(out, date);
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-  if (ec) return {false, 0, "cannot create the folder of " + path + ": " + ec.message()};
-  archive::WriteNetCdfDay(day, settings, path);
-  return {true, source.Bytes, path};
+  if (ec) return {false, 0, "cannot create the folder of " + path + ": " + ec.message(), {}};
+  const std::string temp = archive::WriteNetCdfTemporary(day, settings, path);
+  const std::uint64_t bytes = source.Bytes;
+  return {true, bytes, path, [temp, path, bytes] {
+            archive::CommitNetCdfDay(temp, path);
+            return DayOutcome{true, bytes, path, {}};
+          }};
 }
 
 DayOutcome ConvertDayCsv(const DaySource& source, const ArchiveBatchOptions& options,
@@ -68,10 +73,10 @@ DayOutcome ConvertDayCsv(const DaySource& source, const ArchiveBatchOptions& opt
   std::string error;
   std::vector<std::string> written;
   if (!ExportDayFileCsv(source.Path, settings, options.OutFolder, written, error))
-    return {false, 0, error};
+    return {false, 0, error, {}};
   std::string lines;
   for (const std::string& path : written) lines += (lines.empty() ? "" : "\n") + path;
-  return {true, source.Bytes, lines};
+  return {true, source.Bytes, lines, {}};
 }
 
 // Days to leave out before any work: up to date (unless forced), or a second day file of a date

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <future>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -17,19 +19,28 @@ namespace spectrel::cli {
 
 namespace {
 
+// What a worker tells the parent about a job.
+enum MessageKind : std::uint32_t {
+  Done = 0,    // the job's outcome; the worker is free for the next one
+  Ready = 1,   // computed, now finishing beside the next job: the outcome follows later
+};
+
 struct ResultHeader {
   std::uint64_t Index;      // the job
   std::uint64_t Bytes;      // DayOutcome::Bytes
   std::uint32_t Ok;         // DayOutcome::Ok
   std::uint32_t Length;     // bytes of message that follow
+  std::uint32_t Kind;       // MessageKind
+  std::uint32_t Spare;      // zero
 };
 
 struct Worker {
-  pid_t Pid = -1;           // the child process
-  int ToChild = -1;         // job indices go down this pipe
-  int FromChild = -1;       // results come up this one
-  std::size_t Job = 0;      // the job it is working on
-  bool Busy = false;        // a job is out
+  pid_t Pid = -1;                  // the child process
+  int ToChild = -1;                // job indices go down this pipe
+  int FromChild = -1;              // results come up this one
+  bool Computing = false;          // the job last sent is still computing
+  std::size_t Current = 0;         // that job
+  std::vector<std::size_t> Open;   // jobs sent and not yet reported (computing or finishing)
 };
 
 bool WriteAll(int fd, const void* data, std::size_t size) {
@@ -56,27 +67,60 @@ bool ReadAll(int fd, void* data, std::size_t size) {
   return true;
 }
 
-DayOutcome RunGuarded(const DayJob& job, std::size_t index) {
+template <class Work>
+DayOutcome Guarded(const Work& work) {
   try {
-    return job(index);
+    return work();
   } catch (const std::exception& e) {
-    return {false, 0, e.what()};
+    return {false, 0, e.what(), {}};
   } catch (...) {
-    return {false, 0, "conversion failed"};
+    return {false, 0, "conversion failed", {}};
   }
 }
 
-// The child's life: take jobs until the parent closes the pipe, answer each; never returns.
-[[noreturn]] void ServeJobs(int in, int out, const DayJob& job) {
-  std::uint64_t index = 0;
-  while (ReadAll(in, &index, sizeof index)) {
-    const DayOutcome outcome = RunGuarded(job, static_cast<std::size_t>(index));
+DayOutcome RunGuarded(const DayJob& job, std::size_t index) {
+  return Guarded([&] { return job(index); });
+}
+
+DayOutcome FinishGuarded(const std::function<DayOutcome()>& finish) { return Guarded(finish); }
+
+// The worker's end of the result pipe, shared by the job and the finishing thread.
+class ResultPipe {
+ public:
+  explicit ResultPipe(int fd) : Fd(fd) {}
+  bool Send(MessageKind kind, std::uint64_t index, const DayOutcome& outcome) {
     const ResultHeader header{index, outcome.Bytes, outcome.Ok ? 1u : 0u,
-                              static_cast<std::uint32_t>(outcome.Message.size())};
-    if (!WriteAll(out, &header, sizeof header) ||
-        !WriteAll(out, outcome.Message.data(), outcome.Message.size()))
-      break;
+                              static_cast<std::uint32_t>(outcome.Message.size()), kind, 0};
+    const std::lock_guard<std::mutex> hold(Lock);
+    return WriteAll(Fd, &header, sizeof header) &&
+           WriteAll(Fd, outcome.Message.data(), outcome.Message.size());
   }
+
+ private:
+  int Fd;
+  std::mutex Lock;
+};
+
+// The child's life: take jobs until the parent closes the pipe, answer each; never returns. A
+// job's Finish runs on a thread while the next job computes.
+[[noreturn]] void ServeJobs(int in, int out, const DayJob& job) {
+  ResultPipe pipe(out);
+  std::thread finishing;
+  std::uint64_t index = 0;
+  bool open = true;
+  while (open && ReadAll(in, &index, sizeof index)) {
+    DayOutcome outcome = RunGuarded(job, static_cast<std::size_t>(index));
+    if (finishing.joinable()) finishing.join();   // one day on its way to disk at a time
+    if (outcome.Finish) {
+      open = pipe.Send(Ready, index, {});
+      finishing = std::thread([&pipe, index, finish = std::move(outcome.Finish)] {
+        pipe.Send(Done, index, FinishGuarded(finish));
+      });
+    } else {
+      open = pipe.Send(Done, index, outcome);
+    }
+  }
+  if (finishing.joinable()) finishing.join();
   std::fflush(nullptr);
   ::_exit(0);
 }
@@ -109,7 +153,7 @@ bool Spawn(Worker& worker, std::vector<Worker>& all, const DayJob& job) {
     ::close(up[0]);
     return false;
   }
-  worker = {pid, down[1], up[0], 0, false};
+  worker = Worker{pid, down[1], up[0], false, 0, {}};
   return true;
 }
 
@@ -120,12 +164,12 @@ void Retire(Worker& worker) {
   int status = 0;
   if (worker.Pid > 0) ::waitpid(worker.Pid, &status, 0);
   worker.Pid = -1;
-  worker.Busy = false;
+  worker.Computing = false;
+  worker.Open.clear();
 }
 
-// Reads one result; false when the worker is gone (its pipe closed without one).
-bool Collect(Worker& worker, DayOutcome& outcome) {
-  ResultHeader header{};
+// Reads one message; false when the worker is gone (its pipe closed without one).
+bool Collect(Worker& worker, ResultHeader& header, DayOutcome& outcome) {
   if (!ReadAll(worker.FromChild, &header, sizeof header)) return false;
   outcome.Ok = header.Ok != 0;
   outcome.Bytes = header.Bytes;
@@ -133,9 +177,98 @@ bool Collect(Worker& worker, DayOutcome& outcome) {
   return ReadAll(worker.FromChild, outcome.Message.data(), header.Length);
 }
 
-void RunInProcess(std::size_t count, const DayJob& job, const DayReport& report) {
-  for (std::size_t i = 0; i < count; ++i) report(i, RunGuarded(job, i));
+// Jobs first .. count - 1 in this process, each one's Finish beside the next job.
+void RunInProcess(std::size_t first, std::size_t count, const DayJob& job, const DayReport& report) {
+  std::future<DayOutcome> finishing;
+  std::size_t finishingIndex = 0;
+  for (std::size_t i = first; i < count; ++i) {
+    DayOutcome outcome = RunGuarded(job, i);
+    if (finishing.valid()) report(finishingIndex, finishing.get());
+    if (outcome.Finish) {
+      finishing = std::async(std::launch::async,
+                             [finish = std::move(outcome.Finish)] { return FinishGuarded(finish); });
+      finishingIndex = i;
+    } else {
+      report(i, outcome);
+    }
+  }
+  if (finishing.valid()) report(finishingIndex, finishing.get());
 }
+
+// The parent's side of the pool.
+class Pool {
+ public:
+  Pool(std::size_t count, int workers, const DayJob& job, const DayReport& report)
+      : Count(count), Job(job), Report(report), Workers(static_cast<std::size_t>(workers)) {}
+
+  // Runs every job; returns the first one never handed out (no worker left alive).
+  std::size_t Run() {
+    for (Worker& w : Workers)
+      if (Spawn(w, Workers, Job)) Dispatch(w);
+    while (OpenJobs() > 0 && Wait()) {
+    }
+    for (Worker& w : Workers) Retire(w);
+    return Next;
+  }
+
+ private:
+  void Dispatch(Worker& w) {
+    if (Next >= Count || w.Pid < 0 || w.Computing) return;
+    const std::uint64_t index = Next;
+    if (!WriteAll(w.ToChild, &index, sizeof index)) return;
+    w.Current = Next++;
+    w.Computing = true;
+    w.Open.push_back(w.Current);
+  }
+
+  std::size_t OpenJobs() const {
+    std::size_t open = 0;
+    for (const Worker& w : Workers) open += w.Open.size();
+    return open;
+  }
+
+  // Waits for messages and handles them; false when waiting is no longer possible.
+  bool Wait() {
+    std::vector<pollfd> fds;
+    std::vector<Worker*> owners;
+    for (Worker& w : Workers)
+      if (!w.Open.empty()) {
+        fds.push_back({w.FromChild, POLLIN, 0});
+        owners.push_back(&w);
+      }
+    if (::poll(fds.data(), fds.size(), -1) < 0) return errno == EINTR;
+    for (std::size_t i = 0; i < fds.size(); ++i)
+      if (fds[i].revents != 0) Handle(*owners[i]);
+    return true;
+  }
+
+  void Handle(Worker& w) {
+    ResultHeader header{};
+    DayOutcome outcome;
+    if (!Collect(w, header, outcome)) return Lost(w);
+    const std::size_t index = static_cast<std::size_t>(header.Index);
+    if (w.Computing && w.Current == index) w.Computing = false;
+    if (header.Kind == Done) {
+      w.Open.erase(std::remove(w.Open.begin(), w.Open.end(), index), w.Open.end());
+      Report(index, outcome);
+    }
+    Dispatch(w);
+  }
+
+  // The worker died: its open jobs fail, and a new one takes its place.
+  void Lost(Worker& w) {
+    const std::vector<std::size_t> open = w.Open;
+    Retire(w);
+    for (std::size_t index : open) Report(index, {false, 0, "the conversion ended abnormally", {}});
+    if (Spawn(w, Workers, Job)) Dispatch(w);
+  }
+
+  std::size_t Count;              // jobs in all
+  const DayJob& Job;
+  const DayReport& Report;
+  std::vector<Worker> Workers;
+  std::size_t Next = 0;           // the next job to hand out
+};
 
 }  // namespace
 
@@ -147,65 +280,16 @@ int WorkerCount(int requested, std::size_t count) {
 
 void RunDayWorkers(std::size_t count, int workers, const DayJob& job, const DayReport& report) {
   if (count == 0) return;
-  if (workers <= 1) return RunInProcess(count, job, report);
+  if (workers <= 1) return RunInProcess(0, count, job, report);
   // A worker that dies must not take the parent with it through a write to its pipe.
   struct sigaction ignore {};
   struct sigaction previous {};
   ignore.sa_handler = SIG_IGN;
   ::sigaction(SIGPIPE, &ignore, &previous);
-
-  std::vector<Worker> pool(static_cast<std::size_t>(workers));
-  std::size_t next = 0;
-  std::size_t open = 0;   // jobs handed out and not yet reported
-  const auto dispatch = [&](Worker& w) {
-    if (next >= count || w.Pid < 0) return;
-    const std::uint64_t index = next;
-    if (!WriteAll(w.ToChild, &index, sizeof index)) return;
-    w.Job = next++;
-    w.Busy = true;
-    ++open;
-  };
-  for (Worker& w : pool) {
-    if (Spawn(w, pool, job)) dispatch(w);
-  }
-  if (open == 0) {   // no process could be started: do the work here
-    for (Worker& w : pool) Retire(w);
-    ::sigaction(SIGPIPE, &previous, nullptr);
-    return RunInProcess(count, job, report);
-  }
-  while (open > 0) {
-    std::vector<pollfd> fds;
-    std::vector<Worker*> owners;
-    for (Worker& w : pool)
-      if (w.Busy) {
-        fds.push_back({w.FromChild, POLLIN, 0});
-        owners.push_back(&w);
-      }
-    if (::poll(fds.data(), fds.size(), -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    for (std::size_t i = 0; i < fds.size(); ++i) {
-      if (fds[i].revents == 0) continue;
-      Worker& w = *owners[i];
-      DayOutcome outcome;
-      const std::size_t index = w.Job;
-      w.Busy = false;
-      --open;
-      if (Collect(w, outcome)) {
-        report(index, outcome);
-      } else {
-        Retire(w);
-        report(index, {false, 0, "the conversion ended abnormally"});
-        Spawn(w, pool, job);
-      }
-      dispatch(w);
-    }
-  }
-  for (Worker& w : pool) Retire(w);
+  const std::size_t handedOut = Pool(count, workers, job, report).Run();
   ::sigaction(SIGPIPE, &previous, nullptr);
-  // Jobs never handed out (no worker left alive) still run, here.
-  for (; next < count; ++next) report(next, RunGuarded(job, next));
+  // Jobs never handed out (no process could be started, or none is left alive) run here.
+  RunInProcess(handedOut, count, job, report);
 }
 
 }  // namespace spectrel::cli

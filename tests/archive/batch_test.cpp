@@ -144,7 +144,12 @@ TEST(DayWorkers, EveryJobIsReportedOnceEvenWhenAWorkerDies) {
         [workers](std::size_t i) -> cli::DayOutcome {
           if (i == 3 && workers > 1) ::_exit(70);   // the worker process dies mid-job
           if (i == 5) throw std::runtime_error("no room left");
-          return {true, i * 10, "day " + std::to_string(i)};
+          if (i != 4 && i != 6) return {true, i * 10, "day " + std::to_string(i), {}};
+          // Days 4 and 6 finish beside the next one; day 4's flush fails.
+          return {true, i * 10, "computed", [i]() -> cli::DayOutcome {
+                    if (i == 4) throw std::runtime_error("cannot flush");
+                    return {true, i * 10, "day " + std::to_string(i) + " on disk", {}};
+                  }};
         },
         [&](std::size_t i, const cli::DayOutcome& o) {
           ++reports[i];
@@ -152,7 +157,9 @@ TEST(DayWorkers, EveryJobIsReportedOnceEvenWhenAWorkerDies) {
           EXPECT_EQ(o.Bytes, o.Ok ? i * 10 : 0);
         });
     EXPECT_EQ(reports, std::vector<int>(7, 1));
-    EXPECT_EQ(messages[6], "day 6");
+    EXPECT_EQ(messages[6], "day 6 on disk");
+    EXPECT_EQ(messages[1], "day 1");
+    EXPECT_EQ(messages[4], "cannot flush");
     EXPECT_EQ(messages[5], "no room left");
     EXPECT_EQ(messages[3], workers > 1 ? "the conversion ended abnormally" : "day 3");
   }
