@@ -47,7 +47,7 @@ void BM_OpenDayAndDrawOverview(benchmark::State& state) {
   for (auto _ : state) {
     ArchiveDay day = ReadArchiveDay(path, 300, 1800);
     CDayOverview overview;
-    overview.SetData(std::move(day.Overview));
+    overview.SetData(std::move(day.Overview), std::move(day.Spectrogram));
     Draw(overview, image);
     benchmark::DoNotOptimize(image.constBits());
   }
@@ -94,8 +94,8 @@ void BM_WindowStallWhileADayLoads(benchmark::State& state) {
     worst = std::max(worst, LargestStallMs([&] {
       reader = std::thread([&] {
         ArchiveDay day = ReadArchiveDay(DayFile(), 300, 1800);
-        QMetaObject::invokeMethod(&overview, [&, data = std::move(day.Overview)]() mutable {
-          overview.SetData(std::move(data));
+        QMetaObject::invokeMethod(&overview, [&, day = std::move(day)]() mutable {
+          overview.SetData(std::move(day.Overview), std::move(day.Spectrogram));
           shown = true;
         }, Qt::QueuedConnection);
       });
