@@ -45,11 +45,10 @@ void DrawLinePanel(QPainter& p, const OverviewPanels& layout, const DayOverviewD
     p.fillRect(QRectF(QPointF(XOf(r, d, from), r.top()), QPointF(XOf(r, d, to), r.bottom())), QColor(225, 225, 225));
   QPainterPath line;
   bool open = false;
-  auto gap = gaps.begin();   // the stretches come in time order, as the points do
+  const std::vector<std::int64_t> gapEnds = SortedTimes(gaps, &TimeGaps::value_type::second);
   for (const OverviewPoint& point : d.Data()) {
     const QPointF at(XOf(r, d, point.Time), r.bottom() - r.height() * point.Integral / top);
-    while (gap != gaps.end() && gap->second < point.Time) ++gap;
-    const bool afterGap = gap != gaps.end() && gap->second == point.Time;
+    const bool afterGap = std::binary_search(gapEnds.begin(), gapEnds.end(), point.Time);
     if (!open || afterGap) line.moveTo(at); else line.lineTo(at);
     open = true;
   }

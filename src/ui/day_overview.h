@@ -32,6 +32,8 @@ class CDayOverview : public QWidget {
   // What the cursor reads at a point of the widget; empty outside the panels.
   QString ReadingAt(const QPoint& at) const;
   QString Reading() const { return CursorText; }
+  // The spectrogram as drawn, before scaling to the panel.
+  const QImage& SpectrogramPicture() const { return Spectrogram; }
   // The point a click at that place chooses; -1 outside the panels or without points.
   int PointAt(const QPoint& at) const;
 

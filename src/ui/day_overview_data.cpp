@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 #include "base/local_time.h"
+#include "ui/day_overview_work.h"
 
 namespace spectrel {
 
@@ -94,19 +94,11 @@ std::vector<std::pair<std::int64_t, std::int64_t>> DayOverviewData::Gaps() const
 }
 
 DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo) {
-  const int count = set.RadCount();
-  std::vector<OverviewPoint> points(static_cast<size_t>(count));
-  // Each worker takes every n-th point, so early and late (short, long) days share alike.
-  const int workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, std::max(1, count / 16));
-  auto work = [&](int first) {
+  std::vector<OverviewPoint> points(static_cast<size_t>(set.RadCount()));
+  ShareWork(set.RadCount(), 16, [&](int begin, int end) {
     CResample grid;
-    for (int j = first; j < count; j += workers)
-      points[static_cast<size_t>(j)] = MakeOverviewPoint(set, j, integFrom, integTo, grid);
-  };
-  std::vector<std::thread> helpers;
-  for (int w = 1; w < workers; ++w) helpers.emplace_back(work, w);
-  work(0);
-  for (std::thread& helper : helpers) helper.join();
+    for (int j = begin; j < end; ++j) points[static_cast<size_t>(j)] = MakeOverviewPoint(set, j, integFrom, integTo, grid);
+  });
   DayOverviewData data;
   for (OverviewPoint& point : points) data.Add(std::move(point));
   return data;

@@ -15,6 +15,9 @@ namespace spectrel {
 
 using TimeGaps = std::vector<std::pair<std::int64_t, std::int64_t>>;
 
+// The start (&TimeGaps::value_type::first) or end (second) times of the stretches, sorted.
+std::vector<std::int64_t> SortedTimes(const TimeGaps& gaps, std::int64_t TimeGaps::value_type::*end);
+
 // The whole picture; a null image for a day without a spectrum.
 QImage SpectrogramImage(const DayOverviewData& day);
 
