@@ -85,6 +85,36 @@ class PixelWalk {
     return e0 + (e1 - e0) * (w - w0) / (w1 - w0);
   }
 
+  // At() of every whole wavelength from..to into out[0..to-from] (nothing when to < from); from is
+  // not below the wavelength of the call before. The pixel pair is taken once for all the
+  // wavelengths it spans.
+  void Fill(double* out, int from, int to) {
+    if (Axis == nullptr || !Ascending) {
+      for (int w = from; w <= to; ++w) out[w - from] = At(w);
+      return;
+    }
+    int w = from;
+    for (; w <= to && !(w >= First); ++w) out[w - from] = 0.0;
+    int k = K;
+    while (w <= to && w <= Last) {
+      while (k < N - 2 && w >= static_cast<double>(Axis[k + 1])) ++k;
+      // The pair serves up to its upper pixel; the last pair also at the last pixel itself.
+      const double w0 = Axis[k];
+      const double w1 = Axis[k + 1];
+      const bool lastPair = k == N - 2;
+      if (k + 1 >= Usable) {
+        for (; w <= to && (w < w1 || (lastPair && w <= Last)); ++w) out[w - from] = 0.0;
+        continue;
+      }
+      const double e0 = PixelIrradiance(*Block, *Info, k);
+      const double e1 = PixelIrradiance(*Block, *Info, k + 1);
+      for (; w <= to && (w < w1 || (lastPair && w <= Last)); ++w)
+        out[w - from] = w1 == w0 ? e0 : e0 + (e1 - e0) * (w - w0) / (w1 - w0);
+    }
+    K = k;
+    for (; w <= to; ++w) out[w - from] = 0.0;
+  }
+
  private:
   const SensorMeasurement* Block;   // null when the model took no part
   const SensorInfo* Info;           // null without the model's information record
@@ -181,18 +211,23 @@ void CResample::Resample(const CKrfData& set, int index) {
   Values.resize(static_cast<size_t>(end - start + 1));
   PixelWalk shortWalk(rad, set, shortModel);
   PixelWalk longWalk(rad, set, longModel);
-  for (int w = start; w <= end; ++w) {
-    const double x = static_cast<double>(w);
-    double& value = Values[static_cast<size_t>(w - start)];
-    if (!merged || x < pair->BandLow) {
-      value = shortWalk.At(x);
-    } else if (x > pair->BandHigh) {
-      value = longWalk.At(x);
-    } else {
-      // The seam's cross-fade, as MergedValue makes it.
+  double* const out = Values.data();
+  if (!merged) {
+    shortWalk.Fill(out, start, end);
+  } else {
+    // The short sensor below the seam band, the long one above it, the cross-fade of both (as
+    // MergedValue makes it) within.
+    const int bandFrom = std::max(start, static_cast<int>(std::ceil(pair->BandLow)));
+    const int bandTo = std::min(end, static_cast<int>(std::floor(pair->BandHigh)));
+    shortWalk.Fill(out, start, bandTo);
+    for (int w = bandFrom; w <= bandTo; ++w) {
+      const double x = static_cast<double>(w);
       const double a = (pair->BandHigh - x) / (pair->BandHigh - pair->BandLow);
-      value = shortWalk.At(x) * a + longWalk.At(x) * (1.0 - a);
+      double& value = out[w - start];
+      value = value * a + longWalk.At(x) * (1.0 - a);
     }
+    const int longFrom = std::max(start, bandTo + 1);
+    longWalk.Fill(out + (longFrom - start), longFrom, end);
   }
 
   MaxValue = MinValue = Values.front();
