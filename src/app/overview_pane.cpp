@@ -127,7 +127,7 @@ void OverviewPane::OnRead(ArchiveDay day) {
   QGuiApplication::restoreOverrideCursor();
   Archive = day.Set;
   ArchiveFile = day.Path;
-  Widget->SetData(std::move(day.Overview));
+  Widget->SetData(std::move(day.Overview), std::move(day.Spectrogram));
   DockWidget->setWindowTitle(tr("Day Overview - %1").arg(QFileInfo(QString::fromStdString(day.Path)).fileName()));
   for (QAction* action : {Previous, Next, Live}) action->setEnabled(true);
   UpdateRecent(QString::fromStdString(day.Path));

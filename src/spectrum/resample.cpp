@@ -1,5 +1,6 @@
 #include "spectrum/resample.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -27,6 +28,104 @@ bool GridLimit(float wavelength, int& nm) {
   nm = static_cast<int>(w);
   return true;
 }
+
+// Irradiance at w between pixels k and k+1 (k < 0: outside the axis, 0).
+inline double Interpolate(const SensorMeasurement& block, const SensorInfo& info, int k, double w) {
+  if (k < 0) return 0.0;
+  const size_t k0 = static_cast<size_t>(k);
+  const size_t k1 = k0 + 1;
+  // A record read from a damaged file may hold fewer values than its axis.
+  if (k1 >= block.Light.size() || k1 >= block.Dark.size() || k1 >= info.Calib.size()) return 0.0;
+
+  const double e0 = PixelIrradiance(block, info, k);
+  const double e1 = PixelIrradiance(block, info, k + 1);
+  const double w0 = info.Wavelength[k0];
+  const double w1 = info.Wavelength[k1];
+  if (w1 == w0) return e0;   // a flat axis step (damaged coefficients): no slope to follow
+  return e0 + (e1 - e0) * (w - w0) / (w1 - w0);
+}
+
+// One model's spectrum of one point read at rising wavelengths. On an axis that never descends
+// the bracketing pixel only moves forward, so it is walked to instead of searched for; any other
+// axis is searched at every wavelength. Both give the pixel pair BracketSearch gives.
+class PixelWalk {
+ public:
+  PixelWalk(const CRad& rad, const CKrfData& set, int model) : Block(rad.Block(model)), Info(set.Info(model)) {
+    if (Block == nullptr || Info == nullptr || Info->Wavelength.size() < 2) return;   // 0 everywhere
+    const std::vector<float>& wl = Info->Wavelength;
+    Axis = wl.data();
+    N = static_cast<int>(wl.size());
+    First = wl.front();
+    Last = wl.back();
+    Usable = static_cast<int>(std::min({Block->Light.size(), Block->Dark.size(), Info->Calib.size(), wl.size()}));
+    // Without an early exit the comparison runs on whole vectors; not a number fails it.
+    bool ascending = true;
+    for (size_t i = 1; i < wl.size(); ++i) ascending &= wl[i - 1] <= wl[i];
+    Ascending = ascending;
+  }
+
+  // Irradiance at w, which is not below the w of the call before.
+  double At(double w) {
+    if (Axis == nullptr) return 0.0;
+    if (!Ascending) return Interpolate(*Block, *Info, BracketSearch(Info->Wavelength, w), w);
+    if (!(w >= First && w <= Last)) return 0.0;
+    int k = N - 2;
+    if (w != Last) {
+      k = K;
+      while (k < N - 2 && w >= static_cast<double>(Axis[k + 1])) ++k;
+      K = k;
+    }
+    // A record read from a damaged file may hold fewer values than its axis.
+    if (k + 1 >= Usable) return 0.0;
+    const double e0 = PixelIrradiance(*Block, *Info, k);
+    const double e1 = PixelIrradiance(*Block, *Info, k + 1);
+    const double w0 = Axis[k];
+    const double w1 = Axis[k + 1];
+    if (w1 == w0) return e0;
+    return e0 + (e1 - e0) * (w - w0) / (w1 - w0);
+  }
+
+  // At() of every whole wavelength from..to into out[0..to-from] (nothing when to < from); from is
+  // not below the wavelength of the call before. The pixel pair is taken once for all the
+  // wavelengths it spans.
+  void Fill(double* out, int from, int to) {
+    if (Axis == nullptr || !Ascending) {
+      for (int w = from; w <= to; ++w) out[w - from] = At(w);
+      return;
+    }
+    int w = from;
+    for (; w <= to && !(w >= First); ++w) out[w - from] = 0.0;
+    int k = K;
+    while (w <= to && w <= Last) {
+      while (k < N - 2 && w >= static_cast<double>(Axis[k + 1])) ++k;
+      // The pair serves up to its upper pixel; the last pair also at the last pixel itself.
+      const double w0 = Axis[k];
+      const double w1 = Axis[k + 1];
+      const bool lastPair = k == N - 2;
+      if (k + 1 >= Usable) {
+        for (; w <= to && (w < w1 || (lastPair && w <= Last)); ++w) out[w - from] = 0.0;
+        continue;
+      }
+      const double e0 = PixelIrradiance(*Block, *Info, k);
+      const double e1 = PixelIrradiance(*Block, *Info, k + 1);
+      for (; w <= to && (w < w1 || (lastPair && w <= Last)); ++w)
+        out[w - from] = w1 == w0 ? e0 : e0 + (e1 - e0) * (w - w0) / (w1 - w0);
+    }
+    K = k;
+    for (; w <= to; ++w) out[w - from] = 0.0;
+  }
+
+ private:
+  const SensorMeasurement* Block;   // null when the model took no part
+  const SensorInfo* Info;           // null without the model's information record
+  const float* Axis = nullptr;      // pixel wavelengths, nm; null when every value is 0
+  int N = 0;                        // pixels on the axis
+  int Usable = 0;                   // pixels with light, dark and calibration values
+  double First = 0.0;               // first pixel's wavelength, nm
+  double Last = 0.0;                // last pixel's wavelength, nm
+  bool Ascending = false;           // the axis never descends
+  int K = 0;                        // pixel at or below the last wavelength asked for
+};
 
 }  // namespace
 
@@ -57,20 +156,7 @@ double InterpolatedIrradiance(const CKrfData& set, int model, int j, double w) {
   const SensorMeasurement* block = rad.Block(model);
   const SensorInfo* info = set.Info(model);
   if (block == nullptr || info == nullptr) return 0.0;
-
-  const int k = BracketSearch(info->Wavelength, w);
-  if (k < 0) return 0.0;
-  const size_t k0 = static_cast<size_t>(k);
-  const size_t k1 = k0 + 1;
-  // A record read from a damaged file may hold fewer values than its axis.
-  if (k1 >= block->Light.size() || k1 >= block->Dark.size() || k1 >= info->Calib.size()) return 0.0;
-
-  const double e0 = PixelIrradiance(*block, *info, k);
-  const double e1 = PixelIrradiance(*block, *info, k + 1);
-  const double w0 = info->Wavelength[k0];
-  const double w1 = info->Wavelength[k1];
-  if (w1 == w0) return e0;   // a flat axis step (damaged coefficients): no slope to follow
-  return e0 + (e1 - e0) * (w - w0) / (w1 - w0);
+  return Interpolate(*block, *info, BracketSearch(info->Wavelength, w), w);
 }
 
 void CResample::Release() {
@@ -79,7 +165,9 @@ void CResample::Release() {
 }
 
 void CResample::Resample(const CKrfData& set, int index) {
-  Release();
+  // The last grid's storage is reused (written whole, so not cleared); every early return leaves
+  // the grid empty.
+  std::vector<double> storage = std::move(Values);
   StartNm = 0;
   EndNm = 0;
   MaxValue = 0.0;
@@ -119,11 +207,27 @@ void CResample::Resample(const CKrfData& set, int index) {
 
   StartNm = start;
   EndNm = end;
+  Values = std::move(storage);
   Values.resize(static_cast<size_t>(end - start + 1));
-  for (int w = start; w <= end; ++w) {
-    const double x = static_cast<double>(w);
-    Values[static_cast<size_t>(w - start)] =
-        merged ? MergedValue(set, index, x) : InterpolatedIrradiance(set, shortModel, index, x);
+  PixelWalk shortWalk(rad, set, shortModel);
+  PixelWalk longWalk(rad, set, longModel);
+  double* const out = Values.data();
+  if (!merged) {
+    shortWalk.Fill(out, start, end);
+  } else {
+    // The short sensor below the seam band, the long one above it, the cross-fade of both (as
+    // MergedValue makes it) within.
+    const int bandFrom = std::max(start, static_cast<int>(std::ceil(pair->BandLow)));
+    const int bandTo = std::min(end, static_cast<int>(std::floor(pair->BandHigh)));
+    shortWalk.Fill(out, start, bandTo);
+    for (int w = bandFrom; w <= bandTo; ++w) {
+      const double x = static_cast<double>(w);
+      const double a = (pair->BandHigh - x) / (pair->BandHigh - pair->BandLow);
+      double& value = out[w - start];
+      value = value * a + longWalk.At(x) * (1.0 - a);
+    }
+    const int longFrom = std::max(start, bandTo + 1);
+    longWalk.Fill(out + (longFrom - start), longFrom, end);
   }
 
   MaxValue = MinValue = Values.front();

@@ -6,6 +6,7 @@
 
 #include "files/krf_file.h"
 #include "files/krf_load_error.h"
+#include "ui/day_overview_image.h"
 
 namespace spectrel {
 
@@ -20,6 +21,7 @@ ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo) {
     day.Problem = KrfLoadErrorText(error);   // the points before the bad time stay
   }
   day.Overview = BuildOverview(*day.Set, integFrom, integTo);
+  day.Spectrogram = SpectrogramImage(day.Overview);
   return day;
 }
 

@@ -2,6 +2,8 @@
 // with the reader's own words when it stops early. Runs on any thread.
 #pragma once
 
+#include <QImage>
+
 #include <memory>
 #include <string>
 
@@ -14,6 +16,7 @@ struct ArchiveDay {
   std::string Path;                  // the file asked for
   std::shared_ptr<CKrfData> Set;     // what could be read, never null
   DayOverviewData Overview;          // its overview
+  QImage Spectrogram;                // the overview's SpectrogramImage(), made with it
   std::string Problem;               // the reader's message; empty when the whole file was read
 };
 

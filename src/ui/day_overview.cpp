@@ -40,14 +40,15 @@ void DrawLinePanel(QPainter& p, const OverviewPanels& layout, const DayOverviewD
   const double top = d.MaxIntegral > 0 ? d.MaxIntegral * 1.1 : 1.0;
   p.fillRect(r, Qt::white);
   // Stretches without a measurement.
-  for (const auto& [from, to] : d.Gaps())
+  const auto gaps = d.Gaps();
+  for (const auto& [from, to] : gaps)
     p.fillRect(QRectF(QPointF(XOf(r, d, from), r.top()), QPointF(XOf(r, d, to), r.bottom())), QColor(225, 225, 225));
   QPainterPath line;
   bool open = false;
-  const auto gaps = d.Gaps();
+  const std::vector<std::int64_t> gapEnds = SortedTimes(gaps, &TimeGaps::value_type::second);
   for (const OverviewPoint& point : d.Data()) {
     const QPointF at(XOf(r, d, point.Time), r.bottom() - r.height() * point.Integral / top);
-    const bool afterGap = std::any_of(gaps.begin(), gaps.end(), [&](const auto& g) { return g.second == point.Time; });
+    const bool afterGap = std::binary_search(gapEnds.begin(), gapEnds.end(), point.Time);
     if (!open || afterGap) line.moveTo(at); else line.lineTo(at);
     open = true;
   }
@@ -91,43 +92,27 @@ CDayOverview::CDayOverview(QWidget* parent) : QWidget(parent) {
 
 void CDayOverview::SetData(DayOverviewData data) {
   Day = std::move(data);
+  Painted = SpectrogramBasis();
   Changed();
 }
 
-void CDayOverview::Changed() {
-  BuildSpectrogram();
+void CDayOverview::SetData(DayOverviewData data, QImage spectrogram) {
+  Day = std::move(data);
+  Spectrogram = std::move(spectrogram);
+  Painted = SpectrogramBasis::Of(Day, Day.Gaps());
   update();
 }
 
-void CDayOverview::BuildSpectrogram() {
-  const int rows = Day.Count() > 0 ? Day.MaxNm - Day.MinNm + 1 : 0;
-  if (rows <= 0 || Day.MaxValue <= 0) {
-    Spectrogram = QImage();
-    return;
+void CDayOverview::Changed() {
+  TimeGaps gaps = Day.Gaps();
+  if (!Spectrogram.isNull() && Painted.GrownInto(Day, gaps)) {
+    // The last painted point now reaches up to its successor: it is painted again with the new ones.
+    PaintSpectrogramColumns(Spectrogram, Day, gaps, Painted.Points - 1);
+  } else {
+    Spectrogram = SpectrogramImage(Day);
   }
-  Spectrogram = QImage(MinutesPerDay, rows, QImage::Format_RGB32);
-  Spectrogram.fill(QColor(225, 225, 225));   // no measurement
-  QRgb palette[256];
-  for (int i = 0; i < 256; ++i) palette[i] = ViridisColor(i / 255.0).rgb();
-  const auto& points = Day.Data();
-  const auto gaps = Day.Gaps();
-  for (size_t i = 0; i < points.size(); ++i) {
-    const OverviewPoint& point = points[i];
-    if (point.Row.empty()) continue;
-    const int first = static_cast<int>((point.Time - Day.DayStart()) / 60);
-    int last = first;
-    // A point fills the minutes up to the next one, unless a stretch without measurement follows.
-    if (i + 1 < points.size() &&
-        std::none_of(gaps.begin(), gaps.end(), [&](const auto& g) { return g.first == point.Time; }))
-      last = std::max(first, static_cast<int>((points[i + 1].Time - Day.DayStart()) / 60) - 1);
-    for (size_t k = 0; k < point.Row.size(); ++k) {
-      const int row = Day.MaxNm - (point.StartNm + static_cast<int>(k));
-      if (row < 0 || row >= rows) continue;
-      const int level = std::clamp(static_cast<int>(255.0 * point.Row[k] / Day.MaxValue), 0, 255);
-      auto* line = reinterpret_cast<QRgb*>(Spectrogram.scanLine(row));
-      for (int c = std::max(0, first); c <= std::min(last, MinutesPerDay - 1); ++c) line[c] = palette[level];
-    }
-  }
+  Painted = SpectrogramBasis::Of(Day, std::move(gaps));
+  update();
 }
 
 void CDayOverview::Render(QPainter& p, const QRect& area) const {

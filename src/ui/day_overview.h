@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "ui/day_overview_data.h"
+#include "ui/day_overview_image.h"
 
 namespace spectrel {
 
@@ -17,10 +18,13 @@ class CDayOverview : public QWidget {
  public:
   explicit CDayOverview(QWidget* parent = nullptr);
 
-  // The day shown; after changing it in place call Changed().
+  // The day shown; after changing it in place call Changed(), which paints only the new
+  // points' columns when the day just grew.
   DayOverviewData& Data() { return Day; }
   const DayOverviewData& Data() const { return Day; }
   void SetData(DayOverviewData data);
+  // The day with its SpectrogramImage() made beforehand (away from the window's thread).
+  void SetData(DayOverviewData data, QImage spectrogram);
   void Changed();
 
   // Draws the whole overview into area of any painter (window, page, picture).
@@ -28,6 +32,8 @@ class CDayOverview : public QWidget {
   // What the cursor reads at a point of the widget; empty outside the panels.
   QString ReadingAt(const QPoint& at) const;
   QString Reading() const { return CursorText; }
+  // The spectrogram as drawn, before scaling to the panel.
+  const QImage& SpectrogramPicture() const { return Spectrogram; }
   // The point a click at that place chooses; -1 outside the panels or without points.
   int PointAt(const QPoint& at) const;
 
@@ -40,10 +46,9 @@ class CDayOverview : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  void BuildSpectrogram();
-
   DayOverviewData Day;
-  QImage Spectrogram;   // one column per minute of the day, one row per nm (longest on top)
+  QImage Spectrogram;        // one column per minute of the day, one row per nm (longest on top)
+  SpectrogramBasis Painted;  // what Spectrogram shows
   QString CursorText;   // the last reading under the cursor
 };
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "base/local_time.h"
-#include "spectrum/resample.h"
+#include "ui/day_overview_work.h"
 
 namespace spectrel {
 
@@ -25,12 +25,11 @@ bool PointFailed(const CKrfData& set, const CRad& rad) {
 
 }  // namespace
 
-void DayOverviewData::Append(const CKrfData& set, int index, int integFrom, int integTo) {
+OverviewPoint MakeOverviewPoint(const CKrfData& set, int index, int integFrom, int integTo, CResample& grid) {
   const CRad& rad = set.Rad(index);
   OverviewPoint point;
   point.Time = rad.MeasureTime;
   point.Failed = PointFailed(set, rad);
-  CResample grid;
   try {
     grid.Resample(set, index);
   } catch (const std::invalid_argument&) {
@@ -40,13 +39,20 @@ void DayOverviewData::Append(const CKrfData& set, int index, int integFrom, int 
     point.Failed = true;
   } else {
     point.StartNm = grid.StartNm;
+    point.MaxValue = grid.MaxValue;
     point.Row.assign(grid.Values.begin(), grid.Values.end());
     point.Integral = grid.Integral(std::max(integFrom, grid.StartNm), std::min(integTo, grid.EndNm));
-    const int end = grid.StartNm + static_cast<int>(point.Row.size()) - 1;
-    const bool first = std::none_of(Points.begin(), Points.end(), [](const auto& p) { return !p.Row.empty(); });
-    MinNm = first ? grid.StartNm : std::min(MinNm, grid.StartNm);
-    MaxNm = first ? end : std::max(MaxNm, end);
-    MaxValue = std::max(MaxValue, grid.MaxValue);
+  }
+  return point;
+}
+
+void DayOverviewData::Add(OverviewPoint point) {
+  if (!point.Row.empty()) {
+    const int end = point.StartNm + static_cast<int>(point.Row.size()) - 1;
+    MinNm = HasRow ? std::min(MinNm, point.StartNm) : point.StartNm;
+    MaxNm = HasRow ? std::max(MaxNm, end) : end;
+    HasRow = true;
+    MaxValue = std::max(MaxValue, point.MaxValue);
     MaxIntegral = std::max(MaxIntegral, point.Integral);
   }
   if (Points.empty()) Midnight = LocalMidnight(point.Time);
@@ -57,7 +63,8 @@ bool DayOverviewData::Follow(const CKrfData& set, int integFrom, int integTo, in
   const int count = set.RadCount();
   if (count < Count() || (Count() > 0 && count > 0 && set.Rad(0).MeasureTime != Points.front().Time)) Clear();
   const int end = std::min(count, Count() + std::max(0, limit));
-  for (int j = Count(); j < end; ++j) Append(set, j, integFrom, integTo);
+  CResample grid;
+  for (int j = Count(); j < end; ++j) Add(MakeOverviewPoint(set, j, integFrom, integTo, grid));
   return end == count;
 }
 
@@ -87,8 +94,13 @@ std::vector<std::pair<std::int64_t, std::int64_t>> DayOverviewData::Gaps() const
 }
 
 DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo) {
+  std::vector<OverviewPoint> points(static_cast<size_t>(set.RadCount()));
+  ShareWork(set.RadCount(), 16, [&](int begin, int end) {
+    CResample grid;
+    for (int j = begin; j < end; ++j) points[static_cast<size_t>(j)] = MakeOverviewPoint(set, j, integFrom, integTo, grid);
+  });
   DayOverviewData data;
-  data.Follow(set, integFrom, integTo);
+  for (OverviewPoint& point : points) data.Add(std::move(point));
   return data;
 }
 

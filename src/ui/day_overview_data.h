@@ -8,21 +8,27 @@
 #include <vector>
 
 #include "spectrum/records.h"
+#include "spectrum/resample.h"
 
 namespace spectrel {
 
 struct OverviewPoint {
   std::int64_t Time = 0;    // s since 1970 UTC
   double Integral = 0.0;    // W/m2 over the integration range
+  double MaxValue = 0.0;    // largest spectral value, W/m2/um (before Row's rounding)
   bool Failed = false;      // a sensor of the day gave no spectrum, or none could be merged
   int StartNm = 0;          // wavelength of Row[0], nm
   std::vector<float> Row;   // merged spectrum, W/m2/um, one value per nm
 };
 
+// The overview point of CRad index of the set; integFrom..integTo (nm) is the integral's range.
+// grid is scratch space, reused from point to point. Touches nothing else: any thread may call it.
+OverviewPoint MakeOverviewPoint(const CKrfData& set, int index, int integFrom, int integTo, CResample& grid);
+
 class DayOverviewData {
  public:
-  // Adds CRad index of the set; integFrom..integTo (nm) is the integral's range.
-  void Append(const CKrfData& set, int index, int integFrom, int integTo);
+  // Adds a point made by MakeOverviewPoint, later than those held.
+  void Add(OverviewPoint point);
   // Adds the points of the set not yet added, at most limit of them; a set that is not the day
   // already held (fewer points or another first time) starts over. true when all are added.
   bool Follow(const CKrfData& set, int integFrom, int integTo, int limit = 1 << 30);
@@ -45,10 +51,12 @@ class DayOverviewData {
 
  private:
   std::vector<OverviewPoint> Points;   // in time order
-  std::int64_t Midnight = 0;
+  std::int64_t Midnight = 0;           // local midnight of the first point, s UTC
+  bool HasRow = false;                 // some point has a spectrum (MinNm, MaxNm are set)
 };
 
-// The overview of a whole day at once, as the loader thread makes it.
+// The overview of a whole day at once, as the loader thread makes it: the points are made on all
+// cores.
 DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo);
 
 }  // namespace spectrel

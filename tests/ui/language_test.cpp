@@ -30,10 +30,9 @@ TEST(Japanese, AJapaneseLocaleGivesJapaneseMenusPromptsAndDialogs) {
   EXPECT_EQ(frame.Action(IdMeasInterval)->toolTip(), QStringLiteral("インターバル計測開始"));
   AppSettings settings;
   CConfDlg conf(settings, std::vector<std::string>{});
-  EXPECT_EQ(conf.windowTitle(), QStringLiteral("計測設定"));
-  EXPECT_EQ(Child<QAbstractButton>(conf, "cancel").text(), QStringLiteral("ｷｬﾝｾﾙ"));
-  CGraphDlg graph(settings.Graph, [] {});
-  EXPECT_EQ(Child<QAbstractButton>(graph, "grid").text(), QStringLiteral("罫線"));
+  // A dialog made after start-up is in Japanese too (each text's own translation is checked below).
+  EXPECT_EQ(std::pair(conf.windowTitle(), Child<QAbstractButton>(conf, "cancel").text()),
+            std::pair(QStringLiteral("計測設定"), QStringLiteral("ｷｬﾝｾﾙ")));
 }
 
 // Every text of the Japanese translation file as the installed translation gives it, and every

@@ -2,12 +2,11 @@
 // on OK, times in whole minutes, the sensor pairs, the CSV controls following "Save" and "1nm",
 // Cancel, and the port lists over real pseudo-terminals. The graph settings: "Apply", "Auto"
 // and "Grid Line" act at once, Cancel hides without undoing, colours wait for the next apply.
-#include <fcntl.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
 
 #include "app/conf_dlg.h"
 #include "app/serial_port_probe.h"
+#include "support/pty_pair.h"
 #include "ui/color_button.h"
 #include "ui/graph.h"
 #include "ui/graph_dlg.h"
@@ -138,38 +137,22 @@ TEST_F(ConfDlgTest, CancelEscapeAndATextInAnIntegerFieldStoreNothing) {
   }
 }
 
-// A pseudo-terminal whose far end stays open: a serial line nobody uses, or one held
-// exclusively, as the sensor driver holds it while it measures.
-struct Pty {
-  explicit Pty(bool busy = false) : Master(::posix_openpt(O_RDWR | O_NOCTTY)) {
-    if (Master < 0 || ::grantpt(Master) != 0 || ::unlockpt(Master) != 0) throw std::runtime_error("no pty");
-    Device = ::ptsname(Master);
-    if (busy && ((Held = ::open(Device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) < 0 || ::ioctl(Held, TIOCEXCL) != 0))
-      throw std::runtime_error("cannot hold the pty");
-  }
-  ~Pty() {
-    if (Held >= 0) ::close(Held);
-    ::close(Master);
-  }
-  QString Name() const { return QString::fromStdString(Device); }
-  int Master;
-  int Held = -1;
-  std::string Device;
-};
-
 TEST(PortLists, UnavailableConfiguredPortsAreShownAndKeptAChosenDeviceIsStoredAsItsPath) {
-  Pty free, busy(true);
-  EXPECT_EQ(std::tuple(ProbePort(free.Device), ProbePort(busy.Device), ProbePort("/dev/no-such-line")),
+  // Two serial lines nobody uses; one held exclusively, as the sensor driver holds it while it measures.
+  testing::PtyPair freeLine, busyLine;
+  ASSERT_EQ(::ioctl(busyLine.Slave.Get(), TIOCEXCL), 0);
+  const std::string freePort = freeLine.Path, busyPort = busyLine.Path;
+  EXPECT_EQ(std::tuple(ProbePort(freePort), ProbePort(busyPort), ProbePort("/dev/no-such-line")),
             std::tuple(PortState::Free, PortState::Busy, PortState::Absent));
   AppSettings settings;
-  settings.ComPort = {busy.Device, "4000", "/dev/no-such-line", free.Device};
-  CConfDlg dialog(settings, {free.Device, busy.Device});
+  settings.ComPort = {busyPort, "4000", "/dev/no-such-line", freePort};
+  CConfDlg dialog(settings, {freePort, busyPort});
   auto list = [&](const char* name) -> QComboBox& { return Child<QComboBox>(dialog, name); };
   // Every list: the empty entry, then what can be opened now; a configured port that cannot be
   // opened is added marked and selected. Port number 4000 is the device /dev/ttyS3999.
   QStringList first;
   for (int i = 0; i < list("portSR101").count(); ++i) first << list("portSR101").itemText(i);
-  EXPECT_EQ(first, (QStringList{QString(), free.Name(), busy.Name() + " (not available)"}));
+  EXPECT_EQ(first, (QStringList{QString(), QString::fromStdString(freePort), QString::fromStdString(busyPort) + " (not available)"}));
   EXPECT_EQ(list("portSR101").currentIndex(), 2);
   EXPECT_EQ(list("portSR102").currentText(), QStringLiteral("/dev/ttyS3999 (not available)"));
   EXPECT_EQ(list("portSR103").currentText(), QStringLiteral("/dev/no-such-line (not available)"));
@@ -177,7 +160,7 @@ TEST(PortLists, UnavailableConfiguredPortsAreShownAndKeptAChosenDeviceIsStoredAs
   list("portSR103").setCurrentIndex(1);
   list("portSR104").setCurrentIndex(0);
   Child<QPushButton>(dialog, "ok").click();
-  EXPECT_EQ(settings.ComPort, (std::array<std::string, 4>{busy.Device, "4000", free.Device, "0"}));
+  EXPECT_EQ(settings.ComPort, (std::array<std::string, 4>{busyPort, "4000", freePort, "0"}));
 }
 
 // The graph settings; each redraw lays out the graph from the settings as the view does, over
