@@ -119,6 +119,7 @@ void CSpectrelDoc::StoreDay(const std::string& dayPath, DayStart day, const CRad
   }
   if (saved == 1) {
     LastDayFilePath = dayPath;
+    NotStoredReason.clear();
     ForgetUnsaved(dayPath);
     StoreHeldDays(dayPath);
     return;
@@ -132,8 +133,9 @@ void CSpectrelDoc::StoreDay(const std::string& dayPath, DayStart day, const CRad
 void CSpectrelDoc::ReportNotStored(const std::string& dayPath, bool fileSafe, int error) {
   WriteLog("ERROR KRF SAVE");
   const std::string reason = std::strerror(error != 0 ? error : EIO);
-  Host.ReportError("not stored: " + dayPath + (fileSafe ? ": " : ": cannot keep the old file aside: ") +
-                   reason + " (" + std::to_string(Unsaved.size()) + " points held for the next save)");
+  NotStoredReason = dayPath + (fileSafe ? ": " : ": cannot keep the old file aside: ") + reason;
+  Host.ReportError("not stored: " + NotStoredReason + " (" + std::to_string(Unsaved.size()) +
+                   " points held for the next save)");
 }
 
 void CSpectrelDoc::SaveCsvFile(const CRad& rad) {

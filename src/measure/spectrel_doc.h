@@ -183,6 +183,7 @@ class CSpectrelDoc {
   CCsvWriter Csv;                         // working storage of the hourly CSV file
   std::vector<double> Merged;
   std::string LastDayFilePath;
+  std::string NotStoredReason;           // why the last point was not stored, with the system's words
   std::string LastCsvFilePath;
   struct UnsavedPoint {
     std::string DayPath;                  // the day file it belongs in

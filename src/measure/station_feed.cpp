@@ -16,7 +16,7 @@ void CSpectrelDoc::ReportCycleToStation(int index) {
   CycleStatus cycle;
   cycle.Stamp = rad.MeasureTime;
   cycle.Stored = !LastDayFilePath.empty();
-  if (!cycle.Stored) cycle.Reason = "day file not written";
+  if (!cycle.Stored) cycle.Reason = NotStoredReason.empty() ? "day file not written" : NotStoredReason;
   for (int i = 0; i < ModelCount; ++i) {
     if (SettingsRef.UseSensor[static_cast<size_t>(i)] != 1) continue;
     SensorCycleStatus sensor;

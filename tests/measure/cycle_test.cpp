@@ -198,7 +198,7 @@ TEST_F(CycleTest, PointsThatCannotBeStoredAreHeldAndWrittenInOrderWithTheNextSav
   ASSERT_TRUE(status && status->LastCycle) << error;
   EXPECT_EQ(status->Counters.NotStored, 1);   // since the start of this manual measurement
   EXPECT_FALSE(status->LastCycle->Stored);
-  EXPECT_FALSE(status->LastCycle->Reason.empty());
+  EXPECT_EQ(status->LastCycle->Reason, year + "/20261208.KRF: Not a directory");
   EXPECT_FALSE(status->LastStored);
   std::filesystem::remove(year);
   std::filesystem::rename(year + "-away", year);
