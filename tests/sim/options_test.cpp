@@ -22,12 +22,16 @@ TEST(SimOptions, EveryOptionReachesItsSensor) {
   ASSERT_EQ(o.Sensors.size(), 2u);
   const auto& s102 = o.Sensors[0];
   const auto& s104 = o.Sensors[1];
-  EXPECT_EQ((std::vector<int>{s102.Model, s104.Model, static_cast<int>(s102.LightKind), static_cast<int>(s104.LightKind),
-                              static_cast<int>(s104.FaultKind), s102.Paced || s104.Paced, s102.TimeOfDay}),
-            (std::vector<int>{1, 3, static_cast<int>(Light::Night), static_cast<int>(Light::Sun),
-                              static_cast<int>(Fault::PixelMapShort), false, 9 * 3600 + 30 * 60}));
-  EXPECT_EQ(s102.Serial + " " + s104.Firmware + " " + o.LinkDir, "A7 1.81 /tmp/x");
+  EXPECT_EQ(s102.Model * 10 + s104.Model, 13);
+  EXPECT_EQ(s102.LightKind, Light::Night);
+  EXPECT_EQ(s104.LightKind, Light::Sun);
+  EXPECT_EQ(s102.Serial, "A7");
+  EXPECT_EQ(s104.FaultKind, Fault::PixelMapShort);
+  EXPECT_EQ(s104.Firmware, "1.81");
+  EXPECT_FALSE(s102.Paced || s104.Paced);
   EXPECT_NE(s102.Seed, s104.Seed);
+  EXPECT_EQ(s102.TimeOfDay, 9 * 3600 + 30 * 60);
+  EXPECT_EQ(o.LinkDir, "/tmp/x");
   // Without options: a paced SR-101 and SR-103 on the clock's time.
   ASSERT_TRUE(ParseOptions({}, o, error));
   ASSERT_EQ(o.Sensors.size(), 2u);
