@@ -59,25 +59,22 @@ TEST_F(ExportTest, OptionsAndProfileChooseGridRangeAndColumns) {
   WriteBytes(Dir + "station.ini", "[SAVE]\nPITCH=1\nLEFT=500\nRIGHT=504\nSR101=0\nMERGE=0\n");
   struct Case {
     Args Options;
-    AppSettings Settings;   // what they amount to
+    std::function<void(AppSettings&)> Amount;   // the settings they amount to
   };
-  Case cases[3];
-  cases[0].Options = {"--out=" + Out, "--pitch=1NM", "--from", "400", "--to=410"};
-  cases[0].Settings.CsvPitch = 1;
-  cases[0].Settings.CsvFrom = 400;
-  cases[0].Settings.CsvTo = 410;
-  cases[1].Options = {"--out", Out, "--sensors", "sr-103", "--no-merge"};
-  cases[1].Settings.CsvSensor = {0, 0, 1, 0};
-  cases[1].Settings.CsvMerge = 0;
-  // A profile gives the settings and options override it.
-  cases[2].Options = {"--out", Out, "--profile", Dir + "station.ini", "--pitch", "raw", "--merge"};
-  cases[2].Settings.CsvFrom = 500;
-  cases[2].Settings.CsvTo = 504;
-  cases[2].Settings.CsvSensor = {0, 1, 1, 1};
+  const Case cases[] = {
+      {{"--out=" + Out, "--pitch=1NM", "--from", "400", "--to=410"},
+       [](AppSettings& s) { s.CsvPitch = 1; s.CsvFrom = 400; s.CsvTo = 410; }},
+      {{"--out", Out, "--sensors", "sr-103", "--no-merge"}, [](AppSettings& s) { s.CsvSensor = {0, 0, 1, 0}; s.CsvMerge = 0; }},
+      // A profile gives the settings and options override it.
+      {{"--out", Out, "--profile", Dir + "station.ini", "--pitch", "raw", "--merge"},
+       [](AppSettings& s) { s.CsvFrom = 500; s.CsvTo = 504; s.CsvSensor = {0, 1, 1, 1}; }},
+  };
   for (const Case& c : cases) {
     const Finished run = Export(c.Options);
     ASSERT_EQ(run.Exit, 0) << run.Err;
-    EXPECT_EQ(ReadBytes(H10), Expected(8, c.Settings)) << c.Options.back();
+    AppSettings settings;
+    c.Amount(settings);
+    EXPECT_EQ(ReadBytes(H10), Expected(8, settings)) << c.Options.back();
   }
 }
 

@@ -1,7 +1,8 @@
-// "spectrel-cli info" on day files composed here byte by byte.
+// "spectrel-cli info" on the golden day file and on damaged copies of it.
 #include <nlohmann/json.hpp>
 
 #include "cli/runner_support.h"
+#include "support/golden_day.h"
 
 namespace spectrel::runner_test {
 namespace {
@@ -13,19 +14,9 @@ Finished Info(const Args& args) {
   return RunCli(argv, {"TZ=UTC0"});
 }
 
-// One SR-104 with w(p) = 898.6 + 3.5 p, so its axis runs from 902.1 to 1794.6 nm; the memo of the
-// second point holds a valid UTF-8 letter (µ), a byte that is not UTF-8 and a control byte.
-const std::string Day =
-    "HD_KRF,100\nSITE,Tsukuba \"East\"\nLON,140.125\nLAT,36.050\nALT,25\nTZ,+9\nHD_KRF_END\n"
-    "HD_SR104,100\nSN,D104\nID,ID4\nST,SR-104\nFV,1.02\nFT,2019/04/01 12:00:00\n"
-    "C0,898.6\nC1,3.5\nC2,0\nC3,0\nC4,0\nC5,0\nCAL_BGN\n" + std::string(1024, '\0') +
-    "CAL_END\nHD_SR104_END\n"
-    "DT_KRF,100\nMT,20190412090503\nMEMO,x\nDT_KRF_END\n"
-    "DT_SR104,100\nSN,D104\nMT,20190412090504\nET,30\n"
-    "SS,0,1,-1,7,25.0,25.0,-5.2,3.5,1234.2,0.0,-273.1\n"
-    "MD_BGN\n" + std::string(1024, '\0') + "MD_END\nDD_BGN\n" + std::string(1024, '\0') +
-    "DD_END\nDT_SR104_END\n"
-    "DT_KRF,100\nMT,20190412091003\nMEMO,q\"b\xC2\xB5\xE9\x01\nDT_KRF_END\n";
+// SR-101 (whose last axis point the fifth-power coefficient pulls below zero) and SR-104; the
+// second point's memo holds a valid UTF-8 letter, a byte that is not UTF-8 and a control byte.
+const std::string Day = testing::MakeGoldenDay().Bytes;
 
 using InfoCommand = CliTest;
 
@@ -36,25 +27,29 @@ TEST_F(InfoCommand, TextAndJsonReports) {
   EXPECT_EQ(run.Exit, 0);
   EXPECT_EQ(run.Out,
             "file: " + path + "\nresult: 2\n"
-            "site: Tsukuba \"East\"\nlongitude: 140.125\nlatitude: 36.050\naltitude: 25\ntime zone: +9\n"
-            "sensor SR-104: serial D104, id ID4, type SR-104, firmware 1.02 (2019/04/01 12:00:00)\n"
+            "site: Tsukuba\nlongitude: 140.125\nlatitude: 36.050\naltitude: \ntime zone: +9\n"
+            "sensor SR-101: serial A101, id ID1, type , firmware 1.80 (2019/04/01 12:00:00)\n"
+            "  coefficients: 299.5 0.78125 0 0 0 -1e-12\n"
+            "  wavelength: 300.28125 .. -26.399906 nm\n"
+            "sensor SR-104: serial D104, id , type SR-104, firmware  ()\n"
             "  coefficients: 898.6 3.5 0 0 0 0\n"
             "  wavelength: 902.1 .. 1794.6 nm\n"
-            "point 1: 20190412090503, memo x\n"
-            "  SR-104: serial D104, time 20190412090504, exposure 30 ms, status 0 1 -1 7 / "
-            "25.0 25.0 -5.2 3.5 1234.2 0.0 -273.1\n"
-            "point 2: 20190412091003, memo q\"b\xC2\xB5\xE9\x01\ntail: whole\n");
+            "point 1: 20190412090503, memo clear sky\n"
+            "  SR-101: serial A101, time 20190412090504, exposure 100 ms, status -3 / 20.5 11.5 0.5 -0.5\n"
+            "  SR-104: serial D104, time 20190412090505, exposure 30 ms, status 0 1 -1 40000 / "
+            "25.5 -0.5 1234.5 3.5 0.0 12.0 30.5\n"
+            "point 2: 20190412091503, memo q\"b\xC2\xB5\xE9\x01\ntail: whole\n");
 
   run = Info({"--json", path});
   EXPECT_EQ(run.Exit, 0);
   // Valid UTF-8 passes as it is, control bytes are escaped, a stray byte becomes U+FFFD.
   EXPECT_NE(run.Out.find("\"memo\":\"q\\\"b\xC2\xB5\xEF\xBF\xBD\\u0001\""), std::string::npos) << run.Out;
   const nlohmann::json report = nlohmann::json::parse(run.Out);
-  EXPECT_EQ(report["site"]["name"], "Tsukuba \"East\"");
-  EXPECT_EQ(report["sensors"][0]["first_wavelength"], 902.1);
-  EXPECT_EQ(report["sensors"][0]["last_wavelength"], 1794.6);
-  EXPECT_EQ(report["points"][0]["blocks"][0]["status_int"], nlohmann::json({0, 1, -1, 7}));
-  EXPECT_EQ(report["points"][0]["blocks"][0]["status_float"][2], -5.2);
+  EXPECT_EQ(report["site"]["name"], "Tsukuba");
+  EXPECT_EQ(report["sensors"][1]["first_wavelength"], 902.1);
+  EXPECT_EQ(report["sensors"][1]["last_wavelength"], 1794.6);
+  EXPECT_EQ(report["points"][0]["blocks"][1]["status_int"], nlohmann::json({0, 1, -1, 40000}));
+  EXPECT_EQ(report["points"][0]["blocks"][1]["status_float"][2], 1234.5);
   EXPECT_EQ(report["points"][1]["blocks"].size(), 0u);
 }
 
@@ -68,7 +63,7 @@ TEST_F(InfoCommand, FilesThatDoNotLoadShowWhyAndFail) {
   };
   const Case cases[] = {
       {"bad.KRF", true, "\"result\":null,\"error\":\"invalid time stamp \\\"20191301000000\\\""},
-      {"bad.KRF", false, "point 2: 20190412091003, memo q"},   // what was read before it
+      {"bad.KRF", false, "point 2: 20190412091503, memo q"},   // what was read before it
       {"missing.KRF", true, "\"result\":-3,\"error\":\"no such file\""},
       {"semi.KRF", false, "result: -1 (not a day file)\n"},
       {"", false, "result: -2 (cannot be read)\n"}};   // a folder

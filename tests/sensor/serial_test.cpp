@@ -72,12 +72,27 @@ TEST(SerialPort, LineIsRaw38400EightNoneOneWithoutFlowControlAndFlushedAtOpen) {
   EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
   EXPECT_EQ(tio.c_oflag & OPOST, 0u);
   EXPECT_EQ(tio.c_cc[VMIN] + tio.c_cc[VTIME], 0);  // a read never waits for more bytes
-  // Bytes pass unchanged (the sensor end to end checks binary blocks); a purge drops what waits.
+  // A purge drops what waits.
   pty.Master.Send("stale\r");
   ASSERT_EQ(port.WaitForInput(1000), InputWait::Ready);
   port.Purge();
   EXPECT_EQ(port.Waiting(), 0);
   EXPECT_EQ(port.WaitForInput(30), InputWait::TimedOut);
+}
+
+TEST(SerialPort, BytesPassBothWaysUnchangedAndAHangUpEndsTheWait) {
+  PtyPair pty;
+  CSerial port;
+  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
+  EXPECT_EQ(port.Write(Bytes("RB,0\r")), 1);
+  EXPECT_EQ(pty.Master.Read(5), "RB,0\r");
+  const std::string block("\x00\x80\r\n\x11\x13\xFF", 7);   // NUL, CR, LF and XON/XOFF are data
+  pty.Master.Send(block);
+  ASSERT_EQ(port.WaitForInput(1000), InputWait::Ready);
+  EXPECT_EQ(ReadText(port, 7), block);
+  pty.Master.Close();
+  pty.Slave.Reset();
+  EXPECT_EQ(port.WaitForInput(5000), InputWait::Gone);
 }
 
 }  // namespace

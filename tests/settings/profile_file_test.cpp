@@ -59,6 +59,13 @@ TEST(ProfileFile, WritesInPlaceAppendsToTheSectionAndKeepsEveryOtherLine) {
   EXPECT_EQ(p.Find("GRAPH", "LEFT"), "300.0");
 }
 
+TEST(ProfileFile, NamesCompareWithoutCaseOverTheirOwnBytesOnly) {
+  const std::string_view text = "COMx comy";   // two names cut from one line
+  EXPECT_TRUE(EqualsNoCase(text.substr(0, 3), text.substr(5, 3)));
+  EXPECT_FALSE(EqualsNoCase("COM", "CON"));
+  EXPECT_FALSE(EqualsNoCase("COM", "COMX"));
+}
+
 TEST(ProfileFile, ReadsNumbersLikeTheProfileFunctions) {
   const std::pair<const char*, unsigned> cases[] = {
       {"42", 42u}, {" \t+7", 7u}, {"-5", 4294967291u}, {"12abc", 12u}, {"abc", 0u}, {"", 0u}, {"- 5", 0u},

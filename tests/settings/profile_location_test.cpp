@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -32,10 +34,17 @@ TEST(ProfileLocation, ConfigurationFolderWhenTheProgramFolderIsNotWritable) {
     EXPECT_EQ(at.AppFolder, dir.Path + "/home/Spectrel/");
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path + "/cfg/spectrel"));
   }
-  testing::ScopedEnv config("XDG_CONFIG_HOME", nullptr);
-  const ProfileLocation at = LocateProfile(dir.Path + "/file/spectrel");
-  EXPECT_EQ(at.ProfilePath, dir.Path + "/home/.config/spectrel/spectrel.ini");
-  EXPECT_TRUE(std::filesystem::is_directory(dir.Path + "/home/.config/spectrel"));
+  {
+    testing::ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+    const ProfileLocation at = LocateProfile(dir.Path + "/file/spectrel");
+    EXPECT_EQ(at.ProfilePath, dir.Path + "/home/.config/spectrel/spectrel.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path + "/home/.config/spectrel"));
+  }
+  // Started without HOME (as a service may be): the account's home folder from the user database.
+  testing::ScopedEnv noHome("HOME", nullptr), config("XDG_CONFIG_HOME", (dir.Path + "/cfg").c_str());
+  const passwd* account = ::getpwuid(::getuid());
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(LocateProfile(dir.Path + "/file/spectrel").AppFolder, std::string(account->pw_dir) + "/Spectrel/");
 }
 
 }  // namespace

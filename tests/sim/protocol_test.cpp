@@ -114,6 +114,11 @@ TEST(SimFaults, EachFaultOnTheWire) {
   // A fault is switched while running.
   noisy.Sensor.SetFault(Fault::None);
   EXPECT_EQ(noisy.Port.Ask("ST"), clean);
+  // The line is closed instead of sending the first spectrum.
+  Rig hangUp(Unpaced(0, Fault::HangUp));
+  EXPECT_EQ(hangUp.Port.Ask("ID"), "SIM101,OK\r");
+  hangUp.Port.Send("RB,0\r");
+  EXPECT_TRUE(hangUp.Port.HungUp());
 }
 
 }  // namespace

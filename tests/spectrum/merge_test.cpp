@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "spectrum/hand_made.h"
+#include "support/hand_made.h"
 #include "spectrum/resample.h"
 
 namespace spectrel {
@@ -69,60 +69,40 @@ TEST(Merge, PairPrecedenceAndCrossFadeAcrossEachBand) {
   }
 }
 
-// Merged axis of the given models: ascending, with the expected length and last wavelength.
-std::vector<double> MergedAxis(const HandSet& hand, size_t size, double last) {
-  std::vector<double> merged{1.0, 2.0};   // replaced, not appended to
-  BuildMergedWavelengths(hand.Set, merged);
-  EXPECT_EQ(merged.size(), size);
-  EXPECT_TRUE(std::is_sorted(merged.begin(), merged.end()));
-  EXPECT_EQ(merged.empty() ? 0.0 : merged.back(), last);
-  return merged;
-}
-
-TEST(MergedWavelengths, ShortAxisUpToTheBandTopLongAxisFromItsBottom) {
-  HandSet hand;
-  hand.Info(AxisInfo(SR101, 300.5f, 0.75f));   // pixels up to 950.0 (k = 866): 867
-  hand.Info(AxisInfo(SR103, 899.5f, 1.5f));    // pixels from 901.0 (k = 1): 511
-  std::vector<double> merged = MergedAxis(hand, 867 + 511, 1666.0);
-  EXPECT_EQ(merged.front(), 300.5);
-  // Around the lower band edge: SR-101 900.5, SR-103 901.0, SR-101 901.25, 902.0, SR-103 902.5.
-  const auto window = [&merged](double from, size_t n) {
-    const auto at = std::find(merged.begin(), merged.end(), from);
-    return std::vector<double>(at, at + static_cast<long>(std::min<size_t>(n, merged.end() - at)));
+TEST(MergedWavelengths, ShortAxisUpToTheBandTopLongAxisFromItsBottomOrTheFirstAxisWhole) {
+  const SensorInfo s101 = AxisInfo(SR101, 300.5f, 0.75f);   // up to 950.0 (k = 866): 867 pixels
+  const SensorInfo s102 = AxisInfo(SR102, 310.5f, 0.375f);  // up to 1050.0 (k = 1972): 1973
+  const SensorInfo l103 = AxisInfo(SR103, 899.5f, 1.5f);    // from 901.0 (k = 1): 511
+  const SensorInfo l104 = AxisInfo(SR104, 905.5f, 3.5f);    // from 951.0 (k = 13): 243
+  struct Case {
+    std::vector<SensorInfo> Infos;
+    size_t Size;
+    double Front, Last;
+    std::vector<std::pair<double, int>> Counts;   // how often a wavelength is on the axis
   };
-  EXPECT_EQ(window(899.75, 6), (std::vector<double>{899.75, 900.5, 901.0, 901.25, 902.0, 902.5}));
-  // Around the upper edge: SR-101 ends at 950.0 exactly; SR-103 goes on alone.
-  EXPECT_EQ(window(949.25, 5), (std::vector<double>{949.25, 950.0, 950.5, 952.0, 953.5}));
-  EXPECT_EQ(std::count(merged.begin(), merged.end(), 899.5), 0);   // SR-103 below the band
-
-  HandSet equal;   // 920.0 is SR-101 pixel 826 and SR-103 pixel 14: both kept
-  equal.Info(AxisInfo(SR101, 300.5f, 0.75f));
-  equal.Info(AxisInfo(SR103, 899.0f, 1.5f));   // 899.0 dropped, 900.5 kept
-  merged = MergedAxis(equal, 867 + 511, 1665.5);
-  EXPECT_EQ(std::count(merged.begin(), merged.end(), 920.0), 2);
-
-  HandSet wide;
-  wide.Info(AxisInfo(SR102, 310.5f, 0.375f));   // up to 1050.0 (k = 1972): 1973
-  wide.Info(AxisInfo(SR104, 905.5f, 3.5f));     // from 951.0 (k = 13): 243
-  merged = MergedAxis(wide, 1973 + 243, 1798.0);
-  EXPECT_EQ(std::count(merged.begin(), merged.end(), 947.5), 0);    // SR-104 pixel 12
-  EXPECT_EQ(std::count(merged.begin(), merged.end(), 951.0), 2);    // SR-104 13 and SR-102 1708
-  EXPECT_EQ(std::count(merged.begin(), merged.end(), 1050.0), 1);   // SR-102's last one kept
-  EXPECT_EQ(std::count(merged.begin(), merged.end(), 1050.375), 0);
-
-  MergedAxis(FourAxes(), 867 + 511, 1666.0);   // all four: the first pair
-}
-
-TEST(MergedWavelengths, WithoutAPairTheFirstConfiguredAxisWhole) {
-  HandSet only102;
-  only102.Info(AxisInfo(SR102, 310.5f, 0.375f));
-  const std::vector<double> merged = MergedAxis(only102, 2048, 310.5 + 0.375 * 2047);
-  for (size_t k = 0; k < merged.size(); ++k) ASSERT_EQ(merged[k], 310.5 + 0.375 * k);
-  HandSet longOnly;
-  longOnly.Info(AxisInfo(SR104, 905.5f, 3.5f));
-  longOnly.Info(AxisInfo(SR103, 899.5f, 1.5f));
-  EXPECT_EQ(MergedAxis(longOnly, 512, 1666.0).front(), 899.5);
-  MergedAxis(HandSet(), 0, 0.0);
+  const Case cases[] = {
+      // 899.5 is SR-103 below the band; SR-101 ends at 950.0 exactly.
+      {{s101, l103}, 867 + 511, 300.5, 1666.0, {{899.5, 0}, {899.75, 1}, {901.0, 1}, {950.0, 1}, {950.5, 1}}},
+      // 920.0 is SR-101 pixel 826 and SR-103 pixel 14: both kept; SR-103 899.0 dropped, 900.5 kept.
+      {{s101, AxisInfo(SR103, 899.0f, 1.5f)}, 867 + 511, 300.5, 1665.5, {{920.0, 2}, {899.0, 1}, {900.5, 2}}},
+      {{s102, l104}, 1973 + 243, 310.5, 1798.0, {{947.5, 0}, {951.0, 2}, {1050.0, 1}, {1050.375, 0}}},
+      {{s101, s102, l103, l104}, 867 + 511, 300.5, 1666.0, {}},   // all four: the first pair
+      {{s102}, 2048, 310.5, 310.5 + 0.375 * 2047, {{310.875, 1}}},
+      {{l104, l103}, 512, 899.5, 1666.0, {}},
+      {{}, 0, 0.0, 0.0, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.Infos.size() << " axes, " << c.Size << " wavelengths");
+    HandSet hand;
+    for (const SensorInfo& info : c.Infos) hand.Info(info);
+    std::vector<double> merged{1.0, 2.0};   // replaced, not appended to
+    BuildMergedWavelengths(hand.Set, merged);
+    ASSERT_EQ(merged.size(), c.Size);
+    EXPECT_TRUE(std::is_sorted(merged.begin(), merged.end()));
+    EXPECT_EQ(merged.empty() ? 0.0 : merged.front(), c.Front);
+    EXPECT_EQ(merged.empty() ? 0.0 : merged.back(), c.Last);
+    for (const auto& [w, n] : c.Counts) EXPECT_EQ(std::count(merged.begin(), merged.end(), w), n) << w << " nm";
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The records: plain values with absent blocks, the irradiance of a pixel, the accessors' edges.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <stdexcept>
 
 #include "spectrum/records.h"
@@ -64,6 +65,13 @@ TEST(Records, AccessorEdgesCoverageAxisAndClear) {
   ASSERT_EQ(poly.Wavelength.size(), 1024u);
   EXPECT_FLOAT_EQ(poly.Wavelength[0], static_cast<float>(300.5 + 0.75 + 0.001 - 0.0001 + 0.00002 + 0.000001));
   EXPECT_FLOAT_EQ(poly.Wavelength[1], static_cast<float>(300.5 + 1.5 + 0.004 - 0.0008 + 0.00032 + 0.000032));
+  for (int power = 2; power <= 5; ++power) {   // each power alone, at pixel 1024 where it weighs most
+    SensorInfo one(SR101);
+    one.Coef = {"0", "0", "0", "0", "0", "0"};
+    one.Coef[static_cast<size_t>(power)] = "1e-" + std::to_string(3 * (power - 1));
+    ComputeWavelengths(one);
+    EXPECT_FLOAT_EQ(one.Wavelength[1023], static_cast<float>(std::pow(1024.0, power) * std::pow(10.0, -3 * (power - 1))));
+  }
   set.Clear();
   EXPECT_TRUE(set == CKrfData());
   EXPECT_EQ(set.LastRad(), nullptr);

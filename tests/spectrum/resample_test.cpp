@@ -7,7 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "spectrum/hand_made.h"
+#include "support/hand_made.h"
 
 namespace spectrel {
 namespace {

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "support/temp_dir.h"
+
 namespace spectrel::testing {
 
 class CommaLocale {
@@ -15,9 +17,12 @@ class CommaLocale {
   CommaLocale() {
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
       if (Use(name)) return;
-    const std::string& folder = Compiled().Path;
-    if (folder.empty()) return;
-    ::setenv("LOCPATH", folder.c_str(), 1);
+    static const TempDir compiled;   // removed when the program ends
+    static const bool made = std::system(("localedef -i de_DE -f UTF-8 '" + compiled.File("de_DE.UTF-8") +
+                                          "' >/dev/null 2>&1").c_str()) == 0 ||
+                             std::filesystem::exists(compiled.File("de_DE.UTF-8/LC_NUMERIC"));
+    if (!made) return;
+    ::setenv("LOCPATH", compiled.Path.c_str(), 1);
     UsedLocPath = true;
     Use("de_DE.UTF-8");
   }
@@ -31,32 +36,6 @@ class CommaLocale {
   bool Active() const { return Ok; }
 
  private:
-  // The compiled locale, made on first need and removed when the program ends.
-  struct Folder {
-    std::string Path;   // empty when localedef is missing or failed
-    ~Folder() {
-      std::error_code ignored;
-      if (!Path.empty()) std::filesystem::remove_all(Path, ignored);
-    }
-  };
-  static const Folder& Compiled() {
-    static const Folder made = [] {
-      Folder f;
-      char pattern[] = "/tmp/spectrel-locale-XXXXXX";
-      if (::mkdtemp(pattern) == nullptr) return f;
-      f.Path = pattern;
-      const std::string command =
-          "localedef -i de_DE -f UTF-8 '" + f.Path + "/de_DE.UTF-8' >/dev/null 2>&1";
-      if (std::system(command.c_str()) != 0 &&
-          !std::filesystem::exists(f.Path + "/de_DE.UTF-8/LC_NUMERIC")) {
-        std::error_code ignored;
-        std::filesystem::remove_all(f.Path, ignored);
-        f.Path.clear();
-      }
-      return f;
-    }();
-    return made;
-  }
   bool Use(const char* name) {
     if (std::setlocale(LC_ALL, name) == nullptr) return false;
     Ok = std::localeconv()->decimal_point[0] == ',';

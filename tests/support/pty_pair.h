@@ -48,11 +48,11 @@ class RawEnd {
   }
   // Up to n bytes; fewer when nothing more came within the time given.
   std::string Read(size_t n, double seconds = 2.0) {
-    return Collect(seconds, [n](const std::string& s) { return s.size() >= n; }, n);
+    return Collect(seconds, [n](const std::string& s) { return s.size() >= n; });
   }
   // Up to and including the first CR; whatever arrived when the time runs out otherwise.
   std::string ReadLine(double seconds = 2.0) {
-    return Collect(seconds, [](const std::string& s) { return !s.empty() && s.back() == '\r'; }, 0);
+    return Collect(seconds, [](const std::string& s) { return !s.empty() && s.back() == '\r'; });
   }
   // Sends a command with its CR and returns the reply line.
   std::string Ask(std::string_view command, double seconds = 2.0) {
@@ -74,19 +74,18 @@ class RawEnd {
     pollfd p{Fd.Get(), events, 0};
     return ::poll(&p, 1, static_cast<int>(std::max(ms, 0L))) > 0 && (p.revents & events);
   }
-  // Reads byte by byte when n is 0 (so nothing past a line end is taken), else in chunks up to n.
+  // Reads byte by byte, so that nothing past what the test waits for is taken.
   template <typename Done>
-  std::string Collect(double seconds, Done done, size_t n) {
+  std::string Collect(double seconds, Done done) {
     using Steady = std::chrono::steady_clock;
     const auto deadline = Steady::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
     std::string out;
     while (!done(out)) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now());
       if (left.count() < 0 || !Readable(POLLIN, left.count() + 1)) break;
-      char buf[4096];
-      const size_t want = n == 0 ? 1 : std::min(sizeof buf, n - out.size());
-      const ssize_t got = ::read(Fd.Get(), buf, want);
-      if (got > 0) out.append(buf, static_cast<size_t>(got));
+      char c;
+      const ssize_t got = ::read(Fd.Get(), &c, 1);
+      if (got > 0) out.push_back(c);
       else if (got == 0 || (errno != EAGAIN && errno != EINTR)) break;
     }
     return out;

@@ -81,8 +81,9 @@ inline GoldenDay MakeGoldenDay() {
   first.SetBlock(SR104, m104);
   first.SetBlock(SR101, m101);
   set.AppendRad(first);
-  CRad second;
+  CRad second;   // a memo of valid UTF-8 (a micro sign), a byte that is not UTF-8 and a control byte
   second.MeasureTime = At090503 + 600;
+  second.Memo = "q\"b\xC2\xB5\xE9\x01";
   set.AppendRad(second);
 
   g.Bytes = "HD_KRF,100\nSITE,Tsukuba\nLON,140.125\nLAT,36.050\nALT,\nTZ,+9\nHD_KRF_END\n"
@@ -99,7 +100,7 @@ inline GoldenDay MakeGoldenDay() {
             "DT_SR104,100\nSN,D104\nMT,20190412090505\nET,30\nSS,0,1,-1,40000,25.5,-0.5,1234.5,3.5,0.0,12.0,30.5\n"
             "MD_BGN\n" + Section(m104.Light) + "MD_END\nDD_BGN\n" + Section(m104.Dark) + "DD_END\n"
             "DT_SR104_END\n"
-            "DT_KRF,100\nMT,20190412091503\nMEMO,\nDT_KRF_END\n";
+            "DT_KRF,100\nMT,20190412091503\nMEMO,q\"b\xC2\xB5\xE9\x01\nDT_KRF_END\n";
   return g;
 }
 
