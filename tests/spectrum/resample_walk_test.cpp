@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "spectrum/hand_made.h"
+#include "support/hand_made.h"
 #include "spectrum/resample.h"
 
 namespace spectrel {
