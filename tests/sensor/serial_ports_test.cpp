@@ -1,6 +1,8 @@
 // The port listing read from a made-up device folder, sysfs and /proc: which lines are listed,
 // in what order, with which USB details, stable names and access states.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -98,6 +100,47 @@ TEST(SerialPortsTest, NodeThisUserMayNotOpenIsSaidWithItsGroup) {
   ::waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(std::string(buffer, n > 0 ? n : 0).rfind("no permission", 0), 0u) << std::string(buffer, n > 0 ? n : 0);
+}
+
+// A real character device held by another process is found through the real /proc by its
+// device number, and only that process is named.
+TEST(SerialPortsTest, ARealTerminalHeldByAnotherProcessIsBusyWithThatProcess) {
+  FakeMachine m;
+  m.Usb("ttyUSB0", "X");
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  const std::string terminal = ::ptsname(master);
+  fs::create_symlink(terminal, m.Dir.File("dev/ttyUSB0"));
+  int hold[2];
+  ASSERT_EQ(::pipe(hold), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {   // holds the terminal until the pipe is closed
+    ::close(hold[1]);
+    const int fd = ::open(terminal.c_str(), O_RDWR | O_NOCTTY);
+    char byte = 0;
+    (void)!::read(hold[0], &byte, 1);
+    ::_exit(fd >= 0 ? 0 : 3);
+  }
+  ::close(hold[0]);
+  const auto holderHasIt = [&] {
+    std::error_code ec;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(child) + "/fd", ec))
+      if (fs::read_symlink(fd.path(), ec) == terminal) return true;
+    return false;
+  };
+  for (int i = 0; i < 200 && !holderHasIt(); ++i) ::usleep(10000);
+  SerialPortRoots roots = m.Roots;
+  roots.Proc = "/proc";
+  const auto ports = ListSerialPorts(roots);
+  ::close(hold[1]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ::close(master);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(ports.size(), 1u);
+  EXPECT_EQ(AccessText(ports[0]).rfind("busy (pid " + std::to_string(child) + ", ", 0), 0u) << AccessText(ports[0]);
 }
 
 }  // namespace
