@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "files/file_output.h"
@@ -60,6 +61,24 @@ TEST_F(KrfFile, AppendAddsOnePointToAnExistingFileOnly) {
   ASSERT_EQ(AppendKrf(golden.Set, Path, golden.Set.Rad(0)), 1);
   ASSERT_EQ(AppendKrf(golden.Set, Path, golden.Set.Rad(1)), 1);
   EXPECT_TRUE(ReadBytes(Path) == golden.Bytes);
+}
+
+// A table shorter than the sensor's pixels (a record read from a damaged file) is written as
+// the same section with zeros for the missing values, never shorter or longer.
+TEST_F(KrfFile, AShortTableIsWrittenAsItsPixelsWithZerosPastItsEnd) {
+  CKrfData cut = MakeGoldenDay().Set;
+  CKrfData zeroed = cut;
+  for (int model = 0; model < ModelCount; ++model) {
+    SensorMeasurement* block = cut.Rad(0).Block(model);
+    if (block == nullptr) continue;
+    const size_t half = block->Light.size() / 2;
+    block->Light.resize(half);
+    SensorMeasurement* full = zeroed.Rad(0).Block(model);
+    std::fill(full->Light.begin() + static_cast<std::ptrdiff_t>(half), full->Light.end(), 0.0f);
+  }
+  ASSERT_EQ(SaveKrf(cut, Path), 1);
+  ASSERT_EQ(SaveKrf(zeroed, Dir.File("zeroed.KRF")), 1);
+  EXPECT_TRUE(ReadBytes(Path) == ReadBytes(Dir.File("zeroed.KRF")));
 }
 
 TEST_F(KrfFile, ReaderTurnsTheGoldenBytesBackIntoTheRecords) {
