@@ -58,7 +58,6 @@ TEST_F(BatchTest, SkipsDaysWhoseOutputIsNewerUnlessForced) {
   const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
   for (int d = 0; d < 2; ++d) fs::last_write_time(Output(d), past);
   fs::last_write_time(DayFile(0), past - std::chrono::hours(1));
-  fs::last_write_time(DayFile(1), past - std::chrono::hours(1));
   fs::last_write_time(DayFile(1), fs::file_time_type::clock::now());   // day 2 measured again
 
   ASSERT_EQ(Run(NetCdfBatch(Dir.File("data"), Dir.File("out"))), 0);

@@ -29,9 +29,7 @@ class ExportTest : public CliTest {
   std::string Expected(int points, const AppSettings& settings) {
     CKrfData day;
     EXPECT_EQ(LoadKrf(day, DayFile), 8);
-    CKrfData part;
-    for (int m = SR101; m <= SR104; ++m)
-      if (day.Info(m)) part.SetInfo(m, *day.Info(m));
+    CKrfData part = day.Header();
     for (int j = 0; j < points; ++j) part.AppendRad(day.Rad(j));
     std::vector<double> merged;
     BuildMergedWavelengths(part, merged);

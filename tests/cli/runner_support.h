@@ -4,16 +4,15 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <ctime>
-#include <filesystem>
 #include <functional>
 #include <iomanip>
 #include <regex>
@@ -54,7 +53,7 @@ struct Finished {
 };
 
 // Runs argv in the C locale with env ("NAME=value") added; sends SIGTERM once until(stdout so far)
-// holds.
+// holds. "JOURNAL_STREAM=stderr" names the stderr file as the journal's stream.
 inline Finished RunCli(const Args& argv, const Args& env = {},
                        const std::function<bool(const std::string&)>& until = nullptr) {
   Finished r;
@@ -70,6 +69,11 @@ inline Finished RunCli(const Args& argv, const Args& env = {},
     ::close(out[0]);
     ::setenv("LC_ALL", "C", 1);
     for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
+    if (::getenv("JOURNAL_STREAM") && std::string(::getenv("JOURNAL_STREAM")) == "stderr") {
+      struct stat st{};   // stderr announced as the journal's own stream, as the service manager does
+      ::fstat(err, &st);
+      ::setenv("JOURNAL_STREAM", (std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino)).c_str(), 1);
+    }
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -98,33 +102,6 @@ inline Finished RunCli(const Args& argv, const Args& env = {},
   r.Err = ReadBytes("/proc/self/fd/" + std::to_string(err));
   ::close(err);
   return r;
-}
-
-// A solmet-sim process with the given options, its output dropped; -1 when it did not start or
-// made no link at link within 10 s.
-inline pid_t StartSimulator(const Args& options, const std::string& link) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, 1);
-    std::vector<char*> args{const_cast<char*>(SOLMET_SIM)};
-    for (const std::string& o : options) args.push_back(const_cast<char*>(o.c_str()));
-    args.push_back(nullptr);
-    ::execv(args[0], args.data());
-    ::_exit(127);
-  }
-  for (int i = 0; pid > 0 && i < 1000; ++i) {
-    if (std::filesystem::exists(link)) return pid;   // follows the link to the live device
-    ::usleep(10000);
-  }
-  return -1;
-}
-
-// Ends a child with the signal and waits for it.
-inline void EndProcess(pid_t pid, int signal) {
-  if (pid <= 0) return;
-  ::kill(pid, signal);
-  ::waitpid(pid, nullptr, 0);
 }
 
 // A cycle line of the runner: cycle time, sensors stored, day file and CSV file.

@@ -2,14 +2,14 @@
 // pseudo-terminals, real files in a fresh folder; and the usage rules every subcommand shares.
 #include <nlohmann/json.hpp>
 
-#include <sched.h>
-#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "cli/runner_support.h"
 #include "measure/day_paths.h"
+#include "measure/station_status.h"
 #include "solmet_sim.h"
 #include "files/krf_file.h"
 #include "spectrum/records.h"
@@ -171,11 +171,30 @@ TEST_F(RunnerMeasure, BadUsageExitsTwoWithTheReasonAndTheCommandsHelp) {
 
 using RunnerRun = CliTest;
 
-TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermThenStopsCleanly) {
+// Datagrams sent to the socket, in order of arrival.
+std::vector<std::string> Received(int socket) {
+  std::vector<std::string> messages;
+  char buffer[4096];
+  for (ssize_t n; (n = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
+    messages.emplace_back(buffer, static_cast<size_t>(n));
+  return messages;
+}
+
+TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingTheServiceManager) {
+  const std::string socketPath = Dir + "notify";
+  const int listener = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=2\n");
   const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini", "--simulate",
                                "--unpaced"},
-                              {}, [](const std::string& out) { return CycleReports(out).size() >= 2; });
+                              {"NOTIFY_SOCKET=" + socketPath},
+                              [](const std::string& out) { return CycleReports(out).size() >= 2; });
+  const std::vector<std::string> messages = Received(listener);
+  ::close(listener);
   EXPECT_FALSE(run.TimedOut);
   EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
   EXPECT_NE(run.Out.find("stop requested by signal " + std::to_string(SIGTERM)), std::string::npos) << run.Out;
@@ -194,6 +213,34 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermThenStopsCleanly) {
     EXPECT_GT(t, i > 0 ? StampTime(cycles[i - 1].Stamp) : 0);
   }
   EXPECT_EQ(LogMessages(Dir), CleanLog);
+
+  // The status file after the stop: stopped, its last cycle with each real sensor.
+  std::string error;
+  const auto status = ParseStationStatus(ReadBytes(StationStatusPath(Dir)), error);
+  ASSERT_TRUE(status) << error;
+  EXPECT_EQ(status->State, StationState::Stopped);
+  ASSERT_TRUE(status->LastCycle);
+  EXPECT_EQ(status->LastCycle->Stamp, StampTime(cycles.back().Stamp));
+  ASSERT_EQ(status->LastCycle->Sensors.size(), 2u);
+  EXPECT_GT(status->LastCycle->Sensors[1].Integral.value_or(0.0), 0.0);
+  EXPECT_EQ(RunCli({Cli, "status", "--data", Dir}).Exit, 2);   // stopped: nobody measures
+
+#ifdef SPECTREL_HAVE_SYSTEMD
+  // Ready once started, the first cycle as status, and the stop, in that order.
+  const auto at = [&](const std::string& prefix) {
+    const auto it = std::find_if(messages.begin(), messages.end(),
+                                 [&](const std::string& m) { return m.rfind(prefix, 0) == 0; });
+    return it - messages.begin();
+  };
+  const auto count = static_cast<std::ptrdiff_t>(messages.size());
+  ASSERT_LT(at("READY=1"), count);
+  ASSERT_LT(at("STOPPING=1"), count);
+  const auto cycle = at("STATUS=" + cycles.front().Stamp + " stored SR-101 SR-103");
+  EXPECT_LT(at("READY=1"), cycle);
+  EXPECT_LT(cycle, at("STOPPING=1"));
+#else
+  EXPECT_TRUE(messages.empty());
+#endif
 }
 
 TEST_F(RunnerRun, SigtermDuringALongReadStopsAtOnceSayingWhatItWaitsFor) {
@@ -219,31 +266,27 @@ TEST_F(RunnerRun, SigtermDuringALongReadStopsAtOnceSayingWhatItWaitsFor) {
   EXPECT_EQ(LogMessages(Dir), CleanLog);
 }
 
-TEST_F(RunnerRun, SimulatorKilledAndStartedAgainIsReconnectedAndStoredAgain) {
-  // The simulator process stands for the sensor behind a fixed link; it is killed and started
-  // again on the same link folder while the runner goes on.
+TEST_F(RunnerRun, SensorLostAndBackBehindItsLinkIsReconnectedAndStoredAgain) {
+  // The sensor behind a fixed link hangs up its line and is replaced while the runner goes on.
   const std::string link = Dir + "SR101";
-  const Args sim{"--models", "SR101", "--unpaced", "--link-dir", Dir};
-  pid_t simulator = StartSimulator(sim, link);
-  ASSERT_GT(simulator, 0);
+  auto sensor = StationSensor(SR101);
+  ASSERT_TRUE(sensor->LinkAs(link));
   WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=1\n[COM]\nSR101=" + link + "\n[USE]\nSR101=1\n");
-  size_t backAt = 0;   // cycles printed when it was started again
-  bool killed = false, back = false;
+  size_t backAt = 0;   // cycles printed when it came back
+  bool back = false;
   const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini"}, {},
                               [&](const std::string& out) {
                                 const std::vector<CycleReport> cycles = CycleReports(out);
-                                if (!killed && !cycles.empty()) {
-                                  killed = true;
-                                  EndProcess(simulator, SIGKILL);
+                                if (sensor && !back && !cycles.empty()) {
+                                  sensor.reset();   // closes the line and removes the link
                                 } else if (!back && out.find("SR-101 Reconnecting\n") != std::string::npos) {
                                   back = true;
                                   backAt = cycles.size();
-                                  simulator = StartSimulator(sim, link);
-                                  EXPECT_GT(simulator, 0);
+                                  sensor = StationSensor(SR101);
+                                  EXPECT_TRUE(sensor->LinkAs(link));
                                 }
                                 return back && cycles.size() > backAt && cycles.back().Sensors == "SR-101";
                               });
-  EndProcess(simulator, SIGTERM);
   EXPECT_FALSE(run.TimedOut) << run.Out;
   EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
   const std::vector<CycleReport> cycles = CycleReports(run.Out);
@@ -257,49 +300,6 @@ TEST_F(RunnerRun, SimulatorKilledAndStartedAgainIsReconnectedAndStoredAgain) {
   const CRad& last = day.Rad(day.RadCount() - 1);
   EXPECT_EQ(last.MeasureTime, StampTime(cycles.back().Stamp));
   EXPECT_NE(last.Block(SR101), nullptr);
-}
-
-// A small file system of its own, filled to the last byte, in a mount namespace of this test
-// process (the runner started from it sees the same); empty when the machine allows none.
-std::string FullFileSystemAt(const std::string& folder) {
-  if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-    return "cannot make a mount namespace: " + std::string(std::strerror(errno));
-  std::filesystem::create_directories(folder);
-  if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") != 0)
-    return "cannot mount a small file system: " + std::string(std::strerror(errno));
-  const int fill = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
-  const std::string block(4096, 'x');
-  while (fill >= 0 && ::write(fill, block.data(), block.size()) > 0) {}
-  ::close(fill);
-  return "";
-}
-
-TEST_F(RunnerRun, FullDiskHoldsThePointSaysWhyAndStoresItOnceThereIsSpace) {
-  const std::string data = Dir + "data";
-  if (const std::string why = FullFileSystemAt(data); !why.empty()) GTEST_SKIP() << why;
-  const struct Unmount {
-    std::string At;
-    ~Unmount() { ::umount2(At.c_str(), MNT_DETACH); }
-  } unmount{data};
-  WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=1\n");
-  bool freed = false;
-  const Finished run = RunCli({Cli, "run", "--data=" + data, "--profile", Dir + "p.ini", "--simulate", "--unpaced"},
-                              {}, [&](const std::string& out) {
-                                if (!freed && out.find(" not stored, measured ") != std::string::npos)
-                                  freed = std::filesystem::remove(data + "/filler");
-                                return freed && !CycleReports(out).empty();
-                              });
-  EXPECT_FALSE(run.TimedOut) << run.Out;
-  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
-  EXPECT_NE(run.Err.find(".KRF: No space left on device (1 points held for the next save)"), std::string::npos)
-      << run.Err;
-  const std::vector<CycleReport> cycles = CycleReports(run.Out);
-  ASSERT_FALSE(cycles.empty()) << run.Out;
-  const std::size_t held = run.Out.find(" not stored, measured ");
-  CKrfData day;   // the held point first, then the one that was stored after it
-  ASSERT_GE(LoadKrf(day, cycles.back().DayFile), 2);
-  EXPECT_EQ(day.Rad(0).MeasureTime, StampTime(run.Out.substr(held - 19, 19)));
-  EXPECT_EQ(day.Rad(day.RadCount() - 1).MeasureTime, StampTime(cycles.back().Stamp));
 }
 
 }  // namespace

