@@ -77,7 +77,7 @@ TEST_F(AppTest, ToolbarAndAboutBox) {
   ASSERT_TRUE(OnModal([&] { Frame->Action(IdAppAbout)->trigger(); }, [&](QDialog* box) {
     version = uitest::Child<QLabel>(*box, "version").text();
     box->accept();
-  }, 50));
+  }));
   EXPECT_EQ(version, QStringLiteral("Spectrel Version 5.0"));
 }
 
@@ -117,7 +117,7 @@ TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogs) {
     preview->findChild<QPrintPreviewWidget*>()->updatePreview();
     area = {App->View()->Graph().GraphWidth, App->View()->Graph().GraphHeight};
     preview->reject();
-  }, 300));
+  }));
   // Drawn through the printer path: a 4:3 area less its 1/20 margins, in the printer's units.
   EXPECT_NEAR(area.first * 3.0 / (area.second * 4.0), 1.0, 0.01);
   EXPECT_GT(area.first, 1000);
@@ -132,7 +132,7 @@ TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogs) {
   // OK of the measurement settings saves the profile at once, without the simulator's ports,
   // which stay in force in memory.
   ASSERT_FALSE(std::filesystem::exists(Profile));
-  ASSERT_TRUE(OnModal([&] { Frame->Action(IdMeasSettings)->trigger(); }, [](QDialog* d) { d->accept(); }, 100));
+  ASSERT_TRUE(OnModal([&] { Frame->Action(IdMeasSettings)->trigger(); }, [](QDialog* d) { d->accept(); }));
   ASSERT_TRUE(std::filesystem::exists(Profile));
   EXPECT_EQ(ReadBytes(Profile).find("/dev/pts/"), std::string::npos);
   EXPECT_EQ(App->Settings().ComPort[0].rfind("/dev/pts/", 0), 0u);

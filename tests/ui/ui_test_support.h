@@ -38,43 +38,42 @@ bool ProcessUntil(Done done, int milliseconds = 30000) {
   return true;
 }
 
-// Runs act on the modal dialog that open() shows (looked for delay ms on); false when none showed.
-inline bool OnModal(const std::function<void()>& open, const std::function<void(QDialog*)>& act, int delay = 0) {
-  bool shown = false;
-  QTimer timer;
-  timer.setSingleShot(true);
-  QObject::connect(&timer, &QTimer::timeout, [&] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    shown = dialog != nullptr;
-    if (shown) act(dialog);
-  });
-  timer.start(delay);
-  open();
-  return shown;
-}
-
-// Answers every message box that shows with the given button; counts them and keeps the text
-// of the last one and of its Cancel button.
-class MessageAnswer {
+// Runs act on every modal dialog of that class that shows while it lives, polled every 10 ms;
+// counts them.
+template <typename Dialog>
+class ModalAnswer {
  public:
-  explicit MessageAnswer(QMessageBox::StandardButton answer) {
+  explicit ModalAnswer(const std::function<void(Dialog*)>& act) {
     Poll.setInterval(10);
-    QObject::connect(&Poll, &QTimer::timeout, [this, answer] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr) return;
-      Text = box->text();
-      if (QAbstractButton* cancel = box->button(QMessageBox::Cancel)) CancelText = cancel->text();
+    QObject::connect(&Poll, &QTimer::timeout, [this, act] {
+      auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
       ++Asked;
-      box->button(answer)->click();
+      act(dialog);
     });
     Poll.start();
   }
   int Asked = 0;
-  QString Text;
-  QString CancelText;
 
  private:
   QTimer Poll;
+};
+
+// Runs act on the modal dialog that open() shows; false when none showed.
+inline bool OnModal(const std::function<void()>& open, const std::function<void(QDialog*)>& act) {
+  const ModalAnswer<QDialog> answer(act);
+  open();
+  return answer.Asked > 0;
+}
+
+// Answers every message box that shows with the given button; keeps the text of the last one.
+struct MessageAnswer : ModalAnswer<QMessageBox> {
+  explicit MessageAnswer(QMessageBox::StandardButton answer)
+      : ModalAnswer([this, answer](QMessageBox* box) {
+          Text = box->text();
+          box->button(answer)->click();
+        }) {}
+  QString Text;
 };
 
 }  // namespace spectrel::uitest
