@@ -67,6 +67,29 @@ void CheckLayout(hid_t dataset, const ChunkedArray& array) {
   }
 }
 
+// One chunk, edge chunks padded with zeros to the full shape, shuffled for 4-byte elements into
+// out: all first bytes, then all second bytes, and so on.
+void ShuffleChunk(const ChunkedArray& array, std::size_t row0, std::size_t col0,
+                  std::vector<unsigned char>& out) {
+  const std::size_t n = array.ChunkRows * array.ChunkCols;
+  const std::size_t rows = std::min(array.ChunkRows, array.Rows - row0);
+  const std::size_t cols = std::min(array.ChunkCols, array.Cols - col0);
+  out.resize(n * sizeof(float));
+  if (rows < array.ChunkRows || cols < array.ChunkCols) std::fill(out.begin(), out.end(), 0);
+  unsigned char* planes[4] = {out.data(), out.data() + n, out.data() + 2 * n, out.data() + 3 * n};
+  for (std::size_t r = 0; r < rows; ++r) {
+    const float* source = array.Values.data() + (row0 + r) * array.Cols + col0;
+    const std::size_t at = r * array.ChunkCols;
+    for (std::size_t c = 0; c < cols; ++c) {
+      const std::uint32_t bits = std::bit_cast<std::uint32_t>(source[c]);
+      planes[0][at + c] = static_cast<unsigned char>(bits);
+      planes[1][at + c] = static_cast<unsigned char>(bits >> 8);
+      planes[2][at + c] = static_cast<unsigned char>(bits >> 16);
+      planes[3][at + c] = static_cast<unsigned char>(bits >> 24);
+    }
+  }
+}
+
 // Compresses and writes every chunk of one array, with buffers reused from chunk to chunk.
 class ChunkPacker {
  public:
@@ -96,27 +119,6 @@ class ChunkPacker {
 };
 
 }  // namespace
-
-void ShuffleChunk(const ChunkedArray& array, std::size_t row0, std::size_t col0,
-                  std::vector<unsigned char>& out) {
-  const std::size_t n = array.ChunkRows * array.ChunkCols;
-  const std::size_t rows = std::min(array.ChunkRows, array.Rows - row0);
-  const std::size_t cols = std::min(array.ChunkCols, array.Cols - col0);
-  out.resize(n * sizeof(float));
-  if (rows < array.ChunkRows || cols < array.ChunkCols) std::fill(out.begin(), out.end(), 0);
-  unsigned char* planes[4] = {out.data(), out.data() + n, out.data() + 2 * n, out.data() + 3 * n};
-  for (std::size_t r = 0; r < rows; ++r) {
-    const float* source = array.Values.data() + (row0 + r) * array.Cols + col0;
-    const std::size_t at = r * array.ChunkCols;
-    for (std::size_t c = 0; c < cols; ++c) {
-      const std::uint32_t bits = std::bit_cast<std::uint32_t>(source[c]);
-      planes[0][at + c] = static_cast<unsigned char>(bits);
-      planes[1][at + c] = static_cast<unsigned char>(bits >> 8);
-      planes[2][at + c] = static_cast<unsigned char>(bits >> 16);
-      planes[3][at + c] = static_cast<unsigned char>(bits >> 24);
-    }
-  }
-}
 
 void WritePackedChunks(const std::string& path, const std::vector<ChunkedArray>& arrays) {
   if (arrays.empty()) return;

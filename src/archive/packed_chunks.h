@@ -24,9 +24,4 @@ struct ChunkedArray {
 // failure, throws NetCdfError.
 void WritePackedChunks(const std::string& path, const std::vector<ChunkedArray>& arrays);
 
-// One chunk, edge chunks padded with zeros to the full shape, shuffled for 4-byte elements into
-// out (ChunkRows * ChunkCols * 4 bytes): all first bytes, then all second bytes, and so on.
-void ShuffleChunk(const ChunkedArray& array, std::size_t row0, std::size_t col0,
-                  std::vector<unsigned char>& out);
-
 }  // namespace spectrel::archive
