@@ -12,7 +12,7 @@ packages=(
   libgl-dev libx11-dev
   fonts-liberation fonts-noto-cjk
   locales tzdata xvfb xauth
-  libnetcdf-dev netcdf-bin
+  libnetcdf-dev netcdf-bin libdeflate-dev
   python3-netcdf4 python3-xarray python3-dask python3-distributed
   groff-base
   libsystemd-dev librsvg2-bin

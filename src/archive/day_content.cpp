@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/model_variables.h"
@@ -147,7 +148,7 @@ void DefineFlags(NetCdfFile& file, GridIds& ids, int timeDim, std::size_t points
   file.Text(ids.Flags, "comment", rules);
 }
 
-void WriteGrid(NetCdfFile& file, const CKrfData& day, const DayAxes& axes, const DayGrid& grid,
+void WriteGrid(NetCdfFile& file, const CKrfData& day, const DayAxes& axes, DayGrid& grid,
                const GridIds& ids, const std::optional<SitePosition>& site) {
   const int points = day.RadCount();
   std::vector<double> times(static_cast<std::size_t>(points));
@@ -169,7 +170,7 @@ void WriteGrid(NetCdfFile& file, const CKrfData& day, const DayAxes& axes, const
   }
   file.Put(ids.Time, times.data());
   file.Put(ids.Wavelength, wavelengths.data());
-  file.Put(ids.Spectrum, grid.Spectrum.data());
+  file.PutPacked(ids.Spectrum, std::move(grid.Spectrum));
   file.Put(ids.Integral, grid.Integral.data());
   if (site) {
     file.Put(ids.Zenith, zenith.data());
@@ -185,7 +186,7 @@ const char* ArchiveSource() { return "Spectrel " SPECTREL_VERSION " (spectrel-cl
 void WriteDayContent(NetCdfFile& file, const CKrfData& day, const ArchiveSettings& settings) {
   const std::optional<SitePosition> site = ReadSitePosition(day);
   const DayAxes axes(day);
-  const DayGrid grid = ComputeDayGrid(day, axes, settings.Grid);
+  DayGrid grid = ComputeDayGrid(day, axes, settings.Grid);
   const std::size_t points = static_cast<std::size_t>(day.RadCount());
   GlobalAttributes(file, day, settings, site);
   const int timeDim = file.Dim("time", points);

@@ -8,6 +8,7 @@
 #include <limits>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "archive/status_variables.h"
 
@@ -154,7 +155,7 @@ void WriteModelVariables(NetCdfFile& file, const CKrfData& day, const ModelVaria
       else reals[s][p] = StatusValue(*m, family[s]);
     }
   }
-  file.Put(ids.Irradiance, irradiance.data());
+  file.PutPacked(ids.Irradiance, std::move(irradiance));
   file.Put(ids.Exposure, exposure.data());
   file.Put(ids.DarkCounts, dark.data());
   std::size_t written = 0;

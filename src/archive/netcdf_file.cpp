@@ -79,10 +79,36 @@ void NetCdfFile::Put(int var, const float* values) { CheckNc(nc_put_var_float(Id
 void NetCdfFile::Put(int var, const int* values) { CheckNc(nc_put_var_int(Id, var, values), "write"); }
 void NetCdfFile::Put(int var, const short* values) { CheckNc(nc_put_var_short(Id, var, values), "write"); }
 
+void NetCdfFile::PutPacked(int var, std::vector<float> values) {
+  char name[NC_MAX_NAME + 1] = "";
+  CheckNc(nc_inq_varname(Id, var, name), "variable name");
+  int dims[NC_MAX_VAR_DIMS] = {};
+  int count = 0;
+  CheckNc(nc_inq_varndims(Id, var, &count), "dimensions of " + std::string(name));
+  if (count != 2) throw NetCdfError("variable " + std::string(name) + ": not two-dimensional");
+  CheckNc(nc_inq_vardimid(Id, var, dims), "dimensions of " + std::string(name));
+  ChunkedArray array;
+  array.Name = name;
+  CheckNc(nc_inq_dimlen(Id, dims[0], &array.Rows), "dimensions of " + array.Name);
+  CheckNc(nc_inq_dimlen(Id, dims[1], &array.Cols), "dimensions of " + array.Name);
+  int storage = 0;
+  std::size_t chunks[2] = {0, 0};
+  CheckNc(nc_inq_var_chunking(Id, var, &storage, chunks), "chunks of " + array.Name);
+  if (storage != NC_CHUNKED) throw NetCdfError("variable " + array.Name + ": not chunked");
+  array.ChunkRows = chunks[0];
+  array.ChunkCols = chunks[1];
+  if (values.size() != array.Rows * array.Cols)
+    throw NetCdfError("variable " + array.Name + ": values do not fill it");
+  array.Values = std::move(values);
+  Packed.push_back(std::move(array));
+}
+
 void NetCdfFile::Close() {
   const int id = Id;
   Id = -1;
   CheckNc(nc_close(id), "cannot finish " + Path);
+  std::vector<ChunkedArray> packed = std::move(Packed);
+  WritePackedChunks(Path, packed);
 }
 
 }  // namespace spectrel::archive
