@@ -119,6 +119,11 @@ TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodes) {
   }
   EXPECT_EQ(v["spectral_irradiance"]["dims"], (json{"time", "wavelength"}));
   EXPECT_EQ(v["spectral_irradiance"]["chunks"], (json{4, 256}));
+  for (const char* name : {"spectral_irradiance", "irradiance_SR101", "irradiance_SR103"}) {   // as other readers see them
+    const json& f = v[name]["filters"];
+    EXPECT_EQ(std::tuple(f.value("shuffle", false), f.value("zlib", false), f.value("complevel", 0)), std::tuple(true, true, 1))
+        << name;
+  }
   EXPECT_EQ(v["time"]["attrs"]["local_time_zone"], "+9");
   EXPECT_EQ(v["sensor_temperature_SR103"]["attrs"]["long_name"], "SR-103 Sensor Temp.");
   EXPECT_EQ(v["irradiance_SR101"]["attrs"]["serial_number"], "SSR101-0042");
