@@ -120,15 +120,18 @@ TEST_F(CycleTest, AllSensorsFailingLogsOneLineEachAndStoresAnEmptyPoint) {
   EXPECT_NE(set.Info(SR101), nullptr);   // identified all the same
 }
 
-TEST_F(CycleTest, ASensorShowsMeasuringWhileItsMeasurementRuns) {
+// The sensor shows its measurement running; a stop then must not let the run completed before
+// make the stopped one count as done.
+TEST_F(CycleTest, AStopWhileASensorMeasuresStoresNothingOfThatRun) {
   solmet_sim::SimulatedSensor& sr101 = AddSensor(SR101);
   StartInterval("SR-101 READY\n");
+  CycleAt(1);
   sr101.SetFault(Fault::NoAnswer);   // every attempt waits for its reply in vain
-  Clock.Set(Dec7(10, 1, 0));
+  Clock.Set(Dec7(10, 2, 0));
   Doc->OnIntervalTick();
-  EXPECT_TRUE(WaitForStatus("SR-101 Measuring\n")) << Host.Status();
-  ASSERT_TRUE(Host.PumpCycle(*Doc, 60s));
-  EXPECT_EQ(Doc->StatusText(SR101), "Measurement failed");
+  ASSERT_TRUE(WaitForStatus("SR-101 Measuring\n")) << Host.Status();
+  ASSERT_EQ(Doc->StopMeasurement(), 1);
+  EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(10, 1, 0)});
 }
 
 TEST_F(CycleTest, UnreadableDayFilesAreKeptAsideAndTheDayGoesOnInANewFile) {
