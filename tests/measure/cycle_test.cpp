@@ -63,6 +63,7 @@ TEST_F(CycleTest, FirstCycleWritesTheDayWholeAndTheSecondAppendsOneBlock) {
   EXPECT_EQ(first.Rad(0).MeasureTime, Dec7(10, 1, 0));
   EXPECT_EQ(first.Rad(0).Memo, "roof");
   EXPECT_EQ(first.Rad(0).Block(SR102)->Light, Doc->Driver(SR102).Measurement.Light);
+  EXPECT_EQ(Doc->StatusText(SR102), "Measurement OK");
   EXPECT_EQ(Doc->DayData().RadCount(), 1);
   EXPECT_GE(Host.Views(), 1);
   EXPECT_EQ(Doc->MemoText(), "roof");
@@ -113,6 +114,7 @@ TEST_F(CycleTest, AllSensorsFailingLogsOneLineEachAndStoresAnEmptyPoint) {
   b.SetFault(Fault::GmWithoutOk);
   CycleAt(1);
   EXPECT_EQ(Doc->StatusText(SR101), "Measurement failed");
+  EXPECT_EQ(Host.Beeps.load(), 2 * 3);   // a beep after each of the three attempts of each sensor
   EXPECT_EQ(Log(), "2026/12/07,10:00:30,APP START\r\n2026/12/07,10:00:30,INT.MEAS START\r\n"
                    "2026/12/07,10:01:00,ERROR SR101 MEAS\r\n2026/12/07,10:01:00,ERROR SR103 MEAS\r\n");
   const CKrfData set = Day();
@@ -120,15 +122,19 @@ TEST_F(CycleTest, AllSensorsFailingLogsOneLineEachAndStoresAnEmptyPoint) {
   EXPECT_NE(set.Info(SR101), nullptr);   // identified all the same
 }
 
-TEST_F(CycleTest, ASensorShowsMeasuringWhileItsMeasurementRuns) {
+// The sensor shows its measurement running, then its retries; a stop then must not let the run
+// completed before make the stopped one count as done.
+TEST_F(CycleTest, AStopWhileASensorMeasuresStoresNothingOfThatRun) {
   solmet_sim::SimulatedSensor& sr101 = AddSensor(SR101);
   StartInterval("SR-101 READY\n");
+  CycleAt(1);
   sr101.SetFault(Fault::NoAnswer);   // every attempt waits for its reply in vain
-  Clock.Set(Dec7(10, 1, 0));
+  Clock.Set(Dec7(10, 2, 0));
   Doc->OnIntervalTick();
-  EXPECT_TRUE(WaitForStatus("SR-101 Measuring\n")) << Host.Status();
-  ASSERT_TRUE(Host.PumpCycle(*Doc, 60s));
-  EXPECT_EQ(Doc->StatusText(SR101), "Measurement failed");
+  ASSERT_TRUE(WaitForStatus("SR-101 Measuring\n")) << Host.Status();
+  ASSERT_TRUE(WaitForStatus("SR-101 Retrying measurement\n")) << Host.Status();
+  ASSERT_EQ(Doc->StopMeasurement(), 1);
+  EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(10, 1, 0)});
 }
 
 TEST_F(CycleTest, UnreadableDayFilesAreKeptAsideAndTheDayGoesOnInANewFile) {

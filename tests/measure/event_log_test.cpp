@@ -33,10 +33,6 @@ TEST_F(EventLogTest, MissingDataFolderDropsLinesToStandardErrorAndCreatesNothing
                       "INT.MEAS START\n"), std::string::npos) << said;
   Doc.reset();
   EXPECT_FALSE(Exists(Folder + "/absent"));
-  // A folder typed without its final separator is joined to the year.
-  Settings.KrfFolder = Folder + "/log";
-  MakeDoc().WriteLog("X");
-  EXPECT_EQ(ReadBytes(Folder + "/log2026.LOG"), "2026/12/07,05:58:00,APP START\r\n2026/12/07,05:58:00,X\r\n");
 }
 
 }  // namespace

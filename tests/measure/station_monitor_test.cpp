@@ -17,19 +17,24 @@ class StationMonitorTest : public DocTest {
   }
 };
 
-TEST_F(StationMonitorTest, StatusFileFollowsStartCyclesSkipsAndStop) {
+// A boundary while the last cycle is incomplete is skipped and logged; the status file follows
+// the session from its start to the stop.
+TEST_F(StationMonitorTest, SkippedBoundaryIsLoggedAndCountedAndTheStatusFileFollowsTheSession) {
   Settings.Interval = 60;
   Clock.Set(Dec7(10, 0, 30));
   MakeDoc().OnStartInterval();
   EXPECT_EQ(Written().State, StationState::Starting);
-  Doc->OnIntervalTick();   // nothing to identify: measuring from the first tick
+  Doc->OnIntervalTick();   // nothing to identify: measuring from the first tick, which never measures
   EXPECT_EQ(Written().State, StationState::Measuring);
   EXPECT_EQ(Written().NextBoundary, Dec7(10, 1, 0));
   Clock.Set(Dec7(10, 1, 0));
   Doc->OnIntervalTick();   // run started, its completion not handled yet
   Clock.Set(Dec7(10, 2, 0));
   Doc->OnIntervalTick();   // skipped
+  EXPECT_EQ(Doc->RunsStarted(), 1);
+  EXPECT_EQ(Doc->CycleTime(), Dec7(10, 1, 0));
   EXPECT_EQ(Written().Counters.Skipped, 1);
+  EXPECT_NE(Log().find("2026/12/07,10:02:00,ERROR MEAS SKIP\r\n"), std::string::npos) << Log();
   ASSERT_TRUE(Host.PumpCycle(*Doc, 5s));
   const StationStatus cycle = Written();
   EXPECT_EQ(cycle.Counters.Cycles, 1);
@@ -39,11 +44,22 @@ TEST_F(StationMonitorTest, StatusFileFollowsStartCyclesSkipsAndStop) {
   EXPECT_TRUE(cycle.LastCycle->Stored);
   EXPECT_EQ(cycle.NextBoundary, Dec7(10, 3, 0));
   EXPECT_EQ(cycle.Updated, Dec7(10, 2, 0));
+  Clock.Set(Dec7(10, 3, 0));   // the next boundary runs again
+  Doc->OnIntervalTick();
+  EXPECT_EQ(Host.LastClock(), "2026/12/07  10:03:00");
+  ASSERT_TRUE(Host.PumpCycle(*Doc, 5s));
+  EXPECT_EQ(Stored(DayFile()), (std::vector<std::int64_t>{Dec7(10, 1, 0), Dec7(10, 3, 0)}));
   ASSERT_EQ(Doc->StopMeasurement(), 1);
   const StationStatus stopped = Written();
   EXPECT_EQ(stopped.State, StationState::Stopped);
   EXPECT_FALSE(stopped.NextBoundary);
-  EXPECT_EQ(stopped.Counters.Cycles, 1);
+  EXPECT_EQ(stopped.Counters.Cycles, 2);
+  // A tick after the stop neither measures nor shows the clock.
+  const int clocks = Host.Clocks();
+  Clock.Set(Dec7(10, 10, 0));
+  Doc->OnIntervalTick();
+  EXPECT_EQ(Doc->RunsStarted(), 2);
+  EXPECT_EQ(Host.Clocks(), clocks);
 }
 
 TEST_F(StationMonitorTest, NextBoundaryKeepsToTheWindow) {

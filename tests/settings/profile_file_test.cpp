@@ -30,6 +30,7 @@ TEST(ProfileFile, ReadsSectionsAndKeysWithoutRegardToCaseAndBlanks) {
   EXPECT_EQ(p.Find("COM", "SR102"), std::nullopt);   // only the first [COM] is read
   EXPECT_EQ(p.Find("COM", "STRAY"), std::nullopt);
   EXPECT_EQ(p.Find("COM", "not a key line"), std::nullopt);
+  EXPECT_EQ(p.Find("COM", ""), std::nullopt);   // the stray line is no entry, not even a nameless one
   EXPECT_EQ(p.GetString("MEAS", "EMPTY", "fallback"), "");
   EXPECT_EQ(p.GetString("MEAS", "NONE", "fallback"), "fallback");
   EXPECT_EQ(p.GetUInt("COM", "SR101", 5), 3u);

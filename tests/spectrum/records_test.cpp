@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 #include "spectrum/records.h"
 #include "support/synthetic_day.h"
@@ -48,8 +49,11 @@ TEST(Records, IrradianceIsLightMinusDarkTimesCalibrationInSinglePrecision) {
 
 TEST(Records, AccessorEdgesCoverageAxisAndClear) {
   CKrfData set = testing::MakeDay({SR101}, 2, 1555059903, 60);
-  EXPECT_THROW(set.Rad(2), std::invalid_argument);
-  EXPECT_THROW(set.Rad(-1), std::invalid_argument);
+  // Both accessors check the index: every reader of a point (report, CSV, grid) goes through them.
+  for (int j : {2, -1}) {
+    EXPECT_THROW(set.Rad(j), std::invalid_argument) << j;
+    EXPECT_THROW(std::as_const(set).Rad(j), std::invalid_argument) << j;
+  }
   EXPECT_EQ(set.LastRad(), &set.Rad(1));
   // Coverage runs from the first to the last pixel wavelength, both included.
   const SensorInfo& info = *set.Info(SR101);

@@ -1,4 +1,4 @@
-// Bracket search, interpolation of one sensor and the whole-nanometre grid of a point.
+// Bracket search, interpolation of one sensor, the whole-nanometre grid of a point and its integral.
 #include "spectrum/resample.h"
 
 #include <gtest/gtest.h>
@@ -70,8 +70,6 @@ TEST(Interpolation, BetweenPixelsOnThePixelPastTheLastAndWithoutABlock) {
   EXPECT_EQ(at(SR101, 300.0), 0.0);    // below the first pixel
   EXPECT_EQ(at(SR102, 500.0), 0.0);    // no info, no block
   EXPECT_EQ(at(4, 500.0), 0.0);
-  EXPECT_THROW(InterpolatedIrradiance(hand.Set, SR101, j + 1, 500.0), std::invalid_argument);
-
 }
 
 // Distinct axes per model so that the grid limits tell which source was used, each model flat at
@@ -115,22 +113,52 @@ TEST(SourceChoice, SingleModelsAndPairsInPrecedence) {
   EXPECT_TRUE(r.Empty());
   EXPECT_EQ(r.StartNm + r.EndNm, 0);
   EXPECT_EQ(r.MaxValue, 0.0);
-  EXPECT_THROW(r.Resample(hand.Set, empty + 1), std::invalid_argument);
 }
 
-TEST(Resample, FirstPixelOnAWholeNanometreStartsOneAbove) {
-  HandSet hand;
-  hand.Info(AxisInfo(SR104, 900.0f, 3.5f));   // 900.0 .. 1792.5 nm, E = (w - 900) / 3.5
-  hand.Block(testing::SpectrumBlock(SR104, [](int k) { return static_cast<float>(k); }));
-  CResample r;
-  r.Resample(hand.Set, hand.Append());
-  EXPECT_EQ(r.StartNm, 901);
-  EXPECT_EQ(r.EndNm, 1792);
-  EXPECT_NEAR(r.Value(901), 1.0 / 3.5, 1e-12);
-  EXPECT_NEAR(r.MinValue, 1.0 / 3.5, 1e-12);
-  EXPECT_NEAR(r.MaxValue, 892.0 / 3.5, 1e-9);
-  r.Release();
-  EXPECT_TRUE(r.Empty());
+// SR-104 alone with E = (w - first) / 3.5: the grid starts above the first pixel even when that
+// lies on a whole nanometre, and ends at the last pixel's nanometre when that lies on one.
+TEST(Resample, GridRunsFromAboveTheFirstPixelToTheLastWholeNanometre) {
+  struct Case {
+    float First;     // nm; the last pixel is 892.5 nm above
+    int Start, End;
+  };
+  const Case cases[] = {{900.0f, 901, 1792}, {900.5f, 901, 1793}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.First);
+    HandSet hand;
+    hand.Info(AxisInfo(SR104, c.First, 3.5f));
+    hand.Block(testing::SpectrumBlock(SR104, [](int k) { return static_cast<float>(k); }));
+    CResample r;
+    r.Resample(hand.Set, hand.Append());
+    const auto e = [&c](int w) { return (w - c.First) / 3.5; };
+    EXPECT_EQ(r.StartNm, c.Start);
+    EXPECT_EQ(r.EndNm, c.End);
+    EXPECT_NEAR(r.Value(c.Start), e(c.Start), 1e-12);
+    EXPECT_NEAR(r.Value(c.End), e(c.End), 1e-9);
+    EXPECT_NEAR(r.MinValue, e(c.Start), 1e-12);
+    EXPECT_NEAR(r.MaxValue, e(c.End), 1e-9);
+    r.Release();
+    EXPECT_TRUE(r.Empty());
+  }
+}
+
+// Trapezoid integral of the grid between two wavelength limits: limits inside count half, limits
+// outside leave the ends whole.
+TEST(Integral, LimitsInsideCountHalfLimitsOutsideLeaveTheEndsWhole) {
+  CResample r;   // 301 .. 1100 nm, the value at w being w itself
+  r.StartNm = 301;
+  r.EndNm = 1100;
+  for (int w = 301; w <= 1100; ++w) r.Values.push_back(w);
+  // 301 + ... + 1100 = (301 + 1100) * 800 / 2 = 560400.
+  EXPECT_DOUBLE_EQ(r.Integral(300, 1800), 560.4);
+  EXPECT_DOUBLE_EQ(r.Integral(301, 1100), (560400.0 - 301 / 2.0 - 1100 / 2.0) / 1000);
+  EXPECT_DOUBLE_EQ(r.Integral(1000, 1800), (500.0 + 105050.0) / 1000);   // 1000 half, 1001 .. 1100 whole
+  EXPECT_DOUBLE_EQ(r.Integral(400, 500), (200.0 + 44550.0 + 250.0) / 1000);   // 401 .. 499 whole
+  EXPECT_DOUBLE_EQ(r.Integral(500, 500), 0.25);   // one wavelength is both limits and counts half
+  EXPECT_EQ(r.Integral(700, 400), 0.0);
+  EXPECT_EQ(r.Integral(100, 300), 0.0);
+  EXPECT_EQ(r.Integral(1101, 1800), 0.0);
+  EXPECT_EQ(CResample().Integral(300, 1800), 0.0);
 }
 
 }  // namespace

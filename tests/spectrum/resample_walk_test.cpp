@@ -1,6 +1,7 @@
 // The 1 nm grid is filled by walking each pixel axis once; every value must be the one the
 // per-wavelength merge gives, on curved spectra (where a wrong pixel pair shows) and on damaged
-// axes (a pixel out of order, a flat step, a record shorter than its axis).
+// axes (a pixel out of order, a flat step, one at the end on a whole nanometre, a record shorter
+// than its axis).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -69,6 +70,10 @@ TEST(ResampleWalk, EveryWholeWavelengthIsTheMergeOnSoundAndDamagedAxes) {
       {"sound", [](SensorInfo&, SensorMeasurement&) {}},
       {"pixel out of order", [](SensorInfo& i, SensorMeasurement&) { i.Wavelength[40] = i.Wavelength[45]; }},
       {"flat step", [](SensorInfo& i, SensorMeasurement&) { i.Wavelength[31] = i.Wavelength[30]; }},
+      {"flat last step on a whole nanometre", [](SensorInfo& i, SensorMeasurement&) {
+         const size_t n = i.Wavelength.size();
+         i.Wavelength[n - 1] = i.Wavelength[n - 2] = std::ceil(i.Wavelength[n - 2]);
+       }},
       {"short record", [](SensorInfo&, SensorMeasurement& b) {
          b.Light.resize(b.Light.size() / 2);
          b.Dark.resize(b.Dark.size() / 2);
