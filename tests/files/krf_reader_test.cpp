@@ -98,12 +98,15 @@ TEST_F(KrfReader, SectionsTakeTheirBytesWhateverTheyHold) {
   EXPECT_FALSE(Set.Rad(0).HasAnyBlock());
   // The line after a section never closes the block; with a value it is a key line; the dark
   // section may follow the light one directly.
+  const std::string direct = Header + "HD_SR104,100\nC0,900\nC1,2\nCAL_BGN\n" + Filled(256, 1.0f) +
+                             "HD_SR104_END\nFV,3.1\nHD_SR104_END\n" + Point("20190412090503", "p") +
+                             "DT_SR104,100\nMD_BGN\n" + Filled(256, 4.0f) + "DD_BGN\n" + Filled(256, 3.0f) +
+                             "DD_END\nET,12\nDT_SR104_END\n";
+  CKrfData cut;   // the file ends inside that dark section: the point stays, its block does not
+  ASSERT_EQ(LoadKrfFromBytes(cut, std::string_view(direct).substr(0, direct.rfind("DD_BGN\n") + 100)), 1);
+  EXPECT_EQ(cut.Rad(0).Block(SR104), nullptr);
   CKrfData set;
-  ASSERT_EQ(LoadKrfFromBytes(set, Header + "HD_SR104,100\nC0,900\nC1,2\nCAL_BGN\n" + Filled(256, 1.0f) +
-                                      "HD_SR104_END\nFV,3.1\nHD_SR104_END\n" + Point("20190412090503", "p") +
-                                      "DT_SR104,100\nMD_BGN\n" + Filled(256, 4.0f) + "DD_BGN\n" + Filled(256, 3.0f) +
-                                      "DD_END\nET,12\nDT_SR104_END\n"),
-            1);
+  ASSERT_EQ(LoadKrfFromBytes(set, direct), 1);
   EXPECT_EQ(set.Info(SR104)->FirmwareVersion, "3.1");
   EXPECT_FLOAT_EQ(set.Info(SR104)->Wavelength[255], 1412.0f);
   const SensorMeasurement* block = set.Rad(0).Block(SR104);
