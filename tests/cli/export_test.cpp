@@ -43,16 +43,7 @@ class ExportTest : public CliTest {
   std::string H09 = Out + "2023/2023061509.CSV", H10 = Out + "2023/2023061510.CSV";
 };
 
-TEST_F(ExportTest, WritesEveryHourAsTheMeasuringProgramLeftIt) {
-  const Finished run = Export({"--out", Out});
-  ASSERT_EQ(run.Exit, 0) << run.Err;
-  EXPECT_EQ(run.Out, H09 + "\n" + H10 + "\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(Out + "2023"), {}), 2);
-  const AppSettings defaults;
-  EXPECT_EQ(ReadBytes(H09), Expected(2, defaults));
-  EXPECT_EQ(ReadBytes(H10), Expected(8, defaults));
-}
-
+// Every hour as the measuring program would have left it with the settings the options amount to.
 TEST_F(ExportTest, OptionsAndProfileChooseGridRangeAndColumns) {
   WriteBytes(Dir + "station.ini", "[SAVE]\nPITCH=1\nLEFT=500\nRIGHT=504\nSR101=0\nMERGE=0\n");
   struct Case {
@@ -60,6 +51,7 @@ TEST_F(ExportTest, OptionsAndProfileChooseGridRangeAndColumns) {
     std::function<void(AppSettings&)> Amount;   // the settings they amount to
   };
   const Case cases[] = {
+      {{"--out", Out}, [](AppSettings&) {}},   // the defaults
       {{"--out=" + Out, "--pitch=1NM", "--from", "400", "--to=410"},
        [](AppSettings& s) { s.CsvPitch = 1; s.CsvFrom = 400; s.CsvTo = 410; }},
       {{"--out", Out, "--sensors", "sr-103", "--no-merge"}, [](AppSettings& s) { s.CsvSensor = {0, 0, 1, 0}; s.CsvMerge = 0; }},
@@ -68,11 +60,15 @@ TEST_F(ExportTest, OptionsAndProfileChooseGridRangeAndColumns) {
        [](AppSettings& s) { s.CsvFrom = 500; s.CsvTo = 504; s.CsvSensor = {0, 1, 1, 1}; }},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.Options.back());
     const Finished run = Export(c.Options);
     ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(run.Out, H09 + "\n" + H10 + "\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Out + "2023"), {}), 2);
     AppSettings settings;
     c.Amount(settings);
-    EXPECT_EQ(ReadBytes(H10), Expected(8, settings)) << c.Options.back();
+    EXPECT_EQ(ReadBytes(H09), Expected(2, settings));
+    EXPECT_EQ(ReadBytes(H10), Expected(8, settings));
   }
 }
 

@@ -32,12 +32,6 @@ std::unique_ptr<solmet_sim::SimulatedSensor> StationSensor(int model, Fault faul
   return sensor;
 }
 
-// The files a cycle line names follow from its time: KRF/YYYY/YYYYMMDD.KRF and CSV/YYYY/YYYYMMDDHH.CSV.
-void ExpectFilesNamedAfterCycle(const CycleReport& cycle, const std::string& krf, const std::string& csv) {
-  EXPECT_EQ(cycle.DayFile, DayFilePath(krf, StampTime(cycle.Stamp)));
-  EXPECT_EQ(cycle.CsvFile, HourCsvPath(csv, StampTime(cycle.Stamp)));
-}
-
 using RunnerMeasure = CliTest;
 
 TEST_F(RunnerMeasure, SimulatedDefaultsWithTheStationProfileBesideTheProgram) {
@@ -56,15 +50,14 @@ TEST_F(RunnerMeasure, SimulatedDefaultsWithTheStationProfileBesideTheProgram) {
   const std::vector<CycleReport> cycles = CycleReports(run.Out);
   ASSERT_EQ(cycles.size(), 1u) << run.Out;
   EXPECT_EQ(cycles[0].Sensors, "SR-101 SR-103");
-  ExpectFilesNamedAfterCycle(cycles[0], Dir + "krf/", Dir + "csv/");
-  EXPECT_NE(run.Out.find(" SR-103 READY\n"), std::string::npos) << run.Out;
+  EXPECT_EQ(cycles[0].DayFile, DayFilePath(Dir + "krf/", StampTime(cycles[0].Stamp)));   // the profile's folders
+  EXPECT_EQ(cycles[0].CsvFile, HourCsvPath(Dir + "csv/", StampTime(cycles[0].Stamp)));
   EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
   EXPECT_NE(run.Out.find("event log: " + LogPath(Dir + "krf/")), std::string::npos);
   EXPECT_EQ(LogMessages(Dir + "krf/"), CleanLog);
   CKrfData day;
   ASSERT_EQ(LoadKrf(day, cycles[0].DayFile), 1);
   EXPECT_EQ(day.SiteName, "Roof");
-  EXPECT_EQ(day.Rad(0).MeasureTime, StampTime(cycles[0].Stamp));
   EXPECT_GT(ReadBytes(cycles[0].CsvFile).size(), 0u);
 }
 
@@ -93,9 +86,7 @@ TEST_F(RunnerMeasure, StationSensorIsMeasuredOrItsFailureReported) {
     EXPECT_NE(run.Out.find("SR-103 on port " + sensor->DevicePath()), std::string::npos) << run.Out;
     EXPECT_EQ(run.Out.find("simulated"), std::string::npos);
     EXPECT_EQ(LogMessages(data), CleanLog);
-    const std::vector<CycleReport> cycles = CycleReports(run.Out);
-    ASSERT_EQ(cycles.size(), c.Cycles) << run.Out;
-    if (!cycles.empty()) ExpectFilesNamedAfterCycle(cycles[0], data, data);
+    EXPECT_EQ(CycleReports(run.Out).size(), c.Cycles) << run.Out;
   }
 }
 

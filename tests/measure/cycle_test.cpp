@@ -2,20 +2,19 @@
 // rewritten once when a sensor joins, kept aside when unreadable; the CSV file of the hour; every
 // failure logged.
 #include "doc_fixture.h"
-#include "measure/station_status.h"
 
 namespace spectrel::testing {
 namespace {
 
 class CycleTest : public DocTest {
  protected:
-  // Starts interval measurement (every 60 s, all day) at 10:00:30, waits for the status block and
-  // spends the first tick, which never measures.
-  void StartInterval(const std::string& readyBlock) {
-    Settings.Interval = 60;
+  // Starts interval measurement (every interval seconds, all day) at time at, waits for the status
+  // block and spends the first tick, which never measures.
+  void StartInterval(const std::string& readyBlock, int interval = 60, std::int64_t at = Dec7(10, 0, 30)) {
+    Settings.Interval = interval;
     Settings.StartTime = 0;
     Settings.EndTime = 86399;
-    Clock.Set(Dec7(10, 0, 30));
+    Clock.Set(at);
     if (!Doc) MakeDoc();
     Doc->OnStartInterval();
     ASSERT_TRUE(WaitForStatus(readyBlock)) << Host.Status();
@@ -65,7 +64,7 @@ TEST_F(CycleTest, FirstCycleWritesTheDayWholeAndTheSecondAppendsOneBlock) {
   EXPECT_EQ(first.Rad(0).Block(SR102)->Light, Doc->Driver(SR102).Measurement.Light);
   EXPECT_EQ(Doc->StatusText(SR102), "Measurement OK");
   EXPECT_EQ(Doc->DayData().RadCount(), 1);
-  EXPECT_GE(Host.Views(), 1);
+  EXPECT_GE(Host.Views, 1);
   EXPECT_EQ(Doc->MemoText(), "roof");
   EXPECT_EQ(Doc->TimeText(), "2026/12/07  10:01:00");   // the point is shown
   EXPECT_FALSE(Doc->DisplaySpectrum().Empty());
@@ -158,22 +157,15 @@ TEST_F(CycleTest, UnreadableDayFilesAreKeptAsideAndTheDayGoesOnInANewFile) {
 TEST_F(CycleTest, CycleStampedBeforeMidnightGoesToThatDaysFilesWhenCompletedAfter) {
   AddSensor(SR101);
   Settings.SaveCsv = 1;
-  Settings.Interval = 30;
-  Settings.StartTime = 0;
-  Settings.EndTime = 86399;
-  Clock.Set(Dec7(23, 59, 10));
-  CSpectrelDoc& doc = MakeDoc();
-  doc.OnStartInterval();
-  ASSERT_TRUE(WaitForStatus("SR-101 READY\n"));
-  doc.OnIntervalTick();
+  StartInterval("SR-101 READY\n", 30, Dec7(23, 59, 10));
   Clock.Set(Dec7(23, 59, 30));
-  doc.OnIntervalTick();
+  Doc->OnIntervalTick();
   Clock.Set(Tokyo(2026, 12, 8, 0, 0, 5));
-  ASSERT_TRUE(Host.PumpCycle(doc, 20s));
+  ASSERT_TRUE(Host.PumpCycle(*Doc, 20s));
   EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(23, 59, 30)});
   EXPECT_FALSE(Exists(Settings.KrfFolder + "2026/20261208.KRF"));
   const std::string csv = Settings.CsvFolder + "2026/2026120723.CSV";
-  EXPECT_EQ(doc.LastCsvFile(), csv);
+  EXPECT_EQ(Doc->LastCsvFile(), csv);
   EXPECT_EQ(ReadBytes(csv).rfind("Date,2026/12/07,\nTime,23:59:30,\nMemo,roof,\nSensor,SR-101,\n", 0), 0u);
   EXPECT_EQ(Log().find("ERROR"), std::string::npos);
 }
@@ -199,13 +191,12 @@ TEST_F(CycleTest, PointsThatCannotBeStoredAreHeldAndWrittenInOrderWithTheNextSav
   EXPECT_EQ(Doc->LastDayFile(), "");
   EXPECT_EQ(Doc->LastCsvFile(), "");
   EXPECT_EQ(Doc->UnsavedPoints(), 2);
-  std::string error;   // the station's status tells of the cycle not stored
-  const auto status = ParseStationStatus(ReadBytes(StationStatusPath(Settings.KrfFolder)), error);
-  ASSERT_TRUE(status && status->LastCycle) << error;
-  EXPECT_EQ(status->Counters.NotStored, 1);   // since the start of this manual measurement
-  EXPECT_FALSE(status->LastCycle->Stored);
-  EXPECT_EQ(status->LastCycle->Reason, year + "/20261208.KRF: Not a directory");
-  EXPECT_FALSE(status->LastStored);
+  const StationStatus status = Written();   // the station's status tells of the cycle not stored
+  ASSERT_TRUE(status.LastCycle);
+  EXPECT_EQ(status.Counters.NotStored, 1);   // since the start of this manual measurement
+  EXPECT_FALSE(status.LastCycle->Stored);
+  EXPECT_EQ(status.LastCycle->Reason, year + "/20261208.KRF: Not a directory");
+  EXPECT_FALSE(status.LastStored);
   std::filesystem::remove(year);
   std::filesystem::rename(year + "-away", year);
   // The next day's save takes its own held point and the one of the day before, which joins the

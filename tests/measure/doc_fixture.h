@@ -12,6 +12,7 @@
 
 #include "files/krf_file.h"
 #include "measure/spectrel_doc.h"
+#include "measure/station_status.h"
 #include "solmet_sim.h"
 #include "support/fake_clock.h"
 #include "support/recording_host.h"
@@ -66,6 +67,13 @@ class DocTest : public ::testing::Test {
     CKrfData set;
     EXPECT_GT(LoadKrf(set, DayFile()), 0);
     return set;
+  }
+  // The station's status file as it reads now.
+  StationStatus Written() const {
+    std::string error;
+    const auto status = ParseStationStatus(ReadBytes(StationStatusPath(Settings.KrfFolder)), error);
+    EXPECT_TRUE(status) << error;
+    return status.value_or(StationStatus{});
   }
 
   // A simulated sensor of the model on its own pseudo-terminal, answering at once.

@@ -20,7 +20,7 @@ TEST_F(EventLogTest, LinesAreDateTimeAndMessageInTheFileOfTheirYear) {
   EXPECT_EQ(Log(2026), start + "2026/12/31,23:59:59,INT.MEAS STOP\r\n2026/12/31,23:59:59,a,b ;x\r\n");
   EXPECT_EQ(Log(2027), "2027/01/01,00:00:00,INT.MEAS START\r\n2027/01/02,03:04:05,APP CLOSE\r\n");
   // The dialog was never shown without a measurement.
-  for (const std::string& call : Host.CallList()) EXPECT_NE(call, "ShowIntervalDialog(true)");
+  for (const std::string& call : Host.Calls) EXPECT_NE(call, "ShowIntervalDialog(true)");
 }
 
 TEST_F(EventLogTest, MissingDataFolderDropsLinesToStandardErrorAndCreatesNothing) {

@@ -41,6 +41,7 @@ struct DayCase {
   std::int64_t First, Last, Step;              // ticks from First to Last, Step apart
   std::vector<std::int64_t> Runs;              // cycle times expected
   const char* Zone = "Asia/Tokyo";
+  std::int64_t OrSecond = 0;                   // a second cycle time as good as Runs[1], if any
 };
 
 inline void PrintTo(const DayCase& c, std::ostream* os) { *os << c.Name; }
@@ -56,10 +57,12 @@ TEST_P(SchedulerDay, RunsAtTheExpectedBoundaries) {
     Settings.Interval = c.Interval;
     Start(c.First);
     TickRange(c.First, c.Last, c.Step);
-    EXPECT_EQ(Runs, c.Runs);
-    EXPECT_EQ(Host.Clocks(), (c.Last - c.First) / c.Step + 1);   // every tick shows the clock
+    std::vector<std::int64_t> expected = c.Runs;
+    if (c.OrSecond && Runs.size() > 1 && Runs[1] == c.OrSecond) expected[1] = c.OrSecond;
+    EXPECT_EQ(Runs, expected);
+    EXPECT_EQ(Host.Clocks, (c.Last - c.First) / c.Step + 1);   // every tick shows the clock
     if (!c.Runs.empty()) {
-      EXPECT_EQ(Stored(DayFilePath(Settings.KrfFolder, c.Runs.front())), c.Runs);
+      EXPECT_EQ(Stored(DayFilePath(Settings.KrfFolder, c.Runs.front())), Runs);
     }
     EXPECT_EQ(Host.Count(WorkerMessage::StopRequest), 0);
     EXPECT_EQ(Log().find("ERROR"), std::string::npos) << Log();
@@ -72,6 +75,12 @@ TEST_P(SchedulerDay, RunsAtTheExpectedBoundaries) {
 std::vector<std::int64_t> SpringForwardRuns() {
   std::vector<std::int64_t> runs{Utc(2026, 3, 29, 0, 0, 0)};   // 01:00 CET; no 02:00
   for (int h = 3; h <= 23; ++h) runs.push_back(Utc(2026, 3, 29, h - 2, 0, 0));   // CEST
+  return runs;
+}
+
+std::vector<std::int64_t> FallBackRuns() {
+  std::vector<std::int64_t> runs{Utc(2026, 10, 24, 23, 0, 0), Utc(2026, 10, 25, 0, 0, 0)};   // 01:00, 02:00 CEST
+  for (int h = 3; h <= 23; ++h) runs.push_back(Utc(2026, 10, 25, h - 1, 0, 0));   // CET
   return runs;
 }
 
@@ -96,23 +105,12 @@ INSTANTIATE_TEST_SUITE_P(
                 Every(Dec7(6, 0, 0), 1, 11)},
         // 29 March 2026 in Berlin, from 00:30 CET to 23:59:59 CEST: the clock jumps 02:00 -> 03:00.
         DayCase{"SpringForwardDayHasNoTwoOClockRun", 3600, 86399, 3600, Utc(2026, 3, 28, 23, 30, 0),
-                Utc(2026, 3, 29, 21, 59, 59), 1, SpringForwardRuns(), "Europe/Berlin"}),
+                Utc(2026, 3, 29, 21, 59, 59), 1, SpringForwardRuns(), "Europe/Berlin"},
+        // 25 October 2026 in Berlin, from 00:30 CEST to 23:59:59 CET: 02:00 happens twice and is
+        // measured once, stamped with either.
+        DayCase{"FallBackDayMeasuresTheRepeatedHourOnce", 3600, 86399, 3600, Utc(2026, 10, 24, 22, 30, 0),
+                Utc(2026, 10, 25, 22, 59, 59), 1, FallBackRuns(), "Europe/Berlin", Utc(2026, 10, 25, 1, 0, 0)}),
     [](const ::testing::TestParamInfo<DayCase>& info) { return std::string(info.param.Name); });
-
-TEST_F(SchedulerTest, FallBackDayMeasuresTheRepeatedHourOnce) {
-  ScopedTz berlin("Europe/Berlin");
-  Settings.StartTime = 3600;
-  Settings.EndTime = 86399;
-  Settings.Interval = 3600;
-  Start(Utc(2026, 10, 24, 22, 30, 0));                                      // 00:30 CEST, 25 October
-  TickRange(Utc(2026, 10, 24, 22, 30, 0), Utc(2026, 10, 25, 22, 59, 59));   // to 23:59:59 CET
-  ASSERT_EQ(Runs.size(), 23u);
-  EXPECT_EQ(Runs[0], Utc(2026, 10, 24, 23, 0, 0));   // 01:00 CEST
-  // 02:00 happens twice; the run is stamped with one of the two.
-  EXPECT_TRUE(Runs[1] == Utc(2026, 10, 25, 0, 0, 0) || Runs[1] == Utc(2026, 10, 25, 1, 0, 0));
-  for (int h = 3; h <= 23; ++h) EXPECT_EQ(Runs[static_cast<size_t>(h - 1)], Utc(2026, 10, 25, h - 1, 0, 0)) << h;
-  Doc.reset();
-}
 
 }  // namespace
 }  // namespace spectrel::testing

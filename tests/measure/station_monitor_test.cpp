@@ -7,15 +7,7 @@
 namespace spectrel::testing {
 namespace {
 
-class StationMonitorTest : public DocTest {
- protected:
-  StationStatus Written() const {
-    std::string error;
-    const auto status = ParseStationStatus(ReadBytes(StationStatusPath(Settings.KrfFolder)), error);
-    EXPECT_TRUE(status) << error;
-    return status.value_or(StationStatus{});
-  }
-};
+using StationMonitorTest = DocTest;
 
 // A boundary while the last cycle is incomplete is skipped and logged; the status file follows
 // the session from its start to the stop.
@@ -46,7 +38,7 @@ TEST_F(StationMonitorTest, SkippedBoundaryIsLoggedAndCountedAndTheStatusFileFoll
   EXPECT_EQ(cycle.Updated, Dec7(10, 2, 0));
   Clock.Set(Dec7(10, 3, 0));   // the next boundary runs again
   Doc->OnIntervalTick();
-  EXPECT_EQ(Host.LastClock(), "2026/12/07  10:03:00");
+  EXPECT_EQ(Host.LastClock, "2026/12/07  10:03:00");
   ASSERT_TRUE(Host.PumpCycle(*Doc, 5s));
   EXPECT_EQ(Stored(DayFile()), (std::vector<std::int64_t>{Dec7(10, 1, 0), Dec7(10, 3, 0)}));
   ASSERT_EQ(Doc->StopMeasurement(), 1);
@@ -55,11 +47,11 @@ TEST_F(StationMonitorTest, SkippedBoundaryIsLoggedAndCountedAndTheStatusFileFoll
   EXPECT_FALSE(stopped.NextBoundary);
   EXPECT_EQ(stopped.Counters.Cycles, 2);
   // A tick after the stop neither measures nor shows the clock.
-  const int clocks = Host.Clocks();
+  const int clocks = Host.Clocks;
   Clock.Set(Dec7(10, 10, 0));
   Doc->OnIntervalTick();
   EXPECT_EQ(Doc->RunsStarted(), 2);
-  EXPECT_EQ(Host.Clocks(), clocks);
+  EXPECT_EQ(Host.Clocks, clocks);
 }
 
 TEST_F(StationMonitorTest, NextBoundaryKeepsToTheWindow) {

@@ -51,6 +51,13 @@ TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
     EXPECT_FALSE(ParseStationStatus(bad, error)) << bad;
     EXPECT_FALSE(error.empty());
   }
+  // Keys a status file lacks read as interval mode off and counters at zero.
+  const auto sparse = ParseStationStatus(
+      R"({"program":"spectrel","state":"measuring","schedule":{},"counters":{},"disk":{}})", error);
+  ASSERT_TRUE(sparse) << error;
+  EXPECT_FALSE(sparse->IntervalMode);
+  const StationCounters& n = sparse->Counters;
+  EXPECT_EQ(n.Cycles + n.Stored + n.NotStored + n.Skipped + n.Reconnects, 0);
 }
 
 TEST(StationStatusTest, VerdictsFollowTheMonitoringCodes) {
@@ -71,6 +78,7 @@ TEST(StationStatusTest, VerdictsFollowTheMonitoringCodes) {
       {"six days of space", [](StationStatus& s) { s.DaysLeft = 6.0; }, kNoon, true, 1},
       {"two intervals without a point", [](StationStatus&) {}, kNoon + 1201 - 600, true, 2},
       {"just two intervals", [](StationStatus&) {}, kNoon + 1200 - 600, true, 0},
+      {"every second, ten minutes without a point", [](StationStatus& s) { s.IntervalSeconds = 1; }, kNoon, true, 2},
       {"night: outside the window", [](StationStatus&) {}, kNoon + 9 * 3600, true, 0},
       {"morning: window just opened after a quiet night",
        [](StationStatus& s) { s.Started = 0; s.LastStored = kNoon - 18 * 3600; },
@@ -92,7 +100,6 @@ TEST(StationStatusTest, SpaceOfTheDataFolderAndDaysLeft) {
   EXPECT_FALSE(FreeSpace(dir.File("missing/folder")));
   EXPECT_FALSE(DaysOfSpace(1000, 0));
   EXPECT_DOUBLE_EQ(*DaysOfSpace(1000, 250), 4.0);
-  EXPECT_EQ(StationStatusPath("/data/"), "/data/status.json");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // A document host that records every call and queues the workers' messages; the test plays the
 // user-interface thread by pumping the queue into CSpectrelDoc::HandleMessage on its own thread.
+// Only the queue and the beeps are shared with the workers; the rest is the test thread's alone,
+// so a call from the wrong thread shows up as a race under the thread sanitizer.
 #pragma once
 
 #include <algorithm>
@@ -35,35 +37,24 @@ class RecordingHost : public DocumentHost {
 
   // ---- User-interface thread ----
   void ShowIntervalDialog(bool visible) override {
-    Record(visible ? "ShowIntervalDialog(true)" : "ShowIntervalDialog(false)");
-    std::lock_guard<std::mutex> lock(Mutex);
-    DialogVisible = visible;
+    Calls.push_back(visible ? "ShowIntervalDialog(true)" : "ShowIntervalDialog(false)");
+    Visible = visible;
   }
   void SetIntervalDialogTitle(const std::string& title) override {
-    Record("SetIntervalDialogTitle(" + title + ")");
-    std::lock_guard<std::mutex> lock(Mutex);
-    Title = title;
+    Calls.push_back("SetIntervalDialogTitle(" + title + ")");
+    DialogTitle = title;
   }
-  void SetIntervalClock(const std::string& text) override {
-    // Once a second: counted, not listed.
-    std::lock_guard<std::mutex> lock(Mutex);
-    ClockText = text;
-    ++ClockCount;
+  void SetIntervalClock(const std::string& text) override {   // once a second: counted, not listed
+    LastClock = text;
+    ++Clocks;
   }
-  void SetIntervalStatus(const std::string& text) override {
-    std::lock_guard<std::mutex> lock(Mutex);
-    StatusBlock = text;
-    StatusHistory.push_back(text);
-  }
+  void SetIntervalStatus(const std::string& text) override { Statuses.push_back(text); }
   bool ConfirmStopInterval(const std::string& question) override {
-    Record("ConfirmStopInterval(" + question + ")");
+    Calls.push_back("ConfirmStopInterval(" + question + ")");
     return ConfirmAnswer;
   }
-  void EnableClose(bool enabled) override { Record(enabled ? "EnableClose(true)" : "EnableClose(false)"); }
-  void UpdateAllViews() override {
-    std::lock_guard<std::mutex> lock(Mutex);
-    ++ViewUpdates;
-  }
+  void EnableClose(bool enabled) override { Calls.push_back(enabled ? "EnableClose(true)" : "EnableClose(false)"); }
+  void UpdateAllViews() override { ++Views; }
 
   // ---- The test's side ----
   // Next queued message, waiting at most timeout for one.
@@ -81,20 +72,20 @@ class RecordingHost : public DocumentHost {
     while (!done()) {
       const auto left = std::chrono::duration_cast<Ms>(end - std::chrono::steady_clock::now());
       if (left.count() <= 0) return done();
-      if (auto m = Next(std::min(left, Ms(20)))) Hand(doc, *m);
+      if (auto m = Next(std::min(left, Ms(20)))) doc.HandleMessage(*m);
     }
     return true;
   }
   // Hands every message to the document until none arrives for quiet.
   void PumpQuiet(CSpectrelDoc& doc, Ms quiet) {
-    while (auto m = Next(quiet)) Hand(doc, *m);
+    while (auto m = Next(quiet)) doc.HandleMessage(*m);
   }
   // Hands messages over until a CycleDone has been handled.
   bool PumpCycle(CSpectrelDoc& doc, Ms timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < end) {
       const auto m = Next(Ms(20));
-      if (m) Hand(doc, *m);
+      if (m) doc.HandleMessage(*m);
       if (m == WorkerMessage::CycleDone) return true;
     }
     return false;
@@ -104,46 +95,24 @@ class RecordingHost : public DocumentHost {
     std::lock_guard<std::mutex> lock(Mutex);
     return static_cast<int>(std::count(Posted.begin(), Posted.end(), message));
   }
-  std::vector<std::string> CallList() const { return Locked(Calls); }
-  std::string Status() const { return Locked(StatusBlock); }
-  std::vector<std::string> Statuses() const { return Locked(StatusHistory); }
-  bool Visible() const { return Locked(DialogVisible); }
-  std::string LastClock() const { return Locked(ClockText); }
-  int Clocks() const { return Locked(ClockCount); }
-  int Views() const { return Locked(ViewUpdates); }
-  std::string DialogTitle() const { return Locked(Title); }
+  // The status block shown now.
+  std::string Status() const { return Statuses.empty() ? "" : Statuses.back(); }
 
-  bool ConfirmAnswer = true;       // the answer to the stop question
+  bool ConfirmAnswer = true;           // the answer to the stop question
   std::atomic<int> Beeps{0};
-  int StopsByMessage = 0;          // messages whose handling stopped measurement
+  std::vector<std::string> Calls;      // dialog, question and close calls in order
+  std::vector<std::string> Statuses;   // every status block shown, in order
+  std::string DialogTitle;
+  std::string LastClock;
+  int Clocks = 0;                      // clock lines shown
+  int Views = 0;                       // graph redraws
+  bool Visible = false;                // the interval dialog
 
  private:
-  void Record(const std::string& call) {
-    std::lock_guard<std::mutex> lock(Mutex);
-    Calls.push_back(call);
-  }
-  void Hand(CSpectrelDoc& doc, WorkerMessage m) {
-    if (doc.HandleMessage(m)) ++StopsByMessage;
-  }
-  // A copy of a field taken under the lock.
-  template <typename T>
-  T Locked(const T& field) const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return field;
-  }
-
   mutable std::mutex Mutex;
   std::condition_variable Arrived;
   std::deque<WorkerMessage> Queue;      // posted, not yet handed over
   std::vector<WorkerMessage> Posted;    // everything ever posted
-  std::vector<std::string> Calls;       // dialog, question and close calls in order
-  std::vector<std::string> StatusHistory;
-  std::string StatusBlock;
-  std::string ClockText;
-  std::string Title;
-  int ClockCount = 0;
-  int ViewUpdates = 0;
-  bool DialogVisible = false;
 };
 
 }  // namespace spectrel::testing
