@@ -2,7 +2,6 @@
 // and xarray: the layout a CF reader expects, and the same numbers as the program's own exports.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "files/krf_file.h"
@@ -20,9 +19,9 @@ using nlohmann::json;
 
 constexpr std::int64_t Morning = 1555023600;   // 2019-04-12 08:00 at +9
 
-// SR-101 with SR-103 at four points; the third lacks its SR-103 block.
+// SR-101 with SR-103 at four points within one hour; the third lacks its SR-103 block.
 CKrfData TwoSensorDay() {
-  CKrfData day = MakeDay({SR101, SR103}, 4, Morning, 3600);
+  CKrfData day = MakeDay({SR101, SR103}, 4, Morning, 600);
   day.Rad(2).RemoveBlock(SR103);
   return day;
 }
@@ -52,16 +51,12 @@ class NetCdfDayTest : public ::testing::Test {
   TempDir Dir;
 };
 
-// The "1nm" CSV file of the whole day as the CSV writer builds it.
+// The "1nm" CSV file of the day (its points lie in one hour) as the program writes it.
 void WriteOneNmCsv(const CKrfData& day, int from, int to, bool merge, const std::string& path) {
   const CsvOptions settings{true, from, to, {true, true, true, true}, merge};
   std::vector<double> merged;
   BuildMergedWavelengths(day, merged);
-  CCsvWriter writer;
-  writer.BuildCsvHeader(day, settings, merged);
-  for (int j = 0; j < day.RadCount(); ++j) writer.AddCsvColumns(day, j, settings, merged);
-  std::ofstream out(path, std::ios::binary);
-  for (const std::string& line : writer.CsvLines) out << line << '\n';
+  ASSERT_EQ(CCsvWriter().WriteCsvFile(path, day, settings, merged), 1);
 }
 
 struct CsvCase {
