@@ -102,9 +102,10 @@ TEST_F(Csv, OneNanometreGridWithInterpolatedAndMergedValuesInEveryLocale) {
   options.Sensor = {};
   options.Merge = false;
   Export({j});
-  EXPECT_EQ(writer.CsvLines, (std::vector<std::string>{"Date,", "Time,", "Memo,", "Sensor,", "Exposure Time(msec),",
-                                                        "Sensor Temp.(deg),", "Power(V),", "Wavelength(nm),",
-                                                        "924.00,", "925.00,", "926.00,"}));
+  EXPECT_EQ(writer.CsvLines,
+            (std::vector<std::string>{"Date,", "Time,", "Memo,", "Sensor,", "Exposure Time(msec),",
+                                      "Sensor Temp.(deg),", "Power(V),", "Wavelength(nm),", "924.00,",
+                                      "925.00,", "926.00,"}));
 }
 
 TEST_F(Csv, CellsNeverGoPastTheWavelengthGrid) {
