@@ -30,10 +30,6 @@ inline bool PythonHas(const std::string& modules) {
   return RunPython({"-c", "import " + modules}, ignored) == 0;
 }
 
-inline std::string TestScript(const std::string& name) {
-  return std::string(SPECTREL_SOURCE_DIR) + "/tests/archive/" + name;
-}
-
 // NetCDF batch options for an input and output folder, quiet, on the given worker count.
 inline cli::ArchiveBatchOptions NetCdfBatch(const std::string& input, const std::string& out,
                                             int jobs = 2) {

@@ -81,11 +81,10 @@ TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
     fs::create_directories(data);
     for (int d = 0; d < Days; ++d) {
       const CKrfData day = StationDay(s, d);
-      const std::string date = FormatLocal(day.Rad(0).MeasureTime, "%Y%m%d");
-      ASSERT_EQ(SaveKrf(day, data + "/" + date + ".KRF"), 1);
-      expected[StationName(s) + "," + date.substr(0, 4) + "-" + date.substr(4, 2) + "-" + date.substr(6, 2)] =
-          RadiantExposure(day);
-      auto& sum = sums[{s, date.substr(4, 2) == "04" ? 0 : 1}];
+      const std::int64_t start = day.Rad(0).MeasureTime;
+      ASSERT_EQ(SaveKrf(day, data + "/" + FormatLocal(start, "%Y%m%d") + ".KRF"), 1);
+      expected[StationName(s) + "," + FormatLocal(start, "%Y-%m-%d")] = RadiantExposure(day);
+      auto& sum = sums[{s, FormatLocal(start, "%m") == "04" ? 0 : 1}];
       for (int j = 0; j < day.RadCount(); ++j) {
         for (std::size_t w = 0; w < 3; ++w) sum[w] += MergedValue(day, j, kNm[w]);
         sum[3] += 1;

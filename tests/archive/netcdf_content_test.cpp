@@ -2,8 +2,6 @@
 // and xarray: the layout a CF reader expects, and the same numbers as the program's own exports.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "files/krf_file.h"
@@ -21,9 +19,9 @@ using nlohmann::json;
 
 constexpr std::int64_t Morning = 1555023600;   // 2019-04-12 08:00 at +9
 
-// SR-101 with SR-103 at four points; the third lacks its SR-103 block.
+// SR-101 with SR-103 at four points within one hour; the third lacks its SR-103 block.
 CKrfData TwoSensorDay() {
-  CKrfData day = MakeDay({SR101, SR103}, 4, Morning, 3600);
+  CKrfData day = MakeDay({SR101, SR103}, 4, Morning, 600);
   day.Rad(2).RemoveBlock(SR103);
   return day;
 }
@@ -40,7 +38,8 @@ class NetCdfDayTest : public ::testing::Test {
     std::filesystem::create_directories(Dir.File("data/2019"));
     EXPECT_EQ(SaveKrf(day, Dir.File("data/2019/20190412.KRF")), 1);
     EXPECT_EQ(cli::RunArchiveBatch(options), 0);
-    std::vector<std::string> args{TestScript("nc_summary.py"), Dir.File("out/2019/20190412.nc")};
+    std::vector<std::string> args{SPECTREL_SOURCE_DIR "/tests/archive/nc_summary.py",
+                                  Dir.File("out/2019/20190412.nc")};
     if (!csv.empty()) args.insert(args.end(), {csv, mode});
     std::string output;
     EXPECT_EQ(RunPython(args, output), 0) << output;
@@ -52,16 +51,12 @@ class NetCdfDayTest : public ::testing::Test {
   TempDir Dir;
 };
 
-// The "1nm" CSV file of the whole day as the CSV writer builds it.
+// The "1nm" CSV file of the day (its points lie in one hour) as the program writes it.
 void WriteOneNmCsv(const CKrfData& day, int from, int to, bool merge, const std::string& path) {
   const CsvOptions settings{true, from, to, {true, true, true, true}, merge};
   std::vector<double> merged;
   BuildMergedWavelengths(day, merged);
-  CCsvWriter writer;
-  writer.BuildCsvHeader(day, settings, merged);
-  for (int j = 0; j < day.RadCount(); ++j) writer.AddCsvColumns(day, j, settings, merged);
-  std::ofstream out(path, std::ios::binary);
-  for (const std::string& line : writer.CsvLines) out << line << '\n';
+  ASSERT_EQ(CCsvWriter().WriteCsvFile(path, day, settings, merged), 1);
 }
 
 struct CsvCase {
@@ -91,9 +86,10 @@ TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnOfTheSameDayAndSettings) {
   }
 }
 
-TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodes) {
-  const CKrfData day = TwoSensorDay();
-  const json s = Convert(day, NetCdfBatch(Dir.File("data"), Dir.File("out")));
+TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodesWithEachPointsValues) {
+  const json s = Convert(TwoSensorDay(), NetCdfBatch(Dir.File("data"), Dir.File("out")));
+  CKrfData day;   // as the file holds it: status reals with one decimal
+  ASSERT_EQ(LoadKrf(day, Dir.File("data/2019/20190412.KRF")), 4);
   EXPECT_EQ(s["format"], "NETCDF4_CLASSIC");
   const json& g = s["global"];
   EXPECT_EQ(g["Conventions"], "CF-1.8");
@@ -131,19 +127,11 @@ TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodes) {
   EXPECT_EQ(v["quality_flag"]["attrs"]["flag_meanings"],
             "sensor_missing saturated too_dark negative_irradiance cooling_not_reached "
             "seam_mismatch sun_below_horizon");
-  std::vector<std::int64_t> times;
-  for (int j = 0; j < 4; ++j) times.push_back(day.Rad(j).MeasureTime);
-  EXPECT_EQ(s["xarray_time"].get<std::vector<std::int64_t>>(), times);
-}
-
-TEST_F(NetCdfDayTest, PerPointValuesAreThoseOfTheDayFile) {
-  const json s = Convert(TwoSensorDay(), NetCdfBatch(Dir.File("data"), Dir.File("out")));
-  CKrfData day;   // as the file holds it: status reals with one decimal
-  ASSERT_EQ(LoadKrf(day, Dir.File("data/2019/20190412.KRF")), 4);
   CResample grid;
   for (std::size_t j = 0; j < 4; ++j) {
     SCOPED_TRACE(j);
     const CRad& point = day.Rad(static_cast<int>(j));
+    EXPECT_EQ(s["xarray_time"][j].get<std::int64_t>(), point.MeasureTime);
     grid.Resample(day, static_cast<int>(j));
     EXPECT_NEAR(s["integral_irradiance"][j].get<double>(), grid.Integral(300, 1800), 1e-6 * grid.Integral(300, 1800));
     const archive::SolarAngles sun = archive::SolarPosition(point.MeasureTime, 35.68, 139.75);

@@ -34,6 +34,12 @@ std::vector<float> Samples(std::size_t count, std::size_t offset) {
   return values;
 }
 
+std::vector<std::uint32_t> Bits(const std::vector<float>& values) {
+  std::vector<std::uint32_t> bits;
+  for (float v : values) bits.push_back(std::bit_cast<std::uint32_t>(v));
+  return bits;
+}
+
 // The variable's bits as the netCDF library reads them back.
 std::vector<std::uint32_t> Bits(const std::string& path, const char* name, std::size_t count) {
   int file = -1, var = -1;
@@ -42,15 +48,7 @@ std::vector<std::uint32_t> Bits(const std::string& path, const char* name, std::
   EXPECT_EQ(nc_inq_varid(file, name, &var), NC_NOERR);
   EXPECT_EQ(nc_get_var_float(file, var, values.data()), NC_NOERR);
   nc_close(file);
-  std::vector<std::uint32_t> bits;
-  for (float v : values) bits.push_back(std::bit_cast<std::uint32_t>(v));
-  return bits;
-}
-
-std::vector<std::uint32_t> Bits(const std::vector<float>& values) {
-  std::vector<std::uint32_t> bits;
-  for (float v : values) bits.push_back(std::bit_cast<std::uint32_t>(v));
-  return bits;
+  return Bits(values);
 }
 
 TEST(PackedChunks, EveryValueReadsBackBitForBitWhateverTheEdgeChunks) {

@@ -28,17 +28,13 @@ SensorMeasurement Flat(int model) {
 }
 
 CKrfData QuietDay() {
-  CKrfData day = testing::MakeDay({}, 0, Noon, 60);
+  CKrfData day = testing::MakeDay({SR101, SR103}, 1, Noon, 60);
   for (int model : {SR101, SR103}) {
-    SensorInfo info = testing::MakeSensorInfo(model);
+    SensorInfo info = *day.Info(model);
     std::fill(info.Calib.begin(), info.Calib.end(), FlatCalib);
     day.SetInfo(model, info);
+    day.Rad(0).SetBlock(model, Flat(model));
   }
-  CRad rad;
-  rad.MeasureTime = Noon;
-  rad.SetBlock(SR101, Flat(SR101));
-  rad.SetBlock(SR103, Flat(SR103));
-  day.AppendRad(rad);
   return day;
 }
 

@@ -137,23 +137,22 @@ TEST_F(KrfReader, StatusAndExposureReadLikeAtoiAndAtofInCConventions) {
   check();
 }
 
+// Which stamps are not times is the time parser's own rule; here what the load does with one.
 TEST_F(KrfReader, InvalidTimeStampEndsTheLoadKeepingWhatCameBefore) {
-  for (const char* bad : {"19691231235959", "20190012090503", "20190432090503", "20190412240503", "", "abc"}) {
-    SCOPED_TRACE(bad);
-    CKrfData set;
-    EXPECT_THROW(LoadKrfFromBytes(set, Header + Sr104Header("D104", 1.0f) + Point("20190412090503", "kept") +
-                                           Point(bad, "dropped") + Point("20190412091503", "unread")),
-                 KrfTimeError);
-    EXPECT_EQ(set.SiteName, "Tsukuba");
-    EXPECT_NE(set.Info(SR104), nullptr);
-    ASSERT_EQ(set.RadCount(), 1);
-    EXPECT_EQ(set.Rad(0).Memo, "kept");
-  }
-  // In a sensor block: the point stays, the block does not.
-  EXPECT_THROW(Load(Header + Point("20190412090503", "kept") + "DT_SR104,100\nMT,20190412250000\nDT_SR104_END\n"),
+  EXPECT_THROW(Load(Header + Sr104Header("D104", 1.0f) + Point("20190412090503", "kept") +
+                    Point("20190432090503", "dropped") + Point("20190412091503", "unread")),
                KrfTimeError);
+  EXPECT_EQ(Set.SiteName, "Tsukuba");
+  EXPECT_NE(Set.Info(SR104), nullptr);
   ASSERT_EQ(Set.RadCount(), 1);
-  EXPECT_EQ(Set.Rad(0).Block(SR104), nullptr);
+  EXPECT_EQ(Set.Rad(0).Memo, "kept");
+  // In a sensor block: the point stays, the block does not.
+  CKrfData inBlock;
+  EXPECT_THROW(LoadKrfFromBytes(inBlock, Header + Point("20190412090503", "kept") +
+                                             "DT_SR104,100\nMT,20190412250000\nDT_SR104_END\n"),
+               KrfTimeError);
+  ASSERT_EQ(inBlock.RadCount(), 1);
+  EXPECT_EQ(inBlock.Rad(0).Block(SR104), nullptr);
 }
 
 TEST_F(KrfReader, ACutTailIsToldFromAWholeFileAndItsCutBlockIsNotKept) {

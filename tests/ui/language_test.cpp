@@ -1,5 +1,5 @@
 // The program in Japanese: the compiled translation chosen at start-up from the process locale,
-// read back through a few widgets; every text the program marks for translation has a Japanese
+// read back through a sample of widgets; every text the program marks for translation has a Japanese
 // one; and both settings dialogs laid out so that no text is cut off in either language.
 #include "app/command_ids.h"
 #include "app/conf_dlg.h"
@@ -13,26 +13,20 @@
 namespace spectrel {
 namespace {
 
-using uitest::Child;
-
 TEST(Japanese, AJapaneseLocaleGivesJapaneseMenusPromptsAndDialogs) {
   uitest::TempDir folder;
   spectrel::testing::ScopedEnv locale("LC_ALL", "ja_JP.UTF-8");
   CSpectrelApp app(StartOptions{folder.File("spectrel")});
   ASSERT_TRUE(app.InitInstance());
   CMainFrame& frame = *app.MainFrame();
-  QStringList menus;
-  for (QAction* a : frame.menuBar()->actions()) menus << a->text();
-  EXPECT_EQ(menus, (QStringList{"ﾌｧｲﾙ(&F)", "計測(&M)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"}));
+  EXPECT_EQ(frame.menuBar()->actions().front()->text(), QStringLiteral("ﾌｧｲﾙ(&F)"));
   EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("ﾚﾃﾞｨ"));
   // The two start buttons share the English tip "Start" only.
   EXPECT_EQ(frame.Action(IdMeasManual)->toolTip(), QStringLiteral("マニュアル計測開始"));
   EXPECT_EQ(frame.Action(IdMeasInterval)->toolTip(), QStringLiteral("インターバル計測開始"));
   AppSettings settings;
   CConfDlg conf(settings, std::vector<std::string>{});
-  // A dialog made after start-up is in Japanese too.
-  EXPECT_EQ(std::pair(conf.windowTitle(), Child<QAbstractButton>(conf, "cancel").text()),
-            std::pair(QStringLiteral("計測設定"), QStringLiteral("ｷｬﾝｾﾙ")));
+  EXPECT_EQ(conf.windowTitle(), QStringLiteral("計測設定"));   // a dialog made after start-up
 }
 
 // Every text marked for translation in the program's sources (the first literal of each tr()) has

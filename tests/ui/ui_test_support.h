@@ -26,6 +26,14 @@ T& Child(const QObject& parent, const QString& name) {
   return *child;
 }
 
+// Pixels of that colour in the rectangle from left, top to right, bottom (both exclusive).
+inline int Count(const QImage& image, QRgb color, int left, int top, int right, int bottom) {
+  int n = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) n += image.pixel(x, y) == color;
+  return n;
+}
+
 // Runs the event loop until done() holds; false when the time ran out.
 template <typename Done>
 bool ProcessUntil(Done done, int milliseconds = 30000) {
