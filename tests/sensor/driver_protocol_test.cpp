@@ -41,13 +41,12 @@ struct HandSensor {
   std::string operator()(const std::string& cmd) {
     if (Override.count(cmd)) return Override[cmd];
     const int pixels = Models[Model].Pixels;
-    const bool infrared = Models[Model].StatusIntCount == 4;
     const std::map<std::string, std::string> lines = {
         {"", ""}, {"ID", "ID-7,"}, {"ST", std::string(Models[Model].Name) + ","}, {"SER", "SN0042,"},
         {"FV", "1.80,"}, {"FT", "2019/04/01,12:00:00,"}, {"C0", "100,"}, {"C1", "0.5,"},
         {"C2", "1.0E-3,"}, {"C3", "0,"}, {"C4", "0,"}, {"C5", "0,"}, {"OP", ""}, {"CL", ""},
         {"T2", "27.5,"},
-        {"SS", infrared ? "0,0,1,-1,-10.0,31.5,28.0,12.0,1.5,2.1," : "1,25.5,12.0,0.85,1.2,"}};
+        {"SS", Models[Model].StatusIntCount == 4 ? "0,0,1,-1,-10.0,31.5,28.0,12.0,1.5,2.1," : "1,25.5,12.0,0.85,1.2,"}};
     if (cmd == "OP" || cmd == "CL") ShutterOpen = cmd == "OP";
     if (lines.count(cmd)) return lines.at(cmd) + "OK\r";
     if (cmd.rfind("GM,", 0) == 0) {
@@ -78,7 +77,7 @@ struct Rig {
   CSensorDriver Driver;
 };
 
-TEST(DriverProtocol, CommandsRepliesAndTheOkRule) {
+TEST(DriverProtocol, CommandsRepliesTheOkRuleBlocksDeadlinesStopAndHangUp) {
   Rig r;
   r.Line.Reply = [](const std::string& c) { return c == "LONG" ? std::string(300, 'x') + ",OK\r" : c + "\r"; };
   CSensorDriver& d = r.Driver;
@@ -97,12 +96,7 @@ TEST(DriverProtocol, CommandsRepliesAndTheOkRule) {
   ASSERT_EQ(d.QueryOk(2), 1);
   EXPECT_EQ(d.Token(0), "NEXT");
   EXPECT_EQ(d.Token(2), "");
-}
-
-TEST(DriverProtocol, BlocksDeadlinesStopAndHangUp) {
-  Rig r;
   r.Line.Reply = [](const std::string&) { return std::string("\x01\x02\x00\x0D\x03", 5) + "OK\r"; };
-  CSensorDriver& d = r.Driver;
   std::vector<std::uint8_t> block(5);
   d.SendCommand("RB", 0);
   ASSERT_EQ(d.ReadBlock(block, 10), 5);
@@ -138,7 +132,7 @@ TEST(DriverProtocol, BlocksDeadlinesStopAndHangUp) {
   EXPECT_FALSE(d.PortLost());
 }
 
-TEST(DriverIdentification, ReadyWithInformationAxisAndCalibration) {
+TEST(DriverExchange, ReadyWithInformationAxisAndCalibrationThenCountsPerSecondAndStatusValues) {
   Rig r;
   CSensorDriver& d = r.Driver;
   const LineSettings& line = r.Line.Settings;
@@ -154,20 +148,25 @@ TEST(DriverIdentification, ReadyWithInformationAxisAndCalibration) {
   EXPECT_EQ((std::vector<float>{d.Info.Calib[0], d.Info.Calib[1], d.Info.Calib[1023]}),
             (std::vector<float>{1.0f, 0.05f, 0.0f}));
   EXPECT_TRUE(r.Line.Incoming.empty());  // the line after the block was read
+  // Peak 20000 at 100 ms: between the limits, accepted at once.
+  r.Line.Written.clear();
+  d.ExposureIndex = 3;
+  ASSERT_EQ(d.Measure(), 1);
+  EXPECT_EQ(d.MeasureOk, 1);
+  EXPECT_EQ(r.Line.Written, "\rOP\rGM,100,0,1\rRB,0\rCL\rGM,100,0,1\rRB,0\rSER\rSS\r");
+  const SensorMeasurement& m = d.Measurement;
+  EXPECT_EQ(m.ExposureMs, 100);
+  EXPECT_EQ((std::vector<float>{m.Light[0], m.Dark[0], m.Light[1], m.Dark[1023]}),
+            (std::vector<float>{200000, 1000, 1000, 1000}));
+  EXPECT_EQ(m.SerialNo, "SN0042");
+  EXPECT_EQ(m.StatusInt[0], 1);
+  EXPECT_EQ((std::vector<float>(m.StatusFloat.begin(), m.StatusFloat.begin() + 4)),
+            (std::vector<float>{25.5f, 12.0f, 0.85f, 1.2f}));
+  EXPECT_TRUE(r.Line.Incoming.empty());
   EXPECT_EQ(d.ClosePort(), 1);
   EXPECT_EQ(d.InfoStatus, InfoNone);
   EXPECT_EQ(d.OpenPort("0", 38400), 0);  // no port chosen
   EXPECT_EQ(d.InfoStatus, InfoPortFailed);
-
-  HandSensor sr104(SR104);
-  sr104.Override = {{"ID", std::string(40, 'I') + ",OK\r"},
-                    {"FT", std::string(20, 'D') + "," + std::string(20, 'T') + ",OK\r"}};
-  Rig r104(sr104);
-  ASSERT_EQ(r104.Driver.ReadSensorInfo(), 1);
-  EXPECT_EQ(r104.Line.Commands.back(), "PXSB");
-  // Overlong tokens are cut to the 32-byte text fields.
-  EXPECT_EQ(r104.Driver.Info.SensorId, std::string(31, 'I'));
-  EXPECT_EQ(r104.Driver.Info.FirmwareTime, std::string(20, 'D') + " " + std::string(10, 'T'));
 }
 
 TEST(DriverIdentification, EachFailureGivesItsInfoStatusAndEndsThere) {
@@ -211,24 +210,6 @@ std::vector<int> Exposures(const Commands& commands) {
   return out;
 }
 
-TEST(DriverMeasure, CountsPerSecondStatusValuesAndTheExactExchange) {
-  Rig r;  // peak 20000 at 100 ms: between the limits, accepted at once
-  CSensorDriver& d = r.Driver;
-  d.ExposureIndex = 3;
-  ASSERT_EQ(d.Measure(), 1);
-  EXPECT_EQ(d.MeasureOk, 1);
-  EXPECT_EQ(r.Line.Written, "\rOP\rGM,100,0,1\rRB,0\rCL\rGM,100,0,1\rRB,0\rSER\rSS\r");
-  const SensorMeasurement& m = d.Measurement;
-  EXPECT_EQ(m.ExposureMs, 100);
-  EXPECT_EQ((std::vector<float>{m.Light[0], m.Dark[0], m.Light[1], m.Dark[1023]}),
-            (std::vector<float>{200000, 1000, 1000, 1000}));
-  EXPECT_EQ(m.SerialNo, "SN0042");
-  EXPECT_EQ(m.StatusInt[0], 1);
-  EXPECT_EQ((std::vector<float>(m.StatusFloat.begin(), m.StatusFloat.begin() + 4)),
-            (std::vector<float>{25.5f, 12.0f, 0.85f, 1.2f}));
-  EXPECT_TRUE(r.Line.Incoming.empty());
-}
-
 TEST(DriverMeasure, ExposureStepsAndTheNextMeasureStartsWhereTheLastSettled) {
   struct Case {
     int Start;  // 0 = 10 ms, 3 = 100 ms, 7 = 2000 ms, 42 = damaged
@@ -261,9 +242,8 @@ TEST(DriverMeasure, FifteenPassesWithoutAcceptanceKeepTheLastLightExposure) {
   s.OnExposure = [&clock] { clock.Advance(1); };
   Rig r(s, clock);
   ASSERT_EQ(r.Driver.Measure(), 1);
-  const std::vector<int> gm = Exposures(r.Line.Commands);
-  ASSERT_EQ(gm.size(), 16u);  // 15 light spectra and the dark one
-  EXPECT_EQ((std::vector<int>{gm[0], gm[13], gm[14], gm[15]}), (std::vector<int>{10, 20, 50, 50}));
+  // 15 light spectra and the dark one.
+  EXPECT_EQ(Exposures(r.Line.Commands), (std::vector<int>{10, 20, 50, 20, 50, 20, 50, 20, 50, 20, 50, 20, 50, 20, 50, 50}));
   EXPECT_EQ(r.Driver.Measurement.ExposureMs, 50);
   EXPECT_EQ(r.Driver.ExposureIndex, 2);
   EXPECT_EQ(r.Driver.Measurement.MeasureTime, 1'700'000'014);  // noted before the fifteenth
@@ -293,13 +273,18 @@ TEST(DriverMeasure, FailuresReturnZeroAndKeepTheIndex) {
   EXPECT_EQ(sr104.Line.Commands, (Commands{"", "OP", "GM,30,0,1"}));
 }
 
-TEST(DriverMeasure, FixedExposureDeadPixelsAndTheSecondTemperatureOfOneFirmware) {
+TEST(DriverMeasure, TheFixedExposureModelFromItsPixelMapToTheSecondTemperatureOfOneFirmware) {
   for (const char* firmware : {"1.80", "1.81", "1.8", "1.80 "}) {
     SCOPED_TRACE(firmware);
     HandSensor s(SR104, [](int) { return 32000; });
-    s.Override["FV"] = std::string(firmware) + ",OK\r";
+    s.Override = {{"FV", std::string(firmware) + ",OK\r"}, {"ID", std::string(40, 'I') + ",OK\r"},
+                  {"FT", std::string(20, 'D') + "," + std::string(20, 'T') + ",OK\r"}};
     Rig r(s);
     ASSERT_EQ(r.Driver.ReadSensorInfo(), 1);
+    EXPECT_EQ(r.Line.Commands.back(), "PXSB");
+    // Overlong tokens are cut to the 32-byte text fields.
+    EXPECT_EQ(r.Driver.Info.SensorId, std::string(31, 'I'));
+    EXPECT_EQ(r.Driver.Info.FirmwareTime, std::string(20, 'D') + " " + std::string(10, 'T'));
     r.Line.Commands.clear();
     r.Driver.Measurement.StatusFloat[6] = 99.0f;
     ASSERT_EQ(r.Driver.Measure(), 1);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sensor/reply_parsing.h"
 
@@ -55,9 +56,7 @@ TEST(ReplyBlocks, SignedCountsAndSinglePrecisionWordsLittleEndian) {
   const std::uint8_t words[] = {0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x20, 0xC0, 0xCD, 0xCC, 0x4C, 0x3D};
   float values[3];
   DecodeFloats(words, 3, values);
-  EXPECT_EQ(values[0], 1.0f);
-  EXPECT_EQ(values[1], -2.5f);
-  EXPECT_EQ(values[2], 0.05f);
+  EXPECT_EQ(std::vector<float>(values, values + 3), (std::vector<float>{1.0f, -2.5f, 0.05f}));
 }
 
 TEST(ReplyNumbers, ReadWithTheCLibraryRules) {

@@ -74,7 +74,7 @@ TEST(ProfileFile, ReadsNumbersLikeTheProfileFunctions) {
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseProfileUInt(text), value) << text;
 }
 
-TEST(ProfileFile, SavesThroughATemporaryFileAndKeepsThePermissions) {
+TEST(ProfileFile, SavesThroughATemporaryFileKeepsThePermissionsAndRefusesWhatItCannotReplace) {
   TempDir dir;
   const std::string path = dir.Path + "/station.ini";
   WriteBytes(path, "old\n");
@@ -86,7 +86,10 @@ TEST(ProfileFile, SavesThroughATemporaryFileAndKeepsThePermissions) {
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_EQ(dir.Count(), 1);
+  std::filesystem::create_directory(dir.Path + "/folder.ini");
+  EXPECT_FALSE(p.Save(path + "/below-a-file.ini"));
+  EXPECT_FALSE(p.Save(dir.Path + "/folder.ini"));   // a folder cannot be replaced
+  EXPECT_EQ(dir.Count(), 2);   // no temporary file is left behind
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The solmet-sim command line: every option reaches the sensor it names, bad lines are refused.
-#include "faults.h"
+#include <gtest/gtest.h>
+
 #include "options.h"
-#include "sim_fixture.h"
 
 namespace solmet_sim_test {
 namespace {

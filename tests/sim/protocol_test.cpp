@@ -1,24 +1,51 @@
-// What each simulated model and each injected fault puts on the wire, through a raw client.
+// What each simulated model and each injected fault puts on the wire, through a raw client, and
+// the line itself across reopening.
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <thread>
 
-#include "sim_fixture.h"
+#include "solmet_sim.h"
+#include "support/pty_pair.h"
+#include "support/temp_dir.h"
 
 namespace solmet_sim_test {
 namespace {
 
 using solmet_sim::Fault;
+using spectrel::testing::RawEnd;
 
-std::vector<float> Floats(const std::string& block) {
-  std::vector<float> values(block.size() / 4);
-  std::memcpy(values.data(), block.data(), 4 * values.size());  // little-endian like the host
-  return values;
+constexpr int kPixels[4] = {1024, 2048, 512, 256};
+constexpr const char* kNames[4] = {"SR-101", "SR-102", "SR-103", "SR-104"};
+
+solmet_sim::SensorConfig Unpaced(int model, Fault fault = Fault::None) {
+  solmet_sim::SensorConfig c;
+  c.Model = model;
+  c.FaultKind = fault;
+  c.Paced = false;
+  c.TimeOfDay = 12 * 3600;
+  return c;
 }
 
-std::vector<std::int16_t> Counts(const std::string& block) {
-  std::vector<std::int16_t> counts(block.size() / 2);
-  std::memcpy(counts.data(), block.data(), 2 * counts.size());
-  return counts;
+// A simulated sensor with a raw client on its line.
+struct Rig {
+  explicit Rig(solmet_sim::SensorConfig config) : Sensor(std::move(config)) {
+    EXPECT_TRUE(Sensor.Start());
+    Port = RawEnd::OpenDevice(Sensor.DevicePath());
+  }
+  solmet_sim::SimulatedSensor Sensor;
+  RawEnd Port;
+};
+
+// The words of a block, little-endian like the host.
+template <typename Word>
+std::vector<Word> Words(const std::string& block) {
+  std::vector<Word> words(block.size() / sizeof(Word));
+  std::memcpy(words.data(), block.data(), sizeof(Word) * words.size());
+  return words;
 }
 
 TEST(SimProtocol, EveryModelAnswersWithItsNameSizesAndValues) {
@@ -33,25 +60,25 @@ TEST(SimProtocol, EveryModelAnswersWithItsNameSizesAndValues) {
         {"SER", "SN" + tag + "0007,OK\r"}, {"FV", "1.80,OK\r"}, {"FT", "2019/04/01,12:00:00,OK\r"},
         {"OP", "OK\r"}, {"CL", "OK\r"}, {"GM,10,0,1", "OK\r"}};
     for (const auto& [command, reply] : lines) EXPECT_EQ(port.Ask(command), reply) << command;
-    std::vector<std::string> coefficients;
-    for (int j = 0; j < 6; ++j) {
-      const auto values = Values(port.Ask("C" + std::to_string(j)));
-      ASSERT_EQ(values.size(), 1u);
-      EXPECT_LT(values[0].size(), 32u);  // fits a 32-byte text field with its NUL
-      coefficients.push_back(values[0]);
+    const auto coefficients = rig.Sensor.Coefficients();
+    ASSERT_EQ(coefficients.size(), 6u);
+    for (size_t j = 0; j < 6; ++j) {
+      EXPECT_EQ(port.Ask("C" + std::to_string(j)), coefficients[j] + ",OK\r");
+      EXPECT_LT(coefficients[j].size(), 32u);  // fits a 32-byte text field with its NUL
     }
-    EXPECT_EQ(coefficients, rig.Sensor.Coefficients());
     port.Send("CALB\r");
-    EXPECT_EQ(Floats(port.Read(4 * kPixels[m])), rig.Sensor.Calibration());
+    EXPECT_EQ(Words<float>(port.Read(4 * kPixels[m])), rig.Sensor.Calibration());
     EXPECT_EQ(port.ReadLine(), "OK\r");
     port.Send("RB,0\r");
-    const auto counts = Counts(port.Read(2 * kPixels[m]));
+    const auto counts = Words<std::int16_t>(port.Read(2 * kPixels[m]));
     EXPECT_EQ(counts.size(), static_cast<size_t>(kPixels[m]));
     EXPECT_EQ(counts, rig.Sensor.LastCounts(false));  // taken with the shutter closed
     EXPECT_EQ(port.ReadLine(), "OK\r");
-    const auto status = Values(port.Ask("SS"));
+    const auto status = rig.Sensor.StatusTokens();
     EXPECT_EQ(status.size(), statusValues[m]);
-    EXPECT_EQ(status, rig.Sensor.StatusTokens());
+    std::string values;
+    for (const std::string& v : status) values += v + ",";
+    EXPECT_EQ(port.Ask("SS"), values + "OK\r");
     // Only the model with a pixel map answers "PXSB", and only it knows "T2".
     if (m != 3) {
       EXPECT_EQ(port.Ask("PXSB"), "ERR\r");
@@ -119,6 +146,30 @@ TEST(SimFaults, EachFaultOnTheWire) {
   EXPECT_EQ(hangUp.Port.Ask("ID"), "SIM101,OK\r");
   hangUp.Port.Send("RB,0\r");
   EXPECT_TRUE(hangUp.Port.HungUp());
+}
+
+TEST(SimFaults, SensorInItsSpanOfSilenceHearsButAnswersNothing) {
+  auto config = Unpaced(0);
+  config.SilentUntilMs = 1500;
+  Rig rig(config);
+  const auto start = std::chrono::steady_clock::now();   // the span began before this
+  EXPECT_EQ(rig.Port.Ask("ID", 0.3), "");
+  std::this_thread::sleep_until(start + std::chrono::milliseconds(1600));
+  EXPECT_EQ(rig.Port.Ask("ID"), "SIM101,OK\r");
+  EXPECT_EQ(rig.Sensor.Commands(), (std::vector<std::string>{"ID", "ID"}));
+}
+
+TEST(SimLine, LineStaysUpAcrossReopeningAndTheLinkGoesWithTheSensor) {
+  spectrel::testing::TempDir dir;
+  const std::string link = dir.File("SR104");
+  {
+    solmet_sim::SimulatedSensor sensor(Unpaced(3));
+    EXPECT_FALSE(sensor.LinkAs(link));  // no device before Start
+    ASSERT_TRUE(sensor.Start());
+    ASSERT_TRUE(sensor.LinkAs(link));
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(RawEnd::OpenDevice(link).Ask("ST"), "SR-104,OK\r");
+  }
+  EXPECT_FALSE(std::filesystem::is_symlink(link));
 }
 
 }  // namespace

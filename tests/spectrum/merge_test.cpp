@@ -13,7 +13,7 @@ namespace {
 using testing::AxisInfo;
 using testing::HandSet;
 
-// Straight-line spectra on exact axes, so every interpolated value is a closed formula:
+// Straight-line spectra on the four exact axes, so every interpolated value is a closed formula:
 //   SR-101 300.5 + 0.75 k nm, E = k            S1(w) = (w - 300.5) / 0.75
 //   SR-102 310.5 + 0.375 k nm, E = 2 k         S2(w) = 2 (w - 310.5) / 0.375
 //   SR-103 899.5 + 1.5 k nm, E = 1000 + k      L3(w) = 1000 + (w - 899.5) / 1.5
@@ -22,15 +22,6 @@ double S1(double w) { return (w - 300.5) / 0.75; }
 double S2(double w) { return 2.0 * (w - 310.5) / 0.375; }
 double L3(double w) { return 1000.0 + (w - 899.5) / 1.5; }
 double L4(double w) { return 3000.0 + (w - 905.5) / 3.5; }
-
-HandSet FourAxes() {
-  HandSet hand;
-  hand.Info(AxisInfo(SR101, 300.5f, 0.75f));
-  hand.Info(AxisInfo(SR102, 310.5f, 0.375f));
-  hand.Info(AxisInfo(SR103, 899.5f, 1.5f));
-  hand.Info(AxisInfo(SR104, 905.5f, 3.5f));
-  return hand;
-}
 
 TEST(Merge, PairPrecedenceAndCrossFadeAcrossEachBand) {
   using Models = std::vector<int>;
@@ -54,7 +45,7 @@ TEST(Merge, PairPrecedenceAndCrossFadeAcrossEachBand) {
       {{SR103}, 1200.0, L3(1200.0)}, {{SR103}, 500.0, 0.0}, {{SR101, SR102}, 925.0, S1(925.0)},
       {{SR103, SR104}, 1000.0, L3(1000.0)}, {{}, 925.0, 0.0},
   };
-  HandSet hand = FourAxes();
+  HandSet hand = testing::FourAxes();
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.Blocks.size() << " blocks at " << c.W << " nm");
     for (int m : c.Blocks) {
@@ -68,10 +59,10 @@ TEST(Merge, PairPrecedenceAndCrossFadeAcrossEachBand) {
 }
 
 TEST(MergedWavelengths, ShortAxisUpToTheBandTopLongAxisFromItsBottomOrTheFirstAxisWhole) {
-  const SensorInfo s101 = AxisInfo(SR101, 300.5f, 0.75f);   // up to 950.0 (k = 866): 867 pixels
-  const SensorInfo s102 = AxisInfo(SR102, 310.5f, 0.375f);  // up to 1050.0 (k = 1972): 1973
-  const SensorInfo l103 = AxisInfo(SR103, 899.5f, 1.5f);    // from 901.0 (k = 1): 511
-  const SensorInfo l104 = AxisInfo(SR104, 905.5f, 3.5f);    // from 951.0 (k = 13): 243
+  // On the four axes SR-101 keeps up to 950.0 nm (k = 866): 867 pixels, SR-102 up to 1050.0
+  // (k = 1972): 1973, SR-103 from 901.0 (k = 1): 511, SR-104 from 951.0 (k = 13): 243.
+  const HandSet four = testing::FourAxes();
+  const auto axis = [&four](int model) { return *four.Set.Info(model); };
   struct Case {
     std::vector<SensorInfo> Infos;
     size_t Size;
@@ -80,13 +71,13 @@ TEST(MergedWavelengths, ShortAxisUpToTheBandTopLongAxisFromItsBottomOrTheFirstAx
   };
   const Case cases[] = {
       // 899.5 is SR-103 below the band; SR-101 ends at 950.0 exactly.
-      {{s101, l103}, 867 + 511, 300.5, 1666.0, {{899.5, 0}, {899.75, 1}, {901.0, 1}, {950.0, 1}, {950.5, 1}}},
+      {{axis(SR101), axis(SR103)}, 867 + 511, 300.5, 1666.0, {{899.5, 0}, {899.75, 1}, {901.0, 1}, {950.0, 1}, {950.5, 1}}},
       // 920.0 is SR-101 pixel 826 and SR-103 pixel 14: both kept; SR-103 899.0 dropped, 900.5 kept.
-      {{s101, AxisInfo(SR103, 899.0f, 1.5f)}, 867 + 511, 300.5, 1665.5, {{920.0, 2}, {899.0, 1}, {900.5, 2}}},
-      {{s102, l104}, 1973 + 243, 310.5, 1798.0, {{947.5, 0}, {951.0, 2}, {1050.0, 1}, {1050.375, 0}}},
-      {{s101, s102, l103, l104}, 867 + 511, 300.5, 1666.0, {}},   // all four: the first pair
-      {{s102}, 2048, 310.5, 310.5 + 0.375 * 2047, {{310.875, 1}}},
-      {{l104, l103}, 512, 899.5, 1666.0, {}},
+      {{axis(SR101), AxisInfo(SR103, 899.0f, 1.5f)}, 867 + 511, 300.5, 1665.5, {{920.0, 2}, {899.0, 1}, {900.5, 2}}},
+      {{axis(SR102), axis(SR104)}, 1973 + 243, 310.5, 1798.0, {{947.5, 0}, {951.0, 2}, {1050.0, 1}, {1050.375, 0}}},
+      {{axis(SR101), axis(SR102), axis(SR103), axis(SR104)}, 867 + 511, 300.5, 1666.0, {}},   // the first pair
+      {{axis(SR102)}, 2048, 310.5, 310.5 + 0.375 * 2047, {{310.875, 1}}},
+      {{axis(SR104), axis(SR103)}, 512, 899.5, 1666.0, {}},
       {{}, 0, 0.0, 0.0, {}},
   };
   for (const Case& c : cases) {

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
-#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "support/hand_made.h"
 
@@ -15,36 +18,25 @@ namespace {
 using testing::AxisInfo;
 using testing::FlatBlock;
 using testing::HandSet;
+using testing::SpectrumBlock;
 
-TEST(BracketSearch, EvenTwoPixelAndTooShortAxes) {
-  std::vector<float> even(1024);   // 300.0 .. 811.5 nm
-  for (size_t k = 0; k < even.size(); ++k) even[k] = 300.0f + 0.5f * static_cast<float>(k);
-  const std::vector<float> two{1.0f, 2.0f}, one{1.0f}, none;
-  struct Case {
-    const std::vector<float>* Axis;
-    double W;
-    int Expected;
-  };
-  const Case cases[] = {
-      {&even, 300.0, 0}, {&even, 300.5, 1}, {&even, 500.49, 400}, {&even, 811.49, 1022},
-      {&even, 811.5, 1022},   // the last wavelength belongs to the last bracket
-      {&even, std::nextafter(811.5, 1e9), -1}, {&even, std::nextafter(300.0, 0.0), -1},
-      {&even, std::numeric_limits<double>::quiet_NaN(), -1},
-      {&two, 1.0, 0}, {&two, 2.0, 0}, {&one, 1.0, -1}, {&none, 1.0, -1},
-  };
-  for (const Case& c : cases) EXPECT_EQ(BracketSearch(*c.Axis, c.W), c.Expected) << c.W << " nm";
-}
-
-TEST(BracketSearch, UnevenAxesFindEveryPixelAndEveryGap) {
-  // A curved axis and one whose first pixels crowd together: the proportional guess is far off
-  // and the walk has to finish the job.
-  std::vector<float> curved(1024);
-  std::vector<float> crowded(512);
-  for (size_t k = 0; k < curved.size(); ++k) curved[k] = static_cast<float>(300.0 + 0.3 * k + 0.0004 * k * k);
+TEST(BracketSearch, EveryPixelGapAndEndOfEvenUnevenAndTooShortAxes) {
+  // An even axis, a curved one and one whose first pixels crowd together: on the last two the
+  // proportional guess is far off and the walk has to finish the job.
+  std::vector<float> even(1024), curved(1024), crowded(512);
+  for (size_t k = 0; k < even.size(); ++k) {
+    even[k] = 300.0f + 0.5f * static_cast<float>(k);
+    curved[k] = static_cast<float>(300.0 + 0.3 * k + 0.0004 * k * k);
+  }
   for (size_t k = 0; k < crowded.size(); ++k)
     crowded[k] = k < 100 ? 900.0f + 0.01f * static_cast<float>(k) : 901.0f + 2.0f * static_cast<float>(k - 100);
-  for (const auto* wl : {&curved, &crowded}) {
-    for (int k = 0; k + 1 < static_cast<int>(wl->size()); ++k) {
+  for (const auto* wl : {&even, &curved, &crowded}) {
+    const int last = static_cast<int>(wl->size()) - 2;   // the last bracket holds the last wavelength
+    EXPECT_EQ(BracketSearch(*wl, wl->back()), last);
+    EXPECT_EQ(BracketSearch(*wl, std::nextafter(static_cast<double>(wl->back()), 1e9)), -1);
+    EXPECT_EQ(BracketSearch(*wl, std::nextafter(static_cast<double>(wl->front()), 0.0)), -1);
+    EXPECT_EQ(BracketSearch(*wl, std::numeric_limits<double>::quiet_NaN()), -1);
+    for (int k = 0; k <= last; ++k) {
       const double lo = (*wl)[static_cast<size_t>(k)];
       const double hi = (*wl)[static_cast<size_t>(k) + 1];
       ASSERT_EQ(BracketSearch(*wl, lo), k) << "pixel " << k;
@@ -52,13 +44,18 @@ TEST(BracketSearch, UnevenAxesFindEveryPixelAndEveryGap) {
       ASSERT_EQ(BracketSearch(*wl, std::nextafter(hi, 0.0)), k) << "just below pixel " << k + 1;
     }
   }
+  const std::vector<float> two{1.0f, 2.0f}, one{1.0f}, none;
+  EXPECT_EQ(BracketSearch(two, 1.0), 0);
+  EXPECT_EQ(BracketSearch(two, 2.0), 0);
+  EXPECT_EQ(BracketSearch(one, 1.0), -1);
+  EXPECT_EQ(BracketSearch(none, 1.0), -1);
 }
 
 TEST(Interpolation, BetweenPixelsOnThePixelPastTheLastAndWithoutABlock) {
   // SR-101 axis 300.5 + 0.75 k nm, calibration 2, light k*k, dark 1: E(k) = 2 (k*k - 1).
   HandSet hand;
   hand.Info(AxisInfo(SR101, 300.5f, 0.75f, 2.0f));
-  hand.Block(testing::SpectrumBlock(SR101, [](int k) { return static_cast<float>(k * k); }, 1.0f));
+  hand.Block(SpectrumBlock(SR101, [](int k) { return static_cast<float>(k * k); }, 1.0f));
   const int j = hand.Append();
   const auto at = [&](int model, double w) { return InterpolatedIrradiance(hand.Set, model, j, w); };
   // Pixel 10 at 308.0 nm (E 198), pixel 11 at 308.75 nm (E 240); 308.25 is a third of the way.
@@ -72,7 +69,7 @@ TEST(Interpolation, BetweenPixelsOnThePixelPastTheLastAndWithoutABlock) {
   EXPECT_EQ(at(4, 500.0), 0.0);
 }
 
-// Distinct axes per model so that the grid limits tell which source was used, each model flat at
+// The four distinct axes, so that the grid limits tell which source was used, each model flat at
 // 10 * (model + 1) W/m2/um: SR-101 300.5..1067.75, SR-102 310.5..1078.125, SR-103 899.5..1666,
 // SR-104 905.5..1798 nm.
 TEST(SourceChoice, SingleModelsAndPairsInPrecedence) {
@@ -90,10 +87,7 @@ TEST(SourceChoice, SingleModelsAndPairsInPrecedence) {
       {{SR102, SR104}, 311, 1798, 800, 20.0, 1060, 40.0, 20.0, 40.0},
       {{SR101, SR103}, 301, 1666, 899, 10.0, 951, 30.0, 10.0, 30.0},
   };
-  HandSet hand;
-  for (const SensorInfo& info : {AxisInfo(SR101, 300.5f, 0.75f), AxisInfo(SR102, 310.5f, 0.375f),
-                                 AxisInfo(SR103, 899.5f, 1.5f), AxisInfo(SR104, 905.5f, 3.5f)})
-    hand.Info(info);
+  HandSet hand = testing::FourAxes();
   CResample r;
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.Models.size() << " models, " << c.Start << " .. " << c.End);
@@ -115,31 +109,20 @@ TEST(SourceChoice, SingleModelsAndPairsInPrecedence) {
   EXPECT_EQ(r.MaxValue, 0.0);
 }
 
-// SR-104 alone with E = (w - first) / 3.5: the grid starts above the first pixel even when that
-// lies on a whole nanometre, and ends at the last pixel's nanometre when that lies on one.
-TEST(Resample, GridRunsFromAboveTheFirstPixelToTheLastWholeNanometre) {
-  struct Case {
-    float First;     // nm; the last pixel is 892.5 nm above
-    int Start, End;
-  };
-  const Case cases[] = {{900.0f, 901, 1792}, {900.5f, 901, 1793}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.First);
-    HandSet hand;
-    hand.Info(AxisInfo(SR104, c.First, 3.5f));
-    hand.Block(testing::SpectrumBlock(SR104, [](int k) { return static_cast<float>(k); }));
-    CResample r;
-    r.Resample(hand.Set, hand.Append());
-    const auto e = [&c](int w) { return (w - c.First) / 3.5; };
-    EXPECT_EQ(r.StartNm, c.Start);
-    EXPECT_EQ(r.EndNm, c.End);
-    EXPECT_NEAR(r.Value(c.Start), e(c.Start), 1e-12);
-    EXPECT_NEAR(r.Value(c.End), e(c.End), 1e-9);
-    EXPECT_NEAR(r.MinValue, e(c.Start), 1e-12);
-    EXPECT_NEAR(r.MaxValue, e(c.End), 1e-9);
-    r.Release();
-    EXPECT_TRUE(r.Empty());
-  }
+// SR-104 alone from 900.0 to 1792.5 nm with E = (w - 900) / 3.5: the grid starts above the first
+// pixel even when that lies on a whole nanometre (an end on one is in the table above).
+TEST(Resample, GridStartsAboveAFirstPixelOnAWholeNanometre) {
+  HandSet hand;
+  hand.Info(AxisInfo(SR104, 900.0f, 3.5f));
+  hand.Block(SpectrumBlock(SR104, [](int k) { return static_cast<float>(k); }));
+  CResample r;
+  r.Resample(hand.Set, hand.Append());
+  EXPECT_EQ(r.StartNm, 901);
+  EXPECT_EQ(r.EndNm, 1792);
+  EXPECT_NEAR(r.MinValue, 1.0 / 3.5, 1e-12);
+  EXPECT_NEAR(r.MaxValue, 892.0 / 3.5, 1e-9);
+  r.Release();
+  EXPECT_TRUE(r.Empty());
 }
 
 // Trapezoid integral of the grid between two wavelength limits: limits inside count half, limits
@@ -158,7 +141,74 @@ TEST(Integral, LimitsInsideCountHalfLimitsOutsideLeaveTheEndsWhole) {
   EXPECT_EQ(r.Integral(700, 400), 0.0);
   EXPECT_EQ(r.Integral(100, 300), 0.0);
   EXPECT_EQ(r.Integral(1101, 1800), 0.0);
-  EXPECT_EQ(CResample().Integral(300, 1800), 0.0);
+}
+
+// The 1 nm grid is filled by walking each pixel axis once; every value must be the one the
+// per-wavelength merge gives, on curved spectra (where a wrong pixel pair shows) and on damaged
+// axes (a pixel out of order, a flat step, one at the end on a whole nanometre, a record shorter
+// than its axis).
+struct Axis {
+  int Model;
+  float First;   // nm
+  float Step;    // nm per pixel
+};
+
+// Short axes reach into the seam bands, long ones start below them.
+constexpr Axis Axes[] = {{SR101, 300.3f, 0.7f}, {SR102, 310.6f, 0.45f},
+                         {SR103, 899.2f, 1.4f}, {SR104, 905.7f, 3.3f}};
+
+float Curve(int model, int k) {
+  const double x = static_cast<double>(k);
+  return static_cast<float>(100.0 * (model + 1) + 40.0 * std::sin(x / 7.0) + 0.01 * x * x);
+}
+
+using Damage = std::function<void(SensorInfo&, SensorMeasurement&)>;
+
+void ExpectGridIsTheMerge(const std::vector<int>& models, const Damage& damage, const std::string& what) {
+  SCOPED_TRACE(what);
+  HandSet hand;
+  for (const Axis& a : Axes) {
+    if (std::find(models.begin(), models.end(), a.Model) == models.end()) continue;
+    SensorInfo info = AxisInfo(a.Model, a.First, a.Step);
+    SensorMeasurement block = SpectrumBlock(a.Model, [&a](int k) { return Curve(a.Model, k); });
+    damage(info, block);
+    hand.Info(info);
+    hand.Block(block);
+  }
+  const int j = hand.Append();
+  CResample grid;
+  grid.Resample(hand.Set, j);
+  ASSERT_FALSE(grid.Empty());
+  int differing = 0;
+  for (int w = grid.StartNm; w <= grid.EndNm; ++w) {
+    const double expected = MergedValue(hand.Set, j, w);
+    if (grid.Value(w) != expected && ++differing <= 3)
+      ADD_FAILURE() << "at " << w << " nm: grid " << grid.Value(w) << ", merge " << expected;
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+TEST(ResampleWalk, EveryWholeWavelengthIsTheMergeOnSoundAndDamagedAxes) {
+  const std::vector<std::vector<int>> sources = {
+      {SR101}, {SR102}, {SR103}, {SR104},
+      {SR101, SR103}, {SR101, SR104}, {SR102, SR103}, {SR102, SR104}, {SR101, SR102, SR103, SR104}};
+  const std::vector<std::pair<std::string, Damage>> damages = {
+      {"sound", [](SensorInfo&, SensorMeasurement&) {}},
+      {"pixel out of order", [](SensorInfo& i, SensorMeasurement&) { i.Wavelength[40] = i.Wavelength[45]; }},
+      {"flat step", [](SensorInfo& i, SensorMeasurement&) { i.Wavelength[31] = i.Wavelength[30]; }},
+      {"flat last step on a whole nanometre", [](SensorInfo& i, SensorMeasurement&) {
+         const size_t n = i.Wavelength.size();
+         i.Wavelength[n - 1] = i.Wavelength[n - 2] = std::ceil(i.Wavelength[n - 2]);
+       }},
+      {"short record", [](SensorInfo&, SensorMeasurement& b) {
+         b.Light.resize(b.Light.size() / 2);
+         b.Dark.resize(b.Dark.size() / 2);
+       }},
+  };
+  for (const auto& [name, damage] : damages)
+    for (const std::vector<int>& models : sources)
+      ExpectGridIsTheMerge(models, damage, name + ", " + std::to_string(models.size()) + " models from SR10" +
+                                               std::to_string(models.front() + 1));
 }
 
 }  // namespace

@@ -51,4 +51,15 @@ struct HandSet {
   }
 };
 
+// Every model on an exact axis of its own: SR-101 300.5 + 0.75 k, SR-102 310.5 + 0.375 k,
+// SR-103 899.5 + 1.5 k, SR-104 905.5 + 3.5 k nm.
+inline HandSet FourAxes() {
+  HandSet hand;
+  hand.Info(AxisInfo(SR101, 300.5f, 0.75f));
+  hand.Info(AxisInfo(SR102, 310.5f, 0.375f));
+  hand.Info(AxisInfo(SR103, 899.5f, 1.5f));
+  hand.Info(AxisInfo(SR104, 905.5f, 3.5f));
+  return hand;
+}
+
 }  // namespace spectrel::testing

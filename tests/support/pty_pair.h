@@ -18,6 +18,16 @@
 
 namespace spectrel::testing {
 
+// Raw mode at 38400 baud: every byte passes unchanged, nothing is echoed.
+inline void MakeRaw(int fd) {
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) return;
+  ::cfmakeraw(&tio);
+  ::cfsetispeed(&tio, B38400);
+  ::cfsetospeed(&tio, B38400);
+  ::tcsetattr(fd, TCSANOW, &tio);
+}
+
 class RawEnd {
  public:
   RawEnd() = default;
@@ -25,18 +35,12 @@ class RawEnd {
   // Opens a terminal device in raw 38400 8N1 mode, both queues emptied.
   static RawEnd OpenDevice(const std::string& path) {
     RawEnd end(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    termios tio{};
-    if (end.Fd && ::tcgetattr(end.Fd.Get(), &tio) == 0) {
-      ::cfmakeraw(&tio);
-      ::cfsetispeed(&tio, B38400);
-      ::cfsetospeed(&tio, B38400);
-      ::tcsetattr(end.Fd.Get(), TCSANOW, &tio);
+    if (end.Fd) {
+      MakeRaw(end.Fd.Get());
       ::tcflush(end.Fd.Get(), TCIOFLUSH);
     }
     return end;
   }
-  bool IsOpen() const { return Fd.Valid(); }
-  int Get() const { return Fd.Get(); }
   void Close() { Fd.Reset(); }
   void Send(std::string_view bytes) {
     while (!bytes.empty() && Fd) {
@@ -103,10 +107,7 @@ struct PtyPair {
     Master = RawEnd(master);
     Slave.Reset(slave);
     Path = name;
-    termios tio{};
-    ::tcgetattr(slave, &tio);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(slave, TCSANOW, &tio);
+    MakeRaw(slave);
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
   }
   RawEnd Master;     // the far end

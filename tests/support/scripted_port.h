@@ -28,7 +28,6 @@ struct ScriptedLine {
   std::vector<int> Waits;              // timeouts of the driver's waits for input, ms
   bool Open = false;
   bool HungUp = false;                 // the far end is gone: waits end at once
-  bool CtsOff = false;                 // writes are refused
   LineSettings Settings;               // of the last open
 
   std::unique_ptr<Port> MakePort();
@@ -53,7 +52,7 @@ class ScriptedPort : public Port {
     return static_cast<int>(n);
   }
   bool Write(std::span<const std::byte> bytes) override {
-    if (!Far.Open || Far.CtsOff) return false;
+    if (!Far.Open) return false;
     const std::string text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     Far.Written += text;
     Pending += text;
