@@ -59,7 +59,7 @@ class Csv : public ::testing::Test {
   CCsvWriter writer;
 };
 
-TEST_F(Csv, LabelLinesOfGroupsWithAndWithoutTheLongSensor) {
+TEST_F(Csv, RawLinesListEveryPixelOnceUnderTheLabelsOfTheGroupsTheOptionsSelect) {
   const int both = Point({SR101, SR103});
   const int shortOnly = Point({SR101}, Nov14 + 600);
   Export({both, shortOnly});
@@ -69,8 +69,31 @@ TEST_F(Csv, LabelLinesOfGroupsWithAndWithoutTheLongSensor) {
                 "Sensor,SR-101,SR-103,Merge,SR-101,", "Exposure Time(msec),100,200,,100,",
                 "Sensor Temp.(deg),25.3,28.7,,25.3,", "Power(V),12.1,11.9,,12.1,",
                 "Wavelength(nm),Irradiance(W/m2/um),Irradiance(W/m2/um),Irradiance(W/m2/um),Irradiance(W/m2/um),"}));
+  // No SR-101 wavelength equals an SR-103 one; the merged axis repeats pixels of both.
+  ASSERT_EQ(writer.CsvLines.size(), 8u + 1024u + 512u);
+  EXPECT_TRUE(std::is_sorted(writer.CsvWavelengths.begin(), writer.CsvWavelengths.end()));
+  EXPECT_EQ(writer.CsvLines[8], "300.50,0.00,,0.00,0.00,");
+  EXPECT_EQ(Line("899.50"), "899.50,,1000.00,,,");            // SR-103 below the band: not merged
+  EXPECT_EQ(Line("900.50"), "900.50,800.00,,802.01,800.00,");   // 0.99 of 800 and 0.01 of 1000.67
   // 926.5 nm is SR-103 pixel 18: SR-101 has no pixel there; merge 834.67 * 0.47 + 1018 * 0.53.
   EXPECT_EQ(Line("926.50"), "926.50,,1018.00,931.83,,");
+  EXPECT_EQ(Line("950.75"), "950.75,867.00,,,867.00,");         // past the band: not merged
+  EXPECT_EQ(writer.CsvLines.back(), "1666.00,,1511.00,1511.00,,");
+  // The selection follows the options per model and merge.
+  options.Sensor = {false, true, true, true};
+  Export({both});
+  EXPECT_EQ(writer.CsvLines[3], "Sensor,SR-103,Merge,");
+  EXPECT_EQ(Line("300.50"), "300.50,,0.00,");   // still on the merged axis
+  options.Sensor = {true, true, true, true};
+  options.Merge = false;
+  Export({both});
+  EXPECT_EQ(writer.CsvLines[3], "Sensor,SR-101,SR-103,");
+  EXPECT_EQ(writer.CsvLines.size(), 8u + 1024u + 512u);
+  options.Sensor = {false, false, true, false};   // a single sensor keeps its own axis
+  Export({both});
+  ASSERT_EQ(writer.CsvLines.size(), 8u + 512u);
+  EXPECT_EQ(writer.CsvLines[8], "899.50,1000.00,");
+  EXPECT_EQ(writer.CsvLines.back(), "1666.00,1511.00,");
 }
 
 TEST_F(Csv, OneNanometreGridWithInterpolatedAndMergedValuesInEveryLocale) {
@@ -91,13 +114,16 @@ TEST_F(Csv, OneNanometreGridWithInterpolatedAndMergedValuesInEveryLocale) {
     EXPECT_EQ(writer.CsvLines[5], "Sensor Temp.(deg),25.3,28.7,,");
     EXPECT_EQ(writer.CsvLines[9], "301.00,0.67,,0.67,");
   }
-  // Without a merged axis the merge column stays empty.
+  // Without a merged axis the merge column stays empty; cells never go past the wavelength lines.
   options.From = 924;
   options.To = 926;
   merged.clear();
-  Export({j});
-  EXPECT_EQ(writer.CsvLines.size(), 11u);
+  writer.BuildCsvHeader(hand.Set, options, merged);
+  writer.CsvLines.push_back("after the grid");
+  writer.AddCsvColumns(hand.Set, j, options, merged);
+  EXPECT_EQ(writer.CsvLines.size(), 12u);
   EXPECT_EQ(writer.CsvLines[9], "925.00,832.67,1017.00,,");
+  EXPECT_EQ(writer.CsvLines.back(), "after the grid");
   // Nothing selected: the label cells and the grid alone.
   options.Sensor = {};
   options.Merge = false;
@@ -106,45 +132,6 @@ TEST_F(Csv, OneNanometreGridWithInterpolatedAndMergedValuesInEveryLocale) {
             (std::vector<std::string>{"Date,", "Time,", "Memo,", "Sensor,", "Exposure Time(msec),",
                                       "Sensor Temp.(deg),", "Power(V),", "Wavelength(nm),", "924.00,",
                                       "925.00,", "926.00,"}));
-}
-
-TEST_F(Csv, CellsNeverGoPastTheWavelengthGrid) {
-  options = {true, 500, 501, {true, true, true, true}, true};
-  writer.BuildCsvHeader(hand.Set, options, merged);
-  writer.CsvLines.push_back("after the grid");
-  writer.AddCsvColumns(hand.Set, Point({SR101, SR103}), options, merged);
-  EXPECT_EQ(writer.CsvLines.back(), "after the grid");
-  EXPECT_EQ(writer.CsvLines[9], "501.00,267.33,,267.33,");
-}
-
-TEST_F(Csv, SelectionFollowsTheOptionsPerModelAndMerge) {
-  options.Sensor = {false, true, true, true};
-  const int j = Point({SR101, SR103});
-  Export({j});
-  EXPECT_EQ(writer.CsvLines[3], "Sensor,SR-103,Merge,");
-  EXPECT_EQ(Line("300.50"), "300.50,,0.00,");   // still on the merged axis
-  options.Sensor = {true, true, true, true};
-  options.Merge = false;
-  Export({j});
-  EXPECT_EQ(writer.CsvLines[3], "Sensor,SR-101,SR-103,");
-  EXPECT_EQ(writer.CsvLines.size(), 8u + 1024u + 512u);
-  options.Sensor = {false, false, true, false};   // a single sensor keeps its own axis
-  Export({j});
-  ASSERT_EQ(writer.CsvLines.size(), 8u + 512u);
-  EXPECT_EQ(writer.CsvLines[8], "899.50,1000.00,");
-  EXPECT_EQ(writer.CsvLines.back(), "1666.00,1511.00,");
-}
-
-TEST_F(Csv, RawUnionListsEveryPixelOnceWithMergeValuesOnTheSameLine) {
-  Export({Point({SR101, SR103})});
-  // No SR-101 wavelength equals an SR-103 one; the merged axis repeats pixels of both.
-  ASSERT_EQ(writer.CsvLines.size(), 8u + 1024u + 512u);
-  EXPECT_TRUE(std::is_sorted(writer.CsvWavelengths.begin(), writer.CsvWavelengths.end()));
-  EXPECT_EQ(writer.CsvLines[8], "300.50,0.00,,0.00,");
-  EXPECT_EQ(Line("899.50"), "899.50,,1000.00,,");       // SR-103 below the band: not merged
-  EXPECT_EQ(Line("900.50"), "900.50,800.00,,802.01,");   // 0.99 of 800 and 0.01 of 1000.67
-  EXPECT_EQ(Line("950.75"), "950.75,867.00,,,");          // past the band: not merged
-  EXPECT_EQ(writer.CsvLines.back(), "1666.00,,1511.00,1511.00,");
 }
 
 TEST_F(Csv, RawEqualWavelengthsOfTwoSensorsShareOneLine) {

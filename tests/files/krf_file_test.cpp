@@ -36,7 +36,7 @@ class KrfFile : public ::testing::Test {
   std::string Path = Dir.File("20190412.KRF");
 };
 
-TEST_F(KrfFile, WholeWriteIsTheGoldenFileReadBackAsTheRecordsAndReplacesTheOldOneAtOnce) {
+TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKeepTheSet) {
   const std::string old = "HD_KRF,100\n" + std::string(900000, 'x') + "\n";
   testing::WriteBytes(Path, old);
   const int reader = ::open(Path.c_str(), O_RDONLY);
@@ -55,10 +55,44 @@ TEST_F(KrfFile, WholeWriteIsTheGoldenFileReadBackAsTheRecordsAndReplacesTheOldOn
   EXPECT_EQ(Dir.Count(), 1);   // no temporary file stays behind
   EXPECT_EQ(SaveKrf(CKrfData(), Dir.File("no/such/folder/x.KRF")), 0);
   EXPECT_EQ(SaveKrf(CKrfData(), Dir.Path), 0);   // a folder in place of the file
+  // A table shorter than the sensor's pixels (a record read from a damaged file) is written as
+  // the same section with zeros for the missing values, never shorter or longer.
+  CKrfData cut = MakeGoldenDay().Set;
+  CKrfData zeroed = cut;
+  cut.Rad(0).Block(SR101)->Light.resize(500);
+  std::vector<float>& full = zeroed.Rad(0).Block(SR101)->Light;
+  std::fill(full.begin() + 500, full.end(), 0.0f);
+  ASSERT_EQ(SaveKrf(cut, Dir.File("cut.KRF")), 1);
+  ASSERT_EQ(SaveKrf(zeroed, Dir.File("zeroed.KRF")), 1);
+  EXPECT_TRUE(ReadBytes(Dir.File("cut.KRF")) == ReadBytes(Dir.File("zeroed.KRF")));
+  // Loads that fail have their codes and leave the set as it was.
+  const CKrfData before = read;
+  for (const char* bad : {"HD_KRF;100\nSITE,x\n", "", "HD_KRF", "hd_krf,100\n"}) {
+    testing::WriteBytes(Path, bad);
+    EXPECT_EQ(LoadKrf(read, Path), -1) << bad;
+  }
+  EXPECT_EQ(LoadKrf(read, Dir.File("missing.KRF")), -3);
+  EXPECT_EQ(LoadKrf(read, Dir.File("no/folder/x.KRF")), -3);
+  EXPECT_EQ(LoadKrf(read, Dir.Path), -2);   // a folder
+  EXPECT_EQ(LoadKrf(read, Dir.File(std::string(300, 'n'))), -2);   // a name too long to look up
+  const std::string fifo = Dir.File("pipe.KRF");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(LoadKrf(read, fifo), -2);   // refused at once, never waiting for a writer
+  const std::string locked = Dir.File("locked.KRF");
+  testing::WriteBytes(locked, MakeGoldenDay().Bytes);
+  ::chmod(locked.c_str(), 0);
+  if (::access(locked.c_str(), R_OK) != 0) {   // not as root
+    EXPECT_EQ(LoadKrf(read, locked), -2);
+  }
+  // A sparse file of 3 GB: more than the reader's 32-bit length.
+  ASSERT_EQ(::truncate(Path.c_str(), 3LL << 30), 0);
+  EXPECT_EQ(LoadKrf(read, Path), -4);
+  EXPECT_TRUE(read == before);
 }
 
 // Built point by point on its header, or written as a new file, the day is the golden file too;
-// a point is appended to an existing file only and a new file never replaces one.
+// a point is appended to an existing file only, a new file never replaces one and a file locked
+// by another writer is left alone.
 TEST_F(KrfFile, AppendedPointByPointOrWrittenNewItIsTheGoldenFile) {
   const testing::GoldenDay golden = MakeGoldenDay();
   EXPECT_EQ(AppendKrf(golden.Set, Path, golden.Set.Rad(0)), 0);
@@ -72,20 +106,16 @@ TEST_F(KrfFile, AppendedPointByPointOrWrittenNewItIsTheGoldenFile) {
   EXPECT_TRUE(ReadBytes(Path) == golden.Bytes);
   ASSERT_EQ(SaveNewKrf(golden.Set, Dir.File("new.KRF")), 1);
   EXPECT_TRUE(ReadBytes(Dir.File("new.KRF")) == golden.Bytes);
+  // A file held by another writer is refused both ways until it lets go.
+  const int holder = ::open(Path.c_str(), O_RDWR);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  EXPECT_EQ(AppendKrf(golden.Set, Path, CRad()), 0);
+  EXPECT_EQ(SaveKrf(CKrfData(), Path), 0);
+  EXPECT_TRUE(ReadBytes(Path) == golden.Bytes);
+  ::flock(holder, LOCK_UN);
+  EXPECT_EQ(AppendKrf(golden.Set, Path, CRad()), 1);
+  ::close(holder);
   EXPECT_EQ(Dir.Count(), 2);
-}
-
-// A table shorter than the sensor's pixels (a record read from a damaged file) is written as
-// the same section with zeros for the missing values, never shorter or longer.
-TEST_F(KrfFile, AShortTableIsWrittenAsItsPixelsWithZerosPastItsEnd) {
-  CKrfData cut = MakeGoldenDay().Set;
-  CKrfData zeroed = cut;
-  cut.Rad(0).Block(SR101)->Light.resize(500);
-  std::vector<float>& full = zeroed.Rad(0).Block(SR101)->Light;
-  std::fill(full.begin() + 500, full.end(), 0.0f);
-  ASSERT_EQ(SaveKrf(cut, Path), 1);
-  ASSERT_EQ(SaveKrf(zeroed, Dir.File("zeroed.KRF")), 1);
-  EXPECT_TRUE(ReadBytes(Path) == ReadBytes(Dir.File("zeroed.KRF")));
 }
 
 TEST_F(KrfFile, LeftoversOfOurTemporaryPatternAreRemovedAndNothingElse) {
@@ -129,20 +159,6 @@ TEST(KrfNumbers, StatusRealsHaveOneDecimalAndAFullStopInEveryLocale) {
   EXPECT_EQ(KrfToFloat(-1e300), -std::numeric_limits<float>::infinity());
 }
 
-TEST_F(KrfFile, AFileHeldByAnotherWriterIsRefused) {
-  const testing::GoldenDay golden = MakeGoldenDay();
-  ASSERT_EQ(SaveKrf(golden.Set, Path), 1);
-  const int holder = ::open(Path.c_str(), O_RDWR);
-  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-  EXPECT_EQ(AppendKrf(golden.Set, Path, CRad()), 0);
-  EXPECT_EQ(SaveKrf(CKrfData(), Path), 0);
-  EXPECT_TRUE(ReadBytes(Path) == golden.Bytes);
-  ::flock(holder, LOCK_UN);
-  EXPECT_EQ(AppendKrf(golden.Set, Path, CRad()), 1);
-  ::close(holder);
-  EXPECT_EQ(Dir.Count(), 1);
-}
-
 TEST_F(KrfFile, FailedWritesReportFailureAndLeaveTheFileAsItWas) {
   const CKrfData day = testing::MakeDay({SR102}, 1, testing::At090503, 60);   // about 20 KB
   ASSERT_EQ(SaveKrf(day, Path), 1);
@@ -164,31 +180,6 @@ TEST_F(KrfFile, FailedWritesReportFailureAndLeaveTheFileAsItWas) {
   EXPECT_EQ(saved, 0);
   EXPECT_TRUE(ReadBytes(Path) == before);
   EXPECT_EQ(Dir.Count(), 1);   // the temporary file of the failed whole write is gone
-}
-
-TEST_F(KrfFile, LoadFailuresHaveTheirCodesAndLeaveTheSetAsItWas) {
-  CKrfData set = MakeGoldenDay().Set;
-  for (const char* bad : {"HD_KRF;100\nSITE,x\n", "", "HD_KRF", "hd_krf,100\n"}) {
-    testing::WriteBytes(Path, bad);
-    EXPECT_EQ(LoadKrf(set, Path), -1) << bad;
-  }
-  EXPECT_EQ(LoadKrf(set, Dir.File("missing.KRF")), -3);
-  EXPECT_EQ(LoadKrf(set, Dir.File("no/folder/x.KRF")), -3);
-  EXPECT_EQ(LoadKrf(set, Dir.Path), -2);   // a folder
-  EXPECT_EQ(LoadKrf(set, Dir.File(std::string(300, 'n'))), -2);   // a name too long to look up
-  const std::string fifo = Dir.File("pipe.KRF");
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(LoadKrf(set, fifo), -2);   // refused at once, never waiting for a writer
-  const std::string locked = Dir.File("locked.KRF");
-  testing::WriteBytes(locked, MakeGoldenDay().Bytes);
-  ::chmod(locked.c_str(), 0);
-  if (::access(locked.c_str(), R_OK) != 0) {   // not as root
-    EXPECT_EQ(LoadKrf(set, locked), -2);
-  }
-  // A sparse file of 3 GB: more than the reader's 32-bit length.
-  ASSERT_EQ(::truncate(Path.c_str(), 3LL << 30), 0);
-  EXPECT_EQ(LoadKrf(set, Path), -4);
-  EXPECT_TRUE(set == MakeGoldenDay().Set);
 }
 
 }  // namespace

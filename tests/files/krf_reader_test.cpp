@@ -137,24 +137,6 @@ TEST_F(KrfReader, StatusAndExposureReadLikeAtoiAndAtofInCConventions) {
   check();
 }
 
-// Which stamps are not times is the time parser's own rule; here what the load does with one.
-TEST_F(KrfReader, InvalidTimeStampEndsTheLoadKeepingWhatCameBefore) {
-  EXPECT_THROW(Load(Header + Sr104Header("D104", 1.0f) + Point("20190412090503", "kept") +
-                    Point("20190432090503", "dropped") + Point("20190412091503", "unread")),
-               KrfTimeError);
-  EXPECT_EQ(Set.SiteName, "Tsukuba");
-  EXPECT_NE(Set.Info(SR104), nullptr);
-  ASSERT_EQ(Set.RadCount(), 1);
-  EXPECT_EQ(Set.Rad(0).Memo, "kept");
-  // In a sensor block: the point stays, the block does not.
-  CKrfData inBlock;
-  EXPECT_THROW(LoadKrfFromBytes(inBlock, Header + Point("20190412090503", "kept") +
-                                             "DT_SR104,100\nMT,20190412250000\nDT_SR104_END\n"),
-               KrfTimeError);
-  ASSERT_EQ(inBlock.RadCount(), 1);
-  EXPECT_EQ(inBlock.Rad(0).Block(SR104), nullptr);
-}
-
 TEST_F(KrfReader, ACutTailIsToldFromAWholeFileAndItsCutBlockIsNotKept) {
   const std::string whole = testing::MakeGoldenDay().Bytes;
   const size_t lastLight = whole.rfind("MD_BGN\n") + 7;
@@ -185,11 +167,24 @@ TEST_F(KrfReader, ACutTailIsToldFromAWholeFileAndItsCutBlockIsNotKept) {
   }
 }
 
-TEST_F(KrfReader, SalvageSkipsPointsAndBlocksWithAnInvalidTimeAndGoesOn) {
+// Which stamps are not times is the time parser's own rule; here what a load does with one.
+TEST_F(KrfReader, InvalidTimeStampEndsALoadButASalvageSkipsItsPointOrBlockAndGoesOn) {
   const std::string block = "DT_SR104,100\nMT,20190412090503\nET,5\nDT_SR104_END\n";
-  const std::string bytes = Header + Point("20190412090503", "one") + block + Point("20190012090503", "bad") +
-                            block + Point("20190412091003", "two") +
-                            "DT_SR104,100\nMT,20190412250000\nDT_SR104_END\n" + Point("20190412091503", "three");
+  const std::string badBlock = "DT_SR104,100\nMT,20190412250000\nDT_SR104_END\n";
+  const std::string bytes = Header + Sr104Header("D104", 1.0f) + Point("20190412090503", "one") + block +
+                            Point("20190012090503", "bad") + block + Point("20190412091003", "two") + badBlock +
+                            Point("20190412091503", "three");
+  EXPECT_THROW(Load(bytes), KrfTimeError);   // keeping what came before
+  EXPECT_EQ(Set.SiteName, "Tsukuba");
+  EXPECT_NE(Set.Info(SR104), nullptr);
+  ASSERT_EQ(Set.RadCount(), 1);
+  EXPECT_EQ(Set.Rad(0).Memo, "one");
+  // In a sensor block: the point stays, the block does not.
+  CKrfData inBlock;
+  EXPECT_THROW(LoadKrfFromBytes(inBlock, Header + Point("20190412091003", "two") + badBlock), KrfTimeError);
+  ASSERT_EQ(inBlock.RadCount(), 1);
+  EXPECT_EQ(inBlock.Rad(0).Block(SR104), nullptr);
+  // A salvage goes on past both.
   CKrfData set;
   KrfReadReport report;
   ASSERT_EQ(LoadKrfFromBytes(set, bytes, &report, KrfReadMode::Salvage), 3);

@@ -218,7 +218,6 @@ TEST(DriverMeasure, ExposureStepsAndTheNextMeasureStartsWhereTheLastSettled) {
   };
   const Case cases[] = {
       {0, [](int) { return 9000; }, {10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 5000}},
-      {3, [](int e) { return e == 100 ? 10000 : 15000; }, {100, 200, 200}},
       {3, [](int e) { return e == 100 ? 25000 : 12500; }, {100, 50, 50}},
       {42, [](int) { return 20000; }, {5000, 5000}},
   };

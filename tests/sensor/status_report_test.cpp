@@ -75,7 +75,7 @@ const char* const Sr101Normal =
     "Sensor Temp. : 25.3deg\n"
     "Supply Volt. : 12.1V\n";
 
-TEST_F(Report, Sr101HasFourLinesNormallyAndPeltierAndDarkSpreadInDetailInEveryLocale) {
+TEST_F(Report, Sr101HasFourLinesNormallyAndPeltierAndDarkSpreadInDetailInEveryLocaleAndNoneWithoutBlocks) {
   const int j = Point({Sr101Block()});
   ReportTexts t = Build(j);
   EXPECT_EQ(t.Report, Sr101Normal);
@@ -92,12 +92,19 @@ TEST_F(Report, Sr101HasFourLinesNormallyAndPeltierAndDarkSpreadInDetailInEveryLo
                              "Dark Counts : 12.4cps\n";
   EXPECT_EQ(Build(j).Report, detail);
   EXPECT_EQ(Build(j).Integral, "Integral : 100.0W/m2(400 - 500nm)");
+  // A point without blocks, and one whose time cannot be shown.
+  t = Build(Point({}));
+  EXPECT_EQ(t.Report, "");
+  EXPECT_EQ(t.Integral, "Integral : 0.0W/m2(400 - 500nm)");
+  EXPECT_TRUE(display.Empty());
+  const int farFuture = Point({Sr101Block()}, std::numeric_limits<std::int64_t>::max());
+  EXPECT_THROW(Build(farFuture), std::invalid_argument);
   testing::CommaLocale comma;   // numbers keep their full stop, in the report and the integral alike
   if (!comma.Active()) return;
   EXPECT_EQ(Build(j).Report, detail);
 }
 
-TEST_F(Report, LongWavelengthSectionsInDetailInModelOrder) {
+TEST_F(Report, LongWavelengthSectionsInDetailInModelOrderInEitherLanguage) {
   settings.Detail = true;
   EXPECT_EQ(Build(Point({Sr104Block(), Sr103Block()})).Report,
             "--- SR-103 ---\n"
@@ -125,11 +132,8 @@ TEST_F(Report, LongWavelengthSectionsInDetailInModelOrder) {
             "Peltier Volt. : 1.5V\n"
             "Peltier Curr. : 0.5A\n"
             "Dark Counts : 17.4cps\n");
-}
-
-TEST_F(Report, JapaneseLabelsAndStateWordsAroundTheSameValues) {
-  settings.Detail = true;
-  // States on the other sides of zero than in English: still stopped, overheated and stopped.
+  // Japanese labels and state words around the same values, with the states on the other sides
+  // of zero than above: still stopped, overheated and stopped.
   SensorMeasurement sr103 = Sr103Block();
   sr103.StatusInt = {0, 2, -2, -1};
   SensorMeasurement sr104 = Sr104Block();
@@ -144,16 +148,6 @@ TEST_F(Report, JapaneseLabelsAndStateWordsAroundTheSameValues) {
                            "センサ冷却 : 駆動中\n", "放熱フィン : 正常\n", "内部温度2 : 26.5deg\n", "ペルチェ駆動 : 停止中\n"})
     EXPECT_NE(ja.find(line), std::string::npos) << line;
   EXPECT_EQ(Build(j, Language::Japanese).Integral, Build(j).Integral);
-}
-
-TEST_F(Report, PointWithoutBlocksAndBadInput) {
-  const int empty = Point({});
-  const ReportTexts t = Build(empty);
-  EXPECT_EQ(t.Report, "");
-  EXPECT_EQ(t.Integral, "Integral : 0.0W/m2(300 - 1800nm)");
-  EXPECT_TRUE(display.Empty());
-  const int farFuture = Point({Sr101Block()}, std::numeric_limits<std::int64_t>::max());
-  EXPECT_THROW(Build(farFuture), std::invalid_argument);
 }
 
 TEST(ProcessLanguage, FirstSetVariableDecides) {

@@ -36,6 +36,11 @@ TEST(ProfileFile, ReadsSectionsAndKeysWithoutRegardToCaseAndBlanks) {
   EXPECT_EQ(p.GetUInt("COM", "SR101", 5), 3u);
   EXPECT_EQ(p.GetUInt("COM", "SR103", 5), 0u);   // not a number
   EXPECT_EQ(p.GetUInt("COM", "SR104", 5), 5u);   // missing
+  // Names compare without case over their own bytes only.
+  const std::string_view text = "COMx comy";   // two names cut from one line
+  EXPECT_TRUE(EqualsNoCase(text.substr(0, 3), text.substr(5, 3)));
+  EXPECT_FALSE(EqualsNoCase("COM", "CON"));
+  EXPECT_FALSE(EqualsNoCase("COM", "COMX"));
   // CRs go only at line ends; a last line without LF counts.
   const ProfileFile cr = ProfileFile::Parse("[A]\nK=x\ry\r\r\nL=z\r");
   EXPECT_EQ(cr.Find("A", "L"), "z");
@@ -58,13 +63,6 @@ TEST(ProfileFile, WritesInPlaceAppendsToTheSectionAndKeepsEveryOtherLine) {
   p.SetString("GRAPH", "[X]", "2");   // reads back as a section of its own
   EXPECT_EQ(p.Find("X", "LEFT"), std::nullopt);
   EXPECT_EQ(p.Find("GRAPH", "LEFT"), "300.0");
-}
-
-TEST(ProfileFile, NamesCompareWithoutCaseOverTheirOwnBytesOnly) {
-  const std::string_view text = "COMx comy";   // two names cut from one line
-  EXPECT_TRUE(EqualsNoCase(text.substr(0, 3), text.substr(5, 3)));
-  EXPECT_FALSE(EqualsNoCase("COM", "CON"));
-  EXPECT_FALSE(EqualsNoCase("COM", "COMX"));
 }
 
 TEST(ProfileFile, ReadsNumbersLikeTheProfileFunctions) {

@@ -13,7 +13,7 @@ namespace {
 using testing::TempDir;
 using testing::WriteBytes;
 
-TEST(ProfileLocation, BesideTheProgramWhenItsFolderIsWritable) {
+TEST(ProfileLocation, BesideTheProgramWhenItsFolderIsWritableElseInTheConfigurationFolder) {
   TempDir dir;
   std::filesystem::create_directory(dir.Path + "/bin");
   ProfileLocation at = LocateProfile(dir.Path + "/bin/spectrel");
@@ -21,10 +21,7 @@ TEST(ProfileLocation, BesideTheProgramWhenItsFolderIsWritable) {
   EXPECT_EQ(at.AppFolder, dir.Path + "/bin/");
   at = LocateProfile(dir.Path + "/bin/spectrel.run");   // the extension is replaced
   EXPECT_EQ(at.ProfilePath, dir.Path + "/bin/spectrel.ini");
-}
-
-TEST(ProfileLocation, ConfigurationFolderWhenTheProgramFolderIsNotWritable) {
-  TempDir dir;
+  // The configuration folder when the program's folder is not writable.
   WriteBytes(dir.Path + "/file", "x");   // a folder below a plain file cannot be written
   testing::ScopedEnv home("HOME", (dir.Path + "/home").c_str());
   {

@@ -11,7 +11,7 @@
 namespace spectrel {
 namespace {
 
-TEST(Records, PointsAndSetsAreValuesThatKeepAbsentBlocksAbsent) {
+TEST(Records, PointsAndSetsAreValuesThatKeepAbsentBlocksAbsentAndAccessorsCheckTheirEdges) {
   CKrfData set = testing::MakeDay({SR101}, 2, 1555059903, 60);
   for (int model : {1, 2, 3, 4}) EXPECT_EQ(set.Block(model, 1), nullptr);
   CKrfData copy = set;
@@ -25,28 +25,6 @@ TEST(Records, PointsAndSetsAreValuesThatKeepAbsentBlocksAbsent) {
   EXPECT_FALSE(set.Rad(0).HasAnyBlock());
   EXPECT_THROW(set.Rad(0).SetBlock(4, SensorMeasurement()), std::invalid_argument);
   EXPECT_THROW(set.SetInfo(-1, SensorInfo()), std::invalid_argument);
-}
-
-TEST(Records, IrradianceIsLightMinusDarkTimesCalibrationInSinglePrecision) {
-  CKrfData set;
-  SensorInfo info(SR104);
-  info.Calib[0] = 0.1f;
-  info.Calib[2] = 3.0f;
-  set.SetInfo(SR104, info);
-  SensorMeasurement m(SR104);
-  m.Light[0] = 1000.5f;  m.Dark[0] = 0.25f;    // (1000.25 as float) * 0.1f, rounded to float
-  m.Light[2] = 10.0f;    m.Dark[2] = 30.0f;    // darker than dark: negative irradiance
-  CRad rad;
-  rad.SetBlock(SR104, m);
-  set.AppendRad(rad);
-  EXPECT_EQ(set.Irradiance(SR104, 0, 0), static_cast<double>(1000.25f * 0.1f));
-  EXPECT_NE(set.Irradiance(SR104, 0, 0), 1000.25 * 0.1);   // not computed in double
-  EXPECT_EQ(set.Irradiance(SR104, 2, 0), -60.0);
-  EXPECT_EQ(set.Irradiance(7, 2, 0), 0.0);
-}
-
-TEST(Records, AccessorEdgesCoverageAxisAndClear) {
-  CKrfData set = testing::MakeDay({SR101}, 2, 1555059903, 60);
   // Both accessors check the index: every reader of a point (report, CSV, grid) goes through them.
   for (int j : {2, -1}) {
     EXPECT_THROW(set.Rad(j), std::invalid_argument) << j;
@@ -74,6 +52,24 @@ TEST(Records, AccessorEdgesCoverageAxisAndClear) {
   EXPECT_TRUE(set == CKrfData());
   EXPECT_EQ(set.LastRad(), nullptr);
   EXPECT_EQ(FieldText(std::string(40, 'x')), std::string(31, 'x'));
+}
+
+TEST(Records, IrradianceIsLightMinusDarkTimesCalibrationInSinglePrecision) {
+  CKrfData set;
+  SensorInfo info(SR104);
+  info.Calib[0] = 0.1f;
+  info.Calib[2] = 3.0f;
+  set.SetInfo(SR104, info);
+  SensorMeasurement m(SR104);
+  m.Light[0] = 1000.5f;  m.Dark[0] = 0.25f;    // (1000.25 as float) * 0.1f, rounded to float
+  m.Light[2] = 10.0f;    m.Dark[2] = 30.0f;    // darker than dark: negative irradiance
+  CRad rad;
+  rad.SetBlock(SR104, m);
+  set.AppendRad(rad);
+  EXPECT_EQ(set.Irradiance(SR104, 0, 0), static_cast<double>(1000.25f * 0.1f));
+  EXPECT_NE(set.Irradiance(SR104, 0, 0), 1000.25 * 0.1);   // not computed in double
+  EXPECT_EQ(set.Irradiance(SR104, 2, 0), -60.0);
+  EXPECT_EQ(set.Irradiance(7, 2, 0), 0.0);
 }
 
 }  // namespace
