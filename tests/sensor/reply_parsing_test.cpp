@@ -41,7 +41,7 @@ TEST(ReplyTokens, ValuesPrecedeTheOkAndOnlyAnExactLastOkSucceeds) {
   }
 }
 
-TEST(ReplyBlocks, SignedCountsAndSinglePrecisionWordsLittleEndian) {
+TEST(ReplyValues, SignedCountsAndSinglePrecisionWordsLittleEndianAndNumbersInText) {
   // 0x3039 = 12345, 0xFFFF = -1, 0x8000 = -32768, 0x7FFF = 32767, 0x6590 = 26000
   const std::uint8_t bytes[] = {0x39, 0x30, 0xFF, 0xFF, 0x00, 0x80, 0xFF, 0x7F, 0x90, 0x65};
   std::int16_t counts[5];
@@ -57,9 +57,7 @@ TEST(ReplyBlocks, SignedCountsAndSinglePrecisionWordsLittleEndian) {
   float values[3];
   DecodeFloats(words, 3, values);
   EXPECT_EQ(std::vector<float>(values, values + 3), (std::vector<float>{1.0f, -2.5f, 0.05f}));
-}
-
-TEST(ReplyNumbers, ReadWithTheCLibraryRules) {
+  // Numbers in text replies are read with the C library's rules.
   EXPECT_EQ(IntegerValue("-1"), -1);
   EXPECT_EQ(IntegerValue("  42xyz"), 42);
   EXPECT_EQ(IntegerValue("abc"), 0);

@@ -25,14 +25,12 @@ std::string ReadText(CSerial& port, size_t n) {
   return text;
 }
 
-TEST(SerialPortName, NumbersNameTheSerialDevices) {
+TEST(SerialPort, NumbersNameTheSerialDevicesAndAMissingDeviceOrPlainFileLeavesThePortClosed) {
   const std::pair<const char*, const char*> cases[] = {
       {"3", "/dev/ttyS2"}, {"1", "/dev/ttyS0"}, {"12", "/dev/ttyS11"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"},
       {"0", ""}, {"", ""}, {"-2", ""}};
   for (const auto& [port, device] : cases) EXPECT_EQ(CSerial::DeviceName(port), device) << port;
-}
-
-TEST(SerialPort, MissingDeviceOrPlainFileLeavesThePortClosed) {
+  // A missing device or a plain file leaves the port closed.
   testing::TempDir dir;
   testing::WriteBytes(dir.File("plain"), "no terminal");
   CSerial port;
