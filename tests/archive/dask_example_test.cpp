@@ -52,20 +52,6 @@ double RadiantExposure(const CKrfData& day) {
   return sum / 1e6;
 }
 
-// The example's results read back by Python: the daily table's rows and the monthly mean spectra
-// (station, month, wavelength) at kNm.
-nlohmann::json ReadResults(const std::string& folder) {
-  const std::string script =
-      "import csv, json, sys, netCDF4\n"
-      "rows = list(csv.reader(open(sys.argv[1] + \"/daily_integrals.csv\")))\n"
-      "means = netCDF4.Dataset(sys.argv[1] + \"/monthly_mean_spectra.nc\")[\"mean_spectral_irradiance\"][:]\n"
-      "print(json.dumps({\"rows\": rows, \"shape\": list(means.shape),\n"
-      "                  \"means\": means[:, :, [200, 625, 900]].tolist()}))\n";
-  std::string output;
-  EXPECT_EQ(RunPython({"-c", script, folder}, output), 0) << output;
-  return nlohmann::json::parse(output, nullptr, false);
-}
-
 TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
   if (!PythonHas("xarray, dask, distributed, netCDF4, pandas"))
     GTEST_SKIP() << "/usr/bin/python3 lacks xarray/dask/distributed/netCDF4: install python3-xarray "
@@ -98,7 +84,16 @@ TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
   std::string output;
   ASSERT_EQ(RunPython(args, output), 0) << output;
 
-  const nlohmann::json results = ReadResults(dir.File("results"));
+  // The example's results read back by Python: the daily table's rows and the monthly mean
+  // spectra (station, month, wavelength) at kNm.
+  const std::string script =
+      "import csv, json, sys, netCDF4\n"
+      "rows = list(csv.reader(open(sys.argv[1] + \"/daily_integrals.csv\")))\n"
+      "means = netCDF4.Dataset(sys.argv[1] + \"/monthly_mean_spectra.nc\")[\"mean_spectral_irradiance\"][:]\n"
+      "print(json.dumps({\"rows\": rows, \"shape\": list(means.shape),\n"
+      "                  \"means\": means[:, :, [200, 625, 900]].tolist()}))\n";
+  ASSERT_EQ(RunPython({"-c", script, dir.File("results")}, output), 0) << output;
+  const nlohmann::json results = nlohmann::json::parse(output, nullptr, false);
   ASSERT_FALSE(results.is_discarded());
   const auto& rows = results["rows"];
   ASSERT_EQ(rows.size(), expected.size() + 1);

@@ -51,22 +51,19 @@ class NetCdfDayTest : public ::testing::Test {
   TempDir Dir;
 };
 
-// The "1nm" CSV file of the day (its points lie in one hour) as the program writes it.
-void WriteOneNmCsv(const CKrfData& day, int from, int to, bool merge, const std::string& path) {
-  const CsvOptions settings{true, from, to, {true, true, true, true}, merge};
-  std::vector<double> merged;
-  BuildMergedWavelengths(day, merged);
-  ASSERT_EQ(CCsvWriter().WriteCsvFile(path, day, settings, merged), 1);
-}
-
 struct CsvCase {
   bool Merge;          // merged spectrum, or each point's first sensor
   int From, To;        // grid, nm
   const char* Mode;    // which CSV column holds the same values
 };
 
+// A site without a position (the program's defaults) gets no sun angles but a note instead.
 TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnOfTheSameDayAndSettings) {
-  const CKrfData day = TwoSensorDay();
+  CKrfData day = TwoSensorDay();
+  day.SiteLat = "00.000";
+  day.SiteLon = "000.000";
+  std::vector<double> merged;
+  BuildMergedWavelengths(day, merged);
   for (const CsvCase& c : {CsvCase{true, 300, 1800, "merge"}, CsvCase{false, 250, 1000, "first"},
                            CsvCase{true, 880, 960, "merge"}}) {
     SCOPED_TRACE(c.Mode + std::to_string(c.From));
@@ -75,7 +72,9 @@ TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnOfTheSameDayAndSettings) {
     options.To = c.To;
     options.NoMerge = !c.Merge;
     options.Force = true;
-    WriteOneNmCsv(day, c.From, c.To, c.Merge, Dir.File("day.csv"));
+    // The "1nm" CSV file of the day (its points lie in one hour) as the program writes it.
+    const CsvOptions csv{true, c.From, c.To, {true, true, true, true}, c.Merge};
+    ASSERT_EQ(CCsvWriter().WriteCsvFile(Dir.File("day.csv"), day, csv, merged), 1);
     const json s = Convert(day, options, Dir.File("day.csv"), c.Mode);
     ASSERT_TRUE(s.contains("csv"));
     EXPECT_EQ(s["csv"]["points"], 4);
@@ -83,6 +82,9 @@ TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnOfTheSameDayAndSettings) {
     EXPECT_GT(s["csv"]["compared"].get<int>(), 4 * (c.To - c.From) / 2);
     EXPECT_EQ(s["csv"]["nan_mismatch"], 0);
     EXPECT_LE(s["csv"]["worst"].get<double>(), 0.0051);   // "%.2f" against float32
+    EXPECT_FALSE(s["vars"].contains("solar_zenith_angle") || s["global"].contains("geospatial_lat_min"));
+    EXPECT_TRUE(s["global"].contains("solar_position_note"));
+    EXPECT_EQ(s["quality_flag"][0].get<int>() & 64, 0);
   }
 }
 
@@ -147,17 +149,6 @@ TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodesWithEachPointsValues) {
   for (int k = 0; k < 8; ++k)
     EXPECT_FLOAT_EQ(s["irradiance_SR101_first"][static_cast<std::size_t>(k)].get<float>(),
                     static_cast<float>(PixelIrradiance(*day.Rad(0).Block(SR101), *day.Info(SR101), k)));
-}
-
-TEST_F(NetCdfDayTest, SiteWithoutPositionHasNoSunAnglesButANote) {
-  CKrfData day = TwoSensorDay();
-  day.SiteLat = "00.000";   // the program's defaults: no position entered
-  day.SiteLon = "000.000";
-  const json s = Convert(day, NetCdfBatch(Dir.File("data"), Dir.File("out")));
-  EXPECT_FALSE(s["vars"].contains("solar_zenith_angle"));
-  EXPECT_FALSE(s["global"].contains("geospatial_lat_min"));
-  EXPECT_TRUE(s["global"].contains("solar_position_note"));
-  EXPECT_EQ(s["quality_flag"][0].get<int>() & 64, 0);
 }
 
 }  // namespace

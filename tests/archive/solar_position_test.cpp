@@ -4,21 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ctime>
 #include <numbers>
 
 #include "archive/solar_position.h"
+#include "support/fake_clock.h"
 
 namespace spectrel::archive {
 namespace {
 
-constexpr double Rad = std::numbers::pi / 180.0;
+using spectrel::testing::Utc;
 
-// Seconds since 1970 of a UTC date and time.
-std::int64_t Utc(int y, int m, int d, int hh, int mm, int ss = 0) {
-  std::tm t{ss, mm, hh, d, m - 1, y - 1900, 0, 0, 0, 0, nullptr};
-  return ::timegm(&t);
-}
+constexpr double Rad = std::numbers::pi / 180.0;
 
 // Zenith and azimuth by the cosine rules, azimuth folded by the sign of the hour angle.
 SolarAngles ByCosineRules(std::int64_t t, double lat, double lon) {

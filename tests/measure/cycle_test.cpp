@@ -42,10 +42,6 @@ class CycleTest : public DocTest {
     bytes.insert(bytes.find("HD_KRF_END\n") + 11, mark + "\n");
     WriteBytes(DayFile(), bytes);
   }
-  void WriteDayFile(const std::string& bytes) {
-    std::filesystem::create_directories(Settings.KrfFolder + "2026");
-    WriteBytes(DayFile(), bytes);
-  }
 };
 
 TEST_F(CycleTest, FirstCycleWritesTheDayWholeAndTheSecondAppendsOneBlock) {
@@ -85,11 +81,18 @@ TEST_F(CycleTest, SensorJoiningMidDayRewritesTheFileOnceAndAnUnmeasuredOneAddsNo
   solmet_sim::SimulatedSensor& sr101 = AddSensor(SR101);
   StartInterval("SR-101 READY\n");
   CycleAt(1);
-  ASSERT_EQ(Doc->StopMeasurement(), 1);
-  MarkFile("NOTE,dropped by the whole write");
-  // SR-103 joins; SR-101 stops answering, so it is not identified but keeps its last spectrum.
-  AddSensor(SR103);
+  // SR-101 stops answering: it shows its run, then its retries; a stop then must not let the
+  // run completed before make the stopped one count as done.
   sr101.SetFault(Fault::NoAnswer);
+  Clock.Set(Dec7(10, 2, 0));
+  Doc->OnIntervalTick();
+  ASSERT_TRUE(WaitForStatus("SR-101 Measuring\n")) << Host.Status();
+  ASSERT_TRUE(WaitForStatus("SR-101 Retrying measurement\n")) << Host.Status();
+  ASSERT_EQ(Doc->StopMeasurement(), 1);
+  EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(10, 1, 0)});
+  MarkFile("NOTE,dropped by the whole write");
+  // SR-103 joins; SR-101 still does not answer, so it is not identified but keeps its last spectrum.
+  AddSensor(SR103);
   StartInterval("SR-101 Error(Communication with the sensor failed)\nSR-103 READY\n");
   CycleAt(2);
   EXPECT_EQ(ReadBytes(DayFile()).find("NOTE,"), std::string::npos);   // written whole
@@ -121,25 +124,11 @@ TEST_F(CycleTest, AllSensorsFailingLogsOneLineEachAndStoresAnEmptyPoint) {
   EXPECT_NE(set.Info(SR101), nullptr);   // identified all the same
 }
 
-// The sensor shows its measurement running, then its retries; a stop then must not let the run
-// completed before make the stopped one count as done.
-TEST_F(CycleTest, AStopWhileASensorMeasuresStoresNothingOfThatRun) {
-  solmet_sim::SimulatedSensor& sr101 = AddSensor(SR101);
-  StartInterval("SR-101 READY\n");
-  CycleAt(1);
-  sr101.SetFault(Fault::NoAnswer);   // every attempt waits for its reply in vain
-  Clock.Set(Dec7(10, 2, 0));
-  Doc->OnIntervalTick();
-  ASSERT_TRUE(WaitForStatus("SR-101 Measuring\n")) << Host.Status();
-  ASSERT_TRUE(WaitForStatus("SR-101 Retrying measurement\n")) << Host.Status();
-  ASSERT_EQ(Doc->StopMeasurement(), 1);
-  EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(10, 1, 0)});
-}
-
 TEST_F(CycleTest, UnreadableDayFilesAreKeptAsideAndTheDayGoesOnInANewFile) {
   AddSensor(SR104);
   const std::string badFirstLine = "HD_KRF;100\nSITE,Old site\nHD_KRF_END\n";
-  WriteDayFile(badFirstLine);
+  std::filesystem::create_directories(Settings.KrfFolder + "2026");
+  WriteBytes(DayFile(), badFirstLine);
   ManualCycle(Dec7(5, 58, 0));
   EXPECT_EQ(ReadBytes(DayFile() + ".unreadable-1"), badFirstLine);
   EXPECT_EQ(Day().SiteName, "Tsukuba");
@@ -148,7 +137,7 @@ TEST_F(CycleTest, UnreadableDayFilesAreKeptAsideAndTheDayGoesOnInANewFile) {
   // A time stamp that is no date: the points before it are read, then the reader gives up.
   const std::string badTime = "HD_KRF,100\nHD_KRF_END\nDT_KRF,100\nMT,20261207060000\nDT_KRF_END\n"
                               "DT_KRF,100\nMT,20261399060000\nDT_KRF_END\n";
-  WriteDayFile(badTime);
+  WriteBytes(DayFile(), badTime);
   ManualCycle(Dec7(6, 30, 0));
   EXPECT_EQ(ReadBytes(DayFile() + ".unreadable-2"), badTime);
   EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(6, 30, 0)});

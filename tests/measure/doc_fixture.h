@@ -25,11 +25,7 @@ using solmet_sim::Fault;
 
 inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
-// Seconds since 1970 of a UTC calendar time, and of a Tokyo one (UTC+9, no daylight saving).
-inline std::int64_t Utc(int y, int mo, int d, int h, int mi, int s) {
-  tm c{s, mi, h, d, mo - 1, y - 1900, 0, 0, 0, 0, nullptr};
-  return timegm(&c);
-}
+// Seconds since 1970 of a Tokyo calendar time (UTC+9, no daylight saving).
 inline std::int64_t Tokyo(int y, int mo, int d, int h, int mi, int s) { return Utc(y, mo, d, h, mi, s) - 9 * 3600; }
 inline std::int64_t Dec7(int h, int mi, int s) { return Tokyo(2026, 12, 7, h, mi, s); }   // the day most tests run on
 

@@ -80,9 +80,12 @@ TEST_F(StartStopTest, StopWhileASensorDoesNotAnswerEndsAfterAtMostOneMorePause) 
   EXPECT_EQ(Log().find("ERROR"), std::string::npos);   // identification failures are not logged
 }
 
-TEST_F(StartStopTest, ManualRunWaitsForBothSensorsStopsItselfAndASecondStopOnlyLogsAgain) {
+// A manual run waits for both sensors, stops by itself, and a second stop only logs again. Then a
+// sensor that fails its identification ends the wait at once, one that never answers after two
+// minutes; neither lets a run begin.
+TEST_F(StartStopTest, ManualRunWaitsForItsSensorsAndNeverBeginsWithAFailingOrSilentOne) {
   AddSensor(SR101);
-  AddSensor(SR103);
+  solmet_sim::SimulatedSensor& sr103 = AddSensor(SR103);
   CSpectrelDoc& doc = MakeDoc();
   doc.OnStartManual();
   EXPECT_EQ(Host.DialogTitle, "Manual Measurement");
@@ -97,25 +100,16 @@ TEST_F(StartStopTest, ManualRunWaitsForBothSensorsStopsItselfAndASecondStopOnlyL
   for (const std::string& call : Host.Calls) EXPECT_EQ(call.find("ConfirmStopInterval"), std::string::npos);
   EXPECT_EQ(doc.StopMeasurement(), 1);
   EXPECT_EQ(Log(), Started + "2026/12/07,05:58:00,INT.MEAS STOP\r\n2026/12/07,05:58:00,INT.MEAS STOP\r\n");
-}
 
-TEST_F(StartStopTest, ManualStartWithAFailingSensorNeverRuns) {
-  AddSensor(SR101);
-  AddSensor(SR103, Fault::WrongModelName);
-  CSpectrelDoc& doc = MakeDoc();
+  sr103.SetFault(Fault::WrongModelName);
   doc.OnStartManual();
   EXPECT_EQ(PollManual(), CSpectrelDoc::ManualPoll::Failed);
   EXPECT_TRUE(WaitForStatus("SR-101 READY\nSR-103 Error(Sensor Name)\n")) << Host.Status();
   EXPECT_EQ(doc.PollManualStart(), CSpectrelDoc::ManualPoll::Failed);
-  EXPECT_EQ(doc.RunsStarted(), 0);
   EXPECT_TRUE(doc.Measuring());   // until "Abort"
   EXPECT_EQ(doc.StopMeasurement(), 1);
-  EXPECT_FALSE(Exists(Settings.KrfFolder + "2026"));
-}
-
-TEST_F(StartStopTest, ManualWaitGivesUpAfterTwoMinutes) {
+  Settings.UseSensor = {0, 0, 0, 0};
   AddSensor(SR104, Fault::NoAnswer);
-  CSpectrelDoc& doc = MakeDoc();
   doc.OnStartManual();
   // The first attempt needs a second to find no answer; until then the sensor has no status.
   EXPECT_EQ(doc.PollManualStart(), CSpectrelDoc::ManualPoll::Waiting);
@@ -123,8 +117,9 @@ TEST_F(StartStopTest, ManualWaitGivesUpAfterTwoMinutes) {
   EXPECT_EQ(doc.PollManualStart(), CSpectrelDoc::ManualPoll::Waiting);
   Clock.Advance(1);
   EXPECT_EQ(doc.PollManualStart(), CSpectrelDoc::ManualPoll::Failed);
-  EXPECT_EQ(doc.RunsStarted(), 0);
   EXPECT_EQ(doc.StopMeasurement(), 1);
+  EXPECT_EQ(doc.RunsStarted(), 1);
+  EXPECT_EQ(Stored(DayFile()).size(), 1u);
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST_F(AppTest, CommandsAndCloseFollowTheIntervalMeasurement) {
   EXPECT_TRUE(Frame->close());
 }
 
-TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogs) {
+TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFourToThree) {
   Options.Simulate = true;   // the saved profile must keep the real ports
   Options.SimulatePaced = false;
   Start();
@@ -137,14 +137,9 @@ TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogs) {
   EXPECT_EQ(ReadBytes(Profile).find("/dev/pts/"), std::string::npos);
   EXPECT_EQ(App->Settings().ComPort[0].rfind("/dev/pts/", 0), 0u);
   EXPECT_EQ(App->Settings().KrfFolder, Folder.Path + "/");   // with no profile: beside the program
-}
 
-// The window's graph takes the 4:3 area of its view; the copied picture is 640 x 480 (the page,
-// through the printer path, is checked with the preview above).
-TEST_F(AppTest, TheWindowsAreaIsFourToThreeCopiesAreSixFortyByFourEighty) {
+  // The window's graph takes the 4:3 area of its view; the copied picture is 640 x 480.
   const QRgb green = qRgb(0, 128, 0);   // the default frame colour 0x008000
-  Options.Show = false;
-  Start();
   CSpectrelView window(*Doc);   // a view of its own size, outside the frame's layout
   window.resize(1200, 600);
   (void)window.grab();   // lays the graph out
@@ -176,10 +171,14 @@ TEST_F(AppTest, TheFirstWindowIsTwoThirdsOfTheScreenAndEveryWindowReturnsWhereTh
   App->Host()->ShowIntervalDialog(false);
   Frame->close();
   App.reset();
-  Start();
-  App->Host()->ShowIntervalDialog(true);   // not centred again
+  // Started again with auto-start: through the same view command as the toolbar's start, whose
+  // effects are checked above; its dialog is not centred again.
+  AppSettings stored;
+  stored.AutoStart = 1;
+  Start(&stored);
+  EXPECT_TRUE(Doc->Measuring() && App->View()->IntervalTimerActive());
   EXPECT_EQ(std::pair(Frame->size(), App->Host()->IntervalDialog().pos()), std::pair(QSize(720, 560), QPoint(30, 40)));
-  App->Host()->ShowIntervalDialog(false);
+  TearDown();   // stopped and closed first, so nothing is remembered after the clearing
   QSettings().clear();
 }
 
@@ -227,16 +226,6 @@ TEST_F(AppTest, AnArchiveDayIsReadAsideAClickShowsThatPointADamagedFileWhatCould
   EXPECT_EQ(std::pair(problems[1].isEmpty(), overview.Data().Count()), std::pair(false, 3));
   pane.LiveAction()->trigger();
   EXPECT_FALSE(pane.ShowingArchive() || App->View()->ShowingEarlierPoint());
-}
-
-// Through the same view command as the toolbar's start, whose effects are checked above.
-TEST_F(AppTest, AutoStartBeginsTheIntervalMeasurementAtStartUp) {
-  AppSettings stored;
-  stored.AutoStart = 1;
-  Options.Show = false;
-  Start(&stored);
-  EXPECT_TRUE(Doc->Measuring());
-  EXPECT_TRUE(App->View()->IntervalTimerActive());
 }
 
 TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
