@@ -15,15 +15,6 @@ namespace spectrel::cli {
 
 namespace {
 
-// The steady-clock moment just after the next wall-clock second begins, so that every tick of
-// the 1 s timer reads a fresh second of the day.
-SteadyTime NextWholeSecond() {
-  using namespace std::chrono;
-  const auto intoSecond =
-      duration_cast<microseconds>(system_clock::now().time_since_epoch()) % seconds(1);
-  return steady_clock::now() + (seconds(1) - intoSecond) + milliseconds(2);
-}
-
 // Tells every worker to end, says what is still being waited for, then stops: the drivers'
 // waits end within a tenth of a second, so this never takes long.
 void StopPromptly(CSpectrelDoc& doc, CliHost& host) {
@@ -39,17 +30,23 @@ void StopPromptly(CSpectrelDoc& doc, CliHost& host) {
   doc.StopMeasurement();
 }
 
-// Ticks the scheduler once a second and completes the cycles the runs report, until a signal
-// asks for the stop (or a worker's stop request ends the measurement). The service manager, when
-// one listens, hears of the start, every cycle, a watchdog ping each tick and the stop.
+// Runs the document's own rhythm on the main thread: its ticks, its workers' news and the cycles
+// the runs report, until a signal asks for the stop (or a worker's stop request ends the
+// measurement). The service manager, when one listens, hears that the station is ready once the
+// sensors have settled, every cycle, a watchdog ping from every tick of the measurement's own
+// rhythm, and the stop.
 void RunUntilStopped(CSpectrelDoc& doc, CliHost& host) {
   ServiceNotifier service;
+  host.OnCycle = [&](const CycleSummary& cycle) {
+    const std::string line = CycleLine(cycle);
+    host.Print(line);
+    service.Status(line);
+  };
+  host.OnTick = [&] { service.Tick(); };
   doc.OnStartInterval();
-  service.Ready();
-  service.Status("measuring; no cycle yet");
-  SteadyTime nextTick = NextWholeSecond();
+  service.Status("starting; identifying the sensors");
+  bool ready = false;
   while (doc.Measuring()) {
-    service.Tick();
     if (const int signal = StopSignal(); signal != 0) {
       service.Stopping();
       service.Status("stopping (signal " + std::to_string(signal) + ")");
@@ -57,16 +54,11 @@ void RunUntilStopped(CSpectrelDoc& doc, CliHost& host) {
       StopPromptly(doc, host);
       break;
     }
-    for (const WorkerMessage message : host.WaitMessages(nextTick)) {
-      doc.HandleMessage(message);
-      if (message != WorkerMessage::CycleDone) continue;
-      const std::string line = CycleLine(doc);
-      host.Print(line);
-      service.Status(line);
-    }
-    if (doc.Measuring() && std::chrono::steady_clock::now() >= nextTick) {
-      doc.OnIntervalTick();
-      nextTick = NextWholeSecond();
+    host.Pump(std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    if (!ready && doc.Station().State() == StationState::Measuring) {
+      ready = true;
+      service.Ready();
+      service.Status("measuring; no cycle yet");
     }
   }
 }

@@ -28,10 +28,6 @@ CSpectrelView::CSpectrelView(CSpectrelDoc& doc, QWidget* parent)
     : QWidget(parent), Doc(doc), PagePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(160, 120);
-  IntervalTimer.setInterval(1000);
-  ManualPollTimer.setInterval(50);
-  connect(&IntervalTimer, &QTimer::timeout, this, [this] { Doc.OnIntervalTick(); });
-  connect(&ManualPollTimer, &QTimer::timeout, this, &CSpectrelView::OnManualPoll);
 }
 
 CSpectrelView::~CSpectrelView() = default;
@@ -69,34 +65,18 @@ void CSpectrelView::OnInitialUpdate() {
 void CSpectrelView::OnStartInterval() {
   if (Doc.Measuring()) return;
   Doc.OnStartInterval();
-  IntervalTimer.start();
   emit MeasuringChanged();
 }
 
 void CSpectrelView::OnStartManual() {
   if (Doc.Measuring()) return;
+  // Identification runs on the workers; the GUI keeps running while the document looks again.
   Doc.OnStartManual();
   emit MeasuringChanged();
-  // Identification runs on the workers; the GUI keeps running and looks again every 50 ms.
-  OnManualPoll();
 }
 
-void CSpectrelView::OnManualPoll() {
-  if (Doc.PollManualStart() == CSpectrelDoc::ManualPoll::Waiting) {
-    if (!ManualPollTimer.isActive()) ManualPollTimer.start();
-    return;
-  }
-  ManualPollTimer.stop();
-}
-
-void CSpectrelView::OnWorkerMessage(WorkerMessage message) {
-  if (Doc.HandleMessage(message)) AfterStop();
-}
-
-void CSpectrelView::AfterStop() {
-  IntervalTimer.stop();
-  ManualPollTimer.stop();
-  emit MeasuringChanged();
+void CSpectrelView::OnAbort() {
+  if (Doc.StopMeasurement()) emit MeasuringChanged();
 }
 
 void CSpectrelView::paintEvent(QPaintEvent*) {

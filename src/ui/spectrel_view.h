@@ -1,9 +1,8 @@
 // The only view of the document: draws the graph in the window's 4:3 area, prints, previews and
-// copies it, and turns the start commands, the one-second timer and the workers' messages into
-// calls on the document.
+// copies it, and turns the start commands and "Abort" into calls on the document, which keeps its
+// own rhythm.
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -46,11 +45,8 @@ class CSpectrelView : public QWidget {
   // What the window, the page and the clipboard show now.
   GraphInputs CurrentInputs() const;
 
-  // A worker message, delivered on the GUI thread by the host.
-  void OnWorkerMessage(WorkerMessage message);
-
-  bool IntervalTimerActive() const { return IntervalTimer.isActive(); }
-  bool ManualPollActive() const { return ManualPollTimer.isActive(); }
+  // "Abort" in the measurement dialog: the stop, asked about in interval measurement.
+  void OnAbort();
 
  signals:
   // Measurement started or stopped: the frame refreshes its commands.
@@ -60,13 +56,8 @@ class CSpectrelView : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void OnManualPoll();
-  void AfterStop();
-
   CSpectrelDoc& Doc;
   CGraph GraphState;                        // ranges and steps of the last drawing
-  QTimer IntervalTimer;                     // 1000 ms ticks of an interval measurement
-  QTimer ManualPollTimer;                   // 50 ms polls until a manual run may start
   std::unique_ptr<QPrinter> PagePrinter;    // printer and page set-up kept between jobs
   struct ChosenPoint;
   std::unique_ptr<ChosenPoint> Pinned;      // an earlier point shown instead of the latest, or null

@@ -34,31 +34,39 @@ std::unique_ptr<solmet_sim::SimulatedSensor> StationSensor(int model, Fault faul
 
 using RunnerMeasure = CliTest;
 
-TEST_F(RunnerMeasure, SimulatedDefaultsWithTheStationProfileBesideTheProgram) {
+TEST_F(RunnerMeasure, SimulatedStationMeasuresTheProfilesChoiceAndLeavesTheProfileAlone) {
   // A portable install: the program beside the station's "spectrel.ini", which names the data
-  // folders. No sensor in use: the simulation brings SR-101 and SR-103. The profile stays as it is.
+  // folders. The simulated sensors plug in where the profile's ports are; the profile stays as it is.
   const std::string program = Dir + "spectrel-cli";
   std::filesystem::copy_file(Cli, program);
   std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-  const std::string profile = "; roof station\r\n[COM]\r\nSR101=3\r\n[SITE]\r\nNAME=Roof\r\n"
-                              "[DIR]\r\nKRF=" + Dir + "krf/\r\nCSV=" + Dir + "csv/\r\n";
-  WriteBytes(Dir + "spectrel.ini", profile);
-  std::filesystem::create_directories(Dir + "krf");   // the station's folder; CSV's is made on the way
-  const Finished run = RunCli({program, "measure", "--simulate", "--unpaced", "--verbose"});
-  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
-  EXPECT_EQ(ReadBytes(Dir + "spectrel.ini"), profile);
-  const std::vector<CycleReport> cycles = CycleReports(run.Out);
-  ASSERT_EQ(cycles.size(), 1u) << run.Out;
-  EXPECT_EQ(cycles[0].Sensors, "SR-101 SR-103");
-  EXPECT_EQ(cycles[0].DayFile, DayFilePath(Dir + "krf/", StampTime(cycles[0].Stamp)));   // the profile's folders
-  EXPECT_EQ(cycles[0].CsvFile, HourCsvPath(Dir + "csv/", StampTime(cycles[0].Stamp)));
-  EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
-  EXPECT_NE(run.Out.find("event log: " + LogPath(Dir + "krf/")), std::string::npos);
-  EXPECT_EQ(LogMessages(Dir + "krf/"), CleanLog);
-  CKrfData day;
-  ASSERT_EQ(LoadKrf(day, cycles[0].DayFile), 1);
-  EXPECT_EQ(day.SiteName, "Roof");
-  EXPECT_GT(ReadBytes(cycles[0].CsvFile).size(), 0u);
+  struct Case {
+    const char* Use;       // the profile's [USE] section
+    const char* Sensors;   // stored
+  };
+  const Case cases[] = {{"", "SR-101 SR-103"},   // none in use: one of each kind
+                        {"[USE]\r\nSR102=1\r\nSR104=1\r\n", "SR-102 SR-104"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Sensors);
+    const std::string data = Dir + (*c.Use ? "b/" : "a/");
+    const std::string profile = "; roof station\r\n[COM]\r\nSR101=3\r\n[SITE]\r\nNAME=Roof\r\n[DIR]\r\nKRF=" +
+                                data + "krf/\r\nCSV=" + data + "csv/\r\n" + c.Use;
+    WriteBytes(Dir + "spectrel.ini", profile);
+    std::filesystem::create_directories(data + "krf");   // the station's folder; CSV's is made on the way
+    const Finished run = RunCli({program, "measure", "--simulate", "--unpaced", "--verbose"});
+    EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+    EXPECT_EQ(ReadBytes(Dir + "spectrel.ini"), profile);
+    const std::vector<CycleReport> cycles = CycleReports(run.Out);
+    ASSERT_EQ(cycles.size(), 1u) << run.Out;
+    EXPECT_EQ(cycles[0].Sensors, c.Sensors);
+    EXPECT_EQ(cycles[0].DayFile, DayFilePath(data + "krf/", StampTime(cycles[0].Stamp)));   // the profile's folders
+    EXPECT_EQ(cycles[0].CsvFile, HourCsvPath(data + "csv/", StampTime(cycles[0].Stamp)));
+    EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
+    EXPECT_EQ(LogMessages(data + "krf/"), CleanLog);
+    CKrfData day;
+    ASSERT_EQ(LoadKrf(day, cycles[0].DayFile), 1);
+    EXPECT_EQ(day.SiteName, "Roof");
+  }
 }
 
 TEST_F(RunnerMeasure, StationSensorIsMeasuredOrItsFailureReported) {
