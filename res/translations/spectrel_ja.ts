@@ -477,6 +477,10 @@ Software Starting</source>
         <source>Error(Copy to clipboard failed)</source>
         <translation>クリップボード転送に失敗しました</translation>
     </message>
+    <message>
+        <source>Interval measurement cannot start: %1.</source>
+        <translation>インターバル計測を開始できません: %1。</translation>
+    </message>
 </context>
 <context>
     <name>spectrel::OverviewPane</name>

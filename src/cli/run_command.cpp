@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/service_notify.h"
 #include "cli/station_command.h"
+#include "measure/interval_schedule.h"
 #include "measure/spectrel_doc.h"
 
 namespace spectrel::cli {
@@ -63,22 +64,14 @@ void RunUntilStopped(CSpectrelDoc& doc, CliHost& host) {
   }
 }
 
-// "HH:MM:SS" of a second of the day (a profile may hold seconds past 24 h: shown as they are).
-std::string TimeOfDay(std::int64_t second) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(second / 3600),
-                static_cast<long long>(second / 60 % 60), static_cast<long long>(second % 60));
-  return text;
-}
-
 int RunStation(CSpectrelDoc& doc, CliHost& host, const AppSettings& settings) {
-  if (settings.Interval < 1) {
-    // Only a hand-edited profile holds such a value; the scheduler measures every second then.
-    std::fprintf(stderr, "spectrel-cli run: the interval (INT in [INT]) is %lld s; measuring every 1 s\n",
-                 static_cast<long long>(settings.Interval));
+  if (const auto problem = ScheduleProblem(settings)) {
+    std::fprintf(stderr, "%sspectrel-cli run: %s: nothing would ever be measured\n", ErrorPrefix().c_str(),
+                 problem->c_str());
+    return 2;
   }
-  host.Print("window " + TimeOfDay(settings.StartTime) + " to " + TimeOfDay(settings.EndTime) +
-             ", every " + std::to_string(settings.Interval) + " s; stop with Ctrl-C or SIGTERM");
+  host.Print("window " + ClockText(settings.StartTime) + " to " + ClockText(settings.EndTime) + ", every " +
+             std::to_string(settings.Interval) + " s; stop with Ctrl-C or SIGTERM");
   RunUntilStopped(doc, host);
   return 0;
 }

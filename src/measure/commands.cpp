@@ -4,6 +4,7 @@
 
 #include "base/file_output.h"
 #include "measure/day_paths.h"
+#include "measure/interval_schedule.h"
 #include "measure/settings_options.h"
 #include "measure/spectrel_doc.h"
 #include "measure/status_texts.h"
@@ -19,7 +20,9 @@ constexpr std::int64_t ManualWaitLimit = 120;
 }  // namespace
 
 void CSpectrelDoc::OnStartInterval() {
-  if (Measuring()) return;   // the start commands are disabled while measuring
+  // The start commands are disabled while measuring; the front ends say why a schedule that
+  // could never measure is refused.
+  if (Measuring() || ScheduleProblem(SettingsRef)) return;
   KeepMeasureMode(SettingsRef, MeasureMode::Interval);
   SetState(MeasureState::Interval);
   StartMeasurement();

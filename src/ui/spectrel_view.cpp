@@ -9,6 +9,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "measure/interval_schedule.h"
 #include "measure/settings_options.h"
 #include "sensor/status_report.h"
 #include "ui/drawing_area.h"
@@ -64,6 +65,11 @@ void CSpectrelView::OnInitialUpdate() {
 
 void CSpectrelView::OnStartInterval() {
   if (Doc.Measuring()) return;
+  if (const auto problem = ScheduleProblem(Doc.Settings())) {
+    QMessageBox::warning(this, QApplication::applicationDisplayName(),
+                         tr("Interval measurement cannot start: %1.").arg(QString::fromStdString(*problem)));
+    return;
+  }
   Doc.OnStartInterval();
   emit MeasuringChanged();
 }

@@ -242,6 +242,21 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingT
 #endif
 }
 
+TEST_F(RunnerRun, ScheduleThatCanNeverMeasureEndsWithTwoAndTheReason) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"[INT]\nINT=-1\n", "the interval INT=-1 in [INT] is below 1 s"},
+      {"[INT]\nSTART=72000\nEND=21600\n", "(START is after END)"}};
+  for (const auto& [profile, reason] : cases) {
+    WriteBytes(Dir + "p.ini", profile);
+    const Finished run = RunCli({Cli, "run", "--data=" + Dir, "--profile", Dir + "p.ini", "--simulate", "--unpaced"});
+    EXPECT_EQ(run.Exit, 2) << run.Out << run.Err;
+    EXPECT_NE(run.Err.find(std::string(reason) + ": nothing would ever be measured\n"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Out.find("Interval Measurement"), std::string::npos) << run.Out;   // never started
+  }
+  const std::vector<std::string> log = LogMessages(Dir);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "INT.MEAS START"), 0);
+}
+
 TEST_F(RunnerRun, SigtermDuringALongReadStopsAtOnceSayingWhatItWaitsFor) {
   // The sensor's spectrum block comes one byte short, so every attempt waits out a 10 s deadline.
   const auto sensor = StationSensor(SR103, Fault::RbShort);

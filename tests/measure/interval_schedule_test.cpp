@@ -25,7 +25,6 @@ TEST(IntervalSchedule, BoundariesOfALocalDayFollowItsLength) {
   const Case cases[] = {
       {"ordinary day", "Asia/Tokyo", Utc(2026, 12, 7, 12), 0, 86399, 600, 144},
       {"defaults: 06:00 to 20:00 both ends", "Asia/Tokyo", Utc(2026, 12, 7, 12), 21600, 72000, 600, 85},
-      {"interval below one counts as one second", "Asia/Tokyo", Utc(2026, 12, 7, 12), 0, 86399, -5, 86400},
       {"window without a boundary", "Asia/Tokyo", Utc(2026, 12, 7, 12), 21601, 21601, 600, 0},
       {"start after end", "Asia/Tokyo", Utc(2026, 12, 7, 12), 72000, 21600, 600, 0},
       {"Berlin, 23 hours: 02:00 to 02:50 never shown", "Europe/Berlin", Utc(2026, 3, 29, 12), 0, 86399, 600, 138},
@@ -61,6 +60,8 @@ TEST(IntervalSchedule, NextBoundaryIsTheNextOneTheClockShows) {
        Utc(2026, 10, 25, 1, 0)},
       {"Berlin, into the skipped hour", "Europe/Berlin", 0, 86399, 600, Utc(2026, 3, 29, 0, 55),
        Utc(2026, 3, 29, 1, 0)},
+      {"Berlin, 02:00 and 02:40 skipped", "Europe/Berlin", 0, 86399, 2400, Utc(2026, 3, 29, 0, 30),
+       Utc(2026, 3, 29, 1, 20)},
       {"Lord Howe, 02:00 to 02:20 skipped", "Australia/Lord_Howe", 0, 86399, 600, Utc(2026, 10, 3, 15, 25),
        Utc(2026, 10, 3, 15, 30)},
       {"Kolkata, half-hour offset", "Asia/Kolkata", 0, 86399, 3600, Utc(2026, 6, 1, 0, 10),
@@ -88,6 +89,9 @@ TEST(IntervalSchedule, CrossingCountsEveryShowingAndNamesTheLast) {
        Utc(2026, 10, 25, 1, 0)},
       {"no 02:00 in spring", "Europe/Berlin", 3600, Utc(2026, 3, 29, 0, 30), Utc(2026, 3, 29, 1, 30), 1,
        Utc(2026, 3, 29, 1, 0)},
+      // 02:40 summer time, then 02:00 winter time: 20 minutes apart.
+      {"40 minutes across the repeated hour", "Europe/Berlin", 2400, Utc(2026, 10, 25, 0, 30),
+       Utc(2026, 10, 25, 1, 30), 2, Utc(2026, 10, 25, 1, 0)},
   };
   for (const Case& c : cases) {
     const auto crossing = IntervalSchedule(0, 86399, c.Interval).Between(c.From, c.To, Zone(c.Zone));

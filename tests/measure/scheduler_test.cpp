@@ -8,6 +8,7 @@
 
 #include "doc_fixture.h"
 #include "measure/day_paths.h"
+#include "measure/interval_schedule.h"
 
 namespace spectrel::testing {
 namespace {
@@ -100,10 +101,6 @@ INSTANTIATE_TEST_SUITE_P(
                 Every(Dec7(10, 0, 0), 600, 2)},
         DayCase{"BoundaryOneSecondAfterTheWindowIsOut", "Asia/Tokyo", 36000, 36599, 600, Dec7(9, 59, 58),
                 Dec7(10, 30, 0), 1, {Dec7(10, 0, 0)}},
-        DayCase{"StartTimeAfterEndTimeNeverMeasures", "Asia/Tokyo", 72000, 21600, 600, Dec7(0, 0, 30),
-                Dec7(23, 59, 0), 30, {}},
-        DayCase{"IntervalBelowOneIsOneSecond", "Asia/Tokyo", 21600, 21610, -5, Dec7(5, 59, 58), Dec7(6, 0, 15), 1,
-                Every(Dec7(6, 0, 0), 1, 11)},
         // At one second: a tick that read midnight counts as none, so 00:00:01 is left out, said.
         DayCase{"NewYearAtOneSecondLogsTheBoundaryAfterMidnight", "Asia/Tokyo", 0, 86399, 1,
                 Tokyo(2026, 12, 31, 23, 59, 48), Tokyo(2027, 1, 1, 0, 0, 10), 1,
@@ -129,21 +126,47 @@ INSTANTIATE_TEST_SUITE_P(
                 Utc(2026, 6, 1, 18, 29), 7, Every(Utc(2026, 5, 31, 18, 30), 3600, 24)}),
     [](const ::testing::TestParamInfo<DayCase>& info) { return std::string(info.param.Name); });
 
+TEST_F(SchedulerTest, ScheduleThatCanNeverMeasureIsRefused) {
+  struct Case {
+    std::int64_t Start, End, Interval;
+    const char* Reason;
+  };
+  const Case cases[] = {
+      {0, 86399, 0, "the interval INT=0 in [INT] is below 1 s"},
+      {0, 86399, 4294967295, "the interval INT=-1 in [INT] is below 1 s"},   // as the profile reads -1
+      {72000, 21600, 600, "no boundary every 600 s lies inside the daily window 20:00:00 to 06:00:00 (START is after END)"},
+      {21600, 72000, 2000000000, "no boundary every 2000000000 s lies inside the daily window 06:00:00 to 20:00:00"},
+      {21601, 21601, 600, "no boundary every 600 s lies inside the daily window 06:00:01 to 06:00:01"},
+  };
+  for (const Case& c : cases) {
+    Start(Dec7(10, 0, 0), c.Interval, c.Start, c.End);
+    EXPECT_EQ(ScheduleProblem(Settings), c.Reason);
+    EXPECT_FALSE(Doc->Measuring()) << c.Reason;
+  }
+  Settings.StartTime = Settings.EndTime = 21600;   // one boundary a day is enough
+  EXPECT_FALSE(ScheduleProblem(Settings));
+  const std::vector<std::string> log = LogMessages();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "INT.MEAS START"), 0);
+}
+
 TEST_F(SchedulerTest, ClockStepIsLoggedOnceAndNoBoundaryIsStoredTwice) {
   struct Case {
+    std::int64_t Interval;
     std::int64_t Step;              // s, at 10:03:00
     std::vector<std::string> Log;   // what the step leaves in the log
   };
   const Case cases[] = {
-      {-90, {"CLOCK STEP -90"}},    // back over two boundaries already stored
-      {-5, {"CLOCK STEP -5"}},
-      {10, {"CLOCK STEP +10"}},
-      {3600, {"CLOCK STEP +3600", "ERROR MEAS SKIP 59"}},   // 10:04 to 11:03: the last measured
+      {60, -90, {"CLOCK STEP -90"}},    // back over two boundaries already stored
+      {60, -5, {"CLOCK STEP -5"}},
+      {60, 10, {"CLOCK STEP +10"}},
+      {60, 3600, {"CLOCK STEP +3600", "ERROR MEAS SKIP 59"}},   // 10:04 to 11:03: the last measured
+      {1, -30, {"CLOCK STEP -30"}},
+      {1, 30, {"CLOCK STEP +30", "ERROR MEAS SKIP 30"}},        // 10:03:01 to 10:03:31: the last measured
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Step);
     Runs.clear();
-    Start(Dec7(10, 0, 30), 60);
+    Start(Dec7(10, 0, 30), c.Interval);
     TickRange(Dec7(10, 0, 30), Dec7(10, 3, 0));
     Clock.Step(c.Step);
     const std::int64_t after = Clock.Now();
