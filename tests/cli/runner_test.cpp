@@ -190,7 +190,7 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingT
   WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=2\n");
   const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini", "--simulate",
                                "--unpaced"},
-                              {"NOTIFY_SOCKET=" + socketPath},
+                              {"NOTIFY_SOCKET=" + socketPath, "WATCHDOG_USEC=2000000"},
                               [](const std::string& out) { return CycleReports(out).size() >= 2; });
   const std::vector<std::string> messages = Received(listener);
   ::close(listener);
@@ -237,6 +237,9 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingT
   const auto cycle = at("STATUS=" + cycles.front().Stamp + " stored SR-101 SR-103");
   EXPECT_LT(at("READY=1"), cycle);
   EXPECT_LT(cycle, at("STOPPING=1"));
+  // The watchdog hears from every tick of the measurement, one a second, from the start.
+  EXPECT_GE(std::count(messages.begin(), messages.end(), "WATCHDOG=1"), 2) << ::testing::PrintToString(messages);
+  EXPECT_LT(at("WATCHDOG=1"), cycle);
 #else
   EXPECT_TRUE(messages.empty());
 #endif
