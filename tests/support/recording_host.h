@@ -74,11 +74,7 @@ class RecordingHost : public DocumentHost {
     }
   }
   // Fires the timers asked for so far, once each (the document's rhythm by hand).
-  void FireTimers() {
-    std::vector<Timer> due;
-    due.swap(Timers);
-    for (Timer& timer : due) timer.Task();
-  }
+  void FireTimers() { FireDue(std::chrono::steady_clock::time_point::max()); }
   std::string Status() const { return Statuses.empty() ? "" : Statuses.back(); }
 
   struct Timer {
@@ -99,8 +95,7 @@ class RecordingHost : public DocumentHost {
   std::vector<Timer> Timers;           // asked for, not fired yet
 
  private:
-  void FireDue() {
-    const auto now = std::chrono::steady_clock::now();
+  void FireDue(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now()) {
     std::vector<Timer> due;
     for (auto it = Timers.begin(); it != Timers.end();) {
       if (it->Due > now) {
