@@ -73,7 +73,7 @@ void CliHost::Post(std::function<void()> task) {
 }
 
 void CliHost::CallAfter(std::chrono::milliseconds delay, std::function<void()> task) {
-  Timers.push_back({std::chrono::steady_clock::now() + delay, std::move(task)});
+  Timers.Add(delay, std::move(task));
 }
 
 void CliHost::StateChanged(const StateEvent& event) {
@@ -108,8 +108,7 @@ void CliHost::Pump(SteadyTime deadline) {
   {
     std::unique_lock<std::mutex> hold(QueueLock);
     for (;;) {
-      SteadyTime until = deadline;
-      for (const Timer& timer : Timers) until = std::min(until, timer.Due);
+      const SteadyTime until = Timers.NextDue(deadline);
       const SteadyTime now = std::chrono::steady_clock::now();
       if (!Queue.empty() || now >= until || StopSignal() != 0) break;
       QueueSignal.wait_until(hold, std::min(until, now + SignalSlice));
@@ -117,17 +116,7 @@ void CliHost::Pump(SteadyTime deadline) {
     tasks.swap(Queue);
   }
   for (auto& task : tasks) task();
-  const SteadyTime now = std::chrono::steady_clock::now();
-  std::vector<Timer> due;
-  for (auto it = Timers.begin(); it != Timers.end();) {
-    if (it->Due > now) {
-      ++it;
-      continue;
-    }
-    due.push_back(std::move(*it));
-    it = Timers.erase(it);
-  }
-  for (Timer& timer : due) timer.Task();
+  Timers.FireDue();
 }
 
 void CliHost::PrintStamped(const std::string& line) {

@@ -16,6 +16,7 @@
 
 #include "cli/cli_options.h"
 #include "measure/document_host.h"
+#include "measure/host_timers.h"
 #include "measure/spectrel_doc.h"
 #include "settings/app_settings.h"
 #include "simulation/simulated_station.h"
@@ -53,16 +54,12 @@ class CliHost : public DocumentHost {
   void Print(const std::string& line);
 
  private:
-  struct Timer {
-    SteadyTime Due;
-    std::function<void()> Task;
-  };
   std::FILE* Out;                          // where the lines go
   bool Verbose;                            // also show the clock
   std::mutex QueueLock;                    // guards Queue
   std::condition_variable QueueSignal;     // a task was posted
   std::deque<std::function<void()>> Queue; // posted, not yet run
-  std::vector<Timer> Timers;               // main thread only
+  HostTimers Timers;                       // main thread only
   bool Active = false;                     // a measurement is shown
   std::map<int, std::string> ShownStatus;  // last printed status line per model
 };

@@ -234,17 +234,17 @@ TEST_F(SchedulerTest, BoundaryWhileTheCycleBeforeIsPendingIsSkipped) {
 TEST_F(SchedulerTest, TicksComeAtEveryWholeSecondUntilTheStop) {
   Clock.Set(Dec7(10, 0, 0), 300);
   MakeDoc().OnStartInterval();
-  ASSERT_EQ(Host.Timers.size(), 1u);
-  EXPECT_EQ(Host.Timers[0].Delay, 702ms);   // just after the next whole second
+  ASSERT_EQ(Host.Timers.List().size(), 1u);
+  EXPECT_EQ(Host.Timers.List()[0].Delay, 702ms);   // just after the next whole second
   Clock.Set(Dec7(10, 0, 1), 2);
   Host.FireTimers();
   EXPECT_EQ(Host.Clocks, 1);
-  ASSERT_EQ(Host.Timers.size(), 1u);
-  EXPECT_EQ(Host.Timers[0].Delay, 1000ms);
+  ASSERT_EQ(Host.Timers.List().size(), 1u);
+  EXPECT_EQ(Host.Timers.List()[0].Delay, 1000ms);
   ASSERT_TRUE(Doc->StopMeasurement());
   Host.FireTimers();   // a tick that comes after the stop does nothing
   EXPECT_EQ(Host.Clocks, 1);
-  EXPECT_TRUE(Host.Timers.empty());
+  EXPECT_TRUE(Host.Timers.List().empty());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "measure/document_host.h"
+#include "measure/host_timers.h"
 
 namespace spectrel::testing {
 
@@ -30,9 +31,7 @@ class RecordingHost : public DocumentHost {
   }
 
   // ---- The document's thread ----
-  void CallAfter(Ms delay, std::function<void()> task) override {
-    Timers.push_back({delay, std::chrono::steady_clock::now() + delay, std::move(task)});
-  }
+  void CallAfter(Ms delay, std::function<void()> task) override { Timers.Add(delay, std::move(task)); }
   void StateChanged(const StateEvent& event) override {
     States.push_back(event.State);
     Title = event.Title;
@@ -58,7 +57,7 @@ class RecordingHost : public DocumentHost {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
       if (std::chrono::steady_clock::now() >= end) return false;
-      if (LiveTimers) FireDue();
+      if (LiveTimers) Timers.FireDue();
       RunOne(Ms(LiveTimers ? 2 : 20));
     }
     return true;
@@ -74,14 +73,9 @@ class RecordingHost : public DocumentHost {
     }
   }
   // Fires the timers asked for so far, once each (the document's rhythm by hand).
-  void FireTimers() { FireDue(std::chrono::steady_clock::time_point::max()); }
+  void FireTimers() { Timers.FireDue(std::chrono::steady_clock::time_point::max()); }
   std::string Status() const { return Statuses.empty() ? "" : Statuses.back(); }
 
-  struct Timer {
-    Ms Delay;                          // as asked for
-    std::chrono::steady_clock::time_point Due;
-    std::function<void()> Task;
-  };
   bool LiveTimers = false;             // timers fire by themselves once due while pumping
   bool Answer = true;                  // the answer to the stop question
   std::vector<MeasureState> States;    // every state told, in order
@@ -92,21 +86,9 @@ class RecordingHost : public DocumentHost {
   int Clocks = 0;                      // clock lines shown
   std::vector<CycleSummary> Cycles;    // every cycle completed
   std::vector<std::string> Questions;  // every question asked
-  std::vector<Timer> Timers;           // asked for, not fired yet
+  HostTimers Timers;                   // asked for, not fired yet
 
  private:
-  void FireDue(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now()) {
-    std::vector<Timer> due;
-    for (auto it = Timers.begin(); it != Timers.end();) {
-      if (it->Due > now) {
-        ++it;
-        continue;
-      }
-      due.push_back(std::move(*it));
-      it = Timers.erase(it);
-    }
-    for (Timer& timer : due) timer.Task();
-  }
   // Runs the next posted task, waiting at most wait for one; false when none came.
   bool RunOne(Ms wait) {
     std::function<void()> task;
