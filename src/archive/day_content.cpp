@@ -24,6 +24,11 @@ namespace {
 constexpr std::size_t TimeChunk = 64;        // points per chunk: one wavelength's day in a few reads
 constexpr std::size_t WavelengthChunk = 256; // nm per chunk: one spectrum in a few reads
 constexpr float FloatFill = std::numeric_limits<float>::quiet_NaN();
+constexpr const char* SunMethod =
+    "apparent topocentric position of the sun without refraction (geometric), from the site's "
+    "latitude, longitude and altitude and the true UTC: the Earth's ephemeris (ERFA eraEpv00), IAU "
+    "2006/2000A precession-nutation, Earth rotation angle, annual and diurnal aberration (ERFA "
+    "eraApco13, eraAtioq) and the sun's parallax; within 0.01 degree of astronomical references";
 
 std::string UtcText(std::time_t t, const char* format) {
   std::tm utc{};
@@ -126,11 +131,11 @@ GridIds DefineGrid(NetCdfFile& file, const ArchiveDay& archiveDay, const Archive
     ids.Zenith = TimeSeries(file, "solar_zenith_angle", NC_FLOAT, timeDim, points);
     file.Text(ids.Zenith, "standard_name", "solar_zenith_angle");
     file.Text(ids.Zenith, "units", "degree");
-    file.Text(ids.Zenith, "comment", "NOAA general solar position equations, without refraction");
+    file.Text(ids.Zenith, "comment", SunMethod);
     ids.Azimuth = TimeSeries(file, "solar_azimuth_angle", NC_FLOAT, timeDim, points);
     file.Text(ids.Azimuth, "standard_name", "solar_azimuth_angle");
     file.Text(ids.Azimuth, "units", "degree");
-    file.Text(ids.Azimuth, "comment", "clockwise from true north; NOAA general solar position equations");
+    file.Text(ids.Azimuth, "comment", "clockwise from true north; " + std::string(SunMethod));
   }
   return ids;
 }
@@ -164,13 +169,15 @@ void WriteGrid(NetCdfFile& file, const ArchiveDay& archiveDay, const DayAxes& ax
   std::vector<float> zenith(times.size()), azimuth(times.size());
   std::vector<short> flags(times.size());
   for (int w = 0; w < grid.Width; ++w) wavelengths[static_cast<std::size_t>(w)] = grid.FromNm + w;
+  std::optional<SunTracker> sunAtSite;
+  if (site) sunAtSite.emplace(site->LatitudeDeg, site->LongitudeDeg, site->AltitudeM.value_or(0.0));
   for (int j = 0; j < points; ++j) {
     const std::size_t p = static_cast<std::size_t>(j);
     const std::int64_t utc = archiveDay.Times.Utc[p];
     times[p] = static_cast<double>(utc);
     std::optional<double> z;
-    if (site) {
-      const SolarAngles sun = SolarPosition(utc, site->LatitudeDeg, site->LongitudeDeg);
+    if (sunAtSite) {
+      const SolarAngles sun = sunAtSite->At(utc);
       zenith[p] = static_cast<float>(sun.ZenithDeg);
       azimuth[p] = static_cast<float>(sun.AzimuthDeg);
       z = sun.ZenithDeg;
