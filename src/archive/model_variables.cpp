@@ -50,8 +50,9 @@ void SensorIdentity(NetCdfFile& file, int var, const SensorInfo& info) {
   file.Text(var, "wavelength_polynomial", "wavelength(p) = c0 + c1 p + c2 p2 + c3 p3 + c4 p4 + c5 p5 nm, pixel p = 1..N");
 }
 
-int StatusVar(NetCdfFile& file, const StatusVariable& v, int model, int timeDim) {
+int StatusVar(NetCdfFile& file, const StatusVariable& v, int model, int timeDim, const VariableLinks& links) {
   const int var = file.Var(Named(v.Name, model), v.Integer ? NC_INT : NC_FLOAT, {timeDim});
+  LinkCoordinates(file, var, links);
   file.Text(var, "long_name", std::string(Models[static_cast<std::size_t>(model)].Name) + " " +
                                   std::string(v.Label));
   file.Text(var, "units", v.Units);
@@ -67,7 +68,8 @@ int StatusVar(NetCdfFile& file, const StatusVariable& v, int model, int timeDim)
 
 }  // namespace
 
-ModelVariableIds DefineModelVariables(NetCdfFile& file, const CKrfData& day, int model, int timeDim) {
+ModelVariableIds DefineModelVariables(NetCdfFile& file, const CKrfData& day, int model, int timeDim,
+                                      const VariableLinks& links) {
   const ModelDescription& desc = Models[static_cast<std::size_t>(model)];
   const SensorInfo& info = *day.Info(model);
   const std::size_t points = static_cast<std::size_t>(day.RadCount());
@@ -90,22 +92,24 @@ ModelVariableIds DefineModelVariables(NetCdfFile& file, const CKrfData& day, int
   file.Text(ids.Irradiance, "standard_name", "surface_downwelling_radiative_flux_per_unit_wavelength_in_air");
   file.Text(ids.Irradiance, "long_name", name + " spectral irradiance per pixel, (light - dark) x calibration");
   file.Text(ids.Irradiance, "units", "W m-2 um-1");
-  file.Text(ids.Irradiance, "coordinates", Named("wavelength", model));
   file.Floats(ids.Irradiance, "_FillValue", {FloatFill});
+  LinkMeasurement(file, ids.Irradiance, links, "quality_flag", Named("wavelength", model));
   SensorIdentity(file, ids.Irradiance, info);
 
   ids.Exposure = file.Var(Named("exposure_time", model), NC_INT, {timeDim});
+  LinkCoordinates(file, ids.Exposure, links);
   file.Text(ids.Exposure, "long_name", name + " Exposure time");
   file.Text(ids.Exposure, "units", "ms");
   file.Ints(ids.Exposure, "_FillValue", {ExposureFill});
 
   ids.DarkCounts = file.Var(Named("dark_counts", model), NC_FLOAT, {timeDim});
+  LinkCoordinates(file, ids.DarkCounts, links);
   file.Text(ids.DarkCounts, "long_name", name + " Dark Counts: largest minus smallest dark signal");
   file.Text(ids.DarkCounts, "units", "s-1");
   file.Floats(ids.DarkCounts, "_FillValue", {FloatFill});
 
   for (const StatusVariable& v : FamilyOf(model))
-    if (Applies(v, model)) ids.Status.push_back(StatusVar(file, v, model, timeDim));
+    if (Applies(v, model)) ids.Status.push_back(StatusVar(file, v, model, timeDim, links));
   return ids;
 }
 
