@@ -119,11 +119,8 @@ struct GridIds {
   int Zenith = -1, Azimuth = -1, Flags = -1;   // the angles stay -1 without a site position
 };
 
-int TimeSeries(NetCdfFile& file, const std::string& name, int type, int timeDim, std::size_t points,
-               const VariableLinks& links) {
-  const int var = file.Var(name, type, {timeDim}, {std::max<std::size_t>(points, 1)});
-  LinkCoordinates(file, var, links);
-  return var;
+int TimeSeries(NetCdfFile& file, const std::string& name, int type, int timeDim, std::size_t points) {
+  return file.Var(name, type, {timeDim}, {std::max<std::size_t>(points, 1)});
 }
 
 void DefineAxes(NetCdfFile& file, const ArchiveDay& archiveDay, GridIds& ids, int timeDim, int wlDim) {
@@ -149,7 +146,7 @@ void DefineAxes(NetCdfFile& file, const ArchiveDay& archiveDay, GridIds& ids, in
 // The integral irradiance and the part of its range that each point's sensors covered.
 void DefineIntegral(NetCdfFile& file, const ArchiveSettings& settings, GridIds& ids, int timeDim,
                     std::size_t points, const VariableLinks& links) {
-  ids.Integral = file.Var("integral_irradiance", NC_FLOAT, {timeDim}, {std::max<std::size_t>(points, 1)});
+  ids.Integral = TimeSeries(file, "integral_irradiance", NC_FLOAT, timeDim, points);
   file.Text(ids.Integral, "long_name", "integral irradiance over the integral range");
   file.Text(ids.Integral, "units", "W m-2");
   file.Ints(ids.Integral, "integral_range_nm", {settings.Grid.IntegFrom, settings.Grid.IntegTo});
@@ -166,11 +163,12 @@ void DefineIntegral(NetCdfFile& file, const ArchiveSettings& settings, GridIds& 
   } ends[] = {{&GridIds::CoveredFrom, "integral_covered_from", "lowest wavelength summed in integral_irradiance"},
               {&GridIds::CoveredTo, "integral_covered_to", "highest wavelength summed in integral_irradiance"}};
   for (const auto& end : ends) {
-    const int var = TimeSeries(file, end.Name, NC_INT, timeDim, points, links);
+    const int var = TimeSeries(file, end.Name, NC_INT, timeDim, points);
     file.Text(var, "long_name", end.LongName);
     file.Text(var, "units", "nm");
     file.Ints(var, "_FillValue", {NoWavelength});
     file.Text(var, "comment", "fill where the point's sensors cover nothing of the integral range");
+    LinkCoordinates(file, var, links);
     ids.*end.Id = var;
   }
 }
@@ -196,20 +194,22 @@ GridIds DefineGrid(NetCdfFile& file, const ArchiveDay& archiveDay, const Archive
 
   DefineIntegral(file, settings, ids, timeDim, points, links);
   if (hasSite) {
-    ids.Zenith = TimeSeries(file, "solar_zenith_angle", NC_FLOAT, timeDim, points, links);
+    ids.Zenith = TimeSeries(file, "solar_zenith_angle", NC_FLOAT, timeDim, points);
     file.Text(ids.Zenith, "standard_name", "solar_zenith_angle");
     file.Text(ids.Zenith, "units", "degree");
     file.Text(ids.Zenith, "comment", SunMethod);
-    ids.Azimuth = TimeSeries(file, "solar_azimuth_angle", NC_FLOAT, timeDim, points, links);
+    LinkCoordinates(file, ids.Zenith, links);
+    ids.Azimuth = TimeSeries(file, "solar_azimuth_angle", NC_FLOAT, timeDim, points);
     file.Text(ids.Azimuth, "standard_name", "solar_azimuth_angle");
     file.Text(ids.Azimuth, "units", "degree");
     file.Text(ids.Azimuth, "comment", "clockwise from true north; " + std::string(SunMethod));
+    LinkCoordinates(file, ids.Azimuth, links);
   }
   return ids;
 }
 
 void DefineFlags(NetCdfFile& file, GridIds& ids, int timeDim, std::size_t points, const VariableLinks& links) {
-  ids.Flags = TimeSeries(file, "quality_flag", NC_SHORT, timeDim, points, links);
+  ids.Flags = TimeSeries(file, "quality_flag", NC_SHORT, timeDim, points);
   file.Text(ids.Flags, "standard_name", "quality_flag");
   file.Text(ids.Flags, "long_name", "quality flags of the measurement point");
   std::vector<short> masks;
@@ -226,6 +226,7 @@ void DefineFlags(NetCdfFile& file, GridIds& ids, int timeDim, std::size_t points
   file.Shorts(ids.Flags, "flag_masks", masks);
   file.Text(ids.Flags, "flag_meanings", meanings);
   file.Text(ids.Flags, "comment", rules);
+  LinkCoordinates(file, ids.Flags, links);
 }
 
 void WriteGrid(NetCdfFile& file, const ArchiveDay& archiveDay, const DayAxes& axes, DayGrid& grid,

@@ -24,9 +24,9 @@ std::string TailDamage(const KrfReadReport& read);
 
 // Reads the day file at path into day (which the caller passes empty) and turns its local times
 // into true UTC with the station's zone, or the file's own offset when zone is empty; a damaged
-// tail is among the warnings of its times. False, with
-// a one-line reason in error, when the file is missing, unreadable, not a day file, damaged (a
-// time stamp that is no valid date) or holds no measurement point.
+// tail is among the warnings of its times. False, with a one-line reason in error, when the file
+// is missing, unreadable, not a day file, damaged (a time stamp that is no valid date) or holds
+// no measurement point.
 bool LoadDayFile(const std::string& path, const std::optional<StationZone>& zone, ArchiveDay& day,
                  std::string& error);
 

@@ -52,7 +52,6 @@ void SensorIdentity(NetCdfFile& file, int var, const SensorInfo& info) {
 
 int StatusVar(NetCdfFile& file, const StatusVariable& v, int model, int timeDim, const VariableLinks& links) {
   const int var = file.Var(Named(v.Name, model), v.Integer ? NC_INT : NC_FLOAT, {timeDim});
-  LinkCoordinates(file, var, links);
   file.Text(var, "long_name", std::string(Models[static_cast<std::size_t>(model)].Name) + " " +
                                   std::string(v.Label));
   file.Text(var, "units", v.Units);
@@ -63,6 +62,7 @@ int StatusVar(NetCdfFile& file, const StatusVariable& v, int model, int timeDim,
     file.Floats(var, "_FillValue", {FloatFill});
   }
   if (v.SecondTemperature) file.Text(var, "comment", "fill where the sensor was not asked for it");
+  LinkCoordinates(file, var, links);
   return var;
 }
 
@@ -97,16 +97,16 @@ ModelVariableIds DefineModelVariables(NetCdfFile& file, const CKrfData& day, int
   SensorIdentity(file, ids.Irradiance, info);
 
   ids.Exposure = file.Var(Named("exposure_time", model), NC_INT, {timeDim});
-  LinkCoordinates(file, ids.Exposure, links);
   file.Text(ids.Exposure, "long_name", name + " Exposure time");
   file.Text(ids.Exposure, "units", "ms");
   file.Ints(ids.Exposure, "_FillValue", {ExposureFill});
+  LinkCoordinates(file, ids.Exposure, links);
 
   ids.DarkCounts = file.Var(Named("dark_counts", model), NC_FLOAT, {timeDim});
-  LinkCoordinates(file, ids.DarkCounts, links);
   file.Text(ids.DarkCounts, "long_name", name + " Dark Counts: largest minus smallest dark signal");
   file.Text(ids.DarkCounts, "units", "s-1");
   file.Floats(ids.DarkCounts, "_FillValue", {FloatFill});
+  LinkCoordinates(file, ids.DarkCounts, links);
 
   for (const StatusVariable& v : FamilyOf(model))
     if (Applies(v, model)) ids.Status.push_back(StatusVar(file, v, model, timeDim, links));

@@ -1,6 +1,7 @@
-// The archive as the CF conventions checker sees it: day files converted by spectrel-cli itself (a
-// mid-latitude station, a Berlin autumn day of 25 hours under its zone, a station without a
-// position, a day file cut short, the irradiances quantized) pass without an error or a warning.
+// The archive as spectrel-cli itself writes it (a mid-latitude station, a Berlin autumn day of 25
+// hours under its zone, a station without a position, a day file cut short, the irradiances
+// quantized): the CF conventions checker finds no error or warning, a cut tail is told, and the
+// history holds the command.
 #include <gtest/gtest.h>
 #include <netcdf.h>
 
@@ -39,77 +40,90 @@ std::string GlobalText(const std::string& path, const char* name) {
   return text;
 }
 
-class CfCheckTest : public ::testing::Test {
+// Day files of three stations converted by spectrel-cli once for all the tests below.
+class ExportedArchive : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Checker = CfCheck();
-    if (Checker.empty())
-      GTEST_SKIP() << "no CF conventions checker: neither ../shared/tools/cf-check beside the "
-                      "repository nor SPECTREL_CF_CHECK names one";
+  static void SetUpTestSuite() {
+    Dir = new TempDir;
+    CKrfData tsukuba = MakeDay({SR102, SR104}, 48, 1796511600, 900);   // 2026-12-06 09:00 at +9
+    tsukuba.SiteLat = "36.050";
+    tsukuba.SiteLon = "140.130";
+    tsukuba.SiteAlt = "25.0";
+    Save("tsukuba", "Asia/Tokyo", tsukuba, "20261206.KRF");
+    for (int j = 0; j < tsukuba.RadCount(); ++j) tsukuba.Rad(j).MeasureTime += 86400;
+    const std::string cut = Save("tsukuba", "Asia/Tokyo", tsukuba, "20261207.KRF");
+    fs::resize_file(cut, fs::file_size(cut) - 1000);   // inside the last point's SR-104 spectrum
+    CKrfData berlin = MakeDay({SR101, SR103}, 150, 1792879200, 600);   // 2026-10-25 00:00 CEST, 25 hours
+    berlin.TimeZone = "+2";
+    berlin.SiteLat = "52.520";
+    berlin.SiteLon = "13.400";
+    berlin.SiteAlt = "";
+    Save("berlin", "Europe/Berlin", berlin, "20261025.KRF");
+    CKrfData unplaced = MakeDay({SR102}, 12, 1796511600, 3600);
+    unplaced.SiteLat = "00.000";
+    unplaced.SiteLon = "000.000";
+    Save("unplaced", "Asia/Tokyo", unplaced, "20261206.KRF");
+
+    TsukubaSaid = new std::string(Export("tsukuba", "nc/tsukuba", {}));
+    Export("tsukuba", "nc/tsukuba4", {"--significant-digits", "4", "--jobs", "1"});
+    Export("berlin", "nc/berlin", {"--tz", "Europe/Berlin"});
+    Export("unplaced", "nc/unplaced", {});
+  }
+  static void TearDownTestSuite() {
+    delete TsukubaSaid;
+    delete Dir;
   }
   // Writes the day under the station's zone into the station's data folder, as the station did.
-  std::string Save(const std::string& station, const char* zone, const CKrfData& day, const char* name) {
+  static std::string Save(const std::string& station, const char* zone, const CKrfData& day, const char* name) {
     ScopedTz tz(zone);
-    const std::string folder = Dir.File(station + "/2026");
+    const std::string folder = Dir->File(station + "/2026");
     fs::create_directories(folder);
     EXPECT_EQ(SaveKrf(day, folder + "/" + name), 1);
     return folder + "/" + name;
   }
-  // spectrel-cli export of a station's folder to NetCDF with the extra options; its output.
-  std::string Export(const std::string& station, const std::string& out, std::vector<std::string> extra) {
-    std::vector<std::string> args{"export", Dir.File(station), "--out", Dir.File(out), "--format", "netcdf", "--quiet"};
+  // spectrel-cli export of a station's folder to NetCDF with the extra options; what it said.
+  static std::string Export(const std::string& station, const std::string& out, std::vector<std::string> extra) {
+    std::vector<std::string> args{"export", Dir->File(station), "--out", Dir->File(out), "--format", "netcdf", "--quiet"};
     args.insert(args.end(), extra.begin(), extra.end());
     std::string output;
     EXPECT_EQ(RunProgram(SPECTREL_CLI, args, output), 0) << output;
     return output;
   }
-  std::string Checker;
-  TempDir Dir;
+  static TempDir* Dir;
+  static std::string* TsukubaSaid;   // the export's output for the station with the cut day file
 };
 
-TEST_F(CfCheckTest, EveryDayFileTheExportMakesPassesWithoutErrorOrWarning) {
-  CKrfData tsukuba = MakeDay({SR102, SR104}, 48, 1796511600, 900);   // 2026-12-06 09:00 at +9
-  tsukuba.SiteLat = "36.050";
-  tsukuba.SiteLon = "140.130";
-  tsukuba.SiteAlt = "25.0";
-  Save("tsukuba", "Asia/Tokyo", tsukuba, "20261206.KRF");
-  for (int j = 0; j < tsukuba.RadCount(); ++j) tsukuba.Rad(j).MeasureTime += 86400;
-  const std::string cut = Save("tsukuba", "Asia/Tokyo", tsukuba, "20261207.KRF");
-  fs::resize_file(cut, fs::file_size(cut) - 1000);   // inside the last point's SR-104 spectrum
-  CKrfData berlin = MakeDay({SR101, SR103}, 150, 1792879200, 600);   // 2026-10-25 00:00 CEST, 25 hours
-  berlin.TimeZone = "+2";
-  berlin.SiteLat = "52.520";
-  berlin.SiteLon = "13.400";
-  berlin.SiteAlt = "";
-  Save("berlin", "Europe/Berlin", berlin, "20261025.KRF");
-  CKrfData unplaced = MakeDay({SR102}, 12, 1796511600, 3600);
-  unplaced.SiteLat = "00.000";
-  unplaced.SiteLon = "000.000";
-  Save("unplaced", "Asia/Tokyo", unplaced, "20261206.KRF");
+TempDir* ExportedArchive::Dir = nullptr;
+std::string* ExportedArchive::TsukubaSaid = nullptr;
 
-  const std::string said = Export("tsukuba", "nc/tsukuba", {});
-  EXPECT_NE(said.find("20261207.KRF: day file cut short after byte"), std::string::npos) << said;
-  Export("tsukuba", "nc/tsukuba4", {"--significant-digits", "4", "--jobs", "1"});
-  Export("berlin", "nc/berlin", {"--tz", "Europe/Berlin"});
-  Export("unplaced", "nc/unplaced", {});
-
-  const std::string damaged = Dir.File("nc/tsukuba/2026/20261207.nc");
-  EXPECT_NE(GlobalText(damaged, "day_file_damage").find("cut short after byte"), std::string::npos);
-  EXPECT_EQ(GlobalText(Dir.File("nc/tsukuba/2026/20261206.nc"), "day_file_damage"), "");
-  const std::string history = GlobalText(Dir.File("nc/tsukuba4/2026/20261206.nc"), "history");
-  const std::string typed = std::string(SPECTREL_CLI) + " export " + Dir.File("tsukuba") + " --out " +
-                            Dir.File("nc/tsukuba4") + " --format netcdf --quiet --significant-digits 4 --jobs 1";
-  EXPECT_EQ(history.substr(history.find(": ") + 2), typed);
-
+TEST_F(ExportedArchive, EveryDayFilePassesTheCfCheckerWithoutErrorOrWarning) {
+  const std::string checker = CfCheck();
+  if (checker.empty())
+    GTEST_SKIP() << "no CF conventions checker: neither ../shared/tools/cf-check beside the "
+                    "repository nor SPECTREL_CF_CHECK names one";
   std::vector<std::string> files;
-  for (const auto& e : fs::recursive_directory_iterator(Dir.File("nc")))
+  for (const auto& e : fs::recursive_directory_iterator(Dir->File("nc")))
     if (e.path().extension() == ".nc") files.push_back(e.path().string());
   ASSERT_EQ(files.size(), 6u);
   std::string report;
-  EXPECT_EQ(RunProgram(Checker, files, report), 0) << report;
+  EXPECT_EQ(RunProgram(checker, files, report), 0) << report;
   std::size_t clean = 0;
   for (std::size_t at = 0; (at = report.find(": 0 errors, 0 warnings", at)) != std::string::npos; ++at) ++clean;
   EXPECT_EQ(clean, files.size()) << report;
+}
+
+TEST_F(ExportedArchive, ACutTailIsToldOnStderrAsInItsFile) {
+  EXPECT_NE(TsukubaSaid->find("20261207.KRF: day file cut short after byte"), std::string::npos) << *TsukubaSaid;
+  EXPECT_NE(GlobalText(Dir->File("nc/tsukuba/2026/20261207.nc"), "day_file_damage").find("cut short after byte"),
+            std::string::npos);
+  EXPECT_EQ(GlobalText(Dir->File("nc/tsukuba/2026/20261206.nc"), "day_file_damage"), "");
+}
+
+TEST_F(ExportedArchive, HistoryHoldsTheWholeCommandLineAsTyped) {
+  const std::string history = GlobalText(Dir->File("nc/tsukuba4/2026/20261206.nc"), "history");
+  const std::string typed = std::string(SPECTREL_CLI) + " export " + Dir->File("tsukuba") + " --out " +
+                            Dir->File("nc/tsukuba4") + " --format netcdf --quiet --significant-digits 4 --jobs 1";
+  EXPECT_EQ(history.substr(history.find(": ") + 2), typed);
 }
 
 }  // namespace
