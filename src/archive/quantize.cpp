@@ -3,6 +3,8 @@
 #include <netcdf.h>
 
 #include <cmath>
+#include <cstddef>
+#include <utility>
 
 #include "archive/netcdf_file.h"
 
@@ -12,7 +14,8 @@ namespace {
 
 // Granular BitRound: the decimal digits asked for with the fewest bits kept.
 constexpr int QuantizeMode = NC_QUANTIZE_GRANULARBR;
-// Stands for NaN while the library works: it leaves its fill value alone, but not a NaN.
+// Stands for NaN and infinities while the library works: it leaves its fill value alone, but
+// would shave a NaN's bits into a zero.
 constexpr float Gap = NC_FILL_FLOAT;
 
 // A file that lives in memory only, closed when it goes out of scope.
@@ -39,8 +42,12 @@ std::string NetCdfLibraryVersion() {
 
 void QuantizeFloats(std::vector<float>& values, int digits) {
   if (values.empty()) return;
-  for (float& v : values)
-    if (std::isnan(v)) v = Gap;
+  std::vector<std::pair<std::size_t, float>> kept;   // the values that are no finite number
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (!std::isfinite(values[i]) || values[i] == Gap) {
+      kept.emplace_back(i, values[i]);
+      values[i] = Gap;
+    }
   const MemoryFile file;
   int dim = -1, var = -1;
   CheckNc(nc_def_dim(*file, "n", values.size(), &dim), "quantization");
@@ -50,8 +57,7 @@ void QuantizeFloats(std::vector<float>& values, int digits) {
   CheckNc(nc_enddef(*file), "quantization");
   CheckNc(nc_put_var_float(*file, var, values.data()), "quantization");
   CheckNc(nc_get_var_float(*file, var, values.data()), "quantization");
-  for (float& v : values)
-    if (v == Gap) v = std::nanf("");
+  for (const auto& [i, v] : kept) values[i] = v;
 }
 
 }  // namespace spectrel::archive

@@ -15,8 +15,8 @@ const char* QuantizeAlgorithm();
 // The library's version ("4.9.0"), for the record of the implementation.
 std::string NetCdfLibraryVersion();
 
-// Quantizes values in place to digits (1..7) significant decimal digits; NaN stays NaN. Throws
-// NetCdfError when the library cannot.
+// Quantizes values in place to digits (1..7) significant decimal digits; NaN and infinities stay
+// as they are. Throws NetCdfError when the library cannot.
 void QuantizeFloats(std::vector<float>& values, int digits);
 
 }  // namespace spectrel::archive
