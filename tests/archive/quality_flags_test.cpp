@@ -45,8 +45,8 @@ GridOptions QuietRange() {
   return options;
 }
 
-std::int16_t FlagsOf(const CKrfData& day, bool siteKnown = true, const GridOptions& options = QuietRange()) {
-  const DayGrid grid = ComputeDayGrid(day, options);
+std::int16_t FlagsOf(const CKrfData& day, bool siteKnown = true) {
+  const DayGrid grid = ComputeDayGrid(day, QuietRange());
   std::optional<double> zenith;
   if (siteKnown) zenith = SolarPosition(day.Rad(0).MeasureTime, 35.68, 139.75).ZenithDeg;
   return QualityFlags(day, 0, grid, zenith);
@@ -116,7 +116,7 @@ TEST(QualityFlags, EachRuleFiresAtItsThresholdAndNotBelow) {
 struct RangeCase {
   const char* Name;
   int From, To;               // the integral range asked, nm
-  bool SR103;                 // the point holds its SR-103 block
+  bool SR103;                 // the day has SR-103 beside SR-101
   int CoveredFrom, CoveredTo; // what the integral sums, nm
   bool Partial;               // integral_partial raised
 };

@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <cstdio>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -41,7 +43,7 @@ constexpr double ReferenceToleranceDeg = 0.001;
 // The difference of two azimuths as an angle on the sky at that zenith, degrees.
 double AzimuthOnSky(double a, double b, double zenithDeg) {
   const double d = std::remainder(a - b, 360.0);
-  return std::fabs(d) * std::sin(zenithDeg * M_PI / 180.0);
+  return std::fabs(d) * std::sin(zenithDeg * std::numbers::pi / 180.0);
 }
 
 TEST(SolarPosition, AgreesWithPyEphemOverAYear) {
