@@ -1,8 +1,6 @@
 #include "app/overview_pane.h"
 
 #include <QAction>
-#include <QBuffer>
-#include <QClipboard>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -10,18 +8,17 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSettings>
-#include <QSvgGenerator>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <utility>
 
 #include "measure/settings_options.h"
 #include "ui/day_overview.h"
-#include "ui/print_preview.h"
 #include "ui/qt_document_host.h"
 #include "ui/spectrel_view.h"
 
@@ -38,6 +35,8 @@ const QSize PictureSize(1200, 900);  // the copied and saved picture, pixels
 
 OverviewPane::OverviewPane(QMainWindow& frame, CSpectrelView& view, QtDocumentHost& host)
     : QObject(&frame), Frame(frame), View(view), PagePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+  // The day runs across the page: a wide picture reads best on a landscape page.
+  PagePrinter->setPageOrientation(QPageLayout::Landscape);
   DockWidget = new QDockWidget(tr("Day Overview"), &frame);
   DockWidget->setObjectName(QStringLiteral("overviewDock"));
   Widget = new CDayOverview(DockWidget);
@@ -46,12 +45,12 @@ OverviewPane::OverviewPane(QMainWindow& frame, CSpectrelView& view, QtDocumentHo
   CreateActions();
   connect(Widget, &CDayOverview::PointChosen, this, &OverviewPane::OnPointChosen);
   connect(&host, &QtDocumentHost::ViewsUpdated, this, &OverviewPane::FollowLive);
+  connect(&Reading, &QFutureWatcher<ArchiveDay>::finished, this, &OverviewPane::OnReadFinished);
   FollowLive();
 }
 
-OverviewPane::~OverviewPane() {
-  if (Reader.joinable()) Reader.join();
-}
+// A read still running holds only its own copies: it may end after the pane has gone.
+OverviewPane::~OverviewPane() = default;
 
 QAction* OverviewPane::ShowAction() const { return DockWidget->toggleViewAction(); }
 
@@ -86,14 +85,14 @@ void OverviewPane::CreateActions() {
   Recent = new QMenu(tr("&Recent Day Files"), &Frame);
   UpdateRecent(QString());
 
-  Picture = new QMenu(tr("Day Overview &Picture"), &Frame);
-  Picture->addAction(tr("&Print..."), this, &OverviewPane::OnPrint);
-  Picture->addAction(tr("Print Pre&view"), this, &OverviewPane::OnPreview);
-  Picture->addAction(tr("&Copy"), this, &OverviewPane::OnCopy);
-  Picture->addAction(tr("&Save As..."), this, &OverviewPane::OnSave);
+  PictureCommands = new QMenu(tr("Day Overview &Picture"), &Frame);
+  PictureCommands->addAction(tr("&Print..."), this, &OverviewPane::OnPrint);
+  PictureCommands->addAction(tr("Print Pre&view"), this, &OverviewPane::OnPreview);
+  PictureCommands->addAction(tr("&Copy"), this, &OverviewPane::OnCopy);
+  PictureCommands->addAction(tr("&Save As..."), this, &OverviewPane::OnSave);
   Widget->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Widget, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { Picture->exec(Widget->mapToGlobal(at)); });
+          [this](const QPoint& at) { PictureCommands->exec(Widget->mapToGlobal(at)); });
   for (QAction* action : {Previous, Next, Live}) action->setEnabled(false);
 }
 
@@ -113,18 +112,36 @@ void OverviewPane::FollowLive() {
 }
 
 void OverviewPane::OpenDayFile(const QString& path) {
-  if (Reader.joinable()) Reader.join();
-  const ReportOptions range = ReportOptionsFrom(View.Document().Settings());
+  if (Reading.isRunning()) {
+    // The file read now is no longer wanted: it stops before its overview is built.
+    QueuedPath = path;
+    Reading.future().cancel();
+    return;
+  }
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-  Reader = std::thread([this, file = path.toStdString(), range] {
-    ArchiveDay day = ReadArchiveDay(file, range.IntegFrom, range.IntegTo);
-    QMetaObject::invokeMethod(this, [this, day = std::move(day)]() mutable { OnRead(std::move(day)); },
-                              Qt::QueuedConnection);
-  });
+  StartReading(path);
+}
+
+void OverviewPane::StartReading(const QString& path) {
+  const ReportOptions range = ReportOptionsFrom(View.Document().Settings());
+  Reading.setFuture(QtConcurrent::run(
+      [](QPromise<ArchiveDay>& promise, const std::string& file, int from, int to) {
+        promise.addResult(ReadArchiveDay(file, from, to, [&promise] { return promise.isCanceled(); }));
+      },
+      path.toStdString(), range.IntegFrom, range.IntegTo));
+}
+
+void OverviewPane::OnReadFinished() {
+  if (!QueuedPath.isEmpty()) {
+    StartReading(std::exchange(QueuedPath, QString()));
+    return;
+  }
+  QGuiApplication::restoreOverrideCursor();
+  const QFuture<ArchiveDay> done = Reading.future();
+  if (!done.isCanceled() && done.resultCount() > 0) OnRead(done.result());
 }
 
 void OverviewPane::OnRead(ArchiveDay day) {
-  QGuiApplication::restoreOverrideCursor();
   Archive = day.Set;
   ArchiveFile = day.Path;
   Widget->SetData(std::move(day.Overview), std::move(day.Spectrogram));
@@ -173,71 +190,27 @@ void OverviewPane::UpdateRecent(const QString& path) {
   Recent->setEnabled(!files.isEmpty());
 }
 
-QImage OverviewPane::Image(const QSize& size) const {
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  QPainter painter(&image);
-  Widget->Render(painter, QRect(QPoint(0, 0), size));
-  return image;
-}
-
-QByteArray OverviewPane::Svg(const QSize& size) const {
-  QBuffer buffer;
-  buffer.open(QIODevice::WriteOnly);
-  QSvgGenerator generator;
-  generator.setOutputDevice(&buffer);
-  generator.setSize(size);
-  generator.setViewBox(QRect(QPoint(0, 0), size));
-  generator.setTitle(tr("Day Overview"));
-  QPainter painter(&generator);
-  Widget->Render(painter, QRect(QPoint(0, 0), size));
-  painter.end();
-  return buffer.data();
-}
-
-bool OverviewPane::SavePicture(const QString& path) const {
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix == QLatin1String("svg")) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(Svg(PictureSize)) > 0;
-  }
-  if (suffix == QLatin1String("pdf")) {
-    QPdfWriter pdf(path);
-    pdf.setPageOrientation(QPageLayout::Landscape);
-    QPainter painter;
-    if (!painter.begin(&pdf)) return false;
-    Widget->Render(painter, QRect(0, 0, pdf.width(), pdf.height()));
-    return painter.end();
-  }
-  return Image(PictureSize).save(path, "PNG");
+PictureSource OverviewPane::Picture() const {
+  PictureSource source;
+  source.Title = tr("Day Overview");
+  source.Paint = [this](QPainter& painter, const QRect& area) { Widget->Render(painter, area); };
+  source.PageArea = [](const QPaintDevice& page) { return QRect(0, 0, page.width(), page.height()); };
+  return source;
 }
 
 void OverviewPane::OnPrint() {
   QPrintDialog dialog(PagePrinter.get(), &Frame);
-  if (dialog.exec() != QDialog::Accepted) return;
-  QPainter painter(PagePrinter.get());
-  Widget->Render(painter, painter.viewport());
+  if (dialog.exec() == QDialog::Accepted) PrintPicture(*PagePrinter, Picture());
 }
 
-void OverviewPane::OnPreview() {
-  RunPrintPreview(*PagePrinter, &Frame, [this](QPrinter* printer) {
-    QPainter painter(printer);
-    Widget->Render(painter, painter.viewport());
-  });
-}
+void OverviewPane::OnPreview() { PreviewPicture(*PagePrinter, &Frame, Picture()); }
 
-void OverviewPane::OnCopy() {
-  auto* mime = new QMimeData;
-  mime->setData(QStringLiteral("image/svg+xml"), Svg(PictureSize));
-  mime->setImageData(Image(PictureSize));
-  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setMimeData(mime);
-  else delete mime;
-}
+void OverviewPane::OnCopy() { CopyPicture(Picture(), PictureSize); }
 
 void OverviewPane::OnSave() {
   const QString path = QFileDialog::getSaveFileName(&Frame, tr("Save Day Overview"), QString(),
                                                     tr("PNG picture (*.png);;SVG picture (*.svg);;PDF document (*.pdf)"));
-  if (!path.isEmpty() && !SavePicture(path))
+  if (!path.isEmpty() && !SavePicture(Picture(), path, PictureSize))
     QMessageBox::warning(&Frame, tr("Save Day Overview"), tr("The picture could not be saved."));
 }
 

@@ -6,10 +6,12 @@
 #include <QObject>
 #include <QStringList>
 
+#include <QFutureWatcher>
+
 #include <memory>
-#include <thread>
 
 #include "ui/archive_day.h"
+#include "ui/picture_output.h"
 
 class QAction;
 class QDockWidget;
@@ -39,18 +41,18 @@ class OverviewPane : public QObject {
   QAction* NextAction() const { return Next; }
   QAction* LiveAction() const { return Live; }
   QMenu* RecentMenu() const { return Recent; }
-  QMenu* PictureMenu() const { return Picture; }
+  QMenu* PictureMenu() const { return PictureCommands; }
 
-  // Reads the day file on a thread of its own; DayShown follows on the window's thread.
+  // Reads the day file on the application's pool; DayShown follows on the window's thread. An
+  // open while another file is read cancels that one and is read next.
   void OpenDayFile(const QString& path);
   void BackToLive();
   bool ShowingArchive() const { return Archive != nullptr; }
   const std::string& ArchivePath() const { return ArchiveFile; }
 
-  // The overview picture, on a white ground, for the clipboard and files.
-  QImage Image(const QSize& size) const;
-  QByteArray Svg(const QSize& size) const;
-  bool SavePicture(const QString& path) const;
+  // The overview as a picture: the whole printable page on paper.
+  PictureSource Picture() const;
+  QPrinter& Printer() { return *PagePrinter; }
 
  signals:
   // An archive day was read (problem empty) or read in part (the reader's message).
@@ -59,6 +61,8 @@ class OverviewPane : public QObject {
  private:
   void CreateActions();
   void FollowLive();
+  void StartReading(const QString& path);
+  void OnReadFinished();
   void OnRead(ArchiveDay day);
   void OnPointChosen(int index);
   void UpdateRecent(const QString& path);
@@ -76,11 +80,12 @@ class OverviewPane : public QObject {
   QAction* Next = nullptr;
   QAction* Live = nullptr;
   QMenu* Recent = nullptr;
-  QMenu* Picture = nullptr;
+  QMenu* PictureCommands = nullptr;
   std::shared_ptr<const CKrfData> Archive;   // the archive day shown, null while live
   std::string ArchiveFile;                   // its path
   bool FollowPending = false;                // a later slice of the live day is queued
-  std::thread Reader;                        // the archive reader of the last open
+  QFutureWatcher<ArchiveDay> Reading;        // the day file being read
+  QString QueuedPath;                        // the last file asked for while another was read
   std::unique_ptr<QPrinter> PagePrinter;     // the overview's own page set-up
 };
 

@@ -10,7 +10,8 @@
 
 namespace spectrel {
 
-ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo) {
+ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo,
+                          const std::function<bool()>& cancelled) {
   ArchiveDay day;
   day.Path = path;
   day.Set = std::make_shared<CKrfData>();
@@ -20,6 +21,7 @@ ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo) {
   } catch (const KrfTimeError& error) {
     day.Problem = KrfLoadErrorText(error);   // the points before the bad time stay
   }
+  if (cancelled && cancelled()) return day;
   day.Overview = BuildOverview(*day.Set, integFrom, integTo);
   day.Spectrogram = SpectrogramImage(day.Overview);
   return day;

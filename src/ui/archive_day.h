@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,7 +21,9 @@ struct ArchiveDay {
   std::string Problem;               // the reader's message; empty when the whole file was read
 };
 
-ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo);
+// cancelled is asked once the file is read: when it answers true the overview is not built.
+ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo,
+                          const std::function<bool()>& cancelled = {});
 
 // The day file of the day before (days = -1) or after (+1) the one at path, named and filed as
 // the measurement files its days ("<year>/<YYYYMMDD>.KRF"); empty when path is not so named.

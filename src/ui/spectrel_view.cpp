@@ -1,9 +1,7 @@
 #include "ui/spectrel_view.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
@@ -13,7 +11,6 @@
 #include "sensor/status_report.h"
 #include "ui/drawing_area.h"
 #include "ui/graph_output.h"
-#include "ui/print_preview.h"
 
 namespace spectrel {
 
@@ -107,28 +104,23 @@ void CSpectrelView::paintEvent(QPaintEvent*) {
 }
 
 void CSpectrelView::OnCopy() {
-  std::unique_ptr<QMimeData> picture = GraphPicture(CurrentInputs(), GraphState);
-  if (!picture) {
+  const GraphInputs inputs = CurrentInputs();
+  if (!CopyPicture(GraphSource(inputs, GraphState), ClipboardPictureSize()))
     QMessageBox::warning(this, QApplication::applicationDisplayName(), tr("Error(Copy to clipboard failed)"),
                          QMessageBox::Ok);
-    return;
-  }
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  if (clipboard == nullptr) return;   // no clipboard: silently no copy
-  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  clipboard->setMimeData(picture.release());
-  QGuiApplication::restoreOverrideCursor();
 }
 
 void CSpectrelView::OnPrint() {
   QPrintDialog dialog(PagePrinter.get(), this);
   dialog.setMinMax(1, 1);   // a print job is always one page
   if (dialog.exec() != QDialog::Accepted) return;
-  PrintGraph(*PagePrinter, CurrentInputs(), GraphState);
+  const GraphInputs inputs = CurrentInputs();
+  PrintPicture(*PagePrinter, GraphSource(inputs, GraphState));
 }
 
 void CSpectrelView::OnPrintPreview() {
-  RunPrintPreview(*PagePrinter, this, [this](QPrinter* printer) { PrintGraph(*printer, CurrentInputs(), GraphState); });
+  const GraphInputs inputs = CurrentInputs();
+  PreviewPicture(*PagePrinter, this, GraphSource(inputs, GraphState));
 }
 
 void CSpectrelView::OnPrinterSetup() {

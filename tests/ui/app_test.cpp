@@ -228,6 +228,23 @@ TEST_F(AppTest, AnArchiveDayIsReadAsideAClickShowsThatPointADamagedFileWhatCould
   EXPECT_FALSE(pane.ShowingArchive() || App->View()->ShowingEarlierPoint());
 }
 
+TEST_F(AppTest, ASecondOpenWhileTheFirstIsReadShowsOnlyTheSecondDay) {
+  Options.Show = false;
+  Start();
+  const std::string first = Folder.File("20260601.KRF");
+  const std::string second = Folder.File("20260602.KRF");
+  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102, SR104}, 600, 1780300800, 60), first), 1);
+  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, 1780387200, 60), second), 1);
+  OverviewPane& pane = Frame->Overview();
+  int shown = 0;
+  QObject::connect(&pane, &OverviewPane::DayShown, [&] { ++shown; });
+  pane.OpenDayFile(QString::fromStdString(first));
+  pane.OpenDayFile(QString::fromStdString(second));
+  ASSERT_TRUE(ProcessUntil([&] { return shown > 0; }, 10000));
+  ProcessUntil([] { return false; }, 300);   // a late first day would show now
+  EXPECT_EQ(std::tuple(shown, pane.ArchivePath(), pane.Overview().Data().Count()), std::tuple(1, second, 3));
+}
+
 TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
   AppSettings stored;   // the profile's own ports, which the simulator must not overwrite
   stored.ComPort = {"3", "0", "/dev/ttyUSB0", "0"};

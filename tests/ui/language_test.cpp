@@ -4,7 +4,7 @@
 #include "app/command_ids.h"
 #include "app/conf_dlg.h"
 #include "app/main_frame.h"
-#include "app/render_dialogs.h"
+#include "look/render_dialogs.h"
 #include "app/spectrel_app.h"
 #include "app/translations.h"
 #include "ui/graph_dlg.h"

@@ -1,4 +1,4 @@
-#include "app/render_overview.h"
+#include "look/render_overview.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -77,11 +77,11 @@ bool RenderOverviews(OverviewPane& pane, const CKrfData& day, const QString& fol
   if (!shown) return false;
   const QDir out(outFolder);
   const QSize size(1200, 900);
-  bool ok = pane.Image(size).save(out.filePath(QStringLiteral("overview_en.png")));
-  ok = pane.SavePicture(out.filePath(QStringLiteral("overview_en.svg"))) && ok;
+  bool ok = SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_en.png")), size);
+  ok = SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_en.svg")), size) && ok;
   {
     const auto japanese = InstallTranslations(QLocale(QLocale::Japanese));
-    ok = !japanese.empty() && pane.Image(size).save(out.filePath(QStringLiteral("overview_ja.png"))) && ok;
+    ok = !japanese.empty() && SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_ja.png")), size) && ok;
   }
   for (const char* name : {"overview_en.png", "overview_en.svg", "overview_ja.png"})
     std::printf("%s %s\n", ok ? "wrote" : "failed:", qPrintable(out.filePath(QLatin1String(name))));
