@@ -5,11 +5,14 @@
 
 #include <QMainWindow>
 
+class QMenu;
+
 #include <functional>
 #include <map>
 
 namespace spectrel {
 
+class CEventLogWindow;
 class CSpectrelView;
 class OverviewPane;
 class QtDocumentHost;
@@ -46,6 +49,8 @@ class CMainFrame : public QMainWindow {
   void CreateMenus();
   void CreateToolBar();
   void CreateStatusBar();
+  void CreateSpectrumMenu(QMenu& menu);
+  void CreateSensorPanel(QMenu& viewMenu);
 
   CSpectrelView* ViewWidget;
   QtDocumentHost& Host;
@@ -53,6 +58,7 @@ class CMainFrame : public QMainWindow {
   std::map<int, QAction*> Actions;
   QToolBar* Tools = nullptr;
   OverviewPane* Pane = nullptr;   // the day overview and the archive days; owned as a child
+  CEventLogWindow* LogWindow = nullptr;   // made when first asked for; owned as a child
 };
 
 }  // namespace spectrel

@@ -13,13 +13,18 @@ GraphInputs InputsOf(const CSpectrelDoc& doc) {
           doc.MemoText(), doc.TimeText(),     doc.IntegralText(),    doc.ReportText()};
 }
 
-PictureSource GraphSource(const GraphInputs& inputs, CGraph& graph) {
+const GraphView& DefaultView() {
+  static const GraphView view;
+  return view;
+}
+
+PictureSource GraphSource(const GraphInputs& inputs, CGraph& graph, const GraphView& view) {
   PictureSource source;
   source.Title = QStringLiteral("Spectrel");
-  source.Paint = [&inputs, &graph](QPainter& painter, const QRect& area) {
+  source.Paint = [&inputs, &graph, &view](QPainter& painter, const QRect& area) {
     painter.save();
     painter.translate(area.topLeft());
-    DrawGraph(painter, area.width(), area.height(), inputs, graph);
+    DrawGraph(painter, area.width(), area.height(), inputs, graph, view);
     painter.restore();
   };
   source.PageArea = [](const QPaintDevice& page) {

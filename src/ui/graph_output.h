@@ -12,9 +12,10 @@ namespace spectrel {
 // The document's picture inputs.
 GraphInputs InputsOf(const CSpectrelDoc& doc);
 
-// The graph of those inputs; graph receives the area, ranges and steps of each drawing. Both
-// must outlive the source.
-PictureSource GraphSource(const GraphInputs& inputs, CGraph& graph);
+// The graph of those inputs as the user views it (the settings' graph by default); graph
+// receives the area, ranges and steps of each drawing. All three must outlive the source.
+const GraphView& DefaultView();
+PictureSource GraphSource(const GraphInputs& inputs, CGraph& graph, const GraphView& view = DefaultView());
 
 // The clipboard picture's size, whatever the window's.
 QSize ClipboardPictureSize();
