@@ -54,7 +54,7 @@ OverviewPane::OverviewPane(QMainWindow& frame, CSpectrelView& view, QtDocumentHo
   connect(Widget, &CDayOverview::PointChosen, this, &OverviewPane::ShowPoint);
   connect(Widget, &CDayOverview::LiveChosen, this, &OverviewPane::BackToLive);
   connect(&host, &QtDocumentHost::ViewsUpdated, this, &OverviewPane::FollowLive);
-  connect(&Reading, &QFutureWatcher<ArchiveDay>::finished, this, &OverviewPane::OnReadFinished);
+  connect(&ReadingDay, &QFutureWatcher<ArchiveDay>::finished, this, &OverviewPane::OnReadFinished);
   SetTitle(FileNameOf(TodayFile()));
   FollowLive();
   // After a restart the morning is in today's file before the next measurement adds to it.
@@ -159,19 +159,20 @@ void OverviewPane::OpenDayFile(const QString& path) {
     BackToLive();   // the running day is already here, and grows
     return;
   }
-  if (Reading.isRunning()) {
+  if (ReadingDay.isRunning()) {
     // The file read now is no longer wanted: it stops before its overview is built.
     QueuedPath = path;
-    Reading.future().cancel();
+    ReadingDay.future().cancel();
     return;
   }
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  ReadPending = true;
   StartReading(path);
 }
 
 void OverviewPane::StartReading(const QString& path) {
   const ReportOptions range = ReportOptionsFrom(View.Document().Settings());
-  Reading.setFuture(QtConcurrent::run(
+  ReadingDay.setFuture(QtConcurrent::run(
       [](QPromise<ArchiveDay>& promise, const std::string& file, int from, int to) {
         promise.addResult(ReadArchiveDay(file, from, to, [&promise] { return promise.isCanceled(); }));
       },
@@ -184,7 +185,8 @@ void OverviewPane::OnReadFinished() {
     return;
   }
   QGuiApplication::restoreOverrideCursor();
-  const QFuture<ArchiveDay> done = Reading.future();
+  ReadPending = false;
+  const QFuture<ArchiveDay> done = ReadingDay.future();
   if (!done.isCanceled() && done.resultCount() > 0) OnRead(done.result());
 }
 

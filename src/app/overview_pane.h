@@ -54,6 +54,8 @@ class OverviewPane : public QObject {
   // day's latest point it is live again.
   void StepPoint(int delta);
   bool ShowingArchive() const { return Archive != nullptr; }
+  // A day file is being read and not yet shown.
+  bool Reading() const { return ReadPending; }
   const std::string& ArchivePath() const { return ArchiveFile; }
   // The points of the day shown: the archive day, else the running day.
   const CKrfData& ShownDay() const;
@@ -104,8 +106,9 @@ class OverviewPane : public QObject {
   int ShownIndex = -1;                       // the point the graph shows; -1 the latest of the running day
   std::string Neighbours[2];                 // the nearest earlier and later day files, or empty
   bool FollowPending = false;                // a later slice of the live day is queued
-  QFutureWatcher<ArchiveDay> Reading;        // the day file being read
+  QFutureWatcher<ArchiveDay> ReadingDay;       // the day file being read
   QString QueuedPath;                        // the last file asked for while another was read
+  bool ReadPending = false;                  // an open has not yet been answered
   std::unique_ptr<QPrinter> PagePrinter;     // the overview's own page set-up
 };
 

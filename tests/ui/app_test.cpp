@@ -13,7 +13,9 @@
 #include "ui/spectrel_view.h"
 #include "ui/window_memory.h"
 #include "app/overview_pane.h"
+#include "base/clock.h"
 #include "base/local_time.h"
+#include "measure/day_paths.h"
 #include "files/krf_file.h"
 #include "support/synthetic_day.h"
 #include "ui/day_overview.h"
@@ -222,6 +224,98 @@ TEST_F(AppTest, AnArchiveDayIsReadAsideAClickShowsThatPointADamagedFileWhatCould
   EXPECT_TRUE(overview.Notice().startsWith("damaged.krf: " + problems[1]) && overview.Notice().endsWith("(3 points could be read)"));
   pane.LiveAction()->trigger();
   EXPECT_FALSE(pane.ShowingArchive() || App->View()->ShowingEarlierPoint());
+}
+
+// Three points of today in today's own day file, written before the program starts.
+class TodayTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppSettings stored;
+    stored.KrfFolder = Folder.Path + "/";
+    const std::int64_t now = SystemClock().Now();
+    Today = DayFilePath(stored.KrfFolder, now);
+    std::filesystem::create_directories(std::filesystem::path(Today).parent_path());
+    const std::int64_t midnight = now - SecondOfDay(now);
+    ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, midnight + 60, 60), Today), 1);
+    Options.Show = false;
+    Start(&stored);
+    ASSERT_TRUE(ProcessUntil([&] { return Pane().Overview().Data().Count() == 3; }, 10000));
+  }
+  OverviewPane& Pane() { return Frame->Overview(); }
+  bool Pinned() { return App->View()->ShowingEarlierPoint(); }
+  std::string Today;
+};
+
+TEST_F(TodayTest, TodaysFileFillsTheLiveOverviewAtStart) {
+  EXPECT_FALSE(Pane().ShowingArchive());
+  EXPECT_EQ(Pane().Overview().Shown(), 2);
+}
+
+TEST_F(TodayTest, EachWayBackToLiveEndsAPin) {
+  const std::function<void()> ways[] = {
+      [&] { Pane().LiveAction()->trigger(); },
+      [&] { QTest::keyClick(Frame, Qt::Key_Escape); },
+      [&] { QTest::mouseClick(&Pane().Overview(), Qt::LeftButton, {}, Pane().Overview().LiveMarkerRect().center()); },
+      [&] { Pane().LaterPointAction()->trigger(); }};   // past the latest point
+  Frame->show();
+  Frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Frame));   // keys reach the window's shortcuts
+  Pane().Overview().resize(800, 600);
+  for (size_t way = 0; way < std::size(ways); ++way) {
+    Pane().EarlierPointAction()->trigger();
+    ASSERT_TRUE(Pinned() && Pane().LiveAction()->isEnabled() && Pane().Overview().LiveMarkerOffered()) << way;
+    EXPECT_EQ(Pane().Overview().Shown(), 1) << way;
+    ways[way]();
+    EXPECT_FALSE(Pinned() || Pane().LiveAction()->isEnabled() || Pane().Overview().LiveMarkerOffered()) << way;
+    EXPECT_EQ(Pane().Overview().Shown(), 2) << way;
+  }
+}
+
+TEST_F(TodayTest, TodaysFileOpenedFromTheArchiveIsTheLiveDay) {
+  Pane().EarlierPointAction()->trigger();
+  ASSERT_TRUE(Pinned());
+  Pane().OpenDayFile(QString::fromStdString(Today));
+  ASSERT_TRUE(ProcessUntil([&] { return !Pane().Reading(); }, 10000));
+  EXPECT_FALSE(Pane().ShowingArchive() || Pinned());
+}
+
+TEST_F(TodayTest, AMissingDayFileIsSaidInThePaneAndNeverRecent) {
+  const std::string missing = Folder.File("2026/20260230.KRF");
+  QStringList problems;
+  QObject::connect(&Pane(), &OverviewPane::DayShown, [&](const QString& problem) { problems << problem; });
+  MessageAnswer none(QMessageBox::Ok);
+  Pane().OpenDayFile(QString::fromStdString(missing));
+  ASSERT_TRUE(ProcessUntil([&] { return problems.size() == 1; }, 10000));
+  EXPECT_EQ(std::tuple(none.Asked, Pane().Overview().Data().Count()), std::tuple(0, 3));   // the day shown stays
+  EXPECT_TRUE(Pane().Overview().Notice().startsWith("20260230.KRF could not be read: " + problems[0]));
+  for (QAction* recent : Pane().RecentMenu()->actions()) EXPECT_FALSE(recent->text().contains("20260230")) << recent->text().toStdString();
+}
+
+TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
+  Options.Show = false;
+  Start();
+  for (const char* name : {"2025/20251230.KRF", "2026/20260101.KRF", "2026/20260601.KRF"}) {
+    std::filesystem::create_directories(std::filesystem::path(Folder.File(name)).parent_path());
+    testing::WriteBytes(Folder.File(name), "");
+  }
+  const std::tuple<const char*, int, std::string> rows[] = {
+      {"2026/20260301.KRF", -1, Folder.File("2026/20260101.KRF")}, {"2026/20260301.KRF", 1, Folder.File("2026/20260601.KRF")},
+      {"2026/20260101.KRF", -1, Folder.File("2025/20251230.KRF")}, {"2026/20260601.KRF", 1, ""},
+      {"2025/20251230.KRF", -1, ""},                               {"notaday.KRF", 1, ""}};
+  for (const auto& [from, direction, nearest] : rows) EXPECT_EQ(NearestDayFile(Folder.File(from), direction), nearest) << from << direction;
+  // Shown from the archive, the first day offers no earlier one.
+  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 2, 1767225600, 60), Folder.File("2025/20251230.KRF")), 1);
+  Frame->Overview().OpenDayFile(QString::fromStdString(Folder.File("2025/20251230.KRF")));
+  ASSERT_TRUE(ProcessUntil([&] { return Frame->Overview().ShowingArchive(); }, 10000));
+  EXPECT_EQ(std::pair(Frame->Overview().PreviousAction()->isEnabled(), Frame->Overview().NextAction()->isEnabled()), std::pair(false, true));
+}
+
+TEST_F(AppTest, ARestoredWindowIsFittedToTheScreen) {
+  const std::tuple<QRect, QRect, QRect> rows[] = {
+      {{0, 0, 1300, 900}, {0, 0, 1280, 800}, {0, 0, 1280, 800}},     // larger than the screen
+      {{900, 600, 640, 480}, {0, 0, 1280, 800}, {640, 320, 640, 480}},   // partly off it
+      {{10, 20, 640, 480}, {0, 0, 1280, 800}, {10, 20, 640, 480}}};    // inside: kept
+  for (const auto& [saved, screen, fitted] : rows) EXPECT_EQ(FitToScreen(saved, screen), fitted) << saved.x();
 }
 
 TEST_F(AppTest, ASecondOpenWhileTheFirstIsReadShowsOnlyTheSecondDay) {
