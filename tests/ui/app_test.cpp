@@ -76,11 +76,14 @@ TEST_F(AppTest, ToolbarAndAboutBox) {
   }
   EXPECT_EQ(order, (QList<int>{32771, 32777, 32773, 0, 32784, 57634, 0, 0, 57607, 0, 57664}));
   QString version;
+  QString build;
   ASSERT_TRUE(OnModal([&] { Frame->Action(IdAppAbout)->trigger(); }, [&](QDialog* box) {
     version = uitest::Child<QLabel>(*box, "version").text();
+    build = uitest::Child<QLabel>(*box, "build").text();
     box->accept();
   }));
   EXPECT_EQ(version, QStringLiteral("Spectrel Version 5.0"));
+  EXPECT_TRUE(build.contains(QString::fromLatin1(qVersion())) && build.contains("Licence: ")) << build.toStdString();
 }
 
 TEST_F(AppTest, CommandsAndCloseFollowTheIntervalMeasurement) {
@@ -310,6 +313,22 @@ TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
   EXPECT_EQ(std::pair(Frame->Overview().PreviousAction()->isEnabled(), Frame->Overview().NextAction()->isEnabled()), std::pair(false, true));
 }
 
+TEST_F(AppTest, ZoomKeepsTheWavelengthUnderTheCursorUntilReset) {
+  Options.Show = false;
+  Start();
+  CSpectrelView& view = *App->View();
+  view.resize(800, 600);
+  (void)view.grab();
+  const double under = view.Graph().XAt(400);
+  view.ZoomX(2.0, 400);
+  (void)view.grab();
+  EXPECT_NEAR(view.Graph().XAt(400), under, 3.0);
+  EXPECT_NEAR(view.Graph().XMax - view.Graph().XMin, 750.0, 1e-6);   // half of 300..1800
+  view.ResetZoom();
+  (void)view.grab();
+  EXPECT_EQ(std::pair(view.Graph().XMin, view.Graph().XMax), std::pair(300.0, 1800.0));
+}
+
 TEST_F(AppTest, ARestoredWindowIsFittedToTheScreen) {
   const std::tuple<QRect, QRect, QRect> rows[] = {
       {{0, 0, 1300, 900}, {0, 0, 1280, 800}, {0, 0, 1280, 800}},     // larger than the screen
@@ -333,6 +352,27 @@ TEST_F(AppTest, ASecondOpenWhileTheFirstIsReadShowsOnlyTheSecondDay) {
   ASSERT_TRUE(ProcessUntil([&] { return shown > 0; }, 10000));
   ProcessUntil([] { return false; }, 300);   // a late first day would show now
   EXPECT_EQ(std::tuple(shown, pane.ArchivePath(), pane.Overview().Data().Count()), std::tuple(1, second, 3));
+}
+
+TEST_F(AppTest, APinnedPointStaysWhileMeasurementsGrowTheOverview) {
+  AppSettings stored;
+  stored.AppFolder = stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";
+  Options.Simulate = true;
+  Options.SimulatePaced = false;
+  Options.Show = false;
+  Start(&stored);
+  auto measure = [&] {
+    Frame->Action(IdMeasManual)->trigger();
+    return ProcessUntil([&] { return !Doc->Measuring(); }, 60000);
+  };
+  ASSERT_TRUE(measure() && measure());
+  OverviewPane& pane = Frame->Overview();
+  pane.EarlierPointAction()->trigger();
+  const std::string pinned = App->View()->CurrentInputs().Time;
+  ASSERT_TRUE(measure());
+  EXPECT_EQ(std::pair(pane.Overview().Data().Count(), pane.Overview().Shown()), std::pair(3, 0));
+  EXPECT_EQ(App->View()->CurrentInputs().Time, pinned);
+  EXPECT_TRUE(pane.LiveAction()->isEnabled());
 }
 
 TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {

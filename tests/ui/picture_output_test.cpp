@@ -1,10 +1,13 @@
 // The one output that the graph and the day overview leave the window through: files of the kind
-// their suffix names, and pages printed to PDF in the orientation of each picture's printer.
+// their suffix names, and pages printed to PDF in the orientation of each picture's printer; and
+// the event log's window following its file.
 #include <QRegularExpression>
 
 #include "app/main_frame.h"
 #include "app/overview_pane.h"
 #include "app/spectrel_app.h"
+#include "ui/event_log_window.h"
+#include "ui/graph_output.h"
 #include "ui/picture_output.h"
 #include "ui/spectrel_view.h"
 #include "ui_test_support.h"
@@ -34,12 +37,15 @@ double PageAspect(const std::string& pdf) {
   return match.hasMatch() ? match.captured(1).toDouble() / match.captured(2).toDouble() : 0.0;
 }
 
-TEST(PictureOutput, TheOverviewPrintsOnALandscapePage) {
+TEST(PictureOutput, BothPicturesPrintOnLandscapePages) {
   uitest::TempDir folder;
   CSpectrelApp app(StartOptions{folder.File("spectrel")});
   ASSERT_TRUE(app.InitInstance());
   CMainFrame& frame = *app.MainFrame();
+  CGraph graph;
+  const GraphInputs inputs = InputsOf(*app.Document());
   const std::tuple<const char*, QPrinter*, PictureSource> pages[] = {
+      {"graph.pdf", &frame.View().Printer(), GraphSource(inputs, graph)},
       {"overview.pdf", &frame.Overview().Printer(), frame.Overview().Picture()}};
   for (const auto& [name, printer, source] : pages) {
     printer->setOutputFormat(QPrinter::PdfFormat);
@@ -47,6 +53,17 @@ TEST(PictureOutput, TheOverviewPrintsOnALandscapePage) {
     ASSERT_TRUE(PrintPicture(*printer, source)) << name;
     EXPECT_NEAR(PageAspect(uitest::ReadBytes(folder.File(name))), 297.0 / 210.0, 0.01) << name;
   }
+}
+
+TEST(EventLogWindow, FollowsLinesAppendedToTheLog) {
+  uitest::TempDir folder;
+  const std::string log = folder.File("2026.LOG");
+  spectrel::testing::WriteBytes(log, "2026/06/01 10:00:00 APP START\r\n");
+  CEventLogWindow window([&] { return log; });
+  window.show();
+  spectrel::testing::WriteBytes(log, "2026/06/01 10:00:00 APP START\r\n2026/06/01 10:05:00 INT.MEAS START\r\n2026/06/01 10:0");
+  window.Refresh();   // what the one-second look does
+  EXPECT_EQ(window.Text(), QStringLiteral("2026/06/01 10:00:00 APP START\n2026/06/01 10:05:00 INT.MEAS START"));
 }
 
 }  // namespace
