@@ -2,35 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
-#include "base/local_time.h"
+#include "base/local_day.h"
 #include "ui/day_overview_work.h"
 
 namespace spectrel {
 
 namespace {
-
-// Local midnight of the day of t, and the one after it, from the calendar (days of 23 and 25
-// hours included); a time the calendar cannot show gives a day of its own length.
-std::int64_t LocalMidnight(std::int64_t t) {
-  std::optional<std::tm> local = LocalTm(t);
-  if (!local) return t;
-  local->tm_hour = local->tm_min = local->tm_sec = 0;
-  local->tm_isdst = -1;
-  const std::time_t midnight = std::mktime(&*local);
-  return midnight == static_cast<std::time_t>(-1) ? t : midnight;
-}
-
-std::int64_t NextLocalMidnight(std::int64_t midnight) {
-  std::optional<std::tm> local = LocalTm(midnight);
-  if (!local) return midnight + 24 * 3600;
-  local->tm_mday += 1;
-  local->tm_hour = local->tm_min = local->tm_sec = 0;
-  local->tm_isdst = -1;
-  const std::time_t next = std::mktime(&*local);
-  return next == static_cast<std::time_t>(-1) || next <= midnight ? midnight + 24 * 3600 : next;
-}
 
 // A sensor whose information record the day holds but which gave no block at this point failed.
 bool PointFailed(const CKrfData& set, const CRad& rad) {
@@ -78,7 +56,7 @@ void DayOverviewData::Add(OverviewPoint point) {
   }
   if (Points.empty()) {
     Midnight = LocalMidnight(point.Time);
-    NextMidnight = NextLocalMidnight(Midnight);
+    NextMidnight = NextLocalMidnight(point.Time);
   }
   Points.push_back(std::move(point));
 }

@@ -14,6 +14,7 @@
 #include "ui/window_memory.h"
 #include "app/overview_pane.h"
 #include "base/clock.h"
+#include "base/local_day.h"
 #include "base/local_time.h"
 #include "measure/day_paths.h"
 #include "files/krf_file.h"
@@ -238,7 +239,7 @@ class TodayTest : public AppTest {
     const std::int64_t now = SystemClock().Now();
     Today = DayFilePath(stored.KrfFolder, now);
     std::filesystem::create_directories(std::filesystem::path(Today).parent_path());
-    const std::int64_t midnight = now - SecondOfDay(now);
+    const std::int64_t midnight = LocalMidnight(now);
     ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, midnight + 60, 60), Today), 1);
     Options.Show = false;
     Start(&stored);

@@ -14,7 +14,7 @@
 
 #include "app/overview_pane.h"
 #include "app/translations.h"
-#include "base/local_time.h"
+#include "base/local_day.h"
 #include "files/krf_file.h"
 
 namespace spectrel {
@@ -41,9 +41,7 @@ CKrfData MakeLookDay(const CKrfData& measured) {
   CKrfData day = measured.Header();
   const CRad* last = measured.LastRad();
   if (last == nullptr) return day;
-  const std::optional<std::tm> local = LocalTm(last->MeasureTime);
-  const std::int64_t midnight =
-      last->MeasureTime - (local ? local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec : 0);
+  const std::int64_t midnight = LocalMidnight(last->MeasureTime);
   // The sun's height as a fraction of the day's greatest, and the peak at noon at 1.4 x the point.
   const double peak = 1.4;
   for (int minute = 5 * 60; minute <= 19 * 60; minute += 10) {
