@@ -142,6 +142,11 @@ void CDayOverview::mousePressEvent(QMouseEvent* event) {
     emit LiveChosen();
     return;
   }
+  // A click on the notice puts it away; the day under it stays.
+  if (!NoticeText.isEmpty() && LayoutOverview(rect()).Line.contains(at)) {
+    SetNotice(QString());
+    return;
+  }
   const int index = PointAt(at);
   if (index >= 0) emit PointChosen(index);
 }

@@ -53,6 +53,7 @@ void DayOverviewData::Add(OverviewPoint point) {
     HasRow = true;
     MaxValue = std::max(MaxValue, point.MaxValue);
     MaxIntegral = std::max(MaxIntegral, point.Integral);
+    MinIntegral = std::min(MinIntegral, point.Integral);
   }
   if (Points.empty()) {
     Midnight = LocalMidnight(point.Time);

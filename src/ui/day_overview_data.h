@@ -56,6 +56,7 @@ class DayOverviewData {
   int MaxNm = 0;              // highest wavelength of any row, nm
   double MaxValue = 0.0;      // largest spectral value, W/m2/um
   double MaxIntegral = 0.0;   // largest integral, W/m2
+  double MinIntegral = 0.0;   // smallest integral, W/m2 (below 0 only where dark exceeds light)
   std::string Site;           // the day file's station name
   std::string ZoneText;       // the day file's offset from UTC, "%+d" hours
 

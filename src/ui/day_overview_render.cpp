@@ -52,10 +52,17 @@ void DrawValueAxis(QPainter& p, const QRect& r, double min, double max, double s
   }
 }
 
-double LineTop(const DayOverviewData& d) { return d.MaxIntegral > 0 ? d.MaxIntegral * 1.1 : 1.0; }
+// The line's range: from 0 (or the lowest value, where dark exceeded light) to a tenth above the
+// highest; a day of zeros gets 0..1.
+std::pair<double, double> LineRange(const DayOverviewData& d) {
+  const double low = std::min(0.0, d.MinIntegral * 1.1);
+  const double high = d.MaxIntegral > 0 ? d.MaxIntegral * 1.1 : (low < 0 ? 0.0 : 1.0);
+  return {low, high};
+}
 
 QPointF LinePoint(const QRect& r, const DayOverviewData& d, const OverviewPoint& point) {
-  return {TimeX(r, d, point.Time), r.bottom() - r.height() * point.Integral / LineTop(d)};
+  const auto [low, high] = LineRange(d);
+  return {TimeX(r, d, point.Time), r.bottom() - r.height() * (point.Integral - low) / (high - low)};
 }
 
 }  // namespace
@@ -102,6 +109,8 @@ void CDayOverview::DrawLinePanel(QPainter& p, const OverviewPanels& layout, int 
     if (!open || afterGap) line.moveTo(at); else line.lineTo(at);
     open = true;
   }
+  p.save();
+  p.setClipRect(r);
   p.setPen(QPen(LineColor, LinePenWidth(PaperCurveMm, p.device() != nullptr ? p.device()->logicalDpiY() : 0)));
   p.setBrush(Qt::NoBrush);
   p.drawPath(line);
@@ -113,10 +122,11 @@ void CDayOverview::DrawLinePanel(QPainter& p, const OverviewPanels& layout, int 
     p.setPen(QPen(point.Failed ? Qt::red : LineColor, pen));
     p.drawEllipse(LinePoint(r, Day, point), radius, radius);
   }
+  p.restore();
   p.setPen(QPen(Qt::black, pen));
   p.drawRect(r);
-  const double top = LineTop(Day);
-  DrawValueAxis(p, r, 0.0, top, StepForRoom(top, r.height(), f * 2.0), f);
+  const auto [low, high] = LineRange(Day);
+  DrawValueAxis(p, r, low, high, StepForRoom(high - low, r.height(), f * 2.0), f);
   p.drawText(QRect(r.left(), r.top() - f * 3 / 2, r.width(), f * 3 / 2), Qt::AlignLeft | Qt::AlignBottom,
              tr("Integral irradiance (W/m2)"));
   DrawTimeAxis(p, r, Day, f);

@@ -14,6 +14,7 @@
 #include "app/main_frame.h"
 #include "app/overview_pane.h"
 #include "look/render_overview.h"
+#include "look/render_states.h"
 #include "app/spectrel_app.h"
 #include "measure/spectrel_doc.h"
 #include "ui/graph_output.h"
@@ -69,7 +70,10 @@ int RenderLook(const std::string& outputFolder) {
     // The first-start size on a 1280 x 1024 screen.
     frame.resize(FirstWindowSize(QSize(1280, 1024)));
     frame.View().OnStartManual();
-    const bool measured = ProcessUntil([&] { return !doc.Measuring(); }, 120000);
+    bool measured = ProcessUntil([&] { return !doc.Measuring(); }, 120000);
+    // A second point, so that an earlier one of the running day can be pinned.
+    frame.View().OnStartManual();
+    measured = ProcessUntil([&] { return !doc.Measuring(); }, 120000) && measured;
     if (!Report(measured && !doc.DisplaySpectrum().Empty(), QStringLiteral("one simulated measurement"))) code = 1;
     ProcessUntil([] { return false; }, 200);   // let the window repaint
 
@@ -104,6 +108,12 @@ int RenderLook(const std::string& outputFolder) {
     if (!Report(RenderOverviews(frame.Overview(), MakeLookDay(doc.DayData()), QString::fromStdString(home),
                                 out.absolutePath()),
                 QStringLiteral("the day overview")))
+      code = 1;
+    // The states of the new commands, in both languages.
+    const QString home_ = QString::fromStdString(home);
+    if (!Report(RenderStates(frame, QDir(home_).filePath(QStringLiteral("look-day.krf")),
+                             QDir(home_).filePath(QStringLiteral("2026/20260230.KRF")), out.absolutePath()),
+                QStringLiteral("the states")))
       code = 1;
     app.ExitInstance();
   }

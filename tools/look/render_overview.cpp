@@ -46,7 +46,7 @@ CKrfData MakeLookDay(const CKrfData& measured) {
   const double peak = 1.4;
   for (int minute = 5 * 60; minute <= 19 * 60; minute += 10) {
     if (minute >= 12 * 60 + 20 && minute < 13 * 60 + 20) continue;   // an hour without measurement
-    const double sun = peak * std::pow(std::sin(3.14159265 * (minute - 300) / 840.0), 1.5) + 0.002;
+    const double sun = peak * std::pow(std::sin(3.14159265 * (minute - 300) / 840.0), 1.5) + 2e-6;
     CRad point = Scaled(*last, sun, midnight + minute * 60);
     if (minute == 15 * 60) {   // a sensor that failed once
       for (int model = ModelCount - 1; model >= 0; --model)
