@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "files/krf_file.h"
+#include "full_day.h"
 #include "support/synthetic_day.h"
 #include "ui/archive_day.h"
 #include "ui/day_overview.h"
@@ -20,17 +20,10 @@ namespace {
 
 using namespace spectrel;
 
-constexpr std::int64_t DayStart = 1699920000;   // a day's first minute, s UTC
-constexpr int Points = 1440;                     // one point a minute
+using bench::DayStart;
+using bench::Points;
 
-const std::string& DayFile() {
-  static const std::string path = [] {
-    const auto file = std::filesystem::temp_directory_path() / "spectrel-bench-overview.krf";
-    SaveKrf(testing::MakeDay({SR102, SR104}, Points, DayStart, 60), file.string());
-    return file.string();
-  }();
-  return path;
-}
+const std::string& DayFile() { return bench::FullDayFile(); }
 
 void Draw(const CDayOverview& overview, QImage& image) {
   image.fill(Qt::white);

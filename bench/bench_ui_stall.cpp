@@ -20,24 +20,16 @@
 #include "app/main_frame.h"
 #include "app/overview_pane.h"
 #include "app/spectrel_app.h"
-#include "files/krf_file.h"
-#include "support/synthetic_day.h"
+#include "full_day.h"
 #include "ui/spectrel_view.h"
 
 namespace {
 
 using namespace spectrel;
 
-constexpr std::int64_t DayStart = 1699920000;   // a day's first minute, s UTC
-constexpr int Points = 1440;                     // one point a minute
-
+// The folder of the day file, which holds the program's profile too.
 const std::string& Folder() {
-  static const std::string folder = [] {
-    const auto dir = std::filesystem::temp_directory_path() / "spectrel-bench-stall";
-    std::filesystem::create_directories(dir / "2023");
-    SaveKrf(testing::MakeDay({SR102, SR104}, Points, DayStart, 60), (dir / "2023/20231114.KRF").string());
-    return dir.string();
-  }();
+  static const std::string folder = std::filesystem::path(bench::FullDayFile()).parent_path().parent_path().string();
   return folder;
 }
 

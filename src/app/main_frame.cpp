@@ -42,6 +42,8 @@ CMainFrame::CMainFrame(CSpectrelView* view, QtDocumentHost& host, FrameCommands 
   RestoreMainWindow(*this);
 
   connect(ViewWidget, &CSpectrelView::MeasuringChanged, this, &CMainFrame::UpdateCommands);
+  // The prompt of the command that started or stopped the measurement has been read: "Ready".
+  connect(ViewWidget, &CSpectrelView::MeasuringChanged, statusBar(), &QStatusBar::clearMessage);
   connect(&Host, &QtDocumentHost::CloseEnabledChanged, this, &CMainFrame::UpdateCommands);
   UpdateCommands();
 }

@@ -77,11 +77,12 @@ bool RenderOverviews(OverviewPane& pane, const CKrfData& day, const QString& fol
   const QSize size(1200, 900);
   bool ok = SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_en.png")), size);
   ok = SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_en.svg")), size) && ok;
+  ok = SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_640_en.png")), QSize(640, 480)) && ok;
   {
     const auto japanese = InstallTranslations(QLocale(QLocale::Japanese));
     ok = !japanese.empty() && SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_ja.png")), size) && ok;
   }
-  for (const char* name : {"overview_en.png", "overview_en.svg", "overview_ja.png"})
+  for (const char* name : {"overview_en.png", "overview_en.svg", "overview_640_en.png", "overview_ja.png"})
     std::printf("%s %s\n", ok ? "wrote" : "failed:", qPrintable(out.filePath(QLatin1String(name))));
   return ok;
 }
