@@ -2,15 +2,15 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QMouseEvent>
-#include <QWheelEvent>
-
-#include <cmath>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QWheelEvent>
+
+#include <cmath>
 
 #include "measure/settings_options.h"
 #include "sensor/status_report.h"

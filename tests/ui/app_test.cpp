@@ -1,7 +1,8 @@
 // The running program on real widgets: the toolbar and the About box; how the commands and
 // the close box follow the measurement state through the stop question; the commands that open
-// dialogs; the window, the printed page and the clipboard picture; a whole manual measurement
-// against simulated sensors; and the profile written at exit.
+// dialogs; the window, the printed page and the clipboard picture; days of the archive and the
+// ways out of every pin (today's file, the nearest day files, a missing file, Back to Live); zoom;
+// a whole manual measurement against simulated sensors; and the profile written at exit.
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/settings_actions.h"
