@@ -654,6 +654,14 @@ Software Starting</source>
         <source>Show the sensors&apos; temperatures and exposure times over the day</source>
         <translation>一日のセンサー温度と露光時間を表示</translation>
     </message>
+    <message>
+        <source>measuring — next at %1</source>
+        <translation>計測中 — 次は %1</translation>
+    </message>
+    <message>
+        <source>measuring</source>
+        <translation>計測中</translation>
+    </message>
 </context>
 <context>
     <name>spectrel::CSpectrelView</name>

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -20,7 +21,10 @@
 #include "app/lock_panes.h"
 #include "app/overview_pane.h"
 #include "base/clock.h"
+#include "base/local_time.h"
 #include "measure/day_paths.h"
+#include "measure/spectrel_doc.h"
+#include "measure/station_monitor.h"
 #include "ui/event_log_window.h"
 #include "ui/sensor_day_panel.h"
 #include "ui/qt_document_host.h"
@@ -44,6 +48,9 @@ CMainFrame::CMainFrame(CSpectrelView* view, QtDocumentHost& host, FrameCommands 
   connect(ViewWidget, &CSpectrelView::MeasuringChanged, this, &CMainFrame::UpdateCommands);
   // The prompt of the command that started or stopped the measurement has been read: "Ready".
   connect(ViewWidget, &CSpectrelView::MeasuringChanged, statusBar(), &QStatusBar::clearMessage);
+  connect(ViewWidget, &CSpectrelView::MeasuringChanged, this, &CMainFrame::UpdateCountdown);
+  Countdown.setInterval(1000);
+  connect(&Countdown, &QTimer::timeout, this, &CMainFrame::UpdateCountdown);
   connect(&Host, &QtDocumentHost::CloseEnabledChanged, this, &CMainFrame::UpdateCommands);
   UpdateCommands();
 }
@@ -232,6 +239,10 @@ void CMainFrame::CreateStatusBar() {
     if (message.isEmpty()) bar->showMessage(tr("Ready"));
   });
   bar->showMessage(tr("Ready"));
+  // While measuring: when the next interval measurement is due.
+  MeasuringLabel = new QLabel(bar);
+  MeasuringLabel->setObjectName(QStringLiteral("measuring"));
+  bar->addPermanentWidget(MeasuringLabel);
   new LockPanes(*bar);
 
   QAction* toggle = AddAction(IdViewStatusBar, tr("&Status Bar"), tr("Show or hide the status bar"),
@@ -240,6 +251,19 @@ void CMainFrame::CreateStatusBar() {
   toggle->setChecked(true);
   connect(toggle, &QAction::toggled, bar, &QWidget::setVisible);
   menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"))->addAction(toggle);
+}
+
+void CMainFrame::UpdateCountdown() {
+  const CSpectrelDoc& doc = ViewWidget->Document();
+  if (!doc.Measuring()) {
+    Countdown.stop();
+    MeasuringLabel->clear();
+    return;
+  }
+  if (!Countdown.isActive()) Countdown.start();
+  const std::optional<std::int64_t> next = NextBoundaryAfter(doc.Settings(), SystemClock().Now());
+  MeasuringLabel->setText(next ? tr("measuring — next at %1").arg(QString::fromStdString(FormatLocal(*next, "%H:%M:%S")))
+                               : tr("measuring"));
 }
 
 void CMainFrame::UpdateCommands() {

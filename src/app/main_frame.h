@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QTimer>
 
+class QLabel;
 class QMenu;
 
 #include <functional>
@@ -51,6 +53,8 @@ class CMainFrame : public QMainWindow {
   void CreateStatusBar();
   void CreateSpectrumMenu(QMenu& menu);
   void CreateSensorPanel(QMenu& viewMenu);
+  // "measuring — next at HH:MM:SS" while measuring, nothing otherwise.
+  void UpdateCountdown();
 
   CSpectrelView* ViewWidget;
   QtDocumentHost& Host;
@@ -59,6 +63,8 @@ class CMainFrame : public QMainWindow {
   QToolBar* Tools = nullptr;
   OverviewPane* Pane = nullptr;   // the day overview and the archive days; owned as a child
   CEventLogWindow* LogWindow = nullptr;   // made when first asked for; owned as a child
+  QLabel* MeasuringLabel = nullptr;       // the status bar's countdown to the next cycle
+  QTimer Countdown;                       // refreshes it once a second while measuring
 };
 
 }  // namespace spectrel

@@ -18,6 +18,7 @@
 #include "base/local_day.h"
 #include "base/local_time.h"
 #include "measure/day_paths.h"
+#include "measure/station_monitor.h"
 #include "files/krf_file.h"
 #include "support/synthetic_day.h"
 #include "ui/day_overview.h"
@@ -329,6 +330,18 @@ TEST_F(AppTest, ZoomKeepsTheWavelengthUnderTheCursorUntilReset) {
   view.ResetZoom();
   (void)view.grab();
   EXPECT_EQ(std::pair(view.Graph().XMin, view.Graph().XMax), std::pair(300.0, 1800.0));
+}
+
+TEST_F(AppTest, TheStatusBarNamesTheNextCycleWhileMeasuring) {
+  AppSettings stored;
+  stored.Interval = 600;
+  Start(&stored);
+  const QLabel& label = uitest::Child<QLabel>(*Frame, "measuring");
+  EXPECT_TRUE(label.text().isEmpty());
+  Frame->Action(IdMeasInterval)->trigger();
+  const std::optional<std::int64_t> next = NextBoundaryAfter(App->Settings(), SystemClock().Now());
+  ASSERT_TRUE(next.has_value());
+  EXPECT_EQ(label.text(), QString::fromStdString("measuring — next at " + FormatLocal(*next, "%H:%M:%S")));
 }
 
 TEST_F(AppTest, ARestoredWindowIsFittedToTheScreen) {
