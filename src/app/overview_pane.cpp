@@ -55,12 +55,10 @@ OverviewPane::OverviewPane(QMainWindow& frame, CSpectrelView& view, QtDocumentHo
   connect(Widget, &CDayOverview::LiveChosen, this, &OverviewPane::BackToLive);
   connect(&host, &QtDocumentHost::ViewsUpdated, this, &OverviewPane::FollowLive);
   connect(&ReadingDay, &QFutureWatcher<ArchiveDay>::finished, this, &OverviewPane::OnReadFinished);
-  SetTitle(FileNameOf(TodayFile()));
   FollowLive();
   // After a restart the morning is in today's file before the next measurement adds to it.
   if (View.Document().DayData().RadCount() == 0 && QFileInfo::exists(QString::fromStdString(TodayFile())))
     OpenDayFile(QString::fromStdString(TodayFile()));
-  UpdateNeighbours();
 }
 
 // A read still running holds only its own copies: it may end after the pane has gone.
@@ -138,6 +136,13 @@ void OverviewPane::SetTitle(const QString& fileName) {
 
 void OverviewPane::FollowLive() {
   if (Archive || FollowPending) return;
+  // Past midnight the running day is another file, with other neighbours.
+  const QString today = FileNameOf(TodayFile());
+  if (today != LiveFileName) {
+    LiveFileName = today;
+    SetTitle(today);
+    UpdateNeighbours();
+  }
   const ReportOptions range = ReportOptionsFrom(View.Document().Settings());
   // A long day (a start late in the day) is taken in slices so the window keeps answering.
   const bool done = Widget->Data().Follow(LiveDay(), range.IntegFrom, range.IntegTo, PointsPerSlice);
@@ -232,7 +237,8 @@ void OverviewPane::BackToLive() {
   View.BackToLive();
   Widget->SetLiveMarker(false);
   Widget->SetNotice(QString());
-  SetTitle(FileNameOf(TodayFile()));
+  LiveFileName = FileNameOf(TodayFile());
+  SetTitle(LiveFileName);
   if (wasArchive) Widget->SetData(DayOverviewData());
   UpdateNeighbours();
   FollowLive();

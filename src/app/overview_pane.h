@@ -104,6 +104,7 @@ class OverviewPane : public QObject {
   std::string ArchiveFile;                   // its path
   std::shared_ptr<const CKrfData> TodayRead; // today's file as read at start, until the running day has points
   int ShownIndex = -1;                       // the point the graph shows; -1 the latest of the running day
+  QString LiveFileName;                      // the running day's file name as last shown
   std::string Neighbours[2];                 // the nearest earlier and later day files, or empty
   bool FollowPending = false;                // a later slice of the live day is queued
   QFutureWatcher<ArchiveDay> ReadingDay;       // the day file being read
