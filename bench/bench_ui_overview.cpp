@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "full_day.h"
+#include "widget_bench.h"
 #include "support/synthetic_day.h"
 #include "ui/archive_day.h"
 #include "ui/day_overview.h"
@@ -82,13 +82,4 @@ BENCHMARK(BM_CycleAddsItsPointToAFullDay)->Unit(benchmark::kMillisecond)->Repeti
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // The overview is a widget: a whole application, on the offscreen platform; no window is shown.
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int qtArgc = 1;
-  QApplication app(qtArgc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return spectrel::bench::RunWidgetBenchmarks(argc, argv); }

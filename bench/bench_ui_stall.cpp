@@ -20,7 +20,7 @@
 #include "app/main_frame.h"
 #include "app/overview_pane.h"
 #include "app/spectrel_app.h"
-#include "full_day.h"
+#include "widget_bench.h"
 #include "ui/spectrel_view.h"
 
 namespace {
@@ -128,12 +128,4 @@ BENCHMARK(BM_StallSteppingThroughPoints)->Unit(benchmark::kMillisecond)->Iterati
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int qtArgc = 1;
-  QApplication app(qtArgc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return spectrel::bench::RunWidgetBenchmarks(argc, argv); }

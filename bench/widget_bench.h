@@ -1,7 +1,13 @@
-// A whole measured day for the window benchmarks: 1440 SR-102 + SR-104 points, one a minute,
-// written once as a day file filed under its year in a temporary folder.
+// What the window benchmarks share: a whole measured day (1440 SR-102 + SR-104 points, one a
+// minute) written once as a day file filed under its year in a temporary folder, and a main()
+// that runs them inside a widget application on the offscreen platform (no window is shown).
 #pragma once
 
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -22,6 +28,16 @@ inline const std::string& FullDayFile() {
     return file.string();
   }();
   return path;
+}
+
+inline int RunWidgetBenchmarks(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
 }
 
 }  // namespace spectrel::bench
