@@ -231,7 +231,7 @@ void CSpectrelView::mouseMoveEvent(QMouseEvent* event) {
   }
   const bool over = at.x() > plot.Left && at.x() < plot.Right && at.y() > plot.Top && at.y() < plot.Bottom;
   ReadingX = over ? at.x() : -1;
-  ReadingText = over ? ReadingAt(CurrentInputs(), GraphState.XAt(at.x())) : QString();
+  ReadingText = over ? GraphReadingAt(CurrentInputs(), GraphState.XAt(at.x())) : QString();
   update();
 }
 

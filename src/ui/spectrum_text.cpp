@@ -28,7 +28,7 @@ double SensorValueAt(const CKrfData& set, int model, double nm) {
 
 }  // namespace
 
-QString ReadingAt(const GraphInputs& inputs, double nm) {
+QString GraphReadingAt(const GraphInputs& inputs, double nm) {
   const int whole = static_cast<int>(std::lround(nm));
   const CResample& d = inputs.Display;
   const int k = whole - d.StartNm;

@@ -15,7 +15,7 @@ namespace spectrel {
 // "532 nm   1234.5 W/m2/um   SR-101 1230.1   SR-103 -" at the whole wavelength nearest to nm:
 // the shown spectrum, then each sensor of the shown point at its pixel nearest to nm ("-"
 // outside its range).
-QString ReadingAt(const GraphInputs& inputs, double nm);
+QString GraphReadingAt(const GraphInputs& inputs, double nm);
 
 // "Wavelength (nm)\tIrradiance (W/m2/um)" and one line per whole wavelength.
 QString SpectrumNumbers(const CResample& spectrum);

@@ -194,5 +194,16 @@ TEST(GraphRender, DetailedModeAddsTheLastPointsSensorCurvesInGrey) {
   EXPECT_EQ(Count(detailed, Grey, 141, 94, 799, 636), Count(detailed, Grey, 448, 474, 674, 475));
 }
 
+TEST(GraphReading, TheCursorReadsTheShownSpectrumThenEachSensor) {
+  Scene s;
+  s.Day.SetInfo(SR103, testing::AxisInfo(SR103, 1000.0f, 1.0f));
+  s.Day.AppendRad(CRad{});
+  s.Day.LastRad()->SetBlock(SR103, testing::FlatBlock(SR103, 30.0f));
+  const GraphInputs inputs{s.Graph, s.DispMode, s.Display, s.Day, "", "", "", ""};
+  // 1199.6 nm reads the grid's 1200 nm; 900 nm lies below the SR-103's first pixel.
+  EXPECT_EQ(GraphReadingAt(inputs, 1199.6), QStringLiteral("1200 nm   200 W/m2/um   SR-103 30"));
+  EXPECT_EQ(GraphReadingAt(inputs, 900), QStringLiteral("900 nm   50 W/m2/um   SR-103 -"));
+}
+
 }  // namespace
 }  // namespace spectrel
