@@ -198,10 +198,11 @@ TEST(GraphReading, TheCursorReadsTheShownSpectrumThenEachSensor) {
   Scene s;
   s.Day.SetInfo(SR103, testing::AxisInfo(SR103, 1000.0f, 1.0f));
   s.Day.AppendRad(CRad{});
-  s.Day.LastRad()->SetBlock(SR103, testing::FlatBlock(SR103, 30.0f));
+  // The SR-103's pixel k at 1000 + k nm reads 30 + k W/m2/um.
+  s.Day.LastRad()->SetBlock(SR103, testing::SpectrumBlock(SR103, [](int k) { return 30.0f + static_cast<float>(k); }));
   const GraphInputs inputs{s.Graph, s.DispMode, s.Display, s.Day, "", "", "", ""};
-  // 1199.6 nm reads the grid's 1200 nm; 900 nm lies below the SR-103's first pixel.
-  EXPECT_EQ(GraphReadingAt(inputs, 1199.6), QStringLiteral("1200 nm   200 W/m2/um   SR-103 30"));
+  // 1199.6 nm reads the grid's 1200 nm and the pixel at 1200 nm; 900 nm lies below the SR-103.
+  EXPECT_EQ(GraphReadingAt(inputs, 1199.6), QStringLiteral("1200 nm   200 W/m2/um   SR-103 230"));
   EXPECT_EQ(GraphReadingAt(inputs, 900), QStringLiteral("900 nm   50 W/m2/um   SR-103 -"));
 }
 
