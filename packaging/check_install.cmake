@@ -7,7 +7,9 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 
-set(expected bin/spectrel-cli bin/solmet-sim lib/systemd/system/spectrel.service)
+set(expected bin/spectrel-cli bin/solmet-sim lib/systemd/system/spectrel.service
+    share/doc/spectrel/manual/README.md share/doc/spectrel/spectrel.ini.example share/doc/spectrel/CHANGELOG.md
+    share/bash-completion/completions/spectrel-cli)
 if(GUI)
   list(APPEND expected bin/spectrel share/applications/spectrel.desktop
        share/icons/hicolor/scalable/apps/spectrel.svg)
@@ -30,13 +32,25 @@ else()
   set(type "Type=simple\n")
 endif()
 string(FIND "${unit}" "${type}" at)
-string(FIND "${unit}" "@" placeholder)
-if(at LESS 0 OR placeholder GREATER_EQUAL 0)
+string(REGEX MATCH "@[A-Z_]+@" placeholder "${unit}")   # a value configure_file left unset
+if(at LESS 0 OR placeholder)
   message(FATAL_ERROR "unit not configured for this build:\n${unit}")
 endif()
 string(FIND "${unit}" "ExecStart=${PREFIX}/bin/spectrel-cli run " exec)
 if(exec LESS 0)
   message(FATAL_ERROR "unit does not start the installed runner:\n${unit}")
+endif()
+# The sandbox of the unit, rated the way the service manager rates it, where it can do so offline.
+find_program(SYSTEMD_ANALYZE systemd-analyze)
+if(SYSTEMD_ANALYZE)
+  execute_process(COMMAND ${SYSTEMD_ANALYZE} security --offline=true --threshold=35
+                          ${PREFIX}/lib/systemd/system/spectrel.service
+                  RESULT_VARIABLE rating OUTPUT_VARIABLE table ERROR_VARIABLE table)
+  if(NOT rating EQUAL 0)
+    message(FATAL_ERROR "the unit's exposure is above 3.5:\n${table}")
+  endif()
+else()
+  message(STATUS "systemd-analyze not installed: the unit's sandbox is not rated")
 endif()
 if(GUI)
   file(READ ${PREFIX}/share/applications/spectrel.desktop entry)

@@ -2,6 +2,7 @@
 #include "archive/day_source.h"
 
 #include <exception>
+#include <utility>
 
 namespace spectrel::archive {
 
@@ -19,10 +20,18 @@ const char* LoadFailure(int result) {
 
 }  // namespace
 
-bool LoadDayFile(const std::string& path, CKrfData& day, std::string& error) {
+std::string TailDamage(const KrfReadReport& read) {
+  if (!read.TailDamaged) return {};
+  return "day file cut short after byte " + std::to_string(read.CompleteEnd) + " of " +
+         std::to_string(read.Size) + ": the rest is not a complete block and is not converted";
+}
+
+bool LoadDayFile(const std::string& path, const std::optional<StationZone>& zone, ArchiveDay& day,
+                 std::string& error) {
   int result = 0;
+  KrfReadReport report;
   try {
-    result = LoadKrf(day, path);
+    result = LoadKrf(day.Set, path, &report);
   } catch (const KrfTimeError& e) {
     error = std::string("damaged day file: ") + e.what();
     return false;
@@ -38,6 +47,10 @@ bool LoadDayFile(const std::string& path, CKrfData& day, std::string& error) {
     error = "holds no measurement point";
     return false;
   }
+  day.Clocks = std::move(report.PointClocks);
+  day.Read = std::move(report);
+  day.Times = DayTimesToUtc(day.Clocks, day.Set.TimeZone, zone);
+  if (day.Read.TailDamaged) day.Times.Warnings.push_back(TailDamage(day.Read));
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include "cli/station_command.h"
 #include "measure/interval_schedule.h"
 #include "measure/spectrel_doc.h"
+#include "settings/profile_check.h"
 
 namespace spectrel::cli {
 
@@ -65,9 +66,9 @@ void RunUntilStopped(CSpectrelDoc& doc, CliHost& host) {
 }
 
 int RunStation(CSpectrelDoc& doc, CliHost& host, const AppSettings& settings) {
-  if (const auto problem = ScheduleProblem(settings)) {
-    std::fprintf(stderr, "%sspectrel-cli run: %s: nothing would ever be measured\n", ErrorPrefix().c_str(),
-                 problem->c_str());
+  if (const auto problem = WindowFinding(settings)) {
+    std::fprintf(stderr, "%sspectrel-cli run: %s: %s\n", ErrorPrefix().c_str(), problem->Where.c_str(),
+                 problem->Text.c_str());
     return 2;
   }
   host.Print("window " + ClockText(settings.StartTime) + " to " + ClockText(settings.EndTime) + ", every " +

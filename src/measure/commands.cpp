@@ -4,10 +4,10 @@
 
 #include "base/file_output.h"
 #include "measure/day_paths.h"
-#include "measure/interval_schedule.h"
 #include "measure/settings_options.h"
 #include "measure/spectrel_doc.h"
 #include "measure/status_texts.h"
+#include "settings/profile_check.h"
 
 namespace spectrel {
 
@@ -22,7 +22,7 @@ constexpr std::int64_t ManualWaitLimit = 120;
 void CSpectrelDoc::OnStartInterval() {
   // The start commands are disabled while measuring; the front ends say why a schedule that
   // could never measure is refused.
-  if (Measuring() || ScheduleProblem(SettingsRef)) return;
+  if (Measuring() || WindowFinding(SettingsRef)) return;
   KeepMeasureMode(SettingsRef, MeasureMode::Interval);
   SetState(MeasureState::Interval);
   StartMeasurement();
@@ -42,7 +42,7 @@ void CSpectrelDoc::OnStartManual() {
 void CSpectrelDoc::TickLater() {
   const std::int64_t intoSecond = ((ClockRef.NowMs() % 1000) + 1000) % 1000;
   Host.CallAfter(std::chrono::milliseconds(1000 - intoSecond + TickAfterSecondMs),
-                 Guarded(Round(), [this] {
+                 Guarded(*Rounds, [this] {
                    if (Now != MeasureState::Interval) return;
                    OnIntervalTick();
                    TickLater();
@@ -50,7 +50,7 @@ void CSpectrelDoc::TickLater() {
 }
 
 void CSpectrelDoc::PollLater() {
-  Host.CallAfter(ManualPollPeriod, Guarded(Round(), [this] {
+  Host.CallAfter(ManualPollPeriod, Guarded(*Rounds, [this] {
     if (Now == MeasureState::ManualSettling && PollManualStart() == MeasureState::ManualSettling) PollLater();
   }));
 }
@@ -75,7 +75,7 @@ void CSpectrelDoc::StartMeasurement() {
     if (link.Open(Ports.PortOf(i, SettingsRef.ComPort[static_cast<size_t>(i)]))) {
       link.SetText(MeasureText(TextGettingInfo, Lang));
       ShowStatus(i, false);
-      link.Identify(NewsOf(i, Round()));
+      link.Identify(NewsOf(i, *Rounds));
     } else {
       link.SetText(StatusMessage(InfoPortFailed, Lang));
       ShowStatus(i, false);
@@ -141,7 +141,7 @@ void CSpectrelDoc::Reconnect(int model, bool lost) {
     link.SetText(MeasureText(TextReconnecting, Lang));
     ShowStatus(model, false);
   }
-  const auto back = [this, model, tag, round = Round()] {
+  const auto back = [this, model, tag, round = *Rounds] {
     Post(round, [this, model, tag] {
       ++ReconnectCount;
       WriteLog(tag + " RECONNECT");

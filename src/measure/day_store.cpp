@@ -70,7 +70,8 @@ DayRead::Found ReadDay(CKrfData& set, const std::string& path, std::size_t& whol
 
 DayRead DayStore::Begin(const std::string& dayPath, const CKrfData& header) {
   Set.Clear();
-  Current = DayState{dayPath, header};
+  Current = DayState();
+  Current.Path = dayPath;
   PointIndex = -1;
   DayRead read;
   read.Path = dayPath;
@@ -147,7 +148,7 @@ StoreOutcome DayStore::Save() {
   } else {
     // Held in memory for the next successful save; should the program end first, the held points
     // are lost, and the document says how many at its end.
-    Held.push_back({Current.Path, Current.Header, rad});
+    Held.push_back({Current.Path, Set.Header(), rad});
     save.Reason = NotStoredReason(Current.Path, Current.FileSafe, error);
   }
   save.Held = Held.size();

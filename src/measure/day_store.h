@@ -65,12 +65,11 @@ class DayStore {
  private:
   struct HeldPoint {
     std::string DayPath;   // the day file it belongs in
-    CKrfData Header;       // that day's header when it was measured
+    CKrfData Header;       // that day's header (site strings, records) when it was measured
     CRad Rad;
   };
   struct DayState {
     std::string Path;
-    CKrfData Header;
     bool WholeWrite = false;   // the file must be written whole, not appended to
     bool FileSafe = true;      // false: a damaged file could not be moved aside
     int Error = 0;             // errno of that failed move

@@ -30,16 +30,6 @@ std::int64_t SegmentEnd(std::int64_t from, std::int64_t to, const StationZone& z
 
 }  // namespace
 
-std::optional<std::string> ScheduleProblem(const AppSettings& settings) {
-  const auto written = static_cast<std::int32_t>(static_cast<std::uint32_t>(settings.Interval));
-  if (written < 1)
-    return "the interval INT=" + std::to_string(written) + " in [INT] is below 1 s";
-  if (IntervalSchedule::Of(settings).PerClockDay() > 0) return std::nullopt;
-  return "no boundary every " + std::to_string(settings.Interval) + " s lies inside the daily window " +
-         ClockText(settings.StartTime) + " to " + ClockText(settings.EndTime) +
-         (settings.StartTime > settings.EndTime ? " (START is after END)" : "");
-}
-
 std::string ClockText(std::int64_t second) {
   char text[32];
   std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(second / 3600),

@@ -17,7 +17,7 @@ namespace spectrel {
 class IntervalSchedule {
  public:
   // Seconds after local midnight and seconds; never below 1 s (a start refuses such an interval,
-  // see ScheduleProblem).
+  // see WindowFinding).
   IntervalSchedule(std::int64_t startTime, std::int64_t endTime, std::int64_t interval);
   static IntervalSchedule Of(const AppSettings& settings);
 
@@ -51,12 +51,6 @@ class IntervalSchedule {
   std::int64_t Last = -1;
   std::int64_t Count = 0;    // boundaries from First to Last
 };
-
-// Why the settings' interval measurement could never measure, for the operator; empty when it can.
-// An interval below 1 s (the profile keeps it as a signed 32-bit number: INT=-1 reads as
-// 4294967295) or a window without a boundary (START after END, an interval past the window) is
-// refused at the start by every front end.
-std::optional<std::string> ScheduleProblem(const AppSettings& settings);
 
 // "HH:MM:SS" of a second after local midnight (a profile may hold seconds past 24 h: shown as they are).
 std::string ClockText(std::int64_t secondOfDay);

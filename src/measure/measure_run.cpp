@@ -20,7 +20,7 @@ bool CSpectrelDoc::StartRun(std::int64_t cycleTime) {
   }
   try {
     RunThread = std::thread(&CSpectrelDoc::MeasureRun, this, std::move(result), ready,
-                            Now != MeasureState::Interval, Round());
+                            Now != MeasureState::Interval, *Rounds);
   } catch (const std::system_error&) {
     return false;
   }

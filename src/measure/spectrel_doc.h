@@ -47,6 +47,7 @@ class CSpectrelDoc {
   MeasureState State() const { return Now; }
   bool Measuring() const { return Now != MeasureState::Idle; }
   const AppSettings& Settings() const { return SettingsRef; }
+  AppSettings& Settings() { return SettingsRef; }   // the graph's look, edited by its dialog
   bool InUse(int model) const { return ValidModel(model) && Used[static_cast<size_t>(model)]; }
   const SensorLink& Link(int model) const { return *Links.at(static_cast<size_t>(model)); }
   std::string StatusText(int model) const { return ValidModel(model) ? Link(model).Text() : std::string(); }
@@ -62,7 +63,6 @@ class CSpectrelDoc {
   const StationMonitor& Station() const { return StationWatch; }
 
  private:
-  std::uint64_t Round() const { return *Rounds; }
   std::function<void()> Guarded(std::uint64_t round, std::function<void()> task);
   void Post(std::uint64_t round, std::function<void()> task);
   SensorLink::News NewsOf(int model, std::uint64_t round);

@@ -18,7 +18,7 @@ const char* const kFreshProfile =
     "[DIR]\nKRF=/opt/spectrel/\nCSV=/opt/spectrel/\n"
     "[USE]\nSR101=0\nSR102=0\nSR103=0\nSR104=0\n"
     "[SAVE]\nCSV=1\nLEFT=300\nRIGHT=1800\nPITCH=0\nSR101=1\nSR102=1\nSR103=1\nSR104=1\nMERGE=1\n"
-    "[SITE]\nNAME=\nLON=000.000\nLAT=00.000\nALT=00.0\n"
+    "[SITE]\nNAME=\nLON=000.000\nLAT=00.000\nALT=00.0\nZONE=\n"
     "[MEAS]\nMEMO=Arvena Solmet\n"
     "[INTEG]\nLEFT=300\nRIGHT=1800\n"
     "[GRAPH]\nLEFT=300.0\nRIGHT=1800.0\nTOP=100.000000\nBOTTOM=0.000000\nASCALE=1\nGRID=1\nCOLOR0=255\nCOLOR1=32768\n"
@@ -58,10 +58,11 @@ const RoundTrip kRoundTrips[] = {
     // Times pass through 32 bits: the high half stays zero, a save writes the low half signed.
     {"INT", "START", "90000", "90000"}, {"INT", "END", "-60", "-60"}, {"INT", "INT", "4294967896", "600"},
     {"INT", "START", "2147483648", "-2147483648"},
-    // Whole numbers, colours 0x00BBGGRR, texts trimmed, folders as typed.
+    // Whole numbers, colours 0x00BBGGRR, texts trimmed, folders with their separator.
     {"SAVE", "LEFT", " 350 ", "350"}, {"SAVE", "PITCH", "1", "1"}, {"MODE", "DISP", "0", "0"},
     {"GRAPH", "COLOR0", "-1", "-1"}, {"GRAPH", "COLOR1", "16744512", "16744512"},
-    {"SITE", "NAME", "  Mt. Fuji  ", "Mt. Fuji"}, {"MEAS", "MEMO", "", ""}, {"DIR", "CSV", "/data/csv", "/data/csv"},
+    {"SITE", "NAME", "  Mt. Fuji  ", "Mt. Fuji"}, {"MEAS", "MEMO", "", ""}, {"DIR", "CSV", "/data/csv", "/data/csv/"},
+    {"DIR", "KRF", "./krf/", "./krf/"}, {"DIR", "KRF", "", ""},
     // A port is a number or a device path.
     {"COM", "SR101", " 3 ", "3"}, {"COM", "SR102", "+04", "4"}, {"COM", "SR103", "/dev/ttyUSB0", "/dev/ttyUSB0"},
     {"COM", "SR104", "", "0"}, {"COM", "SR104", "COM3", "COM3"},

@@ -4,6 +4,7 @@
 // as a race under the thread sanitizer.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -56,9 +57,12 @@ class RecordingHost : public DocumentHost {
   bool PumpUntil(const std::function<bool()>& done, Ms timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
-      if (std::chrono::steady_clock::now() >= end) return false;
-      if (LiveTimers) Timers.FireDue();
-      RunOne(Ms(LiveTimers ? 2 : 20));
+      const auto now = std::chrono::steady_clock::now();
+      if (now >= end) return false;
+      if (LiveTimers) Timers.FireDue(now);
+      // Waits for a task, at most until the next timer is due (or 20 ms to look at done again).
+      const auto until = LiveTimers ? Timers.NextDue(now + Ms(20)) : now + Ms(20);
+      RunOne(std::max(Ms(0), std::chrono::ceil<Ms>(until - now)));
     }
     return true;
   }
