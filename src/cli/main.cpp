@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   const std::vector<Command> commands{AddProbeCommand(program), AddPortsCommand(program), AddInfoCommand(program),
                                       AddExportCommand(program), AddMeasureCommand(program),
                                       AddRunCommand(program), AddStatusCommand(program),
-                                      AddRepairCommand(program)};
+                                      AddRepairCommand(program), AddServeCommand(program)};
   program.footer("Each command's --help tells more.");   // after them: not a line of their help
   try {
     program.parse(argc, argv);

@@ -1,0 +1,200 @@
+#include "web/api_json.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+namespace spectrel::web {
+
+namespace {
+
+// Keys in the order they are added: scripts and people read the same layout every time.
+using Json = nlohmann::ordered_json;
+
+std::string Text(const Json& document) {
+  return document.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+Json Time(std::int64_t t) { return {{"stamp", t}, {"utc", UtcText(t)}, {"local", LocalText(t)}}; }
+
+template <typename T>
+Json Maybe(const std::optional<T>& value) {
+  return value ? Json(*value) : Json(nullptr);
+}
+
+// A reading that may be NaN (no sensor): null in JSON.
+Json Real(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+
+// 0x00BBGGRR as "#rrggbb".
+std::string Colour(std::uint32_t bgr) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+  return text;
+}
+
+Json Sensors(const CycleStatus& cycle) {
+  Json sensors = Json::array();
+  for (const SensorCycleStatus& s : cycle.Sensors)
+    sensors.push_back({{"model", s.Model}, {"ok", s.Ok}, {"status", s.StatusText},
+                       {"exposure_ms", s.ExposureMs}, {"integral_w_m2", Maybe(s.Integral)}});
+  return sensors;
+}
+
+Json StatusFields(const StationStatus& s, std::int64_t now) {
+  const StationVerdict verdict = JudgeStatus(s, now);
+  Json j = {{"state", StateName(s.State)},
+            {"verdict", {{"code", verdict.Code}, {"text", verdict.Text}}},
+            {"updated", Time(s.Updated)},
+            {"interval_s", s.IntervalMode ? Json(s.IntervalSeconds) : Json(nullptr)},
+            {"window_open", WindowOpen(s, now)}};
+  j["last_cycle"] = nullptr;
+  if (s.LastCycle)
+    j["last_cycle"] = {{"time", Time(s.LastCycle->Stamp)}, {"stored", s.LastCycle->Stored},
+                       {"reason", s.LastCycle->Reason}, {"sensors", Sensors(*s.LastCycle)}};
+  j["last_stored"] = s.LastStored ? Time(*s.LastStored) : Json(nullptr);
+  j["next_boundary"] = s.NextBoundary ? Time(*s.NextBoundary) : Json(nullptr);
+  const StationCounters& n = s.Counters;
+  j["counters"] = {{"cycles", n.Cycles}, {"stored", n.Stored}, {"not_stored", n.NotStored},
+                   {"skipped", n.Skipped}, {"reconnects", n.Reconnects}};
+  j["disk"] = {{"free_bytes", Maybe(s.FreeBytes)}, {"days_left", Maybe(s.DaysLeft)}};
+  return j;
+}
+
+Json Graph(const AppSettings& settings) {
+  const GraphSettings& g = settings.Graph;
+  return {{"left_nm", g.GraphLeft}, {"right_nm", g.GraphRight}, {"top", g.GraphTop}, {"bottom", g.GraphBottom},
+          {"auto_scale", g.AutoScale == 1}, {"grid", g.GridLine == 1},
+          {"curve_colour", Colour(g.GraphColor)}, {"frame_colour", Colour(g.FrameColor)}};
+}
+
+std::vector<std::string> ModelNames(std::uint8_t models) {
+  std::vector<std::string> names;
+  for (int m = 0; m < WebModelCount; ++m)
+    if (models & (1u << m)) names.push_back(ModelName(m));
+  return names;
+}
+
+// Seconds after the local midnight of the day's date, from the local time text.
+int SecondOfLocalText(const std::string& local) {
+  int h = 0, m = 0, s = 0;
+  return local.size() >= 19 && std::sscanf(local.c_str() + 11, "%d:%d:%d", &h, &m, &s) == 3 ? h * 3600 + m * 60 + s
+                                                                                             : 0;
+}
+
+}  // namespace
+
+std::string Base64(const std::string& bytes) {
+  static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  std::size_t i = 0;
+  for (; i + 2 < bytes.size(); i += 3) {
+    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                       static_cast<unsigned char>(bytes[i + 2]);
+    for (int shift : {18, 12, 6, 0}) out += Alphabet[(v >> shift) & 63];
+  }
+  if (i < bytes.size()) {
+    const bool two = i + 1 < bytes.size();
+    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                       (two ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0u);
+    out += Alphabet[(v >> 18) & 63];
+    out += Alphabet[(v >> 12) & 63];
+    out += two ? Alphabet[(v >> 6) & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+std::string StatusJson(StationSource& station, std::int64_t now) {
+  const AppSettings& settings = station.Settings();
+  Json j = {{"station", {{"name", settings.SiteName}, {"latitude", settings.SiteLat},
+                         {"longitude", settings.SiteLon}, {"altitude", settings.SiteAlt}}},
+            {"now", Time(now)}};
+  const StatusReading reading = ReadStationStatus(station.Folders());
+  if (reading.Status) {
+    j.update(StatusFields(*reading.Status, now));
+  } else {
+    j["state"] = "unknown";
+    j["verdict"] = {{"code", 3}, {"text", "UNKNOWN: no station status"}};
+  }
+  j["clock_synchronised"] = Maybe(ClockSynchronised());
+  j["graph"] = Graph(settings);
+  j["integral_range_nm"] = {settings.IntegFrom, settings.IntegTo};
+  const std::string latest = station.LatestDayDate();
+  j["latest_day"] = latest.empty() ? Json(nullptr) : Json(latest);
+  return Text(j);
+}
+
+std::string DaysJson(const StationSource& station) {
+  Json days = Json::array();
+  for (const DayListing& day : ListDays(station.Folders())) {
+    Json csv = Json::array();
+    for (const std::string& name : day.CsvFiles) csv.push_back("/files/" + name);
+    days.push_back({{"date", day.Date},
+                    {"day_file", day.HasDayFile ? Json("/files/" + DayFileName(day.Date)) : Json(nullptr)},
+                    {"day_file_bytes", day.DayFileBytes},
+                    {"csv", csv},
+                    {"netcdf", day.HasNetCdf ? Json("/files/" + NetCdfFileName(day.Date)) : Json(nullptr)}});
+  }
+  return Text({{"days", days}});
+}
+
+std::string DayJson(const DayView& day) {
+  Json points = Json::array();
+  for (std::size_t i = 0; i < day.Points.size(); ++i) {
+    const DayPoint& p = day.Points[i];
+    const std::string local = LocalText(p.Utc);
+    points.push_back({{"index", i}, {"stamp", p.Utc}, {"utc", UtcText(p.Utc)}, {"local", local},
+                      {"second_of_day", SecondOfLocalText(local)}, {"integral_w_m2", Real(p.IntegralWm2)},
+                      {"quality_flags", p.QualityFlags}, {"sensors", ModelNames(p.Models)}});
+  }
+  return Text({{"date", day.Date},
+               {"site", {{"name", day.SiteName}, {"latitude", day.SiteLat}, {"longitude", day.SiteLon},
+                         {"altitude", day.SiteAlt}, {"time_zone", day.TimeZone}}},
+               {"integral_range_nm", {day.IntegFromNm, day.IntegToNm}},
+               {"warning", day.Warning},
+               {"points", points}});
+}
+
+std::string SpectrogramJson(const DayView& day) {
+  float top = 0.0f;
+  for (const float v : day.Grid)
+    if (std::isfinite(v)) top = std::max(top, v);
+  std::string levels(day.Grid.size(), '\xff');
+  if (top > 0.0f) {
+    const float scale = 254.0f / top;
+    for (std::size_t i = 0; i < day.Grid.size(); ++i) {
+      const float v = day.Grid[i];
+      if (std::isfinite(v)) levels[i] = static_cast<char>(static_cast<unsigned char>(std::clamp(v * scale, 0.0f, 254.0f)));
+    }
+  } else {
+    for (std::size_t i = 0; i < day.Grid.size(); ++i)
+      if (std::isfinite(day.Grid[i])) levels[i] = 0;
+  }
+  return Text({{"date", day.Date}, {"points", day.Points.size()}, {"from_nm", day.FromNm}, {"width", day.Width},
+               {"top_w_m2_um", top}, {"levels", Base64(levels)}});
+}
+
+std::string PointJson(const DayView& day, int index) {
+  PointSpectrum point;
+  if (!ComputePointSpectrum(day, index, point)) return {};
+  Json sensors = Json::array();
+  for (const SensorCurve& s : point.Sensors)
+    sensors.push_back({{"model", s.Model}, {"exposure_ms", s.ExposureMs}, {"wavelength_nm", s.WavelengthNm},
+                       {"irradiance_w_m2_um", s.Irradiance}});
+  return Text({{"date", day.Date},
+               {"index", index},
+               {"points", day.Points.size()},
+               {"time", Time(point.Utc)},
+               {"memo", point.Memo},
+               {"integral_w_m2", Real(day.Points[static_cast<std::size_t>(index)].IntegralWm2)},
+               {"integral_text", point.IntegralText},
+               {"quality_flags", day.Points[static_cast<std::size_t>(index)].QualityFlags},
+               {"grid", {{"start_nm", point.StartNm}, {"end_nm", point.EndNm}, {"max", point.MaxValue},
+                         {"irradiance_w_m2_um", point.Values}}},
+               {"sensors", sensors},
+               {"report", {{"en", point.ReportEnglish}, {"ja", point.ReportJapanese}}}});
+}
+
+}  // namespace spectrel::web

@@ -1,0 +1,313 @@
+// The web's one adapter onto the station's files: day-file reader, file names, status file, the
+// 1 nm grid, the integral, quality flags and the sun. Nothing else in src/web includes them.
+#include "web/station_data.h"
+
+#include <signal.h>
+#include <sys/timex.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "archive/day_axes.h"
+#include "archive/day_grid.h"
+#include "archive/quality_flags.h"
+#include "archive/site_position.h"
+#include "archive/solar_position.h"
+#include "base/local_time.h"
+#include "files/krf_file.h"
+#include "measure/day_paths.h"
+#include "sensor/status_report.h"
+#include "spectrum/resample.h"
+
+namespace spectrel::web {
+
+namespace fs = std::filesystem;
+
+struct DayView::Impl {
+  CKrfData Day;               // the day file's records
+  AppSettings Settings;       // integral range and report options of the station
+};
+
+DayView::DayView() : Data(std::make_unique<Impl>()) {}
+DayView::~DayView() = default;
+
+namespace {
+
+std::string WithSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
+bool Digits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int Number(std::string_view digits) {
+  int n = 0;
+  for (const char c : digits) n = n * 10 + (c - '0');
+  return n;
+}
+
+// The name's date and hour part, when the name is that part followed by exactly the suffix.
+std::optional<std::string_view> Stem(std::string_view name, std::string_view suffix, std::size_t digits) {
+  if (name.size() != digits + suffix.size() || name.substr(digits) != suffix) return std::nullopt;
+  const std::string_view stem = name.substr(0, digits);
+  if (!Digits(stem)) return std::nullopt;
+  return stem;
+}
+
+// Whether the process may signal pid, or it exists under another user: the runner is alive.
+bool RunnerAlive(std::int64_t pid) {
+  if (pid <= 0) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+// Each model's own pixels in point j.
+std::vector<SensorCurve> SensorCurves(const CKrfData& day, int j) {
+  std::vector<SensorCurve> curves;
+  for (int model = SR101; model <= SR104; ++model) {
+    const SensorMeasurement* block = day.Block(model, j);
+    const SensorInfo* info = day.Info(model);
+    if (block == nullptr || info == nullptr) continue;
+    SensorCurve curve;
+    curve.Model = ModelName(model);
+    curve.ExposureMs = block->ExposureMs;
+    const std::size_t pixels = std::min({info->Wavelength.size(), info->Calib.size(), block->Light.size(),
+                                         block->Dark.size()});
+    for (std::size_t k = 0; k < pixels; ++k) {
+      curve.WavelengthNm.push_back(info->Wavelength[k]);
+      curve.Irradiance.push_back(static_cast<float>(PixelIrradiance(*block, *info, static_cast<int>(k))));
+    }
+    curves.push_back(std::move(curve));
+  }
+  return curves;
+}
+
+}  // namespace
+
+StationFolders FoldersOf(const AppSettings& settings, const std::string& netCdfFolder) {
+  StationFolders folders;
+  folders.Data = WithSlash(settings.KrfFolder.empty() ? "./" : settings.KrfFolder);
+  folders.Csv = WithSlash(settings.CsvFolder.empty() ? folders.Data : settings.CsvFolder);
+  folders.NetCdf = netCdfFolder.empty() ? folders.Data : WithSlash(netCdfFolder);
+  return folders;
+}
+
+bool IsDayDate(std::string_view date) {
+  if (date.size() != 8 || !Digits(date)) return false;
+  const int year = Number(date.substr(0, 4)), month = Number(date.substr(4, 2)), day = Number(date.substr(6, 2));
+  return year >= 1970 && month >= 1 && month <= 12 && day >= 1 && day <= 31;
+}
+
+std::optional<StationFileName> ParseStationFileName(std::string_view name) {
+  struct Pattern {
+    FileKind Kind;
+    std::string_view Suffix;
+    std::size_t Digits;   // date, or date and hour
+  };
+  static constexpr Pattern patterns[] = {
+      {FileKind::DayFile, ".KRF", 8}, {FileKind::HourCsv, ".CSV", 10}, {FileKind::NetCdfDay, ".nc", 8}};
+  for (const Pattern& p : patterns) {
+    const auto stem = Stem(name, p.Suffix, p.Digits);
+    if (!stem || !IsDayDate(stem->substr(0, 8))) continue;
+    if (p.Digits == 10 && Number(stem->substr(8, 2)) > 23) return std::nullopt;
+    return StationFileName{p.Kind, std::string(stem->substr(0, 8)),
+                           std::string(stem->substr(0, 4)) + "/" + std::string(name)};
+  }
+  return std::nullopt;
+}
+
+const std::string& FolderOf(const StationFolders& folders, FileKind kind) {
+  switch (kind) {
+    case FileKind::HourCsv: return folders.Csv;
+    case FileKind::NetCdfDay: return folders.NetCdf;
+    case FileKind::DayFile: break;
+  }
+  return folders.Data;
+}
+
+std::string DayFileName(const std::string& date) { return date + ".KRF"; }
+std::string NetCdfFileName(const std::string& date) { return date + ".nc"; }
+
+std::vector<DayListing> ListDays(const StationFolders& folders) {
+  std::map<std::string, DayListing, std::greater<>> days;
+  const auto scan = [&](const std::string& folder, FileKind kind) {
+    std::error_code ec;
+    for (const auto& year : fs::directory_iterator(folder, ec)) {
+      const std::string yearName = year.path().filename().string();
+      if (yearName.size() != 4 || !Digits(yearName)) continue;
+      std::error_code inner;
+      for (const auto& file : fs::directory_iterator(year.path(), inner)) {
+        const std::string fileName = file.path().filename().string();
+        const auto parsed = ParseStationFileName(fileName);
+        if (!parsed || parsed->Kind != kind || parsed->RelativePath != yearName + "/" + fileName) continue;
+        DayListing& day = days[parsed->Date];
+        day.Date = parsed->Date;
+        if (kind == FileKind::DayFile) {
+          day.HasDayFile = true;
+          std::error_code size;
+          day.DayFileBytes = static_cast<std::int64_t>(file.file_size(size));
+        } else if (kind == FileKind::HourCsv) {
+          day.CsvFiles.push_back(fileName);
+        } else {
+          day.HasNetCdf = true;
+        }
+      }
+    }
+  };
+  scan(folders.Data, FileKind::DayFile);
+  scan(folders.Csv, FileKind::HourCsv);
+  scan(folders.NetCdf, FileKind::NetCdfDay);
+  std::vector<DayListing> list;
+  for (auto& [date, day] : days) {
+    std::sort(day.CsvFiles.begin(), day.CsvFiles.end());
+    list.push_back(std::move(day));
+  }
+  return list;
+}
+
+StatusReading ReadStationStatus(const StationFolders& folders) {
+  StatusReading reading;
+  const std::string path = StationStatusPath(folders.Data);
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (!in) {
+    reading.Error = "no station status at " + path;
+    return reading;
+  }
+  reading.Status = ParseStationStatus(text.str(), reading.Error);
+  return reading;
+}
+
+StationVerdict JudgeStatus(const StationStatus& status, std::int64_t now) {
+  return JudgeStation(status, now, RunnerAlive(status.Pid));
+}
+
+const char* StateName(StationState state) { return StationStateName(state); }
+
+bool WindowOpen(const StationStatus& status, std::int64_t now) {
+  if (status.State != StationState::Measuring || !status.IntervalMode) return false;
+  const std::int64_t second = SecondOfDay(now);
+  return second >= status.WindowStart && second <= status.WindowEnd;
+}
+
+std::int64_t WindowOpened(const StationStatus& status, std::int64_t now) {
+  return now - SecondOfDay(now) + status.WindowStart;
+}
+
+std::optional<bool> ClockSynchronised() {
+  timex tx{};   // modes 0: only read the kernel's time status
+  const int state = ::adjtimex(&tx);
+  if (state < 0) return std::nullopt;
+  return state != TIME_ERROR && (tx.status & STA_UNSYNC) == 0;
+}
+
+std::string ModelName(int model) {
+  return ValidModel(model) ? std::string(Models[static_cast<std::size_t>(model)].Name) : std::string();
+}
+
+std::shared_ptr<const DayView> MakeDayView(const std::string& date, const std::string& path,
+                                           const AppSettings& settings, std::string& error) {
+  std::shared_ptr<DayView> view(new DayView());
+  CKrfData& day = view->Data->Day;
+  view->Data->Settings = settings;
+  KrfReadReport report;
+  int count = 0;
+  try {
+    count = LoadKrf(day, path, &report, KrfReadMode::Salvage);
+  } catch (const std::exception& e) {
+    error = std::string("cannot be read: ") + e.what();
+    return nullptr;
+  }
+  if (count < 0) {
+    error = count == -3 ? "no such day file" : count == -1 ? "not a day file" : "cannot be read";
+    return nullptr;
+  }
+  if (report.TailDamaged || report.DroppedPoints > 0)
+    view->Warning = "the day file is damaged; " + std::to_string(count) + " points read";
+  view->Date = date;
+  view->SiteName = day.SiteName;
+  view->SiteLat = day.SiteLat;
+  view->SiteLon = day.SiteLon;
+  view->SiteAlt = day.SiteAlt;
+  view->TimeZone = day.TimeZone;
+  view->IntegFromNm = settings.IntegFrom;
+  view->IntegToNm = settings.IntegTo;
+
+  archive::GridOptions options;
+  options.FromNm = static_cast<int>(std::floor(settings.Graph.GraphLeft));
+  options.ToNm = std::max(options.FromNm, static_cast<int>(std::ceil(settings.Graph.GraphRight)));
+  options.IntegFrom = settings.IntegFrom;
+  options.IntegTo = settings.IntegTo;
+  const archive::DayAxes axes(day);
+  archive::DayGrid grid = archive::ComputeDayGrid(day, axes, options);
+  const std::optional<archive::SitePosition> site = archive::ReadSitePosition(day);
+  // Until the day files carry their zone, a point's time is the reader's: local time of this host.
+  for (int j = 0; j < day.RadCount(); ++j) {
+    const CRad& rad = day.Rad(j);
+    DayPoint point;
+    point.Utc = rad.MeasureTime;
+    point.IntegralWm2 = grid.Integral[static_cast<std::size_t>(j)];
+    std::optional<double> zenith;
+    if (site) zenith = archive::SolarPosition(rad.MeasureTime, site->LatitudeDeg, site->LongitudeDeg).ZenithDeg;
+    point.QualityFlags = archive::QualityFlags(day, axes, j, grid.Row(j), zenith);
+    for (int model = SR101; model <= SR104; ++model)
+      if (rad.Block(model) != nullptr) point.Models = static_cast<std::uint8_t>(point.Models | (1u << model));
+    view->Points.push_back(point);
+  }
+  view->FromNm = grid.FromNm;
+  view->Width = grid.Width;
+  view->Grid = std::move(grid.Spectrum);
+  return view;
+}
+
+bool ComputePointSpectrum(const DayView& view, int j, PointSpectrum& out) {
+  const CKrfData& day = view.Data->Day;
+  if (j < 0 || j >= day.RadCount()) return false;
+  const AppSettings& settings = view.Data->Settings;
+  const ReportOptions options{settings.DispMode == 0, settings.IntegFrom, settings.IntegTo};
+  CResample display;
+  ReportTexts english, japanese;
+  try {
+    BuildReport(day, j, options, display, english, Language::English);
+    BuildReport(day, j, options, display, japanese, Language::Japanese);
+  } catch (const std::invalid_argument&) {
+    return false;   // a time the C library cannot turn into local time
+  }
+  out.Utc = day.Rad(j).MeasureTime;
+  out.Memo = day.Rad(j).Memo;
+  out.StartNm = display.StartNm;
+  out.EndNm = display.EndNm;
+  out.Values = display.Values;
+  out.MaxValue = display.MaxValue;
+  out.Sensors = SensorCurves(day, j);
+  out.IntegralText = english.Integral;
+  out.ReportEnglish = english.Report;
+  out.ReportJapanese = japanese.Report;
+  return true;
+}
+
+std::string UtcText(std::int64_t t) {
+  const std::time_t time = static_cast<std::time_t>(t);
+  std::tm utc{};
+  if (::gmtime_r(&time, &utc) == nullptr) return {};
+  char text[32];
+  return std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc) > 0 ? text : "";
+}
+
+std::string LocalText(std::int64_t t) {
+  std::string text = FormatLocal(t, "%Y-%m-%dT%H:%M:%S%z");
+  if (text.size() > 2) text.insert(text.size() - 2, ":");   // "+0900" as "+09:00"
+  return text;
+}
+
+std::string LocalDate(std::int64_t t) { return FormatLocal(t, "%Y%m%d"); }
+
+}  // namespace spectrel::web
