@@ -7,7 +7,8 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 
-set(expected bin/spectrel-cli bin/solmet-sim lib/systemd/system/spectrel.service)
+set(expected bin/spectrel-cli bin/solmet-sim lib/systemd/system/spectrel.service
+    lib/systemd/system/spectrel-web.service)
 if(GUI)
   list(APPEND expected bin/spectrel share/applications/spectrel.desktop
        share/icons/hicolor/scalable/apps/spectrel.svg)
@@ -37,6 +38,22 @@ endif()
 string(FIND "${unit}" "ExecStart=${PREFIX}/bin/spectrel-cli run " exec)
 if(exec LESS 0)
   message(FATAL_ERROR "unit does not start the installed runner:\n${unit}")
+endif()
+file(READ ${PREFIX}/lib/systemd/system/spectrel-web.service web)
+string(FIND "${web}" "ExecStart=${PREFIX}/bin/spectrel-cli serve " exec)
+if(exec LESS 0)
+  message(FATAL_ERROR "web unit does not start the installed server:\n${web}")
+endif()
+# The web unit's sandbox: an exposure of at most 3.5 (systemd-analyze counts in tenths).
+if(ANALYZE)
+  execute_process(COMMAND ${ANALYZE} security --offline=true --threshold=35
+                          ${PREFIX}/lib/systemd/system/spectrel-web.service
+                  RESULT_VARIABLE exposed OUTPUT_VARIABLE report ERROR_VARIABLE report)
+  if(NOT exposed EQUAL 0)
+    message(FATAL_ERROR "spectrel-web.service is sandboxed less than an exposure of 3.5:\n${report}")
+  endif()
+else()
+  message(STATUS "systemd-analyze not found: the web unit's sandbox is not judged")
 endif()
 if(GUI)
   file(READ ${PREFIX}/share/applications/spectrel.desktop entry)
