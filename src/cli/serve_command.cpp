@@ -85,12 +85,12 @@ Command AddServeCommand(CLI::App& program) {
   CLI::App* line = program.add_subcommand("serve", "The station's read-only web page, JSON interface (/api/) "
                                                    "and metrics (/metrics) until SIGINT or SIGTERM.");
   auto options = std::make_shared<ServeOptions>();
-  CLI::Option* profile =
-      line->add_option("--profile", options->ProfilePath, "settings file naming the data and CSV folders")
-          ->type_name("INI");
-  line->add_option("--data", options->DataFolder, "data folder the station writes (day files, CSV, status.json)")
-      ->type_name("DIR")
-      ->excludes(profile);
+  line->add_option("--profile", options->ProfilePath,
+                   "the station's settings: data and CSV folders, graph settings, integral range")
+      ->type_name("INI");
+  line->add_option("--data", options->DataFolder,
+                   "data folder the station writes (day files, CSV, status.json); overrides the profile's")
+      ->type_name("DIR");
   line->add_option("--netcdf", options->NetCdfFolder, "folder of the NetCDF day files (default: the data folder)")
       ->type_name("DIR");
   line->add_option("--listen", options->Listen, "address and port to listen on (default 127.0.0.1:8080)")
