@@ -13,6 +13,7 @@ packages=(
   fonts-liberation fonts-noto-cjk
   locales tzdata xvfb xauth
   libnetcdf-dev netcdf-bin libdeflate-dev
+  libhowardhinnant-date-dev
   python3-netcdf4 python3-xarray python3-dask python3-distributed
   groff-base
   libsystemd-dev librsvg2-bin

@@ -15,7 +15,7 @@
 #include "archive/quality_flags.h"
 #include "archive/site_position.h"
 #include "archive/solar_position.h"
-#include "base/local_time.h"
+#include "base/station_zone.h"
 
 namespace spectrel::archive {
 
@@ -33,9 +33,11 @@ std::string UtcText(std::time_t t, const char* format) {
   return text;
 }
 
-void GlobalAttributes(NetCdfFile& file, const CKrfData& day, const ArchiveSettings& settings,
+void GlobalAttributes(NetCdfFile& file, const ArchiveDay& archiveDay, const ArchiveSettings& settings,
                       const std::optional<SitePosition>& site) {
-  const std::string date = FormatLocal(day.Rad(0).MeasureTime, "%Y-%m-%d");
+  const CKrfData& day = archiveDay.Set;
+  // The station's own date, as its clock showed it at the first point.
+  const std::string date = archiveDay.Clocks.empty() ? "" : FormatClock(archiveDay.Clocks.front(), "%Y-%m-%d");
   const std::time_t now = std::time(nullptr);
   file.Text(NC_GLOBAL, "Conventions", "CF-1.8");
   file.Text(NC_GLOBAL, "title", "Spectral irradiance at " +
@@ -46,6 +48,7 @@ void GlobalAttributes(NetCdfFile& file, const CKrfData& day, const ArchiveSettin
   file.Text(NC_GLOBAL, "site_latitude", day.SiteLat);
   file.Text(NC_GLOBAL, "site_altitude", day.SiteAlt);
   file.Text(NC_GLOBAL, "local_time_zone", day.TimeZone);
+  file.Text(NC_GLOBAL, "station_time_zone", archiveDay.Times.Zone);
   if (site) {
     file.Doubles(NC_GLOBAL, "geospatial_lat_min", {site->LatitudeDeg});
     file.Doubles(NC_GLOBAL, "geospatial_lat_max", {site->LatitudeDeg});
@@ -78,8 +81,9 @@ int TimeSeries(NetCdfFile& file, const std::string& name, int type, int timeDim,
   return file.Var(name, type, {timeDim}, {std::max<std::size_t>(points, 1)});
 }
 
-GridIds DefineGrid(NetCdfFile& file, const CKrfData& day, const ArchiveSettings& settings,
+GridIds DefineGrid(NetCdfFile& file, const ArchiveDay& archiveDay, const ArchiveSettings& settings,
                    const DayGrid& grid, bool hasSite, int timeDim) {
+  const CKrfData& day = archiveDay.Set;
   const std::size_t points = static_cast<std::size_t>(day.RadCount());
   GridIds ids;
   const int wlDim = file.Dim("wavelength", static_cast<std::size_t>(grid.Width));
@@ -91,7 +95,10 @@ GridIds DefineGrid(NetCdfFile& file, const CKrfData& day, const ArchiveSettings&
   file.Text(ids.Time, "calendar", "standard");
   file.Text(ids.Time, "axis", "T");
   file.Text(ids.Time, "local_time_zone", day.TimeZone);
-  file.Text(ids.Time, "comment", "local_time_zone: the station's offset from UTC in whole hours");
+  file.Text(ids.Time, "station_time_zone", archiveDay.Times.Zone);
+  file.Text(ids.Time, "comment",
+            "local_time_zone: the station's offset from UTC in whole hours as the day file gives it; "
+            "station_time_zone: the zone whose rules turned the day file's local times into UTC");
 
   ids.Wavelength = file.Var("wavelength", NC_DOUBLE, {wlDim});
   file.Text(ids.Wavelength, "standard_name", "radiation_wavelength");
@@ -148,8 +155,9 @@ void DefineFlags(NetCdfFile& file, GridIds& ids, int timeDim, std::size_t points
   file.Text(ids.Flags, "comment", rules);
 }
 
-void WriteGrid(NetCdfFile& file, const CKrfData& day, const DayAxes& axes, DayGrid& grid,
+void WriteGrid(NetCdfFile& file, const ArchiveDay& archiveDay, const DayAxes& axes, DayGrid& grid,
                const GridIds& ids, const std::optional<SitePosition>& site) {
+  const CKrfData& day = archiveDay.Set;
   const int points = day.RadCount();
   std::vector<double> times(static_cast<std::size_t>(points));
   std::vector<double> wavelengths(static_cast<std::size_t>(grid.Width));
@@ -158,10 +166,11 @@ void WriteGrid(NetCdfFile& file, const CKrfData& day, const DayAxes& axes, DayGr
   for (int w = 0; w < grid.Width; ++w) wavelengths[static_cast<std::size_t>(w)] = grid.FromNm + w;
   for (int j = 0; j < points; ++j) {
     const std::size_t p = static_cast<std::size_t>(j);
-    times[p] = static_cast<double>(day.Rad(j).MeasureTime);
+    const std::int64_t utc = archiveDay.Times.Utc[p];
+    times[p] = static_cast<double>(utc);
     std::optional<double> z;
     if (site) {
-      const SolarAngles sun = SolarPosition(day.Rad(j).MeasureTime, site->LatitudeDeg, site->LongitudeDeg);
+      const SolarAngles sun = SolarPosition(utc, site->LatitudeDeg, site->LongitudeDeg);
       zenith[p] = static_cast<float>(sun.ZenithDeg);
       azimuth[p] = static_cast<float>(sun.AzimuthDeg);
       z = sun.ZenithDeg;
@@ -183,20 +192,21 @@ void WriteGrid(NetCdfFile& file, const CKrfData& day, const DayAxes& axes, DayGr
 
 const char* ArchiveSource() { return "Spectrel " SPECTREL_VERSION " (spectrel-cli export)"; }
 
-void WriteDayContent(NetCdfFile& file, const CKrfData& day, const ArchiveSettings& settings) {
+void WriteDayContent(NetCdfFile& file, const ArchiveDay& archiveDay, const ArchiveSettings& settings) {
+  const CKrfData& day = archiveDay.Set;
   const std::optional<SitePosition> site = ReadSitePosition(day);
   const DayAxes axes(day);
   DayGrid grid = ComputeDayGrid(day, axes, settings.Grid);
   const std::size_t points = static_cast<std::size_t>(day.RadCount());
-  GlobalAttributes(file, day, settings, site);
+  GlobalAttributes(file, archiveDay, settings, site);
   const int timeDim = file.Dim("time", points);
-  GridIds ids = DefineGrid(file, day, settings, grid, site.has_value(), timeDim);
+  GridIds ids = DefineGrid(file, archiveDay, settings, grid, site.has_value(), timeDim);
   DefineFlags(file, ids, timeDim, points);
   std::vector<ModelVariableIds> models;
   for (int model = SR101; model <= SR104; ++model)
     if (day.Info(model) != nullptr) models.push_back(DefineModelVariables(file, day, model, timeDim));
   file.EndDefinitions();
-  WriteGrid(file, day, axes, grid, ids, site);
+  WriteGrid(file, archiveDay, axes, grid, ids, site);
   for (const ModelVariableIds& m : models) WriteModelVariables(file, day, m);
 }
 

@@ -9,6 +9,6 @@ namespace spectrel::archive {
 // The program and version named in the source attribute.
 const char* ArchiveSource();
 
-void WriteDayContent(NetCdfFile& file, const CKrfData& day, const ArchiveSettings& settings);
+void WriteDayContent(NetCdfFile& file, const ArchiveDay& day, const ArchiveSettings& settings);
 
 }  // namespace spectrel::archive

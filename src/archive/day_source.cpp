@@ -2,6 +2,7 @@
 #include "archive/day_source.h"
 
 #include <exception>
+#include <utility>
 
 namespace spectrel::archive {
 
@@ -19,10 +20,12 @@ const char* LoadFailure(int result) {
 
 }  // namespace
 
-bool LoadDayFile(const std::string& path, CKrfData& day, std::string& error) {
+bool LoadDayFile(const std::string& path, const std::optional<StationZone>& zone, ArchiveDay& day,
+                 std::string& error) {
   int result = 0;
+  KrfReadReport report;
   try {
-    result = LoadKrf(day, path);
+    result = LoadKrf(day.Set, path, &report);
   } catch (const KrfTimeError& e) {
     error = std::string("damaged day file: ") + e.what();
     return false;
@@ -38,6 +41,8 @@ bool LoadDayFile(const std::string& path, CKrfData& day, std::string& error) {
     error = "holds no measurement point";
     return false;
   }
+  day.Clocks = std::move(report.PointClocks);
+  day.Times = DayTimesToUtc(day.Clocks, day.Set.TimeZone, zone);
   return true;
 }
 

@@ -35,7 +35,7 @@ std::string TemporaryNetCdfPath(const std::string& path) {
   return (target.parent_path() / name).string();
 }
 
-std::string WriteNetCdfTemporary(const CKrfData& day, const ArchiveSettings& settings,
+std::string WriteNetCdfTemporary(const ArchiveDay& day, const ArchiveSettings& settings,
                                  const std::string& path) {
   std::string temp = TemporaryNetCdfPath(path);
   try {
@@ -64,7 +64,7 @@ void CommitNetCdfDay(const std::string& temp, const std::string& path) {
   }
 }
 
-void WriteNetCdfDay(const CKrfData& day, const ArchiveSettings& settings, const std::string& path) {
+void WriteNetCdfDay(const ArchiveDay& day, const ArchiveSettings& settings, const std::string& path) {
   CommitNetCdfDay(WriteNetCdfTemporary(day, settings, path), path);
 }
 

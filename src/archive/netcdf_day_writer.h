@@ -6,6 +6,7 @@
 #include <string>
 
 #include "archive/day_grid.h"
+#include "archive/day_source.h"
 #include "spectrum/records.h"
 
 namespace spectrel::archive {
@@ -18,13 +19,13 @@ struct ArchiveSettings {
 // Writes day (which holds at least one point) to path: under a temporary name in the same folder,
 // flushed to disk and renamed over path, so that path never holds a half-written file. Throws
 // NetCdfError (or std::system_error for the file system) when it cannot; nothing is left behind.
-void WriteNetCdfDay(const CKrfData& day, const ArchiveSettings& settings, const std::string& path);
+void WriteNetCdfDay(const ArchiveDay& day, const ArchiveSettings& settings, const std::string& path);
 
 // The two halves of WriteNetCdfDay, for a caller that flushes one day to disk while it converts
 // the next. The first writes the temporary file beside path and returns its name; the second
 // flushes it to disk and renames it over path. Both throw as WriteNetCdfDay does and then leave
 // nothing behind.
-std::string WriteNetCdfTemporary(const CKrfData& day, const ArchiveSettings& settings,
+std::string WriteNetCdfTemporary(const ArchiveDay& day, const ArchiveSettings& settings,
                                  const std::string& path);
 void CommitNetCdfDay(const std::string& temp, const std::string& path);
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -10,7 +11,7 @@
 
 #include "archive/day_source.h"
 #include "archive/netcdf_day_writer.h"
-#include "base/local_time.h"
+#include "base/station_zone.h"
 #include "cli/archive_csv_day.h"
 #include "cli/archive_days.h"
 #include "cli/batch_progress.h"
@@ -46,26 +47,34 @@ archive::ArchiveSettings NetCdfSettings(const ArchiveBatchOptions& options, cons
   return a;
 }
 
+// Lines for the operator, one per warning of the day's times.
+std::string WarningLines(const DayTimes& times) {
+  std::string lines;
+  for (const std::string& w : times.Warnings) lines += (lines.empty() ? "" : "\n") + w;
+  return lines;
+}
+
 // One day to NetCDF, in a worker: written under a temporary name here, flushed to disk and
 // renamed to its own name while the worker converts the next day.
-DayOutcome ConvertDay(const DaySource& source, const std::string& out,
+DayOutcome ConvertDay(const DaySource& source, const std::string& out, const std::optional<StationZone>& zone,
                       const archive::ArchiveSettings& settings) {
-  CKrfData day;
+  archive::ArchiveDay day;
   std::string error;
-  if (!archive::LoadDayFile(source.Path, day, error)) return {false, 0, error, {}};
+  if (!archive::LoadDayFile(source.Path, zone, day, error)) return {false, 0, error, {}, {}};
   std::string date = DateOfDayFile(source.Path);
-  if (date.empty()) date = FormatLocal(day.Rad(0).MeasureTime, "%Y%m%d");
-  if (date.empty()) return {false, 0, "the first point has no local date", {}};
+  if (date.empty()) date = FormatClock(day.Clocks.front(), "%Y%m%d");
   const std::string path = NetCdfPath(out, date);
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-  if (ec) return {false, 0, "cannot create the folder of " + path + ": " + ec.message(), {}};
+  if (ec) return {false, 0, "cannot create the folder of " + path + ": " + ec.message(), {}, {}};
   const std::string temp = archive::WriteNetCdfTemporary(day, settings, path);
   const std::uint64_t bytes = source.Bytes;
-  return {true, bytes, path, [temp, path, bytes] {
+  return {true, bytes, path,
+          [temp, path, bytes, warnings = WarningLines(day.Times)] {
             archive::CommitNetCdfDay(temp, path);
-            return DayOutcome{true, bytes, path, {}};
-          }};
+            return DayOutcome{true, bytes, path, {}, warnings};
+          },
+          {}};
 }
 
 DayOutcome ConvertDayCsv(const DaySource& source, const ArchiveBatchOptions& options,
@@ -73,10 +82,10 @@ DayOutcome ConvertDayCsv(const DaySource& source, const ArchiveBatchOptions& opt
   std::string error;
   std::vector<std::string> written;
   if (!ExportDayFileCsv(source.Path, settings, options.OutFolder, written, error))
-    return {false, 0, error, {}};
+    return {false, 0, error, {}, {}};
   std::string lines;
   for (const std::string& path : written) lines += (lines.empty() ? "" : "\n") + path;
-  return {true, source.Bytes, lines, {}};
+  return {true, source.Bytes, lines, {}, {}};
 }
 
 // Days to leave out before any work: up to date (unless forced), or a second day file of a date
@@ -130,6 +139,12 @@ int RunArchiveBatch(const ArchiveBatchOptions& options) {
   }
   const AppSettings settings = BatchSettings(options);
   const archive::ArchiveSettings netcdf = NetCdfSettings(options, settings);
+  std::optional<StationZone> zone;
+  if (!options.ZoneName.empty() && !(zone = StationZone::Named(options.ZoneName))) {
+    std::fprintf(stderr, "%sunknown time zone '%s' (an IANA name such as Asia/Tokyo)\n", Prefix,
+                 options.ZoneName.c_str());
+    return 2;
+  }
 
   std::uint64_t bytes = 0;
   for (const DaySource& d : days) bytes += d.Bytes;
@@ -141,11 +156,19 @@ int RunArchiveBatch(const ArchiveBatchOptions& options) {
 
   const auto job = [&](std::size_t k) {
     const DaySource& source = days[todo[k]];
-    return options.Format == "netcdf" ? ConvertDay(source, options.OutFolder, netcdf)
+    return options.Format == "netcdf" ? ConvertDay(source, options.OutFolder, zone, netcdf)
                                       : ConvertDayCsv(source, options, settings);
   };
   const auto report = [&](std::size_t k, const DayOutcome& outcome) {
     const DaySource& source = days[todo[k]];
+    if (!outcome.Warnings.empty()) {
+      std::size_t from = 0;
+      while (from <= outcome.Warnings.size()) {
+        const std::size_t end = std::min(outcome.Warnings.find('\n', from), outcome.Warnings.size());
+        progress.Warned(Prefix + source.Path + ": " + outcome.Warnings.substr(from, end - from));
+        from = end + 1;
+      }
+    }
     if (outcome.Ok) {
       progress.Written(outcome.Message, source.Bytes);
     } else {

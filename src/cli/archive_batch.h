@@ -21,13 +21,16 @@ struct ArchiveBatchOptions {
   bool Quiet = false;              // errors only
   int Jobs = 0;                    // worker processes; 0: one per core
   std::string ProfilePath;         // integral range and CSV settings; empty: the defaults
+  std::string ZoneName;            // --tz: the station's IANA zone; empty: the profile's, else each
+                                   // day file's own offset
   std::string CommandLine;         // the command as typed, for the NetCDF history attribute
   std::optional<AppSettings> Settings;   // the settings as the command line made them; none: the profile's
 };
 
 // Runs the batch. Exit code: 0 every day converted or up to date; 1 when the input has no day
 // file, the output folder cannot be written or any day failed (each reported on stderr, the
-// others still converted); 2 for an unknown format or a wavelength range with --from above --to.
+// others still converted); 2 for an unknown format, an unknown zone or a wavelength range with
+// --from above --to.
 int RunArchiveBatch(const ArchiveBatchOptions& options);
 
 }  // namespace spectrel::cli

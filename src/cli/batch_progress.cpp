@@ -69,6 +69,12 @@ void BatchProgress::Failed(const std::string& line, std::uint64_t dayBytes) {
   if (Bar) Draw();
 }
 
+void BatchProgress::Warned(const std::string& line) {
+  ClearBar();
+  std::fprintf(stderr, "%s\n", line.c_str());
+  if (Bar) Draw();
+}
+
 void BatchProgress::Finish() {
   ClearBar();
   if (!Quiet)

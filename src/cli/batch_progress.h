@@ -18,6 +18,8 @@ class BatchProgress {
   void Written(const std::string& output, std::uint64_t dayBytes);
   void UpToDate();
   void Failed(const std::string& line, std::uint64_t dayBytes);
+  // A line on standard error about a day that is converted all the same.
+  void Warned(const std::string& line);
   // Clears the bar and prints the summary (plain mode only).
   void Finish();
   bool AnyFailed() const { return FailedCount > 0; }

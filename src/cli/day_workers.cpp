@@ -31,7 +31,7 @@ struct ResultHeader {
   std::uint32_t Ok;         // DayOutcome::Ok
   std::uint32_t Length;     // bytes of message that follow
   std::uint32_t Kind;       // MessageKind
-  std::uint32_t Spare;      // zero
+  std::uint32_t Warnings;   // bytes of warnings that follow the message
 };
 
 struct Worker {
@@ -72,9 +72,9 @@ DayOutcome Guarded(const Work& work) {
   try {
     return work();
   } catch (const std::exception& e) {
-    return {false, 0, e.what(), {}};
+    return {false, 0, e.what(), {}, {}};
   } catch (...) {
-    return {false, 0, "conversion failed", {}};
+    return {false, 0, "conversion failed", {}, {}};
   }
 }
 
@@ -90,10 +90,12 @@ class ResultPipe {
   explicit ResultPipe(int fd) : Fd(fd) {}
   bool Send(MessageKind kind, std::uint64_t index, const DayOutcome& outcome) {
     const ResultHeader header{index, outcome.Bytes, outcome.Ok ? 1u : 0u,
-                              static_cast<std::uint32_t>(outcome.Message.size()), kind, 0};
+                              static_cast<std::uint32_t>(outcome.Message.size()), kind,
+                              static_cast<std::uint32_t>(outcome.Warnings.size())};
     const std::lock_guard<std::mutex> hold(Lock);
     return WriteAll(Fd, &header, sizeof header) &&
-           WriteAll(Fd, outcome.Message.data(), outcome.Message.size());
+           WriteAll(Fd, outcome.Message.data(), outcome.Message.size()) &&
+           WriteAll(Fd, outcome.Warnings.data(), outcome.Warnings.size());
   }
 
  private:
@@ -174,7 +176,9 @@ bool Collect(Worker& worker, ResultHeader& header, DayOutcome& outcome) {
   outcome.Ok = header.Ok != 0;
   outcome.Bytes = header.Bytes;
   outcome.Message.assign(header.Length, '\0');
-  return ReadAll(worker.FromChild, outcome.Message.data(), header.Length);
+  outcome.Warnings.assign(header.Warnings, '\0');
+  return ReadAll(worker.FromChild, outcome.Message.data(), header.Length) &&
+         ReadAll(worker.FromChild, outcome.Warnings.data(), header.Warnings);
 }
 
 // Jobs first .. count - 1 in this process, each one's Finish beside the next job.
@@ -259,7 +263,7 @@ class Pool {
   void Lost(Worker& w) {
     const std::vector<std::size_t> open = w.Open;
     Retire(w);
-    for (std::size_t index : open) Report(index, {false, 0, "the conversion ended abnormally", {}});
+    for (std::size_t index : open) Report(index, {false, 0, "the conversion ended abnormally", {}, {}});
     if (Spawn(w, Workers, Job)) Dispatch(w);
   }
 

@@ -16,6 +16,7 @@ struct DayOutcome {
   // Work left that waits on the disk rather than the processor (flushing a written file to disk):
   // it runs on a thread of its own beside the next job, and its outcome becomes the job's.
   std::function<DayOutcome()> Finish;
+  std::string Warnings;         // what the operator should know of a day converted: lines
 };
 
 using DayJob = std::function<DayOutcome(std::size_t index)>;

@@ -35,6 +35,7 @@ struct ExportOptions {
   std::string CommandLine;                     // the command as typed, for the NetCDF history
   std::string OutFolder;                       // --out: the year folders go below it
   std::string ProfilePath;                     // --profile: CSV settings; none: the defaults
+  std::string ZoneName;                        // --tz: the station's zone for UTC times
   std::optional<int> Pitch;                    // --pitch: 0 raw pixels, 1 the 1 nm grid
   std::optional<int> From;                     // --from: first grid wavelength, nm
   std::optional<int> To;                       // --to: last grid wavelength, nm
@@ -78,6 +79,7 @@ std::string CommandLineText(const ExportOptions& o) {
   if (o.To) line += " --to " + std::to_string(*o.To);
   if (o.Merge) line += *o.Merge ? " --merge" : " --no-merge";
   if (!o.ProfilePath.empty()) line += " --profile " + o.ProfilePath;
+  if (!o.ZoneName.empty()) line += " --tz " + o.ZoneName;
   return line;
 }
 
@@ -119,6 +121,7 @@ int RunExport(const ExportOptions& options) {
   batch.Quiet = options.Quiet;
   batch.Jobs = options.Jobs.value_or(0);
   batch.ProfilePath = options.ProfilePath;
+  batch.ZoneName = StationZoneName(options.ZoneName, options.ProfilePath);
   batch.Settings = settings;
   batch.CommandLine = options.CommandLine;
   return RunArchiveBatch(batch);
@@ -151,11 +154,18 @@ void AddExportOptions(CLI::App& line, ExportOptions& options) {
       ->check(ModelListCheck());
   line.add_flag_callback("--merge", [&options] { options.Merge = 1; }, "add the merged spectrum");
   line.add_flag_callback("--no-merge", [&options] { options.Merge = 0; }, "leave the merged spectrum out");
-  line.add_option("--profile", options.ProfilePath, "CSV settings (default: raw pixels, all models, merged)")
+  line.add_option("--profile", options.ProfilePath,
+                  "CSV settings and the station's zone (default: raw pixels, all models, merged)")
       ->type_name("INI");
+  line.add_option("--tz", options.ZoneName,
+                  "the station's time zone for the NetCDF times (default: the profile's, else the day "
+                  "file's own offset)")
+      ->type_name("AREA/CITY");
   line.callback([&options] {
     if (options.From && options.To && *options.From > *options.To)
       throw CLI::ValidationError("--from must not be above --to");
+    if (!options.ZoneName.empty() && options.Format != "netcdf")
+      throw CLI::ValidationError("--tz applies to --format netcdf only (CSV files keep local time)");
   });
 }
 

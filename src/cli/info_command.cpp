@@ -4,12 +4,17 @@
 #include <charconv>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/day_load.h"
 #include "cli/json_text.h"
+#include "base/day_times.h"
 #include "files/krf_time.h"
+#include "cli/option_checks.h"
+#include "base/station_zone.h"
 #include "spectrum/records.h"
 
 namespace spectrel::cli {
@@ -17,9 +22,19 @@ namespace spectrel::cli {
 namespace {
 
 struct InfoOptions {
-  std::string DayFile;   // the day file to read
-  bool Json = false;     // --json: one JSON document instead of text
+  std::string DayFile;       // the day file to read
+  bool Json = false;         // --json: one JSON document instead of text
+  std::string ZoneName;      // --tz: the station's IANA zone for the UTC times
+  std::string ProfilePath;   // --profile: the station's zone recorded there
 };
+
+// The file's clock readings and their true UTC, by the one rule.
+struct PointTimes {
+  const std::vector<ClockSeconds>& Clocks;   // as written
+  const DayTimes& Times;                      // true UTC of each
+};
+
+std::string UtcText(std::int64_t t) { return FormatClock(t, "%Y-%m-%dT%H:%M:%SZ"); }
 
 // Shortest text that reads back as the same single-precision value, in C conventions.
 std::string Real(float value) {
@@ -44,8 +59,10 @@ void AddSensorText(std::string& out, int model, const SensorInfo& info) {
   out += "\n  wavelength: " + Real(info.Wavelength.front()) + " .. " + Real(info.Wavelength.back()) + " nm\n";
 }
 
-void AddPointText(std::string& out, int j, const CRad& rad) {
-  out += "point " + std::to_string(j + 1) + ": " + FormatKrfTime(rad.MeasureTime) + ", memo " + rad.Memo + "\n";
+void AddPointText(std::string& out, int j, const CRad& rad, const PointTimes& times) {
+  const std::size_t p = static_cast<std::size_t>(j);
+  out += "point " + std::to_string(j + 1) + ": " + FormatClock(times.Clocks[p], "%Y%m%d%H%M%S") + " (" +
+         UtcText(times.Times.Utc[p]) + "), memo " + rad.Memo + "\n";
   for (int m = 0; m < ModelCount; ++m) {
     const SensorMeasurement* b = rad.Block(m);
     if (!b) continue;
@@ -59,7 +76,8 @@ void AddPointText(std::string& out, int j, const CRad& rad) {
   }
 }
 
-std::string InfoText(const std::string& path, const CKrfData& set, const DayLoad& load) {
+std::string InfoText(const std::string& path, const CKrfData& set, const DayLoad& load,
+                     const PointTimes& times) {
   std::string out = "file: " + path + "\n";
   if (!load.Result) {
     out += "result: none, reading stopped\n";
@@ -69,10 +87,10 @@ std::string InfoText(const std::string& path, const CKrfData& set, const DayLoad
     out += "result: " + std::to_string(*load.Result) + "\n";
   }
   out += "site: " + set.SiteName + "\nlongitude: " + set.SiteLon + "\nlatitude: " + set.SiteLat +
-         "\naltitude: " + set.SiteAlt + "\ntime zone: " + set.TimeZone + "\n";
+         "\naltitude: " + set.SiteAlt + "\ntime zone: " + set.TimeZone + "\nUTC by: " + times.Times.Zone + "\n";
   for (int m = 0; m < ModelCount; ++m)
     if (const SensorInfo* info = set.Info(m)) AddSensorText(out, m, *info);
-  for (int j = 0; j < set.RadCount(); ++j) AddPointText(out, j, set.Rad(j));
+  for (int j = 0; j < set.RadCount(); ++j) AddPointText(out, j, set.Rad(j), times);
   if (!load.Error.empty()) out += "error: " + load.Error + "\n";
   out += "tail: " + (TailText(load).empty() ? std::string("whole") : TailText(load)) + "\n";
   return out;
@@ -90,7 +108,7 @@ Json SensorJson(int model, const SensorInfo& info) {
           {"last_wavelength", JsonReal(info.Wavelength.back())}};
 }
 
-Json PointJson(const CRad& rad) {
+Json PointJson(const CRad& rad, ClockSeconds clock, std::int64_t utc) {
   Json blocks = Json::array();
   for (int m = 0; m < ModelCount; ++m) {
     const SensorMeasurement* b = rad.Block(m);
@@ -105,15 +123,19 @@ Json PointJson(const CRad& rad) {
                       {"status_int", std::vector<int>(b->StatusInt.begin(), b->StatusInt.begin() + desc.StatusIntCount)},
                       {"status_float", reals}});
   }
-  return {{"time", FormatKrfTime(rad.MeasureTime)}, {"memo", rad.Memo}, {"blocks", blocks}};
+  return {{"time", FormatClock(clock, "%Y%m%d%H%M%S")}, {"utc", UtcText(utc)}, {"memo", rad.Memo},
+          {"blocks", blocks}};
 }
 
-std::string InfoJson(const std::string& path, const CKrfData& set, const DayLoad& load) {
+std::string InfoJson(const std::string& path, const CKrfData& set, const DayLoad& load,
+                     const PointTimes& times) {
   Json sensors = Json::array();
   for (int m = 0; m < ModelCount; ++m)
     if (const SensorInfo* info = set.Info(m)) sensors.push_back(SensorJson(m, *info));
   Json points = Json::array();
-  for (int j = 0; j < set.RadCount(); ++j) points.push_back(PointJson(set.Rad(j)));
+  for (int j = 0; j < set.RadCount(); ++j)
+    points.push_back(PointJson(set.Rad(j), times.Clocks[static_cast<std::size_t>(j)],
+                               times.Times.Utc[static_cast<std::size_t>(j)]));
   return JsonText({{"file", path},
                    {"result", load.Result ? Json(*load.Result) : Json()},
                    {"error", load.Error.empty() ? Json() : Json(load.Error)},
@@ -122,15 +144,28 @@ std::string InfoJson(const std::string& path, const CKrfData& set, const DayLoad
                              {"size", load.Report.Size}}},
                    {"site", {{"name", set.SiteName}, {"longitude", set.SiteLon}, {"latitude", set.SiteLat},
                              {"altitude", set.SiteAlt}, {"time_zone", set.TimeZone}}},
+                   {"utc_by", times.Times.Zone},
                    {"sensors", sensors},
                    {"points", points}});
 }
 
 int RunInfo(const InfoOptions& options) {
+  std::optional<StationZone> zone;
+  const std::string zoneName = StationZoneName(options.ZoneName, options.ProfilePath);
+  if (!zoneName.empty() && !(zone = StationZone::Named(zoneName))) {
+    std::fprintf(stderr, "spectrel-cli info: unknown time zone '%s' (an IANA name such as Asia/Tokyo)\n",
+                 zoneName.c_str());
+    return 2;
+  }
   CKrfData set;
   const DayLoad load = LoadDay(options.DayFile, set);
-  const std::string report = options.Json ? InfoJson(options.DayFile, set, load) : InfoText(options.DayFile, set, load);
+  const DayTimes utc = DayTimesToUtc(load.Report.PointClocks, set.TimeZone, zone);
+  const PointTimes times{load.Report.PointClocks, utc};
+  const std::string report = options.Json ? InfoJson(options.DayFile, set, load, times)
+                                          : InfoText(options.DayFile, set, load, times);
   std::fwrite(report.data(), 1, report.size(), stdout);
+  for (const std::string& warning : utc.Warnings)
+    std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), warning.c_str());
   if (!load.Error.empty())
     std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), load.Error.c_str());
   else if (const std::string tail = TailText(load); !tail.empty())
@@ -145,6 +180,11 @@ Command AddInfoCommand(CLI::App& program) {
   auto options = std::make_shared<InfoOptions>();
   line->add_option("DAYFILE", options->DayFile, "the day file to read")->required();
   line->add_flag("--json", options->Json, "print one JSON document");
+  line->add_option("--tz", options->ZoneName,
+                   "the station's time zone for the UTC times (default: the profile's, else the day "
+                   "file's own offset)")
+      ->type_name("AREA/CITY");
+  line->add_option("--profile", options->ProfilePath, "the profile whose station zone applies")->type_name("INI");
   return {line, [options] { return RunInfo(*options); }};
 }
 

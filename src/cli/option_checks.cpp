@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "base/station_zone.h"
+#include "settings/profile.h"
 #include "spectrum/model_table.h"
 
 namespace spectrel::cli {
@@ -51,6 +53,13 @@ std::array<int, 4> ModelFlags(const std::string& list) {
     return true;
   });
   return flags;
+}
+
+std::string StationZoneName(const std::string& tzOption, const std::string& profilePath) {
+  if (!tzOption.empty() || profilePath.empty()) return tzOption;
+  AppSettings settings;
+  LoadSettings(settings, profilePath);
+  return settings.SiteZone.empty() ? StationZone::SystemZoneName() : settings.SiteZone;
 }
 
 }  // namespace spectrel::cli

@@ -18,4 +18,8 @@ CLI::Validator ModelListCheck();
 // The use flag of every model named in a list ModelListCheck accepted.
 std::array<int, 4> ModelFlags(const std::string& list);
 
+// The station's zone for a command: the one named with --tz, else the one the profile records
+// (an empty record means the system's zone), else none (each day file's own offset applies).
+std::string StationZoneName(const std::string& tzOption, const std::string& profilePath);
+
 }  // namespace spectrel::cli

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "spectrum/records.h"
 
@@ -27,6 +29,9 @@ struct KrfReadReport {
   size_t Size = 0;            // bytes read
   int DroppedPoints = 0;      // salvage: points skipped for an invalid time
   int DroppedBlocks = 0;      // salvage: sensor blocks skipped (invalid time, or of such a point)
+  // The "MT" clock reading of each point read, in file order, as written: what turns into true UTC
+  // with the station's zone (DayTimesToUtc), whatever zone this machine is in.
+  std::vector<std::int64_t> PointClocks;
 };
 
 enum class KrfReadMode {
@@ -34,7 +39,8 @@ enum class KrfReadMode {
   Salvage,   // a point or sensor block with an invalid time is skipped and the reading goes on
 };
 
-// Reads the file into set, adding to what it holds. Count of CRad after reading, or -1 bad first
+// Reads the file into set, adding to what it holds; the points' times are this machine's zone's
+// instants of the file's clock readings (see KrfReadReport::PointClocks). Count of CRad after reading, or -1 bad first
 // line, -2 unreadable, -3 missing, -4 no memory. Throws KrfTimeError for an invalid time stamp
 // in Strict mode, keeping what was read before. A block cut short by the end of the file is not
 // added. report, when given, says how the file ends.

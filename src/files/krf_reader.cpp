@@ -15,6 +15,7 @@
 #include "base/unique_fd.h"
 #include "files/krf_lines.h"
 #include "files/krf_numbers.h"
+#include "base/station_zone.h"
 #include "files/krf_time.h"
 
 namespace spectrel {
@@ -72,10 +73,17 @@ class KrfParser {
       } else if (key == "DT_KRF") {
         CRad rad;
         BadTime = false;
-        if (Completed(ReadPoint(rad))) {
+        std::optional<ClockSeconds> clock;
+        if (Completed(ReadPoint(rad, clock))) {
           PointDropped = BadTime;
-          if (BadTime) ++Report.DroppedPoints;
-          else Set.AppendRad(std::move(rad));
+          if (BadTime) {
+            ++Report.DroppedPoints;
+          } else {
+            // The points' order resolves the hour that a change back of the clock repeats.
+            rad.MeasureTime = clock ? Resolver.Next(*clock) : 0;
+            Report.PointClocks.push_back(clock ? *clock : StationZone::Process().ClockAt(0));
+            Set.AppendRad(std::move(rad));
+          }
         }
       } else if (const int model = DataModel(key); model >= 0) {
         // A sensor block before any point has nowhere to go: its lines pass as unknown text.
@@ -104,15 +112,16 @@ class KrfParser {
   // Value of the current line: its second token, empty when there is none.
   std::string Value() const { return std::string(Lines.Token(1)); }
 
-  std::int64_t Time() {
-    const std::optional<std::int64_t> t = ParseKrfTime(Lines.Token(1));
-    if (t) return *t;
+  // The clock reading of an "MT" line; nothing for a stamp that is no valid date and time.
+  std::optional<ClockSeconds> Clock() {
+    const std::optional<ClockSeconds> t = ParseKrfClock(Lines.Token(1));
+    if (t) return t;
     // A stamp cut short by the end of the file is part of a damaged tail, not a bad stamp: its
     // block has no end line and is not kept.
-    if (Lines.AtEnd() && Bytes[Lines.Position() - 1] != '\n') return 0;
+    if (Lines.AtEnd() && Bytes[Lines.Position() - 1] != '\n') return std::nullopt;
     if (Salvage) {
       BadTime = true;   // the block is read to its end and then skipped
-      return 0;
+      return std::nullopt;
     }
     throw KrfTimeError("invalid time stamp \"" + Value() + "\" before byte " +
                        std::to_string(Lines.Position()));
@@ -163,11 +172,11 @@ class KrfParser {
     return false;
   }
 
-  bool ReadPoint(CRad& rad) {
+  bool ReadPoint(CRad& rad, std::optional<ClockSeconds>& clock) {
     while (Lines.NextLine() != 0) {
       const std::string_view key = Lines.Token(0);
       if (key == "DT_KRF_END") return true;
-      if (key == "MT") rad.MeasureTime = Time();
+      if (key == "MT") clock = Clock();
       else if (key == "MEMO") rad.Memo = Value();
     }
     return false;
@@ -193,7 +202,10 @@ class KrfParser {
       if (key == "SN") {
         if (Lines.TokenCount() >= 2) block.SerialNo = Value();
       } else if (key == "MT") {
-        block.MeasureTime = Time();
+        // A block's reading lies seconds after its point's: the instant nearest the point's.
+        const std::optional<ClockSeconds> clock = Clock();
+        const CRad* point = Set.LastRad();
+        block.MeasureTime = !clock ? 0 : StationZone::Process().NearestInstant(*clock, point ? point->MeasureTime : 0);
       } else if (key == "ET") {
         block.ExposureMs = KrfAtoi(Lines.TokenText(1));
       } else if (key == "SS") {
@@ -223,6 +235,7 @@ class KrfParser {
   bool Salvage;               // skip blocks with an invalid time instead of stopping
   bool BadTime = false;       // the block being read has an invalid time
   bool PointDropped = false;  // the last point was skipped: its sensor blocks go with it
+  ClockResolver Resolver{StationZone::Process()};   // the points' instants, in this machine's zone
 };
 
 }  // namespace

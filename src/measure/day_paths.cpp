@@ -29,12 +29,6 @@ std::string TimeZoneText(std::int64_t t) {
   return buffer;
 }
 
-std::int64_t SecondOfDay(std::int64_t t) {
-  const std::optional<std::tm> local = LocalTm(t);
-  if (!local) return 0;
-  return (static_cast<std::int64_t>(local->tm_hour) * 60 + local->tm_min) * 60 + local->tm_sec;
-}
-
 std::int64_t LocalTimeOfDay(std::int64_t day, std::int64_t secondOfDay) {
   std::optional<std::tm> local = LocalTm(day);
   if (!local) return -1;

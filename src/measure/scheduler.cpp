@@ -1,5 +1,6 @@
 // Interval timing and the end of measurement. Interval measurement measures at every multiple of
 // the interval, counted from local midnight, inside the daily window (both ends included).
+#include "base/local_day.h"
 #include "base/local_time.h"
 #include "measure/day_paths.h"
 #include "measure/spectrel_doc.h"

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/local_day.h"
 #include "files/file_output.h"
 #include "measure/day_paths.h"
 

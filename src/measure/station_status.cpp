@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "base/local_day.h"
 #include "base/local_time.h"
 
 namespace spectrel {
@@ -51,12 +52,6 @@ CycleStatus CycleFrom(const json& j) {
     cycle.Sensors.push_back(std::move(sensor));
   }
   return cycle;
-}
-
-// Seconds after local midnight of t; -1 when the local time cannot be told.
-std::int64_t SecondOfDay(std::int64_t t) {
-  const auto local = LocalTm(t);
-  return local ? local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec : -1;
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ struct AppSettings {
   std::string SiteLon = "000.000";
   std::string SiteLat = "00.000";
   std::string SiteAlt = "00.0";
+  std::string SiteZone;              // the station's IANA time zone ("Asia/Tokyo"); empty: the system's
   std::string UserMemo = "Arvena Solmet";   // stored with every measurement; the graph title
   int IntegFrom = 300;               // lower limit of the integral irradiance, nm
   int IntegTo = 1800;                // upper limit of the integral irradiance, nm

@@ -72,6 +72,7 @@ const Field kFields[] = {
     {"SITE", "LON", Kind::Text, SPECTREL_REF(SiteLon)},
     {"SITE", "LAT", Kind::Text, SPECTREL_REF(SiteLat)},
     {"SITE", "ALT", Kind::Text, SPECTREL_REF(SiteAlt)},
+    {"SITE", "ZONE", Kind::Text, SPECTREL_REF(SiteZone)},
     {"MEAS", "MEMO", Kind::Text, SPECTREL_REF(UserMemo)},
     {"INTEG", "LEFT", Kind::Int, SPECTREL_REF(IntegFrom)},
     {"INTEG", "RIGHT", Kind::Int, SPECTREL_REF(IntegTo)},

@@ -127,16 +127,18 @@ TEST(DayWorkers, EveryJobIsReportedOnceEvenWhenAWorkerDies) {
         [workers](std::size_t i) -> cli::DayOutcome {
           if (i == 3 && workers > 1) ::_exit(70);   // the worker process dies mid-job
           if (i == 5) throw std::runtime_error("no room left");
-          if (i != 4 && i != 6) return {true, i * 10, "day " + std::to_string(i), {}};
+          if (i != 4 && i != 6) return {true, i * 10, "day " + std::to_string(i), {}, {}};
           // Days 4 and 6 finish beside the next one; day 4's flush fails.
           return {true, i * 10, "computed", [i]() -> cli::DayOutcome {
                     if (i == 4) throw std::runtime_error("cannot flush");
-                    return {true, i * 10, "day " + std::to_string(i) + " on disk", {}};
-                  }};
+                    return {true, i * 10, "day " + std::to_string(i) + " on disk", {}, "late " + std::to_string(i)};
+                  },
+                  {}};
         },
         [&](std::size_t i, const cli::DayOutcome& o) {
           ++reports[i];
           messages[i] = o.Message;
+          EXPECT_EQ(o.Warnings, i == 6 ? "late 6" : "");   // a finished day's warnings come up the pipe
           EXPECT_EQ(o.Bytes, o.Ok ? i * 10 : 0);
         });
     EXPECT_EQ(reports, std::vector<int>(7, 1));

@@ -27,18 +27,18 @@ TEST_F(InfoCommand, TextAndJsonReports) {
   EXPECT_EQ(run.Exit, 0);
   EXPECT_EQ(run.Out,
             "file: " + path + "\nresult: 2\n"
-            "site: Tsukuba\nlongitude: 140.125\nlatitude: 36.050\naltitude: \ntime zone: +9\n"
+            "site: Tsukuba\nlongitude: 140.125\nlatitude: 36.050\naltitude: \ntime zone: +9\nUTC by: UTC+09:00\n"
             "sensor SR-101: serial A101, id ID1, type , firmware 1.80 (2019/04/01 12:00:00)\n"
             "  coefficients: 299.5 0.78125 0 0 0 -1e-12\n"
             "  wavelength: 300.28125 .. -26.399906 nm\n"
             "sensor SR-104: serial D104, id , type SR-104, firmware  ()\n"
             "  coefficients: 898.6 3.5 0 0 0 0\n"
             "  wavelength: 902.1 .. 1794.6 nm\n"
-            "point 1: 20190412090503, memo clear sky\n"
+            "point 1: 20190412090503 (2019-04-12T00:05:03Z), memo clear sky\n"
             "  SR-101: serial A101, time 20190412090504, exposure 100 ms, status -3 / 20.5 11.5 0.5 -0.5\n"
             "  SR-104: serial D104, time 20190412090505, exposure 30 ms, status 0 1 -1 40000 / "
             "25.5 -0.5 1234.5 3.5 0.0 12.0 30.5\n"
-            "point 2: 20190412091503, memo q\"b\xC2\xB5\xE9\x01\ntail: whole\n");
+            "point 2: 20190412091503 (2019-04-12T00:15:03Z), memo q\"b\xC2\xB5\xE9\x01\ntail: whole\n");
 
   run = Info({"--json", path});
   EXPECT_EQ(run.Exit, 0);
@@ -63,7 +63,7 @@ TEST_F(InfoCommand, FilesThatDoNotLoadShowWhyAndFail) {
   };
   const Case cases[] = {
       {"bad.KRF", true, "\"result\":null,\"error\":\"invalid time stamp \\\"20191301000000\\\""},
-      {"bad.KRF", false, "point 2: 20190412091503, memo q"},   // what was read before it
+      {"bad.KRF", false, "point 2: 20190412091503 (2019-04-12T00:15:03Z), memo q"},   // what was read before it
       {"missing.KRF", true, "\"result\":-3,\"error\":\"no such file\""},
       {"semi.KRF", false, "result: -1 (not a day file)\n"},
       {"", false, "result: -2 (cannot be read)\n"}};   // a folder

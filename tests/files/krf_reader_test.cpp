@@ -45,6 +45,19 @@ TEST_F(KrfReader, ValuesAreFirstTokensCutTo31Characters) {
   EXPECT_EQ(Set.Rad(1).MeasureTime, 0);
 }
 
+TEST_F(KrfReader, RepeatedHourOfAChangeBackKeepsThePointsInOrder) {
+  // Berlin, 25 October 2026: 02:50 summer time, then 02:00 and 02:50 again in winter time.
+  testing::ScopedTz berlin("Europe/Berlin");
+  KrfReadReport report;
+  ASSERT_EQ(LoadKrfFromBytes(Set, Header + Point("20261025025000", "a") + Point("20261025020000", "b") +
+                                      Point("20261025025000", "c"), &report),
+            3);
+  EXPECT_EQ(Set.Rad(0).MeasureTime, 1792889400);   // 00:50 UTC
+  EXPECT_EQ(Set.Rad(1).MeasureTime, 1792890000);   // 01:00 UTC
+  EXPECT_EQ(Set.Rad(2).MeasureTime, 1792893000);   // 01:50 UTC
+  EXPECT_EQ(report.PointClocks, (std::vector<std::int64_t>{1792896600, 1792893600, 1792896600}));
+}
+
 TEST_F(KrfReader, LaterValuesAndBlocksWinAndCarriageReturnsBeforeLineFeedsAreDelimiters) {
   const std::string lf = "HD_KRF,100\nSITE,first\nSITE,second\nHD_KRF_END\n" + Sr104Header("first", 1.0f) +
                          "HD_SR104,100\nSN,second\nC0,900\nC1,2\nCAL_BGN\n" + Filled(256, 2.0f) +

@@ -1,5 +1,6 @@
 // File names and the time-zone text of a new day file, and the status texts of both languages.
 #include "doc_fixture.h"
+#include "base/local_day.h"
 #include "measure/day_paths.h"
 #include "measure/status_texts.h"
 

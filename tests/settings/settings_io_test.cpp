@@ -18,7 +18,7 @@ const char* const kFreshProfile =
     "[DIR]\nKRF=/opt/spectrel/\nCSV=/opt/spectrel/\n"
     "[USE]\nSR101=0\nSR102=0\nSR103=0\nSR104=0\n"
     "[SAVE]\nCSV=1\nLEFT=300\nRIGHT=1800\nPITCH=0\nSR101=1\nSR102=1\nSR103=1\nSR104=1\nMERGE=1\n"
-    "[SITE]\nNAME=\nLON=000.000\nLAT=00.000\nALT=00.0\n"
+    "[SITE]\nNAME=\nLON=000.000\nLAT=00.000\nALT=00.0\nZONE=\n"
     "[MEAS]\nMEMO=Arvena Solmet\n"
     "[INTEG]\nLEFT=300\nRIGHT=1800\n"
     "[GRAPH]\nLEFT=300.0\nRIGHT=1800.0\nTOP=100.000000\nBOTTOM=0.000000\nASCALE=1\nGRID=1\nCOLOR0=255\nCOLOR1=32768\n"
