@@ -75,13 +75,6 @@ std::vector<std::string> ModelNames(std::uint8_t models) {
   return names;
 }
 
-// Seconds after the local midnight of the day's date, from the local time text.
-int SecondOfLocalText(const std::string& local) {
-  int h = 0, m = 0, s = 0;
-  return local.size() >= 19 && std::sscanf(local.c_str() + 11, "%d:%d:%d", &h, &m, &s) == 3 ? h * 3600 + m * 60 + s
-                                                                                             : 0;
-}
-
 }  // namespace
 
 std::string Base64(const std::string& bytes) {
@@ -144,9 +137,8 @@ std::string DayJson(const DayView& day) {
   Json points = Json::array();
   for (std::size_t i = 0; i < day.Points.size(); ++i) {
     const DayPoint& p = day.Points[i];
-    const std::string local = LocalText(p.Utc);
-    points.push_back({{"index", i}, {"stamp", p.Utc}, {"utc", UtcText(p.Utc)}, {"local", local},
-                      {"second_of_day", SecondOfLocalText(local)}, {"integral_w_m2", Real(p.IntegralWm2)},
+    points.push_back({{"index", i}, {"stamp", p.Utc}, {"utc", UtcText(p.Utc)}, {"local", ClockText(p.Clock, p.Utc)},
+                      {"second_of_day", ClockSecondOfDay(p.Clock)}, {"integral_w_m2", Real(p.IntegralWm2)},
                       {"quality_flags", p.QualityFlags}, {"sensors", ModelNames(p.Models)}});
   }
   return Text({{"date", day.Date},
@@ -186,7 +178,8 @@ std::string PointJson(const DayView& day, int index) {
   return Text({{"date", day.Date},
                {"index", index},
                {"points", day.Points.size()},
-               {"time", Time(point.Utc)},
+               {"time", {{"stamp", point.Utc}, {"utc", UtcText(point.Utc)},
+                         {"local", ClockText(day.Points[static_cast<std::size_t>(index)].Clock, point.Utc)}}},
                {"memo", point.Memo},
                {"integral_w_m2", Real(day.Points[static_cast<std::size_t>(index)].IntegralWm2)},
                {"integral_text", point.IntegralText},

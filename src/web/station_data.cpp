@@ -19,9 +19,11 @@
 #include "archive/quality_flags.h"
 #include "archive/site_position.h"
 #include "archive/solar_position.h"
+#include "base/day_times.h"
+#include "base/local_day.h"
 #include "base/local_time.h"
+#include "base/station_zone.h"
 #include "files/krf_file.h"
-#include "measure/day_paths.h"
 #include "sensor/status_report.h"
 #include "spectrum/resample.h"
 
@@ -199,7 +201,7 @@ bool WindowOpen(const StationStatus& status, std::int64_t now) {
 }
 
 std::int64_t WindowOpened(const StationStatus& status, std::int64_t now) {
-  return now - SecondOfDay(now) + status.WindowStart;
+  return LocalMidnight(now) + status.WindowStart;
 }
 
 std::optional<bool> ClockSynchronised() {
@@ -232,6 +234,10 @@ std::shared_ptr<const DayView> MakeDayView(const std::string& date, const std::s
   }
   if (report.TailDamaged || report.DroppedPoints > 0)
     view->Warning = "the day file is damaged; " + std::to_string(count) + " points read";
+  std::optional<StationZone> zone = settings.SiteZone.empty() ? std::nullopt : StationZone::Named(settings.SiteZone);
+  if (!zone) zone = StationZone::Process();
+  const DayTimes times = DayTimesToUtc(report.PointClocks, day.TimeZone, zone);
+  for (const std::string& warning : times.Warnings) view->Warning += (view->Warning.empty() ? "" : "; ") + warning;
   view->Date = date;
   view->SiteName = day.SiteName;
   view->SiteLat = day.SiteLat;
@@ -249,14 +255,14 @@ std::shared_ptr<const DayView> MakeDayView(const std::string& date, const std::s
   const archive::DayAxes axes(day);
   archive::DayGrid grid = archive::ComputeDayGrid(day, axes, options);
   const std::optional<archive::SitePosition> site = archive::ReadSitePosition(day);
-  // Until the day files carry their zone, a point's time is the reader's: local time of this host.
-  for (int j = 0; j < day.RadCount(); ++j) {
+  for (int j = 0; j < day.RadCount() && static_cast<std::size_t>(j) < times.Utc.size(); ++j) {
     const CRad& rad = day.Rad(j);
     DayPoint point;
-    point.Utc = rad.MeasureTime;
+    point.Utc = times.Utc[static_cast<std::size_t>(j)];
+    point.Clock = report.PointClocks[static_cast<std::size_t>(j)];
     point.IntegralWm2 = grid.Integral[static_cast<std::size_t>(j)];
     std::optional<double> zenith;
-    if (site) zenith = archive::SolarPosition(rad.MeasureTime, site->LatitudeDeg, site->LongitudeDeg).ZenithDeg;
+    if (site) zenith = archive::SolarPosition(point.Utc, site->LatitudeDeg, site->LongitudeDeg).ZenithDeg;
     point.QualityFlags = archive::QualityFlags(day, axes, j, grid.Row(j), zenith);
     for (int model = SR101; model <= SR104; ++model)
       if (rad.Block(model) != nullptr) point.Models = static_cast<std::uint8_t>(point.Models | (1u << model));
@@ -281,7 +287,7 @@ bool ComputePointSpectrum(const DayView& view, int j, PointSpectrum& out) {
   } catch (const std::invalid_argument&) {
     return false;   // a time the C library cannot turn into local time
   }
-  out.Utc = day.Rad(j).MeasureTime;
+  out.Utc = view.Points[static_cast<std::size_t>(j)].Utc;
   out.Memo = day.Rad(j).Memo;
   out.StartNm = display.StartNm;
   out.EndNm = display.EndNm;
@@ -302,11 +308,18 @@ std::string UtcText(std::int64_t t) {
   return std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc) > 0 ? text : "";
 }
 
-std::string LocalText(std::int64_t t) {
-  std::string text = FormatLocal(t, "%Y-%m-%dT%H:%M:%S%z");
-  if (text.size() > 2) text.insert(text.size() - 2, ":");   // "+0900" as "+09:00"
-  return text;
+std::string ClockText(std::int64_t clock, std::int64_t utc) {
+  const std::int64_t offset = clock - utc;
+  const std::int64_t minutes = (offset < 0 ? -offset : offset) / 60;
+  char zone[32];
+  std::snprintf(zone, sizeof zone, "%c%02lld:%02lld", offset < 0 ? '-' : '+', static_cast<long long>(minutes / 60),
+                static_cast<long long>(minutes % 60));
+  return FormatClock(clock, "%Y-%m-%dT%H:%M:%S") + zone;
 }
+
+std::string LocalText(std::int64_t t) { return ClockText(StationZone::Process().ClockAt(t), t); }
+
+int ClockSecondOfDay(std::int64_t clock) { return static_cast<int>(((clock % 86400) + 86400) % 86400); }
 
 std::string LocalDate(std::int64_t t) { return FormatLocal(t, "%Y%m%d"); }
 

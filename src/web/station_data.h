@@ -91,6 +91,7 @@ inline constexpr int WebModelCount = 4;
 // One measurement point of a day as the page and scripts see it.
 struct DayPoint {
   std::int64_t Utc = 0;              // s since 1970 UTC
+  std::int64_t Clock = 0;            // the station's local clock reading as written, s since 1970 read as UTC
   float IntegralWm2 = 0.0f;          // integral irradiance over the day's range, W/m2; NaN without a sensor
   std::int16_t QualityFlags = 0;     // the archive's flag bits
   std::uint8_t Models = 0;           // bit m set when model m took part
@@ -122,7 +123,8 @@ class DayView {
   DayView();
 };
 
-// Reads and computes the day file at path; null with a reason in error when it is missing, not a
+// Reads and computes the day file at path, its clock readings turned into UTC with the station's
+// zone (the profile's, else this host's: serve runs beside the station); null with a reason in error when it is missing, not a
 // day file, or holds no point.
 std::shared_ptr<const DayView> MakeDayView(const std::string& date, const std::string& path,
                                            const AppSettings& settings, std::string& error);
@@ -151,10 +153,13 @@ struct PointSpectrum {
 // Point j of the day (0 .. Points.size()-1); false when j is outside.
 bool ComputePointSpectrum(const DayView& day, int j, PointSpectrum& out);
 
-// A time as ISO 8601: UTC ("2024-06-01T03:00:00Z") and local with its offset
-// ("2024-06-01T12:00:00+09:00").
+// A time as ISO 8601: UTC ("2024-06-01T03:00:00Z"), and local with its offset
+// ("2024-06-01T12:00:00+09:00") in this host's zone, or from the clock reading a day file holds.
 std::string UtcText(std::int64_t t);
 std::string LocalText(std::int64_t t);
+std::string ClockText(std::int64_t clock, std::int64_t utc);
+// Seconds after local midnight of a clock reading.
+int ClockSecondOfDay(std::int64_t clock);
 // Today's date "YYYYMMDD" in local time.
 std::string LocalDate(std::int64_t t);
 

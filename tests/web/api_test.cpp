@@ -89,6 +89,13 @@ TEST_F(ApiTest, DayGivesEveryPointInUtcAndLocalTime) {
   grid.Resample(Day, 1);
   EXPECT_NEAR(second["integral_w_m2"].get<double>(), grid.Integral(Settings.IntegFrom, Settings.IntegTo), 1e-3);
   EXPECT_TRUE(second["quality_flags"].is_number_integer());
+
+  // Served from a host in another zone: the station's zone from its profile gives the same instants.
+  testing::ScopedTz elsewhere("America/Denver");
+  Settings.SiteZone = "Asia/Tokyo";
+  const json again = GetJson("/api/days/20240601");
+  EXPECT_EQ(again["points"][1]["utc"], "2024-06-01T00:10:00Z");
+  EXPECT_EQ(again["points"][1]["local"], "2024-06-01T09:10:00+09:00");
 }
 
 TEST_F(ApiTest, PointGivesTheGridAndEachSensorsPixels) {
