@@ -63,12 +63,14 @@ Response DayRoute(StationSource& station, const std::vector<std::string_view>& s
   std::string error;
   const auto day = station.Day(date, error);
   if (!day) return TextResponse(404, error);
-  if (s.size() == 3) return Json(DayJson(*day));
-  if (s.size() == 4 && s[3] == "spectrogram") return Json(SpectrogramJson(*day));
+  // Each answer is made once per state of the day file, however many ask.
+  if (s.size() == 3) return Json(*day->Body("day", [&] { return DayJson(*day); }));
+  if (s.size() == 4 && s[3] == "spectrogram") return Json(*day->Body("spectrogram", [&] { return SpectrogramJson(*day); }));
   if (s.size() == 5 && s[3] == "points") {
     const auto index = Index(s[4]);
-    std::string body = index ? PointJson(*day, *index) : std::string();
-    return body.empty() ? TextResponse(404, "no such point") : Json(std::move(body));
+    if (!index) return TextResponse(404, "no such point");
+    const auto body = day->Body("point " + std::to_string(*index), [&] { return PointJson(*day, *index); });
+    return body->empty() ? TextResponse(404, "no such point") : Json(*body);
   }
   return TextResponse(404, "not found");
 }
@@ -78,8 +80,9 @@ Response LatestRoute(StationSource& station) {
   std::string error = "no day file yet";
   const auto day = date.empty() ? nullptr : station.Day(date, error);
   if (!day || day->Points.empty()) return TextResponse(404, day ? "no point yet" : error);
-  std::string body = PointJson(*day, static_cast<int>(day->Points.size()) - 1);
-  return body.empty() ? TextResponse(404, "no point yet") : Json(std::move(body));
+  const int last = static_cast<int>(day->Points.size()) - 1;
+  const auto body = day->Body("point " + std::to_string(last), [&] { return PointJson(*day, last); });
+  return body->empty() ? TextResponse(404, "no point yet") : Json(*body);
 }
 
 Response ApiRoute(StationSource& station, const std::vector<std::string_view>& s, std::int64_t now) {

@@ -32,9 +32,24 @@ namespace spectrel::web {
 namespace fs = std::filesystem;
 
 struct DayView::Impl {
-  CKrfData Day;               // the day file's records
-  AppSettings Settings;       // integral range and report options of the station
+  std::vector<std::shared_ptr<const CKrfData>> Parts;    // the day's header with runs of its points, in file order
+  std::vector<std::pair<std::size_t, int>> PointAt;      // per point: its part and its index there
+  std::vector<std::int64_t> Clocks;                      // every point's clock reading, in file order
+  std::size_t ReadUpTo = 0;                              // bytes of the file read, up to its last complete block
+  AppSettings Settings;                                  // integral range and report options of the station
 };
+
+std::shared_ptr<const std::string> DayView::Body(const std::string& key,
+                                                 const std::function<std::string()>& make) const {
+  {
+    std::lock_guard hold(BodiesGuard);
+    if (const auto it = Bodies.find(key); it != Bodies.end()) return it->second;
+  }
+  auto body = std::make_shared<const std::string>(make());
+  std::lock_guard hold(BodiesGuard);
+  if (Bodies.size() >= KeptBodies) Bodies.erase(Bodies.begin());
+  return Bodies.emplace(key, body).first->second;
+}
 
 DayView::DayView() : Data(std::make_unique<Impl>()) {}
 DayView::~DayView() = default;
@@ -215,68 +230,131 @@ std::string ModelName(int model) {
   return ValidModel(model) ? std::string(Models[static_cast<std::size_t>(model)].Name) : std::string();
 }
 
-std::shared_ptr<const DayView> MakeDayView(const std::string& date, const std::string& path,
-                                           const AppSettings& settings, std::string& error) {
-  std::shared_ptr<DayView> view(new DayView());
-  CKrfData& day = view->Data->Day;
-  view->Data->Settings = settings;
-  KrfReadReport report;
-  int count = 0;
-  try {
-    count = LoadKrf(day, path, &report, KrfReadMode::Salvage);
-  } catch (const std::exception& e) {
-    error = std::string("cannot be read: ") + e.what();
-    return nullptr;
-  }
-  if (count < 0) {
-    error = count == -3 ? "no such day file" : count == -1 ? "not a day file" : "cannot be read";
-    return nullptr;
-  }
-  if (report.TailDamaged || report.DroppedPoints > 0)
-    view->Warning = "the day file is damaged; " + std::to_string(count) + " points read";
+namespace {
+
+const char* LoadFailure(int count) {
+  return count == -3 ? "no such day file" : count == -1 ? "not a day file" : "cannot be read";
+}
+
+// Adds the points of part (the day's header with a run of its points) to the view: their times
+// from all the day's clock readings so far, their grid rows, integrals and quality flags.
+void AddPart(DayView& view, std::shared_ptr<const CKrfData> part, const std::vector<std::int64_t>& partClocks) {
+  DayView::Impl& data = *view.Data;
+  const AppSettings& settings = data.Settings;
+  data.Clocks.insert(data.Clocks.end(), partClocks.begin(), partClocks.end());
   std::optional<StationZone> zone = settings.SiteZone.empty() ? std::nullopt : StationZone::Named(settings.SiteZone);
   if (!zone) zone = StationZone::Process();
-  const DayTimes times = DayTimesToUtc(report.PointClocks, day.TimeZone, zone);
-  for (const std::string& warning : times.Warnings) view->Warning += (view->Warning.empty() ? "" : "; ") + warning;
-  view->Date = date;
-  view->SiteName = day.SiteName;
-  view->SiteLat = day.SiteLat;
-  view->SiteLon = day.SiteLon;
-  view->SiteAlt = day.SiteAlt;
-  view->TimeZone = day.TimeZone;
-  view->IntegFromNm = settings.IntegFrom;
-  view->IntegToNm = settings.IntegTo;
+  const DayTimes times = DayTimesToUtc(data.Clocks, part->TimeZone, zone);
+  for (const std::string& warning : times.Warnings) view.Warning += (view.Warning.empty() ? "" : "; ") + warning;
 
   archive::GridOptions options;
   options.FromNm = static_cast<int>(std::floor(settings.Graph.GraphLeft));
   options.ToNm = std::max(options.FromNm, static_cast<int>(std::ceil(settings.Graph.GraphRight)));
   options.IntegFrom = settings.IntegFrom;
   options.IntegTo = settings.IntegTo;
-  const archive::DayAxes axes(day);
-  archive::DayGrid grid = archive::ComputeDayGrid(day, axes, options);
-  const std::optional<archive::SitePosition> site = archive::ReadSitePosition(day);
-  for (int j = 0; j < day.RadCount() && static_cast<std::size_t>(j) < times.Utc.size(); ++j) {
-    const CRad& rad = day.Rad(j);
+  const archive::DayAxes axes(*part);
+  archive::DayGrid grid = archive::ComputeDayGrid(*part, axes, options);
+  const std::optional<archive::SitePosition> site = archive::ReadSitePosition(*part);
+  for (std::size_t p = 0; p < view.Points.size(); ++p) view.Points[p].Utc = times.Utc[p];
+  const std::size_t first = view.Points.size();
+  for (int j = 0; j < part->RadCount(); ++j) {
+    const CRad& rad = part->Rad(j);
     DayPoint point;
-    point.Utc = times.Utc[static_cast<std::size_t>(j)];
-    point.Clock = report.PointClocks[static_cast<std::size_t>(j)];
+    point.Utc = times.Utc[first + static_cast<std::size_t>(j)];
+    point.Clock = data.Clocks[first + static_cast<std::size_t>(j)];
     point.IntegralWm2 = grid.Integral[static_cast<std::size_t>(j)];
     std::optional<double> zenith;
     if (site) zenith = archive::SolarPosition(point.Utc, site->LatitudeDeg, site->LongitudeDeg).ZenithDeg;
-    point.QualityFlags = archive::QualityFlags(day, axes, j, grid.Row(j), zenith);
+    point.QualityFlags = archive::QualityFlags(*part, axes, j, grid.Row(j), zenith);
     for (int model = SR101; model <= SR104; ++model)
       if (rad.Block(model) != nullptr) point.Models = static_cast<std::uint8_t>(point.Models | (1u << model));
-    view->Points.push_back(point);
+    view.Points.push_back(point);
+    data.PointAt.push_back({data.Parts.size(), j});
   }
-  view->FromNm = grid.FromNm;
-  view->Width = grid.Width;
-  view->Grid = std::move(grid.Spectrum);
+  view.FromNm = grid.FromNm;
+  view.Width = grid.Width;
+  view.Grid.insert(view.Grid.end(), grid.Spectrum.begin(), grid.Spectrum.end());
+  data.Parts.push_back(std::move(part));
+}
+
+}  // namespace
+
+std::shared_ptr<const DayView> MakeDayView(const std::string& date, const std::string& path,
+                                           const AppSettings& settings, std::string& error) {
+  std::shared_ptr<DayView> view(new DayView());
+  auto day = std::make_shared<CKrfData>();
+  view->Data->Settings = settings;
+  KrfReadReport report;
+  int count = 0;
+  try {
+    count = LoadKrf(*day, path, &report, KrfReadMode::Salvage);
+  } catch (const std::exception& e) {
+    error = std::string("cannot be read: ") + e.what();
+    return nullptr;
+  }
+  if (count < 0) {
+    error = LoadFailure(count);
+    return nullptr;
+  }
+  if (report.TailDamaged || report.DroppedPoints > 0)
+    view->Warning = "the day file is damaged; " + std::to_string(count) + " points read";
+  view->Data->ReadUpTo = report.CompleteEnd;
+  view->Date = date;
+  view->SiteName = day->SiteName;
+  view->SiteLat = day->SiteLat;
+  view->SiteLon = day->SiteLon;
+  view->SiteAlt = day->SiteAlt;
+  view->TimeZone = day->TimeZone;
+  view->IntegFromNm = settings.IntegFrom;
+  view->IntegToNm = settings.IntegTo;
+  AddPart(*view, std::move(day), report.PointClocks);
   return view;
 }
 
-bool ComputePointSpectrum(const DayView& view, int j, PointSpectrum& out) {
-  const CKrfData& day = view.Data->Day;
-  if (j < 0 || j >= day.RadCount()) return false;
+std::shared_ptr<const DayView> ExtendDayView(const DayView& old, const std::string& path) {
+  const DayView::Impl& was = *old.Data;
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(static_cast<std::streamoff>(was.ReadUpTo));
+  std::ostringstream tail;
+  tail << in.rdbuf();
+  if (!in && !in.eof()) return nullptr;
+  // The appended points alone, read as a day file of their own over the day's header.
+  auto part = std::make_shared<CKrfData>(was.Parts.front()->Header());
+  KrfReadReport report;
+  int count = 0;
+  try {
+    count = LoadKrfFromBytes(*part, "HD_KRF,100\nHD_KRF_END\n" + tail.str(), &report, KrfReadMode::Salvage);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+  if (count < 0 || report.DroppedPoints > 0) return nullptr;
+  std::shared_ptr<DayView> view(new DayView());
+  view->Date = old.Date;
+  view->SiteName = old.SiteName;
+  view->SiteLat = old.SiteLat;
+  view->SiteLon = old.SiteLon;
+  view->SiteAlt = old.SiteAlt;
+  view->TimeZone = old.TimeZone;
+  view->IntegFromNm = old.IntegFromNm;
+  view->IntegToNm = old.IntegToNm;
+  view->Warning = old.Warning;
+  view->Points = old.Points;
+  view->Grid = old.Grid;
+  DayView::Impl& now = *view->Data;
+  now.Settings = was.Settings;
+  now.Parts = was.Parts;
+  now.PointAt = was.PointAt;
+  now.Clocks = was.Clocks;
+  const std::size_t header = std::string_view("HD_KRF,100\nHD_KRF_END\n").size();
+  now.ReadUpTo = was.ReadUpTo + (report.CompleteEnd > header ? report.CompleteEnd - header : 0);
+  AddPart(*view, std::move(part), report.PointClocks);
+  return view;
+}
+
+bool ComputePointSpectrum(const DayView& view, int index, PointSpectrum& out) {
+  if (index < 0 || static_cast<std::size_t>(index) >= view.Data->PointAt.size()) return false;
+  const auto [part, j] = view.Data->PointAt[static_cast<std::size_t>(index)];
+  const CKrfData& day = *view.Data->Parts[part];
   const AppSettings& settings = view.Data->Settings;
   const ReportOptions options{settings.DispMode == 0, settings.IntegFrom, settings.IntegTo};
   CResample display;
@@ -287,7 +365,7 @@ bool ComputePointSpectrum(const DayView& view, int j, PointSpectrum& out) {
   } catch (const std::invalid_argument&) {
     return false;   // a time the C library cannot turn into local time
   }
-  out.Utc = view.Points[static_cast<std::size_t>(j)].Utc;
+  out.Utc = view.Points[static_cast<std::size_t>(index)].Utc;
   out.Memo = day.Rad(j).Memo;
   out.StartNm = display.StartNm;
   out.EndNm = display.EndNm;

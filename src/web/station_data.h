@@ -5,7 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -112,7 +115,10 @@ class DayView {
   int Width = 0;                    // grid columns per point
   std::vector<float> Grid;          // W/m2/um, point-major; NaN where no sensor covers
   std::vector<DayPoint> Points;     // in file order
-  std::string Warning;              // how the file was damaged, "" when whole
+  std::string Warning;              // how the file was damaged or its times guessed, "" when neither
+
+  // An answer made from this view once and kept while the view lives (key: what it answers).
+  std::shared_ptr<const std::string> Body(const std::string& key, const std::function<std::string()>& make) const;
 
   struct Impl;
   std::unique_ptr<Impl> Data;       // the day's records, for one point's spectrum
@@ -120,7 +126,12 @@ class DayView {
  private:
   friend std::shared_ptr<const DayView> MakeDayView(const std::string&, const std::string&, const AppSettings&,
                                                     std::string&);
+  friend std::shared_ptr<const DayView> ExtendDayView(const DayView&, const std::string&);
   DayView();
+
+  static constexpr std::size_t KeptBodies = 16;
+  mutable std::mutex BodiesGuard;                                          // over Bodies
+  mutable std::map<std::string, std::shared_ptr<const std::string>> Bodies;
 };
 
 // Reads and computes the day file at path, its clock readings turned into UTC with the station's
@@ -128,6 +139,11 @@ class DayView {
 // day file, or holds no point.
 std::shared_ptr<const DayView> MakeDayView(const std::string& date, const std::string& path,
                                            const AppSettings& settings, std::string& error);
+
+// The view of old's day file after points were appended to it in place (the station appends each
+// cycle's point): old's points shared, only the new ones read and computed. Null when what follows
+// old's last block is not a run of whole points; read the file afresh then.
+std::shared_ptr<const DayView> ExtendDayView(const DayView& old, const std::string& path);
 
 // One sensor's own pixels in a point.
 struct SensorCurve {

@@ -24,18 +24,20 @@ std::shared_ptr<const DayView> StationSource::Day(const std::string& date, std::
   }
   const std::int64_t modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   std::lock_guard hold(Guard);
+  std::shared_ptr<const DayView> view;
   for (auto it = Days.begin(); it != Days.end(); ++it) {
     if (it->Date != date) continue;
-    if (it->Bytes == st.st_size && it->ModifiedNs == modified) {
+    if (it->Bytes == st.st_size && it->ModifiedNs == modified && it->Inode == st.st_ino) {
       Days.splice(Days.begin(), Days, it);
       return it->View;
     }
+    if (it->Inode == st.st_ino && it->Bytes < st.st_size) view = ExtendDayView(*it->View, path);
     Days.erase(it);
     break;
   }
-  auto view = MakeDayView(date, path, Config, error);
+  if (!view) view = MakeDayView(date, path, Config, error);
   if (!view) return nullptr;
-  Days.push_front({date, static_cast<std::int64_t>(st.st_size), modified, view});
+  Days.push_front({date, static_cast<std::int64_t>(st.st_size), modified, static_cast<std::uint64_t>(st.st_ino), view});
   if (Days.size() > KeptDays) Days.pop_back();
   return view;
 }

@@ -19,8 +19,9 @@ class StationSource {
   const AppSettings& Settings() const { return Config; }
   const StationFolders& Folders() const { return Where; }
 
-  // The day of date ("YYYYMMDD"), read again only when its day file changed (size or time);
-  // null with a reason when there is none or it cannot be read.
+  // The day of date ("YYYYMMDD"), read again only when its day file changed (size or time): only
+  // the points appended since when the file grew in place, the whole file otherwise. Null with a
+  // reason when there is none or it cannot be read.
   std::shared_ptr<const DayView> Day(const std::string& date, std::string& error);
   // The newest day that has a day file; "" when there is none.
   std::string LatestDayDate() const;
@@ -30,6 +31,7 @@ class StationSource {
     std::string Date;
     std::int64_t Bytes = 0;                  // size of the day file when read
     std::int64_t ModifiedNs = 0;             // its modification time, ns since 1970
+    std::uint64_t Inode = 0;                 // the file itself: a whole write renames a new one in
     std::shared_ptr<const DayView> View;
   };
   static constexpr std::size_t KeptDays = 3;   // a day view of 1440 points holds about 30 MB

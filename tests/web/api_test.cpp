@@ -13,6 +13,7 @@
 #include "spectrum/resample.h"
 #include "support/synthetic_day.h"
 #include "support/temp_dir.h"
+#include "web/api_json.h"
 #include "web/metrics.h"
 #include "web/routes.h"
 
@@ -96,6 +97,36 @@ TEST_F(ApiTest, DayGivesEveryPointInUtcAndLocalTime) {
   const json again = GetJson("/api/days/20240601");
   EXPECT_EQ(again["points"][1]["utc"], "2024-06-01T00:10:00Z");
   EXPECT_EQ(again["points"][1]["local"], "2024-06-01T09:10:00+09:00");
+}
+
+TEST_F(ApiTest, DayGrowsByThePointsAppendedToItsFile) {
+  StationSource station(Settings, FoldersOf(Settings, ""));
+  std::string error;
+  const auto before = station.Day("20240601", error);
+  ASSERT_TRUE(before) << error;
+  CRad next = Day.Rad(2);
+  next.MeasureTime = Start + 1800;
+  next.RemoveBlock(SR103);
+  ASSERT_EQ(AppendKrf(Day, Data + "2024/20240601.KRF", next), 1);
+  ASSERT_EQ(station.Day("20240601", error)->Points.size(), 4u);
+  next.MeasureTime += 600;
+  ASSERT_EQ(AppendKrf(Day, Data + "2024/20240601.KRF", next), 1);   // read on from where the last read ended
+  const auto after = station.Day("20240601", error);
+  const auto whole = MakeDayView("20240601", Data + "2024/20240601.KRF", Settings, error);
+  ASSERT_TRUE(after && whole) << error;
+  EXPECT_EQ(before->Points.size(), 3u);
+  ASSERT_EQ(after->Points.size(), 5u);
+  EXPECT_EQ(after->Points[4].Utc, Start + 2400);
+  EXPECT_EQ(after->Points[3].Models, 1u << SR101);
+  ASSERT_EQ(after->Grid.size(), whole->Grid.size());
+  EXPECT_TRUE(std::equal(after->Grid.begin(), after->Grid.end(), whole->Grid.begin(),
+                         [](float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); }));
+  for (std::size_t p = 0; p < 5; ++p) {
+    EXPECT_EQ(after->Points[p].QualityFlags, whole->Points[p].QualityFlags) << p;
+    EXPECT_EQ(after->Points[p].IntegralWm2, whole->Points[p].IntegralWm2) << p;
+  }
+  EXPECT_EQ(PointJson(*after, 4), PointJson(*whole, 4));
+  EXPECT_EQ(PointJson(*after, 1), PointJson(*whole, 1));
 }
 
 TEST_F(ApiTest, PointGivesTheGridAndEachSensorsPixels) {
