@@ -111,24 +111,32 @@ void BM_Status(benchmark::State& state) {
 }
 BENCHMARK(BM_Status)->Unit(benchmark::kMillisecond);
 
-// The three answers the page asks for when a cycle has changed the day file (arg 1: the file
-// changed before each round, so the day is read and computed again; 0: already read).
+// The three answers the page asks for after a cycle: the day's points, its spectrogram and the
+// last point's spectrum. Arg 1: a point was appended to the day file before each round, as the
+// station does every cycle; 2: the whole day read by a server that has not read it before (the
+// first visit of an old day); 0: nothing changed since the last round.
 void BM_DayPageData(benchmark::State& state) {
   ServedDay& d = Served();
+  CKrfData day;
+  LoadKrf(day, d.DayFile);
+  CRad next = *day.LastRad();
+  int last = day.RadCount() - 1;
   std::size_t bytes = 0;
   for (auto _ : state) {
+    state.PauseTiming();
     if (state.range(0) == 1) {
-      state.PauseTiming();
-      const timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_NOW}};
-      ::utimensat(AT_FDCWD, d.DayFile.c_str(), times, 0);
-      state.ResumeTiming();
+      next.MeasureTime += 1;
+      last += AppendKrf(day, d.DayFile, next);
+    } else if (state.range(0) == 2) {
+      d.Station = std::make_unique<web::StationSource>(d.Settings, web::FoldersOf(d.Settings, ""));
     }
+    state.ResumeTiming();
     bytes = Get(d.Port, "/api/days/20240601").size() + Get(d.Port, "/api/days/20240601/spectrogram").size() +
-            Get(d.Port, "/api/days/20240601/points/" + std::to_string(DayPoints - 1)).size();
+            Get(d.Port, "/api/days/20240601/points/" + std::to_string(last)).size();
   }
   state.counters["bytes"] = static_cast<double>(bytes);
 }
-BENCHMARK(BM_DayPageData)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DayPageData)->Arg(1)->Arg(2)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // A simulated station measuring every 2 s into its own folder, run as the operator runs it.
 struct RunningStation {

@@ -77,28 +77,6 @@ std::vector<std::string> ModelNames(std::uint8_t models) {
 
 }  // namespace
 
-std::string Base64(const std::string& bytes) {
-  static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  std::size_t i = 0;
-  for (; i + 2 < bytes.size(); i += 3) {
-    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8 |
-                       static_cast<unsigned char>(bytes[i + 2]);
-    for (int shift : {18, 12, 6, 0}) out += Alphabet[(v >> shift) & 63];
-  }
-  if (i < bytes.size()) {
-    const bool two = i + 1 < bytes.size();
-    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
-                       (two ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0u);
-    out += Alphabet[(v >> 18) & 63];
-    out += Alphabet[(v >> 12) & 63];
-    out += two ? Alphabet[(v >> 6) & 63] : '=';
-    out += '=';
-  }
-  return out;
-}
-
 std::string StatusJson(StationSource& station, std::int64_t now) {
   const AppSettings& settings = station.Settings();
   Json j = {{"station", {{"name", settings.SiteName}, {"latitude", settings.SiteLat},
@@ -153,19 +131,29 @@ std::string SpectrogramJson(const DayView& day) {
   float top = 0.0f;
   for (const float v : day.Grid)
     if (std::isfinite(v)) top = std::max(top, v);
-  std::string levels(day.Grid.size(), '\xff');
-  if (top > 0.0f) {
-    const float scale = 254.0f / top;
-    for (std::size_t i = 0; i < day.Grid.size(); ++i) {
-      const float v = day.Grid[i];
-      if (std::isfinite(v)) levels[i] = static_cast<char>(static_cast<unsigned char>(std::clamp(v * scale, 0.0f, 254.0f)));
-    }
-  } else {
-    for (std::size_t i = 0; i < day.Grid.size(); ++i)
-      if (std::isfinite(day.Grid[i])) levels[i] = 0;
+  const float scale = top > 0.0f ? 254.0f / top : 0.0f;
+  const auto level = [&](std::size_t i) -> unsigned {
+    const float v = day.Grid[i];
+    return std::isfinite(v) ? static_cast<unsigned>(std::clamp(v * scale, 0.0f, 254.0f)) : 255u;
+  };
+  // Made by hand around the levels: two megabytes of base64 need no escaping nor checking.
+  std::string text = Json{{"date", day.Date}, {"points", day.Points.size()}, {"from_nm", day.FromNm},
+                          {"width", day.Width}, {"top_w_m2_um", top}}
+                         .dump(-1, ' ', false, Json::error_handler_t::replace);
+  text.pop_back();   // the closing brace
+  text += ",\"levels\":\"";
+  const std::size_t count = day.Grid.size();
+  std::size_t at = text.size();
+  text.resize(at + (count + 2) / 3 * 4);
+  static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  for (std::size_t i = 0; i < count; i += 3) {
+    const unsigned v = level(i) << 16 | (i + 1 < count ? level(i + 1) << 8 : 0u) | (i + 2 < count ? level(i + 2) : 0u);
+    text[at++] = Alphabet[v >> 18 & 63];
+    text[at++] = Alphabet[v >> 12 & 63];
+    text[at++] = i + 1 < count ? Alphabet[v >> 6 & 63] : '=';
+    text[at++] = i + 2 < count ? Alphabet[v & 63] : '=';
   }
-  return Text({{"date", day.Date}, {"points", day.Points.size()}, {"from_nm", day.FromNm}, {"width", day.Width},
-               {"top_w_m2_um", top}, {"levels", Base64(levels)}});
+  return text + "\"}\n";
 }
 
 std::string PointJson(const DayView& day, int index) {

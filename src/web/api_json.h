@@ -22,7 +22,4 @@ std::string SpectrogramJson(const DayView& day);
 // /api/days/YYYYMMDD/points/N: point N as the desktop graph draws it; "" when N is outside.
 std::string PointJson(const DayView& day, int index);
 
-// Base64 of bytes (RFC 4648, with padding).
-std::string Base64(const std::string& bytes);
-
 }  // namespace spectrel::web
