@@ -158,7 +158,9 @@ std::vector<DayListing> ListDays(const StationFolders& folders) {
     std::error_code ec;
     for (const auto& year : fs::directory_iterator(folder, ec)) {
       const std::string yearName = year.path().filename().string();
-      if (yearName.size() != 4 || !Digits(yearName)) continue;
+      std::error_code link;
+      // A year folder that is a link may lead out of the station's folder: not even listed.
+      if (yearName.size() != 4 || !Digits(yearName) || year.is_symlink(link)) continue;
       std::error_code inner;
       for (const auto& file : fs::directory_iterator(year.path(), inner)) {
         const std::string fileName = file.path().filename().string();
