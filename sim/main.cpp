@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <CLI/Version.hpp>
+
+#include "base/build_info.h"
 #include "models.h"
 #include "options.h"
 #include "solmet_sim.h"
@@ -20,6 +23,10 @@ int main(int argc, char** argv) {
   }
   if (options.Help) {
     std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.Version) {
+    std::printf("%s\nCLI11 %s\n", spectrel::VersionLine("solmet-sim").c_str(), CLI11_VERSION);
     return 0;
   }
 

@@ -25,6 +25,7 @@ struct Given {
   std::string TimeOfDay;                // --time-of-day HH:MM[:SS]
   bool Unpaced = false;                 // --unpaced
   std::uint32_t Seed = 1;               // --seed
+  bool Version = false;                 // --version
 };
 
 // "HH:MM" or "HH:MM:SS" to seconds after midnight, or -1.
@@ -67,6 +68,7 @@ void DefineOptions(CLI::App& app, Given& given) {
       ->type_name("HH:MM");
   app.add_flag("--unpaced", given.Unpaced, "answer at once instead of at 38400 baud and real exposure time");
   app.add_option("--seed", given.Seed, "noise seed")->capture_default_str();
+  app.add_flag("--version", given.Version, "print the version and exit");
 }
 
 // Sets one model's value from each "MODEL=VALUE" of an option; set returns why a value is bad.
@@ -186,7 +188,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& options, std
     error = e.what();
     return false;
   }
-  return BuildSensors(given, options, error);
+  options.Version = given.Version;
+  return options.Version || BuildSensors(given, options, error);
 }
 
 }  // namespace solmet_sim

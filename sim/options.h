@@ -12,6 +12,7 @@ struct SimOptions {
   std::vector<SensorConfig> Sensors;  // in model order, one per simulated model
   std::string LinkDir;                // where to put DIR/SR101 ... links; empty = none
   bool Help = false;                  // --help was given
+  bool Version = false;               // --version was given
 };
 
 // Fills options from the arguments after the program name; false with a message in error on a

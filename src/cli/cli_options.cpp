@@ -63,8 +63,10 @@ std::string WithTrailingSlash(std::string folder) {
   return folder;
 }
 
+ProfileLocation DefaultProfileLocation() { return LocateProfile(ProgramPath()); }
+
 RunnerSettingsSource LoadRunnerSettings(const RunnerOptions& options, AppSettings& settings) {
-  const ProfileLocation located = LocateProfile(ProgramPath());
+  const ProfileLocation located = DefaultProfileLocation();
   RunnerSettingsSource source;
   source.ProfilePath = options.ProfilePath.empty() ? located.ProfilePath : options.ProfilePath;
   source.AppFolder = located.AppFolder;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "settings/app_settings.h"
+#include "settings/profile.h"
 #include "simulation/simulated_station.h"
 
 namespace CLI {
@@ -24,6 +25,10 @@ struct RunnerOptions {
 
 // The options of a measuring command on its command line, bound to options.
 void AddRunnerOptions(CLI::App& line, RunnerOptions& options);
+
+// Where the measuring commands look for the profile when none is named, and the data folder the
+// profile's folders default to.
+ProfileLocation DefaultProfileLocation();
 
 // Where the settings come from and where the measurements go.
 struct RunnerSettingsSource {

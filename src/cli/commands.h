@@ -17,6 +17,7 @@ struct Command {
   int BadUsageExit = 2;         // exit code of a command line it cannot run
 };
 
+Command AddConfigCommand(CLI::App& program);    // config [--profile INI] [--json]
 Command AddProbeCommand(CLI::App& program);     // probe --model SR-10x --port PATH [--json]
 Command AddPortsCommand(CLI::App& program);     // ports [--json]
 Command AddInfoCommand(CLI::App& program);      // info DAYFILE [--json]

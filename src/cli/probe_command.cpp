@@ -24,12 +24,14 @@ struct ProbeOptions {
   bool Json = false;   // --json: one JSON object instead of text lines
 };
 
-ProbeResult Probe(const ProbeOptions& options) {
+ProbeResult Probe(const ProbeOptions& options, std::string& openFailure) {
   ProbeResult result;
   result.Model = options.Model;
   result.Port = options.Port;
   CSensorDriver driver(options.Model);
-  if (driver.OpenPort(options.Port, SensorBaud) && driver.ReadSensorInfo()) {
+  const bool opened = driver.OpenPort(options.Port, SensorBaud) != 0;
+  if (!opened) openFailure = driver.OpenFailure();
+  if (opened && driver.ReadSensorInfo()) {
     result.Ok = driver.Measure() == 1;
     if (result.Ok) result.Measurement = driver.Measurement;
   }
@@ -45,9 +47,13 @@ ProbeResult Probe(const ProbeOptions& options) {
 }
 
 int RunProbe(const ProbeOptions& options) {
-  const ProbeResult result = Probe(options);
+  std::string openFailure;
+  const ProbeResult result = Probe(options, openFailure);
   const std::string report = options.Json ? ProbeJson(result) : ProbeText(result);
   std::fputs(report.c_str(), stdout);
+  std::fflush(stdout);
+  if (!openFailure.empty())
+    std::fprintf(stderr, "spectrel-cli probe: cannot open %s: %s\n", options.Port.c_str(), openFailure.c_str());
   return result.Ok ? 0 : 1;
 }
 

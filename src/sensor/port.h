@@ -41,6 +41,9 @@ class Port {
   virtual bool Write(std::span<const std::byte> bytes) = 0;
   // Waits at most timeoutMs for input.
   virtual InputWait WaitForInput(int timeoutMs) = 0;
+  // Why the last Open failed, for the operator ("no such device", "busy (pid 12, spectrel-cli)");
+  // empty when it did not fail or the port cannot tell.
+  virtual std::string OpenFailure() const { return {}; }
 };
 
 }  // namespace spectrel

@@ -36,6 +36,8 @@ class CSerial {
   // Waits at most timeoutMs for input.
   InputWait WaitForInput(int timeoutMs);
   bool IsOpen() const { return Line->IsOpen(); }
+  // Why the last Open failed ("no such device", "busy (pid 12, spectrel-cli)"); empty otherwise.
+  std::string OpenFailure() const { return Line->OpenFailure(); }
   // Puts another port under this object (closing the current one).
   void UsePort(std::unique_ptr<Port> port);
 

@@ -2,13 +2,16 @@
 
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <system_error>
 
 namespace spectrel {
@@ -113,6 +116,25 @@ std::string HolderOf(const fs::path& procRoot, const fs::path& device) {
   return {};
 }
 
+// The process holding the advisory lock a station takes on its ports, found in /proc/locks by the
+// device node's file system and inode: "pid 12, spectrel-cli"; empty when nobody holds one.
+std::string LockHolderOf(const fs::path& procRoot, const fs::path& device) {
+  struct stat st{};
+  if (::stat(device.c_str(), &st) != 0) return {};
+  char node[64];
+  std::snprintf(node, sizeof node, "%02x:%02x:%lu", major(st.st_dev), minor(st.st_dev),
+                static_cast<unsigned long>(st.st_ino));
+  std::ifstream locks(procRoot / "locks");
+  for (std::string line; std::getline(locks, line);) {
+    std::istringstream fields(line);
+    std::string id, kind, advisory, mode, pid, where;
+    if (!(fields >> id >> kind >> advisory >> mode >> pid >> where)) continue;
+    if (kind == "FLOCK" && where == node && pid != std::to_string(::getpid()))
+      return "pid " + pid + ", " + ReadAttribute(procRoot / pid / "comm");
+  }
+  return {};
+}
+
 void FillAccess(const SerialPortRoots& roots, SerialPortEntry& entry) {
   struct stat st{};
   if (::stat(entry.Device.c_str(), &st) != 0) {
@@ -124,7 +146,8 @@ void FillAccess(const SerialPortRoots& roots, SerialPortEntry& entry) {
     entry.Access = PortAccess::NoPermission;
     return;
   }
-  entry.BusyBy = HolderOf(roots.Proc, entry.Device);
+  entry.BusyBy = LockHolderOf(roots.Proc, entry.Device);
+  if (entry.BusyBy.empty()) entry.BusyBy = HolderOf(roots.Proc, entry.Device);
   entry.Access = entry.BusyBy.empty() ? PortAccess::Available : PortAccess::Busy;
 }
 
@@ -154,6 +177,14 @@ std::vector<SerialPortEntry> ListSerialPorts(const SerialPortRoots& roots) {
   std::vector<SerialPortEntry> result;
   for (auto& item : found) result.push_back(std::move(item.second));
   return result;
+}
+
+SerialPortEntry PortAccessOf(const std::string& device, const SerialPortRoots& roots) {
+  SerialPortEntry entry;
+  entry.Device = device;
+  entry.Name = fs::path(device).filename().string();
+  FillAccess(roots, entry);
+  return entry;
 }
 
 std::string AccessText(const SerialPortEntry& entry) {

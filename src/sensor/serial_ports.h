@@ -41,6 +41,9 @@ struct SerialPortRoots {
 // order ttyS, ttyUSB, ttyACM, each by number.
 std::vector<SerialPortEntry> ListSerialPorts(const SerialPortRoots& roots = {});
 
+// The access of one device path (whether or not sysfs lists it: a simulator's pseudo-terminal too).
+SerialPortEntry PortAccessOf(const std::string& device, const SerialPortRoots& roots = {});
+
 // "available", "no permission (group dialout)", "busy (pid 12, name)", "no device node".
 std::string AccessText(const SerialPortEntry& entry);
 

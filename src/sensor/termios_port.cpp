@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -9,6 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+
+#include "sensor/serial_ports.h"
 
 namespace spectrel {
 
@@ -61,22 +65,46 @@ void MakeRaw(termios& tio, speed_t speed, const LineSettings& line) {
   tio.c_cc[VTIME] = 0;
 }
 
+// "busy (pid 12, spectrel-cli)" for a device another process holds; "busy" when the holder cannot
+// be seen (another user's process, or this very program).
+std::string BusyText(const std::string& device) {
+  const SerialPortEntry entry = PortAccessOf(device);
+  return entry.Access == PortAccess::Busy ? AccessText(entry) : "busy";
+}
+
 }  // namespace
+
+bool TermiosPort::Fail(std::string why) {
+  Failure = std::move(why);
+  return false;
+}
 
 bool TermiosPort::Open(const std::string& device, const LineSettings& line) {
   Close();  // a second open must not leak the first descriptor
+  Failure.clear();
   const speed_t speed = BaudConstant(line.Baud);
-  if (device.empty() || speed == B0) return false;
+  if (device.empty()) return Fail("no port chosen");
+  if (speed == B0) return Fail("the line speed is not supported");
 
   UniqueFd fd(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd && errno == EBUSY) return Fail(BusyText(device));   // held exclusively
+  if (!fd) return Fail(errno == ENOENT ? std::string("no such device") : std::strerror(errno));
+  // The exclusive open below keeps other users out, but not root: an advisory lock on the device
+  // keeps out every program of ours, root's too, as long as a station holds the port.
+  if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    fd.Reset();
+    return Fail(error == EWOULDBLOCK ? BusyText(device) : std::strerror(error));
+  }
   termios tio{};
-  if (!fd || ::tcgetattr(fd.Get(), &tio) != 0) return false;  // missing, or not a terminal
+  if (::tcgetattr(fd.Get(), &tio) != 0) return Fail(std::string("not a serial port: ") + std::strerror(errno));
   (void)::ioctl(fd.Get(), TIOCEXCL);  // nobody else opens the port while the sensor is worked
   ::tcflush(fd.Get(), TCIOFLUSH);
   MakeRaw(tio, speed, line);
   if (::tcsetattr(fd.Get(), TCSANOW, &tio) != 0) {
+    const int error = errno;
     (void)::ioctl(fd.Get(), TIOCNXCL);
-    return false;
+    return Fail(std::string("cannot set the line up: ") + std::strerror(error));
   }
   SetModemLine(fd.Get(), TIOCMBIS, TIOCM_RTS);  // RTS held on: no handshake, the sensor may send
   SetModemLine(fd.Get(), TIOCMBIS, TIOCM_DTR);  // DTR raised by hand once the line is set up

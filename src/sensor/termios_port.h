@@ -20,9 +20,13 @@ class TermiosPort : public Port {
   // A pseudo-terminal has no modem lines: CTS counts as on there.
   bool Write(std::span<const std::byte> bytes) override;
   InputWait WaitForInput(int timeoutMs) override;
+  std::string OpenFailure() const override { return Failure; }
 
  private:
-  UniqueFd Fd;   // the open device
+  bool Fail(std::string why);
+
+  UniqueFd Fd;           // the open device
+  std::string Failure;   // why the last open failed
 };
 
 }  // namespace spectrel

@@ -6,8 +6,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 #include "base/file_output.h"
@@ -117,12 +115,45 @@ ProfileFile ProfileFile::Parse(std::string_view text) {
   return profile;
 }
 
+SmallFileRead ProfileFile::Read(const std::string& path, ProfileFile& profile) {
+  std::string text;
+  const SmallFileRead read = ReadSmallFile(path, MaxBytes, text);
+  profile = read.Error == SmallFileError::None ? Parse(text) : ProfileFile{};
+  return read;
+}
+
 ProfileFile ProfileFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return ProfileFile{};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return Parse(text.str());
+  ProfileFile profile;
+  Read(path, profile);
+  return profile;
+}
+
+std::vector<ProfileFile::Line> ProfileFile::Lines() const {
+  std::vector<Line> lines;
+  std::string section;
+  int number = 0;
+  for (const Block& block : Blocks) {
+    for (const std::string& text : block.Lines) {
+      Line line;
+      line.Number = ++number;
+      std::string_view key, value;
+      if (const auto name = SectionName(text)) {
+        section = std::string(*name);
+        line.Type = Line::Kind::Section;
+      } else if (IsComment(text)) {
+        line.Type = Line::Kind::Comment;
+      } else if (Trim(text).empty()) {
+        line.Type = Line::Kind::Blank;
+      } else if (SplitKeyLine(text, key, value)) {
+        line.Type = Line::Kind::Key;
+        line.Key = std::string(key);
+        line.Value = std::string(value);
+      }
+      line.Section = section;
+      lines.push_back(std::move(line));
+    }
+  }
+  return lines;
 }
 
 void ProfileFile::AddLine(std::string line) {

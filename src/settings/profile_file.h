@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/file_input.h"
+
 namespace spectrel {
 
 // ASCII case-insensitive comparison, independent of the process locale.
@@ -19,8 +21,23 @@ class ProfileFile {
  public:
   // Splits text into lines at LF; CRs just before the LF (or at the very end) are dropped.
   static ProfileFile Parse(std::string_view text);
-  // Reads the file at path; a missing or unreadable file gives an empty profile.
+  // Reads the file at path; a missing or unreadable file gives an empty profile, and so does
+  // anything that is not a regular file of at most MaxBytes (a named pipe never blocks the read).
   static ProfileFile Load(const std::string& path);
+  // The same, saying why a file could not be read.
+  static SmallFileRead Read(const std::string& path, ProfileFile& profile);
+  static constexpr std::size_t MaxBytes = 1 << 20;   // far beyond any real profile
+
+  // Each line as the reader takes it, for a check of the whole file.
+  struct Line {
+    enum class Kind { Section, Key, Comment, Blank, Other };
+    Kind Type = Kind::Other;
+    int Number = 0;            // 1-based line number
+    std::string Section;       // the section the line stands in (its own name for a section line)
+    std::string Key;           // a key line's trimmed key
+    std::string Value;         // a key line's trimmed value
+  };
+  std::vector<Line> Lines() const;
 
   // The trimmed text after the first '=' of the first matching key of the first matching
   // section; sections and keys compare without regard to ASCII case.

@@ -18,18 +18,7 @@ namespace spectrel {
 
 namespace {
 
-// How a field is read and written.
-enum class Kind {
-  Int,       // int32, "%d"
-  Bool,      // int holding 0 or 1: non-zero reads as 1, only 1 writes as 1
-  Seconds,   // int64 read through 32 bits (high half zero), written as its low 32 bits signed
-  Colour,    // 0x00BBGGRR read as a 32-bit number, written "%d"
-  Text,      // string as it stands
-  Folder,    // string defaulting to AppFolder
-  Port,      // COM value: a port number or a device path
-  Wide,      // double nm on the graph axis, written "%.1f"
-  Fine,      // double W/m2/um on the graph axis, written "%f"
-};
+using Kind = ProfileValueKind;
 
 using FieldRef = std::variant<int*, std::int64_t*, std::uint32_t*, std::string*, double*>;
 
@@ -120,6 +109,13 @@ bool IsPortNumber(const std::string& text) {
 
 std::string FieldText(const Field& f, AppSettings& settings);
 
+// A folder as the operator meant it: "./krfdir" is the folder krfdir, not a name prefix, so it
+// gains its separator (the file names are the folder text directly followed by the year).
+std::string FolderText(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
 // Settings as constructed: the defaults. Only ever read.
 AppSettings& Defaults() {
   static AppSettings defaults;
@@ -162,7 +158,7 @@ void LoadField(const Field& f, AppSettings& settings, const ProfileFile& profile
       *std::get<std::string*>(ref) = profile.GetString(f.Section, f.Key, DefaultText(f));
       break;
     case Kind::Folder:
-      *std::get<std::string*>(ref) = profile.GetString(f.Section, f.Key, settings.AppFolder);
+      *std::get<std::string*>(ref) = FolderText(profile.GetString(f.Section, f.Key, settings.AppFolder));
       break;
     case Kind::Port:
       *std::get<std::string*>(ref) =
@@ -213,6 +209,19 @@ std::string NormalisePortText(const std::string& text) {
   clean = clean.substr(first, clean.find_last_not_of(" \t") - first + 1);
   if (IsPortNumber(clean)) return Decimal(static_cast<std::int32_t>(ParseProfileUInt(clean)));
   return clean;
+}
+
+std::vector<ProfileKey> ProfileKeys() {
+  std::vector<ProfileKey> keys;
+  for (const Field& f : kFields) keys.push_back({f.Section, f.Key, f.Type});
+  return keys;
+}
+
+std::vector<std::string> SettingTexts(const AppSettings& settings) {
+  AppSettings& fields = const_cast<AppSettings&>(settings);   // read only, as in StoreSettingsTo
+  std::vector<std::string> texts;
+  for (const Field& f : kFields) texts.push_back(FieldText(f, fields));
+  return texts;
 }
 
 void LoadSettingsFrom(AppSettings& settings, const ProfileFile& profile) {

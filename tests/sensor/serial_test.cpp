@@ -1,7 +1,11 @@
 // The serial port on the termios port over real pseudo-terminal pairs.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstddef>
 #include <string>
@@ -42,6 +46,44 @@ TEST(SerialPort, NumbersNameTheSerialDevicesAndAMissingDeviceOrPlainFileLeavesTh
   EXPECT_EQ(ReadText(port, 1), "");
   EXPECT_EQ(port.Write(Bytes("ID\r")), 0);
   EXPECT_EQ(port.WaitForInput(10), InputWait::Gone);
+}
+
+TEST(SerialPort, FailedOpenSaysWhy) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir.File("plain"), "no terminal");
+  CSerial port;
+  const std::pair<std::string, const char*> cases[] = {
+      {"/dev/nonexistent-sensor-line", "no such device"}, {dir.File("plain"), "not a serial port"}, {"", "no port chosen"}};
+  for (const auto& [path, why] : cases) {
+    EXPECT_EQ(OpenSensorLine(port, path), 0) << path;
+    EXPECT_EQ(port.OpenFailure().rfind(why, 0), 0u) << path << ": " << port.OpenFailure();
+  }
+}
+
+TEST(SerialPort, PortHeldByAnotherProgramIsRefusedWithItsHolder) {
+  PtyPair pty;
+  ASSERT_FALSE(pty.Path.empty());
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {   // a station holding the port: its advisory lock keeps root out as well
+    CSerial station;
+    const char held = OpenSensorLine(station, pty.Path) == 1 ? 'y' : 'n';
+    (void)::write(ready[1], &held, 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char held = 0;
+  ASSERT_EQ(::read(ready[0], &held, 1), 1);
+  ASSERT_EQ(held, 'y');
+  CSerial second;
+  EXPECT_EQ(OpenSensorLine(second, pty.Path), 0);
+  EXPECT_EQ(second.OpenFailure().rfind("busy (pid " + std::to_string(holder) + ",", 0), 0u) << second.OpenFailure();
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  EXPECT_EQ(OpenSensorLine(second, pty.Path), 1);   // free again once the holder is gone
 }
 
 TEST(SerialPort, LineIsRaw38400EightNoneOneFlushedAtOpenAndPassesBytesUnchangedUntilAHangUp) {

@@ -58,10 +58,11 @@ const RoundTrip kRoundTrips[] = {
     // Times pass through 32 bits: the high half stays zero, a save writes the low half signed.
     {"INT", "START", "90000", "90000"}, {"INT", "END", "-60", "-60"}, {"INT", "INT", "4294967896", "600"},
     {"INT", "START", "2147483648", "-2147483648"},
-    // Whole numbers, colours 0x00BBGGRR, texts trimmed, folders as typed.
+    // Whole numbers, colours 0x00BBGGRR, texts trimmed, folders with their separator.
     {"SAVE", "LEFT", " 350 ", "350"}, {"SAVE", "PITCH", "1", "1"}, {"MODE", "DISP", "0", "0"},
     {"GRAPH", "COLOR0", "-1", "-1"}, {"GRAPH", "COLOR1", "16744512", "16744512"},
-    {"SITE", "NAME", "  Mt. Fuji  ", "Mt. Fuji"}, {"MEAS", "MEMO", "", ""}, {"DIR", "CSV", "/data/csv", "/data/csv"},
+    {"SITE", "NAME", "  Mt. Fuji  ", "Mt. Fuji"}, {"MEAS", "MEMO", "", ""}, {"DIR", "CSV", "/data/csv", "/data/csv/"},
+    {"DIR", "KRF", "./krf/", "./krf/"}, {"DIR", "KRF", "", ""},
     // A port is a number or a device path.
     {"COM", "SR101", " 3 ", "3"}, {"COM", "SR102", "+04", "4"}, {"COM", "SR103", "/dev/ttyUSB0", "/dev/ttyUSB0"},
     {"COM", "SR104", "", "0"}, {"COM", "SR104", "COM3", "COM3"},

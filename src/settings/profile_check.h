@@ -1,0 +1,62 @@
+// The profile checked before a station relies on it: every key it holds, where each effective
+// setting came from, and each mistake an operator makes (a key misspelt, a value that reads as
+// something else, a window that never measures, a folder that cannot be written), said out loud.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "settings/app_settings.h"
+
+namespace spectrel {
+
+enum class FindingLevel { Warning, Error };
+
+struct ProfileFinding {
+  FindingLevel Level = FindingLevel::Warning;
+  std::string Where;   // "[USE] SR-102", "line 12", or the profile itself
+  std::string Text;    // what is wrong and what to do, in one line
+};
+
+// One effective setting: the value the program uses and where it came from.
+struct EffectiveSetting {
+  std::string Section;
+  std::string Key;
+  std::string Value;      // as a save would write it
+  bool FromFile = false;  // false: the default
+};
+
+struct ProfileCheck {
+  std::string Path;                        // the profile checked
+  bool Exists = false;                     // the file could be read
+  AppSettings Settings;                    // as the program loads them
+  std::vector<EffectiveSetting> Effective; // every persisted key, in profile order
+  std::vector<ProfileFinding> Findings;    // errors and warnings, in the order found
+  bool HasErrors() const;
+  bool HasWarnings() const;
+  // 0 clean, 1 warnings only, 2 errors.
+  int ExitCode() const;
+};
+
+// What the checker asks of the machine beyond the file: whether a port can be opened by this
+// user (an empty answer: yes; otherwise the reason, e.g. "no such device"). The profile layer
+// does not know the serial devices; the caller does.
+struct PortProblem {
+  std::string Text;     // why the port cannot be used now; empty when it can
+  bool Fatal = false;   // it never will without the operator (no permission), not just absent now
+};
+struct ProfileCheckHost {
+  std::function<PortProblem(const std::string& port)> CheckPort;   // none: ports are not checked
+};
+
+// Checks the profile at path. named: the operator named the file (--profile), so a missing file
+// is an error; otherwise a missing profile is a first start on defaults. appFolder: the folder
+// the data folders default to (ends with '/').
+ProfileCheck CheckProfile(const std::string& path, bool named, const std::string& appFolder,
+                          const ProfileCheckHost& host = {});
+
+// "error: [USE] SR-102: unknown key; did you mean SR102?"
+std::string FindingLine(const ProfileFinding& finding);
+
+}  // namespace spectrel
