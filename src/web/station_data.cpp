@@ -47,7 +47,10 @@ std::shared_ptr<const std::string> DayView::Body(const std::string& key,
   }
   auto body = std::make_shared<const std::string>(make());
   std::lock_guard hold(BodiesGuard);
-  if (Bodies.size() >= KeptBodies) Bodies.erase(Bodies.begin());
+  if (Bodies.size() >= KeptBodies) {   // a clicked point gives way; the day and its spectrogram stay
+    const auto point = Bodies.lower_bound("point");
+    Bodies.erase(point != Bodies.end() && point->first.rfind("point", 0) == 0 ? point : Bodies.begin());
+  }
   return Bodies.emplace(key, body).first->second;
 }
 
