@@ -1,21 +1,17 @@
 // The day overview of a whole day: a 1440-point SR-102 + SR-104 day file read and drawn (target
-// 150 ms), the drawn overview redrawn at a new size (30 ms), and how late the window's thread
-// gets while a day is read beside it or a cycle adds its point (100 ms), measured by a 10 ms
-// timer that records its own lateness.
+// 150 ms), the drawn overview redrawn at a new size (30 ms), and a cycle adding its point to a
+// full day (100 ms). The window's stalls are measured in bench_ui_stall.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
-#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <thread>
 
-#include "files/krf_file.h"
+#include "widget_bench.h"
 #include "support/synthetic_day.h"
 #include "ui/archive_day.h"
 #include "ui/day_overview.h"
@@ -24,17 +20,10 @@ namespace {
 
 using namespace spectrel;
 
-constexpr std::int64_t DayStart = 1699920000;   // a day's first minute, s UTC
-constexpr int Points = 1440;                     // one point a minute
+using bench::DayStart;
+using bench::Points;
 
-const std::string& DayFile() {
-  static const std::string path = [] {
-    const auto file = std::filesystem::temp_directory_path() / "spectrel-bench-overview.krf";
-    SaveKrf(testing::MakeDay({SR102, SR104}, Points, DayStart, 60), file.string());
-    return file.string();
-  }();
-  return path;
-}
+const std::string& DayFile() { return bench::FullDayFile(); }
 
 void Draw(const CDayOverview& overview, QImage& image) {
   image.fill(Qt::white);
@@ -67,46 +56,6 @@ void BM_RedrawOverviewAtNewSize(benchmark::State& state) {
 }
 BENCHMARK(BM_RedrawOverviewAtNewSize)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
-// The largest lateness of a 10 ms timer while work runs on the window's thread's event loop.
-template <typename Work>
-double LargestStallMs(Work work, const std::function<bool()>& done) {
-  QTimer tick;
-  QElapsedTimer clock;
-  clock.start();
-  qint64 last = 0;
-  qint64 worst = 0;
-  QObject::connect(&tick, &QTimer::timeout, [&] {
-    const qint64 now = clock.elapsed();
-    worst = std::max(worst, now - last - 10);
-    last = now;
-  });
-  tick.start(10);
-  work();
-  while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  return static_cast<double>(worst);
-}
-
-void BM_WindowStallWhileADayLoads(benchmark::State& state) {
-  double worst = 0;
-  for (auto _ : state) {
-    CDayOverview overview;
-    bool shown = false;
-    std::thread reader;
-    worst = std::max(worst, LargestStallMs([&] {
-      reader = std::thread([&] {
-        ArchiveDay day = ReadArchiveDay(DayFile(), 300, 1800);
-        QMetaObject::invokeMethod(&overview, [&, day = std::move(day)]() mutable {
-          overview.SetData(std::move(day.Overview), std::move(day.Spectrogram));
-          shown = true;
-        }, Qt::QueuedConnection);
-      });
-    }, [&] { return shown; }));
-    reader.join();
-  }
-  state.counters["max_stall_ms"] = worst;
-}
-BENCHMARK(BM_WindowStallWhileADayLoads)->Unit(benchmark::kMillisecond)->Iterations(5);
-
 void BM_CycleAddsItsPointToAFullDay(benchmark::State& state) {
   const CKrfData day = testing::MakeDay({SR102, SR104}, Points, DayStart, 60);
   CKrfData growing = day.Header();
@@ -133,13 +82,4 @@ BENCHMARK(BM_CycleAddsItsPointToAFullDay)->Unit(benchmark::kMillisecond)->Repeti
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // The overview is a widget: a whole application, on the offscreen platform; no window is shown.
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int qtArgc = 1;
-  QApplication app(qtArgc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return spectrel::bench::RunWidgetBenchmarks(argc, argv); }

@@ -7,9 +7,14 @@ then computes
 
   * the daily integrals per station: the radiant exposure of each local day, the time integral of
     integral_irradiance (trapezoids between the day's points), in MJ m-2, with the day's mean
-    integral irradiance and its number of points;
+    integral irradiance, its number of points and how many of them cover only part of the
+    integral range (quality flag integral_partial: a sensor was missing);
   * the monthly mean spectra per station: the mean of spectral_irradiance over each local month,
     per wavelength, ignoring the fill where no sensor covered a wavelength.
+
+Local days and months follow the station's zone as the export applied it (the time variable's
+station_time_zone). Days may hold different sensor sets: only the variables every day file has
+are read.
 
 Usage:
   archive_analysis.py STATION_FOLDER [STATION_FOLDER ...] --out RESULTS
@@ -22,6 +27,7 @@ Results: RESULTS/daily_integrals.csv and RESULTS/monthly_mean_spectra.nc.
 import argparse
 import glob
 import os
+import re
 import sys
 
 import dask
@@ -38,15 +44,38 @@ def station_files(folder):
     return files
 
 
+# The variables the analysis reads; the per-sensor ones differ between days with other sensors.
+ANALYSED = ["spectral_irradiance", "integral_irradiance", "quality_flag"]
+INTEGRAL_PARTIAL = 128  # quality_flag bit: the integral misses part of its range
+
+
 def open_station(folder):
     """All day files of one station as one dataset along time, backed by dask arrays."""
     ds = xr.open_mfdataset(station_files(folder), combine="nested", concat_dim="time",
+                           preprocess=lambda day: day[ANALYSED],
                            data_vars="minimal", coords="minimal", compat="override",
                            chunks={"time": 256}, parallel=True)
-    offset = int(ds["time"].attrs.get("local_time_zone", "0") or 0)
-    local = ds["time"] + np.timedelta64(offset, "h")
-    return ds.assign_coords(local_day=local.dt.floor("D"),
-                            local_month=local.dt.strftime("%Y-%m"))
+    local = local_times(ds["time"])
+    return ds.assign_coords(local_day=("time", local.floor("D")),
+                            local_month=("time", local.strftime("%Y-%m")))
+
+
+def local_times(time):
+    """The station's clock at each point: UTC in the zone the export applied, an IANA name or a
+    fixed offset such as "UTC+09:00"; older files give only the whole-hour "local_time_zone"."""
+    utc = pd.DatetimeIndex(time.values).tz_localize("UTC")
+    zone = time.attrs.get("station_time_zone", "")
+    fixed = re.fullmatch(r"UTC(?:([+-])(\d\d):(\d\d))?", zone)
+    if zone and not fixed:
+        return utc.tz_convert(zone).tz_localize(None)
+    if fixed and fixed.group(1):
+        sign = -1 if fixed.group(1) == "-" else 1
+        offset = pd.Timedelta(hours=int(fixed.group(2)), minutes=int(fixed.group(3))) * sign
+    elif fixed:
+        offset = pd.Timedelta(0)
+    else:
+        offset = pd.Timedelta(hours=int(time.attrs.get("local_time_zone", "0") or 0))
+    return utc.tz_localize(None) + offset
 
 
 def trapezoid_weights(times):
@@ -64,13 +93,15 @@ def daily_integrals(name, ds):
     exposure = (e.fillna(0.0) * weights).groupby("local_day").sum() / 1e6
     mean = e.groupby("local_day").mean()
     count = e.notnull().groupby("local_day").sum()
-    exposure, mean, count = dask.compute(exposure, mean, count)
+    partial = ((ds["quality_flag"] & INTEGRAL_PARTIAL) != 0).groupby("local_day").sum()
+    exposure, mean, count, partial = dask.compute(exposure, mean, count, partial)
     return pd.DataFrame({
         "station": name,
         "date": pd.to_datetime(exposure["local_day"].values).strftime("%Y-%m-%d"),
         "radiant_exposure_MJ_m2": exposure.values,
         "mean_integral_W_m2": mean.values,
         "points": count.values.astype(int),
+        "partial_points": partial.values.astype(int),
     })
 
 

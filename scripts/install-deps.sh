@@ -12,9 +12,9 @@ packages=(
   libgl-dev libx11-dev
   fonts-liberation fonts-noto-cjk
   locales tzdata xvfb xauth
-  libnetcdf-dev netcdf-bin libdeflate-dev
+  libnetcdf-dev netcdf-bin libdeflate-dev liberfa-dev
   libhowardhinnant-date-dev
-  python3-netcdf4 python3-xarray python3-dask python3-distributed
+  python3-netcdf4 python3-xarray python3-dask python3-distributed python3-ephem
   groff-base
   libsystemd-dev librsvg2-bin
   libmicrohttpd-dev curl jq

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Renders the desktop program's look to files for inspection, on the offscreen platform:
-# the main window at its first-start size after one simulated manual measurement, the graph alone
-# (1000 x 750), the clipboard picture (SVG), a printed page (PDF), the measurement dialog and the
-# day overview of a generated day in English and Japanese (overview_en.png, overview_ja.png,
-# overview_en.svg).
+# Renders the desktop program's look to files for inspection, on the offscreen platform, with the
+# look renderer (tools/look, never shipped): the main window at its first-start size after one
+# simulated manual measurement, the graph alone (1000 x 750), the clipboard picture (SVG), a
+# printed page (PDF), the measurement dialog and the day overview of a generated day in English
+# and Japanese, then both settings dialogs in both languages.
 #   scripts/render-look.sh [OUTPUT_DIR]        (default out/look)
-# BUILD_DIR picks the build folder (default build/look, configured and built when missing).
+# BUILD_DIR picks the build folder (default build/look, configured when missing).
 # The simulated sun follows the local time of day; unless TZ is set, a zone is chosen in which it
 # is about noon now, so the curve shows a daylight spectrum.
 set -euo pipefail
@@ -13,10 +13,10 @@ cd "$(dirname "$0")/.."
 out=${1:-out/look}
 build=${BUILD_DIR:-build/look}
 
-if [ ! -x "$build/src/app/spectrel" ]; then
+if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DSPECTREL_GUI=ON -DSPECTREL_TESTS=OFF >/dev/null
 fi
-cmake --build "$build" -j"${JOBS:-2}" --target spectrel >/dev/null
+cmake --build "$build" -j"${JOBS:-2}" --target spectrel-look >/dev/null
 
 if [ -z "${TZ:-}" ]; then
   hour=$((10#$(date -u +%H)))
@@ -24,9 +24,9 @@ if [ -z "${TZ:-}" ]; then
   if [ "$offset" -ge 0 ]; then export TZ="LOOK-$offset"; else export TZ="LOOK+$(( -offset ))"; fi
 fi
 mkdir -p "$out"
-QT_QPA_PLATFORM=offscreen "$build/src/app/spectrel" --render-look "$out"
+QT_QPA_PLATFORM=offscreen "$build/tools/look/spectrel-look" window "$out"
 echo "pictures in $out"
 # Both settings dialogs in English and Japanese; a control too small for its text is reported.
-QT_QPA_PLATFORM=offscreen "$build/src/app/spectrel" --render-dialogs "$out"
+QT_QPA_PLATFORM=offscreen "$build/tools/look/spectrel-look" dialogs "$out"
 # The station's web page in a browser (web_en.png, web_ja.png, web_phone.png), in the same zone.
 if command -v chromium >/dev/null; then bash scripts/render-web-look.sh "$out"; else echo "chromium not installed: no web pictures"; fi

@@ -16,6 +16,12 @@
         <source>About Spectrel</source>
         <translation>Spectrelのﾊﾞｰｼﾞｮﾝ情報</translation>
     </message>
+    <message>
+        <source>Build %1 (%2), Qt %3 (built with %4)
+Licence: %5</source>
+        <translation>ビルド %1 (%2)、Qt %3 (ビルド時 %4)
+ライセンス: %5</translation>
+    </message>
 </context>
 <context>
     <name>spectrel::CConfDlg</name>
@@ -76,18 +82,18 @@ Software Starting</source>
     <message>
         <location line="+8"/>
         <source>&amp;Start</source>
-        <translation>開始</translation>
+        <translation>開始(&amp;S)</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>&amp;Finish</source>
-        <translation>終了</translation>
+        <translation>終了(&amp;F)</translation>
     </message>
     <message>
         <location line="+12"/>
         <source>E&amp;very %1 minutes</source>
         <extracomment>The interval row: %1 is the number of minutes between two measurements.</extracomment>
-        <translation>%1 分毎</translation>
+        <translation>%1 分毎(&amp;V)</translation>
     </message>
     <message>
         <location line="+7"/>
@@ -163,16 +169,8 @@ Software Starting</source>
 <context>
     <name>spectrel::CDayOverview</name>
     <message>
-        <source>Integral irradiance (W/m2), 0 - %1</source>
-        <translation>積分放射照度 (W/m2)、0 - %1</translation>
-    </message>
-    <message>
         <source>W/m2/um</source>
         <translation>W/m2/um</translation>
-    </message>
-    <message>
-        <source>nm</source>
-        <translation>nm</translation>
     </message>
     <message>
         <source>%1  integral %2 W/m2</source>
@@ -186,6 +184,46 @@ Software Starting</source>
         <source>%1  %2 nm  %3 W/m2/um</source>
         <translation>%1  %2 nm  %3 W/m2/um</translation>
     </message>
+    <message>
+        <source>Live</source>
+        <translation>ライブ</translation>
+    </message>
+    <message>
+        <source>No points</source>
+        <translation>点なし</translation>
+    </message>
+    <message>
+        <source> h</source>
+        <translation> 時間</translation>
+    </message>
+    <message>
+        <source>%1   Station: %2   File: %3   Time zone: UTC%4</source>
+        <translation>%1   観測所: %2   ファイル: %3   タイムゾーン: UTC%4</translation>
+    </message>
+    <message>
+        <source>Integral irradiance (W/m2)</source>
+        <translation>積分放射照度 (W/m2)</translation>
+    </message>
+    <message>
+        <source>Wavelength (nm)</source>
+        <translation>波長 (nm)</translation>
+    </message>
+    <message>
+        <source>integral</source>
+        <translation>積分値</translation>
+    </message>
+    <message>
+        <source>a sensor failed</source>
+        <translation>センサー異常</translation>
+    </message>
+    <message>
+        <source>no measurement</source>
+        <translation>計測なし</translation>
+    </message>
+    <message>
+        <source>shown in the graph</source>
+        <translation>グラフに表示中</translation>
+    </message>
 </context>
 <context>
     <name>spectrel::CGraphDlg</name>
@@ -193,11 +231,6 @@ Software Starting</source>
         <location filename="../../src/ui/graph_dlg.cpp" line="+52"/>
         <source>&amp;Grid Line</source>
         <translation>罫線</translation>
-    </message>
-    <message>
-        <location line="+4"/>
-        <source>&amp;Auto</source>
-        <translation>AUTO</translation>
     </message>
     <message>
         <location line="+1"/>
@@ -244,6 +277,10 @@ Software Starting</source>
         <location line="+63"/>
         <source>Please enter a number.</source>
         <translation>数値を入力してください。</translation>
+    </message>
+    <message>
+        <source>A&amp;uto</source>
+        <translation>AUTO</translation>
     </message>
 </context>
 <context>
@@ -465,6 +502,166 @@ Software Starting</source>
         <source>Toggle StatusBar</source>
         <translation>ｽﾃｰﾀｽ ﾊﾞｰの表示切り替え</translation>
     </message>
+    <message>
+        <source>Event &amp;Log</source>
+        <translation>イベントログ(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Show the event log as it grows</source>
+        <translation>イベントログを表示し、追記を追う</translation>
+    </message>
+    <message>
+        <source>&amp;Spectrum</source>
+        <translation>スペクトル(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;In</source>
+        <translation>拡大(&amp;I)</translation>
+    </message>
+    <message>
+        <source>Show a narrower band of wavelengths</source>
+        <translation>波長範囲を狭めて表示</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;Out</source>
+        <translation>縮小(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Show a wider band of wavelengths</source>
+        <translation>波長範囲を広げて表示</translation>
+    </message>
+    <message>
+        <source>Zoom Irr&amp;adiance In</source>
+        <translation>放射照度を拡大(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Show a narrower range of irradiance</source>
+        <translation>放射照度の範囲を狭めて表示</translation>
+    </message>
+    <message>
+        <source>Zoom Irradiance Ou&amp;t</source>
+        <translation>放射照度を縮小(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Show a wider range of irradiance</source>
+        <translation>放射照度の範囲を広げて表示</translation>
+    </message>
+    <message>
+        <source>Shorter &amp;Wavelengths</source>
+        <translation>短波長側へ(&amp;W)</translation>
+    </message>
+    <message>
+        <source>Move the graph to shorter wavelengths</source>
+        <translation>グラフを短波長側へ移動</translation>
+    </message>
+    <message>
+        <source>Longer Wa&amp;velengths</source>
+        <translation>長波長側へ(&amp;V)</translation>
+    </message>
+    <message>
+        <source>Move the graph to longer wavelengths</source>
+        <translation>グラフを長波長側へ移動</translation>
+    </message>
+    <message>
+        <source>&amp;Reset Zoom</source>
+        <translation>拡大の解除(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Show the axes of the graph settings again</source>
+        <translation>グラフ設定の軸に戻す</translation>
+    </message>
+    <message>
+        <source>&amp;Logarithmic Irradiance Axis</source>
+        <translation>放射照度の対数軸(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Irradiance on a logarithmic scale</source>
+        <translation>放射照度を対数目盛で表示</translation>
+    </message>
+    <message>
+        <source>Overlay &amp;Shown Point</source>
+        <translation>表示中のスペクトルを重ねる(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Keep the shown spectrum in the graph for comparison</source>
+        <translation>比較のため表示中のスペクトルをグラフに残す</translation>
+    </message>
+    <message>
+        <source>Overlay Reference &amp;File...</source>
+        <translation>参照スペクトルを重ねる(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>Draw a reference spectrum from a text file of wavelengths and values</source>
+        <translation>波長と値のテキストファイルから参照スペクトルを描く</translation>
+    </message>
+    <message>
+        <source>Overlay Reference File</source>
+        <translation>参照スペクトルのファイル</translation>
+    </message>
+    <message>
+        <source>Spectrum numbers (*.txt *.tsv *.csv *.dat);;All files (*)</source>
+        <translation>スペクトルの数値 (*.txt *.tsv *.csv *.dat);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>%1 could not be read: %2</source>
+        <translation>%1 を読めませんでした: %2</translation>
+    </message>
+    <message>
+        <source>&amp;Clear Overlay</source>
+        <translation>重ねたスペクトルを消す(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Remove the overlaid spectrum</source>
+        <translation>重ねたスペクトルを消す</translation>
+    </message>
+    <message>
+        <source>Copy as &amp;Numbers</source>
+        <translation>数値としてコピー(&amp;N)</translation>
+    </message>
+    <message>
+        <source>Copy the shown spectrum as tab-separated numbers</source>
+        <translation>表示中のスペクトルをタブ区切りの数値でコピー</translation>
+    </message>
+    <message>
+        <source>Save as Num&amp;bers...</source>
+        <translation>数値として保存(&amp;B)...</translation>
+    </message>
+    <message>
+        <source>Save the shown spectrum as tab-separated numbers</source>
+        <translation>表示中のスペクトルをタブ区切りの数値で保存</translation>
+    </message>
+    <message>
+        <source>Save Spectrum as Numbers</source>
+        <translation>スペクトルを数値として保存</translation>
+    </message>
+    <message>
+        <source>Tab-separated numbers (*.txt)</source>
+        <translation>タブ区切りの数値 (*.txt)</translation>
+    </message>
+    <message>
+        <source>%1 could not be written: %2</source>
+        <translation>%1 に書き込めませんでした: %2</translation>
+    </message>
+    <message>
+        <source>Sensors of the Day</source>
+        <translation>センサーの一日</translation>
+    </message>
+    <message>
+        <source>Sensors of the Day &amp;Panel</source>
+        <translation>センサーの一日(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Show the sensors&apos; temperatures and exposure times over the day</source>
+        <translation>一日のセンサー温度と露光時間を表示</translation>
+    </message>
+    <message>
+        <source>measuring — next at %1</source>
+        <translation>計測中 — 次は %1</translation>
+    </message>
+    <message>
+        <source>measuring</source>
+        <translation>計測中</translation>
+    </message>
 </context>
 <context>
     <name>spectrel::CSpectrelView</name>
@@ -476,6 +673,10 @@ Software Starting</source>
         <location filename="../../src/ui/spectrel_view.cpp" line="+77"/>
         <source>Error(Copy to clipboard failed)</source>
         <translation>クリップボード転送に失敗しました</translation>
+    </message>
+    <message>
+        <source>no wavelength and value pairs</source>
+        <translation>波長と値の組がありません</translation>
     </message>
 </context>
 <context>
@@ -509,28 +710,12 @@ Software Starting</source>
         <translation>日データ (*.krf *.KRF);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <source>&amp;Previous Day</source>
-        <translation>前の日(&amp;P)</translation>
-    </message>
-    <message>
         <source>&amp;Next Day</source>
         <translation>次の日(&amp;N)</translation>
     </message>
     <message>
-        <source>Back to Live</source>
-        <translation>計測中の表示に戻る</translation>
-    </message>
-    <message>
         <source>Show the running measurement again</source>
         <translation>実行中の計測を再び表示</translation>
-    </message>
-    <message>
-        <source>&amp;Recent Day Files</source>
-        <translation>最近使った日データ(&amp;R)</translation>
-    </message>
-    <message>
-        <source>Day Overview &amp;Picture</source>
-        <translation>日変化の図(&amp;I)</translation>
     </message>
     <message>
         <source>&amp;Print...</source>
@@ -553,12 +738,6 @@ Software Starting</source>
         <translation>日変化 - %1</translation>
     </message>
     <message>
-        <source>%1
-%2 points could be read.</source>
-        <translation>%1
-%2 点を読み込みました。</translation>
-    </message>
-    <message>
         <source>Save Day Overview</source>
         <translation>日変化の保存</translation>
     </message>
@@ -570,6 +749,54 @@ Software Starting</source>
         <source>The picture could not be saved.</source>
         <translation>図を保存できませんでした。</translation>
     </message>
+    <message>
+        <source>Previous &amp;Day</source>
+        <translation>前の日(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Open the nearest earlier day file</source>
+        <translation>一番近い前の日データを開く</translation>
+    </message>
+    <message>
+        <source>Open the nearest later day file</source>
+        <translation>一番近い次の日データを開く</translation>
+    </message>
+    <message>
+        <source>Back to &amp;Live</source>
+        <translation>計測中の表示に戻る(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Earlier Point</source>
+        <translation>前の計測点(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Show the day&apos;s point before the one shown</source>
+        <translation>表示中の一つ前の計測点を表示</translation>
+    </message>
+    <message>
+        <source>Later &amp;Point</source>
+        <translation>次の計測点(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Show the day&apos;s point after the one shown</source>
+        <translation>表示中の一つ後の計測点を表示</translation>
+    </message>
+    <message>
+        <source>Rec&amp;ent Day Files</source>
+        <translation>最近使った日データ(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Day Overview Pic&amp;ture</source>
+        <translation>日変化の図(&amp;T)</translation>
+    </message>
+    <message>
+        <source>%1 could not be read: %2</source>
+        <translation>%1 を読めませんでした: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2 (%3 points could be read)</source>
+        <translation>%1: %2 (%3 点を読み込みました)</translation>
+    </message>
 </context>
 <context>
     <name>spectrel::QtDocumentHost</name>
@@ -577,6 +804,28 @@ Software Starting</source>
         <location filename="../../src/ui/qt_document_host.cpp" line="+66"/>
         <source>Cancel</source>
         <translation>ｷｬﾝｾﾙ</translation>
+    </message>
+</context>
+<context>
+    <name>spectrel::CEventLogWindow</name>
+    <message>
+        <source>Event Log</source>
+        <translation>イベントログ</translation>
+    </message>
+    <message>
+        <source>Event Log - %1</source>
+        <translation>イベントログ - %1</translation>
+    </message>
+</context>
+<context>
+    <name>spectrel::CSensorDayPanel</name>
+    <message>
+        <source>Sensor temperature (deg C)</source>
+        <translation>センサー温度 (℃)</translation>
+    </message>
+    <message>
+        <source>Exposure time (ms)</source>
+        <translation>露光時間 (ms)</translation>
     </message>
 </context>
 </TS>

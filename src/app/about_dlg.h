@@ -1,4 +1,5 @@
-// The About box: the program icon, the name and version, and OK.
+// The About box: the program icon, the name and version, the build, the Qt version and the
+// licence, and OK.
 #pragma once
 
 #include <QDialog>

@@ -422,7 +422,14 @@ void CConfDlg::accept() {
 }
 
 void CConfDlg::OnUseClicked(int model) {
+  const auto pair = [this] { return (Use[0]->isChecked() || Use[1]->isChecked()) && (Use[2]->isChecked() || Use[3]->isChecked()); };
+  const bool pairBefore = pair();
   Use[static_cast<size_t>(model ^ 1)]->setChecked(false);   // SR-101/SR-102, SR-103/SR-104
+  // A sensor taken into use brings back its CSV column as the profile has it, and so does
+  // "Merge" once there is a pair to merge.
+  const size_t m = static_cast<size_t>(model);
+  if (Use[m]->isChecked()) CsvSensor[m]->setChecked(Settings.CsvSensor[m] != 0);
+  if (pair() && !pairBefore) Merge->setChecked(Settings.CsvMerge != 0);
   ApplyRules();
 }
 

@@ -2,12 +2,6 @@
 //   spectrel                 measure with the sensors of the profile
 //   spectrel --simulate      measure with simulated sensors (the profile's ports are kept)
 //   spectrel --simulate=auto the same, unless a sensor in use has an existing port
-//   spectrel --render-look DIR
-//                            write PNG pictures of the window and the graph after one
-//                            simulated measurement into DIR, then quit
-//   spectrel --render-dialogs DIR
-//                            write PNG pictures of both settings dialogs in English and
-//                            Japanese into DIR, then quit
 #include <QApplication>
 
 #include <cstdio>
@@ -15,8 +9,6 @@
 #include <string>
 
 #include "app/main_frame.h"
-#include "app/render_dialogs.h"
-#include "app/render_look.h"
 #include "app/spectrel_app.h"
 
 int main(int argc, char** argv) {
@@ -30,12 +22,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--simulate=auto") == 0) {
       options.Simulate = true;
       options.SimulateAuto = true;
-    } else if (std::strcmp(argv[i], "--render-look") == 0) {
-      return spectrel::RenderLook(i + 1 < argc ? argv[i + 1] : "out/look");
-    } else if (std::strcmp(argv[i], "--render-dialogs") == 0) {
-      return spectrel::RenderDialogs(i + 1 < argc ? argv[i + 1] : "out/look");
     } else {
-      std::fprintf(stderr, "usage: spectrel [--simulate[=auto] | --render-look DIR | --render-dialogs DIR]\n");
+      std::fprintf(stderr, "usage: spectrel [--simulate[=auto]]\n");
       return 2;
     }
   }

@@ -1,8 +1,16 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDockWidget>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -12,6 +20,13 @@
 #include "app/command_ids.h"
 #include "app/lock_panes.h"
 #include "app/overview_pane.h"
+#include "base/clock.h"
+#include "base/local_time.h"
+#include "measure/day_paths.h"
+#include "measure/spectrel_doc.h"
+#include "measure/station_monitor.h"
+#include "ui/event_log_window.h"
+#include "ui/sensor_day_panel.h"
 #include "ui/qt_document_host.h"
 #include "ui/spectrel_view.h"
 #include "ui/window_memory.h"
@@ -31,6 +46,11 @@ CMainFrame::CMainFrame(CSpectrelView* view, QtDocumentHost& host, FrameCommands 
   RestoreMainWindow(*this);
 
   connect(ViewWidget, &CSpectrelView::MeasuringChanged, this, &CMainFrame::UpdateCommands);
+  // The prompt of the command that started or stopped the measurement has been read: "Ready".
+  connect(ViewWidget, &CSpectrelView::MeasuringChanged, statusBar(), &QStatusBar::clearMessage);
+  connect(ViewWidget, &CSpectrelView::MeasuringChanged, this, &CMainFrame::UpdateCountdown);
+  Countdown.setInterval(1000);
+  connect(&Countdown, &QTimer::timeout, this, &CMainFrame::UpdateCountdown);
   connect(&Host, &QtDocumentHost::CloseEnabledChanged, this, &CMainFrame::UpdateCommands);
   UpdateCommands();
 }
@@ -108,10 +128,83 @@ void CMainFrame::CreateMenus() {
   viewMenu->addAction(graph);
   viewMenu->addAction(copy);
   viewMenu->addAction(Pane->ShowAction());
+  CreateSensorPanel(*viewMenu);
+  QAction* log = viewMenu->addAction(tr("Event &Log"));
+  log->setStatusTip(tr("Show the event log as it grows"));
+  connect(log, &QAction::triggered, this, [this] {
+    if (LogWindow == nullptr) {
+      LogWindow = new CEventLogWindow(
+          [this] { return EventLogPath(ViewWidget->Document().Settings().KrfFolder, SystemClock().Now()); }, this);
+      RememberPlace(*LogWindow, QStringLiteral("EventLog"));
+    }
+    LogWindow->show();
+    LogWindow->raise();
+  });
+  QMenu* spectrum = menuBar()->addMenu(tr("&Spectrum"));
+  CreateSpectrumMenu(*spectrum);
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addAction(about);
-  for (QMenu* menu : {file, measure, viewMenu, help})
+  for (QMenu* menu : {file, measure, viewMenu, spectrum, help})
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+}
+
+void CMainFrame::CreateSpectrumMenu(QMenu& menu) {
+  CSpectrelView* view = ViewWidget;
+  auto add = [&](const QString& text, const QString& tip, const QKeySequence& key, auto slot) {
+    QAction* action = menu.addAction(text);
+    action->setStatusTip(tip);
+    if (!key.isEmpty()) action->setShortcut(key);
+    connect(action, &QAction::triggered, view, slot);
+    return action;
+  };
+  add(tr("Zoom &In"), tr("Show a narrower band of wavelengths"), QKeySequence(QKeySequence::ZoomIn), [view] { view->ZoomX(1.25); });
+  add(tr("Zoom &Out"), tr("Show a wider band of wavelengths"), QKeySequence(QKeySequence::ZoomOut), [view] { view->ZoomX(0.8); });
+  add(tr("Zoom Irr&adiance In"), tr("Show a narrower range of irradiance"), QKeySequence(Qt::CTRL | Qt::Key_Up), [view] { view->ZoomY(1.25); });
+  add(tr("Zoom Irradiance Ou&t"), tr("Show a wider range of irradiance"), QKeySequence(Qt::CTRL | Qt::Key_Down), [view] { view->ZoomY(0.8); });
+  add(tr("Shorter &Wavelengths"), tr("Move the graph to shorter wavelengths"), QKeySequence(Qt::CTRL | Qt::Key_Left), [view] { view->PanX(-0.2); });
+  add(tr("Longer Wa&velengths"), tr("Move the graph to longer wavelengths"), QKeySequence(Qt::CTRL | Qt::Key_Right), [view] { view->PanX(0.2); });
+  add(tr("&Reset Zoom"), tr("Show the axes of the graph settings again"), QKeySequence(Qt::CTRL | Qt::Key_0), [view] { view->ResetZoom(); });
+  QAction* log = add(tr("&Logarithmic Irradiance Axis"), tr("Irradiance on a logarithmic scale"), QKeySequence(), [] {});
+  log->setCheckable(true);
+  connect(log, &QAction::toggled, view, &CSpectrelView::SetLogAxis);
+  menu.addSeparator();
+  menu.addAction(Pane->EarlierPointAction());
+  menu.addAction(Pane->LaterPointAction());
+  menu.addSeparator();
+  add(tr("Overlay &Shown Point"), tr("Keep the shown spectrum in the graph for comparison"), QKeySequence(), [view] { view->OverlayShown(); });
+  add(tr("Overlay Reference &File..."), tr("Draw a reference spectrum from a text file of wavelengths and values"), QKeySequence(),
+      [this] {
+        const QString path = QFileDialog::getOpenFileName(this, tr("Overlay Reference File"), QString(),
+                                                          tr("Spectrum numbers (*.txt *.tsv *.csv *.dat);;All files (*)"));
+        QString problem;
+        if (!path.isEmpty() && !ViewWidget->OverlayFile(path, problem))
+          statusBar()->showMessage(tr("%1 could not be read: %2").arg(QFileInfo(path).fileName(), problem), 10000);
+      });
+  add(tr("&Clear Overlay"), tr("Remove the overlaid spectrum"), QKeySequence(), [view] { view->ClearOverlay(); });
+  menu.addSeparator();
+  add(tr("Copy as &Numbers"), tr("Copy the shown spectrum as tab-separated numbers"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+      [view] { QGuiApplication::clipboard()->setText(view->ShownNumbers()); });
+  add(tr("Save as Num&bers..."), tr("Save the shown spectrum as tab-separated numbers"), QKeySequence(), [this] {
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save Spectrum as Numbers"), QString(), tr("Tab-separated numbers (*.txt)"));
+    if (path.isEmpty()) return;
+    QFile file(path);
+    const QByteArray text = ViewWidget->ShownNumbers().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.flush())
+      QMessageBox::warning(this, tr("Save Spectrum as Numbers"), tr("%1 could not be written: %2").arg(path, file.errorString()));
+  });
+}
+
+void CMainFrame::CreateSensorPanel(QMenu& viewMenu) {
+  auto* dock = new QDockWidget(tr("Sensors of the Day"), this);
+  dock->setObjectName(QStringLiteral("sensorDayDock"));
+  dock->setWidget(new CSensorDayPanel(Pane->Overview(), dock));
+  addDockWidget(Qt::RightDockWidgetArea, dock);
+  dock->hide();
+  QAction* show = viewMenu.addAction(tr("Sensors of the Day &Panel"));
+  show->setCheckable(true);
+  show->setStatusTip(tr("Show the sensors' temperatures and exposure times over the day"));
+  connect(show, &QAction::toggled, dock, &QWidget::setVisible);
+  connect(dock, &QDockWidget::visibilityChanged, show, [show, dock] { show->setChecked(!dock->isHidden()); });
 }
 
 void CMainFrame::CreateToolBar() {
@@ -146,6 +239,10 @@ void CMainFrame::CreateStatusBar() {
     if (message.isEmpty()) bar->showMessage(tr("Ready"));
   });
   bar->showMessage(tr("Ready"));
+  // While measuring: when the next interval measurement is due.
+  MeasuringLabel = new QLabel(bar);
+  MeasuringLabel->setObjectName(QStringLiteral("measuring"));
+  bar->addPermanentWidget(MeasuringLabel);
   new LockPanes(*bar);
 
   QAction* toggle = AddAction(IdViewStatusBar, tr("&Status Bar"), tr("Show or hide the status bar"),
@@ -154,6 +251,19 @@ void CMainFrame::CreateStatusBar() {
   toggle->setChecked(true);
   connect(toggle, &QAction::toggled, bar, &QWidget::setVisible);
   menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"))->addAction(toggle);
+}
+
+void CMainFrame::UpdateCountdown() {
+  const CSpectrelDoc& doc = ViewWidget->Document();
+  if (!doc.Measuring()) {
+    Countdown.stop();
+    MeasuringLabel->clear();
+    return;
+  }
+  if (!Countdown.isActive()) Countdown.start();
+  const std::optional<std::int64_t> next = NextBoundaryAfter(doc.Settings(), SystemClock().Now());
+  MeasuringLabel->setText(next ? tr("measuring — next at %1").arg(QString::fromStdString(FormatLocal(*next, "%H:%M:%S")))
+                               : tr("measuring"));
 }
 
 void CMainFrame::UpdateCommands() {

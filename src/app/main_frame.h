@@ -4,12 +4,17 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QTimer>
+
+class QLabel;
+class QMenu;
 
 #include <functional>
 #include <map>
 
 namespace spectrel {
 
+class CEventLogWindow;
 class CSpectrelView;
 class OverviewPane;
 class QtDocumentHost;
@@ -46,6 +51,10 @@ class CMainFrame : public QMainWindow {
   void CreateMenus();
   void CreateToolBar();
   void CreateStatusBar();
+  void CreateSpectrumMenu(QMenu& menu);
+  void CreateSensorPanel(QMenu& viewMenu);
+  // "measuring — next at HH:MM:SS" while measuring, nothing otherwise.
+  void UpdateCountdown();
 
   CSpectrelView* ViewWidget;
   QtDocumentHost& Host;
@@ -53,6 +62,9 @@ class CMainFrame : public QMainWindow {
   std::map<int, QAction*> Actions;
   QToolBar* Tools = nullptr;
   OverviewPane* Pane = nullptr;   // the day overview and the archive days; owned as a child
+  CEventLogWindow* LogWindow = nullptr;   // made when first asked for; owned as a child
+  QLabel* MeasuringLabel = nullptr;       // the status bar's countdown to the next cycle
+  QTimer Countdown;                       // refreshes it once a second while measuring
 };
 
 }  // namespace spectrel

@@ -1,8 +1,6 @@
 #include "app/overview_pane.h"
 
 #include <QAction>
-#include <QBuffer>
-#include <QClipboard>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -10,18 +8,19 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSettings>
-#include <QSvgGenerator>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
+#include <utility>
+
+#include "base/clock.h"
+#include "measure/day_paths.h"
 #include "measure/settings_options.h"
 #include "ui/day_overview.h"
-#include "ui/print_preview.h"
 #include "ui/qt_document_host.h"
 #include "ui/spectrel_view.h"
 
@@ -32,35 +31,48 @@ namespace {
 constexpr const char* RecentKey = "RecentDayFiles";
 constexpr int RecentCount = 8;
 constexpr int PointsPerSlice = 30;   // live points added before the window gets its turn again
-const QSize PictureSize(1200, 900);  // the copied and saved picture, pixels
+const QSize PictureSize(1600, 1000); // the copied and saved picture, pixels
+
+QString FileNameOf(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName(); }
+
+bool SameFile(const std::string& a, const std::string& b) {
+  return !a.empty() && !b.empty() && QFileInfo(QString::fromStdString(a)).absoluteFilePath() == QFileInfo(QString::fromStdString(b)).absoluteFilePath();
+}
 
 }  // namespace
 
 OverviewPane::OverviewPane(QMainWindow& frame, CSpectrelView& view, QtDocumentHost& host)
     : QObject(&frame), Frame(frame), View(view), PagePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+  // The day runs across the page: a wide picture reads best on a landscape page.
+  PagePrinter->setPageOrientation(QPageLayout::Landscape);
   DockWidget = new QDockWidget(tr("Day Overview"), &frame);
   DockWidget->setObjectName(QStringLiteral("overviewDock"));
   Widget = new CDayOverview(DockWidget);
   DockWidget->setWidget(Widget);
   frame.addDockWidget(Qt::BottomDockWidgetArea, DockWidget);
   CreateActions();
-  connect(Widget, &CDayOverview::PointChosen, this, &OverviewPane::OnPointChosen);
+  connect(Widget, &CDayOverview::PointChosen, this, &OverviewPane::ShowPoint);
+  connect(Widget, &CDayOverview::LiveChosen, this, &OverviewPane::BackToLive);
   connect(&host, &QtDocumentHost::ViewsUpdated, this, &OverviewPane::FollowLive);
+  connect(&ReadingDay, &QFutureWatcher<ArchiveDay>::finished, this, &OverviewPane::OnReadFinished);
   FollowLive();
+  // After a restart the morning is in today's file before the next measurement adds to it.
+  if (View.Document().DayData().RadCount() == 0 && QFileInfo::exists(QString::fromStdString(TodayFile())))
+    OpenDayFile(QString::fromStdString(TodayFile()));
 }
 
-OverviewPane::~OverviewPane() {
-  if (Reader.joinable()) Reader.join();
-}
-
-QAction* OverviewPane::ShowAction() const { return DockWidget->toggleViewAction(); }
+// A read still running holds only its own copies: it may end after the pane has gone.
+OverviewPane::~OverviewPane() = default;
 
 void OverviewPane::CreateActions() {
-  QAction* show = ShowAction();
-  show->setText(tr("&Day Overview"));
-  show->setStatusTip(tr("Show or hide the day overview"));
-  show->setToolTip(tr("Day Overview"));
-  show->setIcon(QIcon(QStringLiteral(":/icons/overview.svg")));
+  // The pane's own action keeps its text when the pane's title names a file.
+  Show = new QAction(QIcon(QStringLiteral(":/icons/overview.svg")), tr("&Day Overview"), this);
+  Show->setCheckable(true);
+  Show->setStatusTip(tr("Show or hide the day overview"));
+  Show->setToolTip(tr("Day Overview"));
+  connect(Show, &QAction::toggled, DockWidget, &QWidget::setVisible);
+  connect(DockWidget, &QDockWidget::visibilityChanged, Show, [this] { Show->setChecked(!DockWidget->isHidden()); });
+  Show->setChecked(true);
   Open = new QAction(tr("&Open Day File..."), this);
   Open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   Open->setStatusTip(tr("Look at a day of the archive"));
@@ -70,38 +82,70 @@ void OverviewPane::CreateActions() {
                                                       tr("Day files (*.krf *.KRF);;All files (*)"));
     if (!path.isEmpty()) OpenDayFile(path);
   });
-  Previous = new QAction(tr("&Previous Day"), this);
+  Previous = new QAction(tr("Previous &Day"), this);
   Previous->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+  Previous->setStatusTip(tr("Open the nearest earlier day file"));
   Next = new QAction(tr("&Next Day"), this);
   Next->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
-  for (auto [action, days] : {std::pair(Previous, -1), std::pair(Next, 1)}) {
-    connect(action, &QAction::triggered, this, [this, days = days] {
-      const std::string other = NeighbourDayFile(ArchiveFile, days);
-      if (!other.empty()) OpenDayFile(QString::fromStdString(other));
+  Next->setStatusTip(tr("Open the nearest later day file"));
+  for (auto [action, side] : {std::pair(Previous, 0), std::pair(Next, 1)}) {
+    connect(action, &QAction::triggered, this, [this, side = side] {
+      if (!Neighbours[side].empty()) OpenDayFile(QString::fromStdString(Neighbours[side]));
     });
   }
-  Live = new QAction(tr("Back to Live"), this);
+  Live = new QAction(tr("Back to &Live"), this);
+  Live->setShortcut(QKeySequence(Qt::Key_Escape));
   Live->setStatusTip(tr("Show the running measurement again"));
   connect(Live, &QAction::triggered, this, &OverviewPane::BackToLive);
-  Recent = new QMenu(tr("&Recent Day Files"), &Frame);
+  EarlierPoint = new QAction(tr("&Earlier Point"), this);
+  EarlierPoint->setShortcut(QKeySequence(Qt::Key_Left));
+  EarlierPoint->setStatusTip(tr("Show the day's point before the one shown"));
+  connect(EarlierPoint, &QAction::triggered, this, [this] { StepPoint(-1); });
+  LaterPoint = new QAction(tr("Later &Point"), this);
+  LaterPoint->setShortcut(QKeySequence(Qt::Key_Right));
+  LaterPoint->setStatusTip(tr("Show the day's point after the one shown"));
+  connect(LaterPoint, &QAction::triggered, this, [this] { StepPoint(1); });
+  Recent = new QMenu(tr("Rec&ent Day Files"), &Frame);
   UpdateRecent(QString());
 
-  Picture = new QMenu(tr("Day Overview &Picture"), &Frame);
-  Picture->addAction(tr("&Print..."), this, &OverviewPane::OnPrint);
-  Picture->addAction(tr("Print Pre&view"), this, &OverviewPane::OnPreview);
-  Picture->addAction(tr("&Copy"), this, &OverviewPane::OnCopy);
-  Picture->addAction(tr("&Save As..."), this, &OverviewPane::OnSave);
+  PictureCommands = new QMenu(tr("Day Overview Pic&ture"), &Frame);
+  PictureCommands->addAction(tr("&Print..."), this, &OverviewPane::OnPrint);
+  PictureCommands->addAction(tr("Print Pre&view"), this, &OverviewPane::OnPreview);
+  PictureCommands->addAction(tr("&Copy"), this, &OverviewPane::OnCopy);
+  PictureCommands->addAction(tr("&Save As..."), this, &OverviewPane::OnSave);
   Widget->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Widget, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { Picture->exec(Widget->mapToGlobal(at)); });
-  for (QAction* action : {Previous, Next, Live}) action->setEnabled(false);
+          [this](const QPoint& at) { PictureCommands->exec(Widget->mapToGlobal(at)); });
+}
+
+std::string OverviewPane::TodayFile() const {
+  return DayFilePath(View.Document().Settings().KrfFolder, SystemClock().Now());
+}
+
+const CKrfData& OverviewPane::LiveDay() const {
+  const CKrfData& running = View.Document().DayData();
+  return running.RadCount() == 0 && TodayRead ? *TodayRead : running;
+}
+
+const CKrfData& OverviewPane::ShownDay() const { return Archive ? *Archive : LiveDay(); }
+
+void OverviewPane::SetTitle(const QString& fileName) {
+  DockWidget->setWindowTitle(Archive ? tr("Day Overview - %1").arg(fileName) : tr("Day Overview"));
+  Widget->SetFileName(fileName);
 }
 
 void OverviewPane::FollowLive() {
   if (Archive || FollowPending) return;
+  // Past midnight the running day is another file, with other neighbours.
+  const QString today = FileNameOf(TodayFile());
+  if (today != LiveFileName) {
+    LiveFileName = today;
+    SetTitle(today);
+    UpdateNeighbours();
+  }
   const ReportOptions range = ReportOptionsFrom(View.Document().Settings());
   // A long day (a start late in the day) is taken in slices so the window keeps answering.
-  const bool done = Widget->Data().Follow(View.Document().DayData(), range.IntegFrom, range.IntegTo, PointsPerSlice);
+  const bool done = Widget->Data().Follow(LiveDay(), range.IntegFrom, range.IntegTo, PointsPerSlice);
   Widget->Changed();
   if (!done) {
     FollowPending = true;
@@ -110,50 +154,128 @@ void OverviewPane::FollowLive() {
       FollowLive();
     });
   }
+  // The latest point is the graph's own unless the user holds an earlier one.
+  Widget->SetShown(View.ShowingEarlierPoint() ? ShownIndex : Widget->Data().Count() - 1);
+  UpdateActions();
 }
 
 void OverviewPane::OpenDayFile(const QString& path) {
-  if (Reader.joinable()) Reader.join();
-  const ReportOptions range = ReportOptionsFrom(View.Document().Settings());
+  if (SameFile(path.toStdString(), TodayFile()) && View.Document().DayData().RadCount() > 0) {
+    BackToLive();   // the running day is already here, and grows
+    return;
+  }
+  if (ReadingDay.isRunning()) {
+    // The file read now is no longer wanted: it stops before its overview is built.
+    QueuedPath = path;
+    ReadingDay.future().cancel();
+    return;
+  }
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-  Reader = std::thread([this, file = path.toStdString(), range] {
-    ArchiveDay day = ReadArchiveDay(file, range.IntegFrom, range.IntegTo);
-    QMetaObject::invokeMethod(this, [this, day = std::move(day)]() mutable { OnRead(std::move(day)); },
-                              Qt::QueuedConnection);
-  });
+  ReadPending = true;
+  StartReading(path);
+}
+
+void OverviewPane::StartReading(const QString& path) {
+  const ReportOptions range = ReportOptionsFrom(View.Document().Settings());
+  ReadingDay.setFuture(QtConcurrent::run(
+      [](QPromise<ArchiveDay>& promise, const std::string& file, int from, int to) {
+        promise.addResult(ReadArchiveDay(file, from, to, [&promise] { return promise.isCanceled(); }));
+      },
+      path.toStdString(), range.IntegFrom, range.IntegTo));
+}
+
+void OverviewPane::OnReadFinished() {
+  if (!QueuedPath.isEmpty()) {
+    StartReading(std::exchange(QueuedPath, QString()));
+    return;
+  }
+  QGuiApplication::restoreOverrideCursor();
+  ReadPending = false;
+  const QFuture<ArchiveDay> done = ReadingDay.future();
+  if (!done.isCanceled() && done.resultCount() > 0) OnRead(done.result());
 }
 
 void OverviewPane::OnRead(ArchiveDay day) {
-  QGuiApplication::restoreOverrideCursor();
-  Archive = day.Set;
-  ArchiveFile = day.Path;
-  Widget->SetData(std::move(day.Overview), std::move(day.Spectrogram));
-  DockWidget->setWindowTitle(tr("Day Overview - %1").arg(QFileInfo(QString::fromStdString(day.Path)).fileName()));
-  for (QAction* action : {Previous, Next, Live}) action->setEnabled(true);
-  UpdateRecent(QString::fromStdString(day.Path));
-  // The day's last point in the graph: what could be read, marked as not the latest.
-  if (Archive->RadCount() > 0) View.ShowPoint(*Archive, Archive->RadCount() - 1);
-  DockWidget->show();
+  const QString name = FileNameOf(day.Path);
   const QString problem = QString::fromStdString(day.Problem);
-  if (!problem.isEmpty())
-    QMessageBox::warning(&Frame, tr("Open Day File"),
-                         tr("%1\n%2 points could be read.").arg(problem).arg(Archive->RadCount()));
+  const int points = day.Set->RadCount();
+  if (points == 0 && !problem.isEmpty()) {
+    // Nothing to show: the day shown stays, and the pane says why the other is not there.
+    Widget->SetNotice(tr("%1 could not be read: %2").arg(name, problem));
+  } else if (SameFile(day.Path, TodayFile())) {
+    TodayRead = day.Set;   // the running day, until the document has points of its own
+    BackToLive();
+    Widget->SetNotice(problem.isEmpty() ? QString() : tr("%1: %2 (%3 points could be read)").arg(name, problem).arg(points));
+  } else {
+    ShowArchiveDay(day);
+    Widget->SetNotice(problem.isEmpty() ? QString() : tr("%1: %2 (%3 points could be read)").arg(name, problem).arg(points));
+  }
+  // A file that is not there is no recent file.
+  if (QFileInfo::exists(QString::fromStdString(day.Path))) UpdateRecent(QString::fromStdString(day.Path));
   emit DayShown(problem);
 }
 
+void OverviewPane::ShowArchiveDay(ArchiveDay& day) {
+  Archive = day.Set;
+  ArchiveFile = day.Path;
+  Widget->SetData(std::move(day.Overview), std::move(day.Spectrogram));
+  Widget->SetLiveMarker(false);
+  SetTitle(FileNameOf(day.Path));
+  UpdateNeighbours();
+  DockWidget->show();
+  // The day's last point in the graph: what could be read, marked as not the latest.
+  ShownIndex = -1;
+  if (Archive->RadCount() > 0) ShowPoint(Archive->RadCount() - 1);
+  UpdateActions();
+}
+
 void OverviewPane::BackToLive() {
+  const bool wasArchive = Archive != nullptr;
   Archive.reset();
   ArchiveFile.clear();
-  DockWidget->setWindowTitle(tr("Day Overview"));
-  for (QAction* action : {Previous, Next, Live}) action->setEnabled(false);
+  ShownIndex = -1;
   View.BackToLive();
-  Widget->Data().Clear();
+  Widget->SetLiveMarker(false);
+  Widget->SetNotice(QString());
+  LiveFileName = FileNameOf(TodayFile());
+  SetTitle(LiveFileName);
+  if (wasArchive) Widget->SetData(DayOverviewData());
+  UpdateNeighbours();
   FollowLive();
 }
 
-void OverviewPane::OnPointChosen(int index) {
-  const CKrfData& set = Archive ? *Archive : View.Document().DayData();
-  if (index >= 0 && index < set.RadCount()) View.ShowPoint(set, index);
+void OverviewPane::ShowPoint(int index) {
+  const CKrfData& set = ShownDay();
+  if (index < 0 || index >= set.RadCount()) return;
+  View.ShowPoint(set, index);
+  ShownIndex = index;
+  Widget->SetShown(index);
+  Widget->SetLiveMarker(!Archive);
+  UpdateActions();
+}
+
+void OverviewPane::StepPoint(int delta) {
+  const int count = ShownDay().RadCount();
+  if (count == 0) return;
+  const int from = ShownIndex >= 0 ? ShownIndex : count - 1;
+  const int to = std::clamp(from + delta, 0, count - 1);
+  if (!Archive && to == count - 1) BackToLive();   // the running day's latest point is live
+  else if (to != from || ShownIndex < 0) ShowPoint(to);
+}
+
+void OverviewPane::UpdateNeighbours() {
+  const std::string here = Archive ? ArchiveFile : TodayFile();
+  for (int side : {0, 1}) Neighbours[side] = NearestDayFile(here, side == 0 ? -1 : 1);
+  UpdateActions();
+}
+
+void OverviewPane::UpdateActions() {
+  Previous->setEnabled(!Neighbours[0].empty());
+  Next->setEnabled(!Neighbours[1].empty());
+  Live->setEnabled(Archive != nullptr || View.ShowingEarlierPoint());
+  const int count = ShownDay().RadCount();
+  EarlierPoint->setEnabled(count > 1 && ShownIndex != 0);
+  LaterPoint->setEnabled(count > 1 && ShownIndex >= 0 && (Archive ? ShownIndex < count - 1 : true));
 }
 
 void OverviewPane::UpdateRecent(const QString& path) {
@@ -173,71 +295,27 @@ void OverviewPane::UpdateRecent(const QString& path) {
   Recent->setEnabled(!files.isEmpty());
 }
 
-QImage OverviewPane::Image(const QSize& size) const {
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  QPainter painter(&image);
-  Widget->Render(painter, QRect(QPoint(0, 0), size));
-  return image;
-}
-
-QByteArray OverviewPane::Svg(const QSize& size) const {
-  QBuffer buffer;
-  buffer.open(QIODevice::WriteOnly);
-  QSvgGenerator generator;
-  generator.setOutputDevice(&buffer);
-  generator.setSize(size);
-  generator.setViewBox(QRect(QPoint(0, 0), size));
-  generator.setTitle(tr("Day Overview"));
-  QPainter painter(&generator);
-  Widget->Render(painter, QRect(QPoint(0, 0), size));
-  painter.end();
-  return buffer.data();
-}
-
-bool OverviewPane::SavePicture(const QString& path) const {
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix == QLatin1String("svg")) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(Svg(PictureSize)) > 0;
-  }
-  if (suffix == QLatin1String("pdf")) {
-    QPdfWriter pdf(path);
-    pdf.setPageOrientation(QPageLayout::Landscape);
-    QPainter painter;
-    if (!painter.begin(&pdf)) return false;
-    Widget->Render(painter, QRect(0, 0, pdf.width(), pdf.height()));
-    return painter.end();
-  }
-  return Image(PictureSize).save(path, "PNG");
+PictureSource OverviewPane::Picture() const {
+  PictureSource source;
+  source.Title = tr("Day Overview");
+  source.Paint = [this](QPainter& painter, const QRect& area) { Widget->Render(painter, area); };
+  source.PageArea = [](const QPaintDevice& page) { return QRect(0, 0, page.width(), page.height()); };
+  return source;
 }
 
 void OverviewPane::OnPrint() {
   QPrintDialog dialog(PagePrinter.get(), &Frame);
-  if (dialog.exec() != QDialog::Accepted) return;
-  QPainter painter(PagePrinter.get());
-  Widget->Render(painter, painter.viewport());
+  if (dialog.exec() == QDialog::Accepted) PrintPicture(*PagePrinter, Picture());
 }
 
-void OverviewPane::OnPreview() {
-  RunPrintPreview(*PagePrinter, &Frame, [this](QPrinter* printer) {
-    QPainter painter(printer);
-    Widget->Render(painter, painter.viewport());
-  });
-}
+void OverviewPane::OnPreview() { PreviewPicture(*PagePrinter, &Frame, Picture()); }
 
-void OverviewPane::OnCopy() {
-  auto* mime = new QMimeData;
-  mime->setData(QStringLiteral("image/svg+xml"), Svg(PictureSize));
-  mime->setImageData(Image(PictureSize));
-  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setMimeData(mime);
-  else delete mime;
-}
+void OverviewPane::OnCopy() { CopyPicture(Picture(), PictureSize); }
 
 void OverviewPane::OnSave() {
   const QString path = QFileDialog::getSaveFileName(&Frame, tr("Save Day Overview"), QString(),
                                                     tr("PNG picture (*.png);;SVG picture (*.svg);;PDF document (*.pdf)"));
-  if (!path.isEmpty() && !SavePicture(path))
+  if (!path.isEmpty() && !SavePicture(Picture(), path, PictureSize))
     QMessageBox::warning(&Frame, tr("Save Day Overview"), tr("The picture could not be saved."));
 }
 

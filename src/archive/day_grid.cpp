@@ -1,5 +1,6 @@
 #include "archive/day_grid.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <optional>
@@ -124,16 +125,26 @@ DayGrid ComputeDayGrid(const CKrfData& day, const DayAxes& axes, const GridOptio
   const int points = day.RadCount();
   grid.Spectrum.resize(static_cast<std::size_t>(points) * static_cast<std::size_t>(grid.Width));
   grid.Integral.resize(static_cast<std::size_t>(points));
+  grid.IntegFrom = options.IntegFrom;
+  grid.IntegTo = options.IntegTo;
+  grid.CoveredFrom.assign(static_cast<std::size_t>(points), NoWavelength);
+  grid.CoveredTo.assign(static_cast<std::size_t>(points), NoWavelength);
   const MergedRange range = DayMergedRange(day);
   PointResampler resampler(day);
   for (int j = 0; j < points; ++j) {
+    const std::size_t p = static_cast<std::size_t>(j);
     const CRad& rad = day.Rad(j);
     const PointAxes point = axes.Point(rad);
     const CResample& resample = resampler.Resample(j, point);
-    grid.Integral[static_cast<std::size_t>(j)] =
-        rad.HasAnyBlock()
-            ? static_cast<float>(resample.Integral(options.IntegFrom, options.IntegTo))
-            : NotCovered;
+    grid.Integral[p] = rad.HasAnyBlock()
+                           ? static_cast<float>(resample.Integral(options.IntegFrom, options.IntegTo))
+                           : NotCovered;
+    const int from = std::max(options.IntegFrom, resample.StartNm);
+    const int to = std::min(options.IntegTo, resample.EndNm);
+    if (!resample.Empty() && from <= to) {
+      grid.CoveredFrom[p] = from;
+      grid.CoveredTo[p] = to;
+    }
     FillRow(day, rad, point, options, range, resample,
             grid.Spectrum.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(grid.Width));
   }

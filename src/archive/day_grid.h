@@ -18,11 +18,21 @@ struct GridOptions {
   int IntegTo = 1800;     // upper limit of the integral irradiance, nm
 };
 
+// No wavelength: a point whose spectrum reaches nothing of the integral range.
+inline constexpr int NoWavelength = -1;
+
 struct DayGrid {
   int FromNm = 0;                // wavelength of column 0, nm
   int Width = 0;                 // grid wavelengths per point
   std::vector<float> Spectrum;   // W m-2 um-1, point-major; NaN where no sensor covers the wavelength
   std::vector<float> Integral;   // W m-2 per point; NaN for a point without any sensor block
+  int IntegFrom = 0;             // the integral range asked, nm
+  int IntegTo = 0;
+  // Per point, the whole wavelengths of the integral range that its resampled spectrum covers,
+  // which the integral sums (a sensor that ends at 1100 nm leaves 1101..1800 out), nm;
+  // NoWavelength for a point that covers none of it.
+  std::vector<int> CoveredFrom;
+  std::vector<int> CoveredTo;
 
   std::span<const float> Row(int j) const {
     return {Spectrum.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(Width),

@@ -20,6 +20,12 @@ const char* LoadFailure(int result) {
 
 }  // namespace
 
+std::string TailDamage(const KrfReadReport& read) {
+  if (!read.TailDamaged) return {};
+  return "day file cut short after byte " + std::to_string(read.CompleteEnd) + " of " +
+         std::to_string(read.Size) + ": the rest is not a complete block and is not converted";
+}
+
 bool LoadDayFile(const std::string& path, const std::optional<StationZone>& zone, ArchiveDay& day,
                  std::string& error) {
   int result = 0;
@@ -42,7 +48,9 @@ bool LoadDayFile(const std::string& path, const std::optional<StationZone>& zone
     return false;
   }
   day.Clocks = std::move(report.PointClocks);
+  day.Read = std::move(report);
   day.Times = DayTimesToUtc(day.Clocks, day.Set.TimeZone, zone);
+  if (day.Read.TailDamaged) day.Times.Warnings.push_back(TailDamage(day.Read));
   return true;
 }
 

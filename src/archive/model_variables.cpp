@@ -50,7 +50,7 @@ void SensorIdentity(NetCdfFile& file, int var, const SensorInfo& info) {
   file.Text(var, "wavelength_polynomial", "wavelength(p) = c0 + c1 p + c2 p2 + c3 p3 + c4 p4 + c5 p5 nm, pixel p = 1..N");
 }
 
-int StatusVar(NetCdfFile& file, const StatusVariable& v, int model, int timeDim) {
+int StatusVar(NetCdfFile& file, const StatusVariable& v, int model, int timeDim, const VariableLinks& links) {
   const int var = file.Var(Named(v.Name, model), v.Integer ? NC_INT : NC_FLOAT, {timeDim});
   file.Text(var, "long_name", std::string(Models[static_cast<std::size_t>(model)].Name) + " " +
                                   std::string(v.Label));
@@ -62,12 +62,14 @@ int StatusVar(NetCdfFile& file, const StatusVariable& v, int model, int timeDim)
     file.Floats(var, "_FillValue", {FloatFill});
   }
   if (v.SecondTemperature) file.Text(var, "comment", "fill where the sensor was not asked for it");
+  LinkCoordinates(file, var, links);
   return var;
 }
 
 }  // namespace
 
-ModelVariableIds DefineModelVariables(NetCdfFile& file, const CKrfData& day, int model, int timeDim) {
+ModelVariableIds DefineModelVariables(NetCdfFile& file, const CKrfData& day, int model, int timeDim,
+                                      const VariableLinks& links) {
   const ModelDescription& desc = Models[static_cast<std::size_t>(model)];
   const SensorInfo& info = *day.Info(model);
   const std::size_t points = static_cast<std::size_t>(day.RadCount());
@@ -90,22 +92,24 @@ ModelVariableIds DefineModelVariables(NetCdfFile& file, const CKrfData& day, int
   file.Text(ids.Irradiance, "standard_name", "surface_downwelling_radiative_flux_per_unit_wavelength_in_air");
   file.Text(ids.Irradiance, "long_name", name + " spectral irradiance per pixel, (light - dark) x calibration");
   file.Text(ids.Irradiance, "units", "W m-2 um-1");
-  file.Text(ids.Irradiance, "coordinates", Named("wavelength", model));
   file.Floats(ids.Irradiance, "_FillValue", {FloatFill});
+  LinkMeasurement(file, ids.Irradiance, links, "quality_flag", Named("wavelength", model));
   SensorIdentity(file, ids.Irradiance, info);
 
   ids.Exposure = file.Var(Named("exposure_time", model), NC_INT, {timeDim});
   file.Text(ids.Exposure, "long_name", name + " Exposure time");
   file.Text(ids.Exposure, "units", "ms");
   file.Ints(ids.Exposure, "_FillValue", {ExposureFill});
+  LinkCoordinates(file, ids.Exposure, links);
 
   ids.DarkCounts = file.Var(Named("dark_counts", model), NC_FLOAT, {timeDim});
   file.Text(ids.DarkCounts, "long_name", name + " Dark Counts: largest minus smallest dark signal");
   file.Text(ids.DarkCounts, "units", "s-1");
   file.Floats(ids.DarkCounts, "_FillValue", {FloatFill});
+  LinkCoordinates(file, ids.DarkCounts, links);
 
   for (const StatusVariable& v : FamilyOf(model))
-    if (Applies(v, model)) ids.Status.push_back(StatusVar(file, v, model, timeDim));
+    if (Applies(v, model)) ids.Status.push_back(StatusVar(file, v, model, timeDim, links));
   return ids;
 }
 

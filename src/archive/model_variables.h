@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "archive/netcdf_file.h"
+#include "archive/variable_links.h"
 #include "spectrum/records.h"
 
 namespace spectrel::archive {
@@ -19,8 +20,10 @@ struct ModelVariableIds {
   std::vector<int> Status;         // one per status variable of the model's family
 };
 
-// Defines the model's dimension and variables with their attributes (sensor identity included).
-ModelVariableIds DefineModelVariables(NetCdfFile& file, const CKrfData& day, int model, int timeDim);
+// Defines the model's dimension and variables with their attributes (sensor identity included),
+// linked as the day's other variables over time are.
+ModelVariableIds DefineModelVariables(NetCdfFile& file, const CKrfData& day, int model, int timeDim,
+                                      const VariableLinks& links);
 
 // Writes them; points without a block of the model get the fill value.
 void WriteModelVariables(NetCdfFile& file, const CKrfData& day, const ModelVariableIds& ids);

@@ -12,8 +12,9 @@
 namespace spectrel::archive {
 
 struct ArchiveSettings {
-  GridOptions Grid;        // wavelength grid, merge and integral range
-  std::string History;     // the command line that made the file, for the history attribute
+  GridOptions Grid;            // wavelength grid, merge and integral range
+  std::string History;         // the command line that made the file, for the history attribute
+  int SignificantDigits = 0;   // decimal digits kept of the measured irradiances; 0: every bit
 };
 
 // Writes day (which holds at least one point) to path: under a temporary name in the same folder,

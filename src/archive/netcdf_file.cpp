@@ -2,6 +2,8 @@
 
 #include <netcdf.h>
 
+#include "archive/quantize.h"
+
 namespace spectrel::archive {
 
 namespace {
@@ -72,14 +74,45 @@ void NetCdfFile::Shorts(int var, const std::string& name, const std::vector<shor
           "attribute " + name);
 }
 
+void NetCdfFile::Quantize(int var, int digits) { Quantized.emplace_back(var, digits); }
+
+int NetCdfFile::QuantizedDigits(int var) const {
+  for (const auto& [id, digits] : Quantized)
+    if (id == var) return digits;
+  return 0;
+}
+
+std::size_t NetCdfFile::Length(int var) const {
+  int dims[NC_MAX_VAR_DIMS] = {};
+  int count = 0;
+  CheckNc(nc_inq_varndims(Id, var, &count), "dimensions");
+  CheckNc(nc_inq_vardimid(Id, var, dims), "dimensions");
+  std::size_t length = 1;
+  for (int d = 0; d < count; ++d) {
+    std::size_t n = 0;
+    CheckNc(nc_inq_dimlen(Id, dims[d], &n), "dimensions");
+    length *= n;
+  }
+  return length;
+}
+
 void NetCdfFile::EndDefinitions() { CheckNc(nc_enddef(Id), "definitions of " + Path); }
 
 void NetCdfFile::Put(int var, const double* values) { CheckNc(nc_put_var_double(Id, var, values), "write"); }
-void NetCdfFile::Put(int var, const float* values) { CheckNc(nc_put_var_float(Id, var, values), "write"); }
+void NetCdfFile::Put(int var, const float* values) {
+  if (const int digits = QuantizedDigits(var); digits > 0) {
+    std::vector<float> kept(values, values + Length(var));
+    QuantizeFloats(kept, digits);
+    CheckNc(nc_put_var_float(Id, var, kept.data()), "write");
+    return;
+  }
+  CheckNc(nc_put_var_float(Id, var, values), "write");
+}
 void NetCdfFile::Put(int var, const int* values) { CheckNc(nc_put_var_int(Id, var, values), "write"); }
 void NetCdfFile::Put(int var, const short* values) { CheckNc(nc_put_var_short(Id, var, values), "write"); }
 
 void NetCdfFile::PutPacked(int var, std::vector<float> values) {
+  if (const int digits = QuantizedDigits(var); digits > 0) QuantizeFloats(values, digits);
   char name[NC_MAX_NAME + 1] = "";
   CheckNc(nc_inq_varname(Id, var, name), "variable name");
   int dims[NC_MAX_VAR_DIMS] = {};

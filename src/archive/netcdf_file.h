@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "archive/packed_chunks.h"
@@ -39,6 +40,9 @@ class NetCdfFile {
   void Floats(int var, const std::string& name, const std::vector<float>& values);
   void Ints(int var, const std::string& name, const std::vector<int>& values);
   void Shorts(int var, const std::string& name, const std::vector<short>& values);
+  // Keeps that many significant decimal digits of a float variable's values as they are written,
+  // by the library's own quantization (see quantize.h).
+  void Quantize(int var, int digits);
   void EndDefinitions();
   // Whole-variable writes.
   void Put(int var, const double* values);
@@ -55,6 +59,10 @@ class NetCdfFile {
   int Id = -1;        // the library's id of the open file, -1 once closed
   std::string Path;   // for messages
   std::vector<ChunkedArray> Packed;   // variables to write as compressed chunks after closing
+  std::vector<std::pair<int, int>> Quantized;   // variables and the decimal digits they keep
+
+  int QuantizedDigits(int var) const;   // 0 for a variable kept whole
+  std::size_t Length(int var) const;    // values of the whole variable
 };
 
 }  // namespace spectrel::archive

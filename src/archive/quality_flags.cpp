@@ -70,6 +70,14 @@ bool SeamDisagrees(const PointAxes& point) {
   return std::fabs(s - l) / larger * 100.0 > QualityThreshold(SeamMismatch);
 }
 
+// The integral's range reaches past what the point's spectrum covers, at either end, by more than
+// the threshold (or the spectrum covers nothing of it).
+bool IntegralPartly(const DayGrid& grid, std::size_t p) {
+  if (grid.CoveredFrom[p] == NoWavelength) return true;
+  const double slack = QualityThreshold(IntegralPartial);
+  return grid.CoveredFrom[p] - grid.IntegFrom > slack || grid.IntegTo - grid.CoveredTo[p] > slack;
+}
+
 }  // namespace
 
 double QualityThreshold(QualityBit bit) {
@@ -78,13 +86,12 @@ double QualityThreshold(QualityBit bit) {
   return 0.0;
 }
 
-std::int16_t QualityFlags(const CKrfData& day, int j, std::span<const float> grid,
-                          std::optional<double> zenithDeg) {
+std::int16_t QualityFlags(const CKrfData& day, int j, const DayGrid& grid, std::optional<double> zenithDeg) {
   return QualityFlags(day, DayAxes(day), j, grid, zenithDeg);
 }
 
-std::int16_t QualityFlags(const CKrfData& day, const DayAxes& axes, int j,
-                          std::span<const float> grid, std::optional<double> zenithDeg) {
+std::int16_t QualityFlags(const CKrfData& day, const DayAxes& axes, int j, const DayGrid& grid,
+                          std::optional<double> zenithDeg) {
   const CRad& rad = day.Rad(j);
   int flags = 0;
   if (MissingSensor(day, rad)) flags |= SensorMissing;
@@ -95,9 +102,10 @@ std::int16_t QualityFlags(const CKrfData& day, const DayAxes& axes, int j,
     if (TooDarkBlock(*m)) flags |= TooDark;
     if (CoolingMissed(*m)) flags |= CoolingNotReached;
   }
-  if (NegativeBeyondNoise(grid)) flags |= NegativeIrradiance;
+  if (NegativeBeyondNoise(grid.Row(j))) flags |= NegativeIrradiance;
   if (SeamDisagrees(axes.Point(rad))) flags |= SeamMismatch;
   if (zenithDeg && *zenithDeg > QualityThreshold(SunBelowHorizon)) flags |= SunBelowHorizon;
+  if (IntegralPartly(grid, static_cast<std::size_t>(j))) flags |= IntegralPartial;
   return static_cast<std::int16_t>(flags);
 }
 

@@ -5,10 +5,10 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
 
 #include "archive/day_axes.h"
+#include "archive/day_grid.h"
 #include "spectrum/records.h"
 
 namespace spectrel::archive {
@@ -21,7 +21,7 @@ struct QualityFlagRule {
   std::string_view Rule;      // when the bit is set, in words
 };
 
-inline constexpr std::array<QualityFlagRule, 7> QualityFlagTable{{
+inline constexpr std::array<QualityFlagRule, 8> QualityFlagTable{{
     {"sensor_missing", 1, 0.0, "1",
      "a sensor that has a header in the day file took no part in the point (or none did)"},
     {"saturated", 2, 1.0, "pixels",
@@ -40,6 +40,9 @@ inline constexpr std::array<QualityFlagRule, 7> QualityFlagTable{{
      "the larger (judged only when the larger is at least 1 W m-2 um-1)"},
     {"sun_below_horizon", 64, 90.833, "degree",
      "solar zenith angle above this: the sun's upper limb is below the horizon"},
+    {"integral_partial", 128, 1.0, "nm",
+     "the point's sensors leave more than this of either end of the integral range uncovered: "
+     "integral_irradiance sums only integral_covered_from to integral_covered_to"},
 }};
 
 // Mean seam-band irradiance below which two sensors are not compared, W m-2 um-1.
@@ -53,17 +56,17 @@ enum QualityBit : std::int16_t {
   CoolingNotReached = 16,
   SeamMismatch = 32,
   SunBelowHorizon = 64,
+  IntegralPartial = 128,
 };
 
 // The threshold of the table row with that bit.
 double QualityThreshold(QualityBit bit);
 
-// The flags of CRad j: grid holds its spectral_irradiance row (NaN where nothing covers a
-// wavelength), zenithDeg the sun's zenith when the site is known.
-std::int16_t QualityFlags(const CKrfData& day, int j, std::span<const float> grid,
-                          std::optional<double> zenithDeg);
+// The flags of CRad j: grid is the day on the archive's grid (made from day), zenithDeg the sun's
+// zenith when the site is known.
+std::int16_t QualityFlags(const CKrfData& day, int j, const DayGrid& grid, std::optional<double> zenithDeg);
 // The same with the day's axis brackets already built (axes made from day).
-std::int16_t QualityFlags(const CKrfData& day, const DayAxes& axes, int j,
-                          std::span<const float> grid, std::optional<double> zenithDeg);
+std::int16_t QualityFlags(const CKrfData& day, const DayAxes& axes, int j, const DayGrid& grid,
+                          std::optional<double> zenithDeg);
 
 }  // namespace spectrel::archive

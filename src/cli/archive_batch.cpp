@@ -44,6 +44,7 @@ archive::ArchiveSettings NetCdfSettings(const ArchiveBatchOptions& options, cons
   a.Grid.IntegFrom = s.IntegFrom;
   a.Grid.IntegTo = s.IntegTo;
   a.History = options.CommandLine.empty() ? "spectrel-cli export" : options.CommandLine;
+  a.SignificantDigits = options.SignificantDigits;
   return a;
 }
 

@@ -24,6 +24,7 @@ struct ArchiveBatchOptions {
   std::string ZoneName;            // --tz: the station's IANA zone; empty: the profile's, else each
                                    // day file's own offset
   std::string CommandLine;         // the command as typed, for the NetCDF history attribute
+  int SignificantDigits = 0;       // decimal digits kept of the NetCDF irradiances; 0: every bit
   std::optional<AppSettings> Settings;   // the settings as the command line made them; none: the profile's
 };
 

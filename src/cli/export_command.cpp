@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -41,6 +43,7 @@ struct ExportOptions {
   std::optional<int> To;                       // --to: last grid wavelength, nm
   std::optional<std::array<int, 4>> Sensors;   // --sensors: models to include
   std::optional<int> Merge;                    // --merge 1, --no-merge 0
+  std::optional<int> SignificantDigits;        // --significant-digits: decimal digits kept in NetCDF
 };
 
 // The profile's CSV settings (or the defaults) with the command line's choices on top.
@@ -72,15 +75,27 @@ CLI::Validator PitchCheck() {
       "");
 }
 
-// The command as it would be typed to do the same again, for the NetCDF history attribute.
-std::string CommandLineText(const ExportOptions& o) {
-  std::string line = "spectrel-cli export " + o.Input + " --out " + o.OutFolder + " --format " + o.Format;
-  if (o.From) line += " --from " + std::to_string(*o.From);
-  if (o.To) line += " --to " + std::to_string(*o.To);
-  if (o.Merge) line += *o.Merge ? " --merge" : " --no-merge";
-  if (!o.ProfilePath.empty()) line += " --profile " + o.ProfilePath;
-  if (!o.ZoneName.empty()) line += " --tz " + o.ZoneName;
-  return line;
+// The command line as typed, each argument quoted for the shell where it must be, for the NetCDF
+// history; the kernel keeps it whole for the process.
+std::string TypedCommandLine() {
+  std::ifstream in("/proc/self/cmdline", std::ios::binary);
+  const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string line;
+  for (std::size_t at = 0; at < all.size();) {
+    std::size_t end = all.find('\0', at);
+    if (end == std::string::npos) end = all.size();
+    std::string arg = all.substr(at, end - at);
+    const bool plain = !arg.empty() && arg.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                                             "0123456789_-+=/.,:@%") == std::string::npos;
+    if (!plain) {
+      std::string quoted = "'";
+      for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+      arg = quoted + "'";
+    }
+    line += (line.empty() ? "" : " ") + arg;
+    at = end + 1;
+  }
+  return line.empty() ? "spectrel-cli export" : line;
 }
 
 // One day file to hourly CSV files, listing each file written on stdout.
@@ -124,6 +139,7 @@ int RunExport(const ExportOptions& options) {
   batch.ZoneName = StationZoneName(options.ZoneName, options.ProfilePath);
   batch.Settings = settings;
   batch.CommandLine = options.CommandLine;
+  batch.SignificantDigits = options.SignificantDigits.value_or(0);
   return RunArchiveBatch(batch);
 }
 
@@ -161,11 +177,18 @@ void AddExportOptions(CLI::App& line, ExportOptions& options) {
                   "the station's time zone for the NetCDF times (default: the profile's, else the day "
                   "file's own offset)")
       ->type_name("AREA/CITY");
+  line.add_option("--significant-digits", options.SignificantDigits,
+                  "NetCDF: keep this many significant decimal digits of the irradiances (smaller files; "
+                  "default: every bit)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 7));
   line.callback([&options] {
     if (options.From && options.To && *options.From > *options.To)
       throw CLI::ValidationError("--from must not be above --to");
     if (!options.ZoneName.empty() && options.Format != "netcdf")
       throw CLI::ValidationError("--tz applies to --format netcdf only (CSV files keep local time)");
+    if (options.SignificantDigits && options.Format != "netcdf")
+      throw CLI::ValidationError("--significant-digits applies to --format netcdf only");
   });
 }
 
@@ -178,7 +201,7 @@ Command AddExportCommand(CLI::App& program) {
   auto options = std::make_shared<ExportOptions>();
   AddExportOptions(*line, *options);
   return {line, [options] {
-            options->CommandLine = CommandLineText(*options);
+            options->CommandLine = TypedCommandLine();
             return RunExport(*options);
           }};
 }

@@ -121,9 +121,11 @@ void BuildReport(const CKrfData& set, int index, const ReportOptions& options, C
   display.Resample(set, index);
 
   texts.Integral.clear();
-  AppendF(texts.Integral, "Integral : %.1fW/m2(%d - %dnm)",
-          display.Integral(options.IntegFrom, options.IntegTo), options.IntegFrom,
-          options.IntegTo);
+  double integral = display.Integral(options.IntegFrom, options.IntegTo);
+  // At night the dark-corrected spectrum hovers around zero: a value that shows as zero to one
+  // decimal is written "0.0", never "-0.0".
+  if (integral > -0.05 && integral < 0.05) integral = 0.0;
+  AppendF(texts.Integral, "Integral : %.1fW/m2(%d - %dnm)", integral, options.IntegFrom, options.IntegTo);
 
   if (!LocalTm(rad.MeasureTime))
     throw std::invalid_argument("measurement time cannot be converted to local time");

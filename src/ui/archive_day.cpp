@@ -3,6 +3,9 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
 
 #include "files/krf_file.h"
 #include "files/krf_load_error.h"
@@ -10,7 +13,8 @@
 
 namespace spectrel {
 
-ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo) {
+ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo,
+                          const std::function<bool()>& cancelled) {
   ArchiveDay day;
   day.Path = path;
   day.Set = std::make_shared<CKrfData>();
@@ -20,22 +24,54 @@ ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo) {
   } catch (const KrfTimeError& error) {
     day.Problem = KrfLoadErrorText(error);   // the points before the bad time stay
   }
+  if (cancelled && cancelled()) return day;
   day.Overview = BuildOverview(*day.Set, integFrom, integTo);
   day.Spectrogram = SpectrogramImage(day.Overview);
   return day;
 }
 
-std::string NeighbourDayFile(const std::string& path, int days) {
+namespace {
+
+// The day of a file named "<YYYYMMDD>.<suffix>"; invalid for any other name.
+QDate DayOfName(const QFileInfo& file) {
+  if (file.completeBaseName().size() != 8 || file.suffix().compare(QLatin1String("krf"), Qt::CaseInsensitive) != 0) return {};
+  return QDate::fromString(file.completeBaseName(), QStringLiteral("yyyyMMdd"));
+}
+
+// The day file in folder nearest to day in the direction, not day itself; empty when none.
+QString NearestInFolder(const QDir& folder, const QDate& day, int direction) {
+  QString best;
+  QDate bestDay;
+  for (const QFileInfo& file : folder.entryInfoList(QDir::Files)) {
+    const QDate date = DayOfName(file);
+    if (!date.isValid() || (direction < 0 ? date >= day : date <= day)) continue;
+    if (!bestDay.isValid() || (direction < 0 ? date > bestDay : date < bestDay)) {
+      bestDay = date;
+      best = file.filePath();
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+std::string NearestDayFile(const std::string& path, int direction) {
   const QFileInfo file(QString::fromStdString(path));
-  const QDate date = QDate::fromString(file.completeBaseName(), QStringLiteral("yyyyMMdd"));
-  if (file.completeBaseName().size() != 8 || !date.isValid()) return {};
-  const QDate other = date.addDays(days);
-  QString folder = file.path();
-  // Days are filed in a folder per year.
-  if (QFileInfo(folder).fileName() == QString::number(date.year()))
-    folder = QFileInfo(folder).path() + '/' + QString::number(other.year());
-  const QString name = other.toString(QStringLiteral("yyyyMMdd")) + '.' + file.suffix();
-  return QDir::cleanPath(folder + '/' + name).toStdString();
+  const QDate day = DayOfName(file);
+  if (!day.isValid()) return {};
+  const QDir own = file.dir();
+  if (QFileInfo(own.path()).fileName() != QString::number(day.year()))
+    return QDir::cleanPath(NearestInFolder(own, day, direction)).toStdString();
+  // Year folders beside the file's own, nearest first in the direction.
+  QDir root(QFileInfo(own.path()).path());
+  QStringList years = root.entryList({QStringLiteral("[0-9][0-9][0-9][0-9]")}, QDir::Dirs, QDir::Name);
+  if (direction < 0) std::reverse(years.begin(), years.end());
+  for (const QString& year : years) {
+    if (direction < 0 ? year.toInt() > day.year() : year.toInt() < day.year()) continue;
+    const QString found = NearestInFolder(QDir(root.filePath(year)), day, direction);
+    if (!found.isEmpty()) return QDir::cleanPath(found).toStdString();
+  }
+  return {};
 }
 
 }  // namespace spectrel

@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,10 +21,14 @@ struct ArchiveDay {
   std::string Problem;               // the reader's message; empty when the whole file was read
 };
 
-ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo);
+// cancelled is asked once the file is read: when it answers true the overview is not built.
+ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo,
+                          const std::function<bool()>& cancelled = {});
 
-// The day file of the day before (days = -1) or after (+1) the one at path, named and filed as
-// the measurement files its days ("<year>/<YYYYMMDD>.KRF"); empty when path is not so named.
-std::string NeighbourDayFile(const std::string& path, int days);
+// The nearest existing day file before (direction -1) or after (+1) the day of path, among the
+// files named and filed as the measurement files its days ("<year>/<YYYYMMDD>.KRF", every year
+// folder beside the path's own), or in path's own folder when it is not in a year folder. path
+// need not exist; empty when there is no such file or path is not named after a day.
+std::string NearestDayFile(const std::string& path, int direction);
 
 }  // namespace spectrel

@@ -1,7 +1,9 @@
 // The day overview pane: the integral irradiance over the local day as a line, with stretches
-// without measurement shaded and failed points marked, and below it the spectrogram of the day
-// (time x wavelength, viridis colours with their scale). The cursor reads time, wavelength and
-// value; a click chooses the nearest point.
+// without measurement shaded and failed points ringed, and below it the spectrogram of the day
+// (time x wavelength, viridis colours with their scale); above them the date, station, file and
+// time zone, below them what the marks mean. The point the graph shows is marked. The cursor
+// reads time, wavelength and value; a click chooses the nearest point. A day that could not be
+// read says so in the pane.
 #pragma once
 
 #include <QImage>
@@ -11,6 +13,8 @@
 #include "ui/day_overview_image.h"
 
 namespace spectrel {
+
+struct OverviewPanels;
 
 class CDayOverview : public QWidget {
   Q_OBJECT
@@ -27,6 +31,20 @@ class CDayOverview : public QWidget {
   void SetData(DayOverviewData data, QImage spectrogram);
   void Changed();
 
+  // The day file's name in the caption.
+  void SetFileName(const QString& name);
+  // Why the day could not be read, whole or in part; empty when it was.
+  void SetNotice(const QString& notice);
+  QString Notice() const { return NoticeText; }
+  // The point the graph shows (marked across both panels); -1 for none.
+  void SetShown(int index);
+  int Shown() const { return ShownIndex; }
+  // Whether the "Live" marker is offered (a point of the running day is pinned).
+  void SetLiveMarker(bool offered);
+  bool LiveMarkerOffered() const { return LiveOffered; }
+  // Where the marker lies in the widget.
+  QRect LiveMarkerRect() const;
+
   // Draws the whole overview into area of any painter (window, page, picture).
   void Render(QPainter& painter, const QRect& area) const;
   // What the cursor reads at a point of the widget; empty outside the panels.
@@ -39,17 +57,32 @@ class CDayOverview : public QWidget {
 
  signals:
   void PointChosen(int index);
+  void LiveChosen();
+  // The day was replaced or grew.
+  void DayChanged();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
+  QString Caption() const;
+  void DrawLinePanel(QPainter& p, const OverviewPanels& layout, int pen) const;
+  void DrawSpectrogramPanel(QPainter& p, const OverviewPanels& layout, int pen) const;
+  void DrawScale(QPainter& p, const OverviewPanels& layout, int pen) const;
+  void DrawLegend(QPainter& p, const OverviewPanels& layout, int pen) const;
+  void DrawShown(QPainter& p, const OverviewPanels& layout, int pen) const;
+
   DayOverviewData Day;
   QImage Spectrogram;        // one column per minute of the day, one row per nm (longest on top)
   SpectrogramBasis Painted;  // what Spectrogram shows
-  QString CursorText;   // the last reading under the cursor
+  QString CursorText;        // the last reading under the cursor
+  QString FileName;          // the day file's name
+  QString NoticeText;        // why the day could not be read
+  int ShownIndex = -1;       // the point the graph shows
+  bool LiveOffered = false;  // the "Live" marker is drawn and answers a click
 };
 
 }  // namespace spectrel

@@ -3,18 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/local_time.h"
+#include "base/local_day.h"
 #include "ui/day_overview_work.h"
 
 namespace spectrel {
 
 namespace {
-
-std::int64_t LocalMidnight(std::int64_t t) {
-  const std::optional<std::tm> local = LocalTm(t);
-  if (!local) return t - t % 86400;
-  return t - (local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec);
-}
 
 // A sensor whose information record the day holds but which gave no block at this point failed.
 bool PointFailed(const CKrfData& set, const CRad& rad) {
@@ -30,6 +24,11 @@ OverviewPoint MakeOverviewPoint(const CKrfData& set, int index, int integFrom, i
   OverviewPoint point;
   point.Time = rad.MeasureTime;
   point.Failed = PointFailed(set, rad);
+  for (int model = 0; model < ModelCount; ++model) {
+    const SensorMeasurement* block = rad.Block(model);
+    point.Temperature[static_cast<size_t>(model)] = block != nullptr ? block->StatusFloat[0] : std::nanf("");
+    point.Exposure[static_cast<size_t>(model)] = block != nullptr ? block->ExposureMs : 0;
+  }
   try {
     grid.Resample(set, index);
   } catch (const std::invalid_argument&) {
@@ -54,14 +53,20 @@ void DayOverviewData::Add(OverviewPoint point) {
     HasRow = true;
     MaxValue = std::max(MaxValue, point.MaxValue);
     MaxIntegral = std::max(MaxIntegral, point.Integral);
+    MinIntegral = std::min(MinIntegral, point.Integral);
   }
-  if (Points.empty()) Midnight = LocalMidnight(point.Time);
+  if (Points.empty()) {
+    Midnight = LocalMidnight(point.Time);
+    NextMidnight = NextLocalMidnight(point.Time);
+  }
   Points.push_back(std::move(point));
 }
 
 bool DayOverviewData::Follow(const CKrfData& set, int integFrom, int integTo, int limit) {
   const int count = set.RadCount();
   if (count < Count() || (Count() > 0 && count > 0 && set.Rad(0).MeasureTime != Points.front().Time)) Clear();
+  Site = set.SiteName;
+  ZoneText = set.TimeZone;
   const int end = std::min(count, Count() + std::max(0, limit));
   CResample grid;
   for (int j = Count(); j < end; ++j) Add(MakeOverviewPoint(set, j, integFrom, integTo, grid));
@@ -100,6 +105,8 @@ DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo) {
     for (int j = begin; j < end; ++j) points[static_cast<size_t>(j)] = MakeOverviewPoint(set, j, integFrom, integTo, grid);
   });
   DayOverviewData data;
+  data.Site = set.SiteName;
+  data.ZoneText = set.TimeZone;
   for (OverviewPoint& point : points) data.Add(std::move(point));
   return data;
 }

@@ -3,7 +3,10 @@
 // it can grow with the measurement or be filled away from the window's thread.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -19,6 +22,8 @@ struct OverviewPoint {
   bool Failed = false;      // a sensor of the day gave no spectrum, or none could be merged
   int StartNm = 0;          // wavelength of Row[0], nm
   std::vector<float> Row;   // merged spectrum, W/m2/um, one value per nm
+  std::array<float, ModelCount> Temperature{};    // each sensor's temperature, deg C; NaN without its block
+  std::array<std::int32_t, ModelCount> Exposure{};   // each sensor's exposure, ms; 0 without its block
 };
 
 // The overview point of CRad index of the set; integFrom..integTo (nm) is the integral's range.
@@ -37,6 +42,9 @@ class DayOverviewData {
   int Count() const { return static_cast<int>(Points.size()); }
   const std::vector<OverviewPoint>& Data() const { return Points; }
   std::int64_t DayStart() const { return Midnight; }   // local midnight of the first point, s UTC
+  std::int64_t DayEnd() const { return NextMidnight; }  // the local midnight after it, s UTC
+  // Whole minutes of the local day: 1440, or 1380 and 1500 on the days the clocks change.
+  int Minutes() const { return std::max(1, static_cast<int>((NextMidnight - Midnight) / 60)); }
 
   // Index of the point nearest to time t; -1 without points.
   int Nearest(std::int64_t t) const;
@@ -48,10 +56,14 @@ class DayOverviewData {
   int MaxNm = 0;              // highest wavelength of any row, nm
   double MaxValue = 0.0;      // largest spectral value, W/m2/um
   double MaxIntegral = 0.0;   // largest integral, W/m2
+  double MinIntegral = 0.0;   // smallest integral, W/m2 (below 0 only where dark exceeds light)
+  std::string Site;           // the day file's station name
+  std::string ZoneText;       // the day file's offset from UTC, "%+d" hours
 
  private:
   std::vector<OverviewPoint> Points;   // in time order
   std::int64_t Midnight = 0;           // local midnight of the first point, s UTC
+  std::int64_t NextMidnight = 0;       // the local midnight after it, s UTC
   bool HasRow = false;                 // some point has a spectrum (MinNm, MaxNm are set)
 };
 

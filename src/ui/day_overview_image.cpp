@@ -48,7 +48,7 @@ void PaintRows(uchar* bits, qsizetype stride, int rowFrom, int rowTo, const DayO
     if (i + 1 < points.size() && !gapFollows)
       last = std::max(first, static_cast<int>((points[i + 1].Time - day.DayStart()) / 60) - 1);
     const int c0 = std::max(0, first);
-    const int c1 = std::min(last, MinutesPerDay - 1);
+    const int c1 = std::min(last, day.Minutes() - 1);
     if (c0 > c1) continue;
     // Row values k0..k1 land on picture rows top - k, inside rowFrom..rowTo-1.
     const int top = day.MaxNm - point.StartNm;
@@ -77,7 +77,8 @@ std::vector<std::int64_t> SortedTimes(const TimeGaps& gaps, std::int64_t TimeGap
 QImage SpectrogramImage(const DayOverviewData& day) {
   const int rows = day.Count() > 0 ? day.MaxNm - day.MinNm + 1 : 0;
   if (rows <= 0 || day.MaxValue <= 0) return QImage();
-  QImage image(MinutesPerDay, rows, QImage::Format_RGB32);
+  const int minutes = day.Minutes();
+  QImage image(minutes, rows, QImage::Format_RGB32);
   const TimeGaps gaps = day.Gaps();
   uchar* const bits = image.bits();
   const qsizetype stride = image.bytesPerLine();
@@ -86,7 +87,7 @@ QImage SpectrogramImage(const DayOverviewData& day) {
     const QRgb grey = NoMeasurement.rgb();
     for (int row = rowFrom; row < rowTo; ++row) {
       QRgb* line = reinterpret_cast<QRgb*>(bits + stride * row);
-      std::fill(line, line + MinutesPerDay, grey);
+      std::fill(line, line + minutes, grey);
     }
     PaintRows(bits, stride, rowFrom, rowTo, day, gaps, 0);
   });

@@ -4,23 +4,40 @@
 #include <array>
 #include <cmath>
 
+#include "ui/day_overview_data.h"
+#include "ui/graph.h"
+
 namespace spectrel {
 
-OverviewPanels LayoutOverview(const QRect& area) {
+OverviewPanels LayoutOverview(const QRect& area, int dpi) {
   OverviewPanels p;
   const int w = area.width();
   const int h = area.height();
-  p.FontHeight = std::max(8, h / 40);
-  const int left = area.left() + p.FontHeight * 6;
-  const int right = area.right() - p.FontHeight * 9;
-  const int top = area.top() + p.FontHeight * 2;
-  const int lineBottom = area.top() + h * 32 / 100;
-  const int specTop = lineBottom + p.FontHeight * 3;
-  const int bottom = area.bottom() - p.FontHeight * 3;
+  p.FontHeight = dpi >= PaperDpi ? static_cast<int>(std::lround(3.0 * dpi / 25.4)) : std::max(8, std::min(h / 40, w / 60));
+  const int f = p.FontHeight;
+  const int left = area.left() + f * 6;
+  const int right = area.right() - f * 8;
+  p.Caption = QRect(area.left() + f / 2, area.top() + f / 4, w - f, f * 3 / 2);
+  const int top = p.Caption.bottom() + f * 2;
+  const int legendTop = area.bottom() - f * 2;
+  const int lineBottom = top + std::max(f * 3, (legendTop - top) * 30 / 100);
+  const int specTop = lineBottom + f * 3;
+  const int bottom = legendTop - f * 3;
   p.Line = QRect(QPoint(left, top), QPoint(right, lineBottom));
   p.Spectrogram = QRect(QPoint(left, specTop), QPoint(right, std::max(specTop + 1, bottom)));
-  p.Scale = QRect(right + p.FontHeight, specTop, std::max(4, w / 60), p.Spectrogram.height());
+  p.Scale = QRect(right + f, specTop, std::max(4, f * 2 / 3), p.Spectrogram.height());
+  p.Legend = QRect(left, legendTop, right - left, f * 3 / 2);
   return p;
+}
+
+double TimeX(const QRect& r, const DayOverviewData& d, std::int64_t t) {
+  const double length = static_cast<double>(std::max<std::int64_t>(1, d.DayEnd() - d.DayStart()));
+  return r.left() + r.width() * static_cast<double>(t - d.DayStart()) / length;
+}
+
+std::int64_t TimeAtX(const QRect& r, const DayOverviewData& d, int x) {
+  const double length = static_cast<double>(std::max<std::int64_t>(1, d.DayEnd() - d.DayStart()));
+  return d.DayStart() + static_cast<std::int64_t>(length * (x - r.left()) / std::max(1, r.width()));
 }
 
 QColor ViridisColor(double fraction) {

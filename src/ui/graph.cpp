@@ -55,12 +55,43 @@ std::vector<double> TickValues(double min, double max, double step) {
   const double first = std::ceil(min / step);
   const double last = std::floor(max / step);
   if (!(last >= first) || last - first >= MaxTicks) return ticks;
-  for (double i = first; i <= last; i += 1) ticks.push_back(i * step);
+  // + 0.0 turns a negative zero (a range starting just below 0) into the zero it is.
+  for (double i = first; i <= last; i += 1) ticks.push_back(i * step + 0.0);
   return ticks;
 }
 
 std::string WavelengthLabel(double value) { return Format("%.0f", value); }
-std::string IrradianceLabel(double value) { return Format("%.1f", value); }
+std::string IrradianceLabel(double value, double step) {
+  return step >= 0.1 || !(step > 0) ? Format("%.1f", value + 0.0) : StepLabel(value, step);
+}
+
+std::string StepLabel(double value, double step) {
+  int decimals = 0;
+  for (double s = std::fabs(step); decimals < 9 && std::fabs(s - std::round(s)) > 1e-9 * std::max(1.0, s); s *= 10)
+    ++decimals;
+  char format[16];
+  std::snprintf(format, sizeof format, "%%.%df", decimals);
+  return Format(format, std::fabs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value);
+}
+
+std::vector<double> LogTickValues(double min, double max, double room, double labelRoom) {
+  std::vector<double> ticks;
+  if (!(min > 0) || !(max > min) || !std::isfinite(max)) return ticks;
+  const int first = static_cast<int>(std::floor(std::log10(min)));
+  const int last = static_cast<int>(std::ceil(std::log10(max)));
+  const double perDecade = room / std::max(1, last - first);
+  const bool fine = perDecade >= 3 * labelRoom;
+  const int every = std::max(1, static_cast<int>(std::ceil(labelRoom / std::max(1e-9, perDecade))));
+  for (int e = first; e <= last; ++e) {
+    if ((e - first) % every != 0) continue;
+    for (double m : {1.0, 2.0, 5.0}) {
+      if (m > 1.0 && !fine) break;
+      const double v = m * std::pow(10.0, e);
+      if (v >= min * (1 - 1e-12) && v <= max * (1 + 1e-12)) ticks.push_back(v);
+    }
+  }
+  return ticks;
+}
 
 int ClampCoord(double value, int fallback) {
   if (std::isnan(value)) return fallback;
@@ -91,8 +122,36 @@ int CGraph::MapX(double wavelength) const {
 }
 
 int CGraph::MapY(double irradiance) const {
+  if (LogY) {
+    if (!(irradiance > 0)) return ClampCoord(Rect.Bottom + 1.0e6, Rect.Bottom);
+    const double offset =
+        std::trunc((std::log10(irradiance) - std::log10(YMin)) * (Rect.Bottom - Rect.Top) / (std::log10(YMax) - std::log10(YMin)));
+    return ClampCoord(Rect.Bottom - offset, Rect.Bottom);
+  }
   const double offset = std::trunc((irradiance - YMin) * (Rect.Bottom - Rect.Top) / (YMax - YMin));
   return ClampCoord(Rect.Bottom - offset, Rect.Bottom);
+}
+
+double CGraph::XAt(int x) const {
+  return XMin + (x - Rect.Left) * (XMax - XMin) / std::max(1, Rect.Right - Rect.Left);
+}
+
+double CGraph::YAt(int y) const {
+  const double fraction = static_cast<double>(Rect.Bottom - y) / std::max(1, Rect.Bottom - Rect.Top);
+  if (LogY) return YMin * std::pow(YMax / YMin, fraction);
+  return YMin + fraction * (YMax - YMin);
+}
+
+void CGraph::SetLogY(double bottom) {
+  if (!(YMax > 0)) YMax = 1.0;
+  YMin = bottom > 0 && bottom < YMax ? bottom : YMax / 1.0e4;
+  LogY = true;
+}
+
+std::vector<double> CGraph::YTicks() const {
+  if (!LogY) return TickValues(YMin, YMax, YStep);
+  const int room = Rect.Bottom - Rect.Top;
+  return LogTickValues(YMin, YMax, room, room / 12.0);
 }
 
 void AppendCurvePoint(std::vector<GraphPoint>& line, GraphPoint p) {

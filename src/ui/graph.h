@@ -62,9 +62,18 @@ double TickStep(double span);
 inline constexpr int MaxTicks = 10000;
 std::vector<double> TickValues(double min, double max, double step);
 
-// Tick labels: wavelengths as "%.0f", irradiances as "%.1f".
+// Tick labels: wavelengths as "%.0f", irradiances as "%.1f"; irradiance steps below 0.1 (a
+// night's scale) with the decimals they need.
 std::string WavelengthLabel(double value);
-std::string IrradianceLabel(double value);
+std::string IrradianceLabel(double value, double step = 1.0);
+// The value with as many decimals as the step needs (none for whole steps); a value that rounds
+// to zero reads as zero, never "-0".
+std::string StepLabel(double value, double step);
+
+// Ticks of a logarithmic axis over min..max (both > 0), room units long with labels needing
+// labelRoom each: 1, 2 and 5 times the powers of ten when there is room, else the powers of ten
+// alone, else every few of them.
+std::vector<double> LogTickValues(double min, double max, double room, double labelRoom);
 
 // Drawing coordinates are limited to this range before any line is drawn.
 inline constexpr int CoordMin = -32768;
@@ -83,15 +92,22 @@ class CGraph {
   void Setup(const GraphSettings& graph, const GraphRect& plot, double maxValue);
   void CalcSteps();
 
-  // Drawing coordinates of a wavelength (nm) and an irradiance (W/m2/um).
+  // Drawing coordinates of a wavelength (nm) and an irradiance (W/m2/um); on a logarithmic axis
+  // a value of 0 or below lies below the plot.
   int MapX(double wavelength) const;
   int MapY(double irradiance) const;
+  // The wavelength and irradiance at drawing coordinates, the reverse of the maps.
+  double XAt(int x) const;
+  double YAt(int y) const;
+  // Makes the irradiance axis logarithmic over bottom..YMax (both above 0).
+  void SetLogY(double bottom);
   GraphPoint Map(double wavelength, double irradiance) const {
     return {MapX(wavelength), MapY(irradiance)};
   }
 
   std::vector<double> XTicks() const { return TickValues(XMin, XMax, XStep); }
-  std::vector<double> YTicks() const { return TickValues(YMin, YMax, YStep); }
+  // On a logarithmic axis: 1, 2, 5 x 10^k or the powers of ten alone, as the room allows.
+  std::vector<double> YTicks() const;
 
   // The area curves may reach: the plot rectangle shrunk by one unit on every side.
   GraphRect ClipRect() const { return {Rect.Left + 1, Rect.Top + 1, Rect.Right - 1, Rect.Bottom - 1}; }
@@ -105,6 +121,7 @@ class CGraph {
   double YMin = 0.0;    // irradiance at the bottom edge, W/m2/um
   double XStep = 0.0;   // distance between wavelength ticks, nm
   double YStep = 0.0;   // distance between irradiance ticks, W/m2/um
+  bool LogY = false;    // the irradiance axis is logarithmic (YMin > 0)
 };
 
 // Appends the point to a polyline unless it repeats the previous one: a curve denser than the

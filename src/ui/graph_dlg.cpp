@@ -54,7 +54,7 @@ CGraphDlg::CGraphDlg(GraphSettings& graph, std::function<void()> redraw, QWidget
       XFrom(NumberEdit("xFrom", this)),
       XTo(NumberEdit("xTo", this)),
       YTop(NumberEdit("yTop", this)),
-      Auto(new QCheckBox(tr("&Auto"), this)) {
+      Auto(new QCheckBox(tr("A&uto"), this)) {
   setWindowTitle(tr("Graph Settings"));
   setModal(false);
   GraphColor->setObjectName(QStringLiteral("graphColor"));

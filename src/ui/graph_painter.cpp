@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPolygon>
 
+#include "ui/axis_ticks.h"
+
 namespace spectrel {
 
 namespace {
@@ -100,8 +102,8 @@ void DrawYAxis(QPainter& p, const CGraph& g, const QFont& font, int fontHeight, 
   for (double tick : g.YTicks()) {
     const int py = g.MapY(tick);
     p.setPen(Qt::black);
-    DrawTextAt(p, g.Rect.Left - fontHeight, py, QString::fromStdString(IrradianceLabel(tick)),
-               HAlign::Right, VAlign::Baseline);
+    const QString label = g.LogY ? LogTickLabel(tick) : QString::fromStdString(IrradianceLabel(tick, g.YStep));
+    DrawTextAt(p, g.Rect.Left - fontHeight, py, label, HAlign::Right, VAlign::Baseline);
     p.setPen(SolidPen(color, pen));
     p.drawLine(g.Rect.Left, py, g.Rect.Left - fontHeight, py);
   }
@@ -165,6 +167,34 @@ void DrawSpectrum(QPainter& p, const CGraph& g, const CResample& spectrum, std::
   p.restore();
 }
 
+void DrawOverlay(QPainter& p, const CGraph& g, const GraphView& view, const QFont& font, int pen) {
+  if (view.Overlay.empty()) return;
+  p.save();
+  p.setClipRect(ToQtRect(g.ClipRect()));
+  QPen dashed = SolidPen(OverlayColor, pen);
+  dashed.setStyle(Qt::DashLine);
+  p.setPen(dashed);
+  std::vector<GraphPoint> line;
+  for (const auto& [nm, value] : view.Overlay) AppendCurvePoint(line, g.Map(nm, value));
+  DrawPolyline(p, line);
+  p.setFont(font);
+  p.setPen(ColorOfRef(OverlayColor));
+  DrawTextAt(p, g.Rect.Left + 4, g.Rect.Top + 4, QString::fromStdString(view.OverlayLabel), HAlign::Left, VAlign::Top);
+  p.restore();
+}
+
+// The user's zoom and logarithmic axis over the settings' ranges; steps recomputed.
+void ApplyView(CGraph& g, const GraphView& view) {
+  if (view.Zoomed) {
+    g.XMin = view.XMin;
+    g.XMax = view.XMax;
+    g.YMin = view.YMin;
+    g.YMax = view.YMax;
+  }
+  if (view.LogY) g.SetLogY(g.YMin);
+  g.CalcSteps();
+}
+
 void DrawReport(QPainter& p, const QFont& font, const std::string& text, const GraphRect& rect) {
   p.save();
   p.setClipRect(ToQtRect(rect));
@@ -178,10 +208,12 @@ void DrawReport(QPainter& p, const QFont& font, const std::string& text, const G
 
 }  // namespace
 
-void DrawGraph(QPainter& painter, int width, int height, const GraphInputs& in, CGraph& graph) {
+void DrawGraph(QPainter& painter, int width, int height, const GraphInputs& in, CGraph& graph, const GraphView& view) {
   const GraphLayout layout = ComputeLayout(width, height);
   const double maxValue = in.Display.Empty() ? 0.0 : in.Display.MaxValue;
   graph.Setup(in.Graph, layout.Plot, maxValue);
+  graph.LogY = false;
+  if (view.Zoomed || view.LogY) ApplyView(graph, view);
   graph.GraphWidth = width;
   graph.GraphHeight = height;
 
@@ -226,6 +258,7 @@ void DrawGraph(QPainter& painter, int width, int height, const GraphInputs& in, 
     }
     if (in.DispMode == 0 && in.DayData.RadCount() > 0)
       DrawSensorSpectra(painter, graph, in.DayData, in.DayData.RadCount() - 1, SensorCurveColor, pens.Line);
+    DrawOverlay(painter, graph, view, axisFont, pens.Curve);
     DrawSpectrum(painter, graph, in.Display, in.Graph.GraphColor, pens.Curve);
     DrawReport(painter, axisFont, in.Report, layout.ReportRect);
   }

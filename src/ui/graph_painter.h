@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QColor>
 
@@ -28,6 +30,22 @@ struct GraphInputs {
   const std::string& Report;      // status report, lines separated by '\n'
 };
 
+// What the user has changed in the window's graph, beyond the settings: a zoomed range, a
+// logarithmic irradiance axis and an overlaid spectrum. The default draws the settings' graph.
+struct GraphView {
+  bool Zoomed = false;        // the ranges below replace the settings' axes
+  double XMin = 0, XMax = 0;  // wavelength range, nm
+  double YMin = 0, YMax = 0;  // irradiance range, W/m2/um
+  bool LogY = false;          // logarithmic irradiance axis
+  std::vector<std::pair<double, double>> Overlay;   // (nm, W/m2/um) of an earlier or reference spectrum
+  std::string OverlayLabel;   // what the overlay is, drawn in its colour
+
+  bool operator==(const GraphView&) const = default;
+};
+
+// The overlay's colour: dark blue, drawn dashed.
+inline constexpr std::uint32_t OverlayColor = 0x804000;
+
 // A 0x00BBGGRR colour as Qt sees it.
 inline QColor ColorOfRef(std::uint32_t ref) {
   return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
@@ -39,6 +57,7 @@ inline constexpr std::uint32_t SensorCurveColor = 0xC8C8C8;
 
 // Draws the whole graph into a drawing area of width x height logical units at the painter's
 // origin; graph receives the area, ranges and steps used. Completes for any range, even empty ones.
-void DrawGraph(QPainter& painter, int width, int height, const GraphInputs& inputs, CGraph& graph);
+void DrawGraph(QPainter& painter, int width, int height, const GraphInputs& inputs, CGraph& graph,
+               const GraphView& view = GraphView());
 
 }  // namespace spectrel

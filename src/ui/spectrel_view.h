@@ -1,6 +1,8 @@
 // The only view of the document: draws the graph in the window's 4:3 area, prints, previews and
 // copies it, and turns the start commands, the one-second timer and the workers' messages into
-// calls on the document.
+// calls on the document. Under the hand: zoom and pan (wheel, drag, keys; reset to the
+// settings' axes), a reading of wavelength and irradiance at the cursor, a logarithmic
+// irradiance axis, an overlaid earlier or reference spectrum, and the shown spectrum as numbers.
 #pragma once
 
 #include <QTimer>
@@ -46,6 +48,24 @@ class CSpectrelView : public QWidget {
   // What the window, the page and the clipboard show now.
   GraphInputs CurrentInputs() const;
 
+  // Zoom by factor (above 1 closer) around the wavelength / irradiance at the middle or at a
+  // drawing position; pan by a fraction of the shown range.
+  void ZoomX(double factor, int atX = -1);
+  void ZoomY(double factor, int atY = -1);
+  void PanX(double fraction);
+  void ResetZoom();
+  void SetLogAxis(bool on);
+  // The shown point as the overlay, a reference spectrum file as the overlay (false with the
+  // reason when it cannot be read), or no overlay.
+  void OverlayShown();
+  bool OverlayFile(const QString& path, QString& problem);
+  void ClearOverlay();
+  const GraphView& UserView() const { return ViewState; }
+  // The shown spectrum as tab-separated numbers with a header.
+  QString ShownNumbers() const;
+  // What the cursor reads over the plot; empty elsewhere.
+  QString Reading() const { return ReadingText; }
+
   // A worker message, delivered on the GUI thread by the host.
   void OnWorkerMessage(WorkerMessage message);
 
@@ -58,10 +78,17 @@ class CSpectrelView : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void OnManualPoll();
   void AfterStop();
+  // Starts a zoom from the ranges last drawn.
+  void BeginZoom();
 
   CSpectrelDoc& Doc;
   CGraph GraphState;                        // ranges and steps of the last drawing
@@ -70,6 +97,11 @@ class CSpectrelView : public QWidget {
   std::unique_ptr<QPrinter> PagePrinter;    // printer and page set-up kept between jobs
   struct ChosenPoint;
   std::unique_ptr<ChosenPoint> Pinned;      // an earlier point shown instead of the latest, or null
+  GraphView ViewState;                      // zoom, logarithmic axis and overlay of the window
+  QString ReadingText;                      // the cursor's reading
+  int ReadingX = -1;                        // where the cursor is over the plot, or -1
+  QPoint DragFrom;                          // the last point of a pan by dragging
+  bool Dragging = false;                    // the left button is held in the plot
 };
 
 }  // namespace spectrel

@@ -52,15 +52,32 @@ QSize FirstWindowSize(const QSize& available) {
   return {std::min(width, std::max(available.width(), 1)), std::min(height, std::max(available.height(), 1))};
 }
 
+QRect FitToScreen(const QRect& frame, const QRect& available) {
+  if (available.isEmpty()) return frame;
+  QRect fitted(frame.topLeft(), frame.size().boundedTo(available.size()));
+  fitted.moveLeft(std::clamp(fitted.left(), available.left(), available.right() - fitted.width() + 1));
+  fitted.moveTop(std::clamp(fitted.top(), available.top(), available.bottom() - fitted.height() + 1));
+  return fitted;
+}
+
 void RestoreMainWindow(QMainWindow& window) {
   const QSettings settings;
   const QByteArray geometry = settings.value(GeometryKey).toByteArray();
+  const QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
+  const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
   if (geometry.isEmpty() || !window.restoreGeometry(geometry)) {
-    const QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
     const QSize size = FirstWindowSize(area.size());
     window.resize(size);
     window.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+  } else if (!window.isMaximized() && !window.isFullScreen()) {
+    // The title bar, the close box and the status bar stay on the screen: the frame is fitted,
+    // and the inside shrinks by what the frame lost.
+    const QRect frame = window.frameGeometry();
+    const QRect fitted = FitToScreen(frame, area);
+    if (fitted != frame) {
+      window.resize(window.size() - (frame.size() - fitted.size()));
+      window.move(fitted.topLeft());
+    }
   }
   window.restoreState(settings.value(StateKey).toByteArray());
 }

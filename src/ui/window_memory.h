@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -15,6 +16,10 @@ namespace spectrel {
 // The first window's size on a screen with that available area: two thirds of it, at least
 // 1000 x 750, never more than the area itself.
 QSize FirstWindowSize(const QSize& available);
+
+// The window's frame rectangle moved, and shrunk where it must, to lie wholly in the screen's
+// available area (a geometry saved on a larger screen).
+QRect FitToScreen(const QRect& frame, const QRect& available);
 
 // Puts the main window where it was at the last exit, or at its first size centred on its screen.
 void RestoreMainWindow(QMainWindow& window);

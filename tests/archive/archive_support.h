@@ -1,4 +1,5 @@
-// Helpers of the archive tests: running /usr/bin/python3 on the files written, and batch options.
+// Helpers of the archive tests: running programs (/usr/bin/python3, the CLI) on the files written,
+// and batch options.
 #pragma once
 
 #include <cstdio>
@@ -9,9 +10,10 @@
 
 namespace spectrel::testing {
 
-// Runs /usr/bin/python3 with the arguments (each quoted); stdout into output. The exit status.
-inline int RunPython(const std::vector<std::string>& args, std::string& output) {
-  std::string command = PYTHON3;
+// Runs a program with the arguments (each quoted); its stdout and stderr into output. The exit
+// status.
+inline int RunProgram(const std::string& program, const std::vector<std::string>& args, std::string& output) {
+  std::string command = "'" + program + "'";
   for (const std::string& a : args) command += " '" + a + "'";
   command += " 2>&1";
   output.clear();
@@ -22,6 +24,11 @@ inline int RunPython(const std::vector<std::string>& args, std::string& output) 
   while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
   const int status = ::pclose(pipe);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs /usr/bin/python3 with the arguments.
+inline int RunPython(const std::vector<std::string>& args, std::string& output) {
+  return RunProgram(PYTHON3, args, output);
 }
 
 // The Python modules are importable by /usr/bin/python3.

@@ -1,5 +1,7 @@
-// The dask example on a small network archive (3 stations x 10 days, across a month's end): its
-// daily integrals and monthly mean spectra against the same numbers worked out from the day files.
+// The dask example on a small network archive (3 stations x 10 days, across a month's end; the
+// second in Berlin, measuring from just after its local midnight, the third with days of two
+// sensor sets): its daily integrals and monthly mean spectra against the same numbers worked out
+// from the day files.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -19,23 +21,53 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::int64_t April26 = 1556229600;   // 2019-04-26 07:00 at +9
+constexpr std::int64_t April26 = 1556229600;   // 2019-04-26 07:00 at +9, 00:00 in Berlin
 constexpr int Days = 10;                       // 26 April to 5 May
-constexpr int Points = 12;                     // hourly, 07:00 to 18:00
+constexpr int Points = 12;                     // hourly, 07:00 to 18:00 (Berlin 00:30 to 11:30)
 constexpr int Stations = 3;
 constexpr double kNm[3] = {500.0, 925.0, 1200.0};   // where the monthly means are compared
 
 std::string StationName(int s) { return std::string("Station ") + static_cast<char>('A' + s); }
 
-// A station's day: SR-101 with SR-103, brighter by a fifth per station.
+// Where a station is: its zone, as its clock ran and as the export is told (none: the day file's
+// own offset). Berlin's first points of a local day fall on the UTC day before.
+struct StationZoneCase {
+  const char* Clock;    // TZ of the station's computer
+  const char* Offset;   // the day file's "TZ" line
+  const char* Tz;       // --tz of the export
+  std::int64_t Shift;   // first point after April26, s
+};
+StationZoneCase ZoneOf(int s) {
+  if (s == 1) return {"Europe/Berlin", "+2", "Europe/Berlin", 1800};
+  return {"UTC-9", "+9", "", 0};
+}
+
+// The sensors of a station's day: SR-101 with SR-104 (the whole integral range), but on the last
+// station's odd days SR-102 alone (its longer-wavelength sensor away for calibration), whose
+// integrals cover only 301-1100 nm.
+std::vector<int> DaySensors(int s, int d) {
+  if (s == Stations - 1 && d % 2 == 1) return {SR102};
+  return {SR101, SR104};
+}
+
+// A station's day, brighter by a fifth per station.
 CKrfData StationDay(int s, int d) {
-  CKrfData day = MakeDay({SR101, SR103}, Points, April26 + d * 86400, 3600);
+  const std::vector<int> models = DaySensors(s, d);
+  CKrfData day = MakeDay(models, Points, April26 + ZoneOf(s).Shift + d * 86400, 3600);
   day.SiteName = StationName(s);
+  day.TimeZone = ZoneOf(s).Offset;
   day.SiteLat = std::to_string(30 + 5 * s);
   for (int j = 0; j < day.RadCount(); ++j)
-    for (int model : {SR101, SR103})
+    for (int model : models)
       for (float& v : day.Rad(j).Block(model)->Light) v *= 1.0f + 0.2f * static_cast<float>(s);
   return day;
+}
+
+// Some sensor of the point reaches wavelength w.
+bool Covered(const CKrfData& day, int j, double w) {
+  for (int model = SR101; model <= SR104; ++model)
+    if (day.Rad(j).Block(model) != nullptr && day.Covers(model, w)) return true;
+  return false;
 }
 
 // Radiant exposure of a day in MJ m-2: trapezoids of the integral irradiance between the points.
@@ -56,28 +88,38 @@ TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
   if (!PythonHas("xarray, dask, distributed, netCDF4, pandas"))
     GTEST_SKIP() << "/usr/bin/python3 lacks xarray/dask/distributed/netCDF4: install python3-xarray "
                     "python3-dask python3-distributed python3-netcdf4";
-  ScopedTz tz("UTC-9");
   TempDir dir;
   std::vector<std::string> args{std::string(SPECTREL_SOURCE_DIR) + "/examples/archive_analysis.py"};
-  std::map<std::string, double> expected;
-  // Sums over each station and month of the merged value at 500, 925 and 1200 nm, and counts.
-  std::map<std::pair<int, int>, std::array<double, 4>> sums;
+  struct DayExpected {
+    double Exposure;   // radiant exposure, MJ m-2
+    int Partial;       // points whose integral covers only part of the range
+  };
+  std::map<std::string, DayExpected> expected;   // by "station,date"
+  // Sums over each station and month of the merged value at 500, 925 and 1200 nm where a sensor
+  // covers them, and their counts.
+  std::map<std::pair<int, int>, std::array<double, 6>> sums;
   for (int s = 0; s < Stations; ++s) {
     const std::string data = dir.File("data" + std::to_string(s));
     fs::create_directories(data);
+    ScopedTz tz(ZoneOf(s).Clock);
     for (int d = 0; d < Days; ++d) {
       const CKrfData day = StationDay(s, d);
       const std::int64_t start = day.Rad(0).MeasureTime;
       ASSERT_EQ(SaveKrf(day, data + "/" + FormatLocal(start, "%Y%m%d") + ".KRF"), 1);
-      expected[StationName(s) + "," + FormatLocal(start, "%Y-%m-%d")] = RadiantExposure(day);
+      expected[StationName(s) + "," + FormatLocal(start, "%Y-%m-%d")] = {
+          RadiantExposure(day), DaySensors(s, d).size() == 1 ? Points : 0};
       auto& sum = sums[{s, FormatLocal(start, "%m") == "04" ? 0 : 1}];
-      for (int j = 0; j < day.RadCount(); ++j) {
-        for (std::size_t w = 0; w < 3; ++w) sum[w] += MergedValue(day, j, kNm[w]);
-        sum[3] += 1;
-      }
+      for (int j = 0; j < day.RadCount(); ++j)
+        for (std::size_t w = 0; w < 3; ++w)
+          if (Covered(day, j, kNm[w])) {
+            sum[w] += MergedValue(day, j, kNm[w]);
+            sum[w + 3] += 1;
+          }
     }
     const std::string out = dir.File("nc/station" + std::to_string(s));
-    ASSERT_EQ(cli::RunArchiveBatch(NetCdfBatch(data, out)), 0);
+    cli::ArchiveBatchOptions options = NetCdfBatch(data, out);
+    options.ZoneName = ZoneOf(s).Tz;
+    ASSERT_EQ(cli::RunArchiveBatch(options), 0);
     args.push_back(out);
   }
   args.insert(args.end(), {"--out", dir.File("results"), "--workers", "2"});
@@ -97,17 +139,20 @@ TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
   ASSERT_FALSE(results.is_discarded());
   const auto& rows = results["rows"];
   ASSERT_EQ(rows.size(), expected.size() + 1);
-  EXPECT_EQ(rows[0], (nlohmann::json{"station", "date", "radiant_exposure_MJ_m2", "mean_integral_W_m2", "points"}));
+  EXPECT_EQ(rows[0], (nlohmann::json{"station", "date", "radiant_exposure_MJ_m2", "mean_integral_W_m2", "points",
+                                     "partial_points"}));
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const std::string key = rows[r][0].get<std::string>() + "," + rows[r][1].get<std::string>();
     ASSERT_TRUE(expected.count(key)) << key;
-    EXPECT_NEAR(std::stod(rows[r][2].get<std::string>()), expected[key], 1e-5 * expected[key]) << key;
+    const DayExpected& e = expected[key];
+    EXPECT_NEAR(std::stod(rows[r][2].get<std::string>()), e.Exposure, 1e-5 * e.Exposure) << key;
+    EXPECT_EQ(rows[r][5], std::to_string(e.Partial)) << key;
   }
   ASSERT_EQ(results["shape"], (nlohmann::json{Stations, 2, 1501}));
   for (const auto& [key, sum] : sums) {
     const auto [s, month] = key;
     for (std::size_t w = 0; w < 3; ++w) {
-      EXPECT_NEAR(results["means"][static_cast<std::size_t>(s)][static_cast<std::size_t>(month)][w].get<double>(), sum[w] / sum[3], 1e-4 * std::fabs(sum[w] / sum[3]))
+      EXPECT_NEAR(results["means"][static_cast<std::size_t>(s)][static_cast<std::size_t>(month)][w].get<double>(), sum[w] / sum[w + 3], 1e-4 * std::fabs(sum[w] / sum[w + 3]))
           << StationName(s) << " month " << month << " at " << kNm[w] << " nm";
     }
   }

@@ -73,21 +73,25 @@ def main():
                         "filters": v.filters() or {}, "chunks": v.chunking()}
                  for name, v in ds.variables.items()},
     }
-    for name in ["integral_irradiance", "solar_zenith_angle", "solar_azimuth_angle",
+    for name in ["integral_irradiance", "integral_covered_from", "integral_covered_to",
+                 "solar_zenith_angle", "solar_azimuth_angle", "latitude", "longitude", "altitude",
                  "quality_flag", "exposure_time_SR101", "exposure_time_SR103",
                  "sensor_temperature_SR103", "supply_voltage_SR101", "sensor_cooling_SR103"]:
         if name in ds.variables:
-            values = np.ma.filled(ds.variables[name][:].astype(float), np.nan)
+            values = np.atleast_1d(np.ma.filled(ds.variables[name][:].astype(float), np.nan))
             summary[name] = [None if math.isnan(v) else v for v in values.tolist()]
     if "irradiance_SR101" in ds.variables:
         row = np.ma.filled(ds.variables["irradiance_SR101"][0, :].astype(float), np.nan)
         summary["irradiance_SR101_first"] = [None if math.isnan(v) else v for v in row[:8].tolist()]
+    row = np.ma.filled(ds.variables["spectral_irradiance"][0, :].astype(float), np.nan)
+    summary["spectral_first"] = [None if math.isnan(v) else v for v in row.tolist()]
     if len(sys.argv) > 3:
         summary["csv"] = compare(ds, sys.argv[2], sys.argv[3])
     ds.close()
     with xr.open_dataset(path) as x:
         seconds = x["time"].values.astype("datetime64[s]").astype("int64")
         summary["xarray_time"] = seconds.tolist()
+        summary["xarray_coords"] = sorted(x["spectral_irradiance"].coords)
     print(json.dumps(summary))
 
 

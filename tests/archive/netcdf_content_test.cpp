@@ -4,6 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+#include <tuple>
+
 #include "files/krf_file.h"
 #include "archive/solar_position.h"
 #include "archive_support.h"
@@ -125,10 +128,24 @@ TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodesWithEachPointsValues) {
   EXPECT_EQ(v["time"]["attrs"]["local_time_zone"], "+9");
   EXPECT_EQ(v["sensor_temperature_SR103"]["attrs"]["long_name"], "SR-103 Sensor Temp.");
   EXPECT_EQ(v["irradiance_SR101"]["attrs"]["serial_number"], "SSR101-0042");
-  EXPECT_EQ(v["quality_flag"]["attrs"]["flag_masks"], (json{1, 2, 4, 8, 16, 32, 64}));
+  EXPECT_EQ(v["quality_flag"]["attrs"]["flag_masks"], (json{1, 2, 4, 8, 16, 32, 64, 128}));
   EXPECT_EQ(v["quality_flag"]["attrs"]["flag_meanings"],
             "sensor_missing saturated too_dark negative_irradiance cooling_not_reached "
-            "seam_mismatch sun_below_horizon");
+            "seam_mismatch sun_below_horizon integral_partial");
+  // The station as scalar coordinates of every variable over time; the flags linked to the data.
+  for (const auto& [name, standard, value] : {std::tuple{"latitude", "latitude", 35.68},
+                                              std::tuple{"longitude", "longitude", 139.75},
+                                              std::tuple{"altitude", "altitude", 40.0}}) {
+    EXPECT_EQ(v[name]["dims"], json::array()) << name;
+    EXPECT_EQ(v[name]["attrs"]["standard_name"], standard) << name;
+    EXPECT_DOUBLE_EQ(s[name][0].get<double>(), value) << name;
+  }
+  EXPECT_EQ(s["xarray_coords"], (json{"altitude", "latitude", "longitude", "time", "wavelength"}));
+  EXPECT_EQ(v["irradiance_SR101"]["attrs"]["coordinates"], "wavelength_SR101 latitude longitude altitude");
+  for (const char* name : {"spectral_irradiance", "irradiance_SR103"})
+    EXPECT_EQ(v[name]["attrs"]["ancillary_variables"], "quality_flag") << name;
+  EXPECT_EQ(v["integral_irradiance"]["attrs"]["ancillary_variables"],
+            "quality_flag integral_covered_from integral_covered_to");
   CResample grid;
   for (std::size_t j = 0; j < 4; ++j) {
     SCOPED_TRACE(j);
@@ -139,6 +156,10 @@ TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodesWithEachPointsValues) {
     const archive::SolarAngles sun = archive::SolarPosition(point.MeasureTime, 35.68, 139.75);
     EXPECT_NEAR(s["solar_azimuth_angle"][j].get<double>(), sun.AzimuthDeg, 1e-4);
     EXPECT_EQ(s["quality_flag"][j].get<int>() & 1, j == 2 ? 1 : 0);   // SR-103 missing
+    // 300-1800 nm asked: SR-103 ends at 1700 nm, SR-101 alone at 1100 nm.
+    EXPECT_EQ(s["quality_flag"][j].get<int>() & 128, 128);
+    EXPECT_EQ(s["integral_covered_from"][j], 301);
+    EXPECT_EQ(s["integral_covered_to"][j], j == 2 ? 1100 : 1700);
     if (j == 2) {
       EXPECT_TRUE(s["sensor_temperature_SR103"][j].is_null());
     } else {
@@ -149,6 +170,39 @@ TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodesWithEachPointsValues) {
   for (int k = 0; k < 8; ++k)
     EXPECT_FLOAT_EQ(s["irradiance_SR101_first"][static_cast<std::size_t>(k)].get<float>(),
                     static_cast<float>(PixelIrradiance(*day.Rad(0).Block(SR101), *day.Info(SR101), k)));
+}
+
+// Each kept number differs from the lossless one by at most half a unit of its last kept digit;
+// what no sensor covers stays fill; the file says how it was quantized.
+TEST_F(NetCdfDayTest, SignificantDigitsKeepThatManyDecimalDigits) {
+  const CKrfData day = TwoSensorDay();
+  cli::ArchiveBatchOptions options = NetCdfBatch(Dir.File("data"), Dir.File("out"), 1);
+  options.Force = true;
+  const json whole = Convert(day, options);
+  for (int digits : {3, 5}) {
+    SCOPED_TRACE(digits);
+    options.SignificantDigits = digits;
+    const json s = Convert(day, options);
+    for (const char* name : {"spectral_irradiance", "irradiance_SR101", "integral_irradiance"}) {
+      EXPECT_EQ(s["vars"][name]["attrs"]["quantization"], "quantization_info") << name;
+      EXPECT_EQ(s["vars"][name]["attrs"]["quantization_nsd"], digits) << name;
+    }
+    EXPECT_EQ(s["vars"]["quantization_info"]["attrs"]["algorithm"], "granular_bitround");
+    EXPECT_FALSE(s["vars"]["wavelength_SR101"]["attrs"].contains("quantization"));
+    const double bound = 0.5 * std::pow(10.0, 1 - digits);   // relative, at a leading digit 1
+    int changed = 0;
+    const json& kept = s["spectral_first"];
+    const json& exact = whole["spectral_first"];
+    ASSERT_EQ(kept.size(), exact.size());
+    for (std::size_t w = 0; w < kept.size(); ++w) {
+      ASSERT_EQ(kept[w].is_null(), exact[w].is_null()) << w;
+      if (exact[w].is_null()) continue;
+      const double x = exact[w].get<double>(), q = kept[w].get<double>();
+      EXPECT_LE(std::fabs(q - x), bound * std::fabs(x)) << 300 + w << " nm";
+      changed += q != x;
+    }
+    EXPECT_GT(changed, static_cast<int>(kept.size()) / 2);
+  }
 }
 
 }  // namespace

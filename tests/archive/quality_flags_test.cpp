@@ -27,9 +27,9 @@ SensorMeasurement Flat(int model) {
   return m;
 }
 
-CKrfData QuietDay() {
-  CKrfData day = testing::MakeDay({SR101, SR103}, 1, Noon, 60);
-  for (int model : {SR101, SR103}) {
+CKrfData QuietDay(const std::vector<int>& models = {SR101, SR103}) {
+  CKrfData day = testing::MakeDay(models, 1, Noon, 60);
+  for (int model : models) {
     SensorInfo info = *day.Info(model);
     std::fill(info.Calib.begin(), info.Calib.end(), FlatCalib);
     day.SetInfo(model, info);
@@ -38,11 +38,18 @@ CKrfData QuietDay() {
   return day;
 }
 
+// SR-101 with SR-103 reach from 301 to 1700 nm on the grid: the quiet point's integral range.
+GridOptions QuietRange() {
+  GridOptions options;
+  options.IntegTo = 1700;
+  return options;
+}
+
 std::int16_t FlagsOf(const CKrfData& day, bool siteKnown = true) {
-  const DayGrid grid = ComputeDayGrid(day, GridOptions{});
+  const DayGrid grid = ComputeDayGrid(day, QuietRange());
   std::optional<double> zenith;
   if (siteKnown) zenith = SolarPosition(day.Rad(0).MeasureTime, 35.68, 139.75).ZenithDeg;
-  return QualityFlags(day, 0, grid.Row(0), zenith);
+  return QualityFlags(day, 0, grid, zenith);
 }
 
 struct FlagCase {
@@ -69,8 +76,9 @@ void DarkerUv(CKrfData& d, float counts) {
 TEST(QualityFlags, EachRuleFiresAtItsThresholdAndNotBelow) {
   const std::vector<FlagCase> cases{
       {"quiet point", [](CKrfData&) {}, 0},
-      {"SR-103 took no part", [](CKrfData& d) { d.Rad(0).RemoveBlock(SR103); }, SensorMissing},
-      {"no sensor at all", [](CKrfData& d) { d.Rad(0).RemoveBlock(SR101); d.Rad(0).RemoveBlock(SR103); }, SensorMissing},
+      {"SR-103 took no part", [](CKrfData& d) { d.Rad(0).RemoveBlock(SR103); }, SensorMissing | IntegralPartial},
+      {"no sensor at all", [](CKrfData& d) { d.Rad(0).RemoveBlock(SR101); d.Rad(0).RemoveBlock(SR103); },
+       SensorMissing | IntegralPartial},
       {"one pixel zeroed for saturation", [](CKrfData& d) { Block(d, SR101).Light[40] = 0; }, Saturated},
       {"zero light over a live dark is no saturation",
        [](CKrfData& d) { Block(d, SR101).Light[40] = 0; Block(d, SR101).Dark[40] = 0.5f; }, 0},
@@ -103,6 +111,38 @@ TEST(QualityFlags, EachRuleFiresAtItsThresholdAndNotBelow) {
   CKrfData unknownSite = QuietDay();   // the sun is never judged without a site
   unknownSite.Rad(0).MeasureTime = Noon + 12 * 3600;
   EXPECT_EQ(FlagsOf(unknownSite, false), 0);
+}
+
+struct RangeCase {
+  const char* Name;
+  int From, To;               // the integral range asked, nm
+  bool SR103;                 // the day has SR-103 beside SR-101
+  int CoveredFrom, CoveredTo; // what the integral sums, nm
+  bool Partial;               // integral_partial raised
+};
+
+TEST(QualityFlags, IntegralPartialWhenTheSensorsLeaveMoreThanTheGridStepOfTheRange) {
+  const RangeCase cases[] = {
+      {"300-1700: the grid starts 1 nm above 300", 300, 1700, true, 301, 1700, false},
+      {"300-1800: SR-103 ends at 1700 nm", 300, 1800, true, 301, 1700, true},
+      {"300-1701: 1 nm short", 300, 1701, true, 301, 1700, false},
+      {"300-1702: 2 nm short", 300, 1702, true, 301, 1700, true},
+      {"298-1700: 3 nm short below", 298, 1700, true, 301, 1700, true},
+      {"SR-101 alone over 300-1800", 300, 1800, false, 301, 1100, true},
+      {"SR-101 alone over 400-700", 400, 700, false, 400, 700, false},
+      {"2000-2100: nothing covered", 2000, 2100, true, NoWavelength, NoWavelength, true},
+  };
+  for (const RangeCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const CKrfData day = c.SR103 ? QuietDay() : QuietDay({SR101});
+    GridOptions options;
+    options.IntegFrom = c.From;
+    options.IntegTo = c.To;
+    const DayGrid grid = ComputeDayGrid(day, options);
+    EXPECT_EQ(grid.CoveredFrom[0], c.CoveredFrom);
+    EXPECT_EQ(grid.CoveredTo[0], c.CoveredTo);
+    EXPECT_EQ(QualityFlags(day, 0, grid, std::nullopt), c.Partial ? IntegralPartial : 0);
+  }
 }
 
 }  // namespace

@@ -97,6 +97,10 @@ TEST_F(Report, Sr101HasFourLinesNormallyAndPeltierAndDarkSpreadInDetailInEveryLo
   EXPECT_EQ(t.Report, "");
   EXPECT_EQ(t.Integral, "Integral : 0.0W/m2(400 - 500nm)");
   EXPECT_TRUE(display.Empty());
+  // Night: the dark signal a little above the light gives a small negative integral, shown as 0.0.
+  SensorMeasurement night = Sr101Block();
+  for (size_t k = 0; k < night.Light.size(); ++k) night.Light[k] = night.Dark[k] - 0.0002f;
+  EXPECT_EQ(Build(Point({night})).Integral, "Integral : 0.0W/m2(400 - 500nm)");
   const int farFuture = Point({Sr101Block()}, std::numeric_limits<std::int64_t>::max());
   EXPECT_THROW(Build(farFuture), std::invalid_argument);
   testing::CommaLocale comma;   // numbers keep their full stop, in the report and the integral alike

@@ -1,7 +1,8 @@
 // The running program on real widgets: the toolbar and the About box; how the commands and
 // the close box follow the measurement state through the stop question; the commands that open
-// dialogs; the window, the printed page and the clipboard picture; a whole manual measurement
-// against simulated sensors; and the profile written at exit.
+// dialogs; the window, the printed page and the clipboard picture; days of the archive and the
+// ways out of every pin (today's file, the nearest day files, a missing file, Back to Live); zoom;
+// a whole manual measurement against simulated sensors; and the profile written at exit.
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/settings_actions.h"
@@ -13,7 +14,11 @@
 #include "ui/spectrel_view.h"
 #include "ui/window_memory.h"
 #include "app/overview_pane.h"
+#include "base/clock.h"
+#include "base/local_day.h"
 #include "base/local_time.h"
+#include "measure/day_paths.h"
+#include "measure/station_monitor.h"
 #include "files/krf_file.h"
 #include "support/synthetic_day.h"
 #include "ui/day_overview.h"
@@ -74,11 +79,14 @@ TEST_F(AppTest, ToolbarAndAboutBox) {
   }
   EXPECT_EQ(order, (QList<int>{32771, 32777, 32773, 0, 32784, 57634, 0, 0, 57607, 0, 57664}));
   QString version;
+  QString build;
   ASSERT_TRUE(OnModal([&] { Frame->Action(IdAppAbout)->trigger(); }, [&](QDialog* box) {
     version = uitest::Child<QLabel>(*box, "version").text();
+    build = uitest::Child<QLabel>(*box, "build").text();
     box->accept();
   }));
   EXPECT_EQ(version, QStringLiteral("Spectrel Version 5.0"));
+  EXPECT_TRUE(build.contains(QString::fromLatin1(qVersion())) && build.contains("Licence: ")) << build.toStdString();
 }
 
 TEST_F(AppTest, CommandsAndCloseFollowTheIntervalMeasurement) {
@@ -203,29 +211,183 @@ TEST_F(AppTest, AnArchiveDayIsReadAsideAClickShowsThatPointADamagedFileWhatCould
   // A click on the line at the second point's time shows that point; the cursor reads its time.
   overview.resize(800, 600);
   const QRect line = LayoutOverview(overview.rect()).Line;
-  const QPoint at(line.left() + static_cast<int>(line.width() * (1780300800 + 600 - overview.Data().DayStart()) / 86400.0),
-                  line.center().y());
+  const QPoint at(static_cast<int>(TimeX(line, overview.Data(), 1780300800 + 600)), line.center().y());
   QTest::mouseClick(&overview, Qt::LeftButton, {}, at);
   EXPECT_EQ(shownTime(), FormatLocal(1780300800 + 600, "%Y/%m/%d  %H:%M:%S") + "  (not the latest)");
   EXPECT_TRUE(overview.ReadingAt(at).startsWith(QString::fromStdString(FormatLocal(1780300800 + 600, "%H:%M"))));
-  EXPECT_EQ(std::pair(NeighbourDayFile(path, -1), NeighbourDayFile(Folder.File("2026/20261231.KRF"), 1)),
-            std::pair(Folder.File("2026/20260531.KRF"), Folder.File("2027/20270101.KRF")));
 
-  // The fourth point's time is not a time: the three before it are shown, with the reader's words.
+  // The fourth point's time is not a time: the three before it are shown, and the pane names the
+  // file and the reader's words; no box asks to be closed.
   std::string bytes = ReadBytes(path);
   size_t mark = 0;
   for (int i = 0; i < 4; ++i) mark = bytes.find("DT_KRF,", mark + 1);
   bytes.replace(bytes.find("\nMT,", mark) + 12, 2, "25");
   testing::WriteBytes(Folder.File("damaged.krf"), bytes);
-  {
-    MessageAnswer ok(QMessageBox::Ok);
-    pane.OpenDayFile(QString::fromStdString(Folder.File("damaged.krf")));
-    ASSERT_TRUE(ProcessUntil([&] { return problems.size() == 2; }, 10000));
-    EXPECT_TRUE(ok.Text.startsWith(problems[1]) && ok.Text.endsWith("3 points could be read."));
-  }
-  EXPECT_EQ(std::pair(problems[1].isEmpty(), overview.Data().Count()), std::pair(false, 3));
+  MessageAnswer none(QMessageBox::Ok);
+  pane.OpenDayFile(QString::fromStdString(Folder.File("damaged.krf")));
+  ASSERT_TRUE(ProcessUntil([&] { return problems.size() == 2; }, 10000));
+  EXPECT_EQ(std::tuple(none.Asked, problems[1].isEmpty(), overview.Data().Count()), std::tuple(0, false, 3));
+  EXPECT_TRUE(overview.Notice().startsWith("damaged.krf: " + problems[1]) && overview.Notice().endsWith("(3 points could be read)"));
   pane.LiveAction()->trigger();
   EXPECT_FALSE(pane.ShowingArchive() || App->View()->ShowingEarlierPoint());
+}
+
+// Three points of today in today's own day file, written before the program starts.
+class TodayTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppSettings stored;
+    stored.KrfFolder = Folder.Path + "/";
+    const std::int64_t now = SystemClock().Now();
+    Today = DayFilePath(stored.KrfFolder, now);
+    std::filesystem::create_directories(std::filesystem::path(Today).parent_path());
+    const std::int64_t midnight = LocalMidnight(now);
+    ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, midnight + 60, 60), Today), 1);
+    Options.Show = false;
+    Start(&stored);
+    ASSERT_TRUE(ProcessUntil([&] { return Pane().Overview().Data().Count() == 3; }, 10000));
+  }
+  OverviewPane& Pane() { return Frame->Overview(); }
+  bool Pinned() { return App->View()->ShowingEarlierPoint(); }
+  std::string Today;
+};
+
+TEST_F(TodayTest, TodaysFileFillsTheLiveOverviewAtStart) {
+  EXPECT_FALSE(Pane().ShowingArchive());
+  EXPECT_EQ(Pane().Overview().Shown(), 2);
+}
+
+TEST_F(TodayTest, EachWayBackToLiveEndsAPin) {
+  const std::function<void()> ways[] = {
+      [&] { Pane().LiveAction()->trigger(); },
+      [&] { QTest::keyClick(Frame, Qt::Key_Escape); },
+      [&] { QTest::mouseClick(&Pane().Overview(), Qt::LeftButton, {}, Pane().Overview().LiveMarkerRect().center()); },
+      [&] { Pane().LaterPointAction()->trigger(); }};   // past the latest point
+  Frame->show();
+  Frame->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Frame));   // keys reach the window's shortcuts
+  Pane().Overview().resize(800, 600);
+  for (size_t way = 0; way < std::size(ways); ++way) {
+    Pane().EarlierPointAction()->trigger();
+    ASSERT_TRUE(Pinned() && Pane().LiveAction()->isEnabled() && Pane().Overview().LiveMarkerOffered()) << way;
+    EXPECT_EQ(Pane().Overview().Shown(), 1) << way;
+    ways[way]();
+    EXPECT_FALSE(Pinned() || Pane().LiveAction()->isEnabled() || Pane().Overview().LiveMarkerOffered()) << way;
+    EXPECT_EQ(Pane().Overview().Shown(), 2) << way;
+  }
+}
+
+TEST_F(TodayTest, TodaysFileOpenedFromTheArchiveIsTheLiveDay) {
+  Pane().EarlierPointAction()->trigger();
+  ASSERT_TRUE(Pinned());
+  Pane().OpenDayFile(QString::fromStdString(Today));
+  ASSERT_TRUE(ProcessUntil([&] { return !Pane().Reading(); }, 10000));
+  EXPECT_FALSE(Pane().ShowingArchive() || Pinned());
+}
+
+TEST_F(TodayTest, AMissingDayFileIsSaidInThePaneAndNeverRecent) {
+  const std::string missing = Folder.File("2026/20260230.KRF");
+  QStringList problems;
+  QObject::connect(&Pane(), &OverviewPane::DayShown, [&](const QString& problem) { problems << problem; });
+  MessageAnswer none(QMessageBox::Ok);
+  Pane().OpenDayFile(QString::fromStdString(missing));
+  ASSERT_TRUE(ProcessUntil([&] { return problems.size() == 1; }, 10000));
+  EXPECT_EQ(std::tuple(none.Asked, Pane().Overview().Data().Count()), std::tuple(0, 3));   // the day shown stays
+  EXPECT_TRUE(Pane().Overview().Notice().startsWith("20260230.KRF could not be read: " + problems[0]));
+  for (QAction* recent : Pane().RecentMenu()->actions()) EXPECT_FALSE(recent->text().contains("20260230")) << recent->text().toStdString();
+}
+
+TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
+  Options.Show = false;
+  Start();
+  for (const char* name : {"2025/20251230.KRF", "2026/20260101.KRF", "2026/20260601.KRF"}) {
+    std::filesystem::create_directories(std::filesystem::path(Folder.File(name)).parent_path());
+    testing::WriteBytes(Folder.File(name), "");
+  }
+  const std::tuple<const char*, int, std::string> rows[] = {
+      {"2026/20260301.KRF", -1, Folder.File("2026/20260101.KRF")}, {"2026/20260301.KRF", 1, Folder.File("2026/20260601.KRF")},
+      {"2026/20260101.KRF", -1, Folder.File("2025/20251230.KRF")}, {"2026/20260601.KRF", 1, ""},
+      {"2025/20251230.KRF", -1, ""},                               {"notaday.KRF", 1, ""}};
+  for (const auto& [from, direction, nearest] : rows) EXPECT_EQ(NearestDayFile(Folder.File(from), direction), nearest) << from << direction;
+  // Shown from the archive, the first day offers no earlier one.
+  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 2, 1767225600, 60), Folder.File("2025/20251230.KRF")), 1);
+  Frame->Overview().OpenDayFile(QString::fromStdString(Folder.File("2025/20251230.KRF")));
+  ASSERT_TRUE(ProcessUntil([&] { return Frame->Overview().ShowingArchive(); }, 10000));
+  EXPECT_EQ(std::pair(Frame->Overview().PreviousAction()->isEnabled(), Frame->Overview().NextAction()->isEnabled()), std::pair(false, true));
+}
+
+TEST_F(AppTest, ZoomKeepsTheWavelengthUnderTheCursorUntilReset) {
+  Options.Show = false;
+  Start();
+  CSpectrelView& view = *App->View();
+  view.resize(800, 600);
+  (void)view.grab();
+  const double under = view.Graph().XAt(400);
+  view.ZoomX(2.0, 400);
+  (void)view.grab();
+  EXPECT_NEAR(view.Graph().XAt(400), under, 3.0);
+  EXPECT_NEAR(view.Graph().XMax - view.Graph().XMin, 750.0, 1e-6);   // half of 300..1800
+  view.ResetZoom();
+  (void)view.grab();
+  EXPECT_EQ(std::pair(view.Graph().XMin, view.Graph().XMax), std::pair(300.0, 1800.0));
+}
+
+TEST_F(AppTest, TheStatusBarNamesTheNextCycleWhileMeasuring) {
+  AppSettings stored;
+  stored.Interval = 600;
+  Start(&stored);
+  const QLabel& label = uitest::Child<QLabel>(*Frame, "measuring");
+  EXPECT_TRUE(label.text().isEmpty());
+  Frame->Action(IdMeasInterval)->trigger();
+  const std::optional<std::int64_t> next = NextBoundaryAfter(App->Settings(), SystemClock().Now());
+  ASSERT_TRUE(next.has_value());
+  EXPECT_EQ(label.text(), QString::fromStdString("measuring — next at " + FormatLocal(*next, "%H:%M:%S")));
+}
+
+TEST_F(AppTest, ARestoredWindowIsFittedToTheScreen) {
+  const std::tuple<QRect, QRect, QRect> rows[] = {
+      {{0, 0, 1300, 900}, {0, 0, 1280, 800}, {0, 0, 1280, 800}},     // larger than the screen
+      {{900, 600, 640, 480}, {0, 0, 1280, 800}, {640, 320, 640, 480}},   // partly off it
+      {{10, 20, 640, 480}, {0, 0, 1280, 800}, {10, 20, 640, 480}}};    // inside: kept
+  for (const auto& [saved, screen, fitted] : rows) EXPECT_EQ(FitToScreen(saved, screen), fitted) << saved.x();
+}
+
+TEST_F(AppTest, ASecondOpenWhileTheFirstIsReadShowsOnlyTheSecondDay) {
+  Options.Show = false;
+  Start();
+  const std::string first = Folder.File("20260601.KRF");
+  const std::string second = Folder.File("20260602.KRF");
+  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102, SR104}, 600, 1780300800, 60), first), 1);
+  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, 1780387200, 60), second), 1);
+  OverviewPane& pane = Frame->Overview();
+  int shown = 0;
+  QObject::connect(&pane, &OverviewPane::DayShown, [&] { ++shown; });
+  pane.OpenDayFile(QString::fromStdString(first));
+  pane.OpenDayFile(QString::fromStdString(second));
+  ASSERT_TRUE(ProcessUntil([&] { return shown > 0; }, 10000));
+  ProcessUntil([] { return false; }, 300);   // a late first day would show now
+  EXPECT_EQ(std::tuple(shown, pane.ArchivePath(), pane.Overview().Data().Count()), std::tuple(1, second, 3));
+}
+
+TEST_F(AppTest, APinnedPointStaysWhileMeasurementsGrowTheOverview) {
+  AppSettings stored;
+  stored.AppFolder = stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";
+  Options.Simulate = true;
+  Options.SimulatePaced = false;
+  Options.Show = false;
+  Start(&stored);
+  auto measure = [&] {
+    Frame->Action(IdMeasManual)->trigger();
+    return ProcessUntil([&] { return !Doc->Measuring(); }, 60000);
+  };
+  ASSERT_TRUE(measure() && measure());
+  OverviewPane& pane = Frame->Overview();
+  pane.EarlierPointAction()->trigger();
+  const std::string pinned = App->View()->CurrentInputs().Time;
+  ASSERT_TRUE(measure());
+  EXPECT_EQ(std::pair(pane.Overview().Data().Count(), pane.Overview().Shown()), std::pair(3, 0));
+  EXPECT_EQ(App->View()->CurrentInputs().Time, pinned);
+  EXPECT_TRUE(pane.LiveAction()->isEnabled());
 }
 
 TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {

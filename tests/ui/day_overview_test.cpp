@@ -3,6 +3,8 @@
 // equal to the one painted whole.
 #include "spectrum/resample.h"
 #include "support/synthetic_day.h"
+#include "base/local_time.h"
+#include "ui/axis_ticks.h"
 #include "ui/day_overview.h"
 #include "ui/day_overview_panels.h"
 #include "ui_test_support.h"
@@ -74,6 +76,32 @@ TEST(DaySpectrogram, GrownPointByPointItEqualsThePicturePaintedWhole) {
             std::tuple(grey, grey, grey));
   EXPECT_NE(picture.pixel(minute + 14, 0), grey);
   EXPECT_TRUE(SpectrogramImage(DayOverviewData()).isNull());
+}
+
+TEST(DayOverviewData, ADayOfAClockChangeHasItsOwnLength) {
+  {
+    const testing::ScopedEnv zone("TZ", "Europe/Berlin");
+    tzset();
+    // 10:00 UTC on the spring change, the autumn change and an ordinary day.
+    const std::pair<std::int64_t, int> days[] = {{1774778400, 1380}, {1792922400, 1500}, {1780308000, 1440}};
+    for (const auto& [t, minutes] : days) {
+      DayOverviewData day;
+      OverviewPoint point;
+      point.Time = t;
+      day.Add(point);
+      EXPECT_EQ(day.Minutes(), minutes) << t;
+      EXPECT_EQ(FormatLocal(day.DayStart(), "%H:%M:%S"), "00:00:00") << t;
+    }
+  }
+  tzset();
+}
+
+// Ticks made coarser (1, 2, 5 x 10^k) until their labels fit: a 1117.4 W/m2 line at 250 and at
+// 100 pixels with 30-pixel labels, and 1500 nm over an A3 page's 2000 units.
+TEST(OverviewTicks, EachLabelGetsTheRoomItNeeds) {
+  const std::tuple<double, double, double, double> rows[] = {{1117.4, 250, 30, 200}, {1117.4, 100, 30, 500}, {1500, 2000, 20, 200}};
+  for (const auto& [span, room, label, step] : rows) EXPECT_EQ(StepForRoom(span, room, label), step) << room;
+  EXPECT_EQ(TickLabel(-0.0001, 0.5), QStringLiteral("0.0"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "ui/drawing_area.h"
 #include "ui/graph.h"
 #include "ui/graph_painter.h"
+#include "ui/spectrum_text.h"
 #include "ui_test_support.h"
 
 namespace spectrel {
@@ -73,6 +74,41 @@ TEST(GraphMapping, FixedOrAutomaticTopTruncatedIntoThePlotLimits) {
   g = Laid(s);
   EXPECT_EQ(std::tuple(g.MapX(500), g.MapX(600), g.MapX(400), g.MapY(0), g.MapY(1)),
             std::tuple(140, CoordMax, CoordMin, 637, CoordMin));
+}
+
+TEST(GraphTicks, ANightScaleKeepsItsDecimalsAndNoNegativeZero) {
+  // Auto scale over a largest value of 0.004: top 0.0048, step 0.001.
+  const std::vector<double> ticks = TickValues(0, 0.0048, TickStep(0.0048));
+  std::vector<std::string> labels;
+  for (double t : ticks) labels.push_back(IrradianceLabel(t, TickStep(0.0048)));
+  EXPECT_EQ(labels, (std::vector<std::string>{"0.000", "0.001", "0.002", "0.003", "0.004"}));
+  EXPECT_EQ(IrradianceLabel(TickValues(-0.05, 1, 0.1)[0], 0.1) + " " + IrradianceLabel(20, 20), "0.0 20.0");
+}
+
+TEST(GraphMapping, ALogarithmicAxisGivesEachDecadeEqualHeight) {
+  GraphSettings s;
+  s.AutoScale = 0;
+  s.GraphTop = 1000;
+  CGraph g = Laid(s);
+  g.SetLogY(0.1);   // four decades over 544 rows: 136 each
+  EXPECT_EQ(std::tuple(g.MapY(0.1), g.MapY(1), g.MapY(10), g.MapY(1000), g.MapY(0) > 637), std::tuple(637, 501, 365, 93, true));
+  EXPECT_EQ(g.YTicks(), (std::vector<double>{0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100, 200, 500, 1000}));
+  EXPECT_NEAR(g.YAt(365), 10.0, 0.2);
+}
+
+TEST(SpectrumNumbers, SavedNumbersReadBackAsAnOverlay) {
+  CResample r;
+  r.StartNm = 300;
+  r.EndNm = 302;
+  r.Values = {1.5, 2.25, 1e-4};
+  const QString text = SpectrumNumbers(r);
+  EXPECT_TRUE(text.startsWith("Wavelength (nm)\tIrradiance (W/m2/um)\n300\t1.5\n301\t2.25\n")) << text.toStdString();
+  uitest::TempDir folder;
+  testing::WriteBytes(folder.File("s.txt"), text.toStdString());
+  std::vector<std::pair<double, double>> points;
+  QString problem;
+  ASSERT_TRUE(ReadSpectrumNumbers(QString::fromStdString(folder.File("s.txt")), points, problem));
+  EXPECT_EQ(points, SpectrumPoints(r));
 }
 
 TEST(DrawingArea, WindowPageAndClipboardKeepFourToThree) {
@@ -156,6 +192,18 @@ TEST(GraphRender, DetailedModeAddsTheLastPointsSensorCurvesInGrey) {
   // x = 448 (1000 nm) to 140 + 1211 x 0.44 = 672 (1511 nm).
   EXPECT_EQ(Count(detailed, Grey, 449, 474, 672, 475), 672 - 449);
   EXPECT_EQ(Count(detailed, Grey, 141, 94, 799, 636), Count(detailed, Grey, 448, 474, 674, 475));
+}
+
+TEST(GraphReading, TheCursorReadsTheShownSpectrumThenEachSensor) {
+  Scene s;
+  s.Day.SetInfo(SR103, testing::AxisInfo(SR103, 1000.0f, 1.0f));
+  s.Day.AppendRad(CRad{});
+  // The SR-103's pixel k at 1000 + k nm reads 30 + k W/m2/um.
+  s.Day.LastRad()->SetBlock(SR103, testing::SpectrumBlock(SR103, [](int k) { return 30.0f + static_cast<float>(k); }));
+  const GraphInputs inputs{s.Graph, s.DispMode, s.Display, s.Day, "", "", "", ""};
+  // 1199.6 nm reads the grid's 1200 nm and the pixel at 1200 nm; 900 nm lies below the SR-103.
+  EXPECT_EQ(GraphReadingAt(inputs, 1199.6), QStringLiteral("1200 nm   200 W/m2/um   SR-103 230"));
+  EXPECT_EQ(GraphReadingAt(inputs, 900), QStringLiteral("900 nm   50 W/m2/um   SR-103 -"));
 }
 
 }  // namespace

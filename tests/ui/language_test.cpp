@@ -4,7 +4,7 @@
 #include "app/command_ids.h"
 #include "app/conf_dlg.h"
 #include "app/main_frame.h"
-#include "app/render_dialogs.h"
+#include "look/render_dialogs.h"
 #include "app/spectrel_app.h"
 #include "app/translations.h"
 #include "ui/graph_dlg.h"
@@ -81,6 +81,76 @@ TEST_P(DialogLayout, BothSettingsDialogsShowEveryTextWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, DialogLayout, ::testing::Values(QLocale::English, QLocale::Japanese));
+
+// The letter after a single '&', upper-cased; none when the text has no mnemonic.
+QChar Mnemonic(const QString& text) {
+  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != QLatin1Char('&')) continue;
+    if (text[i + 1] != QLatin1Char('&')) return text[i + 1].toUpper();
+    ++i;
+  }
+  return {};
+}
+
+// Texts sharing a mnemonic among the given ones, as "text/text".
+QStringList Clashes(const QStringList& texts) {
+  QMap<QChar, QString> seen;
+  QStringList clashes;
+  for (const QString& text : texts) {
+    const QChar key = Mnemonic(text);
+    if (key.isNull()) continue;
+    if (seen.contains(key)) clashes << seen[key] + QLatin1Char('/') + text;
+    seen[key] = text;
+  }
+  return clashes;
+}
+
+QStringList MenuClashes(const QList<QAction*>& actions) {
+  QStringList texts;
+  QStringList clashes;
+  for (QAction* action : actions) {
+    if (action->isSeparator()) continue;
+    texts << action->text();
+    if (action->menu() != nullptr) clashes << MenuClashes(action->menu()->actions());
+  }
+  return clashes << Clashes(texts);
+}
+
+QStringList DialogClashes(const QWidget& dialog) {
+  QStringList texts;
+  for (const QWidget* w : dialog.findChildren<QWidget*>()) {
+    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) texts << button->text();
+    if (const auto* label = qobject_cast<const QLabel*>(w); label != nullptr && label->buddy() != nullptr) texts << label->text();
+  }
+  return Clashes(texts);
+}
+
+class Mnemonics : public ::testing::TestWithParam<QLocale::Language> {};
+
+TEST_P(Mnemonics, EveryMenuAndDialogHasEachMnemonicOnce) {
+  const QLocale previous;
+  QLocale::setDefault(QLocale(GetParam()));
+  const auto translators = InstallTranslations(QLocale(GetParam()));
+  uitest::TempDir folder;
+  CSpectrelApp app(StartOptions{folder.File("spectrel")});
+  ASSERT_TRUE(app.InitInstance());
+  EXPECT_EQ(MenuClashes(app.MainFrame()->menuBar()->actions()), QStringList());
+  AppSettings settings;
+  CConfDlg conf(settings, std::vector<std::string>{});
+  CGraphDlg graph(settings.Graph, [] {});
+  EXPECT_EQ(DialogClashes(conf), QStringList());
+  EXPECT_EQ(DialogClashes(graph), QStringList());
+  // The time fields are reached from the keyboard in both languages.
+  for (const char* name : {"startHour", "finishHour", "interval"}) {
+    const auto* field = conf.findChild<QWidget*>(QString::fromLatin1(name));
+    const QList<QLabel*> labels = conf.findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](QLabel* l) { return l->buddy() == field && !Mnemonic(l->text()).isNull(); }))
+        << name;
+  }
+  QLocale::setDefault(previous);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, Mnemonics, ::testing::Values(QLocale::English, QLocale::Japanese));
 
 }  // namespace
 }  // namespace spectrel

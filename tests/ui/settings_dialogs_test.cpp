@@ -89,13 +89,12 @@ TEST_F(ConfDlgTest, OneModelOfEachPairMergeOnlyForAPairCsvControlsFollowSave) {
   EXPECT_EQ(PerModel("use", false) + PerModel("csv", false), "11111010");
   EXPECT_TRUE(W("merge").isEnabled());
   EXPECT_FALSE(W("csvFrom").isEnabled());   // "Raw": the range is not editable
-  Click("useSR102");   // takes the place of SR-101
-  EXPECT_EQ(PerModel("use", true) + PerModel("csv", true) + PerModel("csv", false), "011000100110");
+  Click("useSR102");   // takes the place of SR-101, its CSV column as the profile has it
+  EXPECT_EQ(PerModel("use", true) + PerModel("csv", true) + PerModel("csv", false), "011001100110");
   EXPECT_TRUE(W<QComboBox>("portSR102").isEnabled() && !W<QComboBox>("portSR101").isEnabled());
   Click("useSR103");   // off: no long-wavelength model, so no merge
   EXPECT_FALSE(W<QCheckBox>("merge").isChecked() || W("merge").isEnabled());
   Click("useSR104");
-  Click("csvSR104");
   Click("merge");
   Click("oneNm");
   EXPECT_TRUE(W("csvFrom").isEnabled() && W("csvTo").isEnabled());
@@ -106,8 +105,18 @@ TEST_F(ConfDlgTest, OneModelOfEachPairMergeOnlyForAPairCsvControlsFollowSave) {
   EXPECT_TRUE(W("krfFolder").isEnabled());
   Click("ok");
   EXPECT_EQ(Settings.UseSensor, (std::array<int, 4>{0, 1, 0, 1}));
-  EXPECT_EQ(Settings.CsvSensor, (std::array<int, 4>{0, 0, 0, 1}));
+  EXPECT_EQ(Settings.CsvSensor, (std::array<int, 4>{0, 1, 0, 1}));
   EXPECT_EQ(std::tie(Settings.SaveCsv, Settings.CsvPitch, Settings.CsvMerge), std::tuple(0, 1, 1));
+}
+
+TEST_F(ConfDlgTest, ANewlyTickedSensorsCsvBoxFollowsTheProfile) {
+  for (int profile : {0, 1}) {
+    Settings.UseSensor = {1, 0, 1, 0};
+    Settings.CsvSensor = {1, profile, 1, 1};
+    Open();
+    Click("useSR102");
+    EXPECT_EQ(W<QCheckBox>("csvSR102").isChecked(), profile == 1) << profile;
+  }
 }
 
 TEST_F(ConfDlgTest, CancelEscapeAndATextInAnIntegerFieldStoreNothing) {

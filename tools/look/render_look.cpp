@@ -1,9 +1,8 @@
-#include "app/render_look.h"
+#include "look/render_look.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QPrinter>
 #include <QSettings>
 #include <QThread>
@@ -14,7 +13,8 @@
 
 #include "app/main_frame.h"
 #include "app/overview_pane.h"
-#include "app/render_overview.h"
+#include "look/render_overview.h"
+#include "look/render_states.h"
 #include "app/spectrel_app.h"
 #include "measure/spectrel_doc.h"
 #include "ui/graph_output.h"
@@ -70,7 +70,10 @@ int RenderLook(const std::string& outputFolder) {
     // The first-start size on a 1280 x 1024 screen.
     frame.resize(FirstWindowSize(QSize(1280, 1024)));
     frame.View().OnStartManual();
-    const bool measured = ProcessUntil([&] { return !doc.Measuring(); }, 120000);
+    bool measured = ProcessUntil([&] { return !doc.Measuring(); }, 120000);
+    // A second point, so that an earlier one of the running day can be pinned.
+    frame.View().OnStartManual();
+    measured = ProcessUntil([&] { return !doc.Measuring(); }, 120000) && measured;
     if (!Report(measured && !doc.DisplaySpectrum().Empty(), QStringLiteral("one simulated measurement"))) code = 1;
     ProcessUntil([] { return false; }, 200);   // let the window repaint
 
@@ -78,21 +81,19 @@ int RenderLook(const std::string& outputFolder) {
     if (!Report(frame.grab().save(window), window)) code = 1;
 
     CGraph graph;
+    const GraphInputs inputs = InputsOf(doc);
+    const PictureSource picture = GraphSource(inputs, graph);
     const QString graphFile = out.filePath(QStringLiteral("graph.png"));
-    if (!Report(GraphImage(doc, graph, 1000, 750).save(graphFile), graphFile)) code = 1;
-
+    if (!Report(PictureImage(picture, QSize(1000, 750)).save(graphFile), graphFile)) code = 1;
     const QString clip = out.filePath(QStringLiteral("clipboard.svg"));
-    QFile svg(clip);
-    const QByteArray svgText = GraphSvg(doc, graph);
-    if (!Report(!svgText.isEmpty() && svg.open(QIODevice::WriteOnly) && svg.write(svgText) == svgText.size(), clip))
-      code = 1;
-    svg.close();
+    if (!Report(SavePicture(picture, clip, ClipboardPictureSize()), clip)) code = 1;
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageOrientation(frame.View().Printer().pageLayout().orientation());
     const QString pdf = out.filePath(QStringLiteral("page.pdf"));
     printer.setOutputFileName(pdf);
-    if (!Report(PrintGraph(printer, doc, graph), pdf)) code = 1;
+    if (!Report(PrintPicture(printer, picture), pdf)) code = 1;
 
     // The measurement dialog as it looks during a run.
     app.Host()->SetIntervalDialogTitle("Manual Measurement");
@@ -107,6 +108,12 @@ int RenderLook(const std::string& outputFolder) {
     if (!Report(RenderOverviews(frame.Overview(), MakeLookDay(doc.DayData()), QString::fromStdString(home),
                                 out.absolutePath()),
                 QStringLiteral("the day overview")))
+      code = 1;
+    // The states of the new commands, in both languages.
+    const QString home_ = QString::fromStdString(home);
+    if (!Report(RenderStates(frame, QDir(home_).filePath(QStringLiteral("look-day.krf")),
+                             QDir(home_).filePath(QStringLiteral("2026/20260230.KRF")), out.absolutePath()),
+                QStringLiteral("the states")))
       code = 1;
     app.ExitInstance();
   }

@@ -1,4 +1,4 @@
-#include "app/render_overview.h"
+#include "look/render_overview.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -14,7 +14,7 @@
 
 #include "app/overview_pane.h"
 #include "app/translations.h"
-#include "base/local_time.h"
+#include "base/local_day.h"
 #include "files/krf_file.h"
 
 namespace spectrel {
@@ -41,14 +41,12 @@ CKrfData MakeLookDay(const CKrfData& measured) {
   CKrfData day = measured.Header();
   const CRad* last = measured.LastRad();
   if (last == nullptr) return day;
-  const std::optional<std::tm> local = LocalTm(last->MeasureTime);
-  const std::int64_t midnight =
-      last->MeasureTime - (local ? local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec : 0);
+  const std::int64_t midnight = LocalMidnight(last->MeasureTime);
   // The sun's height as a fraction of the day's greatest, and the peak at noon at 1.4 x the point.
   const double peak = 1.4;
   for (int minute = 5 * 60; minute <= 19 * 60; minute += 10) {
     if (minute >= 12 * 60 + 20 && minute < 13 * 60 + 20) continue;   // an hour without measurement
-    const double sun = peak * std::pow(std::sin(3.14159265 * (minute - 300) / 840.0), 1.5) + 0.002;
+    const double sun = peak * std::pow(std::sin(3.14159265 * (minute - 300) / 840.0), 1.5) + 2e-6;
     CRad point = Scaled(*last, sun, midnight + minute * 60);
     if (minute == 15 * 60) {   // a sensor that failed once
       for (int model = ModelCount - 1; model >= 0; --model)
@@ -77,13 +75,14 @@ bool RenderOverviews(OverviewPane& pane, const CKrfData& day, const QString& fol
   if (!shown) return false;
   const QDir out(outFolder);
   const QSize size(1200, 900);
-  bool ok = pane.Image(size).save(out.filePath(QStringLiteral("overview_en.png")));
-  ok = pane.SavePicture(out.filePath(QStringLiteral("overview_en.svg"))) && ok;
+  bool ok = SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_en.png")), size);
+  ok = SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_en.svg")), size) && ok;
+  ok = SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_640_en.png")), QSize(640, 480)) && ok;
   {
     const auto japanese = InstallTranslations(QLocale(QLocale::Japanese));
-    ok = !japanese.empty() && pane.Image(size).save(out.filePath(QStringLiteral("overview_ja.png"))) && ok;
+    ok = !japanese.empty() && SavePicture(pane.Picture(), out.filePath(QStringLiteral("overview_ja.png")), size) && ok;
   }
-  for (const char* name : {"overview_en.png", "overview_en.svg", "overview_ja.png"})
+  for (const char* name : {"overview_en.png", "overview_en.svg", "overview_640_en.png", "overview_ja.png"})
     std::printf("%s %s\n", ok ? "wrote" : "failed:", qPrintable(out.filePath(QLatin1String(name))));
   return ok;
 }

@@ -1,4 +1,4 @@
-#include "app/render_dialogs.h"
+#include "look/render_dialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>

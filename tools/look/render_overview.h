@@ -15,7 +15,8 @@ class OverviewPane;
 CKrfData MakeLookDay(const CKrfData& measured);
 
 // Writes the day to folder, opens it in the pane and saves the overview as
-// overview_<language>.png for English and Japanese and overview_en.svg. false when any failed.
+// overview_<language>.png for English and Japanese, overview_en.svg and overview_640_en.png (the
+// smallest picture labels must fit on). false when any failed.
 bool RenderOverviews(OverviewPane& pane, const CKrfData& day, const QString& folder, const QString& outFolder);
 
 }  // namespace spectrel

@@ -1,0 +1,89 @@
+#include "look/render_states.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocale>
+#include <QPrinter>
+#include <QThread>
+#include <QTranslator>
+
+#include <cstdio>
+
+#include "app/main_frame.h"
+#include "app/overview_pane.h"
+#include "app/translations.h"
+#include "measure/spectrel_doc.h"
+#include "ui/day_overview.h"
+#include "ui/spectrel_view.h"
+
+namespace spectrel {
+
+namespace {
+
+void Settle(int milliseconds) {
+  QDeadlineTimer deadline(milliseconds);
+  while (!deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+}
+
+bool Opened(OverviewPane& pane, const QString& path) {
+  pane.OpenDayFile(path);
+  QDeadlineTimer deadline(30000);
+  while (pane.Reading() && !deadline.hasExpired()) Settle(20);
+  return !pane.Reading();
+}
+
+bool Wrote(bool ok, const QString& file) {
+  std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "failed:", qPrintable(file));
+  return ok;
+}
+
+bool RenderIn(CMainFrame& frame, const QString& dayFile, const QString& missingFile, const QDir& out, const QString& lang) {
+  OverviewPane& pane = frame.Overview();
+  CSpectrelView& view = frame.View();
+  bool ok = true;
+  pane.BackToLive();
+  pane.StepPoint(-1);   // the running day's point before the latest
+  Settle(100);
+  ok = Wrote(frame.grab().save(out.filePath("pinned_" + lang + ".png")), out.filePath("pinned_" + lang + ".png")) && ok;
+  pane.BackToLive();
+  view.ZoomX(3.0);
+  view.ZoomY(2.0);
+  Settle(50);
+  ok = Wrote(view.grab().save(out.filePath("zoomed_" + lang + ".png")), out.filePath("zoomed_" + lang + ".png")) && ok;
+  view.ResetZoom();
+  // The archive day's first point, just after dawn, scaled to its own largest value.
+  AppSettings& settings = view.Document().Settings();
+  const int autoScale = std::exchange(settings.Graph.AutoScale, 1);
+  ok = Opened(pane, dayFile) && ok;
+  for (int i = 0; i < pane.ShownDay().RadCount(); ++i) pane.StepPoint(-1);
+  Settle(50);
+  ok = Wrote(view.grab().save(out.filePath("night_" + lang + ".png")), out.filePath("night_" + lang + ".png")) && ok;
+  settings.Graph.AutoScale = autoScale;
+  QPrinter& printer = pane.Printer();
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(out.filePath("overview_page_" + lang + ".pdf"));
+  ok = Wrote(PrintPicture(printer, pane.Picture()), printer.outputFileName()) && ok;
+  printer.setOutputFormat(QPrinter::NativeFormat);
+  ok = Opened(pane, missingFile) && ok;
+  Settle(50);
+  ok = Wrote(pane.Overview().grab().save(out.filePath("missing_day_" + lang + ".png")), out.filePath("missing_day_" + lang + ".png")) && ok;
+  return ok;
+}
+
+}  // namespace
+
+bool RenderStates(CMainFrame& frame, const QString& dayFile, const QString& missingFile, const QString& outFolder) {
+  const QDir out(outFolder);
+  bool ok = RenderIn(frame, dayFile, missingFile, out, QStringLiteral("en"));
+  {
+    const auto japanese = InstallTranslations(QLocale(QLocale::Japanese));
+    ok = !japanese.empty() && RenderIn(frame, dayFile, missingFile, out, QStringLiteral("ja")) && ok;
+  }
+  return ok;
+}
+
+}  // namespace spectrel
