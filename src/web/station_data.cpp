@@ -260,6 +260,8 @@ void AddPart(DayView& view, std::shared_ptr<const CKrfData> part, const std::vec
   const archive::DayAxes axes(*part);
   archive::DayGrid grid = archive::ComputeDayGrid(*part, axes, options);
   const std::optional<archive::SitePosition> site = archive::ReadSitePosition(*part);
+  std::optional<archive::SunTracker> sun;
+  if (site) sun.emplace(site->LatitudeDeg, site->LongitudeDeg, site->AltitudeM.value_or(0.0));
   for (std::size_t p = 0; p < view.Points.size(); ++p) view.Points[p].Utc = times.Utc[p];
   const std::size_t first = view.Points.size();
   for (int j = 0; j < part->RadCount(); ++j) {
@@ -269,8 +271,8 @@ void AddPart(DayView& view, std::shared_ptr<const CKrfData> part, const std::vec
     point.Clock = data.Clocks[first + static_cast<std::size_t>(j)];
     point.IntegralWm2 = grid.Integral[static_cast<std::size_t>(j)];
     std::optional<double> zenith;
-    if (site) zenith = archive::SolarPosition(point.Utc, site->LatitudeDeg, site->LongitudeDeg).ZenithDeg;
-    point.QualityFlags = archive::QualityFlags(*part, axes, j, grid.Row(j), zenith);
+    if (sun) zenith = sun->At(point.Utc).ZenithDeg;
+    point.QualityFlags = archive::QualityFlags(*part, axes, j, grid, zenith);
     for (int model = SR101; model <= SR104; ++model)
       if (rad.Block(model) != nullptr) point.Models = static_cast<std::uint8_t>(point.Models | (1u << model));
     view.Points.push_back(point);
