@@ -1,11 +1,12 @@
-// Arbitrary bytes as a hand-edited profile, all in memory: reading and a settings load and save
-// must not crash, and saving what was loaded must be stable.
+// Arbitrary bytes as a hand-edited profile, all in memory: reading, the check of its text and a
+// settings load and save must not crash, and saving what was loaded must be stable.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "settings/profile_check.h"
 #include "settings/profile_file.h"
 #include "settings/settings_io.h"
 
@@ -23,7 +24,10 @@ std::string SavedFrom(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string saved = SavedFrom(std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  for (const spectrel::ProfileFinding& finding : spectrel::CheckProfileText(spectrel::ProfileFile::Parse(text)))
+    if (finding.Where.empty() || finding.Text.empty()) std::abort();   // every finding says where and what
+  const std::string saved = SavedFrom(text);
   // A second load and save of the saved text changes nothing.
   if (SavedFrom(saved) != saved) std::abort();
   return 0;

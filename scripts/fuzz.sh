@@ -3,6 +3,7 @@
 # corpus kept in fuzz/corpus/<target>/. Inputs that reach new code are merged back into that
 # corpus at the end (FUZZ_MERGE=0 leaves it alone, as the short runs of scripts/test.sh do);
 # a crash leaves its input in build/fuzz/artifacts/ and fails the script.
+# FUZZ_RUNS=N runs each target for N inputs instead of a time (the long runs kept in the corpus).
 #   scripts/fuzz.sh [SECONDS] [TARGET]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,8 +26,10 @@ for f in "$build"/fuzz/fuzz_*; do
   corpus=fuzz/corpus/$name
   work=$build/work/$name
   mkdir -p "$corpus" "$work"
-  echo "-- $name for $seconds s"
-  if ! "$f" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 \
+  limit=-max_total_time="$seconds"
+  [ -n "${FUZZ_RUNS:-}" ] && limit=-runs="$FUZZ_RUNS"
+  echo "-- $name ($limit)"
+  if ! "$f" "$limit" -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$build/artifacts/$name-" "$work" "$corpus" >"$build/$name.log" 2>&1; then
     status=1
     echo "$name FAILED: see $build/$name.log and $build/artifacts/"

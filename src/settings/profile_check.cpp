@@ -286,6 +286,15 @@ bool ProfileCheck::HasWarnings() const {
 
 int ProfileCheck::ExitCode() const { return HasErrors() ? 2 : HasWarnings() ? 1 : 0; }
 
+std::vector<ProfileFinding> CheckProfileText(const ProfileFile& profile) {
+  ProfileCheck result;
+  const ProfileCheckHost none;
+  Checker checker(result, none);
+  checker.Lines(profile);
+  checker.Values(profile);
+  return result.Findings;
+}
+
 ProfileCheck CheckProfile(const std::string& path, bool named, const std::string& appFolder,
                           const ProfileCheckHost& host) {
   ProfileCheck result;
@@ -300,8 +309,7 @@ ProfileCheck CheckProfile(const std::string& path, bool named, const std::string
     checker.Error(path, "cannot be read: " + read.Text());
   result.Settings.AppFolder = appFolder;
   LoadSettingsFrom(result.Settings, profile);
-  checker.Lines(profile);
-  checker.Values(profile);
+  for (ProfileFinding& f : CheckProfileText(profile)) result.Findings.push_back(std::move(f));
   checker.Settings(result.Settings);
   const std::vector<std::string> texts = SettingTexts(result.Settings);
   const std::vector<ProfileKey> keys = ProfileKeys();

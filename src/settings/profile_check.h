@@ -56,6 +56,11 @@ struct ProfileCheckHost {
 ProfileCheck CheckProfile(const std::string& path, bool named, const std::string& appFolder,
                           const ProfileCheckHost& host = {});
 
+class ProfileFile;
+// What the profile's text alone tells, without looking at the machine: unknown sections and keys,
+// repeated ones, lines that are no KEY=value, values that do not read as what they stand for.
+std::vector<ProfileFinding> CheckProfileText(const ProfileFile& profile);
+
 // "error: [USE] SR-102: unknown key; did you mean SR102?"
 std::string FindingLine(const ProfileFinding& finding);
 
