@@ -2,7 +2,7 @@
 // under 5 ms; the page's data of a 1440-point day (the day's points, its spectrogram and the last
 // point's spectrum) in under 100 ms, read afresh after a cycle changed the day file; and 100
 // clients at once beside a running simulated station without changing its cycle time (from the
-// interval boundary to the point in the day file), quiet against loaded medians.
+// interval boundary to the runner's line saying the point is stored), quiet against loaded medians.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
