@@ -8,6 +8,7 @@ if(NOT result EQUAL 0)
 endif()
 
 set(expected bin/spectrel-cli bin/solmet-sim lib/systemd/system/spectrel.service
+    lib/systemd/system/spectrel-web.service
     share/doc/spectrel/manual/README.md share/doc/spectrel/spectrel.ini.example share/doc/spectrel/CHANGELOG.md
     share/bash-completion/completions/spectrel-cli)
 if(GUI)
@@ -40,15 +41,22 @@ string(FIND "${unit}" "ExecStart=${PREFIX}/bin/spectrel-cli run " exec)
 if(exec LESS 0)
   message(FATAL_ERROR "unit does not start the installed runner:\n${unit}")
 endif()
+file(READ ${PREFIX}/lib/systemd/system/spectrel-web.service web)
+string(FIND "${web}" "ExecStart=${PREFIX}/bin/spectrel-cli serve " exec)
+if(exec LESS 0)
+  message(FATAL_ERROR "web unit does not start the installed server:\n${web}")
+endif()
 # The sandbox of the unit, rated the way the service manager rates it, where it can do so offline.
 find_program(SYSTEMD_ANALYZE systemd-analyze)
 if(SYSTEMD_ANALYZE)
-  execute_process(COMMAND ${SYSTEMD_ANALYZE} security --offline=true --threshold=35
-                          ${PREFIX}/lib/systemd/system/spectrel.service
-                  RESULT_VARIABLE rating OUTPUT_VARIABLE table ERROR_VARIABLE table)
-  if(NOT rating EQUAL 0)
-    message(FATAL_ERROR "the unit's exposure is above 3.5:\n${table}")
-  endif()
+  foreach(unit spectrel.service spectrel-web.service)
+    execute_process(COMMAND ${SYSTEMD_ANALYZE} security --offline=true --threshold=35
+                            ${PREFIX}/lib/systemd/system/${unit}
+                    RESULT_VARIABLE rating OUTPUT_VARIABLE table ERROR_VARIABLE table)
+    if(NOT rating EQUAL 0)
+      message(FATAL_ERROR "${unit}: exposure above 3.5:\n${table}")
+    endif()
+  endforeach()
 else()
   message(STATUS "systemd-analyze not installed: the unit's sandbox is not rated")
 endif()

@@ -17,6 +17,8 @@ packages=(
   python3-netcdf4 python3-xarray python3-dask python3-distributed python3-ephem
   groff-base
   libsystemd-dev librsvg2-bin
+  libmicrohttpd-dev curl jq
+  chromium prometheus      # the web page seen in a browser; promtool checks metrics and alert rules
 )
 missing=()
 for p in "${packages[@]}"; do

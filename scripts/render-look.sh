@@ -28,3 +28,5 @@ QT_QPA_PLATFORM=offscreen "$build/tools/look/spectrel-look" window "$out"
 echo "pictures in $out"
 # Both settings dialogs in English and Japanese; a control too small for its text is reported.
 QT_QPA_PLATFORM=offscreen "$build/tools/look/spectrel-look" dialogs "$out"
+# The station's web page in a browser (web_en.png, web_ja.png, web_phone.png), in the same zone.
+if command -v chromium >/dev/null; then bash scripts/render-web-look.sh "$out"; else echo "chromium not installed: no web pictures"; fi

@@ -26,5 +26,6 @@ Command AddMeasureCommand(CLI::App& program);   // measure [--profile INI] [--si
 Command AddRepairCommand(CLI::App& program);    // repair DAYFILE --out FILE
 Command AddRunCommand(CLI::App& program);       // run [--profile INI] [--simulate[=auto]]
 Command AddStatusCommand(CLI::App& program);    // status [--data DIR | --profile INI] [--json]
+Command AddServeCommand(CLI::App& program);     // serve [--data DIR | --profile INI] [--listen ADDR:PORT]
 
 }  // namespace spectrel::cli

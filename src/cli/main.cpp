@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   const std::vector<Command> commands{AddProbeCommand(program), AddPortsCommand(program), AddInfoCommand(program),
                                       AddExportCommand(program), AddMeasureCommand(program),
                                       AddRunCommand(program), AddStatusCommand(program),
-                                      AddRepairCommand(program), AddConfigCommand(program),
+                                      AddRepairCommand(program), AddServeCommand(program), AddConfigCommand(program),
                                       AddHelpCommand(program)};
   program.footer("Each command's --help tells more.\n\nExit codes: 0 done; 1 failed (the reason on standard error); "
                  "2 bad command line;\nstatus: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN; config: 0 clean, 1 warnings, 2 errors.");

@@ -33,7 +33,8 @@ const std::map<std::string, Folders> Allowed = {
     {"measure", {"sensor", "files", "spectrum", "settings", "base"}},
     {"archive", {"base", "spectrum", "files", "settings"}},
     {"simulation", {"measure", "sensor", "spectrum", "settings", "base"}},
-    {"cli", With(Core, {"simulation", "archive"})},
+    {"web", With(Core, {"archive"})},
+    {"cli", With(Core, {"simulation", "archive", "web"})},
     {"ui", With(Core, {"simulation", "archive"})},
     {"app", With(Core, {"simulation", "archive", "ui"})},
 };
