@@ -16,17 +16,16 @@ namespace {
 
 using spectrel::testing::FakeClock;
 
+// Tasks and events go nowhere: the cycle is completed by hand.
 class NullHost : public spectrel::DocumentHost {
  public:
-  void PostWorkerMessage(spectrel::WorkerMessage) override {}
-  void Beep() override {}
-  void ShowIntervalDialog(bool) override {}
-  void SetIntervalDialogTitle(const std::string&) override {}
-  void SetIntervalClock(const std::string&) override {}
-  void SetIntervalStatus(const std::string&) override {}
-  bool ConfirmStopInterval(const std::string&) override { return true; }
-  void EnableClose(bool) override {}
-  void UpdateAllViews() override {}
+  void Post(std::function<void()>) override {}
+  void CallAfter(std::chrono::milliseconds, std::function<void()>) override {}
+  void StateChanged(const spectrel::StateEvent&) override {}
+  void SensorStatusChanged(const spectrel::SensorEvent&) override {}
+  void ClockTicked(const std::string&) override {}
+  void CycleCompleted(const spectrel::CycleSummary&) override {}
+  bool Ask(const std::string&) override { return true; }
 };
 
 // 2026-12-07 00:00 in Tokyo, seconds since 1970.
@@ -54,12 +53,10 @@ struct Station {
                         Master);
     }
     Doc = std::make_unique<spectrel::CSpectrelDoc>(Settings, Host, Clock);
+    Result.Time = CycleTime;
     for (int model : {spectrel::SR102, spectrel::SR104}) {
-      spectrel::CSensorDriver& d = Doc->Driver(model);
-      d.Info = spectrel::testing::MakeSensorInfo(model);
-      d.Measurement = spectrel::testing::MakeMeasurement(model, CycleTime, 7);
-      d.MeasureOk = 1;
-      d.InfoStatus.store(spectrel::InfoReady);
+      Result.Identified[model] = spectrel::testing::MakeSensorInfo(model);
+      Result.Measured[model] = spectrel::testing::MakeMeasurement(model, CycleTime, 7);
     }
   }
   ~Station() {
@@ -82,6 +79,7 @@ struct Station {
   spectrel::AppSettings Settings;
   NullHost Host;
   FakeClock Clock{DayStart + 18 * 3600 + 59 * 60 + 40};
+  spectrel::CycleResult Result;   // what a run of both sensors brings back
   std::unique_ptr<spectrel::CSpectrelDoc> Doc;
 };
 
@@ -90,11 +88,10 @@ void BM_CompleteCycleEndOfDay(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     station.Reset(true);
-    station.Doc->SetCycleTime(station.CycleTime);
     state.ResumeTiming();
-    station.Doc->CompleteCycle();
+    station.Doc->CompleteCycle(station.Result);
   }
-  if (station.Doc->DayData().RadCount() != 841 || station.Doc->LastCsvFile().empty())
+  if (station.Doc->DayData().RadCount() != 841 || station.Doc->LastCycle().CsvFile.empty())
     state.SkipWithError("the cycle was not stored");
 }
 
@@ -103,11 +100,10 @@ void BM_CompleteCycleFirstOfDay(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     station.Reset(false);
-    station.Doc->SetCycleTime(station.CycleTime);
     state.ResumeTiming();
-    station.Doc->CompleteCycle();
+    station.Doc->CompleteCycle(station.Result);
   }
-  if (station.Doc->DayData().RadCount() != 1 || station.Doc->LastCsvFile().empty())
+  if (station.Doc->DayData().RadCount() != 1 || station.Doc->LastCycle().CsvFile.empty())
     state.SkipWithError("the cycle was not stored");
 }
 

@@ -31,16 +31,11 @@ std::unique_ptr<solmet_sim::SimulatedSensor> StartSensor(int model, solmet_sim::
 
 double Seconds(Steady::duration d) { return std::chrono::duration<double>(d).count(); }
 
-// Waits at most limit for ready(), pumping the document's messages meanwhile.
+// Waits at most limit for ready(), running the document's rhythm and news meanwhile.
 template <typename Ready>
-bool PumpUntil(CSpectrelDoc& doc, testing::RecordingHost& host, Steady::duration limit, Ready ready) {
-  const auto end = Steady::now() + limit;
-  while (!ready()) {
-    if (Steady::now() >= end) return false;
-    host.PumpQuiet(doc, std::chrono::milliseconds(10));
-    if (doc.Measuring()) doc.OnIntervalTick();
-  }
-  return true;
+bool PumpUntil(testing::RecordingHost& host, Steady::duration limit, Ready ready) {
+  host.LiveTimers = true;
+  return host.PumpUntil(ready, std::chrono::duration_cast<std::chrono::milliseconds>(limit));
 }
 
 void BM_StopWhileReadingSpectrum(benchmark::State& state) {
@@ -55,12 +50,10 @@ void BM_StopWhileReadingSpectrum(benchmark::State& state) {
   CSpectrelDoc doc(settings, host);
   for (auto _ : state) {
     doc.OnStartManual();
-    CSensorDriver& d = doc.Driver(SR103);
-    // The manual start is polled as the desktop program polls it, until the run is under way.
-    PumpUntil(doc, host, std::chrono::seconds(10),
-              [&] { return doc.PollManualStart() != CSpectrelDoc::ManualPoll::Waiting; });
+    // The manual start settles by its own 50 ms looks, until the run is under way.
+    PumpUntil(host, std::chrono::seconds(10), [&] { return doc.State() != MeasureState::ManualSettling; });
     const auto giveUp = Steady::now() + std::chrono::seconds(10);
-    while (d.Activity() != DriverActivity::ReadingSpectrum && Steady::now() < giveUp)
+    while (doc.Link(SR103).Activity() != DriverActivity::ReadingSpectrum && Steady::now() < giveUp)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const auto start = Steady::now();
     doc.StopMeasurement();
@@ -86,7 +79,7 @@ struct ReturnRig {
   // A point with this sensor stored after the first `after` points of the day.
   bool Stored(int after) const {
     const CKrfData& day = Doc->DayData();
-    return !Doc->LastDayFile().empty() && day.RadCount() > after && day.Rad(day.RadCount() - 1).Block(SR101);
+    return !Doc->LastCycle().DayFile.empty() && day.RadCount() > after && day.Rad(day.RadCount() - 1).Block(SR101);
   }
   // Seconds from now to the sensor's next stored point.
   double SecondsToStored() {
@@ -96,9 +89,9 @@ struct ReturnRig {
     return Seconds(Steady::now() - back);
   }
   template <typename Ready>
-  bool Pump(Steady::duration limit, Ready ready) { return PumpUntil(*Doc, Host, limit, ready); }
+  bool Pump(Steady::duration limit, Ready ready) { return PumpUntil(Host, limit, ready); }
   bool Probing() {
-    return Doc->SensorReconnecting(SR101) && Doc->Driver(SR101).Activity() == DriverActivity::Waking;
+    return Doc->Link(SR101).Reconnecting() && Doc->Link(SR101).Activity() == DriverActivity::Waking;
   }
 
   std::string Link;
@@ -115,7 +108,7 @@ void BM_ReturnToFirstStoredPointPortGone(benchmark::State& state) {
   for (auto _ : state) {
     rig.Pump(std::chrono::seconds(20), [&] { return rig.Stored(0); });
     rig.Sensor.reset();   // unplugged
-    rig.Pump(std::chrono::seconds(20), [&] { return rig.Doc->SensorReconnecting(SR101); });
+    rig.Pump(std::chrono::seconds(20), [&] { return rig.Doc->Link(SR101).Reconnecting(); });
     rig.Sensor = StartSensor(SR101, solmet_sim::Fault::None, rig.Link);   // plugged in again
     state.SetIterationTime(rig.SecondsToStored());
   }

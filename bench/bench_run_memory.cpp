@@ -16,7 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "base/local_day.h"
 #include "files/krf_file.h"
+#include "measure/day_paths.h"
 #include "measure/spectrel_doc.h"
 #include "solmet_sim.h"
 #include "support/recording_host.h"
@@ -40,24 +42,6 @@ long StatusKb(const std::string& field) {
 void ResetPeakMemory() {
   malloc_trim(0);
   std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-std::int64_t LocalMidnight(std::int64_t now) {
-  const time_t t = static_cast<time_t>(now);
-  tm local{};
-  localtime_r(&t, &local);
-  local.tm_hour = local.tm_min = local.tm_sec = 0;
-  local.tm_isdst = -1;
-  return static_cast<std::int64_t>(mktime(&local));
-}
-
-std::string DayFilePath(const std::string& folder, std::int64_t now) {
-  const time_t t = static_cast<time_t>(now);
-  tm local{};
-  localtime_r(&t, &local);
-  char name[64];
-  strftime(name, sizeof name, "%Y/%Y%m%d.KRF", &local);
-  return folder + name;
 }
 
 void BM_ManualMeasurementOnFullDay(benchmark::State& state) {
@@ -85,9 +69,9 @@ void BM_ManualMeasurementOnFullDay(benchmark::State& state) {
   }
   {
     const std::int64_t now = static_cast<std::int64_t>(time(nullptr));
-    const std::string dayFile = DayFilePath(folder, now);
+    const std::string dayFile = spectrel::DayFilePath(folder, now);
     std::filesystem::create_directories(std::filesystem::path(dayFile).parent_path());
-    SaveKrf(spectrel::testing::MakeDay({shortModel, longModel}, PointsInDay, LocalMidnight(now), Minute),
+    SaveKrf(spectrel::testing::MakeDay({shortModel, longModel}, PointsInDay, spectrel::LocalMidnight(now), Minute),
             dayFile);
   }
   ResetPeakMemory();
@@ -98,10 +82,8 @@ void BM_ManualMeasurementOnFullDay(benchmark::State& state) {
     spectrel::CSpectrelDoc doc(settings, host);
     for (auto _ : state) {
       doc.OnStartManual();
-      while (doc.PollManualStart() == spectrel::CSpectrelDoc::ManualPoll::Waiting) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      }
-      host.PumpUntil(doc, [&] { return !doc.Measuring(); }, std::chrono::seconds(60));
+      host.LiveTimers = true;   // the manual start settles by its own 50 ms looks
+      host.PumpUntil([&] { return !doc.Measuring(); }, std::chrono::seconds(60));
       if (doc.Measuring()) doc.StopMeasurement();
       points = doc.DayData().RadCount();
     }

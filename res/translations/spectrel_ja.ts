@@ -675,6 +675,10 @@ Software Starting</source>
         <translation>クリップボード転送に失敗しました</translation>
     </message>
     <message>
+        <source>Interval measurement cannot start: %1.</source>
+        <translation>インターバル計測を開始できません: %1。</translation>
+    </message>
+    <message>
         <source>no wavelength and value pairs</source>
         <translation>波長と値の組がありません</translation>
     </message>

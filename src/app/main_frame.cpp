@@ -24,7 +24,7 @@
 #include "base/local_time.h"
 #include "measure/day_paths.h"
 #include "measure/spectrel_doc.h"
-#include "measure/station_monitor.h"
+#include "measure/interval_schedule.h"
 #include "ui/event_log_window.h"
 #include "ui/sensor_day_panel.h"
 #include "ui/qt_document_host.h"
@@ -261,7 +261,9 @@ void CMainFrame::UpdateCountdown() {
     return;
   }
   if (!Countdown.isActive()) Countdown.start();
-  const std::optional<std::int64_t> next = NextBoundaryAfter(doc.Settings(), SystemClock().Now());
+  const std::optional<std::int64_t> next = doc.State() == MeasureState::Interval
+                                                ? IntervalSchedule::Of(doc.Settings()).NextAfter(SystemClock().Now())
+                                                : std::nullopt;
   MeasuringLabel->setText(next ? tr("measuring — next at %1").arg(QString::fromStdString(FormatLocal(*next, "%H:%M:%S")))
                                : tr("measuring"));
 }

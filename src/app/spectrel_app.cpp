@@ -60,14 +60,13 @@ bool CSpectrelApp::InitInstance() {
   if (Options.Simulate) {
     Sim = std::make_unique<SimulatedStation>();
     std::string error;
-    if (!Sim->Start(SettingsRecord, Options.SimulatePaced, error)) {
-      Sim->RestoreRealPorts(SettingsRecord);
-      return false;
-    }
+    if (!Sim->Start(SettingsRecord, Options.SimulatePaced, error)) return false;
   }
 
   DocHost = std::make_unique<QtDocumentHost>();
-  Doc = std::make_unique<CSpectrelDoc>(SettingsRecord, *DocHost);
+  // Simulated sensors plug in where the real ports do; the settings stay the user's own.
+  const PortSupply& ports = Sim ? static_cast<const PortSupply&>(*Sim) : ProfilePortSupply();
+  Doc = std::make_unique<CSpectrelDoc>(SettingsRecord, *DocHost, SystemStationClock(), ports);
   auto* view = new CSpectrelView(*Doc);
   Settings_ = std::make_unique<SettingsActions>(
       SettingsRecord, [this] { SaveNow(); },
@@ -97,11 +96,6 @@ void CSpectrelApp::ExitInstance() {
   SaveNow();
 }
 
-bool CSpectrelApp::SaveNow() {
-  if (Sim) Sim->RestoreRealPorts(SettingsRecord);
-  const bool saved = SaveSettings(SettingsRecord, Profile);
-  if (Sim && !Exited) Sim->ApplySimulatedPorts(SettingsRecord);
-  return saved;
-}
+bool CSpectrelApp::SaveNow() { return SaveSettings(SettingsRecord, Profile); }
 
 }  // namespace spectrel

@@ -39,7 +39,7 @@ class CSpectrelApp {
   // Exit: the graph settings dialog goes, the settings are saved, then the document.
   void ExitInstance();
 
-  // Writes the settings to the profile (with the real ports when simulating).
+  // Writes the settings to the profile.
   bool SaveNow();
 
   AppSettings& Settings() { return SettingsRecord; }

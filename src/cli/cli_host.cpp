@@ -12,6 +12,8 @@
 
 #include "base/local_time.h"
 #include "measure/day_paths.h"
+#include "measure/settings_options.h"
+#include "measure/status_texts.h"
 #include "spectrum/model_table.h"
 
 namespace spectrel::cli {
@@ -62,55 +64,59 @@ long StatusField(const char* name) {
 
 CliHost::CliHost(std::FILE* out, bool verbose) : Out(out), Verbose(verbose) {}
 
-void CliHost::PostWorkerMessage(WorkerMessage message) {
+void CliHost::Post(std::function<void()> task) {
   {
     std::lock_guard<std::mutex> hold(QueueLock);
-    Queue.push_back(message);
+    Queue.push_back(std::move(task));
   }
   QueueSignal.notify_one();
 }
 
-void CliHost::ShowIntervalDialog(bool visible) {
-  if (visible) {
+void CliHost::CallAfter(std::chrono::milliseconds delay, std::function<void()> task) {
+  Timers.Add(delay, std::move(task));
+}
+
+void CliHost::StateChanged(const StateEvent& event) {
+  const bool active = event.State != MeasureState::Idle;
+  if (active && !Active) {
     ShownStatus.clear();   // a new measurement shows every line afresh
-    PrintStamped(Title.empty() ? std::string("Measurement") : Title);
+    PrintStamped(event.Title);
   }
+  Active = active;
 }
 
-void CliHost::SetIntervalDialogTitle(const std::string& title) { Title = title; }
-
-void CliHost::SetIntervalClock(const std::string& text) {
-  if (Verbose) Print("clock " + text);
+void CliHost::SensorStatusChanged(const SensorEvent& event) {
+  // Print only the lines that changed; "nothing done yet" is blank: not worth a line.
+  const std::string line = ModelDisplayName(event.Model) + " " + event.Text;
+  std::string& shown = ShownStatus[event.Model];
+  if (shown == line) return;
+  shown = line;
+  if (event.Text.find_first_not_of(' ') != std::string::npos) PrintStamped(line);
 }
 
-void CliHost::SetIntervalStatus(const std::string& text) {
-  // One line per model in use, "SR-101 READY\n"; print only the lines that changed.
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const std::string name = line.substr(0, line.find(' '));
-    auto shown = ShownStatus.find(name);
-    if (shown != ShownStatus.end() && shown->second == line) continue;
-    ShownStatus[name] = line;
-    // "Nothing done yet" is blank: not worth a line.
-    if (line.find_first_not_of(' ', name.size()) == std::string::npos) continue;
-    PrintStamped(line);
-  }
+void CliHost::ClockTicked(const std::string& clockText) {
+  if (Verbose) Print("clock " + clockText);
+  if (OnTick) OnTick();
 }
 
-void CliHost::EnableClose(bool enabled) { CloseAllowed = enabled; }
+void CliHost::CycleCompleted(const CycleSummary& summary) {
+  if (OnCycle) OnCycle(summary);
+}
 
-std::vector<WorkerMessage> CliHost::WaitMessages(SteadyTime deadline) {
-  std::unique_lock<std::mutex> hold(QueueLock);
-  while (Queue.empty() && StopSignal() == 0) {
-    const SteadyTime now = std::chrono::steady_clock::now();
-    if (now >= deadline) break;
-    const SteadyTime sliceEnd = std::min(deadline, now + SignalSlice);
-    QueueSignal.wait_until(hold, sliceEnd);
+void CliHost::Pump(SteadyTime deadline) {
+  std::deque<std::function<void()>> tasks;
+  {
+    std::unique_lock<std::mutex> hold(QueueLock);
+    for (;;) {
+      const SteadyTime until = Timers.NextDue(deadline);
+      const SteadyTime now = std::chrono::steady_clock::now();
+      if (!Queue.empty() || now >= until || StopSignal() != 0) break;
+      QueueSignal.wait_until(hold, std::min(until, now + SignalSlice));
+    }
+    tasks.swap(Queue);
   }
-  std::vector<WorkerMessage> taken(Queue.begin(), Queue.end());
-  Queue.clear();
-  return taken;
+  for (auto& task : tasks) task();
+  Timers.FireDue();
 }
 
 void CliHost::PrintStamped(const std::string& line) {
@@ -142,33 +148,20 @@ int StopSignal() {
   return StopSignalNumber;
 }
 
-std::string StoredSensors(const CSpectrelDoc& doc) {
-  const CRad* last = doc.DayData().LastRad();
-  std::string names;
-  if (last == nullptr) return names;
-  for (int model = 0; model < ModelCount; ++model) {
-    if (last->Block(model) == nullptr) continue;
-    if (!names.empty()) names += ' ';
-    names += Models[model].Name;
-  }
-  return names;
-}
-
-std::string CycleLine(const CSpectrelDoc& doc) {
-  const std::string sensors = StoredSensors(doc);
-  const bool stored = !doc.LastDayFile().empty();
-  std::string line = LineStamp(doc.CycleTime()) + (stored ? " stored " : " not stored, measured ") +
-                     (sensors.empty() ? std::string("no sensor") : sensors);
-  if (!doc.IntegralText().empty()) line += "  " + doc.IntegralText();
-  line += "  day file " + (doc.LastDayFile().empty() ? std::string("not written") : doc.LastDayFile());
-  line += "  CSV " + (doc.LastCsvFile().empty() ? std::string("not written") : doc.LastCsvFile());
+std::string CycleLine(const CycleSummary& cycle) {
+  const bool stored = !cycle.DayFile.empty();
+  std::string line = LineStamp(cycle.Time) + (stored ? " stored " : " not stored, measured ") +
+                     (cycle.Sensors.empty() ? std::string("no sensor") : cycle.Sensors);
+  if (!cycle.IntegralText.empty()) line += "  " + cycle.IntegralText;
+  line += "  day file " + (stored ? cycle.DayFile : std::string("not written"));
+  line += "  CSV " + (cycle.CsvFile.empty() ? std::string("not written") : cycle.CsvFile);
   return line;
 }
 
 std::vector<std::string> StatusLines(const CSpectrelDoc& doc) {
   std::vector<std::string> lines;
   for (int model = 0; model < ModelCount; ++model) {
-    if (doc.Settings().UseSensor[model] != 1) continue;
+    if (!doc.InUse(model)) continue;
     lines.push_back(std::string(Models[model].Name) + " " + doc.StatusText(model));
   }
   return lines;
@@ -185,7 +178,7 @@ void ReportSetup(CliHost& host, const RunnerSettingsSource& source, const AppSet
     host.Print("simulated " + std::string(Models[sensor.Model].Name) + " on " + sensor.Device);
   }
   for (int model = 0; model < ModelCount; ++model) {
-    if (settings.UseSensor[model] == 1 && simulation.Sensors().empty()) {
+    if (UsedModels(settings)[model] && simulation.Sensors().empty()) {
       host.Print(std::string(Models[model].Name) + " on port " + settings.ComPort[model]);
     }
   }

@@ -1,22 +1,25 @@
-// The headless host of the measurement document: a queue of worker messages drained on the main
-// thread, waits bounded by the next timer tick or poll, and the dialog's texts as lines on stdout.
-// SIGINT and SIGTERM are held pending until the loop takes them and turns them into a clean stop.
+// The headless host of the measurement document: the main thread is the document's thread, with
+// a queue of posted tasks and a list of timers that the commands' loops run, waits cut short by a
+// stop signal, and the document's events as lines on stdout. SIGINT and SIGTERM are held pending
+// until the loop takes them and turns them into a clean stop.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "simulation/simulated_station.h"
 #include "measure/document_host.h"
+#include "measure/host_timers.h"
 #include "measure/spectrel_doc.h"
 #include "settings/app_settings.h"
+#include "simulation/simulated_station.h"
 
 namespace spectrel::cli {
 
@@ -28,23 +31,24 @@ class CliHost : public DocumentHost {
   explicit CliHost(std::FILE* out, bool verbose = false);
 
   // ---- DocumentHost ----
-  void PostWorkerMessage(WorkerMessage message) override;   // any thread
-  void Beep() override {}                                     // a station has no one to hear it
-  void ShowIntervalDialog(bool visible) override;
-  void SetIntervalDialogTitle(const std::string& title) override;
-  void SetIntervalClock(const std::string& text) override;
-  void SetIntervalStatus(const std::string& text) override;
+  void Post(std::function<void()> task) override;   // any thread
+  void CallAfter(std::chrono::milliseconds delay, std::function<void()> task) override;
+  void StateChanged(const StateEvent& event) override;
+  void SensorStatusChanged(const SensorEvent& event) override;
+  void ClockTicked(const std::string& clockText) override;
+  void CycleCompleted(const CycleSummary& summary) override;
   // A stop signal is the operator's confirmed stop.
-  bool ConfirmStopInterval(const std::string&) override { return true; }
-  void EnableClose(bool enabled) override;
-  void UpdateAllViews() override {}
+  bool Ask(const std::string&) override { return true; }
+
+  // What the command does with the events beside printing them.
+  std::function<void(const CycleSummary&)> OnCycle;   // a cycle was completed
+  std::function<void()> OnTick;                        // the interval measurement ticked
 
   // ---- The loop (main thread) ----
-  // Waits until a message is queued, a stop signal has arrived or the deadline has passed, and
-  // returns the queued messages in posting order. The wait is cut into slices of at most
-  // 50 ms so that a signal is seen promptly.
-  std::vector<WorkerMessage> WaitMessages(SteadyTime deadline);
-  bool CloseEnabled() const { return CloseAllowed; }
+  // Waits until a task is posted, a timer is due, a stop signal has arrived or the deadline has
+  // passed, then runs every posted task and every timer due, in that order. The wait is cut into
+  // slices of at most 50 ms so that a signal is seen promptly.
+  void Pump(SteadyTime deadline);
   // A line with the local date and time in front, flushed at once.
   void PrintStamped(const std::string& line);
   void Print(const std::string& line);
@@ -53,11 +57,11 @@ class CliHost : public DocumentHost {
   std::FILE* Out;                          // where the lines go
   bool Verbose;                            // also show the clock
   std::mutex QueueLock;                    // guards Queue
-  std::condition_variable QueueSignal;     // a message was queued
-  std::deque<WorkerMessage> Queue;         // posted, not yet handled
-  std::string Title;                       // title of the measurement dialog
-  std::map<std::string, std::string> ShownStatus;   // last printed status line per model name
-  bool CloseAllowed = true;                // false while measuring
+  std::condition_variable QueueSignal;     // a task was posted
+  std::deque<std::function<void()>> Queue; // posted, not yet run
+  HostTimers Timers;                       // main thread only
+  bool Active = false;                     // a measurement is shown
+  std::map<int, std::string> ShownStatus;  // last printed status line per model
 };
 
 // ---- Stop signals ----
@@ -68,11 +72,8 @@ void InstallStopSignals();
 int StopSignal();
 
 // ---- What the runner reports ----
-// The display names of the models with a block in the set's last point, e.g. "SR-101 SR-103";
-// empty when the point holds none (or there is no point).
-std::string StoredSensors(const CSpectrelDoc& doc);
 // One line for a completed cycle: its time, the sensors stored, the integral and the files.
-std::string CycleLine(const CSpectrelDoc& doc);
+std::string CycleLine(const CycleSummary& cycle);
 // The status line ("SR-102 Error(Opening COM Port failed)") of every model in use.
 std::vector<std::string> StatusLines(const CSpectrelDoc& doc);
 // Peak resident memory (VmHWM) and thread count of this process, from /proc/self/status;

@@ -9,20 +9,13 @@
 #include "cli/commands.h"
 #include "cli/service_notify.h"
 #include "cli/station_command.h"
+#include "measure/interval_schedule.h"
 #include "measure/spectrel_doc.h"
+#include "settings/profile_check.h"
 
 namespace spectrel::cli {
 
 namespace {
-
-// The steady-clock moment just after the next wall-clock second begins, so that every tick of
-// the 1 s timer reads a fresh second of the day.
-SteadyTime NextWholeSecond() {
-  using namespace std::chrono;
-  const auto intoSecond =
-      duration_cast<microseconds>(system_clock::now().time_since_epoch()) % seconds(1);
-  return steady_clock::now() + (seconds(1) - intoSecond) + milliseconds(2);
-}
 
 // Tells every worker to end, says what is still being waited for, then stops: the drivers'
 // waits end within a tenth of a second, so this never takes long.
@@ -39,17 +32,23 @@ void StopPromptly(CSpectrelDoc& doc, CliHost& host) {
   doc.StopMeasurement();
 }
 
-// Ticks the scheduler once a second and completes the cycles the runs report, until a signal
-// asks for the stop (or a worker's stop request ends the measurement). The service manager, when
-// one listens, hears of the start, every cycle, a watchdog ping each tick and the stop.
+// Runs the document's own rhythm on the main thread: its ticks, its workers' news and the cycles
+// the runs report, until a signal asks for the stop (or a worker's stop request ends the
+// measurement). The service manager, when one listens, hears that the station is ready once the
+// sensors have settled, every cycle, a watchdog ping from every tick of the measurement's own
+// rhythm, and the stop.
 void RunUntilStopped(CSpectrelDoc& doc, CliHost& host) {
   ServiceNotifier service;
+  host.OnCycle = [&](const CycleSummary& cycle) {
+    const std::string line = CycleLine(cycle);
+    host.Print(line);
+    service.Status(line);
+  };
+  host.OnTick = [&] { service.Tick(); };
   doc.OnStartInterval();
-  service.Ready();
-  service.Status("measuring; no cycle yet");
-  SteadyTime nextTick = NextWholeSecond();
+  service.Status("starting; identifying the sensors");
+  bool ready = false;
   while (doc.Measuring()) {
-    service.Tick();
     if (const int signal = StopSignal(); signal != 0) {
       service.Stopping();
       service.Status("stopping (signal " + std::to_string(signal) + ")");
@@ -57,36 +56,23 @@ void RunUntilStopped(CSpectrelDoc& doc, CliHost& host) {
       StopPromptly(doc, host);
       break;
     }
-    for (const WorkerMessage message : host.WaitMessages(nextTick)) {
-      doc.HandleMessage(message);
-      if (message != WorkerMessage::CycleDone) continue;
-      const std::string line = CycleLine(doc);
-      host.Print(line);
-      service.Status(line);
-    }
-    if (doc.Measuring() && std::chrono::steady_clock::now() >= nextTick) {
-      doc.OnIntervalTick();
-      nextTick = NextWholeSecond();
+    host.Pump(std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    if (!ready && doc.Station().State() == StationState::Measuring) {
+      ready = true;
+      service.Ready();
+      service.Status("measuring; no cycle yet");
     }
   }
-}
-
-// "HH:MM:SS" of a second of the day (a profile may hold seconds past 24 h: shown as they are).
-std::string TimeOfDay(std::int64_t second) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(second / 3600),
-                static_cast<long long>(second / 60 % 60), static_cast<long long>(second % 60));
-  return text;
 }
 
 int RunStation(CSpectrelDoc& doc, CliHost& host, const AppSettings& settings) {
-  if (settings.Interval < 1) {
-    // Only a hand-edited profile holds such a value; the scheduler measures every second then.
-    std::fprintf(stderr, "spectrel-cli run: the interval (INT in [INT]) is %lld s; measuring every 1 s\n",
-                 static_cast<long long>(settings.Interval));
+  if (const auto problem = WindowFinding(settings)) {
+    std::fprintf(stderr, "%sspectrel-cli run: %s: %s\n", ErrorPrefix().c_str(), problem->Where.c_str(),
+                 problem->Text.c_str());
+    return 2;
   }
-  host.Print("window " + TimeOfDay(settings.StartTime) + " to " + TimeOfDay(settings.EndTime) +
-             ", every " + std::to_string(settings.Interval) + " s; stop with Ctrl-C or SIGTERM");
+  host.Print("window " + ClockText(settings.StartTime) + " to " + ClockText(settings.EndTime) + ", every " +
+             std::to_string(settings.Interval) + " s; stop with Ctrl-C or SIGTERM");
   RunUntilStopped(doc, host);
   return 0;
 }

@@ -40,11 +40,7 @@ void ServiceNotifier::Status(const std::string& line) {
 }
 
 void ServiceNotifier::Tick() {
-  if (Watchdog.count() == 0) return;
-  const auto now = std::chrono::steady_clock::now();
-  if (LastPing.time_since_epoch().count() != 0 && now - LastPing < Watchdog / 2) return;
-  LastPing = now;
-  Send("WATCHDOG=1");
+  if (Watchdog.count() != 0) Send("WATCHDOG=1");
 }
 
 bool StreamIsJournal(int fd) {

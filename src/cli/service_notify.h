@@ -17,7 +17,9 @@ class ServiceNotifier {
   void Stopping();
   // The status line the service manager shows ("systemctl status").
   void Status(const std::string& line);
-  // Call often (every loop tick): pings the watchdog at half its interval.
+  // Pings the watchdog. Called from every tick of the measurement's own rhythm (once a second),
+  // so a measurement loop that stops ticking stops the pings and the service manager restarts
+  // the station; a watchdog interval of 2 s or more keeps the pings within half of it.
   void Tick();
   // The watchdog interval asked for by the service manager; zero when none.
   std::chrono::microseconds WatchdogInterval() const { return Watchdog; }
@@ -27,7 +29,6 @@ class ServiceNotifier {
 
   bool Listening = false;
   std::chrono::microseconds Watchdog{0};
-  std::chrono::steady_clock::time_point LastPing{};
 };
 
 // Whether the stream (1 stdout, 2 stderr) is connected to the journal: JOURNAL_STREAM names its

@@ -25,7 +25,8 @@ int RunStationCommand(const std::string& command, RunnerOptions options, const S
   ReportSetup(host, source, settings, simulation);
   int code = 1;
   {
-    CSpectrelDoc doc(settings, host);
+    const PortSupply& ports = options.Simulate ? static_cast<const PortSupply&>(simulation) : ProfilePortSupply();
+    CSpectrelDoc doc(settings, host, SystemStationClock(), ports);
     code = body(doc, host, settings);
   }
   simulation.Stop();

@@ -1,153 +1,102 @@
-// Completion of a measurement cycle on the user-interface thread: the day's set is read back
-// from its file, the new point is added, shown and stored, and every failure is logged.
+// Completion of a measurement cycle on the document's thread: the day is read back from its file,
+// the new point is added, shown and stored, and every failure is logged.
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
-#include <string>
 
-#include "files/krf_file.h"
 #include "measure/day_paths.h"
 #include "measure/settings_options.h"
 #include "measure/spectrel_doc.h"
+#include "measure/status_texts.h"
 #include "spectrum/resample.h"
 
 namespace spectrel {
 
-namespace {
-
-// Creates the folders up to the file's own; a failure shows up later as the file's save error.
-void MakeFolderOf(const std::string& path) {
-  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-  if (parent.empty()) return;
-  std::error_code ec;
-  std::filesystem::create_directories(parent, ec);
-}
-
-}  // namespace
-
-int CSpectrelDoc::CompleteCycle() {
+void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   CyclePending = false;
-  DayDataSet.Clear();
-  const std::string dayPath = DayFilePath(SettingsRef.KrfFolder, CycleTimeValue);
-  DayStart day = BeginDay(dayPath, CycleTimeValue);
-  if (AddNewInfoRecords()) day.WholeWrite = true;
-  // Points of this day that earlier cycles could not store go in first, in time order.
-  if (MergeUnsaved(dayPath)) day.WholeWrite = true;
-  const int index = DayDataSet.AppendRad(BuildPoint());
-  ShowPoint(index);
-  StoreDay(dayPath, day, DayDataSet.Rad(index));
-  if (SettingsRef.SaveCsv == 1) SaveCsvFile(DayDataSet.Rad(index));
-  ReportCycleToStation(index);
-  return 1;
+  const std::string dayPath = DayFilePath(SettingsRef.KrfFolder, result.Time);
+  const CKrfData header = NewDayHeader(result);
+  const DayRead read = Store.Begin(dayPath, header);
+  NoteRead(read);
+  if (read.NewFile()) SettingsRef.TimeZoneText = header.TimeZone;
+  const int index = Store.Add(BuildPoint(result));
+  try {
+    BuildReport(Store.Day(), index, ReportOptionsFrom(SettingsRef), Display, Texts, Lang);
+  } catch (const std::invalid_argument&) {
+    Texts = ReportTexts{};
+  }
+  const StoreOutcome stored = Store.Save();
+  NoteSave(stored.Cycle);
+  for (const StoreOutcome::HeldDay& day : stored.HeldDays) {
+    NoteRead(day.Read);
+    NoteSave(day.Save);
+  }
+  const CRad& point = Store.Day().Rad(index);
+  Summary = {point.MeasureTime, {}, Texts.Integral, stored.Cycle.Stored ? dayPath : std::string(), {}};
+  for (int i = 0; i < ModelCount; ++i)
+    if (point.Block(i) != nullptr) Summary.Sensors += (Summary.Sensors.empty() ? "" : " ") + ModelDisplayName(i);
+  if (CsvWanted(SettingsRef)) SaveCsvFile(point);
+  ReportCycleToStation(result, stored.Cycle);
+  Host.CycleCompleted(Summary);
 }
 
-CSpectrelDoc::DayStart CSpectrelDoc::BeginDay(const std::string& dayPath, std::int64_t stamp) {
-  DayStart day;
-  bool beginNewFile = false;
-  std::error_code ec;
-  if (!std::filesystem::exists(dayPath, ec)) {
-    MakeFolderOf(dayPath);
-    beginNewFile = true;
-  } else if (const DayLoad load = LoadDayFile(dayPath); load != DayLoad::Whole) {
-    day.FileSafe = KeepUnreadableDayFile(dayPath);
-    day.Error = day.FileSafe ? 0 : errno;
-    day.WholeWrite = true;
-    beginNewFile = load == DayLoad::Unreadable;
-  }
-  if (beginNewFile) {
-    SettingsRef.TimeZoneText = TimeZoneText(stamp);
-    DayDataSet.SiteName = SettingsRef.SiteName;
-    DayDataSet.SiteLon = SettingsRef.SiteLon;
-    DayDataSet.SiteLat = SettingsRef.SiteLat;
-    DayDataSet.SiteAlt = SettingsRef.SiteAlt;
-    DayDataSet.TimeZone = SettingsRef.TimeZoneText;
-    day.WholeWrite = true;
-  }
-  return day;
+// A new day file's header: the site strings, the time-zone text of the cycle, and the
+// identification of every sensor in the run.
+CKrfData CSpectrelDoc::NewDayHeader(const CycleResult& result) const {
+  CKrfData header;
+  header.SiteName = SettingsRef.SiteName;
+  header.SiteLon = SettingsRef.SiteLon;
+  header.SiteLat = SettingsRef.SiteLat;
+  header.SiteAlt = SettingsRef.SiteAlt;
+  header.TimeZone = TimeZoneText(result.Time);
+  for (int i = 0; i < ModelCount; ++i)
+    if (InUse(i) && result.Identified[static_cast<size_t>(i)]) header.SetInfo(i, *result.Identified[static_cast<size_t>(i)]);
+  return header;
 }
 
-bool CSpectrelDoc::AddNewInfoRecords() {
-  // A sensor that became ready since the file was begun adds its information record.
-  bool added = false;
-  for (int i = 0; i < ModelCount; ++i) {
-    CSensorDriver& driver = Driver(i);
-    if (SettingsRef.UseSensor[static_cast<size_t>(i)] == 1 && driver.InfoStatus.load() == InfoReady &&
-        DayDataSet.Info(i) == nullptr) {
-      DayDataSet.SetInfo(i, driver.Info);
-      added = true;
-    }
-  }
-  return added;
-}
-
-CRad CSpectrelDoc::BuildPoint() {
+CRad CSpectrelDoc::BuildPoint(const CycleResult& result) {
   CRad rad;
-  rad.MeasureTime = CycleTimeValue;
+  rad.MeasureTime = result.Time;
   Texts.Memo = SettingsRef.UserMemo;
   rad.Memo = Texts.Memo;
   for (int i = 0; i < ModelCount; ++i) {
-    if (SettingsRef.UseSensor[static_cast<size_t>(i)] != 1) continue;
-    CSensorDriver& driver = Driver(i);
-    // A spectrum left over from an earlier run is not this cycle's measurement.
-    if (driver.MeasureOk == 1 && !StaleMeasurement[static_cast<size_t>(i)].load()) {
-      rad.SetBlock(i, driver.Measurement);
-    } else {
+    if (!InUse(i)) continue;
+    if (const auto& measured = result.Measured[static_cast<size_t>(i)])
+      rad.SetBlock(i, *measured);
+    else
       WriteLog("ERROR " + std::string(Models[static_cast<size_t>(i)].Tag) + " MEAS");
-    }
   }
   return rad;
 }
 
-void CSpectrelDoc::ShowPoint(int index) {
-  try {
-    BuildReport(DayDataSet, index, ReportOptionsFrom(SettingsRef), Display, Texts, Lang);
-  } catch (const std::invalid_argument&) {
-    Texts = ReportTexts{};
+void CSpectrelDoc::NoteRead(const DayRead& read) {
+  if (read.What == DayRead::Found::CutShort) {
+    WriteLog("ERROR KRF TAIL");
+    Host.ReportError("day file cut short after byte " + std::to_string(read.WholeBytes) + ": " + read.Path +
+                     " is kept aside and written again from " + std::to_string(read.PointsRead) + " points");
+  } else if (read.What == DayRead::Found::Unreadable) {
+    WriteLog("ERROR KRF LOAD");
   }
-  Host.UpdateAllViews();
 }
 
-void CSpectrelDoc::StoreDay(const std::string& dayPath, DayStart day, const CRad& rad) {
-  LastDayFilePath.clear();
-  LastCsvFilePath.clear();
-  int saved = 0;
-  int error = day.Error;
-  if (day.FileSafe) {
-    saved = day.WholeWrite ? SaveKrf(DayDataSet, dayPath) : AppendKrf(DayDataSet, dayPath, rad);
-    error = errno;
-  }
-  if (saved == 1) {
-    LastDayFilePath = dayPath;
-    NotStoredReason.clear();
-    ForgetUnsaved(dayPath);
-    StoreHeldDays(dayPath);
-    return;
-  }
-  // Held in memory for the next successful save; should the program end first, the held points
-  // are lost, and the document says how many at its end.
-  Unsaved.push_back({dayPath, rad});
-  ReportNotStored(dayPath, day.FileSafe, error);
-}
-
-void CSpectrelDoc::ReportNotStored(const std::string& dayPath, bool fileSafe, int error) {
+void CSpectrelDoc::NoteSave(const DaySave& save) {
+  if (save.Stored) return;
   WriteLog("ERROR KRF SAVE");
-  const std::string reason = std::strerror(error != 0 ? error : EIO);
-  NotStoredReason = dayPath + (fileSafe ? ": " : ": cannot keep the old file aside: ") + reason;
-  Host.ReportError("not stored: " + NotStoredReason + " (" + std::to_string(Unsaved.size()) +
-                   " points held for the next save)");
+  Host.ReportError("not stored: " + save.Reason + " (" + std::to_string(save.Held) + " points held for the next save)");
 }
 
 void CSpectrelDoc::SaveCsvFile(const CRad& rad) {
   const std::string csvPath = HourCsvPath(SettingsRef.CsvFolder, rad.MeasureTime);
-  MakeFolderOf(csvPath);
-  BuildMergedWavelengths(DayDataSet, Merged);
-  if (Csv.WriteCsvFile(csvPath, DayDataSet, CsvOptionsFrom(SettingsRef), Merged) == 0) {
+  std::error_code ec;
+  std::filesystem::create_directories(FolderOf(csvPath), ec);   // a failure shows as the file's
+  BuildMergedWavelengths(Store.Day(), Merged);
+  if (Csv.WriteCsvFile(csvPath, Store.Day(), CsvOptionsFrom(SettingsRef), Merged) == 0) {
     const std::string reason = std::strerror(errno != 0 ? errno : EIO);
     WriteLog("ERROR CSV SAVE");
     Host.ReportError("CSV file not written: " + csvPath + ": " + reason);
   } else {
-    LastCsvFilePath = csvPath;
+    Summary.CsvFile = csvPath;
   }
 }
 

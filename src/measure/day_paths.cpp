@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
 #include "base/local_time.h"
 
@@ -29,15 +30,6 @@ std::string TimeZoneText(std::int64_t t) {
   return buffer;
 }
 
-std::int64_t LocalTimeOfDay(std::int64_t day, std::int64_t secondOfDay) {
-  std::optional<std::tm> local = LocalTm(day);
-  if (!local) return -1;
-  std::tm& tm = *local;
-  tm.tm_hour = static_cast<int>((secondOfDay / 3600) % 24);
-  tm.tm_min = static_cast<int>((secondOfDay / 60) % 60);
-  tm.tm_sec = static_cast<int>(secondOfDay % 60);
-  tm.tm_isdst = -1;
-  return static_cast<std::int64_t>(std::mktime(&tm));
-}
+std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
 
 }  // namespace spectrel

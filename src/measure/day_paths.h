@@ -17,8 +17,7 @@ std::string EventLogPath(const std::string& krfFolder, std::int64_t t);
 // "%+d" of the local offset from UTC at t in whole hours, truncated toward zero ("+5" at +5:30).
 std::string TimeZoneText(std::int64_t t);
 
-// t's local date at a given time of day (daylight saving left to the library); -1 when no such
-// local time exists.
-std::int64_t LocalTimeOfDay(std::int64_t day, std::int64_t secondOfDay);
+// The folder of a file's path ("" for a bare name).
+std::string FolderOf(const std::string& path);
 
 }  // namespace spectrel

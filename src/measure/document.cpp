@@ -1,73 +1,85 @@
-// The document's life: construction, destruction and the accessors the views use.
+// The document's life, the way its workers' news reaches its thread, and its state as the host
+// is told it.
 #include "measure/spectrel_doc.h"
-
-#include <stdexcept>
 
 #include "measure/status_texts.h"
 
 namespace spectrel {
 
-CSpectrelDoc::CSpectrelDoc(AppSettings& settings, DocumentHost& host, const Clock& clock)
+CSpectrelDoc::CSpectrelDoc(AppSettings& settings, DocumentHost& host, const StationClock& clock,
+                           const PortSupply& ports)
     : SettingsRef(settings),
       Host(host),
       ClockRef(clock),
+      Ports(ports),
       Lang(ProcessLanguage()),
-      Sr101(clock),
-      Sr102(clock),
-      Sr103(clock),
-      Sr104(clock),
+      Log(settings, clock, [&host](const std::string& line) { host.ReportError(line); }),
+      Rounds(std::make_shared<std::uint64_t>(0)),
       StationWatch(settings, clock) {
-  for (auto& stale : StaleMeasurement) stale.store(false);
-  for (int i = 0; i < ModelCount; ++i) Driver(i).SetStopFlag(&StopWaits);
-  StationWatch.SetReconnectCounter([this] { return ReconnectCount.load(); });
+  for (int model = 0; model < ModelCount; ++model)
+    Links[static_cast<size_t>(model)] = std::make_unique<SensorLink>(model, clock, Workers, Lang);
+  Used = Ports.ModelsInUse(SettingsRef);
+  StationWatch.SetReconnectCounter([this] { return ReconnectCount; });
   WriteLog("APP START");
-  // The interval dialog belongs to the host and starts hidden there.
-  Texts.Integral.clear();
-  Texts.Time.clear();
 }
 
 CSpectrelDoc::~CSpectrelDoc() {
   // The host keeps the program open while measuring; should the document go all the same, the
   // workers are stopped and waited for before anything they touch is destroyed.
-  if (MeasuringFlag.load() || RunThread.joinable() || !InfoThreads.empty()) StopNow();
-  for (SensorSupervisor& supervisor : Supervisors) supervisor.Join();
+  if (Measuring() || RunThread.joinable()) StopNow();
   // Points held after failed saves live only in memory: said once more, as they go.
-  if (!Unsaved.empty()) {
-    WriteLog("ERROR KRF LOST " + std::to_string(Unsaved.size()));
-    Host.ReportError("not stored: " + std::to_string(Unsaved.size()) +
+  if (const std::size_t held = Store.HeldPoints(); held > 0) {
+    WriteLog("ERROR KRF LOST " + std::to_string(held));
+    Host.ReportError("not stored: " + std::to_string(held) +
                      " points could not be written to their day file and are lost");
   }
   WriteLog("APP CLOSE");
-  // The drivers close their ports in their destructors, SR-104 first.
+  // The links close their ports as they go, SR-104 first.
 }
 
-bool CSpectrelDoc::RunActive() const {
-  return RunThread.joinable() && !RunFinished.load();
+std::function<void()> CSpectrelDoc::Guarded(std::uint64_t round, std::function<void()> task) {
+  // A task of a measurement that has been followed by another (or of a document that is gone)
+  // finds nothing to do.
+  return [alive = std::weak_ptr<std::uint64_t>(Rounds), round, task = std::move(task)] {
+    const auto current = alive.lock();
+    if (current && *current == round) task();
+  };
 }
 
-std::string CSpectrelDoc::StatusText(int model) const {
-  if (!ValidModel(model)) return {};
-  std::lock_guard<std::mutex> lock(StatusMutex);
-  return StatusTexts[static_cast<size_t>(model)];
+void CSpectrelDoc::Post(std::uint64_t round, std::function<void()> task) { Host.Post(Guarded(round, std::move(task))); }
+
+SensorLink::News CSpectrelDoc::NewsOf(int model, std::uint64_t round) {
+  return [this, model, round](const std::string& text, bool attemptFailed) {
+    Post(round, [this, model, text, attemptFailed] {
+      Links[static_cast<size_t>(model)]->SetText(text);
+      ShowStatus(model, attemptFailed);
+    });
+  };
 }
 
-void CSpectrelDoc::SetStatusText(int model, const std::string& text) {
-  std::lock_guard<std::mutex> lock(StatusMutex);
-  StatusTexts[static_cast<size_t>(model)] = text;
+void CSpectrelDoc::ShowStatus(int model, bool attemptFailed) {
+  SensorEvent event{model, StatusText(model), {}, attemptFailed};
+  for (int i = 0; i < ModelCount; ++i)
+    if (InUse(i)) event.Block += ModelDisplayName(i) + " " + StatusText(i) + "\n";
+  Host.SensorStatusChanged(event);
 }
 
-bool CSpectrelDoc::SensorReconnecting(int model) const {
-  return ValidModel(model) && Supervisors[static_cast<size_t>(model)].Reconnecting();
+void CSpectrelDoc::SetState(MeasureState state) {
+  Now = state;
+  const bool interval = state == MeasureState::Interval;
+  Host.StateChanged({state, state == MeasureState::Idle ? std::string()
+                                                        : MeasureText(interval ? TextIntervalTitle : TextManualTitle, Lang)});
 }
 
-CSensorDriver& CSpectrelDoc::Driver(int model) {
-  switch (model) {
-    case SR101: return Sr101;
-    case SR102: return Sr102;
-    case SR103: return Sr103;
-    case SR104: return Sr104;
-    default: throw std::invalid_argument("model index outside 0..3");
+std::string CSpectrelDoc::StopWaitText() const {
+  std::string text;
+  for (int i = 0; i < ModelCount; ++i) {
+    const DriverActivity activity = Link(i).Activity();
+    if (activity == DriverActivity::Idle) continue;
+    if (!text.empty()) text += ", ";
+    text += ModelDisplayName(i) + " (" + ActivityText(activity) + ")";
   }
+  return text;
 }
 
 }  // namespace spectrel

@@ -1,5 +1,5 @@
-// The yearly event log: one line per event, appended and closed at once so the file can be read
-// or copied at any time while the program runs.
+#include "measure/event_log.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -10,23 +10,22 @@
 #include "base/local_time.h"
 #include "base/unique_fd.h"
 #include "measure/day_paths.h"
-#include "measure/spectrel_doc.h"
 
 namespace spectrel {
 
-int CSpectrelDoc::WriteLog(std::string message) {
+bool EventLog::Write(const std::string& message) {
   // One clock reading gives both the file's year and the stamp, so a line written in the last
   // second of a year lands in that year's file.
   const std::int64_t now = ClockRef.Now();
-  const std::string path = EventLogPath(SettingsRef.KrfFolder, now);
+  const std::string path = EventLogPath(Settings.KrfFolder, now);
   const std::string line = FormatLocal(now, "%Y/%m/%d,%H:%M:%S,") + message + "\r\n";
 
   // O_CREAT makes the file but never its folder: without the data folder the line is dropped.
   const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
   if (!fd) {
     // The line is not lost silently: the operator sees it with the reason.
-    Host.ReportError("event log not written: " + path + ": " + std::strerror(errno) + ": " + message);
-    return 0;
+    Complain("event log not written: " + path + ": " + std::strerror(errno) + ": " + message);
+    return false;
   }
   ::flock(fd.Get(), LOCK_EX);  // other writers wait; readers are free
   size_t done = 0;
@@ -39,10 +38,14 @@ int CSpectrelDoc::WriteLog(std::string message) {
   const int error = errno;
   ::flock(fd.Get(), LOCK_UN);
   if (done < line.size()) {
-    Host.ReportError("event log not written: " + path + ": " + std::strerror(error) + ": " + message);
-    return 0;
+    Complain("event log not written: " + path + ": " + std::strerror(error) + ": " + message);
+    return false;
   }
-  return 1;
+  return true;
+}
+
+std::string SkipMessage(std::int64_t boundaries) {
+  return boundaries == 1 ? "ERROR MEAS SKIP" : "ERROR MEAS SKIP " + std::to_string(boundaries);
 }
 
 }  // namespace spectrel

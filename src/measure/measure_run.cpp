@@ -1,33 +1,27 @@
 // One measurement run: every sensor in use and ready is measured at the same time on a thread of
-// its own; when all have ended the run tells the user-interface thread.
+// its own; the run hands its result to the document's thread, which completes the cycle.
 #include <system_error>
 
 #include "measure/spectrel_doc.h"
-#include "measure/status_texts.h"
 
 namespace spectrel {
 
-namespace {
-constexpr int MeasureAttempts = 3;   // tries of Measure per sensor and run
-}  // namespace
-
-int CSpectrelDoc::StartRun(std::int64_t cycleTime) {
-  CycleTimeValue = cycleTime;
-  JoinRunThread();
-  return LaunchRunThread() ? 1 : 0;
-}
-
-bool CSpectrelDoc::LaunchRunThread() {
-  // Until the run measures a sensor, its driver holds a spectrum of an earlier run.
-  for (auto& stale : StaleMeasurement) stale.store(true);
-  RunFinished.store(false);
-  RunReported.store(false);
+bool CSpectrelDoc::StartRun(std::int64_t cycleTime) {
+  // Runs never overlap: the last one has reported (or been stopped) before a new one starts.
+  if (RunThread.joinable()) RunThread.join();
+  // The run takes what it needs with it: the sensors ready now and their identifications.
+  CycleResult result;
+  result.Time = cycleTime;
+  ModelSet ready{};
+  for (int i = 0; i < ModelCount; ++i) {
+    if (!InUse(i) || Link(i).Status() != InfoReady) continue;
+    ready[static_cast<size_t>(i)] = true;
+    result.Identified[static_cast<size_t>(i)] = Link(i).Identification();
+  }
   try {
-    // The run works from a copy of the flags it needs, so the settings stay the UI thread's.
-    RunThread = std::thread(&CSpectrelDoc::MeasureRunThread, this, SettingsRef.UseSensor,
-                            SettingsRef.MeasType);
+    RunThread = std::thread(&CSpectrelDoc::MeasureRun, this, std::move(result), ready,
+                            Now != MeasureState::Interval, *Rounds);
   } catch (const std::system_error&) {
-    RunFinished.store(true);
     return false;
   }
   CyclePending = true;
@@ -35,49 +29,46 @@ bool CSpectrelDoc::LaunchRunThread() {
   return true;
 }
 
-void CSpectrelDoc::JoinRunThread() {
-  if (RunThread.joinable()) RunThread.join();
-}
-
-void CSpectrelDoc::MeasureRunThread(std::array<int, ModelCount> useSensor, int measType) {
+void CSpectrelDoc::MeasureRun(CycleResult result, ModelSet ready, bool manual, std::uint64_t round) {
   std::array<std::thread, ModelCount> sensors;
   for (int i = 0; i < ModelCount; ++i) {
-    if (useSensor[static_cast<size_t>(i)] != 1 || Driver(i).InfoStatus.load() != InfoReady) continue;
+    if (!ready[static_cast<size_t>(i)]) continue;
     try {
-      sensors[static_cast<size_t>(i)] = std::thread(&CSpectrelDoc::SensorMeasureThread, this, i);
-      StaleMeasurement[static_cast<size_t>(i)].store(false);
+      sensors[static_cast<size_t>(i)] = std::thread([this, i, round, &result] {
+        result.Measured[static_cast<size_t>(i)] = Links[static_cast<size_t>(i)]->Measure(NewsOf(i, round));
+      });
     } catch (const std::system_error&) {
       // Left out of this run; cycle completion logs it as a failed measurement.
     }
   }
-  for (int i = ModelCount - 1; i >= 0; --i) {
+  for (int i = ModelCount - 1; i >= 0; --i)
     if (sensors[static_cast<size_t>(i)].joinable()) sensors[static_cast<size_t>(i)].join();
+  // A run stopped meanwhile reports nothing.
+  if (Workers.Stopped()) return;
+  {
+    std::lock_guard<std::mutex> lock(ReportLock);
+    Reported = std::move(result);
   }
-  if (MeasuringFlag.load()) {
-    RunReported.store(true);
-    Host.PostWorkerMessage(WorkerMessage::CycleDone);
-    // A manual measurement ends after its single run.
-    if (measType != 0) Host.PostWorkerMessage(WorkerMessage::StopRequest);
-  }
-  RunFinished.store(true);
+  Post(round, [this] { RunReported(); });
+  // A manual measurement ends after its single run.
+  if (manual) Post(round, [this] { StopMeasurement(); });
 }
 
-void CSpectrelDoc::SensorMeasureThread(int model) {
-  CSensorDriver& driver = Driver(model);
-  SetStatusText(model, MeasureText(TextMeasuring, Lang));
-  Host.PostWorkerMessage(WorkerMessage::StatusChanged);
-  bool measured = false;
-  for (int attempt = 0; attempt < MeasureAttempts && !measured; ++attempt) {
-    measured = driver.Measure() == 1;
-    // A stop ends the attempts at once; a failed line makes further attempts pointless.
-    if (measured || !MeasuringFlag.load() || driver.PortLost()) break;
-    SetStatusText(model, MeasureText(TextRetrying, Lang));
-    Host.PostWorkerMessage(WorkerMessage::StatusChanged);
-    Host.Beep();
+void CSpectrelDoc::RunReported() {
+  std::optional<CycleResult> result;
+  {
+    std::lock_guard<std::mutex> lock(ReportLock);
+    result.swap(Reported);
   }
-  SetStatusText(model, MeasureText(measured ? TextMeasureOk : TextMeasureFailed, Lang));
-  Host.PostWorkerMessage(WorkerMessage::StatusChanged);
-  if (MeasuringFlag.load()) Supervisors[static_cast<size_t>(model)].AfterCycle(measured, driver.PortLost());
+  // A completion already done by a stop leaves nothing to do.
+  if (!result || !CyclePending) return;
+  CompleteCycle(*result);
+  if (Workers.Stopped()) return;
+  // A sensor lost in this run is closed and brought back in the background.
+  for (int i = 0; i < ModelCount; ++i) {
+    if (result->Identified[static_cast<size_t>(i)] && Links[static_cast<size_t>(i)]->AfterCycle(result->Measured[static_cast<size_t>(i)].has_value()))
+      Reconnect(i, true);
+  }
 }
 
 }  // namespace spectrel

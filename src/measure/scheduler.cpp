@@ -1,96 +1,63 @@
-// Interval timing and the end of measurement. Interval measurement measures at every multiple of
-// the interval, counted from local midnight, inside the daily window (both ends included).
+// Interval timing: at each tick of an interval measurement the clock is shown and watched, and a
+// run is started for the last boundary the clock has shown since the tick before. Every boundary
+// the clock shows is either measured or logged as skipped ("ERROR MEAS SKIP").
 #include "base/local_day.h"
 #include "base/local_time.h"
-#include "measure/day_paths.h"
+#include "measure/interval_schedule.h"
 #include "measure/spectrel_doc.h"
-#include "measure/status_texts.h"
 
 namespace spectrel {
 
+namespace {
+
+// Milliseconds to whole seconds, rounded half away from zero.
+std::int64_t RoundedSeconds(std::int64_t ms) { return (ms + (ms < 0 ? -500 : 500)) / 1000; }
+
+}  // namespace
+
 void CSpectrelDoc::OnIntervalTick() {
-  if (!MeasuringFlag.load()) return;   // a tick that arrives after the stop
+  if (Now != MeasureState::Interval) return;   // a tick that arrives after the stop
   const std::int64_t now = ClockRef.Now();
   const std::int64_t s = SecondOfDay(now);
-  Host.SetIntervalClock(FormatLocal(now, "%Y/%m/%d  %H:%M:%S"));
+  Host.ClockTicked(FormatLocal(now, "%Y/%m/%d  %H:%M:%S"));
+  WatchClock();
   NoteStationTick();
 
-  // The first tick after a start never measures, nor does any tick outside the window.
-  if (s < SettingsRef.StartTime || s > SettingsRef.EndTime || LastTickSecond == 0) {
-    LastTickSecond = s;
-    return;
-  }
-  // Only an edited profile holds an interval below one second; it is taken as one second.
-  const std::int64_t interval = SettingsRef.Interval > 0 ? SettingsRef.Interval : 1;
-  const std::int64_t q = s / interval;
-  if (q == LastTickSecond / interval) {
-    LastTickSecond = s;
-    return;
-  }
-
-  // A boundary was crossed (the last one, when ticks came late). Runs never overlap: while the
-  // previous cycle is still being measured or waits for its completion, this boundary is left
-  // out and the event log gets "ERROR MEAS SKIP".
-  if (CyclePending) {
-    WriteLog("ERROR MEAS SKIP");
-    StationWatch.BoundarySkipped();
-    LastTickSecond = s;
-    return;
-  }
-  CycleTimeValue = LocalTimeOfDay(now, interval * q);
-  JoinRunThread();
-  if (!LaunchRunThread()) WriteLog("ERROR MEAS THREAD CREATE");
+  // The boundaries the clock has shown since the last tick, leaving out those handled before a
+  // step of the clock back: no boundary is measured twice, none at an instant stored before.
+  const IntervalSchedule schedule = IntervalSchedule::Of(SettingsRef);
+  IntervalSchedule::Crossing crossed;
+  if (LastTick) crossed = schedule.Between(std::max(*LastTick, LastBoundary), now);
+  // The first tick after a start never measures (a tick that read midnight itself counts as none,
+  // so the boundary after it is left out), nor does a tick outside the window.
+  const bool mayMeasure = LastTick && LastTickSecond != 0 && schedule.InWindow(s);
+  LastTick = now;
   LastTickSecond = s;
+  if (crossed.Count == 0) return;
+  LastBoundary = crossed.Last;
+  // When ticks came late, one run is made for the last boundary; while the previous cycle is
+  // still being measured or waits for its completion, runs never overlap: it is left out too.
+  const bool measure = mayMeasure && !CyclePending;
+  const std::int64_t skipped = crossed.Count - (measure ? 1 : 0);
+  if (skipped > 0) {
+    WriteLog(SkipMessage(skipped));
+    StationWatch.BoundarySkipped(skipped);
+  }
+  if (!measure) return;
+  if (!StartRun(crossed.Last)) WriteLog("ERROR MEAS THREAD CREATE");
 }
 
-int CSpectrelDoc::StopMeasurement() {
-  Host.ShowIntervalDialog(false);
-  if (SettingsRef.MeasType == 0 && !Host.ConfirmStopInterval(MeasureText(TextStopQuestion, Lang))) {
-    Host.ShowIntervalDialog(true);
-    return 0;
+// The kernel's word on the clock is logged when it changes, and a step of the clock (a person or
+// the time service moving it) once, with its size.
+void CSpectrelDoc::WatchClock() {
+  const ClockWatch::Seen seen = Watch.Look(ClockRef);
+  if (seen.StepMs) {
+    const std::int64_t seconds = RoundedSeconds(*seen.StepMs);
+    WriteLog("CLOCK STEP " + std::string(seconds < 0 ? "" : "+") + std::to_string(seconds));
+    StationWatch.ClockStepped(seconds);
   }
-  StopNow();
-  return 1;
-}
-
-void CSpectrelDoc::RequestStop() {
-  {
-    // Cleared under the pause lock so no pausing worker can miss the wake-up.
-    std::lock_guard<std::mutex> lock(PauseMutex);
-    MeasuringFlag.store(false);
-    StopWaits.store(true);
-  }
-  PauseSignal.notify_all();
-}
-
-std::string CSpectrelDoc::StopWaitText() const {
-  std::string text;
-  for (int i = 0; i < ModelCount; ++i) {
-    const DriverActivity activity = const_cast<CSpectrelDoc*>(this)->Driver(i).Activity();
-    if (activity == DriverActivity::Idle) continue;
-    if (!text.empty()) text += ", ";
-    text += ModelDisplayName(i) + " (" + ActivityText(activity) + ")";
-  }
-  return text;
-}
-
-void CSpectrelDoc::StopNow() {
-  StationWatch.Stopping();
-  RequestStop();
-  for (auto it = InfoThreads.rbegin(); it != InfoThreads.rend(); ++it) {
-    if (it->joinable()) it->join();
-  }
-  InfoThreads.clear();
-  JoinRunThread();
-  for (SensorSupervisor& supervisor : Supervisors) supervisor.Join();
-  // A run that reported just before the stop still has its completion queued: it is completed
-  // now, while the drivers still hold their records, and the queued message finds nothing to do.
-  if (CyclePending && RunReported.load()) CompleteCycle();
-  CyclePending = false;
-  for (int i = 0; i < ModelCount; ++i) Driver(i).ClosePort();
-  Host.EnableClose(true);
-  WriteLog("INT.MEAS STOP");
-  StationWatch.Stopped();
+  if (seen.Changed) WriteLog(*seen.Changed == ClockSync::Synchronised ? "CLOCK SYNC" : "CLOCK UNSYNC");
+  StationWatch.ClockState(seen.Sync);
 }
 
 }  // namespace spectrel

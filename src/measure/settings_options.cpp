@@ -2,6 +2,10 @@
 
 namespace spectrel {
 
+namespace {
+constexpr int IntervalMeasType = 0;   // "MEAS_TYPE" of interval measurement; 1 is manual
+}  // namespace
+
 CsvOptions CsvOptionsFrom(const AppSettings& settings) {
   CsvOptions options;
   options.OneNm = settings.CsvPitch == 1;
@@ -15,6 +19,23 @@ CsvOptions CsvOptionsFrom(const AppSettings& settings) {
 
 ReportOptions ReportOptionsFrom(const AppSettings& settings) {
   return {settings.DispMode == 0, settings.IntegFrom, settings.IntegTo};
+}
+
+ModelSet UsedModels(const AppSettings& settings) {
+  ModelSet used{};
+  for (int model = 0; model < ModelCount; ++model)
+    used[static_cast<size_t>(model)] = settings.UseSensor[static_cast<size_t>(model)] == 1;
+  return used;
+}
+
+bool CsvWanted(const AppSettings& settings) { return settings.SaveCsv == 1; }
+
+void KeepMeasureMode(AppSettings& settings, MeasureMode mode) {
+  settings.MeasType = mode == MeasureMode::Interval ? IntervalMeasType : 1;
+}
+
+MeasureMode LastMeasureMode(const AppSettings& settings) {
+  return settings.MeasType == IntervalMeasType ? MeasureMode::Interval : MeasureMode::Manual;
 }
 
 }  // namespace spectrel

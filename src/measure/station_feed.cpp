@@ -1,39 +1,40 @@
 // What the document tells its station monitor: when measurement has settled, and how each cycle
 // went, sensor by sensor.
 #include "measure/spectrel_doc.h"
+#include "measure/status_texts.h"
 
 namespace spectrel {
 
 void CSpectrelDoc::NoteStationTick() {
   if (StationWatch.State() != StationState::Starting) return;
   for (int i = 0; i < ModelCount; ++i)
-    if (SettingsRef.UseSensor[static_cast<size_t>(i)] == 1 && Driver(i).InfoStatus.load() == InfoNone) return;
+    if (InUse(i) && Link(i).Status() == InfoNone) return;
   StationWatch.Measuring();
 }
 
-void CSpectrelDoc::ReportCycleToStation(int index) {
-  const CRad& rad = DayDataSet.Rad(index);
+void CSpectrelDoc::ReportCycleToStation(const CycleResult& result, const DaySave& save) {
+  const CKrfData& day = Store.Day();
   CycleStatus cycle;
-  cycle.Stamp = rad.MeasureTime;
-  cycle.Stored = !LastDayFilePath.empty();
-  if (!cycle.Stored) cycle.Reason = NotStoredReason.empty() ? "day file not written" : NotStoredReason;
+  cycle.Stamp = result.Time;
+  cycle.Stored = save.Stored;
+  if (!cycle.Stored) cycle.Reason = save.Reason.empty() ? "day file not written" : save.Reason;
   for (int i = 0; i < ModelCount; ++i) {
-    if (SettingsRef.UseSensor[static_cast<size_t>(i)] != 1) continue;
+    if (!InUse(i)) continue;
     SensorCycleStatus sensor;
-    sensor.Model = std::string(Models[static_cast<size_t>(i)].Name);
+    sensor.Model = ModelDisplayName(i);
     sensor.StatusText = StatusText(i);
-    const SensorMeasurement* block = rad.Block(i);
-    const SensorInfo* info = DayDataSet.Info(i);
-    sensor.Ok = block != nullptr;
-    if (block != nullptr) {
-      sensor.ExposureMs = block->ExposureMs;
-      if (info != nullptr) sensor.Integral = SensorIntegral(*block, *info, SettingsRef.IntegFrom, SettingsRef.IntegTo);
+    const auto& measured = result.Measured[static_cast<size_t>(i)];
+    sensor.Ok = measured.has_value();
+    if (measured) {
+      sensor.ExposureMs = measured->ExposureMs;
+      if (const SensorInfo* info = day.Info(i))
+        sensor.Integral = SensorIntegral(*measured, *info, SettingsRef.IntegFrom, SettingsRef.IntegTo);
     }
     cycle.Sensors.push_back(std::move(sensor));
   }
-  const auto perDay = cycle.Stored ? EstimateBytesPerDay(SettingsRef, rad.MeasureTime, DayDataSet.RadCount())
-                                   : std::nullopt;
-  StationWatch.CycleCompleted(std::move(cycle), perDay);
+  const bool rateKnown = cycle.Stored && Now == MeasureState::Interval;
+  StationWatch.CycleCompleted(std::move(cycle), rateKnown ? EstimateBytesPerDay(SettingsRef, result.Time, day.RadCount())
+                                                          : std::nullopt);
 }
 
 }  // namespace spectrel

@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "base/local_day.h"
 #include "files/file_output.h"
 #include "measure/day_paths.h"
+#include "measure/interval_schedule.h"
+#include "measure/settings_options.h"
 
 namespace spectrel {
 
@@ -46,7 +47,8 @@ void StationMonitor::Enter(StationState state) {
   Write();
 }
 
-void StationMonitor::Started() {
+void StationMonitor::Started(bool intervalMode) {
+  IntervalMode = intervalMode;
   Current.Started = ClockRef.Now();
   Current.Counters = {};
   Current.LastCycle.reset();
@@ -67,8 +69,21 @@ void StationMonitor::CycleCompleted(CycleStatus cycle, std::optional<double> byt
   Enter(Current.State == StationState::Starting ? StationState::Measuring : Current.State);
 }
 
-void StationMonitor::BoundarySkipped() {
-  ++Current.Counters.Skipped;
+void StationMonitor::BoundarySkipped(std::int64_t boundaries) {
+  Current.Counters.Skipped += boundaries;
+  Write();
+}
+
+void StationMonitor::ClockStepped(std::int64_t seconds) {
+  Current.LastClockStep = seconds;
+  Write();
+}
+
+void StationMonitor::ClockState(ClockSync sync) {
+  const std::optional<bool> synchronised =
+      sync == ClockSync::Unknown ? std::nullopt : std::optional<bool>(sync == ClockSync::Synchronised);
+  if (synchronised == Current.ClockSynchronised) return;
+  Current.ClockSynchronised = synchronised;
   Write();
 }
 
@@ -79,13 +94,13 @@ void StationMonitor::Stopped() { Enter(StationState::Stopped); }
 bool StationMonitor::Write() {
   const std::int64_t now = ClockRef.Now();
   Current.Updated = now;
-  Current.IntervalMode = Settings.MeasType == 0;
-  Current.IntervalSeconds = Settings.Interval > 0 ? Settings.Interval : 1;
+  const IntervalSchedule schedule = IntervalSchedule::Of(Settings);
+  Current.IntervalMode = IntervalMode;
+  Current.IntervalSeconds = schedule.Interval();
   Current.WindowStart = Settings.StartTime;
   Current.WindowEnd = Settings.EndTime;
-  Current.NextBoundary = Current.State == StationState::Measuring || Current.State == StationState::Starting
-                             ? NextBoundaryAfter(Settings, now)
-                             : std::nullopt;
+  const bool active = Current.State == StationState::Measuring || Current.State == StationState::Starting;
+  Current.NextBoundary = IntervalMode && active ? schedule.NextAfter(now) : std::nullopt;
   if (Reconnects) Current.Counters.Reconnects = Reconnects();
   Current.FreeBytes = FreeSpace(Settings.KrfFolder);
   Current.DaysLeft = Current.FreeBytes && BytesPerDay ? DaysOfSpace(*Current.FreeBytes, *BytesPerDay)
@@ -95,30 +110,12 @@ bool StationMonitor::Write() {
          file.Commit();
 }
 
-std::optional<std::int64_t> NextBoundaryAfter(const AppSettings& settings, std::int64_t now) {
-  if (settings.MeasType != 0) return std::nullopt;
-  const std::int64_t interval = settings.Interval > 0 ? settings.Interval : 1;
-  const std::int64_t first = (std::max<std::int64_t>(settings.StartTime, 0) + interval - 1) / interval * interval;
-  if (first > settings.EndTime) return std::nullopt;
-  const std::int64_t second = SecondOfDay(now);
-  const std::int64_t next = std::max(first, (second / interval + 1) * interval);
-  const std::int64_t at = next <= settings.EndTime ? LocalTimeOfDay(now, next) : LocalTimeOfDay(now + 86400, first);
-  return at < 0 ? std::nullopt : std::optional<std::int64_t>(at);
-}
-
-std::int64_t CyclesPerDay(const AppSettings& settings) {
-  const std::int64_t interval = settings.Interval > 0 ? settings.Interval : 1;
-  const std::int64_t first = (std::max<std::int64_t>(settings.StartTime, 0) + interval - 1) / interval;
-  const std::int64_t last = settings.EndTime / interval;
-  return last >= first ? last - first + 1 : 0;
-}
-
 std::optional<double> EstimateBytesPerDay(const AppSettings& settings, std::int64_t cycleTime,
                                           int pointsToday) {
-  const std::int64_t perDay = CyclesPerDay(settings);
-  if (settings.MeasType != 0 || pointsToday <= 0 || perDay <= 0) return std::nullopt;
+  const std::int64_t perDay = IntervalSchedule::Of(settings).OnDay(cycleTime);
+  if (pointsToday <= 0 || perDay <= 0) return std::nullopt;
   std::int64_t bytes = FileSize(DayFilePath(settings.KrfFolder, cycleTime));
-  if (settings.SaveCsv == 1) bytes += CsvBytesOfDay(HourCsvPath(settings.CsvFolder, cycleTime));
+  if (CsvWanted(settings)) bytes += CsvBytesOfDay(HourCsvPath(settings.CsvFolder, cycleTime));
   if (bytes <= 0) return std::nullopt;
   return static_cast<double>(bytes) * static_cast<double>(perDay) / pointsToday;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/clock.h"
+#include "measure/station_clock.h"
 #include "measure/station_status.h"
 #include "settings/app_settings.h"
 #include "spectrum/records.h"
@@ -24,10 +25,13 @@ class StationMonitor {
   void SetReconnectCounter(std::function<std::int64_t()> counter) { Reconnects = std::move(counter); }
 
   // Each of these updates the status and writes the file.
-  void Started();                    // "starting": counters from zero
+  void Started(bool intervalMode);   // "starting": counters from zero
   void Measuring();                  // "measuring": the sensors in use have settled
   void CycleCompleted(CycleStatus cycle, std::optional<double> bytesPerDay);
-  void BoundarySkipped();
+  void BoundarySkipped(std::int64_t boundaries);
+  void ClockStepped(std::int64_t seconds);   // the system clock moved by seconds against time passing
+  // The kernel's word on the clock; written only when it changes.
+  void ClockState(ClockSync sync);
   void Stopping();
   void Stopped();
 
@@ -43,18 +47,13 @@ class StationMonitor {
   const Clock& ClockRef;
   StationStatus Current;
   std::optional<double> BytesPerDay;           // stored per day at the current rate, bytes
+  bool IntervalMode = false;                   // the measurement is interval measurement
   std::function<std::int64_t()> Reconnects;
 };
 
-// The next interval boundary after now inside the daily window (today's or the next day's);
-// empty in manual measurement or when the window holds no boundary.
-std::optional<std::int64_t> NextBoundaryAfter(const AppSettings& settings, std::int64_t now);
-
-// Boundaries of a day's window: whole multiples of the interval from start to end, both included.
-std::int64_t CyclesPerDay(const AppSettings& settings);
-
-// Bytes stored per day at the current rate: today's day file and CSV files over the part of the
-// day's boundaries already stored (pointsToday of CyclesPerDay). Empty while nothing is known.
+// Bytes stored per day at the current rate of interval measurement: the cycle's day file and CSV
+// files over the part of that day's boundaries already stored (pointsToday of them). Empty while
+// nothing is known.
 std::optional<double> EstimateBytesPerDay(const AppSettings& settings, std::int64_t cycleTime,
                                           int pointsToday);
 

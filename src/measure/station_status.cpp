@@ -7,6 +7,7 @@
 
 #include "base/local_day.h"
 #include "base/local_time.h"
+#include "measure/interval_schedule.h"
 
 namespace spectrel {
 namespace {
@@ -75,6 +76,7 @@ std::string StationStatusJson(const StationStatus& s) {
                     {"not_stored", s.Counters.NotStored}, {"skipped", s.Counters.Skipped},
                     {"reconnects", s.Counters.Reconnects}}},
       {"disk", {{"free_bytes", Optional(s.FreeBytes)}, {"days_left", Optional(s.DaysLeft)}}},
+      {"clock", {{"synchronised", Optional(s.ClockSynchronised)}, {"last_step_s", Optional(s.LastClockStep)}}},
   };
   return j.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
@@ -114,6 +116,9 @@ std::optional<StationStatus> ParseStationStatus(std::string_view text, std::stri
     const json& disk = j.at("disk");
     s.FreeBytes = OptionalOf<std::int64_t>(disk, "free_bytes");
     s.DaysLeft = OptionalOf<double>(disk, "days_left");
+    const json clock = j.value("clock", json::object());
+    s.ClockSynchronised = OptionalOf<bool>(clock, "synchronised");
+    s.LastClockStep = OptionalOf<std::int64_t>(clock, "last_step_s");
     return s;
   } catch (const json::exception& e) {
     error = std::string("not a station status file: ") + e.what();
@@ -138,10 +143,11 @@ StationVerdict JudgeStation(const StationStatus& s, std::int64_t now, bool runne
   if (s.State == StationState::Stopped) return {2, "CRITICAL: measurement stopped"};
   if (!runnerAlive) return {2, "CRITICAL: runner (pid " + std::to_string(s.Pid) + ") is gone"};
   if (s.State == StationState::Measuring && s.IntervalMode && s.IntervalSeconds > 0) {
-    const std::int64_t second = SecondOfDay(now);
-    if (second >= s.WindowStart && second <= s.WindowEnd) {
-      // Counted from the latest of: the last stored point, the start, today's window opening.
-      const std::int64_t since = std::max({s.LastStored.value_or(0), s.Started, now - (second - s.WindowStart)});
+    if (IntervalSchedule(s.WindowStart, s.WindowEnd, s.IntervalSeconds).InWindow(SecondOfDay(now))) {
+      // Counted from the latest of: the last stored point, the start, today's window opening (the
+      // first instant the clock showed it, also on a day that changes its clock).
+      const std::int64_t opened = InstantsOnDay(now, std::max<std::int64_t>(s.WindowStart, 0)).Earlier;
+      const std::int64_t since = std::max({s.LastStored.value_or(0), s.Started, opened});
       if (now - since > 2 * s.IntervalSeconds)
         return {2, "CRITICAL: no point stored for " + std::to_string(now - since) + " s"};
     }
@@ -156,6 +162,8 @@ StationVerdict JudgeStation(const StationStatus& s, std::int64_t now, bool runne
     std::snprintf(days, sizeof days, "%.1f", *s.DaysLeft);
     return {1, std::string("WARNING: ") + days + " days of disk space left"};
   }
+  if (s.ClockSynchronised == false)
+    return {1, "WARNING: the system clock is not synchronised: no time service vouches for the times stored"};
   std::string text = "OK: " + std::string(StationStateName(s.State));
   if (s.LastCycle) text += ", last cycle " + FormatLocal(s.LastCycle->Stamp, "%Y/%m/%d %H:%M:%S") + " stored";
   return {0, text};

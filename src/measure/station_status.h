@@ -36,7 +36,7 @@ struct StationCounters {
   std::int64_t Cycles = 0;            // cycles completed since start
   std::int64_t Stored = 0;            // of which stored in the day file
   std::int64_t NotStored = 0;         // of which not stored
-  std::int64_t Skipped = 0;           // boundaries skipped because a run was still going
+  std::int64_t Skipped = 0;           // boundaries left out (a run still going, a late tick, a step)
   std::int64_t Reconnects = 0;        // sensors brought back after their port failed
 };
 
@@ -56,6 +56,8 @@ struct StationStatus {
   StationCounters Counters;
   std::optional<std::int64_t> FreeBytes;      // free space of the data folder
   std::optional<double> DaysLeft;             // free space over the bytes stored per day so far
+  std::optional<bool> ClockSynchronised;      // the kernel's word on the system clock; empty: not asked
+  std::optional<std::int64_t> LastClockStep;  // the last step of the clock while measuring, s (signed)
 };
 
 // The status as JSON text (one object, UTF-8 kept, invalid bytes replaced).

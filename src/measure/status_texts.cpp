@@ -46,6 +46,11 @@ const std::string& MeasureText(int id, Language language) {
   return none;
 }
 
+std::string StatusMessage(int code, Language language) {
+  if (code < InfoNone || code > InfoReady) return {};
+  return MeasureText(TextInfoStatusFirst + code, language);
+}
+
 std::string ModelDisplayName(int model) {
   if (!ValidModel(model)) return {};
   return std::string(Models[static_cast<size_t>(model)].Name);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "sensor/sensor_driver.h"
 #include "sensor/status_report.h"
 
 namespace spectrel {
@@ -24,6 +25,9 @@ enum StatusTextId : int {
 
 // The text of an id in the language; empty for an id without a text.
 const std::string& MeasureText(int id, Language language);
+
+// The text of an identification state (InfoStatus 0..6); empty outside.
+std::string StatusMessage(int code, Language language);
 
 // Display name of a model ("SR-101" .. "SR-104"); empty outside 0..3.
 std::string ModelDisplayName(int model);

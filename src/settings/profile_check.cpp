@@ -87,6 +87,29 @@ std::optional<double> RealNumber(const std::string& text) {
   return value;
 }
 
+}  // namespace
+
+std::optional<ProfileFinding> WindowFinding(const AppSettings& s) {
+  const auto error = [](const char* where, std::string text) {
+    return ProfileFinding{FindingLevel::Error, where, std::move(text)};
+  };
+  if (s.Interval < 1 || s.Interval > 0x7fffffff)
+    return error("[INT] INT", "the interval must be 1 s or more (it reads as " + std::to_string(s.Interval) + " s)");
+  if (s.StartTime >= DaySeconds)
+    return error("[INT] START", std::to_string(s.StartTime) + " s is past the end of the day: the window never opens");
+  if (s.StartTime > s.EndTime)
+    return error("[INT] START", "the window opens after it closes (START " + std::to_string(s.StartTime) + " > END " +
+                                    std::to_string(s.EndTime) + "): nothing would ever be measured");
+  const std::int64_t first = (s.StartTime + s.Interval - 1) / s.Interval * s.Interval;
+  if (first > s.EndTime || first >= DaySeconds)
+    return error("[INT] INT", "no multiple of " + std::to_string(s.Interval) + " s after midnight falls between START " +
+                                  std::to_string(s.StartTime) + " and END " + std::to_string(s.EndTime) +
+                                  ": nothing would ever be measured");
+  return std::nullopt;
+}
+
+namespace {
+
 class Checker {
  public:
   Checker(ProfileCheck& result, const ProfileCheckHost& host) : Result(result), Host(host) {}
@@ -222,26 +245,8 @@ class Checker {
     if (s.UseSensor[2] && s.UseSensor[3]) Warn("[USE]", "SR103 and SR104 both in use; use one long-wavelength sensor");
   }
 
-  // The daily window must hold a boundary, or interval measurement never measures.
   void Window(const AppSettings& s) {
-    if (s.Interval < 1 || s.Interval > 0x7fffffff) {
-      Error("[INT] INT", "the interval must be 1 s or more (it reads as " + std::to_string(s.Interval) + " s)");
-      return;
-    }
-    if (s.StartTime >= DaySeconds) {
-      Error("[INT] START", std::to_string(s.StartTime) + " s is past the end of the day: the window never opens");
-      return;
-    }
-    if (s.StartTime > s.EndTime) {
-      Error("[INT] START", "the window opens after it closes (START " + std::to_string(s.StartTime) + " > END " +
-                               std::to_string(s.EndTime) + "): nothing would ever be measured");
-      return;
-    }
-    const std::int64_t first = (s.StartTime + s.Interval - 1) / s.Interval * s.Interval;
-    if (first > s.EndTime || first >= DaySeconds)
-      Error("[INT] INT", "no multiple of " + std::to_string(s.Interval) + " s after midnight falls between START " +
-                             std::to_string(s.StartTime) + " and END " + std::to_string(s.EndTime) +
-                             ": nothing would ever be measured");
+    if (std::optional<ProfileFinding> finding = WindowFinding(s)) Result.Findings.push_back(std::move(*finding));
   }
 
   void Folder(const std::string& where, const std::string& folder) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,12 @@ class ProfileFile;
 // What the profile's text alone tells, without looking at the machine: unknown sections and keys,
 // repeated ones, lines that are no KEY=value, values that do not read as what they stand for.
 std::vector<ProfileFinding> CheckProfileText(const ProfileFile& profile);
+
+// Why interval measurement with these settings could never measure: an interval below 1 s (the
+// profile keeps it as a signed 32-bit number, so INT=-1 reads as 4294967295), a window that never
+// opens, opens after it closes or holds no multiple of the interval; empty when it can. The
+// profile check says it, and every start of interval measurement refuses with it.
+std::optional<ProfileFinding> WindowFinding(const AppSettings& settings);
 
 // "error: [USE] SR-102: unknown key; did you mean SR102?"
 std::string FindingLine(const ProfileFinding& finding);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "measure/settings_options.h"
 #include "sensor/serial.h"
 #include "solmet_sim.h"
 #include "spectrum/model_table.h"
@@ -11,41 +12,57 @@ namespace spectrel {
 SimulatedStation::SimulatedStation() = default;
 SimulatedStation::~SimulatedStation() { Stop(); }
 
-bool SimulatedStation::Start(AppSettings& settings, bool paced, std::string& error) {
-  RealComPort = settings.ComPort;
-  RealUseSensor = settings.UseSensor;
-  SimComPort = settings.ComPort;
-  SimUseSensor = settings.UseSensor;
-  bool anyInUse = false;
-  for (int use : SimUseSensor) anyInUse = anyInUse || use == 1;
-  if (!anyInUse) {
-    // A fresh station: one short- and one long-wavelength sensor, so the merge is exercised too.
-    SimUseSensor[SR101] = 1;
-    SimUseSensor[SR103] = 1;
-  }
+bool SimulatedStation::Start(const AppSettings& settings, bool paced, std::string& error) {
+  std::lock_guard<std::mutex> hold(Lock);
+  Paced = paced;
+  const ModelSet used = ModelsInUse(settings);
   for (int model = 0; model < ModelCount; ++model) {
-    if (SimUseSensor[static_cast<size_t>(model)] != 1) continue;
-    solmet_sim::SensorConfig config;
-    config.Model = model;
-    config.Paced = paced;
-    config.Seed = static_cast<std::uint32_t>(model + 1);
-    auto sensor = std::make_unique<solmet_sim::SimulatedSensor>(config);
-    if (!sensor->Start()) {
-      error = "the simulated " + std::string(Models[model].Name) + " could not be started";
-      Stop();
-      return false;
-    }
-    SimComPort[static_cast<size_t>(model)] = sensor->DevicePath();
-    List.push_back({model, sensor->DevicePath()});
-    Sensors_.push_back(std::move(sensor));
+    if (used[static_cast<size_t>(model)] && !StartModel(model, error)) return false;
   }
-  ApplySimulatedPorts(settings);
   return true;
 }
 
+bool SimulatedStation::StartModel(int model, std::string& error) const {
+  if (Running[static_cast<size_t>(model)]) return true;
+  solmet_sim::SensorConfig config;
+  config.Model = model;
+  config.Paced = Paced;
+  config.Seed = static_cast<std::uint32_t>(model + 1);
+  auto sensor = std::make_unique<solmet_sim::SimulatedSensor>(config);
+  if (!sensor->Start()) {
+    error = "the simulated " + std::string(Models[static_cast<size_t>(model)].Name) + " could not be started";
+    return false;
+  }
+  Order.push_back({model, sensor->DevicePath()});
+  Running[static_cast<size_t>(model)] = std::move(sensor);
+  return true;
+}
+
+std::string SimulatedStation::PortOf(int model, const std::string&) const {
+  std::lock_guard<std::mutex> hold(Lock);
+  std::string error;
+  if (!ValidModel(model) || !StartModel(model, error)) return {};
+  return Running[static_cast<size_t>(model)]->DevicePath();
+}
+
+ModelSet SimulatedStation::ModelsInUse(const AppSettings& settings) const {
+  ModelSet used = UsedModels(settings);
+  for (bool inUse : used)
+    if (inUse) return used;
+  // A fresh station: one short- and one long-wavelength sensor, so the merge is exercised too.
+  used[SR101] = used[SR103] = true;
+  return used;
+}
+
+std::vector<SimulatedStation::Started> SimulatedStation::Sensors() const {
+  std::lock_guard<std::mutex> hold(Lock);
+  return Order;
+}
+
 bool SimulatedStation::RealSensorsConfigured(const AppSettings& settings) {
+  const ModelSet used = UsedModels(settings);
   for (int model = 0; model < ModelCount; ++model) {
-    if (settings.UseSensor[static_cast<size_t>(model)] != 1) continue;
+    if (!used[static_cast<size_t>(model)]) continue;
     const std::string device = CSerial::DeviceName(settings.ComPort[static_cast<size_t>(model)]);
     struct stat info {};
     if (!device.empty() && ::stat(device.c_str(), &info) == 0) return true;
@@ -54,24 +71,13 @@ bool SimulatedStation::RealSensorsConfigured(const AppSettings& settings) {
 }
 
 void SimulatedStation::Stop() {
+  std::lock_guard<std::mutex> hold(Lock);
   // Last started first; each sensor joins its own worker.
-  while (!Sensors_.empty()) {
-    Sensors_.back()->Stop();
-    Sensors_.pop_back();
+  for (auto it = Order.rbegin(); it != Order.rend(); ++it) {
+    Running[static_cast<size_t>(it->Model)]->Stop();
+    Running[static_cast<size_t>(it->Model)].reset();
   }
-  List.clear();
-}
-
-void SimulatedStation::RestoreRealPorts(AppSettings& settings) const {
-  if (!Running()) return;
-  settings.ComPort = RealComPort;
-  settings.UseSensor = RealUseSensor;
-}
-
-void SimulatedStation::ApplySimulatedPorts(AppSettings& settings) const {
-  if (!Running()) return;
-  settings.ComPort = SimComPort;
-  settings.UseSensor = SimUseSensor;
+  Order.clear();
 }
 
 }  // namespace spectrel

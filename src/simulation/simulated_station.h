@@ -1,14 +1,16 @@
-// Simulated sensors for a program started with --simulate: one per model in use (SR-101 and
-// SR-103 when none is), each on its own pseudo-terminal, with the in-memory settings pointed at
-// them. The real port and use settings are kept, so the profile never receives the simulator's
-// devices.
+// Simulated sensors for a program started with --simulate, each on its own pseudo-terminal. The
+// station plugs in where the real ports plug in: it gives the drivers its sensors' devices and
+// leaves the user's settings alone, so the dialogs edit and save the real ports and choice. A
+// station with no sensor in use measures SR-101 and SR-103.
 #pragma once
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "measure/port_supply.h"
 #include "settings/app_settings.h"
 
 namespace solmet_sim {
@@ -17,22 +19,22 @@ class SimulatedSensor;
 
 namespace spectrel {
 
-class SimulatedStation {
+class SimulatedStation : public PortSupply {
  public:
   SimulatedStation();
-  ~SimulatedStation();  // stops every sensor
+  ~SimulatedStation() override;  // stops every sensor
   SimulatedStation(const SimulatedStation&) = delete;
   SimulatedStation& operator=(const SimulatedStation&) = delete;
 
-  // Starts the sensors and points the settings at them. paced: line speed and exposure times of
-  // a real sensor; unpaced for tests. false, with a message in error, when one cannot be started.
-  bool Start(AppSettings& settings, bool paced, std::string& error);
+  // Starts the sensors the settings use now. paced: line speed and exposure times of a real
+  // sensor; unpaced for tests. false, with a message in error, when one cannot be started.
+  bool Start(const AppSettings& settings, bool paced, std::string& error);
   void Stop();
-  // Puts the real ports and use flags back (before the settings are saved).
-  void RestoreRealPorts(AppSettings& settings) const;
-  // Points the settings at the simulator again (after a save while running).
-  void ApplySimulatedPorts(AppSettings& settings) const;
-  bool Running() const { return !Sensors_.empty(); }
+
+  // ---- PortSupply ----
+  // The simulated sensor's device, started on first use (empty when it cannot be).
+  std::string PortOf(int model, const std::string& configured) const override;
+  ModelSet ModelsInUse(const AppSettings& settings) const override;
 
   // True when a model in use has a port whose device exists: "--simulate=auto" then measures
   // with the real sensors.
@@ -42,15 +44,16 @@ class SimulatedStation {
     int Model;            // ModelIndex
     std::string Device;   // pseudo-terminal the program talks to
   };
-  const std::vector<Started>& Sensors() const { return List; }
+  // The sensors running, in the order they were started.
+  std::vector<Started> Sensors() const;
 
  private:
-  std::vector<std::unique_ptr<solmet_sim::SimulatedSensor>> Sensors_;   // in model order
-  std::vector<Started> List;                                             // same order
-  std::array<std::string, 4> RealComPort;     // the profile's ports
-  std::array<int, 4> RealUseSensor{};         // the profile's use flags
-  std::array<std::string, 4> SimComPort;      // the simulator's devices
-  std::array<int, 4> SimUseSensor{};          // the models simulated
+  bool StartModel(int model, std::string& error) const;   // with Lock held
+
+  bool Paced = true;
+  mutable std::mutex Lock;   // guards the sensors: a reconnecting worker may ask for a port
+  mutable std::array<std::unique_ptr<solmet_sim::SimulatedSensor>, ModelCount> Running;   // by ModelIndex
+  mutable std::vector<Started> Order;   // the order they were started
 };
 
 }  // namespace spectrel

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include "ui/spectrel_view.h"
 #include "ui/window_memory.h"
@@ -12,27 +13,26 @@ namespace spectrel {
 
 QtDocumentHost::QtDocumentHost(QObject* parent) : QObject(parent), Dialog(std::make_unique<CIntDlg>()) {
   RememberPlace(*Dialog, QStringLiteral("Interval"));
-  connect(Dialog.get(), &CIntDlg::AbortRequested, this,
-          [this] { PostWorkerMessage(WorkerMessage::StopRequest); });
+  // Queued: the stop question must not open inside the button's own click.
+  connect(Dialog.get(), &CIntDlg::AbortRequested, this, [this] {
+    Post([this] {
+      if (View) View->OnAbort();
+    });
+  });
 }
 
 QtDocumentHost::~QtDocumentHost() = default;
 
 void QtDocumentHost::SetView(CSpectrelView* view) { View = view; }
 
-void QtDocumentHost::PostWorkerMessage(WorkerMessage message) {
-  // Called from the workers: the call is queued to this object's (the GUI) thread and dropped
-  // with it if the host goes away first.
-  QMetaObject::invokeMethod(
-      this,
-      [this, message] {
-        if (View) View->OnWorkerMessage(message);
-      },
-      Qt::QueuedConnection);
+void QtDocumentHost::Post(std::function<void()> task) {
+  // From any thread: queued to this object's (the GUI) thread and dropped with it if the host
+  // goes away first.
+  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
-void QtDocumentHost::Beep() {
-  QMetaObject::invokeMethod(qApp, [] { QApplication::beep(); }, Qt::QueuedConnection);
+void QtDocumentHost::CallAfter(std::chrono::milliseconds delay, std::function<void()> task) {
+  QTimer::singleShot(delay, Qt::PreciseTimer, this, std::move(task));
 }
 
 void QtDocumentHost::ShowIntervalDialog(bool visible) {
@@ -53,25 +53,42 @@ void QtDocumentHost::ShowIntervalDialog(bool visible) {
   Dialog->raise();
 }
 
-void QtDocumentHost::SetIntervalDialogTitle(const std::string& title) {
-  Dialog->setWindowTitle(QString::fromStdString(title));
+void QtDocumentHost::StateChanged(const StateEvent& event) {
+  const bool idle = event.State == MeasureState::Idle;
+  if (!idle) {
+    Dialog->setWindowTitle(QString::fromStdString(event.Title));
+    if (CanClose) {   // a new measurement
+      Dialog->SetClock({});
+      Dialog->SetStatus({});
+      ShowIntervalDialog(true);
+    }
+  } else {
+    ShowIntervalDialog(false);
+  }
+  CanClose = idle;
+  emit CloseEnabledChanged(idle);
 }
 
-void QtDocumentHost::SetIntervalClock(const std::string& text) { Dialog->SetClock(QString::fromStdString(text)); }
+void QtDocumentHost::SensorStatusChanged(const SensorEvent& event) {
+  Dialog->SetStatus(QString::fromStdString(event.Block));
+  if (event.AttemptFailed) QApplication::beep();
+}
 
-void QtDocumentHost::SetIntervalStatus(const std::string& text) { Dialog->SetStatus(QString::fromStdString(text)); }
+void QtDocumentHost::ClockTicked(const std::string& clockText) { Dialog->SetClock(QString::fromStdString(clockText)); }
 
-bool QtDocumentHost::ConfirmStopInterval(const std::string& question) {
+void QtDocumentHost::CycleCompleted(const CycleSummary&) { UpdateAllViews(); }
+
+bool QtDocumentHost::Ask(const std::string& question) {
+  // The measurement dialog steps aside while the question is open, and comes back when declined.
+  const bool shown = Dialog->isVisible();
+  Dialog->hide();
   QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), QString::fromStdString(question),
                   QMessageBox::Ok | QMessageBox::Cancel, View ? View->window() : nullptr);
   box.setObjectName(QStringLiteral("stopQuestion"));
   box.button(QMessageBox::Cancel)->setText(tr("Cancel"));   // "ｷｬﾝｾﾙ" in Japanese
-  return box.exec() == QMessageBox::Ok;
-}
-
-void QtDocumentHost::EnableClose(bool enabled) {
-  CanClose = enabled;
-  emit CloseEnabledChanged(enabled);
+  const bool ok = box.exec() == QMessageBox::Ok;
+  if (!ok && shown) Dialog->show();
+  return ok;
 }
 
 void QtDocumentHost::UpdateAllViews() {

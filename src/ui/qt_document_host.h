@@ -1,5 +1,6 @@
-// The desktop program's side of the document: worker messages are queued into the GUI thread,
-// the measurement dialog and the stop question are real widgets.
+// The desktop program's side of the document: posted tasks and timers run on the GUI thread, the
+// measurement dialog shows the state, the clock and the sensors, the stop question is a message
+// box, and a failed attempt beeps.
 #pragma once
 
 #include <QObject>
@@ -21,21 +22,23 @@ class QtDocumentHost : public QObject, public DocumentHost {
   explicit QtDocumentHost(QObject* parent = nullptr);
   ~QtDocumentHost() override;
 
-  // The view that receives the worker messages and is redrawn; messages arriving while no view
-  // is attached are dropped.
+  // The view that "Abort" reaches and that is redrawn.
   void SetView(CSpectrelView* view);
   CIntDlg& IntervalDialog() { return *Dialog; }
+  // Shows the measurement dialog centred over the main window (the place the user gave it is
+  // kept), or hides it.
+  void ShowIntervalDialog(bool visible);
   bool CloseEnabled() const { return CanClose; }
+  // Redraws the graph (a cycle completed, settings applied).
+  void UpdateAllViews();
 
-  void PostWorkerMessage(WorkerMessage message) override;
-  void Beep() override;
-  void ShowIntervalDialog(bool visible) override;
-  void SetIntervalDialogTitle(const std::string& title) override;
-  void SetIntervalClock(const std::string& text) override;
-  void SetIntervalStatus(const std::string& text) override;
-  bool ConfirmStopInterval(const std::string& question) override;
-  void EnableClose(bool enabled) override;
-  void UpdateAllViews() override;
+  void Post(std::function<void()> task) override;
+  void CallAfter(std::chrono::milliseconds delay, std::function<void()> task) override;
+  void StateChanged(const StateEvent& event) override;
+  void SensorStatusChanged(const SensorEvent& event) override;
+  void ClockTicked(const std::string& clockText) override;
+  void CycleCompleted(const CycleSummary& summary) override;
+  bool Ask(const std::string& question) override;
 
  signals:
   // Measurement began (false) or ended (true): the frame enables its commands accordingly.

@@ -14,6 +14,7 @@
 
 #include "measure/settings_options.h"
 #include "sensor/status_report.h"
+#include "settings/profile_check.h"
 #include "ui/drawing_area.h"
 #include "ui/graph_output.h"
 #include "ui/spectrum_text.h"
@@ -34,10 +35,6 @@ CSpectrelView::CSpectrelView(CSpectrelDoc& doc, QWidget* parent)
   setMouseTracking(true);
   // A landscape page gives the 4:3 graph the whole page height.
   PagePrinter->setPageOrientation(QPageLayout::Landscape);
-  IntervalTimer.setInterval(1000);
-  ManualPollTimer.setInterval(50);
-  connect(&IntervalTimer, &QTimer::timeout, this, [this] { Doc.OnIntervalTick(); });
-  connect(&ManualPollTimer, &QTimer::timeout, this, &CSpectrelView::OnManualPoll);
 }
 
 CSpectrelView::~CSpectrelView() = default;
@@ -74,35 +71,25 @@ void CSpectrelView::OnInitialUpdate() {
 
 void CSpectrelView::OnStartInterval() {
   if (Doc.Measuring()) return;
+  if (const auto problem = WindowFinding(Doc.Settings())) {
+    QMessageBox::warning(this, QApplication::applicationDisplayName(),
+                         tr("Interval measurement cannot start: %1.")
+                             .arg(QString::fromStdString(problem->Where + ": " + problem->Text)));
+    return;
+  }
   Doc.OnStartInterval();
-  IntervalTimer.start();
   emit MeasuringChanged();
 }
 
 void CSpectrelView::OnStartManual() {
   if (Doc.Measuring()) return;
+  // Identification runs on the workers; the GUI keeps running while the document looks again.
   Doc.OnStartManual();
   emit MeasuringChanged();
-  // Identification runs on the workers; the GUI keeps running and looks again every 50 ms.
-  OnManualPoll();
 }
 
-void CSpectrelView::OnManualPoll() {
-  if (Doc.PollManualStart() == CSpectrelDoc::ManualPoll::Waiting) {
-    if (!ManualPollTimer.isActive()) ManualPollTimer.start();
-    return;
-  }
-  ManualPollTimer.stop();
-}
-
-void CSpectrelView::OnWorkerMessage(WorkerMessage message) {
-  if (Doc.HandleMessage(message)) AfterStop();
-}
-
-void CSpectrelView::AfterStop() {
-  IntervalTimer.stop();
-  ManualPollTimer.stop();
-  emit MeasuringChanged();
+void CSpectrelView::OnAbort() {
+  if (Doc.StopMeasurement()) emit MeasuringChanged();
 }
 
 void CSpectrelView::paintEvent(QPaintEvent*) {

@@ -1,11 +1,10 @@
 // The only view of the document: draws the graph in the window's 4:3 area, prints, previews and
-// copies it, and turns the start commands, the one-second timer and the workers' messages into
-// calls on the document. Under the hand: zoom and pan (wheel, drag, keys; reset to the
-// settings' axes), a reading of wavelength and irradiance at the cursor, a logarithmic
-// irradiance axis, an overlaid earlier or reference spectrum, and the shown spectrum as numbers.
+// copies it, and turns the start commands and "Abort" into calls on the document, which keeps its
+// own rhythm. Under the hand: zoom and pan (wheel, drag, keys; reset to the settings' axes), a
+// reading of wavelength and irradiance at the cursor, a logarithmic irradiance axis, an overlaid
+// earlier or reference spectrum, and the shown spectrum as numbers.
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -66,11 +65,8 @@ class CSpectrelView : public QWidget {
   // What the cursor reads over the plot; empty elsewhere.
   QString Reading() const { return ReadingText; }
 
-  // A worker message, delivered on the GUI thread by the host.
-  void OnWorkerMessage(WorkerMessage message);
-
-  bool IntervalTimerActive() const { return IntervalTimer.isActive(); }
-  bool ManualPollActive() const { return ManualPollTimer.isActive(); }
+  // "Abort" in the measurement dialog: the stop, asked about in interval measurement.
+  void OnAbort();
 
  signals:
   // Measurement started or stopped: the frame refreshes its commands.
@@ -85,15 +81,11 @@ class CSpectrelView : public QWidget {
   void leaveEvent(QEvent* event) override;
 
  private:
-  void OnManualPoll();
-  void AfterStop();
   // Starts a zoom from the ranges last drawn.
   void BeginZoom();
 
   CSpectrelDoc& Doc;
   CGraph GraphState;                        // ranges and steps of the last drawing
-  QTimer IntervalTimer;                     // 1000 ms ticks of an interval measurement
-  QTimer ManualPollTimer;                   // 50 ms polls until a manual run may start
   std::unique_ptr<QPrinter> PagePrinter;    // printer and page set-up kept between jobs
   struct ChosenPoint;
   std::unique_ptr<ChosenPoint> Pinned;      // an earlier point shown instead of the latest, or null

@@ -139,11 +139,14 @@ inline std::string LogPath(const std::string& folder) {
 
 // The messages of this year's event log in folder, in order: each line without its
 // "YYYY/MM/DD,HH:MM:SS," stamp and its "\r\n" (the line's form is the event log's own test).
+// What the machine's clock is like ("CLOCK UNSYNC") is left out: it belongs to the machine.
 inline std::vector<std::string> LogMessages(const std::string& folder) {
   std::vector<std::string> messages;
   std::istringstream in(ReadBytes(LogPath(folder)));
-  for (std::string line; std::getline(in, line);)
-    messages.push_back(line.size() > 21 ? line.substr(20, line.size() - 21) : line);
+  for (std::string line; std::getline(in, line);) {
+    const std::string message = line.size() > 21 ? line.substr(20, line.size() - 21) : line;
+    if (message.rfind("CLOCK ", 0) != 0) messages.push_back(message);
+  }
   return messages;
 }
 

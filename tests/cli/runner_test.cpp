@@ -34,31 +34,39 @@ std::unique_ptr<solmet_sim::SimulatedSensor> StationSensor(int model, Fault faul
 
 using RunnerMeasure = CliTest;
 
-TEST_F(RunnerMeasure, SimulatedDefaultsWithTheStationProfileBesideTheProgram) {
+TEST_F(RunnerMeasure, SimulatedStationMeasuresTheProfilesChoiceAndLeavesTheProfileAlone) {
   // A portable install: the program beside the station's "spectrel.ini", which names the data
-  // folders. No sensor in use: the simulation brings SR-101 and SR-103. The profile stays as it is.
+  // folders. The simulated sensors plug in where the profile's ports are; the profile stays as it is.
   const std::string program = Dir + "spectrel-cli";
   std::filesystem::copy_file(Cli, program);
   std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-  const std::string profile = "; roof station\r\n[COM]\r\nSR101=3\r\n[SITE]\r\nNAME=Roof\r\n"
-                              "[DIR]\r\nKRF=" + Dir + "krf/\r\nCSV=" + Dir + "csv/\r\n";
-  WriteBytes(Dir + "spectrel.ini", profile);
-  std::filesystem::create_directories(Dir + "krf");   // the station's folder; CSV's is made on the way
-  const Finished run = RunCli({program, "measure", "--simulate", "--unpaced", "--verbose"});
-  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
-  EXPECT_EQ(ReadBytes(Dir + "spectrel.ini"), profile);
-  const std::vector<CycleReport> cycles = CycleReports(run.Out);
-  ASSERT_EQ(cycles.size(), 1u) << run.Out;
-  EXPECT_EQ(cycles[0].Sensors, "SR-101 SR-103");
-  EXPECT_EQ(cycles[0].DayFile, DayFilePath(Dir + "krf/", StampTime(cycles[0].Stamp)));   // the profile's folders
-  EXPECT_EQ(cycles[0].CsvFile, HourCsvPath(Dir + "csv/", StampTime(cycles[0].Stamp)));
-  EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
-  EXPECT_NE(run.Out.find("event log: " + LogPath(Dir + "krf/")), std::string::npos);
-  EXPECT_EQ(LogMessages(Dir + "krf/"), CleanLog);
-  CKrfData day;
-  ASSERT_EQ(LoadKrf(day, cycles[0].DayFile), 1);
-  EXPECT_EQ(day.SiteName, "Roof");
-  EXPECT_GT(ReadBytes(cycles[0].CsvFile).size(), 0u);
+  struct Case {
+    const char* Use;       // the profile's [USE] section
+    const char* Sensors;   // stored
+  };
+  const Case cases[] = {{"", "SR-101 SR-103"},   // none in use: one of each kind
+                        {"[USE]\r\nSR102=1\r\nSR104=1\r\n", "SR-102 SR-104"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Sensors);
+    const std::string data = Dir + (*c.Use ? "b/" : "a/");
+    const std::string profile = "; roof station\r\n[COM]\r\nSR101=3\r\n[SITE]\r\nNAME=Roof\r\n[DIR]\r\nKRF=" +
+                                data + "krf/\r\nCSV=" + data + "csv/\r\n" + c.Use;
+    WriteBytes(Dir + "spectrel.ini", profile);
+    std::filesystem::create_directories(data + "krf");   // the station's folder; CSV's is made on the way
+    const Finished run = RunCli({program, "measure", "--simulate", "--unpaced", "--verbose"});
+    EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+    EXPECT_EQ(ReadBytes(Dir + "spectrel.ini"), profile);
+    const std::vector<CycleReport> cycles = CycleReports(run.Out);
+    ASSERT_EQ(cycles.size(), 1u) << run.Out;
+    EXPECT_EQ(cycles[0].Sensors, c.Sensors);
+    EXPECT_EQ(cycles[0].DayFile, DayFilePath(data + "krf/", StampTime(cycles[0].Stamp)));   // the profile's folders
+    EXPECT_EQ(cycles[0].CsvFile, HourCsvPath(data + "csv/", StampTime(cycles[0].Stamp)));
+    EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
+    EXPECT_EQ(LogMessages(data + "krf/"), CleanLog);
+    CKrfData day;
+    ASSERT_EQ(LoadKrf(day, cycles[0].DayFile), 1);
+    EXPECT_EQ(day.SiteName, "Roof");
+  }
 }
 
 TEST_F(RunnerMeasure, StationSensorIsMeasuredOrItsFailureReported) {
@@ -180,11 +188,19 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingT
   socketPath.copy(address.sun_path, socketPath.size());
   ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=2\n");
+  // Read as they come, as the service manager does: a full socket would hold the runner up.
+  std::vector<std::string> messages;
+  const auto take = [&] {
+    for (std::string& m : Received(listener)) messages.push_back(std::move(m));
+  };
   const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini", "--simulate",
                                "--unpaced"},
-                              {"NOTIFY_SOCKET=" + socketPath},
-                              [](const std::string& out) { return CycleReports(out).size() >= 2; });
-  const std::vector<std::string> messages = Received(listener);
+                              {"NOTIFY_SOCKET=" + socketPath, "WATCHDOG_USEC=2000000"},
+                              [&](const std::string& out) {
+                                take();
+                                return CycleReports(out).size() >= 2;
+                              });
+  take();
   ::close(listener);
   EXPECT_FALSE(run.TimedOut);
   EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
@@ -229,9 +245,27 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingT
   const auto cycle = at("STATUS=" + cycles.front().Stamp + " stored SR-101 SR-103");
   EXPECT_LT(at("READY=1"), cycle);
   EXPECT_LT(cycle, at("STOPPING=1"));
+  // The watchdog hears from every tick of the measurement, one a second, from the start.
+  EXPECT_GE(std::count(messages.begin(), messages.end(), "WATCHDOG=1"), 2) << ::testing::PrintToString(messages);
+  EXPECT_LT(at("WATCHDOG=1"), cycle);
 #else
   EXPECT_TRUE(messages.empty());
 #endif
+}
+
+TEST_F(RunnerRun, ScheduleThatCanNeverMeasureEndsWithTwoAndTheReason) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"[INT]\nINT=-1\n", "[INT] INT: the interval must be 1 s or more (it reads as 4294967295 s)"},
+      {"[INT]\nSTART=72000\nEND=21600\n", "[INT] START: the window opens after it closes (START 72000 > END 21600)"}};
+  for (const auto& [profile, reason] : cases) {
+    WriteBytes(Dir + "p.ini", profile);
+    const Finished run = RunCli({Cli, "run", "--data=" + Dir, "--profile", Dir + "p.ini", "--simulate", "--unpaced"});
+    EXPECT_EQ(run.Exit, 2) << run.Out << run.Err;
+    EXPECT_EQ(run.Err.find("spectrel-cli run: " + std::string(reason)), 0u) << run.Err;
+    EXPECT_EQ(run.Out.find("Interval Measurement"), std::string::npos) << run.Out;   // never started
+  }
+  const std::vector<std::string> log = LogMessages(Dir);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "INT.MEAS START"), 0);
 }
 
 TEST_F(RunnerRun, SigtermDuringALongReadStopsAtOnceSayingWhatItWaitsFor) {

@@ -32,7 +32,7 @@ const std::map<std::string, Folders> Allowed = {
     {"settings", {"base"}},
     {"measure", {"sensor", "files", "spectrum", "settings", "base"}},
     {"archive", {"base", "spectrum", "files", "settings"}},
-    {"simulation", {"sensor", "spectrum", "settings", "base"}},
+    {"simulation", {"measure", "sensor", "spectrum", "settings", "base"}},
     {"web", With(Core, {"archive"})},
     {"cli", With(Core, {"simulation", "archive", "web"})},
     {"ui", With(Core, {"simulation", "archive"})},

@@ -1,6 +1,5 @@
 // File names and the time-zone text of a new day file, and the status texts of both languages.
 #include "doc_fixture.h"
-#include "base/local_day.h"
 #include "measure/day_paths.h"
 #include "measure/status_texts.h"
 
@@ -18,9 +17,6 @@ TEST(DayPaths, NamesAndTimesFollowTheLocalCalendar) {
   EXPECT_EQ(EventLogPath("/d", t), "/d2026.LOG");
   // 15:00 UTC on 31 December is already the next year in Tokyo.
   EXPECT_EQ(DayFilePath("", Utc(2026, 12, 31, 15, 0, 0)), "2027/20270101.KRF");
-  EXPECT_EQ(SecondOfDay(Dec7(10, 3, 7)), 36187);
-  EXPECT_EQ(LocalTimeOfDay(Dec7(10, 3, 7), 36600), Dec7(10, 10, 0));
-  EXPECT_EQ(LocalTimeOfDay(Dec7(10, 3, 7), 0), Dec7(0, 0, 0));
 }
 
 TEST(DayPaths, TimeZoneTextIsTheWholeHourOffset) {

@@ -1,5 +1,6 @@
 // Shared pieces of the document tests: a document in a fresh data folder on Tokyo time, wired to
-// a fake clock, a recording host and simulated sensors on pseudo-terminals.
+// a fake clock, a recording host (the test runs the document's thread) and simulated sensors on
+// pseudo-terminals.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -91,15 +93,21 @@ class DocTest : public ::testing::Test {
     Settings.ComPort[static_cast<size_t>(model)] = Sensors.back()->DevicePath();
     return *Sensors.back();
   }
-  // Handles messages until the status block reads exactly text.
+  // Runs the document's tasks until the status block reads exactly text.
   bool WaitForStatus(const std::string& text) {
-    return Host.PumpUntil(*Doc, [&] { return Host.Status() == text; }, 20s);
+    return Host.PumpUntil([&] { return Host.Status() == text; }, 20s);
   }
-  // Handles messages until the manual start has either begun its run or given up.
-  CSpectrelDoc::ManualPoll PollManual() {
-    auto poll = CSpectrelDoc::ManualPoll::Waiting;
-    Host.PumpUntil(*Doc, [&] { return (poll = Doc->PollManualStart()) != CSpectrelDoc::ManualPoll::Waiting; }, 20s);
-    return poll;
+  // Runs the document's tasks until the manual start has either begun its run or given up.
+  MeasureState PollManual() {
+    Host.PumpUntil([&] { return Doc->PollManualStart() != MeasureState::ManualSettling; }, 20s);
+    return Doc->State();
+  }
+  // The messages of the event log, each without its stamp.
+  std::vector<std::string> LogMessages(int year = 2026) const {
+    std::vector<std::string> messages;
+    std::istringstream in(Log(year));
+    for (std::string line; std::getline(in, line);) messages.push_back(line.substr(20, line.size() - 21));
+    return messages;
   }
 
   ScopedTz Zone{"Asia/Tokyo"};

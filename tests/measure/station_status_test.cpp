@@ -2,7 +2,9 @@
 // monitoring system gets for the situations a station meets.
 #include <gtest/gtest.h>
 
+#include "measure/station_monitor.h"
 #include "measure/station_status.h"
+#include "support/fake_clock.h"
 #include "support/temp_dir.h"
 
 namespace spectrel {
@@ -32,6 +34,8 @@ TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
   StationStatus s = Measuring();
   s.NextBoundary = kNoon;
   s.Counters = {10, 8, 2, 1, 3};
+  s.ClockSynchronised = false;
+  s.LastClockStep = -3600;
   s.LastCycle->Sensors[0].StatusText = "Error(Time-Out) \xE9";   // an invalid byte is replaced, not fatal
   std::string error;
   const auto back = ParseStationStatus(StationStatusJson(s), error);
@@ -46,6 +50,8 @@ TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
   EXPECT_FALSE(back->LastCycle->Sensors[1].Integral);
   EXPECT_EQ(back->LastCycle->Sensors[0].StatusText, "Error(Time-Out) \xEF\xBF\xBD");
   EXPECT_EQ(back->DaysLeft, 900.0);
+  EXPECT_EQ(back->ClockSynchronised, false);
+  EXPECT_EQ(back->LastClockStep, -3600);
 
   for (const char* bad : {"", "{}", "[1]", "{\"program\":\"other\"}", "{\"program\":\"spectrel\",\"state\":\"dozing\"}"}) {
     EXPECT_FALSE(ParseStationStatus(bad, error)) << bad;
@@ -76,6 +82,8 @@ TEST(StationStatusTest, VerdictsFollowTheMonitoringCodes) {
       {"a sensor failed", [](StationStatus& s) { s.LastCycle->Sensors[1].Ok = false; }, kNoon, true, 1},
       {"not stored", [](StationStatus& s) { s.LastCycle->Stored = false; }, kNoon, true, 1},
       {"six days of space", [](StationStatus& s) { s.DaysLeft = 6.0; }, kNoon, true, 1},
+      {"clock not synchronised", [](StationStatus& s) { s.ClockSynchronised = false; }, kNoon, true, 1},
+      {"clock not asked", [](StationStatus& s) { s.ClockSynchronised.reset(); }, kNoon, true, 0},
       {"two intervals without a point", [](StationStatus&) {}, kNoon + 1201 - 600, true, 2},
       {"just two intervals", [](StationStatus&) {}, kNoon + 1200 - 600, true, 0},
       {"every second, ten minutes without a point", [](StationStatus& s) { s.IntervalSeconds = 1; }, kNoon, true, 2},
@@ -100,6 +108,26 @@ TEST(StationStatusTest, SpaceOfTheDataFolderAndDaysLeft) {
   EXPECT_FALSE(FreeSpace(dir.File("missing/folder")));
   EXPECT_FALSE(DaysOfSpace(1000, 0));
   EXPECT_DOUBLE_EQ(*DaysOfSpace(1000, 250), 4.0);
+}
+
+// Bytes per day: the cycle's day file and that day's CSV files over the boundaries stored, times
+// the boundaries of the day (06:00 to 20:00 every 10 minutes: 85).
+TEST(StationStatusTest, BytesPerDayFromTheDaysFilesOverTheCyclesDone) {
+  testing::ScopedTz zone("Asia/Tokyo");
+  testing::TempDir dir;
+  AppSettings settings;
+  settings.KrfFolder = settings.CsvFolder = dir.Path + "/";
+  const std::int64_t noon = testing::Utc(2026, 12, 7, 3, 0);
+  EXPECT_FALSE(EstimateBytesPerDay(settings, noon, 10));   // nothing on disk yet
+  std::filesystem::create_directories(dir.Path + "/2026");
+  testing::WriteBytes(dir.File("2026/20261207.KRF"), std::string(1000, 'k'));
+  testing::WriteBytes(dir.File("2026/2026120710.CSV"), std::string(300, 'c'));
+  testing::WriteBytes(dir.File("2026/2026120711.CSV"), std::string(200, 'c'));
+  testing::WriteBytes(dir.File("2026/2026120611.CSV"), std::string(5000, 'c'));   // yesterday's
+  EXPECT_DOUBLE_EQ(EstimateBytesPerDay(settings, noon, 10).value_or(0), 1500.0 * 85 / 10);
+  settings.SaveCsv = 0;
+  EXPECT_DOUBLE_EQ(EstimateBytesPerDay(settings, noon, 10).value_or(0), 1000.0 * 85 / 10);
+  EXPECT_FALSE(EstimateBytesPerDay(settings, noon, 0));
 }
 
 }  // namespace

@@ -1,22 +1,20 @@
-// A document host that records every call and queues the workers' messages; the test plays the
-// user-interface thread by pumping the queue into CSpectrelDoc::HandleMessage on its own thread.
-// Only the queue and the beeps are shared with the workers; the rest is the test thread's alone,
-// so a call from the wrong thread shows up as a race under the thread sanitizer.
+// A document host that records every event and queues the posted tasks and the timers; the test
+// plays the document's thread by running them on its own thread. Only the task queue is shared
+// with the workers; the rest is the test thread's alone, so a call from the wrong thread shows up
+// as a race under the thread sanitizer.
 #pragma once
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "measure/document_host.h"
-#include "measure/spectrel_doc.h"
+#include "measure/host_timers.h"
 
 namespace spectrel::testing {
 
@@ -25,94 +23,91 @@ class RecordingHost : public DocumentHost {
   using Ms = std::chrono::milliseconds;
 
   // ---- Any thread ----
-  void PostWorkerMessage(WorkerMessage message) override {
+  void Post(std::function<void()> task) override {
     {
       std::lock_guard<std::mutex> lock(Mutex);
-      Queue.push_back(message);
-      Posted.push_back(message);
+      Queue.push_back(std::move(task));
     }
     Arrived.notify_all();
   }
-  void Beep() override { Beeps.fetch_add(1); }
 
-  // ---- User-interface thread ----
-  void ShowIntervalDialog(bool visible) override {
-    Calls.push_back(visible ? "ShowIntervalDialog(true)" : "ShowIntervalDialog(false)");
-    Visible = visible;
+  // ---- The document's thread ----
+  void CallAfter(Ms delay, std::function<void()> task) override { Timers.Add(delay, std::move(task)); }
+  void StateChanged(const StateEvent& event) override {
+    States.push_back(event.State);
+    Title = event.Title;
   }
-  void SetIntervalDialogTitle(const std::string& title) override {
-    Calls.push_back("SetIntervalDialogTitle(" + title + ")");
-    DialogTitle = title;
+  void SensorStatusChanged(const SensorEvent& event) override {
+    Statuses.push_back(event.Block);
+    Beeps += event.AttemptFailed ? 1 : 0;
   }
-  void SetIntervalClock(const std::string& text) override {   // once a second: counted, not listed
+  void ClockTicked(const std::string& text) override {   // once a second: counted, not listed
     LastClock = text;
     ++Clocks;
   }
-  void SetIntervalStatus(const std::string& text) override { Statuses.push_back(text); }
-  bool ConfirmStopInterval(const std::string& question) override {
-    Calls.push_back("ConfirmStopInterval(" + question + ")");
-    return ConfirmAnswer;
+  void CycleCompleted(const CycleSummary& summary) override { Cycles.push_back(summary); }
+  bool Ask(const std::string& question) override {
+    Questions.push_back(question);
+    return Answer;
   }
-  void EnableClose(bool enabled) override { Calls.push_back(enabled ? "EnableClose(true)" : "EnableClose(false)"); }
-  void UpdateAllViews() override { ++Views; }
 
   // ---- The test's side ----
-  // Next queued message, waiting at most timeout for one.
-  std::optional<WorkerMessage> Next(Ms timeout) {
-    std::unique_lock<std::mutex> lock(Mutex);
-    if (!Arrived.wait_for(lock, timeout, [this] { return !Queue.empty(); })) return std::nullopt;
-    const WorkerMessage m = Queue.front();
-    Queue.pop_front();
-    return m;
-  }
-  // Hands messages to the document until done() holds (checked after every message and at the
-  // start) or timeout passes. Returns done().
-  bool PumpUntil(CSpectrelDoc& doc, const std::function<bool()>& done, Ms timeout) {
+  // Runs the posted tasks until done() holds (checked at the start and after every task) or
+  // timeout passes. Returns done().
+  bool PumpUntil(const std::function<bool()>& done, Ms timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
-      const auto left = std::chrono::duration_cast<Ms>(end - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return done();
-      if (auto m = Next(std::min(left, Ms(20)))) doc.HandleMessage(*m);
+      const auto now = std::chrono::steady_clock::now();
+      if (now >= end) return false;
+      if (LiveTimers) Timers.FireDue(now);
+      // Waits for a task, at most until the next timer is due (or 20 ms to look at done again).
+      const auto until = LiveTimers ? Timers.NextDue(now + Ms(20)) : now + Ms(20);
+      RunOne(std::max(Ms(0), std::chrono::ceil<Ms>(until - now)));
     }
     return true;
   }
-  // Hands every message to the document until none arrives for quiet.
-  void PumpQuiet(CSpectrelDoc& doc, Ms quiet) {
-    while (auto m = Next(quiet)) doc.HandleMessage(*m);
+  // Runs tasks until a cycle has been completed.
+  bool PumpCycle(Ms timeout) {
+    const size_t before = Cycles.size();
+    return PumpUntil([&] { return Cycles.size() > before; }, timeout);
   }
-  // Hands messages over until a CycleDone has been handled.
-  bool PumpCycle(CSpectrelDoc& doc, Ms timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < end) {
-      const auto m = Next(Ms(20));
-      if (m) doc.HandleMessage(*m);
-      if (m == WorkerMessage::CycleDone) return true;
+  // Runs every task until none arrives for quiet.
+  void PumpQuiet(Ms quiet) {
+    while (RunOne(quiet)) {
     }
-    return false;
   }
-
-  int Count(WorkerMessage message) const {
-    std::lock_guard<std::mutex> lock(Mutex);
-    return static_cast<int>(std::count(Posted.begin(), Posted.end(), message));
-  }
-  // The status block shown now.
+  // Fires the timers asked for so far, once each (the document's rhythm by hand).
+  void FireTimers() { Timers.FireDue(std::chrono::steady_clock::time_point::max()); }
   std::string Status() const { return Statuses.empty() ? "" : Statuses.back(); }
 
-  bool ConfirmAnswer = true;           // the answer to the stop question
-  std::atomic<int> Beeps{0};
-  std::vector<std::string> Calls;      // dialog, question and close calls in order
+  bool LiveTimers = false;             // timers fire by themselves once due while pumping
+  bool Answer = true;                  // the answer to the stop question
+  std::vector<MeasureState> States;    // every state told, in order
+  std::string Title;
   std::vector<std::string> Statuses;   // every status block shown, in order
-  std::string DialogTitle;
+  int Beeps = 0;                       // failed attempts told
   std::string LastClock;
   int Clocks = 0;                      // clock lines shown
-  int Views = 0;                       // graph redraws
-  bool Visible = false;                // the interval dialog
+  std::vector<CycleSummary> Cycles;    // every cycle completed
+  std::vector<std::string> Questions;  // every question asked
+  HostTimers Timers;                   // asked for, not fired yet
 
  private:
-  mutable std::mutex Mutex;
+  // Runs the next posted task, waiting at most wait for one; false when none came.
+  bool RunOne(Ms wait) {
+    std::function<void()> task;
+    {
+      std::unique_lock<std::mutex> lock(Mutex);
+      if (!Arrived.wait_for(lock, wait, [this] { return !Queue.empty(); })) return false;
+      task = std::move(Queue.front());
+      Queue.pop_front();
+    }
+    task();
+    return true;
+  }
+  std::mutex Mutex;
   std::condition_variable Arrived;
-  std::deque<WorkerMessage> Queue;      // posted, not yet handed over
-  std::vector<WorkerMessage> Posted;    // everything ever posted
+  std::deque<std::function<void()>> Queue;   // posted, not yet run
 };
 
 }  // namespace spectrel::testing

@@ -18,7 +18,7 @@
 #include "base/local_day.h"
 #include "base/local_time.h"
 #include "measure/day_paths.h"
-#include "measure/station_monitor.h"
+#include "measure/interval_schedule.h"
 #include "files/krf_file.h"
 #include "support/synthetic_day.h"
 #include "ui/day_overview.h"
@@ -109,7 +109,7 @@ TEST_F(AppTest, CommandsAndCloseFollowTheIntervalMeasurement) {
     ASSERT_TRUE(ProcessUntil([&] { return asked.Asked == 1 && Doc->Measuring() != stop; }, 10000));
     EXPECT_EQ(asked.Text, QStringLiteral("Stop Interval Measurement"));
     EXPECT_EQ(dialog.isVisible(), !stop);
-    EXPECT_EQ(App->View()->IntervalTimerActive(), !stop);
+    EXPECT_EQ(Doc->State() == MeasureState::Interval, !stop);
     ExpectIdle(stop);
   }
   EXPECT_TRUE(Frame->close());
@@ -137,13 +137,13 @@ TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFo
   Frame->Action(IdGraphSettings)->trigger();
   EXPECT_TRUE(graph->isVisible());
   EXPECT_FALSE(graph->isModal());
-  // OK of the measurement settings saves the profile at once, without the simulator's ports,
-  // which stay in force in memory.
+  // OK of the measurement settings saves the profile at once; the simulator's ports are never
+  // in the settings.
   ASSERT_FALSE(std::filesystem::exists(Profile));
   ASSERT_TRUE(OnModal([&] { Frame->Action(IdMeasSettings)->trigger(); }, [](QDialog* d) { d->accept(); }));
   ASSERT_TRUE(std::filesystem::exists(Profile));
   EXPECT_EQ(ReadBytes(Profile).find("/dev/pts/"), std::string::npos);
-  EXPECT_EQ(App->Settings().ComPort[0].rfind("/dev/pts/", 0), 0u);
+  EXPECT_EQ(App->Settings().ComPort[0], "0");
   EXPECT_EQ(App->Settings().KrfFolder, Folder.Path + "/");   // with no profile: beside the program
 
   // The window's graph takes the 4:3 area of its view; the copied picture is 640 x 480.
@@ -184,7 +184,7 @@ TEST_F(AppTest, TheFirstWindowIsTwoThirdsOfTheScreenAndEveryWindowReturnsWhereTh
   AppSettings stored;
   stored.AutoStart = 1;
   Start(&stored);
-  EXPECT_TRUE(Doc->Measuring() && App->View()->IntervalTimerActive());
+  EXPECT_EQ(Doc->State(), MeasureState::Interval);
   EXPECT_EQ(std::pair(Frame->size(), App->Host()->IntervalDialog().pos()), std::pair(QSize(720, 560), QPoint(30, 40)));
   TearDown();   // stopped and closed first, so nothing is remembered after the clearing
   QSettings().clear();
@@ -339,7 +339,7 @@ TEST_F(AppTest, TheStatusBarNamesTheNextCycleWhileMeasuring) {
   const QLabel& label = uitest::Child<QLabel>(*Frame, "measuring");
   EXPECT_TRUE(label.text().isEmpty());
   Frame->Action(IdMeasInterval)->trigger();
-  const std::optional<std::int64_t> next = NextBoundaryAfter(App->Settings(), SystemClock().Now());
+  const std::optional<std::int64_t> next = IntervalSchedule::Of(App->Settings()).NextAfter(SystemClock().Now());
   ASSERT_TRUE(next.has_value());
   EXPECT_EQ(label.text(), QString::fromStdString("measuring — next at " + FormatLocal(*next, "%H:%M:%S")));
 }
@@ -397,18 +397,24 @@ TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
   Options.Simulate = true;
   Options.SimulatePaced = false;
   Start(&stored);
-  // No sensor in use: SR-101 and SR-103 are simulated, on pseudo-terminals.
-  EXPECT_EQ(App->Settings().UseSensor, (std::array<int, 4>{1, 0, 1, 0}));
+  // No sensor in use: SR-101 and SR-103 would be simulated. Ticking SR-102 and SR-104 and pressing
+  // OK keeps them, and the simulated station measures whatever is in use.
+  ASSERT_TRUE(OnModal([&] { Frame->Action(IdMeasSettings)->trigger(); }, [](QDialog* d) {
+    for (const char* box : {"useSR102", "useSR104"}) uitest::Child<QCheckBox>(*d, box).click();
+    uitest::Child<QPushButton>(*d, "ok").click();
+  }));
+  EXPECT_EQ(App->Settings().UseSensor, (std::array<int, 4>{0, 1, 0, 1}));
   Frame->resize(1000, 800);
   Frame->Action(IdMeasManual)->trigger();
   EXPECT_EQ(App->Settings().MeasType, 1);
   EXPECT_EQ(App->Host()->IntervalDialog().windowTitle(), QStringLiteral("Manual Measurement"));
   // The event loop keeps running while identification settles; the run ends by itself.
   ASSERT_TRUE(ProcessUntil([&] { return !Doc->Measuring(); }, 60000));
-  EXPECT_FALSE(App->View()->ManualPollActive() || App->Host()->IntervalDialog().isVisible());
+  EXPECT_FALSE(App->Host()->IntervalDialog().isVisible());
   ExpectIdle(true);
-  EXPECT_TRUE(std::filesystem::exists(Doc->LastDayFile()));
-  EXPECT_TRUE(std::filesystem::exists(Doc->LastCsvFile()));
+  EXPECT_EQ(Doc->LastCycle().Sensors, "SR-102 SR-104");
+  EXPECT_TRUE(std::filesystem::exists(Doc->LastCycle().DayFile));
+  EXPECT_TRUE(std::filesystem::exists(Doc->LastCycle().CsvFile));
 
   // The window now shows the curve in the graph colour (red) inside the plot.
   const QImage shot = App->View()->grab().toImage();
@@ -421,7 +427,7 @@ TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
   AppSettings reread;
   LoadSettings(reread, Profile);
   EXPECT_EQ(reread.ComPort, (std::array<std::string, 4>{"3", "0", "/dev/ttyUSB0", "0"}));
-  EXPECT_EQ(reread.UseSensor, (std::array<int, 4>{0, 0, 0, 0}));
+  EXPECT_EQ(reread.UseSensor, (std::array<int, 4>{0, 1, 0, 1}));
   EXPECT_EQ(reread.MeasType, 1);   // the last used kind is kept
 }
 

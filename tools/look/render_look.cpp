@@ -96,8 +96,8 @@ int RenderLook(const std::string& outputFolder) {
     if (!Report(PrintPicture(printer, picture), pdf)) code = 1;
 
     // The measurement dialog as it looks during a run.
-    app.Host()->SetIntervalDialogTitle("Manual Measurement");
-    app.Host()->SetIntervalStatus(doc.StatusText(0) + "\n" + doc.StatusText(2));
+    app.Host()->IntervalDialog().setWindowTitle(QStringLiteral("Manual Measurement"));
+    app.Host()->IntervalDialog().SetStatus(QString::fromStdString(doc.StatusText(0) + "\n" + doc.StatusText(2)));
     app.Host()->ShowIntervalDialog(true);
     ProcessUntil([] { return false; }, 100);
     const QString dialog = out.filePath(QStringLiteral("interval_dialog.png"));

@@ -1,0 +1,112 @@
+#include "measure/interval_schedule.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "base/local_day.h"
+
+namespace spectrel {
+
+namespace {
+
+constexpr std::int64_t ClockDay = 86400;        // seconds of one clock day (not of a local day)
+constexpr std::int64_t ZoneLookAhead = 2 * ClockDay;   // a zone changes its offset at most once in it
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+// The last instant of (from, to] that still has the offset of from + 1, when the zone changes its
+// offset before to; otherwise to. Spans past the look-ahead are taken as one offset: only a step
+// of the clock by days makes them, and its lost boundaries need not be counted to the hour.
+std::int64_t SegmentEnd(std::int64_t from, std::int64_t to, const StationZone& zone) {
+  const int offset = zone.OffsetAt(from + 1);
+  if (to - from > ZoneLookAhead || zone.OffsetAt(to) == offset) return to;
+  std::int64_t same = from + 1, changed = to;
+  while (changed - same > 1) {
+    const std::int64_t mid = same + (changed - same) / 2;
+    (zone.OffsetAt(mid) == offset ? same : changed) = mid;
+  }
+  return same;
+}
+
+}  // namespace
+
+std::string ClockText(std::int64_t second) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(second / 3600),
+                static_cast<long long>(second / 60 % 60), static_cast<long long>(second % 60));
+  return text;
+}
+
+IntervalSchedule::IntervalSchedule(std::int64_t startTime, std::int64_t endTime, std::int64_t interval)
+    : Start(startTime), End(endTime), Step(std::max<std::int64_t>(interval, 1)) {
+  const std::int64_t from = std::max<std::int64_t>(Start, 0);
+  const std::int64_t to = std::min<std::int64_t>(End, ClockDay - 1);
+  First = (from + Step - 1) / Step * Step;
+  Last = to >= 0 ? to / Step * Step : -1;
+  Count = First <= Last ? (Last - First) / Step + 1 : 0;
+}
+
+IntervalSchedule IntervalSchedule::Of(const AppSettings& settings) {
+  return IntervalSchedule(settings.StartTime, settings.EndTime, settings.Interval);
+}
+
+std::int64_t IntervalSchedule::UpTo(ClockSeconds clock) const {
+  if (Count == 0) return 0;
+  const std::int64_t day = FloorDiv(clock, ClockDay);
+  const std::int64_t second = clock - day * ClockDay;
+  const std::int64_t today = second < First ? 0 : (std::min(second, Last) - First) / Step + 1;
+  return day * Count + today;
+}
+
+ClockSeconds IntervalSchedule::NextReading(ClockSeconds clock) const {
+  const std::int64_t day = FloorDiv(clock, ClockDay);
+  const std::int64_t second = clock - day * ClockDay;
+  if (second > Last) return (day + 1) * ClockDay + First;
+  const std::int64_t k = second <= First ? First : First + (second - First + Step - 1) / Step * Step;
+  return day * ClockDay + k;
+}
+
+ClockSeconds IntervalSchedule::LastReading(ClockSeconds clock) const {
+  const std::int64_t day = FloorDiv(clock, ClockDay);
+  const std::int64_t second = clock - day * ClockDay;
+  if (second < First) return (day - 1) * ClockDay + Last;
+  return day * ClockDay + First + (std::min(second, Last) - First) / Step * Step;
+}
+
+IntervalSchedule::Crossing IntervalSchedule::Between(std::int64_t from, std::int64_t to,
+                                                     const StationZone& zone) const {
+  Crossing crossing;
+  if (Count == 0) return crossing;
+  // Cut at a change of the zone's offset: each piece reads the clock at one offset, so the
+  // repeated hour is read twice and the skipped one never.
+  for (std::int64_t a = from; a < to;) {
+    const std::int64_t b = SegmentEnd(a, to, zone);
+    const int offset = zone.OffsetAt(b);
+    const std::int64_t n = UpTo(b + offset) - UpTo(a + offset);
+    if (n > 0) {
+      crossing.Count += n;
+      crossing.Last = LastReading(b + offset) - offset;
+    }
+    a = b;
+  }
+  return crossing;
+}
+
+std::optional<std::int64_t> IntervalSchedule::NextAfter(std::int64_t now, const StationZone& zone) const {
+  if (Count == 0) return std::nullopt;
+  // At most a day and an hour ahead: the first piece of one offset that holds a boundary.
+  for (std::int64_t a = now; a < now + 2 * ZoneLookAhead;) {
+    const std::int64_t b = SegmentEnd(a, a + ZoneLookAhead, zone);
+    const int offset = zone.OffsetAt(b);
+    const std::int64_t at = NextReading(a + 1 + offset) - offset;
+    if (at <= b) return at;
+    a = b;
+  }
+  return std::nullopt;
+}
+
+std::int64_t IntervalSchedule::OnDay(std::int64_t t, const StationZone& zone) const {
+  return Between(LocalMidnight(t, zone) - 1, NextLocalMidnight(t, zone) - 1, zone).Count;
+}
+
+}  // namespace spectrel

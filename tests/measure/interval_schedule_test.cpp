@@ -1,0 +1,106 @@
+// The interval rule on its own: boundaries shown between two instants, the next boundary and the
+// boundaries of a local day, in zones with daylight saving (both changes), a half-hour change
+// and half-hour offsets.
+#include <gtest/gtest.h>
+
+#include "measure/interval_schedule.h"
+#include "support/fake_clock.h"
+
+namespace spectrel::testing {
+namespace {
+
+constexpr std::int64_t H = 3600;
+std::int64_t TokyoAt(int d, int h, int mi, int s = 0) { return Utc(2026, 12, d, h, mi, s) - 9 * H; }
+
+StationZone Zone(const char* name) { return StationZone::Named(name).value(); }
+
+TEST(IntervalSchedule, BoundariesOfALocalDayFollowItsLength) {
+  struct Case {
+    const char* Name;
+    const char* Zone;
+    std::int64_t Day;                         // an instant of the day
+    std::int64_t Start, End, Interval;
+    std::int64_t Boundaries;
+  };
+  const Case cases[] = {
+      {"ordinary day", "Asia/Tokyo", Utc(2026, 12, 7, 12), 0, 86399, 600, 144},
+      {"defaults: 06:00 to 20:00 both ends", "Asia/Tokyo", Utc(2026, 12, 7, 12), 21600, 72000, 600, 85},
+      {"window without a boundary", "Asia/Tokyo", Utc(2026, 12, 7, 12), 21601, 21601, 600, 0},
+      {"start after end", "Asia/Tokyo", Utc(2026, 12, 7, 12), 72000, 21600, 600, 0},
+      {"Berlin, 23 hours: 02:00 to 02:50 never shown", "Europe/Berlin", Utc(2026, 3, 29, 12), 0, 86399, 600, 138},
+      {"Berlin, 25 hours: 02:00 to 02:50 shown twice", "Europe/Berlin", Utc(2026, 10, 25, 12), 0, 86399, 600, 150},
+      {"Berlin, 25 hours, hourly", "Europe/Berlin", Utc(2026, 10, 25, 12), 0, 86399, 3600, 25},
+      {"Berlin, the window leaves the change out", "Europe/Berlin", Utc(2026, 3, 29, 12), 21600, 72000, 600, 85},
+      {"St John's, 23 hours", "America/St_Johns", Utc(2026, 3, 8, 12), 0, 86399, 600, 138},
+      {"St John's, 25 hours", "America/St_Johns", Utc(2026, 11, 1, 12), 0, 86399, 600, 150},
+      {"Lord Howe, 24 1/2 hours", "Australia/Lord_Howe", Utc(2026, 4, 5, 12), 0, 86399, 600, 147},
+      {"Lord Howe, 23 1/2 hours", "Australia/Lord_Howe", Utc(2026, 10, 4, 12), 0, 86399, 600, 141},
+      {"Kolkata, +5:30 all year", "Asia/Kolkata", Utc(2026, 3, 29, 12), 0, 86399, 600, 144},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IntervalSchedule(c.Start, c.End, c.Interval).OnDay(c.Day, Zone(c.Zone)), c.Boundaries) << c.Name;
+}
+
+TEST(IntervalSchedule, NextBoundaryIsTheNextOneTheClockShows) {
+  struct Case {
+    const char* Name;
+    const char* Zone;
+    std::int64_t Start, End, Interval, Now;
+    std::optional<std::int64_t> Next;
+  };
+  const Case cases[] = {
+      {"on a boundary: the next one", "Asia/Tokyo", 21600, 72000, 600, TokyoAt(7, 12, 0), TokyoAt(7, 12, 10)},
+      {"a second before one", "Asia/Tokyo", 21600, 72000, 600, TokyoAt(7, 12, 9, 59), TokyoAt(7, 12, 10)},
+      {"before the window: its opening", "Asia/Tokyo", 21600, 72000, 600, TokyoAt(7, 3, 0), TokyoAt(7, 6, 0)},
+      {"at the last: tomorrow's first", "Asia/Tokyo", 21600, 72000, 600, TokyoAt(7, 20, 0), TokyoAt(8, 6, 0)},
+      {"window opening between boundaries", "Asia/Tokyo", 21601, 72000, 600, TokyoAt(7, 3, 0), TokyoAt(7, 6, 10)},
+      {"no boundary in the window", "Asia/Tokyo", 21601, 21601, 600, TokyoAt(7, 3, 0), std::nullopt},
+      // 02:55 summer time: 03:00 comes later than the repeated 02:00 of winter time.
+      {"Berlin, before the repeated hour", "Europe/Berlin", 0, 86399, 600, Utc(2026, 10, 25, 0, 55),
+       Utc(2026, 10, 25, 1, 0)},
+      {"Berlin, into the skipped hour", "Europe/Berlin", 0, 86399, 600, Utc(2026, 3, 29, 0, 55),
+       Utc(2026, 3, 29, 1, 0)},
+      {"Berlin, 02:00 and 02:40 skipped", "Europe/Berlin", 0, 86399, 2400, Utc(2026, 3, 29, 0, 30),
+       Utc(2026, 3, 29, 1, 20)},
+      {"Lord Howe, 02:00 to 02:20 skipped", "Australia/Lord_Howe", 0, 86399, 600, Utc(2026, 10, 3, 15, 25),
+       Utc(2026, 10, 3, 15, 30)},
+      {"Kolkata, half-hour offset", "Asia/Kolkata", 0, 86399, 3600, Utc(2026, 6, 1, 0, 10),
+       Utc(2026, 6, 1, 0, 30)},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IntervalSchedule(c.Start, c.End, c.Interval).NextAfter(c.Now, Zone(c.Zone)), c.Next) << c.Name;
+}
+
+TEST(IntervalSchedule, CrossingCountsEveryShowingAndNamesTheLast) {
+  struct Case {
+    const char* Name;
+    const char* Zone;
+    std::int64_t Interval, From, To;
+    std::int64_t Count, Last;
+  };
+  const Case cases[] = {
+      {"three in a late tick", "Asia/Tokyo", 600, TokyoAt(7, 10, 0), TokyoAt(7, 10, 35), 3, TokyoAt(7, 10, 30)},
+      {"the tick's own second included", "Asia/Tokyo", 600, TokyoAt(7, 10, 9, 59), TokyoAt(7, 10, 10), 1, TokyoAt(7, 10, 10)},
+      {"across midnight", "Asia/Tokyo", 1, TokyoAt(7, 23, 59, 59), TokyoAt(8, 0, 0, 5), 6, TokyoAt(8, 0, 0, 5)},
+      {"none when the clock went back", "Asia/Tokyo", 1, TokyoAt(7, 10, 0), TokyoAt(7, 9, 0), 0, 0},
+      {"the repeated 02:00, shown again", "Europe/Berlin", 3600, Utc(2026, 10, 25, 0, 30), Utc(2026, 10, 25, 1, 30), 1,
+       Utc(2026, 10, 25, 1, 0)},
+      {"both 02:00 of the day", "Europe/Berlin", 3600, Utc(2026, 10, 24, 23, 30), Utc(2026, 10, 25, 1, 30), 2,
+       Utc(2026, 10, 25, 1, 0)},
+      {"no 02:00 in spring", "Europe/Berlin", 3600, Utc(2026, 3, 29, 0, 30), Utc(2026, 3, 29, 1, 30), 1,
+       Utc(2026, 3, 29, 1, 0)},
+      // 02:40 summer time, then 02:00 winter time: 20 minutes apart.
+      {"40 minutes across the repeated hour", "Europe/Berlin", 2400, Utc(2026, 10, 25, 0, 30),
+       Utc(2026, 10, 25, 1, 30), 2, Utc(2026, 10, 25, 1, 0)},
+  };
+  for (const Case& c : cases) {
+    const auto crossing = IntervalSchedule(0, 86399, c.Interval).Between(c.From, c.To, Zone(c.Zone));
+    EXPECT_EQ(crossing.Count, c.Count) << c.Name;
+    if (c.Count > 0) {
+      EXPECT_EQ(crossing.Last, c.Last) << c.Name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace spectrel::testing
