@@ -17,6 +17,7 @@ class CSpectrelDoc;
 class CSpectrelView;
 class QtDocumentHost;
 class SettingsActions;
+class SignalClose;
 class SimulatedStation;
 
 struct StartOptions {
@@ -25,6 +26,7 @@ struct StartOptions {
   bool SimulateAuto = false;  // --simulate=auto: only when no sensor in use has an existing port
   bool SimulatePaced = true;  // simulated sensors keep real line speed and exposure times
   bool Show = true;           // show the main window (the look renderer and tests may not)
+  std::string DayFile = {};   // a day file to show at start, read only (the command line's)
 };
 
 class CSpectrelApp {
@@ -60,6 +62,7 @@ class CSpectrelApp {
   std::unique_ptr<CSpectrelDoc> Doc;
   std::unique_ptr<SettingsActions> Settings_;
   std::unique_ptr<CMainFrame> Frame;     // owns the view
+  std::unique_ptr<SignalClose> Signals;  // SIGTERM and SIGINT close the window as Exit does
   bool Exited = false;
 };
 
