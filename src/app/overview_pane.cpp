@@ -182,8 +182,9 @@ void OverviewPane::OpenDayFile(const QString& path) {
     BackToLive();   // the running day is already here, and grows
     return;
   }
-  if (ReadingDay.isRunning()) {
-    // The file read now is no longer wanted: it stops before its overview is built.
+  if (ReadPending) {
+    // The file read now is no longer wanted: it stops before its overview is built (or, read
+    // already, is not shown).
     QueuedPath = path;
     // Today's morning read at start is kept for Back to Live, even when a day file named on the
     // command line comes at once.

@@ -14,10 +14,9 @@
 namespace spectrel {
 
 StationZone StationZoneOf(const std::string& siteZone) {
-  for (const std::string& name : {siteZone, StationZone::SystemZoneName()})
-    if (!name.empty())
-      if (std::optional<StationZone> zone = StationZone::Named(name)) return *zone;
-  return StationZone::Process();
+  // This program's zone is the system's, and also holds where it has no IANA name ($TZ a rule).
+  const std::optional<StationZone> named = StationZone::Named(siteZone);
+  return named ? *named : StationZone::Process();
 }
 
 ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo, const StationZone& zone,

@@ -21,8 +21,9 @@ struct ArchiveDay {
   std::string Problem;               // the reader's message; empty when the whole file was read
 };
 
-// The station's zone of a profile's "[SITE] ZONE" text: that zone, or this system's when the text
-// is empty or names no zone of this system (which the profile check reports).
+// The station's zone of a profile's "[SITE] ZONE" text: that zone, or this program's (the
+// system's) when the text is empty or names no zone of this system (which the profile check
+// reports).
 StationZone StationZoneOf(const std::string& siteZone);
 
 // The file's clock readings become true UTC in the station's zone. cancelled is asked once the

@@ -139,8 +139,9 @@ void CDayOverview::DrawSpectrogramPanel(QPainter& p, const OverviewPanels& layou
   DrawTimeAxis(p, s, Day, UtcAxis, f);
   p.drawText(QRect(s.left(), s.top() - f * 3 / 2, s.width(), f * 3 / 2), Qt::AlignLeft | Qt::AlignBottom,
              tr("Wavelength (nm)"));
-  // Both panels share the time axis; its clock is named once, over the lower one.
-  p.drawText(QRect(s.left(), s.top() - f * 3 / 2, s.width(), f * 3 / 2), Qt::AlignRight | Qt::AlignBottom,
+  // Both panels share the time axis; its clock is named once, over the middle of the lower one
+  // (the colour scale's unit stands over its right end).
+  p.drawText(QRect(s.left(), s.top() - f * 3 / 2, s.width(), f * 3 / 2), Qt::AlignHCenter | Qt::AlignBottom,
              tr("Time: %1").arg(AxisZoneName()));
   if (Day.Count() == 0 || Spectrogram.isNull()) return;
   // The graph's wavelength step, coarser when the panel is short. Rows are whole nm, the
