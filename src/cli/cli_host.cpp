@@ -173,7 +173,8 @@ long ThreadCount() { return StatusField("Threads"); }
 
 void ReportSetup(CliHost& host, const RunnerSettingsSource& source, const AppSettings& settings,
                  const SimulatedStation& simulation) {
-  host.Print("profile: " + source.ProfilePath + " (read only)");
+  host.Print("profile: " + source.ProfilePath +
+             (source.Found ? " (read only)" : " (not found: every setting is its default)"));
   for (const SimulatedStation::Started& sensor : simulation.Sensors()) {
     host.Print("simulated " + std::string(Models[sensor.Model].Name) + " on " + sensor.Device);
   }

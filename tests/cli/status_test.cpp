@@ -56,10 +56,21 @@ TEST_F(StatusCommand, NoReadableStatusOrBadUsageIsUnknown) {
   const Finished missing = RunCli({Cli, "status", "--data", Dir});
   EXPECT_EQ(missing.Exit, 3);
   EXPECT_EQ(missing.Out.rfind("UNKNOWN: no station status at " + Dir + "status.json", 0), 0u) << missing.Out;
-  WriteBytes(StationStatusPath(Dir), "{\"program\": \"spectrel\", \"state\": \"dancing\"");
-  const Finished broken = RunCli({Cli, "status", "--data", Dir});
-  EXPECT_EQ(broken.Exit, 3);
-  EXPECT_EQ(broken.Out.rfind("UNKNOWN: " + Dir + "status.json: not a station status file", 0), 0u) << broken.Out;
+  // Read in bounded time and memory: a named pipe or a huge file in its place is no status.
+  const std::pair<std::string, std::string> unreadable[] = {
+      {"{\"program\": \"spectrel\", \"state\": \"dancing\"", "not a station status file"},
+      {std::string(2 << 20, ' '), "larger than"},
+      {"", "not a regular file"}};
+  for (const auto& [content, says] : unreadable) {
+    std::filesystem::remove(StationStatusPath(Dir));
+    if (content.empty()) ASSERT_EQ(::mkfifo(StationStatusPath(Dir).c_str(), 0644), 0);
+    else WriteBytes(StationStatusPath(Dir), content);
+    const Finished broken = RunCli({Cli, "status", "--data", Dir});
+    EXPECT_EQ(broken.Exit, 3) << says;
+    EXPECT_EQ(broken.Out.rfind("UNKNOWN: " + Dir + "status.json: " + says, 0), 0u) << broken.Out;
+  }
+  std::filesystem::remove(StationStatusPath(Dir));
+  EXPECT_EQ(RunCli({Cli, "status", "--profile", Dir + "none.ini"}).Out.rfind("UNKNOWN: the profile " + Dir + "none.ini", 0), 0u);
   // The profile names the data folder; a profile and a folder at once, or a stray option, is bad usage.
   WriteBytes(StationStatusPath(Dir), StationStatusJson(Healthy()));
   WriteBytes(Dir + "p.ini", "[DIR]\nKRF=" + Dir + "\n");
@@ -75,10 +86,10 @@ TEST_F(StatusCommand, NoReadableStatusOrBadUsageIsUnknown) {
 
 TEST_F(StatusCommand, ErrorLinesCarryTheJournalPriorityOnlyInTheJournal) {
   WriteBytes(Dir + "file", "");
-  const Args argv{Cli, "run", "--data", Dir + "file/data"};
+  const Args argv{Cli, "run", "--simulate", "--data", Dir + "file/data"};
   for (const std::string prefix : {"<3>", ""}) {
     const Finished run = RunCli(argv, {prefix.empty() ? "JOURNAL_STREAM=" : "JOURNAL_STREAM=stderr"});
-    EXPECT_EQ(run.Err.rfind(prefix + "spectrel-cli run: cannot create the data folder", 0), 0u) << run.Err;
+    EXPECT_EQ(run.Err.rfind(prefix + "spectrel-cli run: not started: cannot make the data folder", 0), 0u) << run.Err;
   }
 }
 

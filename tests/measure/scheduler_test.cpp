@@ -187,7 +187,10 @@ TEST_F(SchedulerTest, UnsynchronisedClockIsLoggedOnceAndWarnedAbout) {
   Clock.Sync = ClockSync::Unsynchronised;
   TickRange(Dec7(10, 0, 1), Dec7(10, 0, 3));
   EXPECT_EQ(Written().ClockSynchronised, false);
-  const StationVerdict verdict = JudgeStation(Written(), Clock.Now(), true);
+  StationStatus written = Written();
+  EXPECT_EQ(written.SensorsInUse, std::vector<std::string>{});
+  written.SensorsInUse.reset();   // the verdict on the clock alone: this station measures no sensor
+  const StationVerdict verdict = JudgeStation(written, Clock.Now(), true);
   EXPECT_EQ(verdict.Code, 1);
   EXPECT_EQ(verdict.Text, "WARNING: the system clock is not synchronised: no time service vouches for the times stored");
   Clock.Sync = ClockSync::Unknown;   // asking failed: nothing is said
