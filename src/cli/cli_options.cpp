@@ -91,8 +91,8 @@ int PrepareRunner(const std::string& command, RunnerOptions& options, AppSetting
     options.Simulate = false;   // the station's own sensors are there: measure them
   }
   if (options.Simulate && !simulation.Start(settings, options.Paced, error)) {
-    std::fprintf(stderr, "%sspectrel-cli %s: %s\n", ErrorPrefix().c_str(), command.c_str(),
-                 error.c_str());
+    std::fprintf(stderr, "%sspectrel-cli %s: not started: %s: no pseudo-terminal could be opened; free some or "
+                 "raise the system's limit\n", ErrorPrefix().c_str(), command.c_str(), error.c_str());
     return 1;
   }
   return -1;

@@ -49,7 +49,7 @@ int RunStationCommand(const std::string& command, RunnerOptions options, const S
   if (!lock.TakenOverFrom().empty())
     Say(command, "the data folder's lock of " + lock.TakenOverFrom() +
                      " was left behind (that station ended without a stop) and is taken over", false);
-  CliHost host(stdout, options.Verbose);
+  CliHost host(stdout, options.Verbose, command);
   ReportSetup(host, source, settings, simulation);
   int code = 1;
   {
