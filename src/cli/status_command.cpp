@@ -33,14 +33,15 @@ std::string Number(const char* format, double value) {
 }
 
 void PrintHuman(const StationStatus& s) {
-  std::printf("state %s, pid %lld, version %s, updated %s%s\n", StationStateName(s.State),
-              static_cast<long long>(s.Pid), s.Version.c_str(), Stamp(s.Updated).c_str(),
-              s.Zone.empty() ? "" : (" (" + s.Zone + ")").c_str());
+  std::printf("state %s, pid %lld, version %s, updated %s\n", StationStateName(s.State),
+              static_cast<long long>(s.Pid), s.Version.c_str(), Stamp(s.Updated).c_str());
+  std::string station = s.Zone.empty() ? "" : "station zone " + s.Zone;
   if (s.SensorsInUse) {
     std::string models;
     for (const std::string& model : *s.SensorsInUse) models += " " + model;
-    std::printf("sensors in use:%s\n", models.empty() ? " none" : models.c_str());
+    station += (station.empty() ? "" : ", ") + std::string("sensors in use:") + (models.empty() ? " none" : models);
   }
+  if (!station.empty()) std::printf("%s\n", station.c_str());
   if (s.LastCycle) {
     const CycleStatus& c = *s.LastCycle;
     std::printf("last cycle %s %s\n", Stamp(c.Stamp).c_str(),

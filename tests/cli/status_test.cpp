@@ -22,6 +22,7 @@ StationStatus Healthy() {
   s.Pid = ::getpid();
   s.State = StationState::Measuring;
   s.Updated = static_cast<std::int64_t>(std::time(nullptr));
+  s.Zone = "Asia/Tokyo";
   return s;
 }
 
@@ -36,6 +37,8 @@ TEST_F(StatusCommand, ExitCodeFollowsTheVerdictOnTheStatusFile) {
       {"healthy", [](StationStatus&) {}, 0, "OK: measuring"},
       {"disk nearly full", [](StationStatus& s) { s.DaysLeft = 2.5; }, 1, "WARNING: 2.5 days"},
       {"runner gone", [](StationStatus& s) { s.Pid = GonePid(); }, 2, "CRITICAL: runner (pid"},
+      {"its process id taken by another process", [](StationStatus& s) { s.ProcessStart = *ProcessStartTicks(s.Pid) + 1; },
+       2, "CRITICAL: runner (pid"},
   };
   for (const Case& c : cases) {
     StationStatus status = Healthy();
@@ -45,6 +48,7 @@ TEST_F(StatusCommand, ExitCodeFollowsTheVerdictOnTheStatusFile) {
     EXPECT_EQ(human.Exit, c.Exit) << c.Name << "\n" << human.Out << human.Err;
     EXPECT_EQ(human.Out.rfind(c.FirstLine, 0), 0u) << c.Name << "\n" << human.Out;
     EXPECT_NE(human.Out.find("since start: 0 cycles"), std::string::npos) << human.Out;
+    EXPECT_NE(human.Out.find("\nstation zone Asia/Tokyo\n"), std::string::npos) << human.Out;
     // --json prints the file itself, with the same verdict as exit code.
     const Finished json = RunCli({Cli, "status", "--data=" + Dir, "--json"});
     EXPECT_EQ(json.Exit, c.Exit) << c.Name;
