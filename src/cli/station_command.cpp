@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 #include "cli/cli_options.h"
@@ -14,9 +15,10 @@ namespace spectrel::cli {
 
 namespace {
 
-// "spectrel-cli COMMAND: text" on stderr, as an error line for the journal when error.
+// "spectrel-cli COMMAND: text" on stderr, filed by the journal as an error or a warning.
 void Say(const std::string& command, const std::string& text, bool error = true) {
-  std::fprintf(stderr, "%sspectrel-cli %s: %s\n", error ? ErrorPrefix().c_str() : "", command.c_str(), text.c_str());
+  const std::string priority = error ? ErrorPrefix() : StreamIsJournal(2) ? "<4>" : "";
+  std::fprintf(stderr, "%sspectrel-cli %s: %s\n", priority.c_str(), command.c_str(), text.c_str());
 }
 
 // The profile check of the start: every finding said; errors end the command (exit 2).

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "base/file_input.h"

@@ -312,16 +312,21 @@ TEST_F(RunnerRun, StartIsRefusedWithTheReasonBeforeMeasuring) {
 TEST_F(RunnerMeasure, StaleLockAndProfileWarningsAreSaidOnceAndMeasurementGoesOn) {
   WriteBytes(FolderLock::LockPath(Dir), "999999999 spectrel-cli run\n");
   WriteBytes(Dir + "p.ini", "[INT]\nINTERVAL=5\n");
-  const Finished run = RunCli({Cli, "measure", "--simulate", "--unpaced", "--data", Dir, "--profile", Dir + "p.ini"});
-  EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
-  EXPECT_NE(run.Err.find("spectrel-cli measure: warning: [INT] INTERVAL: unknown key, ignored"), std::string::npos) << run.Err;
-  EXPECT_NE(run.Err.find("lock of pid 999999999, spectrel-cli run was left behind"), std::string::npos) << run.Err;
-  const std::vector<std::string> log = LogMessages(Dir);
-  ASSERT_GE(log.size(), 3u) << ::testing::PrintToString(log);
-  EXPECT_EQ(log[1], "APP LOCK TAKEN OVER");
-  EXPECT_EQ(log[2].rfind("PROFILE WARNING [INT] INTERVAL: unknown key, ignored", 0), 0u) << log[2];
-  EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& m) { return m.rfind("PROFILE", 0) == 0; }), 1);
-  EXPECT_EQ(CycleReports(run.Out).size(), 1u) << run.Out;
+  // The second start follows a clean stop: nothing is taken over.
+  for (const bool stale : {true, false}) {
+    std::filesystem::remove(LogPath(Dir));
+    const Finished run = RunCli({Cli, "measure", "--simulate", "--unpaced", "--data", Dir, "--profile", Dir + "p.ini"});
+    EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+    EXPECT_NE(run.Err.find("spectrel-cli measure: warning: [INT] INTERVAL: unknown key, ignored"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Err.find("lock of pid 999999999, spectrel-cli run was left behind") != std::string::npos, stale) << run.Err;
+    std::vector<std::string> log = LogMessages(Dir);
+    ASSERT_GE(log.size(), 3u) << ::testing::PrintToString(log);
+    EXPECT_EQ(log[1] == "APP LOCK TAKEN OVER", stale);
+    if (stale) log.erase(log.begin() + 1);
+    EXPECT_EQ(log[1].rfind("PROFILE WARNING [INT] INTERVAL: unknown key, ignored", 0), 0u) << log[1];
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& m) { return m.rfind("PROFILE", 0) == 0; }), 1);
+    EXPECT_EQ(CycleReports(run.Out).size(), 1u) << run.Out;
+  }
 }
 
 TEST_F(RunnerRun, SigtermDuringALongReadStopsAtOnceSayingWhatItWaitsFor) {
