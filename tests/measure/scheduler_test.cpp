@@ -230,6 +230,15 @@ TEST_F(SchedulerTest, BoundaryWhileTheCycleBeforeIsPendingIsSkipped) {
   EXPECT_FALSE(Written().NextBoundary);
 }
 
+// Outside the window nothing is measured, but the status file is rewritten from the ticks, so a
+// reader tells a live runner from a dead one at night too.
+TEST_F(SchedulerTest, StatusIsRewrittenEveryHalfMinuteOutsideTheWindow) {
+  Start(Dec7(20, 0, 0), 600, 6 * 3600, 18 * 3600);
+  TickRange(Dec7(20, 0, 1), Dec7(20, 1, 0));
+  EXPECT_TRUE(Runs.empty());
+  EXPECT_GE(Written().Updated, Dec7(20, 1, 0) - 30);
+}
+
 TEST_F(SchedulerTest, TicksComeAtEveryWholeSecondUntilTheStop) {
   Clock.Set(Dec7(10, 0, 0), 300);
   MakeDoc().OnStartInterval();
