@@ -56,7 +56,7 @@ int MeasureOnce(CSpectrelDoc& doc, CliHost& host) {
     std::fputs("spectrel-cli measure: the measurement stopped before a cycle was completed\n", stderr);
     return 1;
   }
-  if (cycle->DayFile.empty()) {
+  if (cycle->DayFile.empty() || doc.HeldPoints() > 0) {
     // The reason is on the "not stored:" line the measurement printed before.
     std::fputs("spectrel-cli measure: the point was not stored in the day file\n", stderr);
     return 1;

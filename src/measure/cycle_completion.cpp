@@ -13,6 +13,11 @@
 
 namespace spectrel {
 
+namespace {
+// Space kept for held points on the data folder's disk: about 600 points of two sensors.
+constexpr std::uint64_t HeldSpoolReserve = 16u << 20;
+}  // namespace
+
 void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   CyclePending = false;
   const std::string dayPath = DayFilePath(SettingsRef.KrfFolder, result.Time);
@@ -28,10 +33,7 @@ void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   }
   const StoreOutcome stored = Store.Save();
   NoteSave(stored.Cycle);
-  for (const StoreOutcome::HeldDay& day : stored.HeldDays) {
-    NoteRead(day.Read);
-    NoteSave(day.Save);
-  }
+  NoteHeldDays(stored.HeldDays);
   const CRad& point = Store.Day().Rad(index);
   Summary = {point.MeasureTime, {}, Texts.Integral, stored.Cycle.Stored ? dayPath : std::string(), {}};
   for (int i = 0; i < ModelCount; ++i)
@@ -83,7 +85,41 @@ void CSpectrelDoc::NoteRead(const DayRead& read) {
 void CSpectrelDoc::NoteSave(const DaySave& save) {
   if (save.Stored) return;
   WriteLog("ERROR KRF SAVE");
-  Host.ReportError("not stored: " + save.Reason + " (" + std::to_string(save.Held) + " points held for the next save)");
+  if (!save.Spooled) WriteLog("ERROR KRF SPOOL");
+  if (save.Dropped > 0) WriteLog("ERROR KRF LOST " + std::to_string(save.Dropped));
+  Host.ReportError("not stored: " + save.Reason + " (" + std::to_string(save.Held) + " points held for the next save" +
+                   (save.Spooled ? ")" : ", this one in memory only: the held points file cannot take it)"));
+}
+
+void CSpectrelDoc::NoteHeldDays(const std::vector<StoreOutcome::HeldDay>& days) {
+  for (const StoreOutcome::HeldDay& day : days) {
+    NoteRead(day.Read);
+    NoteSave(day.Save);
+  }
+}
+
+// Points an earlier run held in the spool (it stopped before their day files could take them)
+// go into their day files at start.
+void CSpectrelDoc::RecoverHeldPoints() {
+  const int found = Store.OpenSpool(HeldSpoolPath(SettingsRef.KrfFolder), HeldSpoolReserve);
+  if (found <= 0) return;
+  WriteLog("KRF RESTORED " + std::to_string(found));
+  NoteHeldDays(Store.StoreHeld());
+}
+
+// Held points in the spool wait for the next start; those held only in memory are lost.
+void CSpectrelDoc::SayHeldAtEnd() {
+  const std::size_t lost = Store.HeldInMemory();
+  if (const std::size_t spooled = Store.HeldPoints() - lost; spooled > 0) {
+    WriteLog("ERROR KRF HELD " + std::to_string(spooled));
+    Host.ReportError("not stored: " + std::to_string(spooled) + " points wait in " +
+                     HeldSpoolPath(SettingsRef.KrfFolder) + " for the next start to write them to their day file");
+  }
+  if (lost > 0) {
+    WriteLog("ERROR KRF LOST " + std::to_string(lost));
+    Host.ReportError("not stored: " + std::to_string(lost) +
+                     " points could not be written to their day file and are lost");
+  }
 }
 
 void CSpectrelDoc::SaveCsvFile(const CRad& rad) {

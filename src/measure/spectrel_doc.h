@@ -52,6 +52,8 @@ class CSpectrelDoc {
   const SensorLink& Link(int model) const { return *Links.at(static_cast<size_t>(model)); }
   std::string StatusText(int model) const { return ValidModel(model) ? Link(model).Text() : std::string(); }
   const CKrfData& DayData() const { return Store.Day(); }
+  // Points measured but not (yet) in their day file: held in the spool or in memory.
+  std::size_t HeldPoints() const { return Store.HeldPoints(); }
   const CResample& DisplaySpectrum() const { return Display; }
   const std::string& ReportText() const { return Texts.Report; }   // the point shown: its report,
   const std::string& IntegralText() const { return Texts.Integral; }   // integral,
@@ -81,6 +83,9 @@ class CSpectrelDoc {
   CRad BuildPoint(const CycleResult& result);
   void NoteRead(const DayRead& read);
   void NoteSave(const DaySave& save);
+  void NoteHeldDays(const std::vector<StoreOutcome::HeldDay>& days);
+  void RecoverHeldPoints();
+  void SayHeldAtEnd();
   void SaveCsvFile(const CRad& rad);
   void NoteStationTick();
   void ReportCycleToStation(const CycleResult& result, const DaySave& save);
