@@ -98,14 +98,26 @@ DayRead::Found ReadDay(CKrfData& set, const std::string& path, std::size_t& whol
 
 }  // namespace
 
+DayStore::FileMark DayStore::MarkOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return {path, st.st_dev, st.st_ino, st.st_size,
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 DayRead DayStore::Begin(const std::string& dayPath, const CKrfData& header) {
-  Set.Clear();
   Current = DayState();
   Current.Path = dayPath;
   PointIndex = -1;
   DayRead read;
   read.Path = dayPath;
-  if (!Exists(dayPath)) {
+  // The file as this store left it: the day in memory is what it holds.
+  const bool known = !Written.Path.empty() && Written.Path == dayPath && MarkOf(dayPath) == Written;
+  if (!known) Set.Clear();
+  Written = FileMark();
+  if (known) {
+    read.What = DayRead::Found::Whole;
+  } else if (!Exists(dayPath)) {
     MakeFolderOf(dayPath);
   } else {
     read.What = ReadDay(Set, dayPath, read.WholeBytes);
@@ -180,8 +192,10 @@ StoreOutcome DayStore::Save() {
   }
   if (save.Stored && Current.Damaged) Note(Step::Written);
   if (save.Stored) {
+    const FileMark written = MarkOf(Current.Path);
     Forget(Current.Path);
     outcome.HeldDays = StoreHeldDays();
+    Written = written;
   } else {
     save.Reason = NotStoredReason(Current.Path, Current.FileSafe, error);
     Hold(save, rad);

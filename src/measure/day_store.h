@@ -6,7 +6,10 @@
 // document logs it and says it.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -104,7 +107,20 @@ class DayStore {
   void Hold(DaySave& save, const CRad& rad);
   std::vector<StoreOutcome::HeldDay> StoreHeldDays();
 
+  // The day file as this store last wrote it: while it is unchanged the day in Set is its
+  // content, and the next cycle need not read it again (a cost that would grow with the day).
+  struct FileMark {
+    std::string Path;
+    dev_t Dev = 0;
+    ino_t Ino = 0;
+    off_t Size = 0;
+    std::int64_t ModifiedNs = 0;
+    bool operator==(const FileMark&) const = default;
+  };
+  static FileMark MarkOf(const std::string& path);
+
   CKrfData Set;                  // the day's measurement set
+  FileMark Written;              // of the day in Set; empty Path when Set is not what the file holds
   DayState Current;              // how the day in Set was begun
   int PointIndex = -1;           // the cycle's point in Set
   std::vector<HeldPoint> Held;   // not yet stored, oldest first
