@@ -252,14 +252,21 @@ int DayStore::OpenSpool(const std::string& path, std::uint64_t reserveBytes) {
   SpoolReserve = reserveBytes;
   std::vector<HeldSpool::Entry> found;
   if (!Spool.Open(path, reserveBytes, found)) return -1;
-  for (HeldSpool::Entry& entry : found) Held.push_back({entry.DayPath, std::move(entry), {}});
+  for (HeldSpool::Entry& entry : found) {
+    HeldPoint point;
+    point.DayPath = entry.DayPath;
+    point.Spooled = std::move(entry);
+    Held.push_back(std::move(point));
+  }
   return static_cast<int>(found.size());
 }
 
 // Held on the disk in the spool, reserved for it at start; where even that fails, in memory up to
 // a bound, beyond which the oldest point held only in memory is lost (and said).
 void DayStore::Hold(DaySave& save, const CRad& rad) {
-  HeldPoint point{Current.Path, {}, Set.Header()};
+  HeldPoint point;
+  point.DayPath = Current.Path;
+  point.Memory = Set.Header();
   point.Memory.AppendRad(rad);
   std::vector<HeldSpool::Entry> ignored;   // a spool begun late holds nothing of an earlier run
   if (!Spool.IsOpen() && !SpoolPath.empty()) Spool.Open(SpoolPath, SpoolReserve, ignored);
