@@ -65,6 +65,7 @@ void CSpectrelDoc::StartMeasurement() {
   WriteLog("INT.MEAS START");
   StationWatch.Started(Now == MeasureState::Interval);
   const std::int64_t now = ClockRef.Now();
+  if (Now == MeasureState::Interval) WarnOfDayLoad(now);
   RemoveLeftoverTemporariesIn(FolderOf(DayFilePath(SettingsRef.KrfFolder, now)));
   if (CsvWanted(SettingsRef)) RemoveLeftoverTemporariesIn(FolderOf(HourCsvPath(SettingsRef.CsvFolder, now)));
   CyclePending = false;

@@ -1,13 +1,17 @@
 // Completion of a measurement cycle on the document's thread: the day is read back from its file,
 // the new point is added, shown and stored, and every failure is logged.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
+#include "measure/day_load.h"
 #include "measure/day_paths.h"
 #include "measure/settings_options.h"
 #include "measure/spectrel_doc.h"
+#include "measure/station_status.h"
 #include "measure/status_texts.h"
 #include "spectrum/resample.h"
 
@@ -105,6 +109,15 @@ void CSpectrelDoc::RecoverHeldPoints() {
   if (found <= 0) return;
   WriteLog("KRF RESTORED " + std::to_string(found));
   NoteHeldDays(Store.StoreHeld());
+}
+
+// A day the machine cannot carry is said when interval measurement starts, not found out at its end.
+void CSpectrelDoc::WarnOfDayLoad(std::int64_t now) {
+  const double memory = static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+  const auto warning = DayLoadWarning(DayLoadOf(SettingsRef, Used, now), memory, FreeSpace(SettingsRef.KrfFolder));
+  if (!warning) return;
+  WriteLog("ERROR DAY TOO LARGE");
+  Host.ReportError(*warning);
 }
 
 // Held points in the spool wait for the next start; those held only in memory are lost.

@@ -86,6 +86,7 @@ class CSpectrelDoc {
   void NoteHeldDays(const std::vector<StoreOutcome::HeldDay>& days);
   void RecoverHeldPoints();
   void SayHeldAtEnd();
+  void WarnOfDayLoad(std::int64_t now);
   void SaveCsvFile(const CRad& rad);
   void NoteStationTick();
   void ReportCycleToStation(const CycleResult& result, const DaySave& save);

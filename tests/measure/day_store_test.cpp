@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "files/krf_file.h"
+#include "measure/day_load.h"
 #include "measure/day_store.h"
 #include "support/fake_clock.h"
 #include "support/synthetic_day.h"
@@ -187,6 +188,37 @@ TEST_F(DayStoreTest, PointsHeldOnAFullDiskSurviveAStopAndReachTheirDayFile) {
   EXPECT_TRUE(cycle(next, times[6]).Stored);
   EXPECT_EQ(Times(day), times);
   EXPECT_EQ(std::filesystem::file_size(disk + "/HELD.KRS"), 0u);
+}
+
+// A day that cannot be carried is said: SR-102 and SR-104 at 10 s and at 1 s around the clock.
+TEST(DayLoadTest, DayBeyondMemoryOrDiskIsSaid) {
+  AppSettings settings;
+  settings.StartTime = 0;
+  settings.EndTime = 86399;
+  const ModelSet used{false, true, false, true};
+  const std::int64_t t = Dec(7, 12, 0);
+  struct Case {
+    const char* Name;
+    int Interval;
+    double Memory;
+    std::optional<std::int64_t> Free;
+    const char* Says;   // nullptr: nothing
+  };
+  const Case cases[] = {
+      {"10 s, 1 GB, disk unknown", 10, 1e9, std::nullopt, nullptr},
+      {"1 s, 1 GB", 1, 1e9, std::int64_t{1} << 40, "86400 points: about 1593 MB in memory and as much of day file, "
+                                                 "more than this machine can hold"},
+      {"10 s, 16 GB, 100 MB free", 10, 16e9, 100'000'000, "8640 points: about 159 MB in memory and as much of day "
+                                                         "file, more than the data folder's disk has free"},
+  };
+  for (const Case& c : cases) {
+    settings.Interval = c.Interval;
+    const auto said = DayLoadWarning(DayLoadOf(settings, used, t), c.Memory, c.Free);
+    if (c.Says == nullptr)
+      EXPECT_FALSE(said) << c.Name;
+    else
+      EXPECT_NE(said.value_or("").find(c.Says), std::string::npos) << c.Name << ": " << said.value_or("");
+  }
 }
 
 }  // namespace
