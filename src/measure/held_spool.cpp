@@ -1,6 +1,7 @@
 #include "measure/held_spool.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,6 +69,13 @@ bool HeldSpool::Open(const std::string& path, std::uint64_t reserveBytes, std::v
   if (::fstat(Fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     Fd.Reset();
     errno = EINVAL;
+    return false;
+  }
+  // One program holds the spool: a second one on the same folder leaves the first one's points be.
+  if (::flock(Fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    Fd.Reset();
+    errno = error;
     return false;
   }
   const auto size = static_cast<std::uint64_t>(st.st_size);
