@@ -163,7 +163,7 @@ bool DayStore::MergeHeld() {
   int j = 0;
   CKrfData held;
   for (const HeldPoint& point : Held) {
-    // A spooled point that cannot be read back is left out: its record stays in the spool file.
+    // A spooled point whose record cannot be read back (a failing disk) cannot be stored.
     if (!ofDay(point) || !Load(point, held)) continue;
     for (int model = 0; model < ModelCount; ++model)
       if (held.Info(model) != nullptr && merged.Info(model) == nullptr) merged.SetInfo(model, *held.Info(model));

@@ -1,6 +1,6 @@
-// The day being measured and its file. Each cycle reads its day back (a copy of a damaged or
-// unreadable file kept aside under a new name first, so nothing in it is lost), adds its point and stores
-// the day whole or appends the point. A point that cannot be stored is held, with its day's
+// The day being measured and its file. Each cycle reads its day back (unless its file is as this
+// store last wrote it; a copy of a damaged or unreadable file kept aside under a new name first, so
+// nothing in it is lost), adds its point and stores the day whole or appends the point. A point that cannot be stored is held, with its day's
 // header, in the spool on the same disk (in memory where even that fails), and written with the
 // next successful save of any day, or by the next start. Every step returns what it came to; the
 // document logs it and says it.
@@ -98,7 +98,7 @@ class DayStore {
     bool WholeWrite = false;   // the file must be written whole, not appended to
     bool Damaged = false;      // the file is damaged: a copy is kept aside, the day written again
     bool FileSafe = true;      // false: a damaged file's copy could not be kept aside
-    int Error = 0;             // errno of that failed move
+    int Error = 0;             // errno of that failed copy
   };
   bool MergeHeld();
   void Forget(const std::string& dayPath);
