@@ -14,7 +14,7 @@
 #include "app/translations.h"
 #include "simulation/simulated_station.h"
 #include "measure/spectrel_doc.h"
-#include "measure/station_profile.h"
+#include "measure/station_start.h"
 #include "sensor/status_report.h"
 #include "settings/profile.h"
 #include "ui/qt_document_host.h"
@@ -61,8 +61,10 @@ bool CSpectrelApp::InitInstance() {
   if (Options.SimulateAuto && SimulatedStation::RealSensorsConfigured(SettingsRecord)) {
     Options.Simulate = false;   // the station's own sensors are there: measure them
   }
-  // The profile checked as spectrel-cli config checks it; simulated sensors stand in for its ports.
-  const ProfileCheck check = CheckStationProfile(Profile, false, location.AppFolder, !Options.Simulate);
+  // The profile checked as a station's start checks it; simulated sensors stand in for its ports.
+  const ProfileCheck check = CheckStartProfile({Profile, false, location.AppFolder, Options.Simulate, false, true});
+  // One station per data folder: a folder another station measures into is said, not hidden.
+  const FolderClaim claim = ClaimDataFolder(SettingsRecord.KrfFolder, "spectrel", DataLock);
   if (Options.Simulate) {
     Sim = std::make_unique<SimulatedStation>();
     std::string error;
@@ -91,9 +93,11 @@ bool CSpectrelApp::InitInstance() {
     QCoreApplication::exit(0);
   });
 
+  if (claim) LogStartFindings(*Doc, DataLock, check);
   QStringList findings;
+  if (!claim) findings << QString::fromStdString("error: " + claim.Text);
   for (const ProfileFinding& finding : check.Findings) findings << QString::fromStdString(FindingLine(finding));
-  Frame->ShowProfileFindings(QString::fromStdString(Profile), findings, check.HasErrors());
+  Frame->ShowProfileFindings(QString::fromStdString(Profile), findings, check.HasErrors() || !claim);
 
   // An automatic start begins before the window is shown.
   view->OnInitialUpdate();

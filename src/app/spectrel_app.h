@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/folder_lock.h"
 #include "settings/app_settings.h"
 
 class QTranslator;
@@ -58,6 +59,7 @@ class CSpectrelApp {
   std::string Profile;                   // the initialisation file
   std::vector<std::unique_ptr<QTranslator>> Translators;   // installed while the program runs
   std::unique_ptr<SimulatedStation> Sim;       // simulated sensors (--simulate)
+  FolderLock DataLock;                   // the data folder's, held while the program runs
   std::unique_ptr<QtDocumentHost> DocHost;
   std::unique_ptr<CSpectrelDoc> Doc;
   std::unique_ptr<SettingsActions> Settings_;
