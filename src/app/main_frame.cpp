@@ -285,8 +285,12 @@ void CMainFrame::UpdateCountdown() {
 }
 
 void CMainFrame::UpdateCommands() {
-  const bool idle = !ViewWidget->Document().Measuring();
+  const CSpectrelDoc& doc = ViewWidget->Document();
+  const bool idle = !doc.Measuring();
   for (int id : {IdMeasInterval, IdMeasManual, IdMeasSettings, IdAppExit}) Actions[id]->setEnabled(idle);
+  // A folder held by another station: measuring is refused, the reason stays in the status bar.
+  const bool mayStart = idle && doc.MeasurementRefusal().empty();
+  for (int id : {IdMeasInterval, IdMeasManual}) Actions[id]->setEnabled(mayStart);
 }
 
 void CMainFrame::OnAbout() {

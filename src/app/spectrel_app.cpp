@@ -75,6 +75,7 @@ bool CSpectrelApp::InitInstance() {
   // Simulated sensors plug in where the real ports do; the settings stay the user's own.
   const PortSupply& ports = Sim ? static_cast<const PortSupply&>(*Sim) : ProfilePortSupply();
   Doc = std::make_unique<CSpectrelDoc>(SettingsRecord, *DocHost, SystemStationClock(), ports);
+  if (!claim) Doc->RefuseMeasurement(claim.Text);   // never two stations' points in one folder
   auto* view = new CSpectrelView(*Doc);
   Settings_ = std::make_unique<SettingsActions>(
       SettingsRecord, [this] { SaveNow(); },

@@ -15,6 +15,7 @@
 #include "ui/window_memory.h"
 #include "app/overview_pane.h"
 #include "base/clock.h"
+#include "base/folder_lock.h"
 #include "base/local_day.h"
 #include "base/local_time.h"
 #include "measure/day_paths.h"
@@ -382,6 +383,20 @@ TEST_F(AppTest, AProfileMistakeIsSaidInTheStatusBarAndTheEventLogWindow) {
   EXPECT_TRUE(said.startsWith("Profile: ") && said.contains("[USE] SR-102")) << said.toStdString();
   Frame->ShowEventLog();
   EXPECT_TRUE(uitest::Child<QLabel>(*Frame, "notes").text().contains(said.section(" (all in", 0, 0).mid(9)));
+}
+
+// A folder another station measures into: said, and neither start command can interleave points.
+TEST_F(AppTest, AFolderHeldByAnotherStationRefusesMeasuring) {
+  FolderLock other;
+  ASSERT_TRUE(other.Acquire(Folder.Path + "/", "spectrel-cli run"));
+  Options.Show = false;
+  Start();
+  EXPECT_TRUE(uitest::Child<QLabel>(*Frame, "profileCheck").text().contains("in use by another station"));
+  for (int id : {IdMeasInterval, IdMeasManual}) EXPECT_FALSE(Frame->Action(id)->isEnabled()) << id;
+  Doc->OnStartManual();
+  Doc->OnStartInterval();
+  EXPECT_FALSE(Doc->Measuring());
+  EXPECT_TRUE(Frame->Action(IdMeasSettings)->isEnabled());
 }
 
 TEST_F(AppTest, ZoomKeepsTheWavelengthUnderTheCursorUntilReset) {
