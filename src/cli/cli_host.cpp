@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "base/local_time.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/settings_options.h"
 #include "measure/status_texts.h"
 #include "spectrum/model_table.h"

@@ -7,6 +7,7 @@
 
 #include "base/local_day.h"
 #include "base/local_time.h"
+#include "files/station_names.h"
 #include "measure/interval_schedule.h"
 
 namespace spectrel {
@@ -126,7 +127,7 @@ std::optional<StationStatus> ParseStationStatus(std::string_view text, std::stri
   }
 }
 
-std::string StationStatusPath(const std::string& dataFolder) { return dataFolder + "status.json"; }
+std::string StationStatusPath(const std::string& dataFolder) { return StatusFilePath(dataFolder); }
 
 std::optional<std::int64_t> FreeSpace(const std::string& folder) {
   struct statvfs fs{};

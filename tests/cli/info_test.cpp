@@ -62,17 +62,40 @@ TEST_F(InfoCommand, FilesThatDoNotLoadShowWhyAndFail) {
     std::string Shown;   // a part of the report
   };
   const Case cases[] = {
-      {"bad.KRF", true, "\"result\":null,\"error\":\"invalid time stamp \\\"20191301000000\\\""},
+      {"bad.KRF", true, "\"result\":null,\"error\":\"damaged day file: invalid time stamp \\\"20191301000000\\\""},
       {"bad.KRF", false, "point 2: 20190412091503 (2019-04-12T00:15:03Z), memo q"},   // what was read before it
-      {"missing.KRF", true, "\"result\":-3,\"error\":\"no such file\""},
-      {"semi.KRF", false, "result: -1 (not a day file)\n"},
-      {"", false, "result: -2 (cannot be read)\n"}};   // a folder
+      {"missing.KRF", true, "\"result\":null,\"error\":\"no such file\""},
+      {"semi.KRF", false, "result: none (not a day file)\n"},
+      {"", false, "result: none (cannot be read: not a regular file)\n"}};   // a folder
   for (const Case& c : cases) {
     const Finished run = c.Json ? Info({Dir + c.File, "--json"}) : Info({Dir + c.File});
     EXPECT_EQ(run.Exit, 1) << c.File;
     EXPECT_NE(run.Out.find(c.Shown), std::string::npos) << run.Out;
     EXPECT_EQ(run.Out.find("never"), std::string::npos);
     EXPECT_EQ(run.Err.rfind("spectrel-cli info: " + Dir + c.File + ": ", 0), 0u) << run.Err;
+  }
+}
+
+// Options that cannot apply together, or name what is not there: one line, exit 2, no report.
+TEST_F(InfoCommand, ZoneOptionsThatCannotApplyAreRefused) {
+  WriteBytes(Dir + "day.KRF", Day);
+  struct Row {
+    Args Options;
+    const char* Said;
+  };
+  const Row rows[] = {
+      {{"--tz", "Asia/Tokyo", "--profile", Dir + "day.KRF"}, "--tz names the zone, and --profile only brings its zone"},
+      {{"--profile", Dir + "none.ini"}, "No such file or directory; name an existing one"},
+      {{"--tz", "Mars/Olympus"}, "unknown time zone 'Mars/Olympus': not in the system's zone database"},
+  };
+  for (const Row& row : rows) {
+    Args args{Dir + "day.KRF"};
+    args.insert(args.end(), row.Options.begin(), row.Options.end());
+    const Finished run = Info(args);
+    EXPECT_EQ(run.Exit, 2) << row.Said;
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Err.rfind(std::string("spectrel-cli info: "), 0), 0u) << run.Err;
+    EXPECT_NE(run.Err.find(row.Said), std::string::npos) << run.Err;
   }
 }
 

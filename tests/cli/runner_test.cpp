@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "cli/runner_support.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/station_status.h"
 #include "solmet_sim.h"
 #include "files/krf_file.h"
