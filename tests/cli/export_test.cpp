@@ -100,40 +100,47 @@ TEST_F(ExportTest, ADayStoppedByABadTimeStampGivesTheHoursBeforeItWhateverTheOpt
   }
 }
 
-// Options that do not go together, and inputs or outputs that cannot be used: one line that says
-// why and what to do, the right exit code, and nothing written.
+// Options that do not go together, and inputs or outputs that cannot be used, in export and info:
+// one line that says why and what to do, the right exit code, and nothing written.
 TEST_F(ExportTest, WhatCannotBeDoneIsRefusedInOneLine) {
   WriteBytes(Dir + "plain-file", "x");
   fs::create_directories(Dir + "empty");
   struct Row {
     const char* Name;
-    Args Argv;   // after "export"
+    Args Argv;   // after the program
     int Exit;
     std::string Said;
   };
   const Row rows[] = {
-      {"from with raw pixels", {DayFile, "--out", Out, "--from", "400"}, 2, "--from and --to shape the 1 nm grid"},
-      {"range upside down", {DayFile, "--out", Out, "--pitch", "1nm", "--from", "900", "--to", "400"}, 2,
+      {"from with raw pixels", {"export", DayFile, "--out", Out, "--from", "400"}, 2, "--from and --to shape the 1 nm grid"},
+      {"range upside down", {"export", DayFile, "--out", Out, "--pitch", "1nm", "--from", "900", "--to", "400"}, 2,
        "the grid runs from 900 to 400 nm; give --from below --to"},
-      {"zone of a CSV export", {DayFile, "--out", Out, "--tz", "Asia/Tokyo"}, 2, "--tz applies to --format netcdf only"},
-      {"columns of a NetCDF export", {DayFile, "--out", Out, "--format", "netcdf", "--sensors", "SR101"}, 2,
+      {"zone of a CSV export", {"export", DayFile, "--out", Out, "--tz", "Asia/Tokyo"}, 2,
+       "--tz applies to --format netcdf only"},
+      {"columns of a NetCDF export", {"export", DayFile, "--out", Out, "--format", "netcdf", "--sensors", "SR101"}, 2,
        "--pitch and --sensors choose CSV columns"},
-      {"unknown zone", {DayFile, "--out", Out, "--format", "netcdf", "--tz", "Mars/Olympus"}, 2,
-       "unknown time zone 'Mars/Olympus'"},
-      {"missing profile", {DayFile, "--out", Out, "--profile", Dir + "none.ini"}, 2, "no profile " + Dir + "none.ini: "},
-      {"unknown format", {DayFile, "--out", Out, "--format", "hdf"}, 2, "hdf"},
-      {"missing input", {Dir + "nowhere", "--out", Out}, 1, Dir + "nowhere: no such file or folder"},
-      {"folder without day files", {Dir + "empty", "--out", Out}, 1, "no day files (*.KRF) in this folder"},
-      {"output below a plain file", {DayFile, "--out", Dir + "plain-file/out"}, 1,
+      {"unknown zone", {"export", DayFile, "--out", Out, "--format", "netcdf", "--tz", "Mars/Olympus"}, 2,
+       "unknown time zone 'Mars/Olympus': not in the system's zone database"},
+      {"missing profile", {"export", DayFile, "--out", Out, "--profile", Dir + "none.ini"}, 2,
+       "no profile " + Dir + "none.ini: No such file or directory"},
+      {"unknown format", {"export", DayFile, "--out", Out, "--format", "hdf"}, 2, "hdf"},
+      {"missing input", {"export", Dir + "nowhere", "--out", Out}, 1, Dir + "nowhere: no such file or folder"},
+      {"folder without day files", {"export", Dir + "empty", "--out", Out}, 1, "no day files (*.KRF) in this folder"},
+      {"output below a plain file", {"export", DayFile, "--out", Dir + "plain-file/out"}, 1,
        "cannot create the output folder " + Dir + "plain-file/out: Not a directory; choose another --out"},
+      {"info: zone and profile", {"info", DayFile, "--tz", "Asia/Tokyo", "--profile", DayFile}, 2,
+       "--tz names the zone, and --profile only brings its zone"},
+      {"info: missing profile", {"info", DayFile, "--profile", Dir + "none.ini"}, 2,
+       "No such file or directory; name an existing one"},
+      {"info: unknown zone", {"info", DayFile, "--tz", "Mars/Olympus"}, 2, "unknown time zone 'Mars/Olympus'"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.Name);
-    Args argv{Cli, "export"};
+    Args argv{Cli};
     argv.insert(argv.end(), row.Argv.begin(), row.Argv.end());
     const Finished run = RunCli(argv);
     EXPECT_EQ(run.Exit, row.Exit);
-    EXPECT_EQ(run.Err.rfind("spectrel-cli export: ", 0), 0u) << run.Err;
+    EXPECT_EQ(run.Err.rfind("spectrel-cli " + row.Argv.front() + ": ", 0), 0u) << run.Err;
     EXPECT_NE(run.Err.find(row.Said), std::string::npos) << run.Err;
     if (row.Exit == 1) {
       EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;

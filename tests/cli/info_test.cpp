@@ -76,29 +76,6 @@ TEST_F(InfoCommand, FilesThatDoNotLoadShowWhyAndFail) {
   }
 }
 
-// Options that cannot apply together, or name what is not there: one line, exit 2, no report.
-TEST_F(InfoCommand, ZoneOptionsThatCannotApplyAreRefused) {
-  WriteBytes(Dir + "day.KRF", Day);
-  struct Row {
-    Args Options;
-    const char* Said;
-  };
-  const Row rows[] = {
-      {{"--tz", "Asia/Tokyo", "--profile", Dir + "day.KRF"}, "--tz names the zone, and --profile only brings its zone"},
-      {{"--profile", Dir + "none.ini"}, "No such file or directory; name an existing one"},
-      {{"--tz", "Mars/Olympus"}, "unknown time zone 'Mars/Olympus': not in the system's zone database"},
-  };
-  for (const Row& row : rows) {
-    Args args{Dir + "day.KRF"};
-    args.insert(args.end(), row.Options.begin(), row.Options.end());
-    const Finished run = Info(args);
-    EXPECT_EQ(run.Exit, 2) << row.Said;
-    EXPECT_EQ(run.Out, "");
-    EXPECT_EQ(run.Err.rfind(std::string("spectrel-cli info: "), 0), 0u) << run.Err;
-    EXPECT_NE(run.Err.find(row.Said), std::string::npos) << run.Err;
-  }
-}
-
 TEST_F(InfoCommand, ACutTailIsShownAndRepairKeepsEveryPointThatCanBeRead) {
   const std::string cut = Day.substr(0, Day.rfind("MD_BGN\n") + 500);
   WriteBytes(Dir + "cut.KRF", cut);
