@@ -1,5 +1,5 @@
-// "export": the hourly CSV files of a day file, each as the measuring program left it after the
-// last point of its hour.
+// "export": the command line of the export, parsed into its one options struct; the run is in
+// export_run.cpp and the conversion in the archive.
 #include <CLI/CLI.hpp>
 
 #include <array>
