@@ -144,7 +144,7 @@ TEST_F(RunnerMeasure, BadUsageExitsTwoWithTheReasonAndTheCommandsHelp) {
       {"info"}, {"info", day, day}, {"info", day, "--yaml"},
       {"export", day}, {"export", day, "--out", Dir, "--pitch", "2nm"},
       {"export", day, "--out", Dir, "--sensors", "SR101,SR105"},
-      {"export", day, "--out", Dir, "--from", "500", "--to", "400"}, {"export", day, "--out", Dir, "--from=abc"},
+      {"export", day, "--out", Dir, "--from=abc"},
       {"measure", "--bogus"}, {"measure", "--data="}, {"measure", "--unpaced"}, {"measure", "--simulate=bogus"},
       {"run", "--simulate", "--profile"}, {"run", "extra-word"}};
   for (const Args& args : bad) {
