@@ -20,7 +20,7 @@ CSpectrelDoc::CSpectrelDoc(AppSettings& settings, DocumentHost& host, const Stat
     Links[static_cast<size_t>(model)] = std::make_unique<SensorLink>(model, clock, Workers, Lang);
   Used = Ports.ModelsInUse(SettingsRef);
   StationWatch.SetReconnectCounter([this] { return ReconnectCount; });
-  WriteLog("APP START");
+  StartWritten = WriteLog("APP START");
 }
 
 CSpectrelDoc::~CSpectrelDoc() {

@@ -42,6 +42,8 @@ class CSpectrelDoc {
   MeasureState PollManualStart();          // ManualSettling while the sensors settle
   void CompleteCycle(const CycleResult& result);
   bool WriteLog(const std::string& message) { return Log.Write(message); }
+  // "APP START" reached the event log: a station whose log cannot be written does not measure.
+  bool StartLogged() const { return StartWritten; }
 
   // ---- What the views read (document thread) ----
   MeasureState State() const { return Now; }
@@ -82,6 +84,7 @@ class CSpectrelDoc {
   void NoteRead(const DayRead& read);
   void NoteSave(const DaySave& save);
   void SaveCsvFile(const CRad& rad);
+  void LogManualFailure();
   void NoteStationTick();
   void ReportCycleToStation(const CycleResult& result, const DaySave& save);
 
@@ -91,6 +94,7 @@ class CSpectrelDoc {
   const PortSupply& Ports;
   Language Lang;                           // of the status texts, fixed at construction
   EventLog Log;
+  bool StartWritten = false;               // "APP START" was written
   WorkerStop Workers;                      // the workers' stop signal
   std::array<std::unique_ptr<SensorLink>, ModelCount> Links;
   MeasureState Now = MeasureState::Idle;

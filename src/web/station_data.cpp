@@ -2,7 +2,6 @@
 // 1 nm grid, the integral, quality flags and the sun. Nothing else in src/web includes them.
 #include "web/station_data.h"
 
-#include <signal.h>
 #include <sys/timex.h>
 
 #include <algorithm>
@@ -68,12 +67,6 @@ std::string WithSlash(std::string folder) {
 
 bool Digits(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// Whether the process may signal pid, or it exists under another user: the runner is alive.
-bool RunnerAlive(std::int64_t pid) {
-  if (pid <= 0) return false;
-  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 // Each model's own pixels in point j.
@@ -192,19 +185,14 @@ std::vector<DayListing> ListDays(const StationFolders& folders) {
 StatusReading ReadStationStatus(const StationFolders& folders) {
   StatusReading reading;
   const std::string path = StatusFilePath(folders.Data);
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (!in) {
-    reading.Error = "no station status at " + path;
-    return reading;
-  }
-  reading.Status = ParseStationStatus(text.str(), reading.Error);
+  StatusFileRead read = ReadStationStatusFile(path);
+  reading.Status = std::move(read.Status);
+  reading.Error = read.Missing ? "no station status at " + path : read.Error;
   return reading;
 }
 
 StationVerdict JudgeStatus(const StationStatus& status, std::int64_t now) {
-  return JudgeStation(status, now, RunnerAlive(status.Pid));
+  return JudgeStation(status, now, RunnerAlive(status));
 }
 
 const char* StateName(StationState state) { return StationStateName(state); }
