@@ -75,7 +75,7 @@ struct ServedDay {
     status.LastCycle = CycleStatus{Midnight + 86340, true, "", {{"SR-101", true, "Measurement OK", 100, 512.0},
                                                                {"SR-103", true, "Measurement OK", 200, 210.0}}};
     status.Counters = {1440, 1440, 0, 0, 0};
-    std::ofstream(StationStatusPath(Dir)) << StationStatusJson(status);
+    std::ofstream(StatusFilePath(Dir)) << StationStatusJson(status);
     Settings.KrfFolder = Settings.CsvFolder = Dir;
     Station = std::make_unique<web::StationSource>(Settings, web::FoldersOf(Settings, ""));
     Server = std::make_unique<web::HttpServer>(

@@ -22,7 +22,7 @@
 #include "app/overview_pane.h"
 #include "base/clock.h"
 #include "base/local_time.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/spectrel_doc.h"
 #include "measure/interval_schedule.h"
 #include "ui/event_log_window.h"

@@ -18,7 +18,7 @@
 #include <utility>
 
 #include "base/clock.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/settings_options.h"
 #include "ui/day_overview.h"
 #include "ui/qt_document_host.h"

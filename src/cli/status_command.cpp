@@ -10,6 +10,7 @@
 #include "base/local_time.h"
 #include "cli/cli_options.h"
 #include "cli/commands.h"
+#include "files/station_names.h"
 #include "measure/station_status.h"
 
 namespace spectrel::cli {
@@ -76,7 +77,7 @@ int ShowStatus(const StatusOptions& options) {
                 "profile or its data folder (--data)\n", options.ProfilePath.c_str());
     return Unknown;
   }
-  const std::string path = StationStatusPath(settings.KrfFolder);
+  const std::string path = StatusFilePath(settings.KrfFolder);
   const StatusFileRead read = ReadStationStatusFile(path);
   if (!read.Status) {
     if (read.Missing)

@@ -117,7 +117,7 @@ bool StationMonitor::Write() {
   Current.DaysLeft = Current.FreeBytes && BytesPerDay ? DaysOfSpace(*Current.FreeBytes, *BytesPerDay)
                                                       : std::nullopt;
   ReplaceFileWriter file;
-  return file.Open(StationStatusPath(Settings.KrfFolder)) && file.Write(StationStatusJson(Current)) &&
+  return file.Open(StatusFilePath(Settings.KrfFolder)) && file.Write(StationStatusJson(Current)) &&
          file.Commit();
 }
 

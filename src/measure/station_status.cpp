@@ -143,8 +143,6 @@ std::optional<StationStatus> ParseStationStatus(std::string_view text, std::stri
   }
 }
 
-std::string StationStatusPath(const std::string& dataFolder) { return StatusFilePath(dataFolder); }
-
 StatusFileRead ReadStationStatusFile(const std::string& path) {
   StatusFileRead read;
   const SmallFileRead file = ReadSmallFile(path, kMaxStatusBytes, read.Text);

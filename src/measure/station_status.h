@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/station_names.h"   // StatusFilePath: where the status file lies
+
 namespace spectrel {
 
 enum class StationState { Idle, Starting, Measuring, Stopping, Stopped };
@@ -71,9 +73,6 @@ struct StationStatus {
 std::string StationStatusJson(const StationStatus& status);
 // Reads the JSON text back; empty with a reason in error when it is not a station status.
 std::optional<StationStatus> ParseStationStatus(std::string_view json, std::string& error);
-
-// The file beside the event log in the data folder (ending with '/').
-std::string StationStatusPath(const std::string& dataFolder);
 
 // The status file read back in bounded time and memory: a named pipe, a device or a file far
 // larger than any status is refused at once.

@@ -227,7 +227,7 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingT
 
   // The status file after the stop: stopped, its last cycle with each real sensor.
   std::string error;
-  const auto status = ParseStationStatus(ReadBytes(StationStatusPath(Dir)), error);
+  const auto status = ParseStationStatus(ReadBytes(StatusFilePath(Dir)), error);
   ASSERT_TRUE(status) << error;
   EXPECT_EQ(status->State, StationState::Stopped);
   ASSERT_TRUE(status->LastCycle);

@@ -43,7 +43,7 @@ TEST_F(StatusCommand, ExitCodeFollowsTheVerdictOnTheStatusFile) {
   for (const Case& c : cases) {
     StationStatus status = Healthy();
     c.Change(status);
-    WriteBytes(StationStatusPath(Dir), StationStatusJson(status));
+    WriteBytes(StatusFilePath(Dir), StationStatusJson(status));
     const Finished human = RunCli({Cli, "status", "--data", Dir});
     EXPECT_EQ(human.Exit, c.Exit) << c.Name << "\n" << human.Out << human.Err;
     EXPECT_EQ(human.Out.rfind(c.FirstLine, 0), 0u) << c.Name << "\n" << human.Out;
@@ -66,17 +66,17 @@ TEST_F(StatusCommand, NoReadableStatusOrBadUsageIsUnknown) {
       {std::string(2 << 20, ' '), "larger than"},
       {"", "not a regular file"}};
   for (const auto& [content, says] : unreadable) {
-    std::filesystem::remove(StationStatusPath(Dir));
-    if (content.empty()) ASSERT_EQ(::mkfifo(StationStatusPath(Dir).c_str(), 0644), 0);
-    else WriteBytes(StationStatusPath(Dir), content);
+    std::filesystem::remove(StatusFilePath(Dir));
+    if (content.empty()) ASSERT_EQ(::mkfifo(StatusFilePath(Dir).c_str(), 0644), 0);
+    else WriteBytes(StatusFilePath(Dir), content);
     const Finished broken = RunCli({Cli, "status", "--data", Dir});
     EXPECT_EQ(broken.Exit, 3) << says;
     EXPECT_EQ(broken.Out.rfind("UNKNOWN: " + Dir + "status.json: " + says, 0), 0u) << broken.Out;
   }
-  std::filesystem::remove(StationStatusPath(Dir));
+  std::filesystem::remove(StatusFilePath(Dir));
   EXPECT_EQ(RunCli({Cli, "status", "--profile", Dir + "none.ini"}).Out.rfind("UNKNOWN: the profile " + Dir + "none.ini", 0), 0u);
   // The profile names the data folder; a profile and a folder at once, or a stray option, is bad usage.
-  WriteBytes(StationStatusPath(Dir), StationStatusJson(Healthy()));
+  WriteBytes(StatusFilePath(Dir), StationStatusJson(Healthy()));
   WriteBytes(Dir + "p.ini", "[DIR]\nKRF=" + Dir + "\n");
   EXPECT_EQ(RunCli({Cli, "status", "--profile", Dir + "p.ini"}).Exit, 0);
   for (const Args& args : {Args{"--data", Dir, "--profile", Dir + "p.ini"}, Args{"--verbose"}, Args{"extra"}}) {

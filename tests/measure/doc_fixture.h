@@ -69,7 +69,7 @@ class DocTest : public ::testing::Test {
   // The station's status file as it reads now.
   StationStatus Written() const {
     std::string error;
-    const auto status = ParseStationStatus(ReadBytes(StationStatusPath(Settings.KrfFolder)), error);
+    const auto status = ParseStationStatus(ReadBytes(StatusFilePath(Settings.KrfFolder)), error);
     EXPECT_TRUE(status) << error;
     return status.value_or(StationStatus{});
   }

@@ -141,7 +141,7 @@ TEST(StationStatusTest, MonitorRefreshesItsFileWithTheZoneAndItsProcess) {
   StationMonitor monitor(settings, clock);
   monitor.Started(true, {"SR-102"});
   std::string error;
-  const auto updated = [&] { return ParseStationStatus(testing::ReadBytes(StationStatusPath(settings.KrfFolder)), error); };
+  const auto updated = [&] { return ParseStationStatus(testing::ReadBytes(StatusFilePath(settings.KrfFolder)), error); };
   clock.Advance(29);
   monitor.Refresh();
   ASSERT_TRUE(updated()) << error;

@@ -18,7 +18,7 @@
 #include "base/folder_lock.h"
 #include "base/local_day.h"
 #include "base/local_time.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/interval_schedule.h"
 #include "files/krf_file.h"
 #include "support/synthetic_day.h"

@@ -208,7 +208,7 @@ StationStatus SampleStatus() {
 }
 
 TEST_F(ApiTest, StatusGivesTheVerdictWithItsReason) {
-  WriteBytes(StationStatusPath(Data), StationStatusJson(SampleStatus()));
+  WriteBytes(StatusFilePath(Data), StationStatusJson(SampleStatus()));
   const json s = GetJson("/api/status");
   EXPECT_EQ(s["state"], "measuring");
   EXPECT_EQ(s["verdict"]["code"], 1);
@@ -218,12 +218,12 @@ TEST_F(ApiTest, StatusGivesTheVerdictWithItsReason) {
   EXPECT_EQ(s["latest_day"], "20240601");
   EXPECT_EQ(s["graph"]["curve_colour"], "#ff0000");
   EXPECT_EQ(s["graph"]["frame_colour"], "#008000");
-  std::filesystem::remove(StationStatusPath(Data));
+  std::filesystem::remove(StatusFilePath(Data));
   EXPECT_EQ(GetJson("/api/status")["verdict"]["code"], 3);
 }
 
 TEST_F(ApiTest, MetricsCarryTheStatusInPrometheusForm) {
-  WriteBytes(StationStatusPath(Data), StationStatusJson(SampleStatus()));
+  WriteBytes(StatusFilePath(Data), StationStatusJson(SampleStatus()));
   const Response r = Get("/metrics");
   EXPECT_EQ(r.ContentType, MetricsContentType);
   for (const std::string line :
