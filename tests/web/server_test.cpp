@@ -23,13 +23,6 @@ namespace {
 using namespace web_test;
 using testing::WriteBytes;
 
-ServerLimits TestLimits() {
-  ServerLimits limits;   // the program's own, with shorter waits so the tests end sooner
-  limits.IdleSeconds = 2;
-  limits.RequestSeconds = 2;
-  return limits;
-}
-
 class ServerTest : public ::testing::Test {
  protected:
   void Start(std::optional<std::string> token = std::nullopt) {
@@ -41,9 +34,11 @@ class ServerTest : public ::testing::Test {
     ASSERT_EQ(::symlink("../../secret/passwd", (Data + "2024/20240603.KRF").c_str()), 0);
     Settings.KrfFolder = Settings.CsvFolder = Data;
     Station = std::make_unique<StationSource>(Settings, FoldersOf(Settings, ""));
+    ServerLimits limits;   // the program's own, with shorter waits so the tests end sooner
+    limits.IdleSeconds = limits.RequestSeconds = 2;
     Server = std::make_unique<HttpServer>(
         [this](const Request& r) { return Route(*Station, r, static_cast<std::int64_t>(std::time(nullptr))); },
-        TestLimits(), token);
+        limits, token);
     std::string error;
     const auto address = ParseListenAddress("127.0.0.1:0", error);
     ASSERT_TRUE(Server->Start(*address, error)) << error;
