@@ -60,7 +60,7 @@ int MeasureOnce(CSpectrelDoc& doc, CliHost& host) {
     std::fputs("spectrel-cli measure: not measured: the measurement stopped before its cycle was completed\n", stderr);
     return 1;
   }
-  if (cycle->DayFile.empty()) {
+  if (cycle->DayFile.empty() || doc.HeldPoints() > 0) {
     // The reason is on the "not stored:" line the measurement printed before.
     std::fputs("spectrel-cli measure: not stored: the day file could not be written (the system's reason is above)\n",
                stderr);

@@ -69,7 +69,8 @@ int RunStation(CSpectrelDoc& doc, CliHost& host, const AppSettings& settings) {
   host.Print("window " + ClockText(settings.StartTime) + " to " + ClockText(settings.EndTime) + ", every " +
              std::to_string(settings.Interval) + " s; stop with Ctrl-C or SIGTERM");
   RunUntilStopped(doc, host);
-  return 0;
+  // A point not in its day file by the stop (held in the spool or lost) fails the run.
+  return doc.HeldPoints() > 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -68,6 +68,7 @@ void CSpectrelDoc::StartMeasurement() {
     if (InUse(i)) models.push_back(ModelDisplayName(i));
   StationWatch.Started(Now == MeasureState::Interval, std::move(models));
   const std::int64_t now = ClockRef.Now();
+  if (Now == MeasureState::Interval) WarnOfDayLoad(now);
   RemoveLeftoverTemporariesIn(FolderOf(DayFilePath(SettingsRef.KrfFolder, now)));
   if (CsvWanted(SettingsRef)) RemoveLeftoverTemporariesIn(FolderOf(HourCsvPath(SettingsRef.CsvFolder, now)));
   CyclePending = false;

@@ -54,6 +54,8 @@ class CSpectrelDoc {
   const SensorLink& Link(int model) const { return *Links.at(static_cast<size_t>(model)); }
   std::string StatusText(int model) const { return ValidModel(model) ? Link(model).Text() : std::string(); }
   const CKrfData& DayData() const { return Store.Day(); }
+  // Points measured but not (yet) in their day file: held in the spool or in memory.
+  std::size_t HeldPoints() const { return Store.HeldPoints(); }
   const CResample& DisplaySpectrum() const { return Display; }
   const std::string& ReportText() const { return Texts.Report; }   // the point shown: its report,
   const std::string& IntegralText() const { return Texts.Integral; }   // integral,
@@ -83,6 +85,10 @@ class CSpectrelDoc {
   CRad BuildPoint(const CycleResult& result);
   void NoteRead(const DayRead& read);
   void NoteSave(const DaySave& save);
+  void NoteHeldDays(const std::vector<StoreOutcome::HeldDay>& days);
+  void RecoverHeldPoints();
+  void SayHeldAtEnd();
+  void WarnOfDayLoad(std::int64_t now);
   void SaveCsvFile(const CRad& rad);
   void LogManualFailure();
   void NoteStationTick();
