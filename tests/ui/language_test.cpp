@@ -59,28 +59,29 @@ TEST(Japanese, EveryMarkedTextHasAFinishedTranslation) {
   }
 }
 
-// Both settings dialogs at the default font: every text control gets the room its text needs.
-class DialogLayout : public ::testing::TestWithParam<QLocale::Language> {};
+// Each test in either language: the default locale and its translations for the test's span.
+class BothLanguages : public ::testing::TestWithParam<QLocale::Language> {
+ protected:
+  BothLanguages() { QLocale::setDefault(QLocale(GetParam())); }
+  ~BothLanguages() override { QLocale::setDefault(Previous); }
+  const QLocale Previous;
+  const std::vector<std::unique_ptr<QTranslator>> Translators = InstallTranslations(QLocale(GetParam()));
+  AppSettings Settings;
+};
 
-TEST_P(DialogLayout, BothSettingsDialogsShowEveryTextWhole) {
-  const QLocale previous;
-  QLocale::setDefault(QLocale(GetParam()));
-  const auto translators = InstallTranslations(QLocale(GetParam()));
-  AppSettings settings;
-  settings.UseSensor = {1, 0, 1, 0};
-  settings.ComPort = {"4000", "0", "/dev/no-such-serial-line", "0"};   // long "not available" entries
-  settings.KrfFolder = "/home/station/Spectrel/krf/";
-  CConfDlg conf(settings, std::vector<std::string>{});
-  CGraphDlg graph(settings.Graph, [] {});
+// Both settings dialogs at the default font: every text control gets the room its text needs.
+TEST_P(BothLanguages, BothSettingsDialogsShowEveryTextWhole) {
+  Settings.UseSensor = {1, 0, 1, 0};
+  Settings.ComPort = {"4000", "0", "/dev/no-such-serial-line", "0"};   // long "not available" entries
+  Settings.KrfFolder = "/home/station/Spectrel/krf/";
+  CConfDlg conf(Settings, std::vector<std::string>{});
+  CGraphDlg graph(Settings.Graph, [] {});
   conf.show();
   graph.show();
   QCoreApplication::processEvents();
   EXPECT_EQ(CutOffControls(conf), QStringList());
   EXPECT_EQ(CutOffControls(graph), QStringList());
-  QLocale::setDefault(previous);
 }
-
-INSTANTIATE_TEST_SUITE_P(BothLanguages, DialogLayout, ::testing::Values(QLocale::English, QLocale::Japanese));
 
 // The letter after a single '&', upper-cased; none when the text has no mnemonic.
 QChar Mnemonic(const QString& text) {
@@ -125,19 +126,13 @@ QStringList DialogClashes(const QWidget& dialog) {
   return Clashes(texts);
 }
 
-class Mnemonics : public ::testing::TestWithParam<QLocale::Language> {};
-
-TEST_P(Mnemonics, EveryMenuAndDialogHasEachMnemonicOnce) {
-  const QLocale previous;
-  QLocale::setDefault(QLocale(GetParam()));
-  const auto translators = InstallTranslations(QLocale(GetParam()));
+TEST_P(BothLanguages, EveryMenuAndDialogHasEachMnemonicOnce) {
   uitest::TempDir folder;
   CSpectrelApp app(StartOptions{folder.File("spectrel")});
   ASSERT_TRUE(app.InitInstance());
   EXPECT_EQ(MenuClashes(app.MainFrame()->menuBar()->actions()), QStringList());
-  AppSettings settings;
-  CConfDlg conf(settings, std::vector<std::string>{});
-  CGraphDlg graph(settings.Graph, [] {});
+  CConfDlg conf(Settings, std::vector<std::string>{});
+  CGraphDlg graph(Settings.Graph, [] {});
   EXPECT_EQ(DialogClashes(conf), QStringList());
   EXPECT_EQ(DialogClashes(graph), QStringList());
   // The time fields are reached from the keyboard in both languages.
@@ -147,10 +142,9 @@ TEST_P(Mnemonics, EveryMenuAndDialogHasEachMnemonicOnce) {
     EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](QLabel* l) { return l->buddy() == field && !Mnemonic(l->text()).isNull(); }))
         << name;
   }
-  QLocale::setDefault(previous);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLanguages, Mnemonics, ::testing::Values(QLocale::English, QLocale::Japanese));
+INSTANTIATE_TEST_SUITE_P(EnglishAndJapanese, BothLanguages, ::testing::Values(QLocale::English, QLocale::Japanese));
 
 }  // namespace
 }  // namespace spectrel

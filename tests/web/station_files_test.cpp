@@ -53,7 +53,6 @@ class StationFileTest : public ::testing::Test {
     std::filesystem::create_directories(Data + "2024");
     std::filesystem::create_directories(Temp.Path + "/secret/2024");
     WriteBytes(Data + "2024/20240601.KRF", "HD_KRF,day\n");
-    WriteBytes(Temp.Path + "/secret/2024/20240602.KRF", "SECRET\n");
     WriteBytes(Temp.Path + "/secret/passwd", "SECRET\n");
     Folders = {Data, Data, Data};
   }

@@ -21,14 +21,15 @@ namespace spectrel::web_test {
 
 using namespace std::chrono_literals;
 
-// A socket connected to 127.0.0.1:port; invalid when the connection was refused.
-inline UniqueFd Connect(int port) {
-  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+// A socket connected to 127.0.0.1:port; invalid when the connection was refused. A non-blocking
+// one is kept while its connection is still under way.
+inline UniqueFd Connect(int port, int flags = 0) {
+  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | flags, 0));
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_port = htons(static_cast<std::uint16_t>(port));
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) fd.Reset();
+  if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 && !(flags & SOCK_NONBLOCK)) fd.Reset();
   return fd;
 }
 
