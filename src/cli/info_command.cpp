@@ -15,7 +15,8 @@
 #include "files/krf_time.h"
 #include "cli/option_checks.h"
 #include "base/station_zone.h"
-#include "spectrum/records.h"
+#include "settings/profile.h"
+#include "spectrum/resample.h"
 
 namespace spectrel::cli {
 
@@ -33,6 +34,19 @@ struct PointTimes {
   const std::vector<ClockSeconds>& Clocks;   // as written
   const DayTimes& Times;                      // true UTC of each
 };
+
+// The station's integral range, nm.
+struct IntegralRange {
+  int From = AppSettings().IntegFrom;
+  int To = AppSettings().IntegTo;
+};
+
+// The point's integral irradiance as drawn with the graph, W/m2; none without any sensor block.
+std::optional<double> PointIntegralOf(const CKrfData& set, int j, IntegralRange range) {
+  if (!set.Rad(j).HasAnyBlock()) return std::nullopt;
+  CResample grid;
+  return PointIntegral(set, j, range.From, range.To, grid);
+}
 
 std::string UtcText(std::int64_t t) { return FormatClock(t, "%Y-%m-%dT%H:%M:%SZ"); }
 
@@ -108,7 +122,7 @@ Json SensorJson(int model, const SensorInfo& info) {
           {"last_wavelength", JsonReal(info.Wavelength.back())}};
 }
 
-Json PointJson(const CRad& rad, ClockSeconds clock, std::int64_t utc) {
+Json PointJson(const CRad& rad, ClockSeconds clock, std::int64_t utc, std::optional<double> integral) {
   Json blocks = Json::array();
   for (int m = 0; m < ModelCount; ++m) {
     const SensorMeasurement* b = rad.Block(m);
@@ -124,18 +138,18 @@ Json PointJson(const CRad& rad, ClockSeconds clock, std::int64_t utc) {
                       {"status_float", reals}});
   }
   return {{"time", FormatClock(clock, "%Y%m%d%H%M%S")}, {"utc", UtcText(utc)}, {"memo", rad.Memo},
-          {"blocks", blocks}};
+          {"integral_w_m2", integral ? Json(*integral) : Json()}, {"blocks", blocks}};
 }
 
 std::string InfoJson(const std::string& path, const CKrfData& set, const DayLoad& load,
-                     const PointTimes& times) {
+                     const PointTimes& times, IntegralRange range) {
   Json sensors = Json::array();
   for (int m = 0; m < ModelCount; ++m)
     if (const SensorInfo* info = set.Info(m)) sensors.push_back(SensorJson(m, *info));
   Json points = Json::array();
   for (int j = 0; j < set.RadCount(); ++j)
     points.push_back(PointJson(set.Rad(j), times.Clocks[static_cast<std::size_t>(j)],
-                               times.Times.Utc[static_cast<std::size_t>(j)]));
+                               times.Times.Utc[static_cast<std::size_t>(j)], PointIntegralOf(set, j, range)));
   return JsonText({{"file", path},
                    {"result", load.Result ? Json(*load.Result) : Json()},
                    {"error", load.Error.empty() ? Json() : Json(load.Error)},
@@ -145,6 +159,7 @@ std::string InfoJson(const std::string& path, const CKrfData& set, const DayLoad
                    {"site", {{"name", set.SiteName}, {"longitude", set.SiteLon}, {"latitude", set.SiteLat},
                              {"altitude", set.SiteAlt}, {"time_zone", set.TimeZone}}},
                    {"utc_by", times.Times.Zone},
+                   {"integral_range_nm", {range.From, range.To}},
                    {"sensors", sensors},
                    {"points", points}});
 }
@@ -157,11 +172,17 @@ int RunInfo(const InfoOptions& options) {
                  zoneName.c_str());
     return 2;
   }
+  IntegralRange range;
+  if (!options.ProfilePath.empty()) {
+    AppSettings settings;
+    LoadSettings(settings, options.ProfilePath);
+    range = {settings.IntegFrom, settings.IntegTo};
+  }
   CKrfData set;
   const DayLoad load = LoadDay(options.DayFile, set);
   const DayTimes utc = DayTimesToUtc(load.Report.PointClocks, set.TimeZone, zone);
   const PointTimes times{load.Report.PointClocks, utc};
-  const std::string report = options.Json ? InfoJson(options.DayFile, set, load, times)
+  const std::string report = options.Json ? InfoJson(options.DayFile, set, load, times, range)
                                           : InfoText(options.DayFile, set, load, times);
   std::fwrite(report.data(), 1, report.size(), stdout);
   for (const std::string& warning : utc.Warnings)
@@ -184,7 +205,7 @@ Command AddInfoCommand(CLI::App& program) {
                    "the station's time zone for the UTC times (default: the profile's, else the day "
                    "file's own offset)")
       ->type_name("AREA/CITY");
-  line->add_option("--profile", options->ProfilePath, "the profile whose station zone applies")->type_name("INI");
+  line->add_option("--profile", options->ProfilePath, "the profile whose station zone and integral range apply")->type_name("INI");
   return {line, [options] { return RunInfo(*options); }};
 }
 

@@ -5,12 +5,14 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <cstdio>
 #include <tuple>
 
 #include "files/krf_file.h"
 #include "archive/solar_position.h"
 #include "archive_support.h"
 #include "files/csv_writer.h"
+#include "sensor/status_report.h"
 #include "spectrum/resample.h"
 #include "support/synthetic_day.h"
 #include "support/temp_dir.h"
@@ -146,13 +148,25 @@ TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodesWithEachPointsValues) {
     EXPECT_EQ(v[name]["attrs"]["ancillary_variables"], "quality_flag") << name;
   EXPECT_EQ(v["integral_irradiance"]["attrs"]["ancillary_variables"],
             "quality_flag integral_covered_from integral_covered_to");
+  // The integral of each point as the graph prints it, as info --json and as the file give it.
+  std::string info;
+  ASSERT_EQ(RunProgram(SPECTREL_CLI, {"info", "--json", Dir.File("data/2019/20190412.KRF")}, info), 0) << info;
+  const json infoPoints = json::parse(info, nullptr, false)["points"];
+  ASSERT_EQ(infoPoints.size(), 4u) << info;
+  const auto printed = [](double integral) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Integral : %.1fW/m2(300 - 1800nm)", integral);
+    return std::string(text);
+  };
   CResample grid;
+  ReportTexts report;
   for (std::size_t j = 0; j < 4; ++j) {
     SCOPED_TRACE(j);
     const CRad& point = day.Rad(static_cast<int>(j));
     EXPECT_EQ(s["xarray_time"][j].get<std::int64_t>(), point.MeasureTime);
-    grid.Resample(day, static_cast<int>(j));
-    EXPECT_NEAR(s["integral_irradiance"][j].get<double>(), grid.Integral(300, 1800), 1e-6 * grid.Integral(300, 1800));
+    BuildReport(day, static_cast<int>(j), {false, 300, 1800}, grid, report, Language::English);
+    EXPECT_EQ(printed(s["integral_irradiance"][j].get<double>()), report.Integral);
+    EXPECT_EQ(printed(infoPoints[j]["integral_w_m2"].get<double>()), report.Integral);
     const archive::SolarAngles sun = archive::SolarPosition(point.MeasureTime, 35.68, 139.75);
     EXPECT_NEAR(s["solar_azimuth_angle"][j].get<double>(), sun.AzimuthDeg, 1e-4);
     EXPECT_EQ(s["quality_flag"][j].get<int>() & 1, j == 2 ? 1 : 0);   // SR-103 missing
