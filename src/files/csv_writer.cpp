@@ -204,6 +204,7 @@ void CCsvWriter::AddCsvColumns(const CKrfData& set, int index, const CsvOptions&
   // its next pixel exactly.
   std::array<size_t, ModelCount> cursor{};
   size_t mergedCursor = 0;
+  const GridWalk merge(set, rad, MergeSource(rad));
   for (size_t i = 0; i < lines; ++i) {
     const double w = CsvWavelengths[i];
     std::string& line = CsvLines[LabelLines + i];
@@ -226,7 +227,7 @@ void CCsvWriter::AddCsvColumns(const CKrfData& set, int index, const CsvOptions&
     }
     if (columns.Merge) {
       if (mergedCursor < mergedWavelengths.size() && mergedWavelengths[mergedCursor] == w) {
-        AppendFixed(line, MergedValue(set, index, w), 2);
+        AppendFixed(line, merge.At(w), 2);
         // Where both sensors of the pair have a pixel at the same wavelength the merged axis holds
         // it twice, but the file has one line for it.
         while (++mergedCursor < mergedWavelengths.size() && mergedWavelengths[mergedCursor] == w) {

@@ -1,6 +1,7 @@
 #include "spectrum/grid_walk.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 
@@ -150,11 +151,16 @@ void GridWalk::Fill(double* out, int from, int to) {
   const int bandFrom = std::max(from, static_cast<int>(std::ceil(pair->BandLow)));
   const int bandTo = std::min(to, static_cast<int>(std::floor(pair->BandHigh)));
   Short.Fill(out, from, bandTo);
+  // The long sensor across the band, walked like the rest of its axis (a band is at most a hundred
+  // nm wide; a wider one is searched value by value).
+  std::array<double, 128> longBand;
+  const bool walkBand = bandTo - bandFrom < static_cast<int>(longBand.size());
+  if (walkBand && bandFrom <= bandTo) Long.Fill(longBand.data(), bandFrom, bandTo);
   for (int w = bandFrom; w <= bandTo; ++w) {
     const double x = static_cast<double>(w);
     const double a = (pair->BandHigh - x) / (pair->BandHigh - pair->BandLow);
     double& value = out[w - from];
-    value = value * a + Long.At(x) * (1.0 - a);
+    value = value * a + (walkBand ? longBand[static_cast<size_t>(w - bandFrom)] : Long.At(x)) * (1.0 - a);
   }
   const int longFrom = std::max(from, bandTo + 1);
   if (longFrom <= to) Long.Fill(out + (longFrom - from), longFrom, to);
