@@ -1,10 +1,15 @@
 // Cycle completion at the end of a long day, every write flushed to disk (the temporary folder must be on one): 840 points in the day file (SR-102 and SR-104),
 // raw CSV with the merged spectrum, 59 points already in the hour; and the first cycle of a day.
+// A whole day at a 10-s interval: a cycle in its first hour and in its last (8,640 points in the
+// day; budget: the last at most 1.5 times the first, peak resident memory at most 150 MB). One
+// event-log line, flushed to disk.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <stdlib.h>
 #include <time.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "files/krf_file.h"
@@ -31,8 +36,17 @@ class NullHost : public spectrel::DocumentHost {
 // 2026-12-07 00:00 in Tokyo, seconds since 1970.
 constexpr std::int64_t DayStart = 1796569200;
 
+long PeakKb() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  return -1;
+}
+
 struct Station {
-  explicit Station(int pointsBefore) {
+  // pointsBefore points step seconds apart, the last of them step before the cycle.
+  explicit Station(int pointsBefore, int step = 60, std::int64_t cycleTime = DayStart + 18 * 3600 + 59 * 60)
+      : CycleTime(cycleTime), Clock(cycleTime + 40) {
     setenv("TZ", "Asia/Tokyo", 1);
     tzset();
     char pattern[] = "/tmp/bench-cycle-XXXXXX";
@@ -49,7 +63,7 @@ struct Station {
     // One point a minute from 04:59: the last is 18:58, 59 of them in the hour of 18.
     if (pointsBefore > 0) {
       spectrel::SaveKrf(spectrel::testing::MakeDay({spectrel::SR102, spectrel::SR104}, pointsBefore,
-                                                   DayStart + 4 * 3600 + 59 * 60, 60),
+                                                   cycleTime - static_cast<std::int64_t>(pointsBefore) * step, step),
                         Master);
     }
     Doc = std::make_unique<spectrel::CSpectrelDoc>(Settings, Host, Clock);
@@ -72,13 +86,13 @@ struct Station {
     if (withDayFile) std::filesystem::copy_file(Master, DayFile, ec);
   }
 
-  const std::int64_t CycleTime = DayStart + 18 * 3600 + 59 * 60;   // 18:59:00
+  const std::int64_t CycleTime;
   std::string Folder;
   std::string DayFile;
   std::string Master;
   spectrel::AppSettings Settings;
   NullHost Host;
-  FakeClock Clock{DayStart + 18 * 3600 + 59 * 60 + 40};
+  FakeClock Clock;
   spectrel::CycleResult Result;   // what a run of both sensors brings back
   std::unique_ptr<spectrel::CSpectrelDoc> Doc;
 };
@@ -107,6 +121,34 @@ void BM_CompleteCycleFirstOfDay(benchmark::State& state) {
     state.SkipWithError("the cycle was not stored");
 }
 
+// Cycles of a running station in a day at a 10-s interval, range(0) points already stored: the
+// run's first cycle (which reads the day back) is not counted, then one cycle every 10 s. Both
+// begin at minute 56 of their hour, so their hourly CSV files hold as many points.
+void BM_CompleteCycleTenSecondDay(benchmark::State& state) {
+  const int before = static_cast<int>(state.range(0));
+  Station station(before, 10, DayStart + static_cast<std::int64_t>(before) * 10);
+  station.Reset(true);
+  station.Doc->CompleteCycle(station.Result);
+  // Only what the running station holds counts, not the making and first reading of the day.
+  malloc_trim(0);
+  std::ofstream("/proc/self/clear_refs") << "5";
+  int cycles = 1;
+  for (auto _ : state) {
+    station.Result.Time += 10;
+    station.Doc->CompleteCycle(station.Result);
+    ++cycles;
+  }
+  if (station.Doc->DayData().RadCount() != before + cycles) state.SkipWithError("a cycle was not stored");
+  state.counters["peak_MB"] = static_cast<double>(PeakKb()) / 1024.0;
+}
+
+void BM_EventLogLine(benchmark::State& state) {
+  Station station(0);
+  for (auto _ : state) station.Doc->WriteLog("INT.MEAS START");
+}
+
+BENCHMARK(BM_CompleteCycleTenSecondDay)->Arg(336)->Arg(8616)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_EventLogLine)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_CompleteCycleEndOfDay)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_CompleteCycleFirstOfDay)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->ReportAggregatesOnly(true);
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,9 +40,15 @@ bool FolderLock::Acquire(const std::string& folder, const std::string& program) 
   ErrorText.clear();
   Stale.clear();
   const std::string path = LockPath(folder);
-  UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
+  // Never waits: a named pipe or a device put in the lock file's place is refused at once.
+  UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0644));
   if (!fd) {
     ErrorText = "cannot make " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    ErrorText = path + " is not a regular file";
     return false;
   }
   if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {

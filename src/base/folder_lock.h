@@ -10,6 +10,11 @@ namespace spectrel {
 
 class FolderLock {
  public:
+  FolderLock() = default;
+  ~FolderLock() { Release(); }   // a clean end leaves no holder behind to be taken for a stale one
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
   // The lock file of a data folder (the folder text ends with '/' or is empty).
   static std::string LockPath(const std::string& folder);
 

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "base/local_time.h"
+#include "cli/service_notify.h"
 #include "measure/day_paths.h"
 #include "measure/settings_options.h"
 #include "measure/status_texts.h"
@@ -62,7 +63,12 @@ long StatusField(const char* name) {
 
 }  // namespace
 
-CliHost::CliHost(std::FILE* out, bool verbose) : Out(out), Verbose(verbose) {}
+CliHost::CliHost(std::FILE* out, bool verbose, std::string command)
+    : Out(out), Verbose(verbose), Command(std::move(command)) {}
+
+void CliHost::ReportError(const std::string& line) {
+  std::fprintf(stderr, "%sspectrel-cli %s: %s\n", ErrorPrefix().c_str(), Command.c_str(), line.c_str());
+}
 
 void CliHost::Post(std::function<void()> task) {
   {
@@ -173,7 +179,8 @@ long ThreadCount() { return StatusField("Threads"); }
 
 void ReportSetup(CliHost& host, const RunnerSettingsSource& source, const AppSettings& settings,
                  const SimulatedStation& simulation) {
-  host.Print("profile: " + source.ProfilePath + " (read only)");
+  host.Print("profile: " + source.ProfilePath +
+             (source.Found ? " (read only)" : " (not found: every setting is its default)"));
   for (const SimulatedStation::Started& sensor : simulation.Sensors()) {
     host.Print("simulated " + std::string(Models[sensor.Model].Name) + " on " + sensor.Device);
   }

@@ -27,8 +27,9 @@ using SteadyTime = std::chrono::steady_clock::time_point;
 
 class CliHost : public DocumentHost {
  public:
-  // Lines go to out (stdout in the program); verbose adds the interval clock.
-  explicit CliHost(std::FILE* out, bool verbose = false);
+  // Lines go to out (stdout in the program); verbose adds the interval clock. command ("run")
+  // names the command in the error lines on stderr.
+  explicit CliHost(std::FILE* out, bool verbose = false, std::string command = "run");
 
   // ---- DocumentHost ----
   void Post(std::function<void()> task) override;   // any thread
@@ -39,6 +40,8 @@ class CliHost : public DocumentHost {
   void CycleCompleted(const CycleSummary& summary) override;
   // A stop signal is the operator's confirmed stop.
   bool Ask(const std::string&) override { return true; }
+  // "spectrel-cli COMMAND: line" on stderr, an error line for the journal.
+  void ReportError(const std::string& line) override;
 
   // What the command does with the events beside printing them.
   std::function<void(const CycleSummary&)> OnCycle;   // a cycle was completed
@@ -56,6 +59,7 @@ class CliHost : public DocumentHost {
  private:
   std::FILE* Out;                          // where the lines go
   bool Verbose;                            // also show the clock
+  std::string Command;                     // "run" or "measure", for the error lines
   std::mutex QueueLock;                    // guards Queue
   std::condition_variable QueueSignal;     // a task was posted
   std::deque<std::function<void()>> Queue; // posted, not yet run

@@ -7,11 +7,12 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 
 #include "cli/service_notify.h"
 #include "simulation/simulated_station.h"
 #include "settings/profile.h"
+#include "settings/profile_file.h"
+#include "settings/settings_io.h"
 
 namespace spectrel::cli {
 
@@ -72,7 +73,9 @@ RunnerSettingsSource LoadRunnerSettings(const RunnerOptions& options, AppSetting
   source.AppFolder = located.AppFolder;
   settings = AppSettings{};
   settings.AppFolder = located.AppFolder;
-  LoadSettings(settings, source.ProfilePath);
+  ProfileFile profile;
+  source.Found = ProfileFile::Read(source.ProfilePath, profile).Error == SmallFileError::None;
+  LoadSettingsFrom(settings, profile);
   if (!options.DataFolder.empty()) {
     settings.KrfFolder = WithTrailingSlash(options.DataFolder);
     settings.CsvFolder = settings.KrfFolder;
@@ -88,20 +91,9 @@ int PrepareRunner(const std::string& command, RunnerOptions& options, AppSetting
     options.Simulate = false;   // the station's own sensors are there: measure them
   }
   if (options.Simulate && !simulation.Start(settings, options.Paced, error)) {
-    std::fprintf(stderr, "%sspectrel-cli %s: %s\n", ErrorPrefix().c_str(), command.c_str(),
-                 error.c_str());
+    std::fprintf(stderr, "%sspectrel-cli %s: not started: %s: no pseudo-terminal could be opened; free some or "
+                 "raise the system's limit\n", ErrorPrefix().c_str(), command.c_str(), error.c_str());
     return 1;
-  }
-  if (!options.DataFolder.empty()) {
-    // The folder asked for on the command line is made at once, so that the event log's
-    // "APP START" line has somewhere to go.
-    std::error_code failed;
-    std::filesystem::create_directories(settings.KrfFolder, failed);
-    if (failed || !std::filesystem::is_directory(settings.KrfFolder)) {
-      std::fprintf(stderr, "%sspectrel-cli %s: cannot create the data folder %s\n", ErrorPrefix().c_str(),
-                   command.c_str(), settings.KrfFolder.c_str());
-      return 1;
-    }
   }
   return -1;
 }

@@ -33,6 +33,7 @@ ProfileLocation DefaultProfileLocation();
 // Where the settings come from and where the measurements go.
 struct RunnerSettingsSource {
   std::string ProfilePath;   // the profile that was read (it may not exist: defaults apply)
+  bool Found = false;        // the profile could be read
   std::string AppFolder;     // default data folder, ends with '/'
 };
 
@@ -44,9 +45,9 @@ RunnerSettingsSource LoadRunnerSettings(const RunnerOptions& options, AppSetting
 // A folder text as the file-path code expects it: ending with '/' (empty stays empty).
 std::string WithTrailingSlash(std::string folder);
 
-// Everything before the document exists, for "measure" and "run": loads the settings, starts the
-// simulated sensors (--simulate) and creates the --data folder. Problems go to stderr. Returns
-// -1 when the command goes on, 1 when the station cannot be set up.
+// The first steps of "measure" and "run": loads the settings and starts the simulated sensors
+// (--simulate). Problems go to stderr. Returns -1 when the command goes on, 1 when the station
+// cannot be set up.
 int PrepareRunner(const std::string& command, RunnerOptions& options, AppSettings& settings,
                   RunnerSettingsSource& source, SimulatedStation& simulation);
 

@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
                                       AddRepairCommand(program), AddServeCommand(program), AddConfigCommand(program),
                                       AddHelpCommand(program)};
   program.footer("Each command's --help tells more.\n\nExit codes: 0 done; 1 failed (the reason on standard error); "
-                 "2 bad command line;\nstatus: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN; config: 0 clean, 1 warnings, 2 errors.");
+                 "2 bad command line,\nor measure and run refused at start (profile errors, a data folder another "
+                 "station holds);\nstatus: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN; config: 0 clean, 1 warnings, 2 errors.");
   try {
     program.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

@@ -2,6 +2,8 @@
 #include <chrono>
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "cli/cli_host.h"
 #include "cli/commands.h"
@@ -21,7 +23,8 @@ int ReportIdentificationFailure(CSpectrelDoc& doc, CliHost& host) {
   host.PrintStamped("identification failed:");
   for (const std::string& line : StatusLines(doc)) {
     host.Print("  " + line);
-    std::fprintf(stderr, "spectrel-cli measure: %s\n", line.c_str());
+    std::fprintf(stderr, "spectrel-cli measure: not measured: %s; check the sensor with spectrel-cli probe\n",
+                 line.c_str());
   }
   doc.StopMeasurement();
   return 1;
@@ -46,23 +49,32 @@ int MeasureOnce(CSpectrelDoc& doc, CliHost& host) {
     if (doc.State() == MeasureState::ManualFailed) return ReportIdentificationFailure(doc, host);
     if (steady_clock::now() >= giveUp) {
       host.PrintStamped("no measurement within 10 minutes: stopping");
-      std::fputs("spectrel-cli measure: the measurement did not finish in time\n", stderr);
+      std::fputs("spectrel-cli measure: not measured: the measurement did not finish within 10 minutes; check the "
+                 "sensors with spectrel-cli probe\n", stderr);
       doc.StopMeasurement();
       return 1;
     }
     host.Pump(giveUp);
   }
   if (!cycle) {
-    std::fputs("spectrel-cli measure: the measurement stopped before a cycle was completed\n", stderr);
+    std::fputs("spectrel-cli measure: not measured: the measurement stopped before its cycle was completed\n", stderr);
     return 1;
   }
-  if (cycle->DayFile.empty()) {
+  if (cycle->DayFile.empty() || doc.HeldPoints() > 0) {
     // The reason is on the "not stored:" line the measurement printed before.
-    std::fputs("spectrel-cli measure: the point was not stored in the day file\n", stderr);
+    std::fputs("spectrel-cli measure: not stored: the day file could not be written (the system's reason is above)\n",
+               stderr);
     return 1;
   }
   if (cycle->Sensors.empty()) {
-    std::fputs("spectrel-cli measure: no sensor delivered a spectrum (see the event log)\n", stderr);
+    // Each sensor in use that failed is in the event log ("ERROR SR10x MEAS"); with none in use the
+    // start said so.
+    const std::vector<std::string> lines = StatusLines(doc);
+    std::string why;
+    for (const std::string& line : lines) why += (why.empty() ? "" : ", ") + line;
+    why = lines.empty() ? "no sensor is in use; choose the sensors in the profile's [USE]"
+                        : why + "; check the sensors with spectrel-cli probe";
+    std::fprintf(stderr, "spectrel-cli measure: no spectrum stored: %s\n", why.c_str());
     return 1;
   }
   return 0;

@@ -32,7 +32,7 @@ struct ServeOptions {
 };
 
 int Refuse(const std::string& why) {
-  std::fprintf(stderr, "%sspectrel-cli serve: %s\n", ErrorPrefix().c_str(), why.c_str());
+  std::fprintf(stderr, "%sspectrel-cli serve: not started: %s\n", ErrorPrefix().c_str(), why.c_str());
   return 1;
 }
 
@@ -58,10 +58,14 @@ int Serve(const ServeOptions& options) {
   runner.ProfilePath = options.ProfilePath;
   runner.DataFolder = options.DataFolder;
   AppSettings settings;
-  LoadRunnerSettings(runner, settings);   // only read: serve never writes to the station
+  // Only read: serve never writes to the station.
+  if (!LoadRunnerSettings(runner, settings).Found && !options.ProfilePath.empty())
+    return Refuse("the profile " + options.ProfilePath +
+                  " cannot be read, so the data folder is not known; name the station's profile or its data folder (--data)");
   web::StationSource station(settings, web::FoldersOf(settings, options.NetCdfFolder));
   if (!std::filesystem::is_directory(station.Folders().Data))
-    std::fprintf(stderr, "%sspectrel-cli serve: the data folder %s does not exist yet\n", StreamIsJournal(2) ? "<4>" : "",
+    std::fprintf(stderr, "%sspectrel-cli serve: the data folder %s does not exist yet: the page shows the station once "
+                 "it measures there\n", StreamIsJournal(2) ? "<4>" : "",
                  station.Folders().Data.c_str());
   web::HttpServer server(
       [&station](const web::Request& request) {

@@ -1,15 +1,10 @@
 // spectrel-cli status: the station's status file read back and judged the way monitoring plugins
 // expect: exit 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN.
-#include <signal.h>
-
 #include <CLI/CLI.hpp>
 
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "base/local_time.h"
@@ -29,11 +24,6 @@ struct StatusOptions {
   bool Json = false;         // --json: the status file as it is
 };
 
-bool RunnerAlive(std::int64_t pid) {
-  if (pid <= 0) return false;
-  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
-
 std::string Stamp(std::int64_t t) { return FormatLocal(t, "%Y/%m/%d %H:%M:%S"); }
 
 std::string Number(const char* format, double value) {
@@ -45,6 +35,13 @@ std::string Number(const char* format, double value) {
 void PrintHuman(const StationStatus& s) {
   std::printf("state %s, pid %lld, version %s, updated %s\n", StationStateName(s.State),
               static_cast<long long>(s.Pid), s.Version.c_str(), Stamp(s.Updated).c_str());
+  std::string station = s.Zone.empty() ? "" : "station zone " + s.Zone;
+  if (s.SensorsInUse) {
+    std::string models;
+    for (const std::string& model : *s.SensorsInUse) models += " " + model;
+    station += (station.empty() ? "" : ", ") + std::string("sensors in use:") + (models.empty() ? " none" : models);
+  }
+  if (!station.empty()) std::printf("%s\n", station.c_str());
   if (s.LastCycle) {
     const CycleStatus& c = *s.LastCycle;
     std::printf("last cycle %s %s\n", Stamp(c.Stamp).c_str(),
@@ -74,28 +71,27 @@ int ShowStatus(const StatusOptions& options) {
   runner.ProfilePath = options.ProfilePath;
   runner.DataFolder = options.DataFolder;
   AppSettings settings;
-  LoadRunnerSettings(runner, settings);
+  if (!LoadRunnerSettings(runner, settings).Found && !options.ProfilePath.empty()) {
+    std::printf("UNKNOWN: the profile %s cannot be read, so the data folder is not known; name the station's "
+                "profile or its data folder (--data)\n", options.ProfilePath.c_str());
+    return Unknown;
+  }
   const std::string path = StationStatusPath(settings.KrfFolder);
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (!in) {
-    std::printf("UNKNOWN: no station status at %s\n", path.c_str());
+  const StatusFileRead read = ReadStationStatusFile(path);
+  if (!read.Status) {
+    if (read.Missing)
+      std::printf("UNKNOWN: no station status at %s\n", path.c_str());
+    else
+      std::printf("UNKNOWN: %s: %s\n", path.c_str(), read.Error.c_str());
     return Unknown;
   }
-  std::string error;
-  const auto status = ParseStationStatus(text.str(), error);
-  if (!status) {
-    std::printf("UNKNOWN: %s: %s\n", path.c_str(), error.c_str());
-    return Unknown;
-  }
-  const StationVerdict verdict =
-      JudgeStation(*status, static_cast<std::int64_t>(std::time(nullptr)), RunnerAlive(status->Pid));
+  const StationVerdict verdict = JudgeStation(*read.Status, static_cast<std::int64_t>(std::time(nullptr)),
+                                               RunnerAlive(*read.Status));
   if (options.Json) {
-    std::fputs(text.str().c_str(), stdout);
+    std::fwrite(read.Text.data(), 1, read.Text.size(), stdout);
   } else {
     std::printf("%s\n", verdict.Text.c_str());
-    PrintHuman(*status);
+    PrintHuman(*read.Status);
   }
   return verdict.Code;
 }

@@ -17,6 +17,8 @@ namespace spectrel {
 int SaveKrf(const CKrfData& set, const std::string& path);
 // The same, but only as a new file: 0 (errno EEXIST) when path exists, which is never touched.
 int SaveNewKrf(const CKrfData& set, const std::string& path);
+// The bytes of the whole file SaveKrf writes, in memory (for a small set).
+std::string KrfBytes(const CKrfData& set);
 // Appends the point's blocks to the existing file at path (never creates it) and flushes them to
 // disk; 1 written, 0 not (errno tells why).
 int AppendKrf(const CKrfData& set, const std::string& path, const CRad& rad);

@@ -139,6 +139,15 @@ int WriteWhole(const CKrfData& set, const std::string& path, bool replace) {
 
 }  // namespace
 
+std::string KrfBytes(const CKrfData& set) {
+  std::string out;
+  PutFileHeader(out, set);
+  for (int model = 0; model < ModelCount; ++model)
+    if (const SensorInfo* info = set.Info(model)) PutSensorHeader(out, model, *info);
+  for (int j = 0; j < set.RadCount(); ++j) PutMeasurement(out, set.Rad(j));
+  return out;
+}
+
 int SaveKrf(const CKrfData& set, const std::string& path) { return WriteWhole(set, path, true); }
 
 int SaveNewKrf(const CKrfData& set, const std::string& path) {

@@ -63,8 +63,12 @@ void CSpectrelDoc::StartMeasurement() {
   Workers.Reset();
   Used = Ports.ModelsInUse(SettingsRef);
   WriteLog("INT.MEAS START");
-  StationWatch.Started(Now == MeasureState::Interval);
+  std::vector<std::string> models;
+  for (int i = 0; i < ModelCount; ++i)
+    if (InUse(i)) models.push_back(ModelDisplayName(i));
+  StationWatch.Started(Now == MeasureState::Interval, std::move(models));
   const std::int64_t now = ClockRef.Now();
+  if (Now == MeasureState::Interval) WarnOfDayLoad(now);
   RemoveLeftoverTemporariesIn(FolderOf(DayFilePath(SettingsRef.KrfFolder, now)));
   if (CsvWanted(SettingsRef)) RemoveLeftoverTemporariesIn(FolderOf(HourCsvPath(SettingsRef.CsvFolder, now)));
   CyclePending = false;
@@ -94,17 +98,32 @@ MeasureState CSpectrelDoc::PollManualStart() {
     if (!InUse(i)) continue;
     const InfoStatusCode status = Link(i).Status();
     if (status != InfoNone && status != InfoReady) {
+      LogManualFailure();
       SetState(MeasureState::ManualFailed);
       return Now;
     }
     if (status == InfoNone) ++unsettled;
   }
   if (unsettled == 0) {
-    SetState(StartRun(ClockRef.Now()) ? MeasureState::ManualRunning : MeasureState::ManualFailed);
+    const bool started = StartRun(ClockRef.Now());
+    if (!started) WriteLog("ERROR MEAS THREAD CREATE");
+    SetState(started ? MeasureState::ManualRunning : MeasureState::ManualFailed);
   } else if (ClockRef.Now() - ManualWaitStart >= ManualWaitLimit) {
+    LogManualFailure();
     SetState(MeasureState::ManualFailed);
   }
   return Now;
+}
+
+// A manual measurement that cannot start says why in the event log, sensor by sensor: its port
+// could not be opened, or its identification failed or never finished.
+void CSpectrelDoc::LogManualFailure() {
+  for (int i = 0; i < ModelCount; ++i) {
+    const InfoStatusCode status = InUse(i) ? Link(i).Status() : InfoReady;
+    if (status == InfoReady) continue;
+    const std::string tag(Models[static_cast<size_t>(i)].Tag);
+    WriteLog("ERROR " + tag + (status == InfoPortFailed ? " PORT" : " INFO"));
+  }
 }
 
 bool CSpectrelDoc::StopMeasurement() {

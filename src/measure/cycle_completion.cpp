@@ -1,17 +1,26 @@
 // Completion of a measurement cycle on the document's thread: the day is read back from its file,
 // the new point is added, shown and stored, and every failure is logged.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
+#include "measure/day_load.h"
 #include "measure/day_paths.h"
 #include "measure/settings_options.h"
 #include "measure/spectrel_doc.h"
+#include "measure/station_status.h"
 #include "measure/status_texts.h"
 #include "spectrum/resample.h"
 
 namespace spectrel {
+
+namespace {
+// Space kept for held points on the data folder's disk: about 600 points of two sensors.
+constexpr std::uint64_t HeldSpoolReserve = 16u << 20;
+}  // namespace
 
 void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   CyclePending = false;
@@ -28,10 +37,7 @@ void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   }
   const StoreOutcome stored = Store.Save();
   NoteSave(stored.Cycle);
-  for (const StoreOutcome::HeldDay& day : stored.HeldDays) {
-    NoteRead(day.Read);
-    NoteSave(day.Save);
-  }
+  NoteHeldDays(stored.HeldDays);
   const CRad& point = Store.Day().Rad(index);
   Summary = {point.MeasureTime, {}, Texts.Integral, stored.Cycle.Stored ? dayPath : std::string(), {}};
   for (int i = 0; i < ModelCount; ++i)
@@ -83,7 +89,50 @@ void CSpectrelDoc::NoteRead(const DayRead& read) {
 void CSpectrelDoc::NoteSave(const DaySave& save) {
   if (save.Stored) return;
   WriteLog("ERROR KRF SAVE");
-  Host.ReportError("not stored: " + save.Reason + " (" + std::to_string(save.Held) + " points held for the next save)");
+  if (!save.Spooled) WriteLog("ERROR KRF SPOOL");
+  if (save.Dropped > 0) WriteLog("ERROR KRF LOST " + std::to_string(save.Dropped));
+  Host.ReportError("not stored: " + save.Reason + " (" + std::to_string(save.Held) + " points held for the next save" +
+                   (save.Spooled ? ")" : ", this one in memory only: the held points file cannot take it)"));
+}
+
+void CSpectrelDoc::NoteHeldDays(const std::vector<StoreOutcome::HeldDay>& days) {
+  for (const StoreOutcome::HeldDay& day : days) {
+    NoteRead(day.Read);
+    NoteSave(day.Save);
+  }
+}
+
+// Points an earlier run held in the spool (it stopped before their day files could take them)
+// go into their day files at start.
+void CSpectrelDoc::RecoverHeldPoints() {
+  const int found = Store.OpenSpool(HeldSpoolPath(SettingsRef.KrfFolder), HeldSpoolReserve);
+  if (found <= 0) return;
+  WriteLog("KRF RESTORED " + std::to_string(found));
+  NoteHeldDays(Store.StoreHeld());
+}
+
+// A day the machine cannot carry is said when interval measurement starts, not found out at its end.
+void CSpectrelDoc::WarnOfDayLoad(std::int64_t now) {
+  const double memory = static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+  const auto warning = DayLoadWarning(DayLoadOf(SettingsRef, Used, now), memory, FreeSpace(SettingsRef.KrfFolder));
+  if (!warning) return;
+  WriteLog("ERROR DAY TOO LARGE");
+  Host.ReportError(*warning);
+}
+
+// Held points in the spool wait for the next start; those held only in memory are lost.
+void CSpectrelDoc::SayHeldAtEnd() {
+  const std::size_t lost = Store.HeldInMemory();
+  if (const std::size_t spooled = Store.HeldPoints() - lost; spooled > 0) {
+    WriteLog("ERROR KRF HELD " + std::to_string(spooled));
+    Host.ReportError("not stored: " + std::to_string(spooled) + " points wait in " +
+                     HeldSpoolPath(SettingsRef.KrfFolder) + " for the next start to write them to their day file");
+  }
+  if (lost > 0) {
+    WriteLog("ERROR KRF LOST " + std::to_string(lost));
+    Host.ReportError("not stored: " + std::to_string(lost) +
+                     " points could not be written to their day file and are lost");
+  }
 }
 
 void CSpectrelDoc::SaveCsvFile(const CRad& rad) {

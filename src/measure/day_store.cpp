@@ -1,12 +1,16 @@
 #include "measure/day_store.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
+#include "base/file_input.h"
+#include "base/file_output.h"
 #include "files/krf_file.h"
 
 namespace spectrel {
@@ -26,18 +30,44 @@ void MakeFolderOf(const std::string& path) {
   std::filesystem::create_directories(parent, ec);
 }
 
-// Moves a damaged day file aside under "<name>.unreadable-<n>"; false (errno set) when it could
-// not be moved.
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  if (sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) return true;
+  if (sa.st_size != sb.st_size) return false;
+  std::string bytesA;
+  std::string bytesB;
+  const auto limit = static_cast<std::size_t>(sa.st_size);
+  return ReadSmallFile(a, limit, bytesA).Error == SmallFileError::None &&
+         ReadSmallFile(b, limit, bytesB).Error == SmallFileError::None && bytesA == bytesB;
+}
+
+// Keeps a copy of a damaged day file under "<name>.unreadable-<n>". The day file itself stays
+// where it is until the day is written whole over it in one rename, so a program killed at any
+// instant leaves the day file with every whole point it had; the next start finds it damaged
+// again and keeps no second copy of the same file. False (errno set) when no copy could be kept.
 bool KeepAside(const std::string& path) {
-  // A hard link never replaces an existing name, so no earlier copy can be overwritten; the day
-  // file's own name is then freed for the new file.
   for (int n = 1; n < 10000; ++n) {
     const std::string aside = path + ".unreadable-" + std::to_string(n);
-    if (::link(path.c_str(), aside.c_str()) == 0) return ::unlink(path.c_str()) == 0;
-    if (errno == EEXIST) continue;
-    // Folders without hard links: rename, after checking that the name is free.
+    // A hard link never replaces an existing name, and costs no space.
+    if (::link(path.c_str(), aside.c_str()) == 0) return SyncFolderOf(path);
+    if (errno == EEXIST) {
+      if (SameFile(path, aside)) return true;
+      continue;
+    }
+    // Folders without hard links: a copy, flushed before it takes the free name.
     if (Exists(aside)) continue;
-    return ::rename(path.c_str(), aside.c_str()) == 0;
+    std::string bytes;
+    const SmallFileRead read = ReadSmallFile(path, std::numeric_limits<std::size_t>::max(), bytes);
+    if (read.Error != SmallFileError::None) {
+      errno = read.SystemError != 0 ? read.SystemError : EIO;
+      return false;
+    }
+    ReplaceFileWriter copy;
+    if (copy.Open(aside) && copy.Write(bytes) && copy.Commit()) return true;
+    errno = copy.Error();
+    return false;
   }
   errno = EEXIST;
   return false;
@@ -68,14 +98,26 @@ DayRead::Found ReadDay(CKrfData& set, const std::string& path, std::size_t& whol
 
 }  // namespace
 
+DayStore::FileMark DayStore::MarkOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return {path, st.st_dev, st.st_ino, st.st_size,
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 DayRead DayStore::Begin(const std::string& dayPath, const CKrfData& header) {
-  Set.Clear();
   Current = DayState();
   Current.Path = dayPath;
   PointIndex = -1;
   DayRead read;
   read.Path = dayPath;
-  if (!Exists(dayPath)) {
+  // The file as this store left it: the day in memory is what it holds.
+  const bool known = !Written.Path.empty() && Written.Path == dayPath && MarkOf(dayPath) == Written;
+  if (!known) Set.Clear();
+  Written = FileMark();
+  if (known) {
+    read.What = DayRead::Found::Whole;
+  } else if (!Exists(dayPath)) {
     MakeFolderOf(dayPath);
   } else {
     read.What = ReadDay(Set, dayPath, read.WholeBytes);
@@ -83,9 +125,12 @@ DayRead DayStore::Begin(const std::string& dayPath, const CKrfData& header) {
     if (read.What != DayRead::Found::Whole) {
       // An append to a cut file would be swallowed as its missing bytes, and a whole write over
       // an unreadable one would drop what could not be read: what the file holds stays on disk
-      // under another name, and the day is written again.
+      // under another name, and the day is written again over the file in one rename.
+      Note(Step::Read);
       read.KeptAside = KeepAside(dayPath);
       read.Error = read.KeptAside ? 0 : errno;
+      if (read.KeptAside) Note(Step::KeptAside);
+      Current.Damaged = true;
       Current.FileSafe = read.KeptAside;
       Current.Error = read.Error;
       Current.WholeWrite = true;
@@ -116,16 +161,19 @@ bool DayStore::MergeHeld() {
   if (std::none_of(Held.begin(), Held.end(), ofDay)) return false;
   CKrfData merged = Set.Header();
   int j = 0;
+  CKrfData held;
   for (const HeldPoint& point : Held) {
-    if (!ofDay(point)) continue;
+    // A spooled point whose record cannot be read back (a failing disk) cannot be stored.
+    if (!ofDay(point) || !Load(point, held)) continue;
     for (int model = 0; model < ModelCount; ++model)
-      if (point.Header.Info(model) != nullptr && merged.Info(model) == nullptr)
-        merged.SetInfo(model, *point.Header.Info(model));
-    while (j < Set.RadCount() && Set.Rad(j).MeasureTime <= point.Rad.MeasureTime)
+      if (held.Info(model) != nullptr && merged.Info(model) == nullptr) merged.SetInfo(model, *held.Info(model));
+    const CRad& rad = held.Rad(0);
+    while (j < Set.RadCount() && Set.Rad(j).MeasureTime <= rad.MeasureTime)
       merged.AppendRad(std::move(Set.Rad(j++)));
-    // A save reported failed may still have reached the file: the point is not doubled.
+    // A save reported failed (or a spool left by a stop just after its save) may still have
+    // reached the file: the point is not doubled.
     const CRad* last = merged.LastRad();
-    if (last == nullptr || last->MeasureTime != point.Rad.MeasureTime) merged.AppendRad(point.Rad);
+    if (last == nullptr || last->MeasureTime != rad.MeasureTime) merged.AppendRad(rad);
   }
   while (j < Set.RadCount()) merged.AppendRad(std::move(Set.Rad(j++)));
   Set = std::move(merged);
@@ -142,14 +190,15 @@ StoreOutcome DayStore::Save() {
     save.Stored = (Current.WholeWrite ? SaveKrf(Set, Current.Path) : AppendKrf(Set, Current.Path, rad)) == 1;
     error = errno;
   }
+  if (save.Stored && Current.Damaged) Note(Step::Written);
   if (save.Stored) {
+    const FileMark written = MarkOf(Current.Path);
     Forget(Current.Path);
     outcome.HeldDays = StoreHeldDays();
+    Written = written;
   } else {
-    // Held in memory for the next successful save; should the program end first, the held points
-    // are lost, and the document says how many at its end.
-    Held.push_back({Current.Path, Set.Header(), rad});
     save.Reason = NotStoredReason(Current.Path, Current.FileSafe, error);
+    Hold(save, rad);
   }
   save.Held = Held.size();
   for (auto& day : outcome.HeldDays) day.Save.Held = Held.size();
@@ -170,8 +219,10 @@ std::vector<StoreOutcome::HeldDay> DayStore::StoreHeldDays() {
   const int cycleIndex = PointIndex;
   for (const std::string& day : days) {
     const auto first = std::find_if(Held.begin(), Held.end(), [&day](const HeldPoint& p) { return p.DayPath == day; });
+    CKrfData header;
+    Load(*first, header);
     StoreOutcome::HeldDay result;
-    result.Read = Begin(day, first->Header);
+    result.Read = Begin(day, header.Header());
     result.Save.Path = day;
     MergeHeld();
     result.Save.Stored = Current.FileSafe && SaveKrf(Set, day) == 1;
@@ -187,8 +238,58 @@ std::vector<StoreOutcome::HeldDay> DayStore::StoreHeldDays() {
   return stored;
 }
 
+void DayStore::Note(Step step) const {
+  if (StepHook) StepHook(step);
+}
+
 void DayStore::Forget(const std::string& dayPath) {
   std::erase_if(Held, [&dayPath](const HeldPoint& p) { return p.DayPath == dayPath; });
+  if (Held.empty()) Spool.Clear();
+}
+
+int DayStore::OpenSpool(const std::string& path, std::uint64_t reserveBytes) {
+  SpoolPath = path;
+  SpoolReserve = reserveBytes;
+  std::vector<HeldSpool::Entry> found;
+  if (!Spool.Open(path, reserveBytes, found)) return -1;
+  for (HeldSpool::Entry& entry : found) {
+    HeldPoint point;
+    point.DayPath = entry.DayPath;
+    point.Spooled = std::move(entry);
+    Held.push_back(std::move(point));
+  }
+  return static_cast<int>(found.size());
+}
+
+// Held on the disk in the spool, reserved for it at start; where even that fails, in memory up to
+// a bound, beyond which the oldest point held only in memory is lost (and said).
+void DayStore::Hold(DaySave& save, const CRad& rad) {
+  HeldPoint point;
+  point.DayPath = Current.Path;
+  point.Memory = Set.Header();
+  point.Memory.AppendRad(rad);
+  std::vector<HeldSpool::Entry> ignored;   // a spool begun late holds nothing of an earlier run
+  if (!Spool.IsOpen() && !SpoolPath.empty()) Spool.Open(SpoolPath, SpoolReserve, ignored);
+  save.Spooled = Spool.Add(Current.Path, point.Memory, point.Spooled);
+  if (save.Spooled) point.Memory.Clear();
+  Held.push_back(std::move(point));
+  if (HeldInMemory() > MaxHeldInMemory) {
+    Held.erase(std::find_if(Held.begin(), Held.end(), [](const HeldPoint& p) { return p.Spooled.Length == 0; }));
+    save.Dropped = 1;
+  }
+}
+
+std::size_t DayStore::HeldInMemory() const {
+  return static_cast<std::size_t>(
+      std::count_if(Held.begin(), Held.end(), [](const HeldPoint& p) { return p.Spooled.Length == 0; }));
+}
+
+bool DayStore::Load(const HeldPoint& point, CKrfData& headerAndPoint) const {
+  if (point.Spooled.Length == 0) {
+    headerAndPoint = point.Memory;
+    return true;
+  }
+  return Spool.Read(point.Spooled, headerAndPoint);
 }
 
 }  // namespace spectrel

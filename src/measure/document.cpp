@@ -20,19 +20,15 @@ CSpectrelDoc::CSpectrelDoc(AppSettings& settings, DocumentHost& host, const Stat
     Links[static_cast<size_t>(model)] = std::make_unique<SensorLink>(model, clock, Workers, Lang);
   Used = Ports.ModelsInUse(SettingsRef);
   StationWatch.SetReconnectCounter([this] { return ReconnectCount; });
-  WriteLog("APP START");
+  StartWritten = WriteLog("APP START");
+  RecoverHeldPoints();
 }
 
 CSpectrelDoc::~CSpectrelDoc() {
   // The host keeps the program open while measuring; should the document go all the same, the
   // workers are stopped and waited for before anything they touch is destroyed.
   if (Measuring() || RunThread.joinable()) StopNow();
-  // Points held after failed saves live only in memory: said once more, as they go.
-  if (const std::size_t held = Store.HeldPoints(); held > 0) {
-    WriteLog("ERROR KRF LOST " + std::to_string(held));
-    Host.ReportError("not stored: " + std::to_string(held) +
-                     " points could not be written to their day file and are lost");
-  }
+  SayHeldAtEnd();
   WriteLog("APP CLOSE");
   // The links close their ports as they go, SR-104 first.
 }

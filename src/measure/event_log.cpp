@@ -21,7 +21,8 @@ bool EventLog::Write(const std::string& message) {
   const std::string line = FormatLocal(now, "%Y/%m/%d,%H:%M:%S,") + message + "\r\n";
 
   // O_CREAT makes the file but never its folder: without the data folder the line is dropped.
-  const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+  // O_NONBLOCK: a named pipe in the log's place is refused, never waited on.
+  const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644));
   if (!fd) {
     // The line is not lost silently: the operator sees it with the reason.
     Complain("event log not written: " + path + ": " + std::strerror(errno) + ": " + message);
@@ -35,9 +36,12 @@ bool EventLog::Write(const std::string& message) {
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
+  // The line reaches the disk before the cycle goes on, as the day file's points do: a power cut
+  // never keeps a point and loses the record of what happened before it.
+  const bool flushed = done == line.size() && ::fdatasync(fd.Get()) == 0;
   const int error = errno;
   ::flock(fd.Get(), LOCK_UN);
-  if (done < line.size()) {
+  if (!flushed) {
     Complain("event log not written: " + path + ": " + std::strerror(error) + ": " + message);
     return false;
   }

@@ -1,5 +1,5 @@
-// The yearly event log "%Y.LOG" in the data folder: one line per event, appended and closed at
-// once so the file can be read or copied at any time while the program runs.
+// The yearly event log "%Y.LOG" in the data folder: one line per event, appended, flushed to disk
+// and closed at once, so the file can be read or copied at any time while the program runs.
 #pragma once
 
 #include <functional>

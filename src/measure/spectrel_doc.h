@@ -42,6 +42,8 @@ class CSpectrelDoc {
   MeasureState PollManualStart();          // ManualSettling while the sensors settle
   void CompleteCycle(const CycleResult& result);
   bool WriteLog(const std::string& message) { return Log.Write(message); }
+  // "APP START" reached the event log: a station whose log cannot be written does not measure.
+  bool StartLogged() const { return StartWritten; }
 
   // ---- What the views read (document thread) ----
   MeasureState State() const { return Now; }
@@ -52,6 +54,8 @@ class CSpectrelDoc {
   const SensorLink& Link(int model) const { return *Links.at(static_cast<size_t>(model)); }
   std::string StatusText(int model) const { return ValidModel(model) ? Link(model).Text() : std::string(); }
   const CKrfData& DayData() const { return Store.Day(); }
+  // Points measured but not (yet) in their day file: held in the spool or in memory.
+  std::size_t HeldPoints() const { return Store.HeldPoints(); }
   const CResample& DisplaySpectrum() const { return Display; }
   const std::string& ReportText() const { return Texts.Report; }   // the point shown: its report,
   const std::string& IntegralText() const { return Texts.Integral; }   // integral,
@@ -81,7 +85,12 @@ class CSpectrelDoc {
   CRad BuildPoint(const CycleResult& result);
   void NoteRead(const DayRead& read);
   void NoteSave(const DaySave& save);
+  void NoteHeldDays(const std::vector<StoreOutcome::HeldDay>& days);
+  void RecoverHeldPoints();
+  void SayHeldAtEnd();
+  void WarnOfDayLoad(std::int64_t now);
   void SaveCsvFile(const CRad& rad);
+  void LogManualFailure();
   void NoteStationTick();
   void ReportCycleToStation(const CycleResult& result, const DaySave& save);
 
@@ -91,6 +100,7 @@ class CSpectrelDoc {
   const PortSupply& Ports;
   Language Lang;                           // of the status texts, fixed at construction
   EventLog Log;
+  bool StartWritten = false;               // "APP START" was written
   WorkerStop Workers;                      // the workers' stop signal
   std::array<std::unique_ptr<SensorLink>, ModelCount> Links;
   MeasureState Now = MeasureState::Idle;

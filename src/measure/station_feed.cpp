@@ -7,6 +7,7 @@
 namespace spectrel {
 
 void CSpectrelDoc::NoteStationTick() {
+  StationWatch.Refresh();
   if (StationWatch.State() != StationState::Starting) return;
   for (int i = 0; i < ModelCount; ++i)
     if (InUse(i) && Link(i).Status() == InfoNone) return;

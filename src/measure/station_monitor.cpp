@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/station_zone.h"
 #include "files/file_output.h"
 #include "measure/day_paths.h"
 #include "measure/interval_schedule.h"
@@ -13,6 +14,8 @@
 namespace spectrel {
 
 namespace {
+
+constexpr std::int64_t RefreshAfter = 30;   // s: well within the minute a reader allows
 
 std::int64_t FileSize(const std::filesystem::path& path) {
   std::error_code ec;
@@ -40,6 +43,7 @@ StationMonitor::StationMonitor(const AppSettings& settings, const Clock& clock)
     : Settings(settings), ClockRef(clock) {
   Current.Version = SPECTREL_VERSION;
   Current.Pid = static_cast<std::int64_t>(::getpid());
+  Current.ProcessStart = ProcessStartTicks(Current.Pid);
 }
 
 void StationMonitor::Enter(StationState state) {
@@ -47,8 +51,9 @@ void StationMonitor::Enter(StationState state) {
   Write();
 }
 
-void StationMonitor::Started(bool intervalMode) {
+void StationMonitor::Started(bool intervalMode, std::vector<std::string> sensorsInUse) {
   IntervalMode = intervalMode;
+  Current.SensorsInUse = std::move(sensorsInUse);
   Current.Started = ClockRef.Now();
   Current.Counters = {};
   Current.LastCycle.reset();
@@ -91,6 +96,12 @@ void StationMonitor::Stopping() { Enter(StationState::Stopping); }
 
 void StationMonitor::Stopped() { Enter(StationState::Stopped); }
 
+void StationMonitor::Refresh() {
+  const std::int64_t now = ClockRef.Now();
+  // A clock set back makes the last write look younger than it is: written again at once.
+  if (now - Current.Updated >= RefreshAfter || now < Current.Updated) Write();
+}
+
 bool StationMonitor::Write() {
   const std::int64_t now = ClockRef.Now();
   Current.Updated = now;
@@ -99,6 +110,7 @@ bool StationMonitor::Write() {
   Current.IntervalSeconds = schedule.Interval();
   Current.WindowStart = Settings.StartTime;
   Current.WindowEnd = Settings.EndTime;
+  Current.Zone = Settings.SiteZone.empty() ? StationZone::SystemZoneName() : Settings.SiteZone;
   const bool active = Current.State == StationState::Measuring || Current.State == StationState::Starting;
   Current.NextBoundary = IntervalMode && active ? schedule.NextAfter(now) : std::nullopt;
   if (Reconnects) Current.Counters.Reconnects = Reconnects();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/clock.h"
 #include "measure/station_clock.h"
@@ -25,7 +26,8 @@ class StationMonitor {
   void SetReconnectCounter(std::function<std::int64_t()> counter) { Reconnects = std::move(counter); }
 
   // Each of these updates the status and writes the file.
-  void Started(bool intervalMode);   // "starting": counters from zero
+  // "starting": counters from zero; sensorsInUse: the models measured ("SR-102").
+  void Started(bool intervalMode, std::vector<std::string> sensorsInUse);
   void Measuring();                  // "measuring": the sensors in use have settled
   void CycleCompleted(CycleStatus cycle, std::optional<double> bytesPerDay);
   void BoundarySkipped(std::int64_t boundaries);
@@ -34,6 +36,9 @@ class StationMonitor {
   void ClockState(ClockSync sync);
   void Stopping();
   void Stopped();
+  // Writes the file again when it is half a minute old, so that a reader can tell a runner that
+  // is alive from one that is stuck, inside the window or not. Called from every tick.
+  void Refresh();
 
   StationState State() const { return Current.State; }
   const StationStatus& Status() const { return Current; }

@@ -1,10 +1,16 @@
 #include "measure/station_status.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 
+#include "base/file_input.h"
 #include "base/local_day.h"
 #include "base/local_time.h"
 #include "measure/interval_schedule.h"
@@ -16,6 +22,10 @@ using nlohmann::json;
 
 constexpr const char* kStateNames[] = {"idle", "starting", "measuring", "stopping", "stopped"};
 constexpr double kWarnDaysOfSpace = 7.0;   // fewer days of space than this is a warning
+constexpr std::size_t kMaxStatusBytes = 1 << 20;   // a status is a few kB; far more is no status
+// A runner rewrites its status at least this often (s) while it measures at intervals; a file
+// older than two intervals and this much more belongs to a runner that is stuck or gone.
+constexpr std::int64_t kRefreshGrace = 60;
 
 template <typename T>
 json Optional(const std::optional<T>& value) {
@@ -66,6 +76,9 @@ std::string StationStatusJson(const StationStatus& s) {
       {"program", "spectrel"},
       {"version", s.Version},
       {"pid", s.Pid},
+      {"process_start", Optional(s.ProcessStart)},
+      {"zone", s.Zone},
+      {"sensors_in_use", Optional(s.SensorsInUse)},
       {"state", StationStateName(s.State)},
       {"updated", s.Updated},
       {"started", s.Started},
@@ -93,6 +106,9 @@ std::optional<StationStatus> ParseStationStatus(std::string_view text, std::stri
     StationStatus s;
     s.Version = j.value("version", "");
     s.Pid = j.value("pid", std::int64_t{0});
+    s.ProcessStart = OptionalOf<std::int64_t>(j, "process_start");
+    s.Zone = j.value("zone", "");
+    s.SensorsInUse = OptionalOf<std::vector<std::string>>(j, "sensors_in_use");
     const std::string state = j.at("state").get<std::string>();
     const auto* name = std::find_if(std::begin(kStateNames), std::end(kStateNames),
                                     [&](const char* n) { return state == n; });
@@ -130,6 +146,45 @@ std::optional<StationStatus> ParseStationStatus(std::string_view text, std::stri
 
 std::string StationStatusPath(const std::string& dataFolder) { return dataFolder + "status.json"; }
 
+StatusFileRead ReadStationStatusFile(const std::string& path) {
+  StatusFileRead read;
+  const SmallFileRead file = ReadSmallFile(path, kMaxStatusBytes, read.Text);
+  read.Missing = file.Error == SmallFileError::Missing;
+  if (file.Error != SmallFileError::None)
+    read.Error = file.Text();
+  else
+    read.Status = ParseStationStatus(read.Text, read.Error);
+  return read;
+}
+
+std::optional<std::int64_t> ProcessStartTicks(std::int64_t pid) {
+  // "/proc/PID/stat" reports no size, so it is read as a stream, as far as its 22nd field.
+  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  char text[1024];
+  const ssize_t n = ::read(fd, text, sizeof text - 1);
+  ::close(fd);
+  if (n <= 0) return std::nullopt;
+  const std::string line(text, static_cast<std::size_t>(n));
+  // The program name in parentheses may hold blanks: the fields are counted after its ')'.
+  std::size_t at = line.rfind(')');
+  for (int field = 2; at != std::string::npos && field < 22; ++field) at = line.find(' ', at + 1);
+  if (at == std::string::npos) return std::nullopt;
+  char* end = nullptr;
+  const long long ticks = std::strtoll(line.c_str() + at + 1, &end, 10);
+  return end == line.c_str() + at + 1 ? std::nullopt : std::optional<std::int64_t>(ticks);
+}
+
+bool RunnerAlive(const StationStatus& s) {
+  if (s.Pid <= 0) return false;
+  if (::kill(static_cast<pid_t>(s.Pid), 0) != 0 && errno != EPERM) return false;
+  if (!s.ProcessStart) return true;
+  // A process of another user may be hidden from /proc: then its id is all there is to go by.
+  const std::optional<std::int64_t> started = ProcessStartTicks(s.Pid);
+  return !started || *started == *s.ProcessStart;
+}
+
 std::optional<std::int64_t> FreeSpace(const std::string& folder) {
   struct statvfs fs{};
   if (::statvfs(folder.empty() ? "." : folder.c_str(), &fs) != 0) return std::nullopt;
@@ -144,6 +199,11 @@ std::optional<double> DaysOfSpace(std::int64_t freeBytes, double bytesPerDay) {
 StationVerdict JudgeStation(const StationStatus& s, std::int64_t now, bool runnerAlive) {
   if (s.State == StationState::Stopped) return {2, "CRITICAL: measurement stopped"};
   if (!runnerAlive) return {2, "CRITICAL: runner (pid " + std::to_string(s.Pid) + ") is gone"};
+  if (s.IntervalMode && now - s.Updated > 2 * s.IntervalSeconds + kRefreshGrace)
+    return {2, "CRITICAL: status not refreshed for " + std::to_string(now - s.Updated) + " s: the runner (pid " +
+                   std::to_string(s.Pid) + ") is stuck"};
+  if (s.SensorsInUse && s.SensorsInUse->empty())
+    return {2, "CRITICAL: no sensor in use: every point is stored without spectra"};
   if (s.State == StationState::Measuring && s.IntervalMode && s.IntervalSeconds > 0) {
     if (IntervalSchedule(s.WindowStart, s.WindowEnd, s.IntervalSeconds).InWindow(SecondOfDay(now))) {
       // Counted from the latest of: the last stored point, the start, today's window opening (the
@@ -155,7 +215,11 @@ StationVerdict JudgeStation(const StationStatus& s, std::int64_t now, bool runne
     }
   }
   if (s.LastCycle) {
-    for (const auto& sensor : s.LastCycle->Sensors)
+    const auto& sensors = s.LastCycle->Sensors;
+    if (!sensors.empty() && std::none_of(sensors.begin(), sensors.end(), [](const auto& x) { return x.Ok; }))
+      return {2, "CRITICAL: every sensor failed in the last cycle: " + sensors.front().Model + " " +
+                     sensors.front().StatusText};
+    for (const auto& sensor : sensors)
       if (!sensor.Ok) return {1, "WARNING: " + sensor.Model + " failed in the last cycle: " + sensor.StatusText};
     if (!s.LastCycle->Stored) return {1, "WARNING: last cycle not stored: " + s.LastCycle->Reason};
   }

@@ -44,6 +44,13 @@ struct StationCounters {
 struct StationStatus {
   std::string Version;                // program version
   std::int64_t Pid = 0;               // process id of the runner
+  // When the runner's process started, clock ticks after boot (/proc/PID/stat): a process id
+  // taken over by another process after the runner died does not pass for the runner.
+  std::optional<std::int64_t> ProcessStart;
+  std::string Zone;                   // the station's time zone, an IANA name ("Asia/Tokyo")
+  // The models measured ("SR-102"), fixed at the start; empty before a start or in a file that
+  // does not say.
+  std::optional<std::vector<std::string>> SensorsInUse;
   StationState State = StationState::Idle;
   std::int64_t Updated = 0;           // when this status was written, s since 1970 UTC
   std::int64_t Started = 0;           // when measurement started (0: not yet)
@@ -69,6 +76,22 @@ std::optional<StationStatus> ParseStationStatus(std::string_view json, std::stri
 // The file beside the event log in the data folder (ending with '/').
 std::string StationStatusPath(const std::string& dataFolder);
 
+// The status file read back in bounded time and memory: a named pipe, a device or a file far
+// larger than any status is refused at once.
+struct StatusFileRead {
+  std::string Text;                     // the file as it is
+  std::optional<StationStatus> Status;  // empty when missing, unreadable or not a station status
+  bool Missing = false;                 // no file at all
+  std::string Error;                    // why Status is empty
+};
+StatusFileRead ReadStationStatusFile(const std::string& path);
+
+// This process's start, clock ticks after boot; empty when /proc cannot tell.
+std::optional<std::int64_t> ProcessStartTicks(std::int64_t pid);
+// The runner named by the status still runs: its process id exists and, when the status carries
+// it, started when the runner did.
+bool RunnerAlive(const StationStatus& status);
+
 // Free space of the folder's file system in bytes; empty when it cannot be asked.
 std::optional<std::int64_t> FreeSpace(const std::string& folder);
 // Days of space left when storing bytesPerDay a day; empty while the rate is unknown (0).
@@ -79,7 +102,7 @@ struct StationVerdict {
   int Code = 3;
   std::string Text;
 };
-// Judges the status at time now; runnerAlive tells whether the process Pid still exists.
+// Judges the status at time now; runnerAlive tells whether the runner still runs (RunnerAlive).
 StationVerdict JudgeStation(const StationStatus& status, std::int64_t now, bool runnerAlive);
 
 }  // namespace spectrel

@@ -6,8 +6,8 @@
 
 #include <charconv>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+
+#include "base/file_input.h"
 
 namespace spectrel::web {
 
@@ -98,19 +98,18 @@ std::optional<ListenAddress> ParseListenAddress(const std::string& text, std::st
 }
 
 std::optional<std::string> ReadTokenFile(const std::string& path, std::string& error) {
+  // Read in bounded time: a named pipe or a device in the token file's place is refused at once.
+  std::string token;
+  const SmallFileRead read = ReadSmallFile(path, 4096, token);
   struct stat st{};
-  std::ifstream in(path, std::ios::binary);
-  if (!in || ::stat(path.c_str(), &st) != 0) {
-    error = "cannot read the token file " + path;
+  if (read.Error != SmallFileError::None || ::stat(path.c_str(), &st) != 0) {
+    error = "cannot read the token file " + path + ": " + read.Text() + "; give a file of one token this user can read";
     return std::nullopt;
   }
   if (st.st_mode & S_IROTH) {
     error = "the token file " + path + " may be read by every user; allow only its owner and group (chmod 640)";
     return std::nullopt;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  std::string token = text.str();
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   while (!token.empty() && blank(token.back())) token.pop_back();
   std::size_t first = 0;

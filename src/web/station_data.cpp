@@ -2,7 +2,6 @@
 // 1 nm grid, the integral, quality flags and the sun. Nothing else in src/web includes them.
 #include "web/station_data.h"
 
-#include <signal.h>
 #include <sys/timex.h>
 
 #include <algorithm>
@@ -79,12 +78,6 @@ std::optional<std::string_view> Stem(std::string_view name, std::string_view suf
   const std::string_view stem = name.substr(0, digits);
   if (!Digits(stem)) return std::nullopt;
   return stem;
-}
-
-// Whether the process may signal pid, or it exists under another user: the runner is alive.
-bool RunnerAlive(std::int64_t pid) {
-  if (pid <= 0) return false;
-  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 // Each model's own pixels in point j.
@@ -196,19 +189,14 @@ std::vector<DayListing> ListDays(const StationFolders& folders) {
 StatusReading ReadStationStatus(const StationFolders& folders) {
   StatusReading reading;
   const std::string path = StationStatusPath(folders.Data);
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (!in) {
-    reading.Error = "no station status at " + path;
-    return reading;
-  }
-  reading.Status = ParseStationStatus(text.str(), reading.Error);
+  StatusFileRead read = ReadStationStatusFile(path);
+  reading.Status = std::move(read.Status);
+  reading.Error = read.Missing ? "no station status at " + path : read.Error;
   return reading;
 }
 
 StationVerdict JudgeStatus(const StationStatus& status, std::int64_t now) {
-  return JudgeStation(status, now, RunnerAlive(status.Pid));
+  return JudgeStation(status, now, RunnerAlive(status));
 }
 
 const char* StateName(StationState state) { return StationStateName(state); }

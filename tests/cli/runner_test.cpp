@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "base/folder_lock.h"
 #include "cli/runner_support.h"
 #include "measure/day_paths.h"
 #include "measure/station_status.h"
@@ -76,10 +77,11 @@ TEST_F(RunnerMeasure, StationSensorIsMeasuredOrItsFailureReported) {
     int Exit;
     const char* Line;       // a status line printed
     size_t Cycles;          // cycle lines printed
+    const char* Logged;     // between the start and the stop of the measurement in the event log
   };
   // With --simulate=auto the station's sensor is measured, since its port exists.
-  const Case cases[] = {{Fault::None, "--simulate=auto", 0, "SR-103 Measurement OK", 1},
-                        {Fault::WrongModelName, "", 1, "SR-103 Error(Sensor Name)", 0}};
+  const Case cases[] = {{Fault::None, "--simulate=auto", 0, "SR-103 Measurement OK", 1, nullptr},
+                        {Fault::WrongModelName, "", 1, "SR-103 Error(Sensor Name)", 0, "ERROR SR103 INFO"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Line);
     const std::string data = Dir + std::to_string(&c - cases) + "/";
@@ -93,7 +95,9 @@ TEST_F(RunnerMeasure, StationSensorIsMeasuredOrItsFailureReported) {
     EXPECT_NE(run.Out.find(std::string(c.Line) + "\n"), std::string::npos) << run.Out;
     EXPECT_NE(run.Out.find("SR-103 on port " + sensor->DevicePath()), std::string::npos) << run.Out;
     EXPECT_EQ(run.Out.find("simulated"), std::string::npos);
-    EXPECT_EQ(LogMessages(data), CleanLog);
+    std::vector<std::string> log = CleanLog;
+    if (c.Logged) log.insert(log.begin() + 2, c.Logged);
+    EXPECT_EQ(LogMessages(data), log);
     EXPECT_EQ(CycleReports(run.Out).size(), c.Cycles) << run.Out;
   }
 }
@@ -106,7 +110,7 @@ TEST_F(RunnerMeasure, APointThatCannotBeStoredExitsOneAndSaysWhy) {
   const Finished run = RunCli({Cli, "measure", "--simulate", "--unpaced", "--data", Dir});
   EXPECT_EQ(run.Exit, 1) << run.Out << run.Err;
   EXPECT_NE(run.Err.find(".KRF: Not a directory (1 points held for the next save)\n"), std::string::npos) << run.Err;
-  EXPECT_NE(run.Err.find("not stored: 1 points could not be written"), std::string::npos) << run.Err;
+  EXPECT_NE(run.Err.find("not stored: 1 points wait in " + Dir + "HELD.KRS for the next start"), std::string::npos) << run.Err;
   EXPECT_NE(run.Out.find(" not stored, measured SR-101 SR-103"), std::string::npos) << run.Out;
 }
 
@@ -263,19 +267,76 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingT
 #endif
 }
 
-TEST_F(RunnerRun, ScheduleThatCanNeverMeasureEndsWithTwoAndTheReason) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"[INT]\nINT=-1\n", "[INT] INT: the interval must be 1 s or more (it reads as 4294967295 s)"},
-      {"[INT]\nSTART=72000\nEND=21600\n", "[INT] START: the window opens after it closes (START 72000 > END 21600)"}};
-  for (const auto& [profile, reason] : cases) {
-    WriteBytes(Dir + "p.ini", profile);
-    const Finished run = RunCli({Cli, "run", "--data=" + Dir, "--profile", Dir + "p.ini", "--simulate", "--unpaced"});
-    EXPECT_EQ(run.Exit, 2) << run.Out << run.Err;
-    EXPECT_EQ(run.Err.find("spectrel-cli run: " + std::string(reason)), 0u) << run.Err;
-    EXPECT_EQ(run.Out.find("Interval Measurement"), std::string::npos) << run.Out;   // never started
+// What stops a start before anything is measured: each refusal with its exit code and reason on
+// stderr, no cycle measured; named pipes in the place of files never hold the runner up.
+TEST_F(RunnerRun, StartIsRefusedWithTheReasonBeforeMeasuring) {
+  FolderLock station;   // a station measuring into held/, as this test process
+  std::filesystem::create_directories(Dir + "held");
+  ASSERT_TRUE(station.Acquire(Dir + "held/", "spectrel-cli run"));
+  std::filesystem::create_directories(Dir + "pipe");
+  ASSERT_EQ(::mkfifo((Dir + "fifo.ini").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo(LogPath(Dir + "pipe/").c_str(), 0644), 0);
+  struct Row {
+    const char* Name;
+    std::string Profile;   // written to p.ini unless empty
+    Args Options;
+    int Exit;
+    std::string Says;      // on stderr
+  };
+  const std::string pid = std::to_string(::getpid());
+  const Row rows[] = {
+      {"interval below 1", "[INT]\nINT=-1\n", {}, 2,
+       "spectrel-cli run: error: [INT] INT: the interval must be 1 s or more (it reads as 4294967295 s)"},
+      {"night window", "[INT]\nSTART=72000\nEND=21600\n", {}, 2,
+       "error: [INT] START: the window opens after it closes (START 72000 > END 21600)"},
+      {"bad value", "[SAVE]\nCSV=yes\n", {}, 2, "error: [SAVE] CSV: 'yes' is not 0 or 1"},
+      {"named profile missing", "", {"--profile", Dir + "none.ini"}, 2, "error: " + Dir + "none.ini: no such profile"},
+      {"profile is a named pipe", "", {"--profile", Dir + "fifo.ini"}, 2, "cannot be read: not a regular file"},
+      {"folder held by a station", "", {"--data", Dir + "held"}, 2,
+       "spectrel-cli run: not started: the data folder " + Dir + "held/ is in use by another station (pid " + pid +
+           ", spectrel-cli run)"},
+      {"event log is a named pipe", "", {"--data", Dir + "pipe"}, 1, "not started: the event log " + LogPath(Dir + "pipe/")},
+  };
+  for (const Row& row : rows) {
+    Args argv{Cli, "run", "--simulate", "--unpaced"};
+    if (row.Options.empty() || row.Options[0] != "--data") argv.insert(argv.end(), {"--data", Dir + "data"});
+    if (!row.Profile.empty()) {
+      WriteBytes(Dir + "p.ini", row.Profile);
+      argv.insert(argv.end(), {"--profile", Dir + "p.ini"});
+    }
+    argv.insert(argv.end(), row.Options.begin(), row.Options.end());
+    const Finished run = RunCli(argv);
+    EXPECT_FALSE(run.TimedOut) << row.Name;
+    EXPECT_EQ(run.Exit, row.Exit) << row.Name << "\n" << run.Out << run.Err;
+    EXPECT_NE(run.Err.find(row.Says), std::string::npos) << row.Name << "\n" << run.Err;
+    EXPECT_EQ(run.Out.find("Interval Measurement"), std::string::npos) << row.Name;   // never started
   }
-  const std::vector<std::string> log = LogMessages(Dir);
-  EXPECT_EQ(std::count(log.begin(), log.end(), "INT.MEAS START"), 0);
+  for (const std::string folder : {"data/", "held/"}) {
+    const std::vector<std::string> log = LogMessages(Dir + folder);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "INT.MEAS START"), 0) << folder;
+  }
+}
+
+// A lock left by a station that ended without a stop is taken over and said; the profile's
+// warnings are said once on stderr and in the event log, and the measurement goes on.
+TEST_F(RunnerMeasure, StaleLockAndProfileWarningsAreSaidOnceAndMeasurementGoesOn) {
+  WriteBytes(FolderLock::LockPath(Dir), "999999999 spectrel-cli run\n");
+  WriteBytes(Dir + "p.ini", "[INT]\nINTERVAL=5\n");
+  // The second start follows a clean stop: nothing is taken over.
+  for (const bool stale : {true, false}) {
+    std::filesystem::remove(LogPath(Dir));
+    const Finished run = RunCli({Cli, "measure", "--simulate", "--unpaced", "--data", Dir, "--profile", Dir + "p.ini"});
+    EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+    EXPECT_NE(run.Err.find("spectrel-cli measure: warning: [INT] INTERVAL: unknown key, ignored"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Err.find("lock of pid 999999999, spectrel-cli run was left behind") != std::string::npos, stale) << run.Err;
+    std::vector<std::string> log = LogMessages(Dir);
+    ASSERT_GE(log.size(), 3u) << ::testing::PrintToString(log);
+    EXPECT_EQ(log[1] == "APP LOCK TAKEN OVER", stale);
+    if (stale) log.erase(log.begin() + 1);
+    EXPECT_EQ(log[1].rfind("PROFILE WARNING [INT] INTERVAL: unknown key, ignored", 0), 0u) << log[1];
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& m) { return m.rfind("PROFILE", 0) == 0; }), 1);
+    EXPECT_EQ(CycleReports(run.Out).size(), 1u) << run.Out;
+  }
 }
 
 TEST_F(RunnerRun, SigtermDuringALongReadStopsAtOnceSayingWhatItWaitsFor) {

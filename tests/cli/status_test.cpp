@@ -22,6 +22,7 @@ StationStatus Healthy() {
   s.Pid = ::getpid();
   s.State = StationState::Measuring;
   s.Updated = static_cast<std::int64_t>(std::time(nullptr));
+  s.Zone = "Asia/Tokyo";
   return s;
 }
 
@@ -36,6 +37,8 @@ TEST_F(StatusCommand, ExitCodeFollowsTheVerdictOnTheStatusFile) {
       {"healthy", [](StationStatus&) {}, 0, "OK: measuring"},
       {"disk nearly full", [](StationStatus& s) { s.DaysLeft = 2.5; }, 1, "WARNING: 2.5 days"},
       {"runner gone", [](StationStatus& s) { s.Pid = GonePid(); }, 2, "CRITICAL: runner (pid"},
+      {"its process id taken by another process", [](StationStatus& s) { s.ProcessStart = *ProcessStartTicks(s.Pid) + 1; },
+       2, "CRITICAL: runner (pid"},
   };
   for (const Case& c : cases) {
     StationStatus status = Healthy();
@@ -45,6 +48,7 @@ TEST_F(StatusCommand, ExitCodeFollowsTheVerdictOnTheStatusFile) {
     EXPECT_EQ(human.Exit, c.Exit) << c.Name << "\n" << human.Out << human.Err;
     EXPECT_EQ(human.Out.rfind(c.FirstLine, 0), 0u) << c.Name << "\n" << human.Out;
     EXPECT_NE(human.Out.find("since start: 0 cycles"), std::string::npos) << human.Out;
+    EXPECT_NE(human.Out.find("\nstation zone Asia/Tokyo\n"), std::string::npos) << human.Out;
     // --json prints the file itself, with the same verdict as exit code.
     const Finished json = RunCli({Cli, "status", "--data=" + Dir, "--json"});
     EXPECT_EQ(json.Exit, c.Exit) << c.Name;
@@ -56,10 +60,21 @@ TEST_F(StatusCommand, NoReadableStatusOrBadUsageIsUnknown) {
   const Finished missing = RunCli({Cli, "status", "--data", Dir});
   EXPECT_EQ(missing.Exit, 3);
   EXPECT_EQ(missing.Out.rfind("UNKNOWN: no station status at " + Dir + "status.json", 0), 0u) << missing.Out;
-  WriteBytes(StationStatusPath(Dir), "{\"program\": \"spectrel\", \"state\": \"dancing\"");
-  const Finished broken = RunCli({Cli, "status", "--data", Dir});
-  EXPECT_EQ(broken.Exit, 3);
-  EXPECT_EQ(broken.Out.rfind("UNKNOWN: " + Dir + "status.json: not a station status file", 0), 0u) << broken.Out;
+  // Read in bounded time and memory: a named pipe or a huge file in its place is no status.
+  const std::pair<std::string, std::string> unreadable[] = {
+      {"{\"program\": \"spectrel\", \"state\": \"dancing\"", "not a station status file"},
+      {std::string(2 << 20, ' '), "larger than"},
+      {"", "not a regular file"}};
+  for (const auto& [content, says] : unreadable) {
+    std::filesystem::remove(StationStatusPath(Dir));
+    if (content.empty()) ASSERT_EQ(::mkfifo(StationStatusPath(Dir).c_str(), 0644), 0);
+    else WriteBytes(StationStatusPath(Dir), content);
+    const Finished broken = RunCli({Cli, "status", "--data", Dir});
+    EXPECT_EQ(broken.Exit, 3) << says;
+    EXPECT_EQ(broken.Out.rfind("UNKNOWN: " + Dir + "status.json: " + says, 0), 0u) << broken.Out;
+  }
+  std::filesystem::remove(StationStatusPath(Dir));
+  EXPECT_EQ(RunCli({Cli, "status", "--profile", Dir + "none.ini"}).Out.rfind("UNKNOWN: the profile " + Dir + "none.ini", 0), 0u);
   // The profile names the data folder; a profile and a folder at once, or a stray option, is bad usage.
   WriteBytes(StationStatusPath(Dir), StationStatusJson(Healthy()));
   WriteBytes(Dir + "p.ini", "[DIR]\nKRF=" + Dir + "\n");
@@ -75,10 +90,10 @@ TEST_F(StatusCommand, NoReadableStatusOrBadUsageIsUnknown) {
 
 TEST_F(StatusCommand, ErrorLinesCarryTheJournalPriorityOnlyInTheJournal) {
   WriteBytes(Dir + "file", "");
-  const Args argv{Cli, "run", "--data", Dir + "file/data"};
+  const Args argv{Cli, "run", "--simulate", "--data", Dir + "file/data"};
   for (const std::string prefix : {"<3>", ""}) {
     const Finished run = RunCli(argv, {prefix.empty() ? "JOURNAL_STREAM=" : "JOURNAL_STREAM=stderr"});
-    EXPECT_EQ(run.Err.rfind(prefix + "spectrel-cli run: cannot create the data folder", 0), 0u) << run.Err;
+    EXPECT_EQ(run.Err.rfind(prefix + "spectrel-cli run: not started: cannot make the data folder", 0), 0u) << run.Err;
   }
 }
 

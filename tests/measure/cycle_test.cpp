@@ -126,7 +126,8 @@ TEST_F(CycleTest, CycleStampedBeforeMidnightGoesToThatDaysFilesWhenCompletedAfte
 }
 
 // The store's outcome reaches the operator: the log, standard error, the status file, the cycle
-// told to the host; and the held points are said once more when the program ends.
+// told to the host; the held point is said once more when the program ends, waits in the held
+// points file and goes into its day file at the next start.
 TEST_F(CycleTest, PointNotStoredIsLoggedSaidAndCounted) {
   Settings.SaveCsv = 1;
   WriteBytes(Settings.KrfFolder + "2026", "a file where the year folder goes");
@@ -140,12 +141,16 @@ TEST_F(CycleTest, PointNotStoredIsLoggedSaidAndCounted) {
   EXPECT_NE(said.find("CSV file not written: " + Folder + "/csvfile/2026/2026120723.CSV: Not a directory\n"),
             std::string::npos) << said;
   EXPECT_EQ(LogMessages(), (std::vector<std::string>{"APP START", "INT.MEAS START", "ERROR KRF SAVE", "ERROR CSV SAVE",
-                                                     "INT.MEAS STOP", "ERROR KRF LOST 1", "APP CLOSE"}));
+                                                     "INT.MEAS STOP", "ERROR KRF HELD 1", "APP CLOSE"}));
   EXPECT_EQ(Host.Cycles.back().DayFile, "");
   const StationStatus status = Written();
   ASSERT_TRUE(status.LastCycle);
   EXPECT_EQ(status.Counters.NotStored, 1);
   EXPECT_EQ(status.LastCycle->Reason, DayFile() + ": Not a directory");
+  std::filesystem::remove(Settings.KrfFolder + "2026");
+  EXPECT_EQ(MakeDoc().HeldPoints(), 0u);
+  EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(23, 59, 30)});
+  EXPECT_EQ(LogMessages().back(), "KRF RESTORED 1");
 }
 
 TEST_F(CycleTest, StopHandledBeforeTheQueuedCycleStillStoresItOnce) {

@@ -2,9 +2,13 @@
 // written whole again, damaged files kept aside, points held while their file cannot be written.
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
 #include <filesystem>
+#include <memory>
 
 #include "files/krf_file.h"
+#include "measure/day_load.h"
 #include "measure/day_store.h"
 #include "support/fake_clock.h"
 #include "support/synthetic_day.h"
@@ -75,7 +79,9 @@ TEST_F(DayStoreTest, DayIsAppendedToUntilItsHeaderGrows) {
   EXPECT_EQ(day.Rad(2).Block(SR102)->Light, MakeMeasurement(SR102, Dec(7, 6, 20), 3).Light);
 }
 
-TEST_F(DayStoreTest, DamagedDayFileIsKeptAsideAndTheDayWrittenAgain) {
+// Killed after any step of keeping a damaged file aside and writing the day again, the next start
+// finds every whole point of the day in its file, byte for byte, and one copy of the old file aside.
+TEST_F(DayStoreTest, DamagedDayFileIsKeptAsideAndTheDayWrittenAgainWhereverTheProgramIsKilled) {
   std::filesystem::create_directories(Dir.Path + "/2026");
   ASSERT_EQ(SaveKrf(MakeDay({SR102}, 3, Dec(8, 6, 0), 600), DayPath(8)), 1);
   std::string cut = ReadBytes(DayPath(8));
@@ -92,17 +98,35 @@ TEST_F(DayStoreTest, DamagedDayFileIsKeptAsideAndTheDayWrittenAgain) {
                                  "DT_KRF,100\nMT,20261399060000\nDT_KRF_END\n", DayRead::Found::Unreadable, {}},
       {"cut inside a spectrum", cut, DayRead::Found::CutShort, {Dec(8, 6, 0), Dec(8, 6, 10), Dec(8, 6, 20)}},
   };
-  int n = 0;
+  struct Killed {};
+  const int written = static_cast<int>(DayStore::Step::Written);
   for (const Case& c : cases) {
-    WriteBytes(DayPath(8), c.Bytes);
-    ASSERT_TRUE(Cycle(8, Dec(8, 7, 0)).Cycle.Stored) << c.Name;
-    EXPECT_EQ(Reads.back().What, c.What) << c.Name;
-    EXPECT_EQ(ReadBytes(DayPath(8) + ".unreadable-" + std::to_string(++n)), c.Bytes) << c.Name;
-    std::vector<std::int64_t> expected = c.Kept;
-    expected.push_back(Dec(8, 7, 0));
-    EXPECT_EQ(Times(DayPath(8)), expected) << c.Name;
+    for (int stop = 0; stop <= written; ++stop) {   // 0: not killed
+      const std::string name = c.Name + std::string(", killed after step ") + std::to_string(stop);
+      std::filesystem::remove_all(Dir.Path + "/2026");
+      std::filesystem::create_directories(Dir.Path + "/2026");
+      WriteBytes(DayPath(8), c.Bytes);
+      std::vector<std::int64_t> expected = c.Kept;
+      if (stop > 0) {
+        DayStore killed;
+        killed.SetStepHook([stop](DayStore::Step step) {
+          if (static_cast<int>(step) == stop) throw Killed();
+        });
+        EXPECT_THROW(killed.Begin(DayPath(8), Header({SR102})); killed.Add(Point(Dec(8, 6, 50))); killed.Save(), Killed)
+            << name;
+        if (stop == written) expected.push_back(Dec(8, 6, 50));
+      }
+      ASSERT_TRUE(Cycle(8, Dec(8, 7, 0)).Cycle.Stored) << name;   // the next start
+      EXPECT_EQ(Reads.back().What, stop == written ? DayRead::Found::Whole : c.What) << name;
+      const std::string aside = DayPath(8) + ".unreadable-";
+      EXPECT_TRUE(ReadBytes(aside + "1") == c.Bytes) << name;
+      EXPECT_FALSE(std::filesystem::exists(aside + "2")) << name;
+      const std::size_t whole = c.Kept.empty() ? 0 : c.Bytes.rfind("DT_KRF_END\n") + 11;
+      EXPECT_TRUE(ReadBytes(DayPath(8)).compare(0, whole, c.Bytes, 0, whole) == 0) << name;
+      expected.push_back(Dec(8, 7, 0));
+      EXPECT_EQ(Times(DayPath(8)), expected) << name;
+    }
   }
-  EXPECT_EQ(Reads.back().PointsRead, 3);   // the cut spectrum's point, without its block
 }
 
 TEST_F(DayStoreTest, PointsNotStoredAreHeldForTheNextSaveOfAnyDay) {
@@ -125,6 +149,76 @@ TEST_F(DayStoreTest, PointsNotStoredAreHeldForTheNextSaveOfAnyDay) {
   EXPECT_EQ(Times(DayPath(8)), (std::vector<std::int64_t>{Dec(8, 0, 0), Dec(8, 0, 10)}));
   EXPECT_EQ(Store.HeldPoints(), 0u);
   EXPECT_EQ(Store.Day().RadCount(), 2);   // the day kept is the cycle's
+}
+
+// A real full disk: the points the day file cannot take go into the space the held points file
+// reserved at start, survive a stop and a start on the still full disk, and reach their day file
+// in time order once space is freed.
+TEST_F(DayStoreTest, PointsHeldOnAFullDiskSurviveAStopAndReachTheirDayFile) {
+  const std::string disk = Dir.Path + "/disk";
+  std::filesystem::create_directories(disk);
+  if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=2m") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
+  const std::unique_ptr<const char, int (*)(const char*)> unmount(disk.c_str(), ::umount);
+  const std::string day = disk + "/2026/20261207.KRF";
+  const auto cycle = [&day](DayStore& store, std::int64_t t) {
+    store.Begin(day, Header({SR102}));
+    store.Add(Point(t));
+    return store.Save().Cycle;
+  };
+  std::vector<std::int64_t> times;
+  for (int m = 0; m < 7; ++m) times.push_back(Dec(7, 6, m));
+  {
+    DayStore first;
+    ASSERT_EQ(first.OpenSpool(disk + "/HELD.KRS", 400 << 10), 0);
+    ASSERT_TRUE(cycle(first, times[0]).Stored);
+    WriteBytes(disk + "/filler", std::string(4 << 20, 'x'));   // cut short where the disk is full
+    for (int j = 1; j <= 3; ++j) {
+      const DaySave save = cycle(first, times[j]);
+      EXPECT_FALSE(save.Stored);
+      EXPECT_TRUE(save.Spooled) << j;
+    }
+  }   // stopped with three points held
+  DayStore next;
+  EXPECT_EQ(next.OpenSpool(disk + "/HELD.KRS", 400 << 10), 3);
+  EXPECT_FALSE(next.StoreHeld().at(0).Save.Stored);   // the disk is still full
+  EXPECT_TRUE(cycle(next, times[4]).Spooled);
+  std::filesystem::remove(disk + "/filler");
+  EXPECT_TRUE(cycle(next, times[5]).Stored);
+  EXPECT_EQ(next.HeldPoints(), 0u);
+  EXPECT_TRUE(cycle(next, times[6]).Stored);
+  EXPECT_EQ(Times(day), times);
+  EXPECT_EQ(std::filesystem::file_size(disk + "/HELD.KRS"), 0u);
+}
+
+// A day that cannot be carried is said: SR-102 and SR-104 at 10 s and at 1 s around the clock.
+TEST(DayLoadTest, DayBeyondMemoryOrDiskIsSaid) {
+  AppSettings settings;
+  settings.StartTime = 0;
+  settings.EndTime = 86399;
+  const ModelSet used{false, true, false, true};
+  const std::int64_t t = Dec(7, 12, 0);
+  struct Case {
+    const char* Name;
+    int Interval;
+    double Memory;
+    std::optional<std::int64_t> Free;
+    const char* Says;   // nullptr: nothing
+  };
+  const Case cases[] = {
+      {"10 s, 1 GB, disk unknown", 10, 1e9, std::nullopt, nullptr},
+      {"1 s, 1 GB", 1, 1e9, std::int64_t{1} << 40, "86400 points: about 1593 MB in memory and as much of day file, "
+                                                 "more than this machine can hold"},
+      {"10 s, 16 GB, 100 MB free", 10, 16e9, 100'000'000, "8640 points: about 159 MB in memory and as much of day "
+                                                         "file, more than the data folder's disk has free"},
+  };
+  for (const Case& c : cases) {
+    settings.Interval = c.Interval;
+    const auto said = DayLoadWarning(DayLoadOf(settings, used, t), c.Memory, c.Free);
+    if (c.Says == nullptr)
+      EXPECT_FALSE(said) << c.Name;
+    else
+      EXPECT_NE(said.value_or("").find(c.Says), std::string::npos) << c.Name << ": " << said.value_or("");
+  }
 }
 
 }  // namespace

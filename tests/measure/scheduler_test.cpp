@@ -187,7 +187,10 @@ TEST_F(SchedulerTest, UnsynchronisedClockIsLoggedOnceAndWarnedAbout) {
   Clock.Sync = ClockSync::Unsynchronised;
   TickRange(Dec7(10, 0, 1), Dec7(10, 0, 3));
   EXPECT_EQ(Written().ClockSynchronised, false);
-  const StationVerdict verdict = JudgeStation(Written(), Clock.Now(), true);
+  StationStatus written = Written();
+  EXPECT_EQ(written.SensorsInUse, std::vector<std::string>{});
+  written.SensorsInUse.reset();   // the verdict on the clock alone: this station measures no sensor
+  const StationVerdict verdict = JudgeStation(written, Clock.Now(), true);
   EXPECT_EQ(verdict.Code, 1);
   EXPECT_EQ(verdict.Text, "WARNING: the system clock is not synchronised: no time service vouches for the times stored");
   Clock.Sync = ClockSync::Unknown;   // asking failed: nothing is said
@@ -225,6 +228,15 @@ TEST_F(SchedulerTest, BoundaryWhileTheCycleBeforeIsPendingIsSkipped) {
   ASSERT_TRUE(Doc->StopMeasurement());
   EXPECT_EQ(Written().State, StationState::Stopped);
   EXPECT_FALSE(Written().NextBoundary);
+}
+
+// Outside the window nothing is measured, but the status file is rewritten from the ticks, so a
+// reader tells a live runner from a dead one at night too.
+TEST_F(SchedulerTest, StatusIsRewrittenEveryHalfMinuteOutsideTheWindow) {
+  Start(Dec7(20, 0, 0), 600, 6 * 3600, 18 * 3600);
+  TickRange(Dec7(20, 0, 1), Dec7(20, 1, 0));
+  EXPECT_TRUE(Runs.empty());
+  EXPECT_GE(Written().Updated, Dec7(20, 1, 0) - 30);
 }
 
 TEST_F(SchedulerTest, TicksComeAtEveryWholeSecondUntilTheStop) {

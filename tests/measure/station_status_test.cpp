@@ -1,6 +1,7 @@
 // The monitoring status: what survives the trip through status.json, and the verdicts a
 // monitoring system gets for the situations a station meets.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "measure/station_monitor.h"
 #include "measure/station_status.h"
@@ -36,6 +37,9 @@ TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
   s.Counters = {10, 8, 2, 1, 3};
   s.ClockSynchronised = false;
   s.LastClockStep = -3600;
+  s.ProcessStart = 123456;
+  s.Zone = "Asia/Tokyo";
+  s.SensorsInUse = std::vector<std::string>{"SR-102", "SR-104"};
   s.LastCycle->Sensors[0].StatusText = "Error(Time-Out) \xE9";   // an invalid byte is replaced, not fatal
   std::string error;
   const auto back = ParseStationStatus(StationStatusJson(s), error);
@@ -53,6 +57,9 @@ TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
   EXPECT_EQ(back->DaysLeft, 900.0);
   EXPECT_EQ(back->ClockSynchronised, false);
   EXPECT_EQ(back->LastClockStep, -3600);
+  EXPECT_EQ(back->ProcessStart, 123456);
+  EXPECT_EQ(back->Zone, "Asia/Tokyo");
+  EXPECT_EQ(back->SensorsInUse, s.SensorsInUse);
 
   for (const char* bad : {"", "{}", "[1]", "{\"program\":\"other\"}", "{\"program\":\"spectrel\",\"state\":\"dozing\"}"}) {
     EXPECT_FALSE(ParseStationStatus(bad, error)) << bad;
@@ -63,6 +70,7 @@ TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
       R"({"program":"spectrel","state":"measuring","schedule":{},"counters":{},"disk":{}})", error);
   ASSERT_TRUE(sparse) << error;
   EXPECT_FALSE(sparse->IntervalMode);
+  EXPECT_FALSE(sparse->SensorsInUse);   // not said: never taken for "none in use"
   const StationCounters& n = sparse->Counters;
   EXPECT_EQ(n.Cycles + n.Stored + n.NotStored + n.Skipped + n.Reconnects, 0);
 }
@@ -85,6 +93,11 @@ TEST(StationStatusTest, VerdictsFollowTheMonitoringCodes) {
       {"six days of space", [](StationStatus& s) { s.DaysLeft = 6.0; }, kNoon, true, 1},
       {"clock not synchronised", [](StationStatus& s) { s.ClockSynchronised = false; }, kNoon, true, 1},
       {"clock not asked", [](StationStatus& s) { s.ClockSynchronised.reset(); }, kNoon, true, 0},
+      {"no sensor in use", [](StationStatus& s) { s.SensorsInUse.emplace(); }, kNoon, true, 2},
+      {"every sensor failed", [](StationStatus& s) { for (auto& x : s.LastCycle->Sensors) x.Ok = false; }, kNoon, true, 2},
+      {"file older than two intervals and a minute", [](StationStatus& s) { s.Updated -= 1261; }, kNoon, true, 2},
+      {"file just two intervals and a minute old", [](StationStatus& s) { s.Updated -= 1260; }, kNoon, true, 0},
+      {"night: file three days old", [](StationStatus& s) { s.Updated -= 3 * 86400; }, kNoon + 9 * 3600, true, 2},
       {"two intervals without a point", [](StationStatus&) {}, kNoon + 1201 - 600, true, 2},
       {"just two intervals", [](StationStatus&) {}, kNoon + 1200 - 600, true, 0},
       {"every second, ten minutes without a point", [](StationStatus& s) { s.IntervalSeconds = 1; }, kNoon, true, 2},
@@ -96,11 +109,50 @@ TEST(StationStatusTest, VerdictsFollowTheMonitoringCodes) {
   };
   for (const auto& c : cases) {
     StationStatus s = Measuring();
+    s.Updated = c.Now;
     c.Change(s);
     const StationVerdict v = JudgeStation(s, c.Now, c.Alive);
     EXPECT_EQ(v.Code, c.Code) << c.What << ": " << v.Text;
     EXPECT_EQ(v.Text.rfind(c.Code == 0 ? "OK" : c.Code == 1 ? "WARNING" : "CRITICAL", 0), 0u) << v.Text;
   }
+}
+
+// The runner is known by its process id and the instant its process started: an id taken over by
+// another process after the runner died is no runner.
+TEST(StationStatusTest, RunnerAliveByProcessIdAndStartTime) {
+  StationStatus s;
+  s.Pid = ::getpid();
+  EXPECT_TRUE(RunnerAlive(s));   // an older file without the start time
+  s.ProcessStart = ProcessStartTicks(s.Pid);
+  ASSERT_TRUE(s.ProcessStart);
+  EXPECT_TRUE(RunnerAlive(s));
+  s.ProcessStart = *s.ProcessStart + 1;
+  EXPECT_FALSE(RunnerAlive(s));
+  s.Pid = 0;
+  EXPECT_FALSE(RunnerAlive(s));
+}
+
+// The monitor rewrites its file every half minute from the ticks, also when nothing happens.
+TEST(StationStatusTest, MonitorRefreshesItsFileWithTheZoneAndItsProcess) {
+  testing::TempDir dir;
+  testing::FakeClock clock(kNoon);
+  AppSettings settings;
+  settings.KrfFolder = dir.Path + "/";
+  settings.SiteZone = "Europe/Berlin";
+  StationMonitor monitor(settings, clock);
+  monitor.Started(true, {"SR-102"});
+  std::string error;
+  const auto updated = [&] { return ParseStationStatus(testing::ReadBytes(StationStatusPath(settings.KrfFolder)), error); };
+  clock.Advance(29);
+  monitor.Refresh();
+  ASSERT_TRUE(updated()) << error;
+  EXPECT_EQ(updated()->Updated, kNoon);
+  clock.Advance(1);
+  monitor.Refresh();
+  EXPECT_EQ(updated()->Updated, kNoon + 30);
+  EXPECT_EQ(updated()->Zone, "Europe/Berlin");
+  EXPECT_EQ(updated()->ProcessStart, ProcessStartTicks(::getpid()));
+  EXPECT_EQ(updated()->SensorsInUse, std::vector<std::string>{"SR-102"});
 }
 
 TEST(StationStatusTest, SpaceOfTheDataFolderAndDaysLeft) {
