@@ -22,8 +22,8 @@ constexpr double LineBytesPerSecond = 3840.0;
 // A paced simulated sensor with an identified driver on it, kept for all repetitions.
 struct Station {
   explicit Station(int model) : Sensor(MakeConfig(model)), Driver(model) {
-    Ready = Sensor.Start() && Driver.OpenPort(Sensor.DevicePath(), 38400) == 1 &&
-            Driver.ReadSensorInfo() == 1 && Driver.Measure() == 1;  // settles the exposure
+    Ready = Sensor.Start() && Driver.OpenPort(Sensor.DevicePath(), 38400) &&
+            Driver.ReadSensorInfo() && Driver.Measure();  // settles the exposure
   }
   static solmet_sim::SensorConfig MakeConfig(int model) {
     solmet_sim::SensorConfig c;
@@ -95,7 +95,7 @@ void BM_Measure(benchmark::State& state) {
   for (auto _ : state) {
     s.Sensor.ClearCommands();
     const auto start = std::chrono::steady_clock::now();
-    const int ok = s.Driver.Measure();
+    const bool ok = s.Driver.Measure();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.SetIterationTime(seconds);
     if (!ok) {

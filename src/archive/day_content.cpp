@@ -229,7 +229,7 @@ void DefineFlags(NetCdfFile& file, GridIds& ids, int timeDim, std::size_t points
   LinkCoordinates(file, ids.Flags, links);
 }
 
-void WriteGrid(NetCdfFile& file, const ArchiveDay& archiveDay, const DayAxes& axes, DayGrid& grid,
+void WriteGrid(NetCdfFile& file, const ArchiveDay& archiveDay, DayGrid& grid,
                const GridIds& ids, const std::optional<SitePosition>& site) {
   const CKrfData& day = archiveDay.Set;
   const int points = day.RadCount();
@@ -251,7 +251,7 @@ void WriteGrid(NetCdfFile& file, const ArchiveDay& archiveDay, const DayAxes& ax
       azimuth[p] = static_cast<float>(sun.AzimuthDeg);
       z = sun.ZenithDeg;
     }
-    flags[p] = QualityFlags(day, axes, j, grid, z);
+    flags[p] = QualityFlags(day, j, grid, z);
   }
   file.Put(ids.Time, times.data());
   file.Put(ids.Wavelength, wavelengths.data());
@@ -273,8 +273,7 @@ const char* ArchiveSource() { return "Spectrel " SPECTREL_VERSION " (spectrel-cl
 void WriteDayContent(NetCdfFile& file, const ArchiveDay& archiveDay, const ArchiveSettings& settings) {
   const CKrfData& day = archiveDay.Set;
   const std::optional<SitePosition> site = ReadSitePosition(day);
-  const DayAxes axes(day);
-  DayGrid grid = ComputeDayGrid(day, axes, settings.Grid);
+  DayGrid grid = ComputeDayGrid(day, settings.Grid);
   const std::size_t points = static_cast<std::size_t>(day.RadCount());
   GlobalAttributes(file, archiveDay, settings, site);
   const int timeDim = file.Dim("time", points);
@@ -289,7 +288,7 @@ void WriteDayContent(NetCdfFile& file, const ArchiveDay& archiveDay, const Archi
     if (day.Info(model) != nullptr) models.push_back(DefineModelVariables(file, day, model, timeDim, links));
   file.EndDefinitions();
   WriteSite(file, site, siteIds);
-  WriteGrid(file, archiveDay, axes, grid, ids, site);
+  WriteGrid(file, archiveDay, grid, ids, site);
   for (const ModelVariableIds& m : models) WriteModelVariables(file, day, m);
 }
 

@@ -5,7 +5,6 @@
 #include <span>
 #include <vector>
 
-#include "archive/day_axes.h"
 #include "spectrum/records.h"
 
 namespace spectrel::archive {
@@ -44,7 +43,5 @@ struct DayGrid {
 // the merged spectrum within the merged axis of the day's sensors (as the "1nm" CSV merge column);
 // otherwise, or without merging, the first sensor present in model order within its own axis.
 DayGrid ComputeDayGrid(const CKrfData& day, const GridOptions& options);
-// The same with the day's axis brackets already built (axes made from day).
-DayGrid ComputeDayGrid(const CKrfData& day, const DayAxes& axes, const GridOptions& options);
 
 }  // namespace spectrel::archive

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "spectrum/merge_pairs.h"
+#include "spectrum/grid_walk.h"
 
 namespace spectrel::archive {
 
@@ -15,13 +15,6 @@ int LongestExposureMs() {
   int longest = 0;
   for (int ms : ExposureTable) longest = std::max(longest, ms);
   return longest;
-}
-
-bool MissingSensor(const CKrfData& day, const CRad& rad) {
-  if (!rad.HasAnyBlock()) return true;
-  for (int model = SR101; model <= SR104; ++model)
-    if (day.Info(model) != nullptr && rad.Block(model) == nullptr) return true;
-  return false;
 }
 
 bool SaturatedBlock(const SensorMeasurement& m) {
@@ -51,20 +44,19 @@ bool NegativeBeyondNoise(std::span<const float> grid) {
   return std::any_of(grid.begin(), grid.end(), [limit](float v) { return v < limit; });
 }
 
-// Mean interpolated irradiance of a model over whole nm of the band.
-double BandMean(const PointAxes& point, int model, const MergePair& pair) {
+// Mean interpolated irradiance of a sensor over whole nm of the band.
+double BandMean(const SensorWalk& sensor, const MergePair& pair) {
   double sum = 0.0;
   int count = 0;
-  for (double w = std::ceil(pair.BandLow); w <= pair.BandHigh; w += 1.0, ++count)
-    sum += point.Interpolated(model, static_cast<int>(w));
+  for (double w = std::ceil(pair.BandLow); w <= pair.BandHigh; w += 1.0, ++count) sum += sensor.At(w);
   return count > 0 ? sum / count : 0.0;
 }
 
-bool SeamDisagrees(const PointAxes& point) {
-  const MergePair* pair = point.Pair();
+bool SeamDisagrees(const CKrfData& day, const CRad& rad) {
+  const MergePair* pair = ResampleSource(rad).Pair;
   if (pair == nullptr) return false;
-  const double s = BandMean(point, pair->Short, *pair);
-  const double l = BandMean(point, pair->Long, *pair);
+  const double s = BandMean(SensorWalk(rad.Block(pair->Short), day.Info(pair->Short)), *pair);
+  const double l = BandMean(SensorWalk(rad.Block(pair->Long), day.Info(pair->Long)), *pair);
   const double larger = std::max(std::fabs(s), std::fabs(l));
   if (larger < SeamJudgedFromWm2um) return false;
   return std::fabs(s - l) / larger * 100.0 > QualityThreshold(SeamMismatch);
@@ -87,14 +79,9 @@ double QualityThreshold(QualityBit bit) {
 }
 
 std::int16_t QualityFlags(const CKrfData& day, int j, const DayGrid& grid, std::optional<double> zenithDeg) {
-  return QualityFlags(day, DayAxes(day), j, grid, zenithDeg);
-}
-
-std::int16_t QualityFlags(const CKrfData& day, const DayAxes& axes, int j, const DayGrid& grid,
-                          std::optional<double> zenithDeg) {
   const CRad& rad = day.Rad(j);
   int flags = 0;
-  if (MissingSensor(day, rad)) flags |= SensorMissing;
+  if (PointFailed(day, rad)) flags |= SensorMissing;
   for (int model = SR101; model <= SR104; ++model) {
     const SensorMeasurement* m = rad.Block(model);
     if (m == nullptr) continue;
@@ -103,7 +90,7 @@ std::int16_t QualityFlags(const CKrfData& day, const DayAxes& axes, int j, const
     if (CoolingMissed(*m)) flags |= CoolingNotReached;
   }
   if (NegativeBeyondNoise(grid.Row(j))) flags |= NegativeIrradiance;
-  if (SeamDisagrees(axes.Point(rad))) flags |= SeamMismatch;
+  if (SeamDisagrees(day, rad)) flags |= SeamMismatch;
   if (zenithDeg && *zenithDeg > QualityThreshold(SunBelowHorizon)) flags |= SunBelowHorizon;
   if (IntegralPartly(grid, static_cast<std::size_t>(j))) flags |= IntegralPartial;
   return static_cast<std::int16_t>(flags);

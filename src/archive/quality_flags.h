@@ -7,7 +7,6 @@
 #include <optional>
 #include <string_view>
 
-#include "archive/day_axes.h"
 #include "archive/day_grid.h"
 #include "spectrum/records.h"
 
@@ -65,8 +64,5 @@ double QualityThreshold(QualityBit bit);
 // The flags of CRad j: grid is the day on the archive's grid (made from day), zenithDeg the sun's
 // zenith when the site is known.
 std::int16_t QualityFlags(const CKrfData& day, int j, const DayGrid& grid, std::optional<double> zenithDeg);
-// The same with the day's axis brackets already built (axes made from day).
-std::int16_t QualityFlags(const CKrfData& day, const DayAxes& axes, int j, const DayGrid& grid,
-                          std::optional<double> zenithDeg);
 
 }  // namespace spectrel::archive

@@ -2,22 +2,14 @@
 
 namespace spectrel {
 
-namespace {
-
-constexpr std::int64_t DaySeconds = 86400;   // one clock day
-
-// The clock value of the midnight that begins the clock's date (floor, also before 1970).
 ClockSeconds ClockMidnight(ClockSeconds clock) {
-  const std::int64_t r = clock % DaySeconds;
-  return clock - (r < 0 ? r + DaySeconds : r);
+  const std::int64_t r = clock % ClockDaySeconds;
+  return clock - (r < 0 ? r + ClockDaySeconds : r);
 }
 
-}  // namespace
+std::int64_t ClockSecondOfDay(ClockSeconds clock) { return clock - ClockMidnight(clock); }
 
-std::int64_t SecondOfDay(std::int64_t t, const StationZone& zone) {
-  const ClockSeconds clock = zone.ClockAt(t);
-  return clock - ClockMidnight(clock);
-}
+std::int64_t SecondOfDay(std::int64_t t, const StationZone& zone) { return ClockSecondOfDay(zone.ClockAt(t)); }
 
 std::int64_t LocalMidnight(std::int64_t t, const StationZone& zone) {
   // Where midnight is skipped, Earlier is the instant under the old offset: the end of the gap.
@@ -25,7 +17,7 @@ std::int64_t LocalMidnight(std::int64_t t, const StationZone& zone) {
 }
 
 std::int64_t NextLocalMidnight(std::int64_t t, const StationZone& zone) {
-  return zone.Instants(ClockMidnight(zone.ClockAt(t)) + DaySeconds).Earlier;
+  return zone.Instants(ClockMidnight(zone.ClockAt(t)) + ClockDaySeconds).Earlier;
 }
 
 std::int64_t LocalDayLength(std::int64_t t, const StationZone& zone) {

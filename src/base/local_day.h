@@ -8,6 +8,15 @@
 
 namespace spectrel {
 
+// Seconds of a clock day: the clock's second of the day runs 0 .. 86399 on every local date, while
+// the local day itself lasts LocalDayLength() seconds (23, 24 or 25 hours).
+inline constexpr std::int64_t ClockDaySeconds = 86400;
+
+// The clock reading of the midnight that begins a clock reading's date (also before 1970).
+ClockSeconds ClockMidnight(ClockSeconds clock);
+// The second of the day a clock reading shows, 0..86399.
+std::int64_t ClockSecondOfDay(ClockSeconds clock);
+
 // The clock's second of the day at t: (hour * 60 + minute) * 60 + second, 0..86399. On the day of
 // a change back it runs through the repeated hour twice.
 std::int64_t SecondOfDay(std::int64_t t, const StationZone& zone = StationZone::Process());

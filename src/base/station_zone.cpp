@@ -1,5 +1,7 @@
 #include "base/station_zone.h"
 
+#include "base/local_day.h"
+
 #include <date/date.h>
 #include <date/tz.h>
 
@@ -14,7 +16,6 @@ namespace spectrel {
 
 namespace {
 
-constexpr std::int64_t DaySeconds = 86400;   // one clock day
 
 std::string OffsetLabel(int offset) {
   if (offset == 0) return "UTC";
@@ -54,7 +55,7 @@ std::string ZoneFileName() {
 ClockSeconds ClockValue(int year, int month, int day, int hour, int minute, int second) {
   const date::sys_days first = date::year{year} / date::month{static_cast<unsigned>(month)} / date::day{1};
   const std::int64_t days = first.time_since_epoch().count() + (day - 1);
-  return days * DaySeconds + (static_cast<std::int64_t>(hour) * 60 + minute) * 60 + second;
+  return days * ClockDaySeconds + (static_cast<std::int64_t>(hour) * 60 + minute) * 60 + second;
 }
 
 std::string FormatClock(ClockSeconds clock, const char* format) {
@@ -119,8 +120,8 @@ ClockInstants StationZone::Instants(ClockSeconds clock) const {
   // The C library gives offsets only for instants: take the offsets a day either side (a change
   // of the clock is at most a few hours and never twice within two days) and keep each one that
   // is in effect at the instant it gives.
-  const int before = ProcessOffset(clock - DaySeconds);
-  const int after = ProcessOffset(clock + DaySeconds);
+  const int before = ProcessOffset(clock - ClockDaySeconds);
+  const int after = ProcessOffset(clock + ClockDaySeconds);
   const std::int64_t a = clock - before;
   const std::int64_t b = clock - after;
   const bool aHolds = ProcessOffset(a) == before;

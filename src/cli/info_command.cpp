@@ -18,7 +18,8 @@
 #include "files/krf_time.h"
 #include "cli/option_checks.h"
 #include "base/station_zone.h"
-#include "spectrum/records.h"
+#include "settings/profile.h"
+#include "spectrum/resample.h"
 
 namespace spectrel::cli {
 
@@ -30,6 +31,19 @@ struct InfoOptions {
   std::string ZoneName;      // --tz: the station's IANA zone for the UTC times
   std::string ProfilePath;   // --profile: the station's zone recorded there
 };
+
+// The station's integral range, nm.
+struct IntegralRange {
+  int From = AppSettings().IntegFrom;
+  int To = AppSettings().IntegTo;
+};
+
+// The point's integral irradiance as drawn with the graph, W/m2; none without any sensor block.
+std::optional<double> PointIntegralOf(const CKrfData& set, int j, IntegralRange range) {
+  if (!set.Rad(j).HasAnyBlock()) return std::nullopt;
+  CResample grid;
+  return PointIntegral(set, j, range.From, range.To, grid);
+}
 
 std::string UtcText(std::int64_t t) { return FormatClock(t, "%Y-%m-%dT%H:%M:%SZ"); }
 
@@ -106,7 +120,7 @@ Json SensorJson(int model, const SensorInfo& info) {
           {"last_wavelength", JsonReal(info.Wavelength.back())}};
 }
 
-Json PointJson(const CRad& rad, ClockSeconds clock, std::int64_t utc) {
+Json PointJson(const CRad& rad, ClockSeconds clock, std::int64_t utc, std::optional<double> integral) {
   Json blocks = Json::array();
   for (int m = 0; m < ModelCount; ++m) {
     const SensorMeasurement* b = rad.Block(m);
@@ -122,10 +136,10 @@ Json PointJson(const CRad& rad, ClockSeconds clock, std::int64_t utc) {
                       {"status_float", reals}});
   }
   return {{"time", FormatClock(clock, "%Y%m%d%H%M%S")}, {"utc", UtcText(utc)}, {"memo", rad.Memo},
-          {"blocks", blocks}};
+          {"integral_w_m2", integral ? Json(*integral) : Json()}, {"blocks", blocks}};
 }
 
-std::string InfoJson(const std::string& path, const LoadedDay& day) {
+std::string InfoJson(const std::string& path, const LoadedDay& day, IntegralRange range) {
   const CKrfData& set = day.Set;
   Json sensors = Json::array();
   for (int m = 0; m < ModelCount; ++m)
@@ -133,7 +147,7 @@ std::string InfoJson(const std::string& path, const LoadedDay& day) {
   Json points = Json::array();
   for (int j = 0; j < set.RadCount(); ++j)
     points.push_back(PointJson(set.Rad(j), day.Clocks[static_cast<std::size_t>(j)],
-                               day.Times.Utc[static_cast<std::size_t>(j)]));
+                               day.Times.Utc[static_cast<std::size_t>(j)], PointIntegralOf(set, j, range)));
   return JsonText({{"file", path},
                    {"result", day.Loaded() ? Json(set.RadCount()) : Json()},
                    {"error", day.Loaded() ? Json() : Json(day.ErrorText())},
@@ -143,6 +157,7 @@ std::string InfoJson(const std::string& path, const LoadedDay& day) {
                    {"site", {{"name", set.SiteName}, {"longitude", set.SiteLon}, {"latitude", set.SiteLat},
                              {"altitude", set.SiteAlt}, {"time_zone", set.TimeZone}}},
                    {"utc_by", day.Times.Zone},
+                   {"integral_range_nm", {range.From, range.To}},
                    {"sensors", sensors},
                    {"points", points}});
 }
@@ -162,8 +177,14 @@ int RunInfo(const InfoOptions& options) {
   if (!zoneName.empty() && !(zone = StationZone::Named(zoneName)))
     return refuse("unknown time zone '" + zoneName +
                   "': not in the system's zone database; give an IANA name such as Asia/Tokyo");
+  IntegralRange range;
+  if (!options.ProfilePath.empty()) {
+    AppSettings settings;
+    LoadSettings(settings, options.ProfilePath);
+    range = {settings.IntegFrom, settings.IntegTo};
+  }
   const LoadedDay day = LoadDay(options.DayFile, zone);
-  const std::string report = options.Json ? InfoJson(options.DayFile, day) : InfoText(options.DayFile, day);
+  const std::string report = options.Json ? InfoJson(options.DayFile, day, range) : InfoText(options.DayFile, day);
   std::fwrite(report.data(), 1, report.size(), stdout);
   const auto say = [&](const std::string& line) {
     std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), line.c_str());
@@ -187,7 +208,7 @@ Command AddInfoCommand(CLI::App& program) {
                    "the station's time zone for the UTC times (default: the profile's, else the day "
                    "file's own offset)")
       ->type_name("AREA/CITY");
-  line->add_option("--profile", options->ProfilePath, "the profile whose station zone applies")->type_name("INI");
+  line->add_option("--profile", options->ProfilePath, "the profile whose station zone and integral range apply")->type_name("INI");
   return {line, [options] { return RunInfo(*options); }};
 }
 

@@ -29,10 +29,10 @@ ProbeResult Probe(const ProbeOptions& options, std::string& openFailure) {
   result.Model = options.Model;
   result.Port = options.Port;
   CSensorDriver driver(options.Model);
-  const bool opened = driver.OpenPort(options.Port, SensorBaud) != 0;
+  const bool opened = driver.OpenPort(options.Port, SensorBaud);
   if (!opened) openFailure = driver.OpenFailure();
   if (opened && driver.ReadSensorInfo()) {
-    result.Ok = driver.Measure() == 1;
+    result.Ok = driver.Measure();
     if (result.Ok) result.Measurement = driver.Measurement;
   }
   result.InfoStatus = driver.InfoStatus;

@@ -11,7 +11,7 @@
 
 #include "base/local_time.h"
 #include "base/file_output.h"
-#include "spectrum/resample.h"
+#include "spectrum/grid_walk.h"
 
 namespace spectrel {
 
@@ -173,23 +173,29 @@ void CCsvWriter::AddCsvColumns(const CKrfData& set, int index, const CsvOptions&
 
   const size_t lines = std::min(CsvWavelengths.size(), CsvLines.size() - LabelLines);
   if (options.OneNm) {
-    const bool mergedAxis = !mergedWavelengths.empty();
-    for (size_t i = 0; i < lines; ++i) {
-      const double w = CsvWavelengths[i];
-      std::string& line = CsvLines[LabelLines + i];
-      for (int c = 0; c < columns.ModelColumns; ++c) {
-        const int model = columns.Model[static_cast<size_t>(c)];
-        if (set.Covers(model, w))
-          AppendFixed(line, InterpolatedIrradiance(set, model, index, w), 2);
+    // The grid's wavelengths are From, From + 1, ...: each column is read along them at once.
+    std::vector<double> values(lines);
+    const int from = options.From;
+    const int to = from + static_cast<int>(lines) - 1;
+    auto fillColumn = [&](auto&& covered) {
+      for (size_t i = 0; i < lines; ++i) {
+        std::string& line = CsvLines[LabelLines + i];
+        if (covered(CsvWavelengths[i]))
+          AppendFixed(line, values[i], 2);
         else
           line.push_back(',');
       }
-      if (columns.Merge) {
-        if (mergedAxis && mergedWavelengths.front() <= w && mergedWavelengths.back() >= w)
-          AppendFixed(line, MergedValue(set, index, w), 2);
-        else
-          line.push_back(',');
-      }
+    };
+    for (int c = 0; c < columns.ModelColumns; ++c) {
+      const int model = columns.Model[static_cast<size_t>(c)];
+      SensorWalk(rad.Block(model), set.Info(model)).Fill(values.data(), from, to);
+      fillColumn([&](double w) { return set.Covers(model, w); });
+    }
+    if (columns.Merge) {
+      GridWalk(set, rad, MergeSource(rad)).Fill(values.data(), from, to);
+      fillColumn([&](double w) {
+        return !mergedWavelengths.empty() && mergedWavelengths.front() <= w && mergedWavelengths.back() >= w;
+      });
     }
     return;
   }
@@ -198,6 +204,7 @@ void CCsvWriter::AddCsvColumns(const CKrfData& set, int index, const CsvOptions&
   // its next pixel exactly.
   std::array<size_t, ModelCount> cursor{};
   size_t mergedCursor = 0;
+  const GridWalk merge(set, rad, MergeSource(rad));
   for (size_t i = 0; i < lines; ++i) {
     const double w = CsvWavelengths[i];
     std::string& line = CsvLines[LabelLines + i];
@@ -220,7 +227,7 @@ void CCsvWriter::AddCsvColumns(const CKrfData& set, int index, const CsvOptions&
     }
     if (columns.Merge) {
       if (mergedCursor < mergedWavelengths.size() && mergedWavelengths[mergedCursor] == w) {
-        AppendFixed(line, MergedValue(set, index, w), 2);
+        AppendFixed(line, merge.At(w), 2);
         // Where both sensors of the pair have a pixel at the same wavelength the merged axis holds
         // it twice, but the file has one line for it.
         while (++mergedCursor < mergedWavelengths.size() && mergedWavelengths[mergedCursor] == w) {

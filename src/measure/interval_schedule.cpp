@@ -9,8 +9,7 @@ namespace spectrel {
 
 namespace {
 
-constexpr std::int64_t ClockDay = 86400;        // seconds of one clock day (not of a local day)
-constexpr std::int64_t ZoneLookAhead = 2 * ClockDay;   // a zone changes its offset at most once in it
+constexpr std::int64_t ZoneLookAhead = 2 * ClockDaySeconds;   // a zone changes its offset at most once in it
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
@@ -40,7 +39,7 @@ std::string ClockText(std::int64_t second) {
 IntervalSchedule::IntervalSchedule(std::int64_t startTime, std::int64_t endTime, std::int64_t interval)
     : Start(startTime), End(endTime), Step(std::max<std::int64_t>(interval, 1)) {
   const std::int64_t from = std::max<std::int64_t>(Start, 0);
-  const std::int64_t to = std::min<std::int64_t>(End, ClockDay - 1);
+  const std::int64_t to = std::min<std::int64_t>(End, ClockDaySeconds - 1);
   First = (from + Step - 1) / Step * Step;
   Last = to >= 0 ? to / Step * Step : -1;
   Count = First <= Last ? (Last - First) / Step + 1 : 0;
@@ -52,25 +51,25 @@ IntervalSchedule IntervalSchedule::Of(const AppSettings& settings) {
 
 std::int64_t IntervalSchedule::UpTo(ClockSeconds clock) const {
   if (Count == 0) return 0;
-  const std::int64_t day = FloorDiv(clock, ClockDay);
-  const std::int64_t second = clock - day * ClockDay;
+  const std::int64_t day = FloorDiv(clock, ClockDaySeconds);
+  const std::int64_t second = clock - day * ClockDaySeconds;
   const std::int64_t today = second < First ? 0 : (std::min(second, Last) - First) / Step + 1;
   return day * Count + today;
 }
 
 ClockSeconds IntervalSchedule::NextReading(ClockSeconds clock) const {
-  const std::int64_t day = FloorDiv(clock, ClockDay);
-  const std::int64_t second = clock - day * ClockDay;
-  if (second > Last) return (day + 1) * ClockDay + First;
+  const std::int64_t day = FloorDiv(clock, ClockDaySeconds);
+  const std::int64_t second = clock - day * ClockDaySeconds;
+  if (second > Last) return (day + 1) * ClockDaySeconds + First;
   const std::int64_t k = second <= First ? First : First + (second - First + Step - 1) / Step * Step;
-  return day * ClockDay + k;
+  return day * ClockDaySeconds + k;
 }
 
 ClockSeconds IntervalSchedule::LastReading(ClockSeconds clock) const {
-  const std::int64_t day = FloorDiv(clock, ClockDay);
-  const std::int64_t second = clock - day * ClockDay;
-  if (second < First) return (day - 1) * ClockDay + Last;
-  return day * ClockDay + First + (std::min(second, Last) - First) / Step * Step;
+  const std::int64_t day = FloorDiv(clock, ClockDaySeconds);
+  const std::int64_t second = clock - day * ClockDaySeconds;
+  if (second < First) return (day - 1) * ClockDaySeconds + Last;
+  return day * ClockDaySeconds + First + (std::min(second, Last) - First) / Step * Step;
 }
 
 IntervalSchedule::Crossing IntervalSchedule::Between(std::int64_t from, std::int64_t to,

@@ -70,7 +70,7 @@ SensorLink::SensorLink(int model, const Clock& clock, WorkerStop& stop, Language
 bool SensorLink::Open(const std::string& port) {
   Join();
   FailedInRow = 0;
-  return Driver.OpenPort(port, PortBaud) == 1;
+  return Driver.OpenPort(port, PortBaud);
 }
 
 InfoStatusCode SensorLink::Status() const {
@@ -86,7 +86,7 @@ std::optional<SensorInfo> SensorLink::Identification() const {
 }
 
 bool SensorLink::IdentifyOnce() {
-  if (Driver.ReadSensorInfo() != 1) return false;
+  if (!Driver.ReadSensorInfo()) return false;
   {
     std::lock_guard<std::mutex> lock(IdentityLock);
     Identity = Driver.Info;   // the worker's own driver, on its own thread
@@ -155,7 +155,7 @@ void SensorLink::Close() {
 std::optional<SensorMeasurement> SensorLink::Measure(const News& news) {
   news(MeasureText(TextMeasuring, Lang), false);
   for (int attempt = 0; attempt < MeasureAttempts; ++attempt) {
-    if (Driver.Measure() == 1) {
+    if (Driver.Measure()) {
       news(MeasureText(TextMeasureOk, Lang), false);
       return Driver.Measurement;   // the run's own driver, on its own thread
     }

@@ -2,6 +2,7 @@
 // went, sensor by sensor.
 #include "measure/spectrel_doc.h"
 #include "measure/status_texts.h"
+#include "spectrum/resample.h"
 
 namespace spectrel {
 
@@ -33,6 +34,8 @@ void CSpectrelDoc::ReportCycleToStation(const CycleResult& result, const DaySave
     }
     cycle.Sensors.push_back(std::move(sensor));
   }
+  // The display grid is the point just completed (the status report resampled it).
+  if (!Display.Empty()) cycle.Integral = Display.Integral(SettingsRef.IntegFrom, SettingsRef.IntegTo);
   const bool rateKnown = cycle.Stored && Now == MeasureState::Interval;
   StationWatch.CycleCompleted(std::move(cycle), rateKnown ? EstimateBytesPerDay(SettingsRef, result.Time, day.RadCount())
                                                           : std::nullopt);

@@ -131,19 +131,4 @@ std::optional<double> EstimateBytesPerDay(const AppSettings& settings, std::int6
   return static_cast<double>(bytes) * static_cast<double>(perDay) / pointsToday;
 }
 
-std::optional<double> SensorIntegral(const SensorMeasurement& m, const SensorInfo& info, int from, int to) {
-  const size_t n = std::min({m.Light.size(), m.Dark.size(), info.Calib.size(), info.Wavelength.size()});
-  double sum = 0.0;
-  bool any = false;
-  for (size_t k = 1; k < n; ++k) {
-    const double w0 = info.Wavelength[k - 1], w1 = info.Wavelength[k];
-    if (w0 < from || w1 > to || w1 <= w0) continue;
-    const int a = static_cast<int>(k - 1), b = static_cast<int>(k);
-    sum += (PixelIrradiance(m, info, a) + PixelIrradiance(m, info, b)) / 2.0 * (w1 - w0);
-    any = true;
-  }
-  // W/m2/um over nm: a thousandth.
-  return any ? std::optional<double>(sum / 1000.0) : std::nullopt;
-}
-
 }  // namespace spectrel

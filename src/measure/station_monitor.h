@@ -62,7 +62,4 @@ class StationMonitor {
 std::optional<double> EstimateBytesPerDay(const AppSettings& settings, std::int64_t cycleTime,
                                           int pointsToday);
 
-// A sensor's integral irradiance from its own pixels between from and to nm (trapezoid), W/m2.
-std::optional<double> SensorIntegral(const SensorMeasurement& m, const SensorInfo& info, int from, int to);
-
 }  // namespace spectrel

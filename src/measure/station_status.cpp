@@ -46,7 +46,8 @@ json CycleJson(const CycleStatus& cycle) {
     sensors.push_back({{"model", s.Model}, {"ok", s.Ok}, {"status", s.StatusText},
                        {"exposure_ms", s.ExposureMs}, {"integral_w_m2", Optional(s.Integral)}});
   return {{"stamp", cycle.Stamp}, {"time", FormatLocal(cycle.Stamp, "%Y/%m/%d %H:%M:%S")},
-          {"stored", cycle.Stored}, {"reason", cycle.Reason}, {"sensors", sensors}};
+          {"stored", cycle.Stored}, {"reason", cycle.Reason}, {"sensors", sensors},
+          {"integral_w_m2", Optional(cycle.Integral)}};
 }
 
 CycleStatus CycleFrom(const json& j) {
@@ -63,6 +64,7 @@ CycleStatus CycleFrom(const json& j) {
     sensor.Integral = OptionalOf<double>(s, "integral_w_m2");
     cycle.Sensors.push_back(std::move(sensor));
   }
+  cycle.Integral = OptionalOf<double>(j, "integral_w_m2");
   return cycle;
 }
 

@@ -32,6 +32,7 @@ struct CycleStatus {
   bool Stored = false;                // the point reached the day file
   std::string Reason;                 // why not stored ("" when stored)
   std::vector<SensorCycleStatus> Sensors;
+  std::optional<double> Integral;     // the point's integral irradiance, as drawn with the graph, W/m2
 };
 
 struct StationCounters {

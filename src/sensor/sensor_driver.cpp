@@ -40,20 +40,19 @@ const char* ActivityText(DriverActivity activity) {
   return "";
 }
 
-int CSensorDriver::OpenPort(const std::string& port, int baud) {
+bool CSensorDriver::OpenPort(const std::string& port, int baud) {
   LineLost.store(false);
   const std::string device = DeviceName(port);
   if (device.empty() || !Open(device, baud, 8, 0, 0, 4096, 4096)) {
     InfoStatus = InfoPortFailed;
-    return 0;
+    return false;
   }
-  return 1;
+  return true;
 }
 
-int CSensorDriver::ClosePort() {
+void CSensorDriver::ClosePort() {
   Close();
   InfoStatus = InfoNone;
-  return 1;
 }
 
 int CSensorDriver::SendText(std::string text) {
@@ -107,12 +106,12 @@ int CSensorDriver::ReadLine(int seconds) {
   return ReadLine(dropped, seconds);
 }
 
-int CSensorDriver::QueryOk(int seconds) {
+bool CSensorDriver::QueryOk(int seconds) {
   Line.fill('\0');
   const int length = ReadLine(Line, seconds);
   TokenCountValue = TokeniseReply(Line.data(), Tokens);
   // A reply cut off by the deadline is no reply, whatever its tokens.
-  return length >= 1 && ReplyIsOk(Tokens, TokenCountValue) ? 1 : 0;
+  return length >= 1 && ReplyIsOk(Tokens, TokenCountValue);
 }
 
 int CSensorDriver::ReadBlock(std::span<std::uint8_t> buffer, int seconds) {
@@ -178,7 +177,7 @@ bool CSensorDriver::ReadPixelMap() {
   return true;
 }
 
-int CSensorDriver::ReadSensorInfo() {
+bool CSensorDriver::ReadSensorInfo() {
   SetActivity(DriverActivity::Identifying);
   int status = InfoReady;
   if (!WakeUp()) {
@@ -195,7 +194,7 @@ int CSensorDriver::ReadSensorInfo() {
   }
   SetActivity(DriverActivity::Idle);
   InfoStatus = status;
-  return status == InfoReady ? 1 : 0;
+  return status == InfoReady;
 }
 
 }  // namespace spectrel

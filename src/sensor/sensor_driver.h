@@ -45,10 +45,10 @@ class CSensorDriver : public CSerial {
  public:
   explicit CSensorDriver(int model, const Clock& clock = RealClock());
 
-  int OpenPort(const std::string& port, int baud);   // 1 or 0 (InfoStatus 1)
-  int ClosePort();                                    // 1; InfoStatus 0
-  int ReadSensorInfo();                               // 1 with InfoStatus 6, else 0 with 2..5
-  int Measure();                                      // 1 with MeasureOk 1, else 0
+  bool OpenPort(const std::string& port, int baud);   // false with InfoStatus 1
+  void ClosePort();                                    // InfoStatus 0
+  bool ReadSensorInfo();                               // true with InfoStatus 6, else false with 2..5
+  bool Measure();                                      // true with MeasureOk
 
   // Protocol operations.
   // Sends the command name, each argument after a comma, and the CR in one write:
@@ -64,7 +64,7 @@ class CSensorDriver : public CSerial {
   // whole line including the CR, or -1 on time-out. Without a buffer the line is read and dropped.
   int ReadLine(std::span<char> buffer, int seconds);
   int ReadLine(int seconds);
-  int QueryOk(int seconds);                           // 1 when the last token is "OK"
+  bool QueryOk(int seconds);                          // the last token is "OK"
   // Exactly buffer.size() bytes; returns that count, or -1 on time-out.
   int ReadBlock(std::span<std::uint8_t> buffer, int seconds);
   // Empties both queues and wakes the sensor with a bare CR; false when no line comes back.
@@ -90,7 +90,7 @@ class CSensorDriver : public CSerial {
   SensorInfo Info;                      // filled by ReadSensorInfo
   SensorMeasurement Measurement;        // filled by Measure
   std::atomic<int> InfoStatus{0};       // InfoStatusCode; read by the user-interface thread
-  int MeasureOk = 0;                    // 1 after a complete Measure
+  bool MeasureOk = false;               // the last Measure was complete
   std::array<std::uint8_t, 256> PixelMap{};   // SR-104: zero byte = dead pixel
 
  private:

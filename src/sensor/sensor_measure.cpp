@@ -84,10 +84,10 @@ void StoreRates(const ModelDescription& model, const std::vector<std::int16_t>& 
 // The exposure is chosen from the table, starting where the last measurement settled. When the
 // passes run out without acceptance, the exposure of the last light spectrum is kept, so light,
 // dark and ExposureMs always belong together.
-int MeasureAutomatic(CSensorDriver& d, const Clock& clock) {
+bool MeasureAutomatic(CSensorDriver& d, const Clock& clock) {
   const ModelDescription& model = d.Description();
   int index = ClampExposureIndex(d.ExposureIndex);
-  if (!d.WakeUp()) return 0;
+  if (!d.WakeUp()) return false;
   Shutter(d, true);
 
   std::vector<std::int16_t> light(static_cast<size_t>(model.Pixels));
@@ -105,46 +105,46 @@ int MeasureAutomatic(CSensorDriver& d, const Clock& clock) {
     index += step == ExposureStep::Shorter ? -1 : 1;
   }
   Shutter(d, false);  // closed even after a failed pass
-  if (failed) return 0;
+  if (failed) return false;
 
   const int exposure = ExposureTable[static_cast<size_t>(index)];
-  if (!TakeSpectrum(d, exposure, dark)) return 0;
+  if (!TakeSpectrum(d, exposure, dark)) return false;
   SensorMeasurement& record = d.Measurement;
   d.ExposureIndex = index;
   record.ExposureMs = exposure;
   record.MeasureTime = lightTime;
   StoreRates(model, light, dark, record);
-  return ReadStatus(d, record) ? 1 : 0;
+  return ReadStatus(d, record);
 }
 
 // A sensor with a fixed exposure: one light and one dark spectrum, no saturation test.
-int MeasureFixed(CSensorDriver& d, const Clock& clock) {
+bool MeasureFixed(CSensorDriver& d, const Clock& clock) {
   const ModelDescription& model = d.Description();
-  if (!d.WakeUp()) return 0;
+  if (!d.WakeUp()) return false;
   Shutter(d, true);
   const std::int64_t lightTime = clock.Now();
 
   std::vector<std::int16_t> light(static_cast<size_t>(model.Pixels));
   std::vector<std::int16_t> dark(static_cast<size_t>(model.Pixels));
-  if (!TakeSpectrum(d, model.FixedExposureMs, light)) return 0;
+  if (!TakeSpectrum(d, model.FixedExposureMs, light)) return false;
   Shutter(d, false);
-  if (!TakeSpectrum(d, model.FixedExposureMs, dark)) return 0;
+  if (!TakeSpectrum(d, model.FixedExposureMs, dark)) return false;
 
   SensorMeasurement& record = d.Measurement;
   record.ExposureMs = model.FixedExposureMs;
   record.MeasureTime = lightTime;
   StoreRates(model, light, dark, record);
-  if (!ReadStatus(d, record)) return 0;
-  if (model.SecondTemperature && !ReadSecondTemperature(d, record)) return 0;
-  return 1;
+  if (!ReadStatus(d, record)) return false;
+  if (model.SecondTemperature && !ReadSecondTemperature(d, record)) return false;
+  return true;
 }
 
 }  // namespace
 
-int CSensorDriver::Measure() {
-  MeasureOk = 0;
+bool CSensorDriver::Measure() {
+  MeasureOk = false;
   SetActivity(DriverActivity::Waking);
-  const int ok = Description().FixedExposure ? MeasureFixed(*this, *ClockRef)
+  const bool ok = Description().FixedExposure ? MeasureFixed(*this, *ClockRef)
                                              : MeasureAutomatic(*this, *ClockRef);
   SetActivity(DriverActivity::Idle);
   MeasureOk = ok;

@@ -118,10 +118,8 @@ void BuildReport(const CKrfData& set, int index, const ReportOptions& options, C
       AppendLongSection(texts.Report, model, *block, lines, detail);
   }
 
-  display.Resample(set, index);
-
   texts.Integral.clear();
-  double integral = display.Integral(options.IntegFrom, options.IntegTo);
+  double integral = PointIntegral(set, index, options.IntegFrom, options.IntegTo, display);
   // At night the dark-corrected spectrum hovers around zero: a value that shows as zero to one
   // decimal is written "0.0", never "-0.0".
   if (integral > -0.05 && integral < 0.05) integral = 0.0;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <set>
 
+#include "base/local_day.h"
 #include "base/station_zone.h"
 #include "settings/profile.h"
 #include "settings/profile_file.h"
@@ -20,7 +21,6 @@ namespace spectrel {
 
 namespace {
 
-constexpr std::int64_t DaySeconds = 86400;   // a clock day: the window's seconds run below it
 
 std::string Upper(std::string_view text) {
   std::string out;
@@ -95,13 +95,13 @@ std::optional<ProfileFinding> WindowFinding(const AppSettings& s) {
   };
   if (s.Interval < 1 || s.Interval > 0x7fffffff)
     return error("[INT] INT", "the interval must be 1 s or more (it reads as " + std::to_string(s.Interval) + " s)");
-  if (s.StartTime >= DaySeconds)
+  if (s.StartTime >= ClockDaySeconds)
     return error("[INT] START", std::to_string(s.StartTime) + " s is past the end of the day: the window never opens");
   if (s.StartTime > s.EndTime)
     return error("[INT] START", "the window opens after it closes (START " + std::to_string(s.StartTime) + " > END " +
                                     std::to_string(s.EndTime) + "): nothing would ever be measured");
   const std::int64_t first = (s.StartTime + s.Interval - 1) / s.Interval * s.Interval;
-  if (first > s.EndTime || first >= DaySeconds)
+  if (first > s.EndTime || first >= ClockDaySeconds)
     return error("[INT] INT", "no multiple of " + std::to_string(s.Interval) + " s after midnight falls between START " +
                                   std::to_string(s.StartTime) + " and END " + std::to_string(s.EndTime) +
                                   ": nothing would ever be measured");

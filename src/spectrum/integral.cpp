@@ -19,4 +19,23 @@ double CResample::Integral(int a, int b) const {
   return sum / 1000.0;
 }
 
+std::optional<std::pair<int, int>> CResample::Covered(int a, int b) const {
+  const int from = std::max(a, StartNm);
+  const int to = std::min(b, EndNm);
+  if (Values.empty() || from > to) return std::nullopt;
+  return std::pair{from, to};
+}
+
+double PointIntegral(const CKrfData& set, int index, int a, int b, CResample& grid) {
+  grid.Resample(set, index);
+  return grid.Integral(a, b);
+}
+
+std::optional<double> SensorIntegral(const SensorMeasurement& block, const SensorInfo& info, int a, int b) {
+  CResample grid;
+  grid.Resample(&block, &info);
+  if (!grid.Covered(a, b)) return std::nullopt;
+  return grid.Integral(a, b);
+}
+
 }  // namespace spectrel

@@ -5,22 +5,6 @@
 
 namespace spectrel {
 
-double MergedValue(const CKrfData& set, int j, double w) {
-  const CRad& rad = set.Rad(j);
-  const MergePair* pair = FindMergePair([&rad](int model) { return rad.Block(model) != nullptr; });
-  if (pair == nullptr) {
-    for (int model = SR101; model <= SR104; ++model)
-      if (rad.Block(model) != nullptr) return InterpolatedIrradiance(set, model, j, w);
-    return 0.0;
-  }
-  if (w < pair->BandLow) return InterpolatedIrradiance(set, pair->Short, j, w);
-  if (w > pair->BandHigh) return InterpolatedIrradiance(set, pair->Long, j, w);
-  // Linear cross-fade: the short sensor's weight is 1 at the lower band edge and 0 at the upper.
-  const double a = (pair->BandHigh - w) / (pair->BandHigh - pair->BandLow);
-  return InterpolatedIrradiance(set, pair->Short, j, w) * a +
-         InterpolatedIrradiance(set, pair->Long, j, w) * (1.0 - a);
-}
-
 void BuildMergedWavelengths(const CKrfData& set, std::vector<double>& merged) {
   merged.clear();
   const MergePair* pair = FindMergePair([&set](int model) { return set.Info(model) != nullptr; });

@@ -140,4 +140,15 @@ void CKrfData::Clear() {
   TimeZone.clear();
 }
 
+bool SensorFailed(const CKrfData& day, const CRad& rad, int model) {
+  return day.Info(model) != nullptr && rad.Block(model) == nullptr;
+}
+
+bool PointFailed(const CKrfData& day, const CRad& rad) {
+  if (!rad.HasAnyBlock()) return true;
+  for (int model = SR101; model <= SR104; ++model)
+    if (SensorFailed(day, rad, model)) return true;
+  return false;
+}
+
 }  // namespace spectrel

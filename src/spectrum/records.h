@@ -134,4 +134,10 @@ class CKrfData {
   std::vector<CRad> Rads;                                     // in time order
 };
 
+// The one rule of a failed measurement: a sensor whose information record the day holds failed at
+// a point that holds no spectrum of it; a point failed when one of its sensors failed or it holds
+// no spectrum at all.
+bool SensorFailed(const CKrfData& day, const CRad& rad, int model);
+bool PointFailed(const CKrfData& day, const CRad& rad);
+
 }  // namespace spectrel

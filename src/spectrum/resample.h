@@ -2,23 +2,13 @@
 // the integral irradiance.
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "spectrum/grid_walk.h"
 #include "spectrum/records.h"
 
 namespace spectrel {
-
-// k with wl[k] <= w < wl[k+1] over an ascending axis (w equal to the last wavelength gives N-2),
-// or -1 outside the axis. Proportional guess, one secant step, then a short walk.
-int BracketSearch(const std::vector<float>& wl, double w);
-
-// Interpolated irradiance of model i at w (nm) in CRad j, W/m2/um; 0 without a block, outside the
-// axis, or for a model index outside 0..3. j out of range throws std::invalid_argument.
-double InterpolatedIrradiance(const CKrfData& set, int model, int j, double w);
-
-// Merged irradiance of CRad j at w: the first pair present (SR-101/103, SR-101/104, SR-102/103,
-// SR-102/104) cross-faded over its seam band; without a pair the first model present.
-double MergedValue(const CKrfData& set, int j, double w);
 
 // The merged native-wavelength axis built from the set's information records.
 void BuildMergedWavelengths(const CKrfData& set, std::vector<double>& merged);
@@ -27,11 +17,15 @@ class CResample {
  public:
   // Rebuilds the grid from CRad index of the set; an index outside the array throws.
   void Resample(const CKrfData& set, int index);
+  // The grid of one sensor's spectrum alone (both may be null: an empty grid).
+  void Resample(const SensorMeasurement* block, const SensorInfo* info);
   // Value at whole wavelength w; the caller keeps w within StartNm..EndNm.
   double Value(int w) const { return Values[static_cast<size_t>(w - StartNm)]; }
   void Release();
   // Trapezoid on the grid from a to b (whole nm) / 1000, W/m2; 0 when a > b.
   double Integral(int a, int b) const;
+  // The wavelengths of a..b the grid holds, which the integral sums; none without any.
+  std::optional<std::pair<int, int>> Covered(int a, int b) const;
   bool Empty() const { return Values.empty(); }
 
   std::vector<double> Values;   // W/m2/um at StartNm .. EndNm
@@ -39,6 +33,16 @@ class CResample {
   int EndNm = 0;                // last grid wavelength (inclusive), nm
   double MaxValue = 0.0;        // largest value
   double MinValue = 0.0;        // smallest value
+
+ private:
+  void Fill(GridWalk walk, const SensorInfo* shortInfo, const SensorInfo* longInfo);
 };
+
+// The integral irradiance of CRad index of the set over a..b (whole nm), W/m2, as drawn with the
+// graph: its resampled grid's trapezoid. grid is scratch storage, reused between points.
+double PointIntegral(const CKrfData& set, int index, int a, int b, CResample& grid);
+// One sensor's spectrum alone on its own grid, the same trapezoid; none when the grid holds no
+// wavelength of a..b.
+std::optional<double> SensorIntegral(const SensorMeasurement& block, const SensorInfo& info, int a, int b);
 
 }  // namespace spectrel

@@ -9,17 +9,6 @@
 
 namespace spectrel {
 
-namespace {
-
-// A sensor whose information record the day holds but which gave no block at this point failed.
-bool PointFailed(const CKrfData& set, const CRad& rad) {
-  for (int model = 0; model < ModelCount; ++model)
-    if (set.Info(model) != nullptr && rad.Block(model) == nullptr) return true;
-  return !rad.HasAnyBlock();
-}
-
-}  // namespace
-
 OverviewPoint MakeOverviewPoint(const CKrfData& set, int index, int integFrom, int integTo, CResample& grid) {
   const CRad& rad = set.Rad(index);
   OverviewPoint point;
@@ -30,8 +19,9 @@ OverviewPoint MakeOverviewPoint(const CKrfData& set, int index, int integFrom, i
     point.Temperature[static_cast<size_t>(model)] = block != nullptr ? block->StatusFloat[0] : std::nanf("");
     point.Exposure[static_cast<size_t>(model)] = block != nullptr ? block->ExposureMs : 0;
   }
+  double integral = 0.0;
   try {
-    grid.Resample(set, index);
+    integral = PointIntegral(set, index, integFrom, integTo, grid);
   } catch (const std::invalid_argument&) {
     grid.Release();
   }
@@ -41,7 +31,7 @@ OverviewPoint MakeOverviewPoint(const CKrfData& set, int index, int integFrom, i
     point.StartNm = grid.StartNm;
     point.MaxValue = grid.MaxValue;
     point.Row.assign(grid.Values.begin(), grid.Values.end());
-    point.Integral = grid.Integral(std::max(integFrom, grid.StartNm), std::min(integTo, grid.EndNm));
+    point.Integral = integral;
   }
   return point;
 }

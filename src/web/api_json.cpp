@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "base/local_day.h"
+
 namespace spectrel::web {
 
 namespace {

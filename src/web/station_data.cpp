@@ -13,7 +13,6 @@
 #include <map>
 #include <sstream>
 
-#include "archive/day_axes.h"
 #include "archive/day_grid.h"
 #include "archive/quality_flags.h"
 #include "archive/site_position.h"
@@ -236,8 +235,7 @@ void AddPart(DayView& view, std::shared_ptr<const CKrfData> part, const std::vec
   options.ToNm = std::max(options.FromNm, static_cast<int>(std::ceil(settings.Graph.GraphRight)));
   options.IntegFrom = settings.IntegFrom;
   options.IntegTo = settings.IntegTo;
-  const archive::DayAxes axes(*part);
-  archive::DayGrid grid = archive::ComputeDayGrid(*part, axes, options);
+  archive::DayGrid grid = archive::ComputeDayGrid(*part, options);
   const std::optional<archive::SitePosition> site = archive::ReadSitePosition(*part);
   std::optional<archive::SunTracker> sun;
   if (site) sun.emplace(site->LatitudeDeg, site->LongitudeDeg, site->AltitudeM.value_or(0.0));
@@ -251,7 +249,7 @@ void AddPart(DayView& view, std::shared_ptr<const CKrfData> part, const std::vec
     point.IntegralWm2 = grid.Integral[static_cast<std::size_t>(j)];
     std::optional<double> zenith;
     if (sun) zenith = sun->At(point.Utc).ZenithDeg;
-    point.QualityFlags = archive::QualityFlags(*part, axes, j, grid, zenith);
+    point.QualityFlags = archive::QualityFlags(*part, j, grid, zenith);
     for (int model = SR101; model <= SR104; ++model)
       if (rad.Block(model) != nullptr) point.Models = static_cast<std::uint8_t>(point.Models | (1u << model));
     view.Points.push_back(point);
@@ -376,8 +374,6 @@ std::string ClockText(std::int64_t clock, std::int64_t utc) {
 }
 
 std::string LocalText(std::int64_t t) { return ClockText(StationZone::Process().ClockAt(t), t); }
-
-int ClockSecondOfDay(std::int64_t clock) { return static_cast<int>(((clock % 86400) + 86400) % 86400); }
 
 std::string LocalDate(std::int64_t t) { return FormatLocal(t, "%Y%m%d"); }
 

@@ -174,8 +174,6 @@ bool ComputePointSpectrum(const DayView& day, int j, PointSpectrum& out);
 std::string UtcText(std::int64_t t);
 std::string LocalText(std::int64_t t);
 std::string ClockText(std::int64_t clock, std::int64_t utc);
-// Seconds after local midnight of a clock reading.
-int ClockSecondOfDay(std::int64_t clock);
 // Today's date "YYYYMMDD" in local time.
 std::string LocalDate(std::int64_t t);
 

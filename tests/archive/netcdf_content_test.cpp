@@ -11,6 +11,7 @@
 #include "archive/solar_position.h"
 #include "archive_support.h"
 #include "files/csv_writer.h"
+#include "sensor/status_report.h"
 #include "spectrum/resample.h"
 #include "support/synthetic_day.h"
 #include "support/temp_dir.h"
@@ -145,13 +146,21 @@ TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodesWithEachPointsValues) {
     EXPECT_EQ(v[name]["attrs"]["ancillary_variables"], "quality_flag") << name;
   EXPECT_EQ(v["integral_irradiance"]["attrs"]["ancillary_variables"],
             "quality_flag integral_covered_from integral_covered_to");
+  // The integral of each point as the graph prints it, as info --json and as the file give it.
+  std::string info;
+  ASSERT_EQ(RunProgram(SPECTREL_CLI, {"info", "--json", Dir.File("data/2019/20190412.KRF")}, info), 0) << info;
+  const json infoPoints = json::parse(info, nullptr, false)["points"];
+  ASSERT_EQ(infoPoints.size(), 4u) << info;
   CResample grid;
+  ReportTexts report;
   for (std::size_t j = 0; j < 4; ++j) {
     SCOPED_TRACE(j);
     const CRad& point = day.Rad(static_cast<int>(j));
     EXPECT_EQ(s["xarray_time"][j].get<std::int64_t>(), point.MeasureTime);
-    grid.Resample(day, static_cast<int>(j));
-    EXPECT_NEAR(s["integral_irradiance"][j].get<double>(), grid.Integral(300, 1800), 1e-6 * grid.Integral(300, 1800));
+    BuildReport(day, static_cast<int>(j), {false, 300, 1800}, grid, report, Language::English);
+    const double printed = std::stod(report.Integral.substr(11));   // after "Integral : ", one decimal
+    EXPECT_NEAR(s["integral_irradiance"][j].get<double>(), printed, 0.05);
+    EXPECT_NEAR(infoPoints[j]["integral_w_m2"].get<double>(), printed, 0.05);
     const archive::SolarAngles sun = archive::SolarPosition(point.MeasureTime, 35.68, 139.75);
     EXPECT_NEAR(s["solar_azimuth_angle"][j].get<double>(), sun.AzimuthDeg, 1e-4);
     EXPECT_EQ(s["quality_flag"][j].get<int>() & 1, j == 2 ? 1 : 0);   // SR-103 missing

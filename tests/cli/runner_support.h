@@ -108,18 +108,19 @@ inline Finished RunCli(const Args& argv, const Args& env = {},
 struct CycleReport {
   std::string Stamp;     // "YYYY/MM/DD HH:MM:SS" local
   std::string Sensors;   // "SR-101 SR-103" or "no sensor"
+  std::string Integral;  // "Integral : ...W/m2(300 - 1800nm)" as printed with the graph, or empty
   std::string DayFile;
   std::string CsvFile;
 };
 
 inline std::vector<CycleReport> CycleReports(const std::string& out) {
   static const std::regex line(R"(^(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d) stored (.+?))"
-                               R"((  Integral : \S+W/m2\(\d+ - \d+nm\))?  day file (\S.*)  CSV (\S.*)$)");
+                               R"((?:  (Integral : \S+W/m2\(\d+ - \d+nm\)))?  day file (\S.*)  CSV (\S.*)$)");
   std::vector<CycleReport> reports;
   std::istringstream in(out);
   for (std::string text; std::getline(in, text);) {
     std::smatch m;
-    if (std::regex_match(text, m, line)) reports.push_back({m[1], m[2], m[4], m[5]});
+    if (std::regex_match(text, m, line)) reports.push_back({m[1], m[2], m[3], m[4], m[5]});
   }
   return reports;
 }

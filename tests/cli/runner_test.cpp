@@ -234,6 +234,16 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingT
   EXPECT_EQ(status->LastCycle->Stamp, StampTime(cycles.back().Stamp));
   ASSERT_EQ(status->LastCycle->Sensors.size(), 2u);
   EXPECT_GT(status->LastCycle->Sensors[1].Integral.value_or(0.0), 0.0);
+  // The last point's integral as printed with the graph (one decimal), in the status file and
+  // from info --json.
+  const std::string& text = cycles.back().Integral;
+  ASSERT_EQ(text.rfind("Integral : ", 0), 0u) << text;
+  const double printed = std::stod(text.substr(11));
+  EXPECT_NEAR(status->LastCycle->Integral.value_or(1e9), printed, 0.05);
+  const Finished info = RunCli({Cli, "info", "--json", cycles.back().DayFile});
+  const nlohmann::json points = nlohmann::json::parse(info.Out, nullptr, false)["points"];
+  ASSERT_EQ(points.size(), cycles.size()) << info.Out;
+  EXPECT_NEAR(points.back()["integral_w_m2"].get<double>(), printed, 0.05);
   EXPECT_EQ(RunCli({Cli, "status", "--data", Dir}).Exit, 2);   // stopped: nobody measures
 
 #ifdef SPECTREL_HAVE_SYSTEMD

@@ -25,7 +25,7 @@ StationStatus Measuring() {
   s.WindowStart = 6 * 3600;
   s.WindowEnd = 18 * 3600;
   s.LastStored = kNoon - 600;
-  s.LastCycle = CycleStatus{kNoon - 600, true, "", {{"SR-102", true, "Measured", 120, 812.5}, {"SR-104", true, "Measured", 30, {}}}};
+  s.LastCycle = CycleStatus{kNoon - 600, true, "", {{"SR-102", true, "Measured", 120, 812.5}, {"SR-104", true, "Measured", 30, {}}}, 805.25};
   s.FreeBytes = 50'000'000'000;
   s.DaysLeft = 900.0;
   return s;
@@ -52,6 +52,7 @@ TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
   EXPECT_EQ(back->LastCycle->Sensors.size(), 2u);
   EXPECT_EQ(back->LastCycle->Sensors[0].Integral, 812.5);
   EXPECT_FALSE(back->LastCycle->Sensors[1].Integral);
+  EXPECT_EQ(back->LastCycle->Integral, 805.25);
   EXPECT_EQ(back->LastCycle->Sensors[0].StatusText, "Error(Time-Out) \xEF\xBF\xBD");
   EXPECT_EQ(back->DaysLeft, 900.0);
   EXPECT_EQ(back->ClockSynchronised, false);

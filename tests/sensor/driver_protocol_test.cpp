@@ -70,7 +70,7 @@ struct Rig {
       : Sensor(std::move(s)), Line([this](const std::string& c) { return Sensor(c); }),
         Driver(Sensor.Model, clock) {
     Driver.UsePort(Line.MakePort());
-    EXPECT_EQ(Driver.OpenPort("/dev/sensor", 38400), 1);
+    EXPECT_TRUE(Driver.OpenPort("/dev/sensor", 38400));
   }
   HandSensor Sensor;
   ScriptedLine Line;
@@ -93,7 +93,7 @@ TEST(DriverProtocol, CommandsRepliesTheOkRuleBlocksDeadlinesStopAndHangUp) {
   EXPECT_EQ(d.ReadLine(line, 2), 304);
   EXPECT_EQ(std::string(line), std::string(255, 'x'));
   d.SendCommand("NEXT,OK");
-  ASSERT_EQ(d.QueryOk(2), 1);
+  ASSERT_TRUE(d.QueryOk(2));
   EXPECT_EQ(d.Token(2), "");
   r.Line.Reply = [](const std::string&) { return std::string("\x01\x02\x00\x0D\x03", 5) + "OK\r"; };
   std::vector<std::uint8_t> block(5);
@@ -108,7 +108,7 @@ TEST(DriverProtocol, CommandsRepliesTheOkRuleBlocksDeadlinesStopAndHangUp) {
   d.SendCommand("RB", 0);
   EXPECT_EQ(d.ReadBlock(more, 10), -1);
   r.Line.Incoming = "12,OK";  // cut off without its CR: no reply
-  EXPECT_EQ(d.QueryOk(2), 0);
+  EXPECT_FALSE(d.QueryOk(2));
   ASSERT_EQ(r.Line.Waits.size(), 2u);
   EXPECT_GT(r.Line.Waits[0], 9900);
   EXPECT_GT(r.Line.Waits[1], 1900);
@@ -116,18 +116,18 @@ TEST(DriverProtocol, CommandsRepliesTheOkRuleBlocksDeadlinesStopAndHangUp) {
   std::atomic<bool> stop{true};
   d.SetStopFlag(&stop);
   r.Line.Waits.clear();
-  EXPECT_EQ(d.Measure(), 0);
+  EXPECT_FALSE(d.Measure());
   EXPECT_TRUE(r.Line.Waits.empty());
   EXPECT_FALSE(d.PortLost());
   // A hung-up line ends every wait at once and counts as lost until the port is opened again.
   d.SetStopFlag(nullptr);
   r.Line.HungUp = true;
-  EXPECT_EQ(d.ReadSensorInfo(), 0);
+  EXPECT_FALSE(d.ReadSensorInfo());
   EXPECT_EQ(d.InfoStatus, InfoNoAnswer);
   EXPECT_EQ(r.Line.Waits.size(), 1u);
   EXPECT_TRUE(d.PortLost());
   r.Line.HungUp = false;
-  EXPECT_EQ(d.OpenPort("/dev/sensor", 38400), 1);
+  EXPECT_TRUE(d.OpenPort("/dev/sensor", 38400));
   EXPECT_FALSE(d.PortLost());
 }
 
@@ -137,7 +137,7 @@ TEST(DriverExchange, ReadyWithInformationAxisAndCalibrationThenCountsPerSecondAn
   const LineSettings& line = r.Line.Settings;
   EXPECT_EQ((std::vector<int>{line.Baud, line.ByteSize, line.Parity, line.StopBits}),
             (std::vector<int>{38400, 8, 0, 0}));
-  ASSERT_EQ(d.ReadSensorInfo(), 1);
+  ASSERT_TRUE(d.ReadSensorInfo());
   EXPECT_EQ(d.InfoStatus, InfoReady);
   EXPECT_EQ(r.Line.Written, "\rID\rST\rSER\rFV\rFT\rC0\rC1\rC2\rC3\rC4\rC5\rCALB\r");
   EXPECT_EQ((Commands{d.Info.SensorId, d.Info.SensorType, d.Info.SerialNo, d.Info.FirmwareVersion,
@@ -150,8 +150,8 @@ TEST(DriverExchange, ReadyWithInformationAxisAndCalibrationThenCountsPerSecondAn
   // Peak 20000 at 100 ms: between the limits, accepted at once.
   r.Line.Written.clear();
   d.ExposureIndex = 3;
-  ASSERT_EQ(d.Measure(), 1);
-  EXPECT_EQ(d.MeasureOk, 1);
+  ASSERT_TRUE(d.Measure());
+  EXPECT_TRUE(d.MeasureOk);
   EXPECT_EQ(r.Line.Written, "\rOP\rGM,100,0,1\rRB,0\rCL\rGM,100,0,1\rRB,0\rSER\rSS\r");
   const SensorMeasurement& m = d.Measurement;
   EXPECT_EQ(m.ExposureMs, 100);
@@ -162,9 +162,9 @@ TEST(DriverExchange, ReadyWithInformationAxisAndCalibrationThenCountsPerSecondAn
   EXPECT_EQ((std::vector<float>(m.StatusFloat.begin(), m.StatusFloat.begin() + 4)),
             (std::vector<float>{25.5f, 12.0f, 0.85f, 1.2f}));
   EXPECT_TRUE(r.Line.Incoming.empty());
-  EXPECT_EQ(d.ClosePort(), 1);
+  d.ClosePort();
   EXPECT_EQ(d.InfoStatus, InfoNone);
-  EXPECT_EQ(d.OpenPort("0", 38400), 0);  // no port chosen
+  EXPECT_FALSE(d.OpenPort("0", 38400));  // no port chosen
   EXPECT_EQ(d.InfoStatus, InfoPortFailed);
 }
 
@@ -185,7 +185,7 @@ TEST(DriverIdentification, EachFailureGivesItsInfoStatusAndEndsThere) {
     HandSensor s(c.Model);
     s.Override[c.Command] = c.Reply;
     Rig r(s);
-    EXPECT_EQ(r.Driver.ReadSensorInfo(), 0);
+    EXPECT_FALSE(r.Driver.ReadSensorInfo());
     EXPECT_EQ(r.Driver.InfoStatus, c.Status);
     const bool wrongName = c.Status == InfoWrongName;
     // Nothing is asked after the failure; a wrong name is refused after every query.
@@ -224,10 +224,10 @@ TEST(DriverMeasure, ExposureStepsAndTheNextMeasureStartsWhereTheLastSettled) {
     SCOPED_TRACE(::testing::PrintToString(c.Gm));
     Rig r(HandSensor(SR101, c.Peak));
     r.Driver.ExposureIndex = c.Start;
-    ASSERT_EQ(r.Driver.Measure(), 1);
+    ASSERT_TRUE(r.Driver.Measure());
     EXPECT_EQ(Exposures(r.Line.Commands), c.Gm);
     r.Line.Commands.clear();
-    ASSERT_EQ(r.Driver.Measure(), 1);
+    ASSERT_TRUE(r.Driver.Measure());
     EXPECT_EQ(Exposures(r.Line.Commands), (std::vector<int>{c.Gm.back(), c.Gm.back()}));
   }
 }
@@ -238,7 +238,7 @@ TEST(DriverMeasure, FifteenPassesWithoutAcceptanceKeepTheLastLightExposure) {
   s.Peak = [](int e) { return e == 10 ? 5000 : e == 20 ? 10000 : 25000; };
   s.OnExposure = [&clock] { clock.Advance(1); };
   Rig r(s, clock);
-  ASSERT_EQ(r.Driver.Measure(), 1);
+  ASSERT_TRUE(r.Driver.Measure());
   // 15 light spectra and the dark one.
   EXPECT_EQ(Exposures(r.Line.Commands), (std::vector<int>{10, 20, 50, 20, 50, 20, 50, 20, 50, 20, 50, 20, 50, 20, 50, 50}));
   EXPECT_EQ(r.Driver.Measurement.ExposureMs, 50);
@@ -251,8 +251,8 @@ TEST(DriverMeasure, FailuresReturnZeroAndKeepTheIndex) {
   silentGm.Override["GM,5000,0,1"] = "";
   Rig r(silentGm);
   r.Driver.ExposureIndex = 8;
-  EXPECT_EQ(r.Driver.Measure(), 0);
-  EXPECT_EQ(r.Driver.MeasureOk, 0);
+  EXPECT_FALSE(r.Driver.Measure());
+  EXPECT_FALSE(r.Driver.MeasureOk);
   EXPECT_EQ(r.Driver.ExposureIndex, 8);
   EXPECT_EQ(r.Line.Commands, (Commands{"", "OP", "GM,5000,0,1", "CL"}));  // the shutter is closed
   EXPECT_GT(r.Line.Waits.front(), 6900);  // 5000 / 1000 + 2 s
@@ -260,13 +260,13 @@ TEST(DriverMeasure, FailuresReturnZeroAndKeepTheIndex) {
   HandSensor fewValues(SR103);
   fewValues.Override["SS"] = "0,0,1,-1,-10.0,31.5,28.0,12.0,OK\r";
   Rig few(fewValues);
-  EXPECT_EQ(few.Driver.Measure(), 0);
+  EXPECT_FALSE(few.Driver.Measure());
   EXPECT_EQ(few.Line.Commands.back(), "SS");
   // The fixed-exposure model leaves the shutter open after a failed light spectrum.
   HandSensor fixed(SR104);
   fixed.Override["GM,30,0,1"] = "ERR\r";
   Rig sr104(fixed);
-  EXPECT_EQ(sr104.Driver.Measure(), 0);
+  EXPECT_FALSE(sr104.Driver.Measure());
   EXPECT_EQ(sr104.Line.Commands, (Commands{"", "OP", "GM,30,0,1"}));
 }
 
@@ -277,14 +277,14 @@ TEST(DriverMeasure, TheFixedExposureModelFromItsPixelMapToTheSecondTemperatureOf
     s.Override = {{"FV", std::string(firmware) + ",OK\r"}, {"ID", std::string(40, 'I') + ",OK\r"},
                   {"FT", std::string(20, 'D') + "," + std::string(20, 'T') + ",OK\r"}};
     Rig r(s);
-    ASSERT_EQ(r.Driver.ReadSensorInfo(), 1);
+    ASSERT_TRUE(r.Driver.ReadSensorInfo());
     EXPECT_EQ(r.Line.Commands.back(), "PXSB");
     // Overlong tokens are cut to the 32-byte text fields.
     EXPECT_EQ(r.Driver.Info.SensorId, std::string(31, 'I'));
     EXPECT_EQ(r.Driver.Info.FirmwareTime, std::string(20, 'D') + " " + std::string(10, 'T'));
     r.Line.Commands.clear();
     r.Driver.Measurement.StatusFloat[6] = 99.0f;
-    ASSERT_EQ(r.Driver.Measure(), 1);
+    ASSERT_TRUE(r.Driver.Measure());
     const bool asked = std::string(firmware) == "1.80";
     Commands expected = {"", "OP", "GM,30,0,1", "RB,0", "CL", "GM,30,0,1", "RB,0", "SER", "SS", "FV"};
     if (asked) expected.push_back("T2");

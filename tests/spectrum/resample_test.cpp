@@ -140,9 +140,10 @@ TEST(Resample, GridStartsAboveAFirstPixelOnAWholeNanometreAndIntegratesBetweenLi
 }
 
 // The 1 nm grid is filled by walking each pixel axis once; every value must be the one the
-// per-wavelength merge gives, on curved spectra (where a wrong pixel pair shows) and on damaged
-// axes (a pixel out of order, a flat step, one at the end on a whole nanometre, a record shorter
-// than its axis).
+// per-wavelength bracket search gives (each sensor alone, and merged), on curved spectra (where a
+// wrong pixel pair shows) and on damaged axes (a pixel out of order, a flat step or run, one at the
+// end on a whole nanometre, not a number, descending, far too long, a single pixel, a record
+// shorter than its axis).
 struct Axis {
   int Model;
   float First;   // nm
@@ -172,19 +173,28 @@ void ExpectGridIsTheMerge(const std::vector<int>& models, const Damage& damage, 
     hand.Block(block);
   }
   const int j = hand.Append();
+  const CRad& rad = hand.Set.Rad(j);
+  int differing = 0;
+  const auto expectSame = [&differing](double walked, double searched, const char* what, int w) {
+    if (walked != searched && ++differing <= 3)
+      ADD_FAILURE() << what << " at " << w << " nm: walked " << walked << ", searched " << searched;
+  };
   CResample grid;
   grid.Resample(hand.Set, j);
-  ASSERT_FALSE(grid.Empty());
-  int differing = 0;
-  for (int w = grid.StartNm; w <= grid.EndNm; ++w) {
-    const double expected = MergedValue(hand.Set, j, w);
-    if (grid.Value(w) != expected && ++differing <= 3)
-      ADD_FAILURE() << "at " << w << " nm: grid " << grid.Value(w) << ", merge " << expected;
+  for (int w = grid.StartNm; !grid.Empty() && w <= grid.EndNm; ++w)
+    expectSame(grid.Value(w), MergedValue(hand.Set, j, w), "grid", w);
+  std::vector<double> row(1651);   // 250 .. 1900 nm, past every axis
+  GridWalk(hand.Set, rad, MergeSource(rad)).Fill(row.data(), 250, 1900);
+  for (int w = 250; w <= 1900; ++w) expectSame(row[static_cast<size_t>(w - 250)], MergedValue(hand.Set, j, w), "merge", w);
+  for (int model : models) {
+    SensorWalk(rad.Block(model), hand.Set.Info(model)).Fill(row.data(), 250, 1900);
+    for (int w = 250; w <= 1900; ++w)
+      expectSame(row[static_cast<size_t>(w - 250)], InterpolatedIrradiance(hand.Set, model, j, w), "model", w);
   }
   EXPECT_EQ(differing, 0);
 }
 
-TEST(ResampleWalk, EveryWholeWavelengthIsTheMergeOnSoundAndDamagedAxes) {
+TEST(ResampleWalk, EveryWholeWavelengthIsTheSearchedValueOnSoundAndDamagedAxes) {
   const std::vector<std::vector<int>> sources = {
       {SR101}, {SR102}, {SR103}, {SR104},
       {SR101, SR103}, {SR101, SR104}, {SR102, SR103}, {SR102, SR104}, {SR101, SR102, SR103, SR104}};
@@ -198,8 +208,13 @@ TEST(ResampleWalk, EveryWholeWavelengthIsTheMergeOnSoundAndDamagedAxes) {
        }},
       {"short record", [](SensorInfo&, SensorMeasurement& b) {
          b.Light.resize(b.Light.size() / 2);
-         b.Dark.resize(b.Dark.size() / 2);
+         b.Dark.resize(b.Dark.size() / 3);
        }},
+      {"flat run", [](SensorInfo& i, SensorMeasurement&) { std::fill(&i.Wavelength[100], &i.Wavelength[120], i.Wavelength[100]); }},
+      {"not a number first", [](SensorInfo& i, SensorMeasurement&) { i.Wavelength.front() = std::nanf(""); }},
+      {"descending", [](SensorInfo& i, SensorMeasurement&) { std::reverse(i.Wavelength.begin(), i.Wavelength.end()); }},
+      {"far too long", [](SensorInfo& i, SensorMeasurement&) { i.Wavelength.back() = 3.0e5f; }},
+      {"a single pixel", [](SensorInfo& i, SensorMeasurement&) { i.Wavelength.resize(1); }},
   };
   for (const auto& [name, damage] : damages)
     for (const std::vector<int>& models : sources)

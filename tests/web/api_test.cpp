@@ -199,7 +199,7 @@ StationStatus SampleStatus() {
   s.WindowEnd = 20 * 3600;
   s.LastCycle = CycleStatus{Now - 10, true, "",
                             {{"SR-101", true, "Measurement OK", 100, 512.5},
-                             {"SR-103", false, "Error(\"timeout\")\nretrying", 0, std::nullopt}}};
+                             {"SR-103", false, "Error(\"timeout\")\nretrying", 0, std::nullopt}}, std::nullopt};
   s.LastStored = Now - 10;
   s.Counters = {7, 6, 1, 0, 2};
   s.FreeBytes = 4000000000;
