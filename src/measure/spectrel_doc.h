@@ -84,6 +84,7 @@ class CSpectrelDoc {
   CKrfData NewDayHeader(const CycleResult& result) const;
   CRad BuildPoint(const CycleResult& result);
   void NoteRead(const DayRead& read);
+  void NoteUnitChanges(const std::vector<UnitChange>& changes);
   void NoteSave(const DaySave& save);
   void NoteHeldDays(const std::vector<StoreOutcome::HeldDay>& days);
   void RecoverHeldPoints();
