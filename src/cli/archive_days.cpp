@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "files/day_part_name.h"
+
 namespace fs = std::filesystem;
 
 namespace spectrel::cli {
@@ -63,6 +65,8 @@ bool FindDayFiles(const std::string& input, std::vector<DaySource>& days, std::s
 std::string DateOfDayFile(const std::string& path) {
   const fs::path p(path);
   const std::string stem = p.stem().string();
+  // A part (another sensor unit, with its own calibration) gets a NetCDF file of its own.
+  if (DayPartOf(path) >= 2) return stem;
   if (!DayFileName(p) || stem.size() != 8 ||
       !std::all_of(stem.begin(), stem.end(), [](unsigned char c) { return std::isdigit(c); }))
     return "";

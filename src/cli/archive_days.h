@@ -16,10 +16,11 @@ struct DaySource {
 // it is a folder. False with a one-line reason when the input does not exist or cannot be read.
 bool FindDayFiles(const std::string& input, std::vector<DaySource>& days, std::string& error);
 
-// The date of a day file from its name "YYYYMMDD.KRF", or empty for any other name.
+// The date of a day file from its name "YYYYMMDD.KRF", "YYYYMMDD_n" for its part n
+// "YYYYMMDD_n.KRF", or empty for any other name.
 std::string DateOfDayFile(const std::string& path);
 
-// OUT/YYYY/YYYYMMDD.nc for a date "YYYYMMDD".
+// OUT/YYYY/YYYYMMDD.nc for a date "YYYYMMDD" (OUT/YYYY/YYYYMMDD_n.nc for a part).
 std::string NetCdfPath(const std::string& outFolder, const std::string& date);
 
 // The output exists as a file and was modified after the day file.

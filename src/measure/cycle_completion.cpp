@@ -29,7 +29,7 @@ void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   const DayRead read = Store.BeginCycle(DayFilePath(SettingsRef.KrfFolder, result.Time), header, changes);
   const std::string& dayPath = read.Path;
   NoteRead(read);
-  NoteUnitChanges(changes);
+  NoteUnitChanges(changes, result.Time);
   if (read.NewFile()) SettingsRef.TimeZoneText = header.TimeZone;
   const int index = Store.Add(BuildPoint(result));
   try {
@@ -88,8 +88,9 @@ void CSpectrelDoc::NoteRead(const DayRead& read) {
   }
 }
 
-void CSpectrelDoc::NoteUnitChanges(const std::vector<UnitChange>& changes) {
+void CSpectrelDoc::NoteUnitChanges(const std::vector<UnitChange>& changes, std::int64_t time) {
   for (const UnitChange& change : changes) {
+    UnitChanges[static_cast<size_t>(change.Model)] = UnitChangeStatus{time, change.OldSerial, change.NewSerial};
     const std::string tag(Models[static_cast<size_t>(change.Model)].Tag);
     WriteLog(tag + " UNIT CHANGED " + change.OldSerial + " " + change.NewSerial);
     Host.ReportError(ModelDisplayName(change.Model) + " is another unit (serial number " + change.OldSerial + ", now " +

@@ -1,5 +1,6 @@
 // File names and the time-zone text of a new day file, and the status texts of both languages.
 #include "doc_fixture.h"
+#include "files/day_part_name.h"
 #include "measure/day_paths.h"
 #include "measure/status_texts.h"
 
@@ -17,6 +18,18 @@ TEST(DayPaths, NamesAndTimesFollowTheLocalCalendar) {
   EXPECT_EQ(EventLogPath("/d", t), "/d2026.LOG");
   // 15:00 UTC on 31 December is already the next year in Tokyo.
   EXPECT_EQ(DayFilePath("", Utc(2026, 12, 31, 15, 0, 0)), "2027/20270101.KRF");
+}
+
+// A day goes on in its parts "YYYYMMDD_n.KRF" beside its day file; other names are no part.
+TEST(DayPaths, PartsOfADayAreNamedAndKnownByTheirName) {
+  EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 1), "/d/2026/20261205.KRF");
+  EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 12), "/d/2026/20261205_12.KRF");
+  const std::pair<const char*, int> names[] = {
+      {"/d/2026/20261205.KRF", 1}, {"/d/2026/20261205_2.KRF", 2}, {"20261205_12.KRF", 12},
+      {"/d/2026/20261205_1.KRF", 0}, {"/d/2026/20261205_.KRF", 0}, {"/d/2026/2026120_2.KRF", 0},
+      {"/d/2026/20261205_2.KRF.unreadable-1", 0}, {"/d/2026/20261205_2a.KRF", 0}, {"/d/2026/2026120509.CSV", 0},
+  };
+  for (const auto& [name, part] : names) EXPECT_EQ(DayPartOf(name), part) << name;
 }
 
 TEST(DayPaths, TimeZoneTextIsTheWholeHourOffset) {
