@@ -35,7 +35,7 @@ void BM_OpenDayAndDrawOverview(benchmark::State& state) {
   const std::string& path = DayFile();
   QImage image(1200, 900, QImage::Format_RGB32);
   for (auto _ : state) {
-    ArchiveDay day = ReadArchiveDay(path, 300, 1800);
+    ArchiveDay day = ReadArchiveDay(path, 300, 1800, StationZone::Process());
     CDayOverview overview;
     overview.SetData(std::move(day.Overview), std::move(day.Spectrogram));
     Draw(overview, image);
@@ -46,7 +46,7 @@ BENCHMARK(BM_OpenDayAndDrawOverview)->Unit(benchmark::kMillisecond)->Repetitions
 
 void BM_RedrawOverviewAtNewSize(benchmark::State& state) {
   CDayOverview overview;
-  overview.SetData(ReadArchiveDay(DayFile(), 300, 1800).Overview);
+  overview.SetData(ReadArchiveDay(DayFile(), 300, 1800, StationZone::Process()).Overview);
   QImage sizes[] = {QImage(1200, 900, QImage::Format_RGB32), QImage(900, 640, QImage::Format_RGB32)};
   int turn = 0;
   for (auto _ : state) {

@@ -12,7 +12,7 @@ set(expected bin/spectrel-cli bin/solmet-sim lib/systemd/system/spectrel.service
     share/doc/spectrel/manual/README.md share/doc/spectrel/spectrel.ini.example share/doc/spectrel/CHANGELOG.md
     share/bash-completion/completions/spectrel-cli)
 if(GUI)
-  list(APPEND expected bin/spectrel share/applications/spectrel.desktop
+  list(APPEND expected bin/spectrel share/applications/spectrel.desktop share/mime/packages/spectrel.xml
        share/icons/hicolor/scalable/apps/spectrel.svg)
   if(PNG)
     foreach(size 16 32 48 256)
@@ -62,7 +62,25 @@ else()
 endif()
 if(GUI)
   file(READ ${PREFIX}/share/applications/spectrel.desktop entry)
-  if(NOT entry MATCHES "\nName\\[ja\\]=" OR NOT entry MATCHES "\nExec=spectrel\n")
-    message(FATAL_ERROR "desktop entry lacks a Japanese name or the program:\n${entry}")
+  if(NOT entry MATCHES "\nName\\[ja\\]=" OR NOT entry MATCHES "\nExec=spectrel %f\n"
+     OR NOT entry MATCHES "\nMimeType=application/x-spectrel-day;\n")
+    message(FATAL_ERROR "desktop entry lacks a Japanese name, the program or the day file's type:\n${entry}")
+  endif()
+  # Validated as desktops read it, where the validators are installed.
+  find_program(DESKTOP_VALIDATE desktop-file-validate)
+  find_program(XMLLINT xmllint)
+  if(DESKTOP_VALIDATE)
+    execute_process(COMMAND ${DESKTOP_VALIDATE} ${PREFIX}/share/applications/spectrel.desktop
+                    RESULT_VARIABLE valid OUTPUT_VARIABLE said ERROR_VARIABLE said)
+    if(NOT valid EQUAL 0 OR said)
+      message(FATAL_ERROR "desktop entry not valid:\n${said}")
+    endif()
+  endif()
+  if(XMLLINT)
+    execute_process(COMMAND ${XMLLINT} --noout ${PREFIX}/share/mime/packages/spectrel.xml
+                    RESULT_VARIABLE valid ERROR_VARIABLE said)
+    if(NOT valid EQUAL 0)
+      message(FATAL_ERROR "day file type not well-formed:\n${said}")
+    endif()
   endif()
 endif()

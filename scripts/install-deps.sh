@@ -17,6 +17,7 @@ packages=(
   python3-netcdf4 python3-xarray python3-dask python3-distributed python3-ephem
   groff-base
   libsystemd-dev librsvg2-bin
+  desktop-file-utils shared-mime-info mandoc   # the desktop entry, the day files' type and the man pages checked
   libmicrohttpd-dev curl jq
   chromium prometheus      # the web page seen in a browser; promtool checks metrics and alert rules
 )

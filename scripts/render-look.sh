@@ -3,7 +3,9 @@
 # look renderer (tools/look, never shipped): the main window at its first-start size after one
 # simulated manual measurement, the graph alone (1000 x 750), the clipboard picture (SVG), a
 # printed page (PDF), the measurement dialog and the day overview of a generated day in English
-# and Japanese, then both settings dialogs in both languages.
+# and Japanese, the states of the commands (a pinned point with Back to Live, the overview's
+# printed page, the spectrum zoomed, night labels, the 25-hour autumn day on the station's clock
+# and in UTC, a missing day) in both languages, then both settings dialogs in both languages.
 #   scripts/render-look.sh [OUTPUT_DIR]        (default out/look)
 # BUILD_DIR picks the build folder (default build/look, configured when missing).
 # The simulated sun follows the local time of day; unless TZ is set, a zone is chosen in which it

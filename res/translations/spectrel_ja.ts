@@ -107,8 +107,8 @@ Software Starting</source>
     </message>
     <message>
         <location line="+4"/>
-        <source>File Name:&quot;YYYYMMDD.krf&quot; (Daily)</source>
-        <translation>ファイル名：&quot;YYYYMMDD.krf&quot; (日毎）</translation>
+        <source>File Name:&quot;YYYYMMDD.KRF&quot; (Daily)</source>
+        <translation>ファイル名：&quot;YYYYMMDD.KRF&quot; (日毎）</translation>
     </message>
     <message>
         <location line="+10"/>
@@ -117,8 +117,8 @@ Software Starting</source>
     </message>
     <message>
         <location line="+1"/>
-        <source>Save - File Name:&quot;YYYYMMDDhh.csv&quot; (Hourly)</source>
-        <translation>保存する - ファイル名：&quot;YYYYMMDDhh.csv&quot; (時間毎）</translation>
+        <source>Save - File Name:&quot;YYYYMMDDHH.CSV&quot; (Hourly)</source>
+        <translation>保存する - ファイル名：&quot;YYYYMMDDHH.CSV&quot; (時間毎）</translation>
     </message>
     <message>
         <location line="+3"/>
@@ -165,6 +165,26 @@ Software Starting</source>
         <source>CSV File Folder</source>
         <translation>CSVファイルの保存先</translation>
     </message>
+    <message>
+        <source>Site</source>
+        <translation>観測地点</translation>
+    </message>
+    <message>
+        <source>%1   Latitude %2   Longitude %3   Altitude %4 m</source>
+        <translation>%1   緯度 %2   経度 %3   標高 %4 m</translation>
+    </message>
+    <message>
+        <source>this system&apos;s: %1</source>
+        <translation>このシステムの値: %1</translation>
+    </message>
+    <message>
+        <source>Time &amp;zone</source>
+        <translation>タイムゾーン(&amp;Z)</translation>
+    </message>
+    <message>
+        <source>%1 is not a time zone of this system (an IANA name such as Asia/Tokyo).</source>
+        <translation>%1 はこのシステムのタイムゾーンではありません (Asia/Tokyo のような IANA 名)。</translation>
+    </message>
 </context>
 <context>
     <name>spectrel::CDayOverview</name>
@@ -197,8 +217,8 @@ Software Starting</source>
         <translation> 時間</translation>
     </message>
     <message>
-        <source>%1   Station: %2   File: %3   Time zone: UTC%4</source>
-        <translation>%1   観測所: %2   ファイル: %3   タイムゾーン: UTC%4</translation>
+        <source>%1   Station: %2   File: %3   Time zone: %4</source>
+        <translation>%1   観測所: %2   ファイル: %3   タイムゾーン: %4</translation>
     </message>
     <message>
         <source>Integral irradiance (W/m2)</source>
@@ -223,6 +243,10 @@ Software Starting</source>
     <message>
         <source>shown in the graph</source>
         <translation>グラフに表示中</translation>
+    </message>
+    <message>
+        <source>Time: %1</source>
+        <translation>時刻: %1</translation>
     </message>
 </context>
 <context>
@@ -662,6 +686,14 @@ Software Starting</source>
         <source>measuring</source>
         <translation>計測中</translation>
     </message>
+    <message>
+        <source>The profile %1 was checked at start:</source>
+        <translation>起動時にプロファイル %1 を確認しました:</translation>
+    </message>
+    <message>
+        <source>Profile: %1 (all in View &gt; Event Log)</source>
+        <translation>プロファイル: %1 (すべて 表示 &gt; イベントログ に)</translation>
+    </message>
 </context>
 <context>
     <name>spectrel::CSpectrelView</name>
@@ -800,6 +832,14 @@ Software Starting</source>
     <message>
         <source>%1: %2 (%3 points could be read)</source>
         <translation>%1: %2 (%3 点を読み込みました)</translation>
+    </message>
+    <message>
+        <source>&amp;UTC Time Axis</source>
+        <translation>UTC 時間軸(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Read the day overview&apos;s time axis in UTC instead of the station&apos;s clock</source>
+        <translation>日間概要の時間軸を観測所の時計ではなく UTC で表示します</translation>
     </message>
 </context>
 <context>

@@ -21,6 +21,7 @@
 #include <filesystem>
 
 #include "app/serial_port_probe.h"
+#include "base/station_zone.h"
 #include "sensor/serial_ports.h"
 #include "measure/status_texts.h"
 #include "sensor/serial.h"
@@ -114,6 +115,7 @@ void CConfDlg::Build(const std::vector<std::string>& candidates) {
   left->addWidget(BuildMemoGroup());
   left->addWidget(BuildIntegGroup());
   left->addWidget(BuildTimeGroup());
+  left->addWidget(BuildSiteGroup());
   left->addStretch(1);
 
   auto* right = new QVBoxLayout;
@@ -230,6 +232,27 @@ QWidget* CConfDlg::BuildTimeGroup() {
   return group;
 }
 
+// The station's name and position are the profile's own (shown here); its zone turns the local
+// times of its day files into true UTC, and is edited here.
+QWidget* CConfDlg::BuildSiteGroup() {
+  auto* group = new QGroupBox(tr("Site"), this);
+  auto* grid = new QGridLayout(group);
+  auto* where = new QLabel(tr("%1   Latitude %2   Longitude %3   Altitude %4 m")
+                               .arg(Copy.SiteName.empty() ? QStringLiteral("-") : Text(Copy.SiteName), Text(Copy.SiteLat),
+                                    Text(Copy.SiteLon), Text(Copy.SiteAlt)),
+                           group);
+  where->setObjectName(QStringLiteral("site"));
+  Zone = new QLineEdit(group);
+  Zone->setObjectName(QStringLiteral("zone"));
+  Zone->setPlaceholderText(tr("this system's: %1").arg(QString::fromStdString(StationZone::SystemZoneName())));
+  auto* zoneLabel = new QLabel(tr("Time &zone"), group);
+  zoneLabel->setBuddy(Zone);
+  grid->addWidget(where, 0, 0, 1, 2);
+  grid->addWidget(zoneLabel, 1, 0);
+  grid->addWidget(Zone, 1, 1);
+  return group;
+}
+
 QWidget* CConfDlg::BuildKrfGroup() {
   auto* group = new QGroupBox(tr("KRF Format data"), this);
   KrfFolder = new QLineEdit(group);
@@ -239,7 +262,7 @@ QWidget* CConfDlg::BuildKrfGroup() {
   KrfBrowse->setObjectName(QStringLiteral("krfBrowse"));
   KrfBrowse->setAutoDefault(false);
   auto* layout = new QVBoxLayout(group);
-  layout->addWidget(new QLabel(tr("File Name:\"YYYYMMDD.krf\" (Daily)"), group));
+  layout->addWidget(new QLabel(tr("File Name:\"YYYYMMDD.KRF\" (Daily)"), group));
   auto* row = new QHBoxLayout;
   row->addWidget(KrfFolder, 1);
   row->addWidget(KrfBrowse);
@@ -250,7 +273,7 @@ QWidget* CConfDlg::BuildKrfGroup() {
 
 QWidget* CConfDlg::BuildCsvGroup() {
   auto* group = new QGroupBox(tr("CSV Format data"), this);
-  SaveCsv = new QCheckBox(tr("Save - File Name:\"YYYYMMDDhh.csv\" (Hourly)"), group);
+  SaveCsv = new QCheckBox(tr("Save - File Name:\"YYYYMMDDHH.CSV\" (Hourly)"), group);
   SaveCsv->setObjectName(QStringLiteral("saveCsv"));
   auto* options = new QHBoxLayout;
   options->addWidget(BuildPitchGroup(group));
@@ -357,6 +380,7 @@ void CConfDlg::ShowValues() {
   FinishHour->setValue(static_cast<int>((Copy.EndTime / 3600) % 24));
   FinishMinute->setValue(static_cast<int>((Copy.EndTime / 60) % 60));
   Interval->setValue(static_cast<int>(std::clamp<std::int64_t>(Copy.Interval / 60, 1, 720)));
+  Zone->setText(Text(Copy.SiteZone));
   KrfFolder->setText(Text(Copy.KrfFolder));
   SaveCsv->setChecked(Copy.SaveCsv != 0);
   Raw->setChecked(Copy.CsvPitch == 0);
@@ -379,6 +403,15 @@ bool CConfDlg::TakeValues() {
       return false;
     }
   }
+  const QString zone = Zone->text().trimmed();
+  if (!zone.isEmpty() && !StationZone::Named(zone.toStdString())) {
+    QMessageBox::warning(this, QApplication::applicationDisplayName(),
+                         tr("%1 is not a time zone of this system (an IANA name such as Asia/Tokyo).").arg(zone));
+    Zone->setFocus();
+    Zone->selectAll();
+    return false;
+  }
+  Copy.SiteZone = zone.toStdString();
   Copy.AutoStart = AutoStart->isChecked() ? 1 : 0;
   Copy.CsvFolder = CsvFolder->text().toStdString();
   Copy.KrfFolder = KrfFolder->text().toStdString();
@@ -399,8 +432,8 @@ bool CConfDlg::TakeValues() {
 
 void CConfDlg::accept() {
   if (!TakeValues()) return;
-  // Only the fields of this dialog go back; the measurement type, site, graph block and display
-  // mode belong to others.
+  // Only the fields of this dialog go back; the measurement type, the site's name and position,
+  // the graph block and the display mode belong to others.
   Settings.ComPort = Copy.ComPort;
   Settings.StartTime = Copy.StartTime;
   Settings.EndTime = Copy.EndTime;
@@ -418,6 +451,7 @@ void CConfDlg::accept() {
   Settings.UserMemo = Copy.UserMemo;
   Settings.IntegFrom = Copy.IntegFrom;
   Settings.IntegTo = Copy.IntegTo;
+  Settings.SiteZone = Copy.SiteZone;
   QDialog::accept();
 }
 

@@ -1,6 +1,6 @@
 // The modal measurement settings: ports and use of the four sensor models, the daily window and
-// interval, the user comment, the integration range, the day file and hourly CSV storage and the
-// automatic start. The dialog works on a copy of the settings and writes it back only on OK.
+// interval, the user comment, the integration range, the station's time zone beside its name and
+// position, the day file and hourly CSV storage and the automatic start. The dialog works on a copy of the settings and writes it back only on OK.
 #pragma once
 
 #include <QDialog>
@@ -53,6 +53,7 @@ class CConfDlg : public QDialog {
   QWidget* BuildMemoGroup();
   QWidget* BuildIntegGroup();
   QWidget* BuildTimeGroup();
+  QWidget* BuildSiteGroup();
   // The right column: the two file formats, then the automatic start with OK and Cancel.
   QWidget* BuildKrfGroup();
   QWidget* BuildCsvGroup();
@@ -82,6 +83,7 @@ class CConfDlg : public QDialog {
   QSpinBox* FinishHour = nullptr;
   QSpinBox* FinishMinute = nullptr;
   QSpinBox* Interval = nullptr;     // minutes
+  QLineEdit* Zone = nullptr;        // the station's IANA zone; empty: the system's
   QLineEdit* KrfFolder = nullptr;
   QPushButton* KrfBrowse = nullptr;
   QCheckBox* SaveCsv = nullptr;

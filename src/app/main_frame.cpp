@@ -128,18 +128,11 @@ void CMainFrame::CreateMenus() {
   viewMenu->addAction(graph);
   viewMenu->addAction(copy);
   viewMenu->addAction(Pane->ShowAction());
+  viewMenu->addAction(Pane->UtcAxisAction());
   CreateSensorPanel(*viewMenu);
   QAction* log = viewMenu->addAction(tr("Event &Log"));
   log->setStatusTip(tr("Show the event log as it grows"));
-  connect(log, &QAction::triggered, this, [this] {
-    if (LogWindow == nullptr) {
-      LogWindow = new CEventLogWindow(
-          [this] { return EventLogPath(ViewWidget->Document().Settings().KrfFolder, SystemClock().Now()); }, this);
-      RememberPlace(*LogWindow, QStringLiteral("EventLog"));
-    }
-    LogWindow->show();
-    LogWindow->raise();
-  });
+  connect(log, &QAction::triggered, this, &CMainFrame::ShowEventLog);
   QMenu* spectrum = menuBar()->addMenu(tr("&Spectrum"));
   CreateSpectrumMenu(*spectrum);
   QMenu* help = menuBar()->addMenu(tr("&Help"));
@@ -253,6 +246,29 @@ void CMainFrame::CreateStatusBar() {
   menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"))->addAction(toggle);
 }
 
+void CMainFrame::ShowEventLog() {
+  if (LogWindow == nullptr) {
+    LogWindow = new CEventLogWindow(
+        [this] { return EventLogPath(ViewWidget->Document().Settings().KrfFolder, SystemClock().Now()); }, this);
+    LogWindow->SetNotes(ProfileNotes);
+    RememberPlace(*LogWindow, QStringLiteral("EventLog"));
+  }
+  LogWindow->show();
+  LogWindow->raise();
+}
+
+void CMainFrame::ShowProfileFindings(const QString& profile, const QStringList& findings, bool errors) {
+  if (findings.isEmpty()) return;
+  ProfileNotes = tr("The profile %1 was checked at start:").arg(profile) + QLatin1Char('\n') + findings.join(QLatin1Char('\n'));
+  if (LogWindow != nullptr) LogWindow->SetNotes(ProfileNotes);
+  // A pane of its own: command prompts never cover it, and it stays until the program ends.
+  auto* label = new QLabel(tr("Profile: %1 (all in View > Event Log)").arg(findings.front()), statusBar());
+  label->setObjectName(QStringLiteral("profileCheck"));
+  label->setToolTip(ProfileNotes);
+  label->setStyleSheet(errors ? QStringLiteral("color: #b00000") : QStringLiteral("color: #8a5a00"));
+  statusBar()->insertPermanentWidget(0, label, 1);
+}
+
 void CMainFrame::UpdateCountdown() {
   const CSpectrelDoc& doc = ViewWidget->Document();
   if (!doc.Measuring()) {
@@ -269,8 +285,12 @@ void CMainFrame::UpdateCountdown() {
 }
 
 void CMainFrame::UpdateCommands() {
-  const bool idle = !ViewWidget->Document().Measuring();
+  const CSpectrelDoc& doc = ViewWidget->Document();
+  const bool idle = !doc.Measuring();
   for (int id : {IdMeasInterval, IdMeasManual, IdMeasSettings, IdAppExit}) Actions[id]->setEnabled(idle);
+  // A folder held by another station: measuring is refused, the reason stays in the status bar.
+  const bool mayStart = idle && doc.MeasurementRefusal().empty();
+  for (int id : {IdMeasInterval, IdMeasManual}) Actions[id]->setEnabled(mayStart);
 }
 
 void CMainFrame::OnAbout() {
@@ -278,9 +298,15 @@ void CMainFrame::OnAbout() {
   about.exec();
 }
 
+void CMainFrame::CloseForSignal() {
+  ClosingForSignal = true;
+  close();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  // A running measurement must be stopped with "Abort" first.
-  if (ViewWidget->Document().Measuring() || !Host.CloseEnabled()) {
+  // A running measurement is stopped first, as "Abort" stops it (interval measurement asks); a
+  // declined question keeps the window and the measurement.
+  if (!ClosingForSignal && ViewWidget->Document().Measuring() && !ViewWidget->OnAbort()) {
     event->ignore();
     return;
   }

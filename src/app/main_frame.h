@@ -1,9 +1,10 @@
 // The main window: menus, toolbar and status bar around the view. Its commands follow the
 // measurement state: while measuring, the start commands, the measurement settings and exit are
-// disabled and the window refuses to close.
+// disabled, and closing the window asks whether to stop the measurement first.
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <QTimer>
 
 class QLabel;
@@ -42,6 +43,14 @@ class CMainFrame : public QMainWindow {
   void UpdateCommands();
   // The About box, modal.
   void OnAbout();
+  // What the profile check at start found, one line each ("error: [USE] SR-102: ..."): said in
+  // the status bar until the program ends and above the lines of the event log window.
+  void ShowProfileFindings(const QString& profile, const QStringList& findings, bool errors);
+  // Shows the event log window.
+  void ShowEventLog();
+  // Closes the window as a signal asks: no question; the document stops a running measurement
+  // as it goes.
+  void CloseForSignal();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -65,6 +74,8 @@ class CMainFrame : public QMainWindow {
   CEventLogWindow* LogWindow = nullptr;   // made when first asked for; owned as a child
   QLabel* MeasuringLabel = nullptr;       // the status bar's countdown to the next cycle
   QTimer Countdown;                       // refreshes it once a second while measuring
+  bool ClosingForSignal = false;          // a signal closes the window: nothing is asked
+  QString ProfileNotes;                   // the profile check's findings, for the event log window
 };
 
 }  // namespace spectrel

@@ -57,8 +57,10 @@ OverviewPane::OverviewPane(QMainWindow& frame, CSpectrelView& view, QtDocumentHo
   connect(&ReadingDay, &QFutureWatcher<ArchiveDay>::finished, this, &OverviewPane::OnReadFinished);
   FollowLive();
   // After a restart the morning is in today's file before the next measurement adds to it.
-  if (View.Document().DayData().RadCount() == 0 && QFileInfo::exists(QString::fromStdString(TodayFile())))
+  if (View.Document().DayData().RadCount() == 0 && QFileInfo::exists(QString::fromStdString(TodayFile()))) {
     OpenDayFile(QString::fromStdString(TodayFile()));
+    ReadingTodayAtStart = true;
+  }
 }
 
 // A read still running holds only its own copies: it may end after the pane has gone.
@@ -105,6 +107,14 @@ void OverviewPane::CreateActions() {
   LaterPoint->setShortcut(QKeySequence(Qt::Key_Right));
   LaterPoint->setStatusTip(tr("Show the day's point after the one shown"));
   connect(LaterPoint, &QAction::triggered, this, [this] { StepPoint(1); });
+  UtcAxis = new QAction(tr("&UTC Time Axis"), this);
+  UtcAxis->setCheckable(true);
+  UtcAxis->setStatusTip(tr("Read the day overview's time axis in UTC instead of the station's clock"));
+  connect(UtcAxis, &QAction::toggled, this, [this](bool utc) {
+    Widget->SetUtcAxis(utc);
+    QSettings().setValue(QStringLiteral("OverviewUtcAxis"), utc);
+  });
+  UtcAxis->setChecked(QSettings().value(QStringLiteral("OverviewUtcAxis"), false).toBool());
   Recent = new QMenu(tr("Rec&ent Day Files"), &Frame);
   UpdateRecent(QString());
 
@@ -117,6 +127,8 @@ void OverviewPane::CreateActions() {
   connect(Widget, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PictureCommands->exec(Widget->mapToGlobal(at)); });
 }
+
+StationZone OverviewPane::Zone() const { return StationZoneOf(View.Document().Settings().SiteZone); }
 
 std::string OverviewPane::TodayFile() const {
   return DayFilePath(View.Document().Settings().KrfFolder, SystemClock().Now());
@@ -144,6 +156,12 @@ void OverviewPane::FollowLive() {
     UpdateNeighbours();
   }
   const ReportOptions range = ReportOptionsFrom(View.Document().Settings());
+  // The running day is measured in the station's zone; a zone changed in the settings starts it over.
+  if (Widget->Data().Count() == 0 || ZoneSetting != View.Document().Settings().SiteZone) {
+    ZoneSetting = View.Document().Settings().SiteZone;
+    Widget->Data().Clear();
+    Widget->Data().SetZone(Zone());
+  }
   // A long day (a start late in the day) is taken in slices so the window keeps answering.
   const bool done = Widget->Data().Follow(LiveDay(), range.IntegFrom, range.IntegTo, PointsPerSlice);
   Widget->Changed();
@@ -164,10 +182,13 @@ void OverviewPane::OpenDayFile(const QString& path) {
     BackToLive();   // the running day is already here, and grows
     return;
   }
-  if (ReadingDay.isRunning()) {
-    // The file read now is no longer wanted: it stops before its overview is built.
+  if (ReadPending) {
+    // The file read now is no longer wanted: it stops before its overview is built (or, read
+    // already, is not shown).
     QueuedPath = path;
-    ReadingDay.future().cancel();
+    // Today's morning read at start is kept for Back to Live, even when a day file named on the
+    // command line comes at once.
+    if (!ReadingTodayAtStart) ReadingDay.future().cancel();
     return;
   }
   QGuiApplication::setOverrideCursor(Qt::BusyCursor);
@@ -178,20 +199,22 @@ void OverviewPane::OpenDayFile(const QString& path) {
 void OverviewPane::StartReading(const QString& path) {
   const ReportOptions range = ReportOptionsFrom(View.Document().Settings());
   ReadingDay.setFuture(QtConcurrent::run(
-      [](QPromise<ArchiveDay>& promise, const std::string& file, int from, int to) {
-        promise.addResult(ReadArchiveDay(file, from, to, [&promise] { return promise.isCanceled(); }));
+      [](QPromise<ArchiveDay>& promise, const std::string& file, int from, int to, const StationZone& zone) {
+        promise.addResult(ReadArchiveDay(file, from, to, zone, [&promise] { return promise.isCanceled(); }));
       },
-      path.toStdString(), range.IntegFrom, range.IntegTo));
+      path.toStdString(), range.IntegFrom, range.IntegTo, Zone()));
 }
 
 void OverviewPane::OnReadFinished() {
+  const QFuture<ArchiveDay> done = ReadingDay.future();
+  if (std::exchange(ReadingTodayAtStart, false) && !QueuedPath.isEmpty() && !done.isCanceled() && done.resultCount() > 0)
+    TodayRead = done.result().Set;
   if (!QueuedPath.isEmpty()) {
     StartReading(std::exchange(QueuedPath, QString()));
     return;
   }
   QGuiApplication::restoreOverrideCursor();
   ReadPending = false;
-  const QFuture<ArchiveDay> done = ReadingDay.future();
   if (!done.isCanceled() && done.resultCount() > 0) OnRead(done.result());
 }
 

@@ -42,6 +42,7 @@ class OverviewPane : public QObject {
   QAction* LiveAction() const { return Live; }
   QAction* EarlierPointAction() const { return EarlierPoint; }
   QAction* LaterPointAction() const { return LaterPoint; }
+  QAction* UtcAxisAction() const { return UtcAxis; }
   QMenu* RecentMenu() const { return Recent; }
   QMenu* PictureMenu() const { return PictureCommands; }
 
@@ -81,6 +82,7 @@ class OverviewPane : public QObject {
   void UpdateRecent(const QString& path);
   void SetTitle(const QString& fileName);
   std::string TodayFile() const;
+  StationZone Zone() const;   // the station's, from the profile
   const CKrfData& LiveDay() const;
   void OnPrint();
   void OnPreview();
@@ -98,6 +100,7 @@ class OverviewPane : public QObject {
   QAction* Live = nullptr;
   QAction* EarlierPoint = nullptr;
   QAction* LaterPoint = nullptr;
+  QAction* UtcAxis = nullptr;
   QMenu* Recent = nullptr;
   QMenu* PictureCommands = nullptr;
   std::shared_ptr<const CKrfData> Archive;   // the archive day shown, null while live
@@ -110,7 +113,9 @@ class OverviewPane : public QObject {
   QFutureWatcher<ArchiveDay> ReadingDay;       // the day file being read
   QString QueuedPath;                        // the last file asked for while another was read
   bool ReadPending = false;                  // an open has not yet been answered
+  bool ReadingTodayAtStart = false;          // today's file read at start: another open waits for it
   std::unique_ptr<QPrinter> PagePrinter;     // the overview's own page set-up
+  std::string ZoneSetting;                   // the profile's zone text the live day was measured in
 };
 
 }  // namespace spectrel

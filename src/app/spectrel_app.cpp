@@ -8,10 +8,13 @@
 #include <filesystem>
 
 #include "app/main_frame.h"
+#include "app/overview_pane.h"
 #include "app/settings_actions.h"
+#include "app/signal_close.h"
 #include "app/translations.h"
 #include "simulation/simulated_station.h"
 #include "measure/spectrel_doc.h"
+#include "measure/station_start.h"
 #include "sensor/status_report.h"
 #include "settings/profile.h"
 #include "ui/qt_document_host.h"
@@ -30,6 +33,7 @@ CSpectrelApp::CSpectrelApp(StartOptions options) : Options(std::move(options)) {
 
 CSpectrelApp::~CSpectrelApp() {
   ExitInstance();
+  Signals.reset();
   // The view goes before the document it draws, the document before its host.
   Frame.reset();
   Doc.reset();
@@ -57,6 +61,10 @@ bool CSpectrelApp::InitInstance() {
   if (Options.SimulateAuto && SimulatedStation::RealSensorsConfigured(SettingsRecord)) {
     Options.Simulate = false;   // the station's own sensors are there: measure them
   }
+  // The profile checked as a station's start checks it; simulated sensors stand in for its ports.
+  const ProfileCheck check = CheckStartProfile({Profile, false, location.AppFolder, Options.Simulate, false, true});
+  // One station per data folder: a folder another station measures into is said, not hidden.
+  const FolderClaim claim = ClaimDataFolder(SettingsRecord.KrfFolder, "spectrel", DataLock);
   if (Options.Simulate) {
     Sim = std::make_unique<SimulatedStation>();
     std::string error;
@@ -67,6 +75,7 @@ bool CSpectrelApp::InitInstance() {
   // Simulated sensors plug in where the real ports do; the settings stay the user's own.
   const PortSupply& ports = Sim ? static_cast<const PortSupply&>(*Sim) : ProfilePortSupply();
   Doc = std::make_unique<CSpectrelDoc>(SettingsRecord, *DocHost, SystemStationClock(), ports);
+  if (!claim) Doc->RefuseMeasurement(claim.Text);   // never two stations' points in one folder
   auto* view = new CSpectrelView(*Doc);
   Settings_ = std::make_unique<SettingsActions>(
       SettingsRecord, [this] { SaveNow(); },
@@ -78,6 +87,18 @@ bool CSpectrelApp::InitInstance() {
   commands.GraphSettings = [this] { Settings_->ShowGraphSettings(Frame.get()); };
   Frame = std::make_unique<CMainFrame>(view, *DocHost, std::move(commands));
   DocHost->SetView(view);
+  // The window closes as Exit closes it; the event loop ends even when a dialog of its own is
+  // open, and the document's end logs the stop of a running measurement and the program's end.
+  Signals = std::make_unique<SignalClose>([this](int) {
+    if (Frame) Frame->CloseForSignal();
+    QCoreApplication::exit(0);
+  });
+
+  if (claim) LogStartFindings(*Doc, DataLock, check);
+  QStringList findings;
+  if (!claim) findings << QString::fromStdString("error: " + claim.Text);
+  for (const ProfileFinding& finding : check.Findings) findings << QString::fromStdString(FindingLine(finding));
+  Frame->ShowProfileFindings(QString::fromStdString(Profile), findings, check.HasErrors() || !claim);
 
   // An automatic start begins before the window is shown.
   view->OnInitialUpdate();
@@ -86,6 +107,9 @@ bool CSpectrelApp::InitInstance() {
     Frame->activateWindow();
   }
   Settings_->CreateGraphDialog();
+  // A day file named on the command line (a file manager's "Open With") is opened as
+  // File > Open Day File opens it: read only, beside the running measurement.
+  if (!Options.DayFile.empty()) Frame->Overview().OpenDayFile(QString::fromStdString(Options.DayFile));
   return true;
 }
 

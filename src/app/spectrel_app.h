@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/folder_lock.h"
 #include "settings/app_settings.h"
 
 class QTranslator;
@@ -17,6 +18,7 @@ class CSpectrelDoc;
 class CSpectrelView;
 class QtDocumentHost;
 class SettingsActions;
+class SignalClose;
 class SimulatedStation;
 
 struct StartOptions {
@@ -25,6 +27,7 @@ struct StartOptions {
   bool SimulateAuto = false;  // --simulate=auto: only when no sensor in use has an existing port
   bool SimulatePaced = true;  // simulated sensors keep real line speed and exposure times
   bool Show = true;           // show the main window (the look renderer and tests may not)
+  std::string DayFile = {};   // a day file to show at start, read only (the command line's)
 };
 
 class CSpectrelApp {
@@ -56,10 +59,12 @@ class CSpectrelApp {
   std::string Profile;                   // the initialisation file
   std::vector<std::unique_ptr<QTranslator>> Translators;   // installed while the program runs
   std::unique_ptr<SimulatedStation> Sim;       // simulated sensors (--simulate)
+  FolderLock DataLock;                   // the data folder's, held while the program runs
   std::unique_ptr<QtDocumentHost> DocHost;
   std::unique_ptr<CSpectrelDoc> Doc;
   std::unique_ptr<SettingsActions> Settings_;
   std::unique_ptr<CMainFrame> Frame;     // owns the view
+  std::unique_ptr<SignalClose> Signals;  // SIGTERM and SIGINT close the window as Exit does
   bool Exited = false;
 };
 

@@ -22,7 +22,7 @@ constexpr std::int64_t ManualWaitLimit = 120;
 void CSpectrelDoc::OnStartInterval() {
   // The start commands are disabled while measuring; the front ends say why a schedule that
   // could never measure is refused.
-  if (Measuring() || WindowFinding(SettingsRef)) return;
+  if (Measuring() || !Refusal.empty() || WindowFinding(SettingsRef)) return;
   KeepMeasureMode(SettingsRef, MeasureMode::Interval);
   SetState(MeasureState::Interval);
   StartMeasurement();
@@ -30,7 +30,7 @@ void CSpectrelDoc::OnStartInterval() {
 }
 
 void CSpectrelDoc::OnStartManual() {
-  if (Measuring()) return;
+  if (Measuring() || !Refusal.empty()) return;
   KeepMeasureMode(SettingsRef, MeasureMode::Manual);
   SetState(MeasureState::ManualSettling);
   StartMeasurement();

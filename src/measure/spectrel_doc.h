@@ -44,6 +44,9 @@ class CSpectrelDoc {
   bool WriteLog(const std::string& message) { return Log.Write(message); }
   // "APP START" reached the event log: a station whose log cannot be written does not measure.
   bool StartLogged() const { return StartWritten; }
+  // Another station holds the data folder: the start commands do nothing, for the reason given.
+  void RefuseMeasurement(const std::string& why) { Refusal = why; }
+  const std::string& MeasurementRefusal() const { return Refusal; }
 
   // ---- What the views read (document thread) ----
   MeasureState State() const { return Now; }
@@ -102,6 +105,7 @@ class CSpectrelDoc {
   Language Lang;                           // of the status texts, fixed at construction
   EventLog Log;
   bool StartWritten = false;               // "APP START" was written
+  std::string Refusal;                     // why this document may not measure; empty: it may
   WorkerStop Workers;                      // the workers' stop signal
   std::array<std::unique_ptr<SensorLink>, ModelCount> Links;
   MeasureState Now = MeasureState::Idle;

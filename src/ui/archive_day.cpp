@@ -13,19 +13,30 @@
 
 namespace spectrel {
 
-ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo,
+StationZone StationZoneOf(const std::string& siteZone) {
+  // This program's zone is the system's, and also holds where it has no IANA name ($TZ a rule).
+  const std::optional<StationZone> named = StationZone::Named(siteZone);
+  return named ? *named : StationZone::Process();
+}
+
+ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo, const StationZone& zone,
                           const std::function<bool()>& cancelled) {
   ArchiveDay day;
   day.Path = path;
   day.Set = std::make_shared<CKrfData>();
+  KrfReadReport read;
   try {
-    const int result = LoadKrf(*day.Set, path);
+    const int result = LoadKrf(*day.Set, path, &read);
     if (result < 0) day.Problem = KrfLoadErrorText(result);
   } catch (const KrfTimeError& error) {
     day.Problem = KrfLoadErrorText(error);   // the points before the bad time stay
   }
   if (cancelled && cancelled()) return day;
-  day.Overview = BuildOverview(*day.Set, integFrom, integTo);
+  day.Overview = BuildOverview(*day.Set, integFrom, integTo, zone, &read.PointClocks);
+  // The points keep the true UTC the overview places them at: the graph and the live day read
+  // the same instants (the repeated hour of a change back in its order).
+  for (int j = 0; j < day.Set->RadCount() && j < day.Overview.Count(); ++j)
+    day.Set->Rad(j).MeasureTime = day.Overview.Data()[static_cast<size_t>(j)].Time;
   day.Spectrogram = SpectrogramImage(day.Overview);
   return day;
 }

@@ -21,8 +21,14 @@ struct ArchiveDay {
   std::string Problem;               // the reader's message; empty when the whole file was read
 };
 
-// cancelled is asked once the file is read: when it answers true the overview is not built.
-ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo,
+// The station's zone of a profile's "[SITE] ZONE" text: that zone, or this program's (the
+// system's) when the text is empty or names no zone of this system (which the profile check
+// reports).
+StationZone StationZoneOf(const std::string& siteZone);
+
+// The file's clock readings become true UTC in the station's zone. cancelled is asked once the
+// file is read: when it answers true the overview is not built.
+ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo, const StationZone& zone,
                           const std::function<bool()>& cancelled = {});
 
 // The nearest existing day file before (direction -1) or after (+1) the day of path, among the

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "base/local_time.h"
 #include "ui/day_overview_panels.h"
 
 namespace spectrel {
@@ -74,12 +73,24 @@ QRect CDayOverview::LiveMarkerRect() const {
   return QRect(layout.Line.right() - width, layout.Line.top() - f * 3 / 2 - 2, width, f * 3 / 2);
 }
 
+void CDayOverview::SetUtcAxis(bool utc) {
+  UtcAxis = utc;
+  update();
+}
+
+QString CDayOverview::AxisZoneName() const {
+  return UtcAxis ? QStringLiteral("UTC") : QString::fromStdString(Day.TimeZone().Name());
+}
+
 QString CDayOverview::Caption() const {
-  const QString date = Day.Count() > 0 ? QString::fromStdString(FormatLocal(Day.DayStart(), "%Y/%m/%d")) : tr("No points");
+  // The date of the station's local day; its zone, and the offset the file itself gives.
+  const QString date = Day.Count() > 0
+                           ? QString::fromStdString(FormatClock(Day.TimeZone().ClockAt(Day.DayStart()), "%Y/%m/%d"))
+                           : tr("No points");
   const QString site = Day.Site.empty() ? QStringLiteral("-") : QString::fromStdString(Day.Site);
-  const QString zone = Day.ZoneText.empty() ? QString::fromStdString(FormatLocal(Day.DayStart(), "%z"))
-                                            : QString::fromStdString(Day.ZoneText) + tr(" h");
-  return tr("%1   Station: %2   File: %3   Time zone: UTC%4")
+  const QString zone = QString::fromStdString(Day.TimeZone().Name()) +
+                       (Day.ZoneText.empty() ? QString() : QStringLiteral(" (UTC%1 h)").arg(QString::fromStdString(Day.ZoneText)));
+  return tr("%1   Station: %2   File: %3   Time zone: %4")
       .arg(date, site, FileName.isEmpty() ? QStringLiteral("-") : FileName, zone);
 }
 
@@ -95,7 +106,7 @@ QString CDayOverview::ReadingAt(const QPoint& at) const {
   const int index = PointAt(at);
   if (index < 0) return {};
   const OverviewPoint& point = Day.Data()[static_cast<size_t>(index)];
-  const QString time = QString::fromStdString(FormatLocal(point.Time, "%H:%M"));
+  const QString time = QString::fromStdString(Day.ClockText(point.Time, UtcAxis));
   if (layout.Line.contains(at)) return tr("%1  integral %2 W/m2").arg(time).arg(point.Integral, 0, 'f', 1);
   const QRect& s = layout.Spectrogram;
   const int nm = Day.MaxNm - static_cast<int>((at.y() - s.top()) * (Day.MaxNm - Day.MinNm + 1.0) / std::max(1, s.height()));

@@ -39,6 +39,11 @@ class CDayOverview : public QWidget {
   // The point the graph shows (marked across both panels); -1 for none.
   void SetShown(int index);
   int Shown() const { return ShownIndex; }
+  // The time axis in UTC instead of the station's local clock.
+  void SetUtcAxis(bool utc);
+  bool UtcAxisShown() const { return UtcAxis; }
+  // The clock the time axis reads: the station's zone, or "UTC".
+  QString AxisZoneName() const;
   // Whether the "Live" marker is offered (a point of the running day is pinned).
   void SetLiveMarker(bool offered);
   bool LiveMarkerOffered() const { return LiveOffered; }
@@ -83,6 +88,7 @@ class CDayOverview : public QWidget {
   QString NoticeText;        // why the day could not be read
   int ShownIndex = -1;       // the point the graph shows
   bool LiveOffered = false;  // the "Live" marker is drawn and answers a click
+  bool UtcAxis = false;      // the time axis reads UTC
 };
 
 }  // namespace spectrel

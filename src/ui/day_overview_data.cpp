@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/day_times.h"
 #include "base/local_day.h"
 #include "ui/day_overview_work.h"
 
@@ -56,8 +57,8 @@ void DayOverviewData::Add(OverviewPoint point) {
     MinIntegral = std::min(MinIntegral, point.Integral);
   }
   if (Points.empty()) {
-    Midnight = LocalMidnight(point.Time);
-    NextMidnight = NextLocalMidnight(point.Time);
+    Midnight = LocalMidnight(point.Time, TimeZone());
+    NextMidnight = NextLocalMidnight(point.Time, TimeZone());
   }
   Points.push_back(std::move(point));
 }
@@ -73,7 +74,31 @@ bool DayOverviewData::Follow(const CKrfData& set, int integFrom, int integTo, in
   return end == count;
 }
 
-void DayOverviewData::Clear() { *this = DayOverviewData(); }
+void DayOverviewData::Clear() {
+  DayOverviewData empty;
+  empty.Zone = Zone;   // the station's zone outlives its days
+  *this = std::move(empty);
+}
+
+std::string DayOverviewData::ClockText(std::int64_t t, bool utc) const {
+  return FormatClock(utc ? t : TimeZone().ClockAt(t), "%H:%M");
+}
+
+std::vector<HourTick> DayOverviewData::HourTicks(bool utc) const {
+  // Every quarter hour of the day is looked at, so zones half or three quarters of an hour off
+  // UTC, and changes of half an hour, find their whole hours too.
+  constexpr std::int64_t Look = 900;
+  std::vector<HourTick> ticks;
+  if (Points.empty()) return ticks;
+  for (std::int64_t t = Midnight; t <= NextMidnight; t += Look) {
+    const ClockSeconds clock = utc ? t : TimeZone().ClockAt(t);
+    if ((clock % 3600 + 3600) % 3600 != 0) continue;
+    const bool end = t == NextMidnight && !utc;
+    const int hour = end ? 24 : static_cast<int>(((clock / 3600) % 24 + 24) % 24);
+    ticks.push_back({t, hour, end ? std::string("24:00") : FormatClock(clock, "%H:%M")});
+  }
+  return ticks;
+}
 
 int DayOverviewData::Nearest(std::int64_t t) const {
   if (Points.empty()) return -1;
@@ -98,13 +123,20 @@ std::vector<std::pair<std::int64_t, std::int64_t>> DayOverviewData::Gaps() const
   return gaps;
 }
 
-DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo) {
+DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo, const StationZone& zone,
+                              const std::vector<ClockSeconds>* clocks) {
   std::vector<OverviewPoint> points(static_cast<size_t>(set.RadCount()));
   ShareWork(set.RadCount(), 16, [&](int begin, int end) {
     CResample grid;
     for (int j = begin; j < end; ++j) points[static_cast<size_t>(j)] = MakeOverviewPoint(set, j, integFrom, integTo, grid);
   });
   DayOverviewData data;
+  data.SetZone(zone);
+  if (clocks != nullptr && clocks->size() == points.size()) {
+    const DayTimes times = DayTimesToUtc(*clocks, set.TimeZone, zone);
+    for (size_t j = 0; j < points.size(); ++j) points[j].Time = times.Utc[j];
+    for (const std::string& warning : times.Warnings) data.ZoneWarning += (data.ZoneWarning.empty() ? "" : "; ") + warning;
+  }
   data.Site = set.SiteName;
   data.ZoneText = set.TimeZone;
   for (OverviewPoint& point : points) data.Add(std::move(point));

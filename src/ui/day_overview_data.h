@@ -6,17 +6,19 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/station_zone.h"
 #include "spectrum/records.h"
 #include "spectrum/resample.h"
 
 namespace spectrel {
 
 struct OverviewPoint {
-  std::int64_t Time = 0;    // s since 1970 UTC
+  std::int64_t Time = 0;    // true UTC, s since 1970
   double Integral = 0.0;    // W/m2 over the integration range
   double MaxValue = 0.0;    // largest spectral value, W/m2/um (before Row's rounding)
   bool Failed = false;      // a sensor of the day gave no spectrum, or none could be merged
@@ -26,12 +28,23 @@ struct OverviewPoint {
   std::array<std::int32_t, ModelCount> Exposure{};   // each sensor's exposure, ms; 0 without its block
 };
 
+// A whole hour of the overview's time axis: local hours of the station's zone, or UTC hours.
+struct HourTick {
+  std::int64_t Time = 0;   // the instant, s UTC
+  int Hour = 0;            // the hour the axis's clock reads, 0..23; 24 at the local day's end
+  std::string Label;       // "HH:MM"; the local day's end reads "24:00"
+};
+
 // The overview point of CRad index of the set; integFrom..integTo (nm) is the integral's range.
 // grid is scratch space, reused from point to point. Touches nothing else: any thread may call it.
 OverviewPoint MakeOverviewPoint(const CKrfData& set, int index, int integFrom, int integTo, CResample& grid);
 
 class DayOverviewData {
  public:
+  // The station's zone, in which the local day is measured; this machine's zone until one is
+  // set. Set it before the first point.
+  void SetZone(const StationZone& zone) { Zone = zone; }
+  const StationZone& TimeZone() const { return Zone ? *Zone : StationZone::Process(); }
   // Adds a point made by MakeOverviewPoint, later than those held.
   void Add(OverviewPoint point);
   // Adds the points of the set not yet added, at most limit of them; a set that is not the day
@@ -46,6 +59,12 @@ class DayOverviewData {
   // Whole minutes of the local day: 1440, or 1380 and 1500 on the days the clocks change.
   int Minutes() const { return std::max(1, static_cast<int>((NextMidnight - Midnight) / 60)); }
 
+  // The whole hours of the local day as the axis reads them: the station's clock, the repeated
+  // hour of a change back twice and the skipped one not at all; or, with utc, UTC's hours.
+  std::vector<HourTick> HourTicks(bool utc) const;
+  // "HH:MM" of an instant on the station's clock, or UTC's.
+  std::string ClockText(std::int64_t t, bool utc = false) const;
+
   // Index of the point nearest to time t; -1 without points.
   int Nearest(std::int64_t t) const;
   // Stretches without a measurement: between neighbours further apart than 1.5 x the usual
@@ -59,16 +78,21 @@ class DayOverviewData {
   double MinIntegral = 0.0;   // smallest integral, W/m2 (below 0 only where dark exceeds light)
   std::string Site;           // the day file's station name
   std::string ZoneText;       // the day file's offset from UTC, "%+d" hours
+  std::string ZoneWarning;    // what the zone could not resolve or disagrees with in the file; empty when none
 
  private:
   std::vector<OverviewPoint> Points;   // in time order
   std::int64_t Midnight = 0;           // local midnight of the first point, s UTC
   std::int64_t NextMidnight = 0;       // the local midnight after it, s UTC
   bool HasRow = false;                 // some point has a spectrum (MinNm, MaxNm are set)
+  std::optional<StationZone> Zone;     // the station's; none: this machine's
 };
 
 // The overview of a whole day at once, as the loader thread makes it: the points are made on all
-// cores.
-DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo);
+// cores. With clocks (the file's clock readings, one per point) the points' times are turned into
+// true UTC with the station's zone by the one rule of day times; without, the set's times stand.
+DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo,
+                              const StationZone& zone = StationZone::Process(),
+                              const std::vector<ClockSeconds>* clocks = nullptr);
 
 }  // namespace spectrel

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/local_time.h"
 #include "ui/axis_ticks.h"
 #include "ui/day_overview.h"
 #include "ui/day_overview_panels.h"
@@ -20,26 +19,24 @@ const QColor NoMeasurement(225, 225, 225);
 const QColor LineColor(0, 0, 160);
 const QColor ShownColor(230, 110, 0);
 
-// Hour ticks of the local day under a panel: every 1, 2, 3, 6 or 12 hours of the day's own clock
-// (the repeated or missing hour of a change of clocks drawn as it was), as many as have room.
-void DrawTimeAxis(QPainter& p, const QRect& r, const DayOverviewData& d, int f) {
-  const std::int64_t length = std::max<std::int64_t>(3600, d.DayEnd() - d.DayStart());
-  const double hours = static_cast<double>(length) / 3600.0;
+// Hour ticks of the local day under a panel: every 1, 2, 3, 6 or 12 hours of the axis's clock
+// (the station's, with the repeated or missing hour of a change of clocks drawn as it was; or
+// UTC's), as many as have room.
+void DrawTimeAxis(QPainter& p, const QRect& r, const DayOverviewData& d, bool utc, int f) {
+  const double hours = static_cast<double>(std::max<std::int64_t>(3600, d.DayEnd() - d.DayStart())) / 3600.0;
   const int labelRoom = p.fontMetrics().horizontalAdvance(QStringLiteral("00:00")) + f;
   int step = 1;
   for (int candidate : {1, 2, 3, 6, 12}) {
     step = candidate;
     if (hours / candidate * labelRoom <= r.width()) break;
   }
-  for (std::int64_t t = d.DayStart(); t <= d.DayStart() + length; t += 3600) {
-    const std::int64_t hour = (t - d.DayStart()) / 3600;
-    const int x = static_cast<int>(std::lround(TimeX(r, d, t)));
-    p.drawLine(x, r.bottom(), x, r.bottom() + (hour % step == 0 ? f / 2 : f / 4));
-    if (hour % step != 0) continue;
-    // The day's end reads 24:00, not the next day's 00:00.
-    const QString label = t == d.DayStart() + length && hour > 0 ? QStringLiteral("24:00")
-                                                                 : QString::fromStdString(FormatLocal(t, "%H:%M"));
-    p.drawText(QRect(x - labelRoom, r.bottom() + f / 2, labelRoom * 2, f * 3 / 2), Qt::AlignHCenter | Qt::AlignTop, label);
+  for (const HourTick& tick : d.HourTicks(utc)) {
+    const int x = static_cast<int>(std::lround(TimeX(r, d, tick.Time)));
+    const bool labelled = tick.Hour % step == 0;
+    p.drawLine(x, r.bottom(), x, r.bottom() + (labelled ? f / 2 : f / 4));
+    if (labelled)
+      p.drawText(QRect(x - labelRoom, r.bottom() + f / 2, labelRoom * 2, f * 3 / 2), Qt::AlignHCenter | Qt::AlignTop,
+                 QString::fromStdString(tick.Label));
   }
 }
 
@@ -129,7 +126,7 @@ void CDayOverview::DrawLinePanel(QPainter& p, const OverviewPanels& layout, int 
   DrawValueAxis(p, r, low, high, StepForRoom(high - low, r.height(), f * 2.0), f);
   p.drawText(QRect(r.left(), r.top() - f * 3 / 2, r.width(), f * 3 / 2), Qt::AlignLeft | Qt::AlignBottom,
              tr("Integral irradiance (W/m2)"));
-  DrawTimeAxis(p, r, Day, f);
+  DrawTimeAxis(p, r, Day, UtcAxis, f);
 }
 
 void CDayOverview::DrawSpectrogramPanel(QPainter& p, const OverviewPanels& layout, int pen) const {
@@ -139,9 +136,13 @@ void CDayOverview::DrawSpectrogramPanel(QPainter& p, const OverviewPanels& layou
   p.setPen(QPen(Qt::black, pen));
   p.setBrush(Qt::NoBrush);
   p.drawRect(s);
-  DrawTimeAxis(p, s, Day, f);
+  DrawTimeAxis(p, s, Day, UtcAxis, f);
   p.drawText(QRect(s.left(), s.top() - f * 3 / 2, s.width(), f * 3 / 2), Qt::AlignLeft | Qt::AlignBottom,
              tr("Wavelength (nm)"));
+  // Both panels share the time axis; its clock is named once, over the middle of the lower one
+  // (the colour scale's unit stands over its right end).
+  p.drawText(QRect(s.left(), s.top() - f * 3 / 2, s.width(), f * 3 / 2), Qt::AlignHCenter | Qt::AlignBottom,
+             tr("Time: %1").arg(AxisZoneName()));
   if (Day.Count() == 0 || Spectrogram.isNull()) return;
   // The graph's wavelength step, coarser when the panel is short. Rows are whole nm, the
   // longest on top: nm n fills the row MaxNm - n.

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -20,7 +21,14 @@ CEventLogWindow::CEventLogWindow(std::function<std::string()> logPath, QWidget* 
   Lines->setLineWrapMode(QPlainTextEdit::NoWrap);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
+  Notes = new QLabel(this);
+  Notes->setObjectName(QStringLiteral("notes"));
+  Notes->setTextFormat(Qt::PlainText);
+  Notes->setWordWrap(true);
+  Notes->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  Notes->hide();
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Notes);
   layout->addWidget(Lines);
   layout->addWidget(buttons);
   resize(640, 360);
@@ -29,6 +37,11 @@ CEventLogWindow::CEventLogWindow(std::function<std::string()> logPath, QWidget* 
 }
 
 QString CEventLogWindow::Text() const { return Lines->toPlainText(); }
+
+void CEventLogWindow::SetNotes(const QString& notes) {
+  Notes->setText(notes);
+  Notes->setVisible(!notes.isEmpty());
+}
 
 void CEventLogWindow::Refresh() {
   const std::string path = LogPath();

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+class QLabel;
 class QPlainTextEdit;
 
 namespace spectrel {
@@ -21,6 +22,8 @@ class CEventLogWindow : public QDialog {
   explicit CEventLogWindow(std::function<std::string()> logPath, QWidget* parent = nullptr);
 
   QString Text() const;
+  // Notes above the log that are not in it (the profile check at start); hidden when empty.
+  void SetNotes(const QString& notes);
   // Reads what was appended since the last look; the whole file when it is another or shorter.
   void Refresh();
 
@@ -31,6 +34,7 @@ class CEventLogWindow : public QDialog {
  private:
   std::function<std::string()> LogPath;
   QPlainTextEdit* Lines = nullptr;
+  QLabel* Notes = nullptr;
   QTimer Poll;             // once a second while shown
   std::string Shown;       // the file shown
   qint64 Offset = 0;       // bytes of it read, up to the last whole line

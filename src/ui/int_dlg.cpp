@@ -8,7 +8,7 @@
 namespace spectrel {
 
 CIntDlg::CIntDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
       Clock(new QLabel(this)),
       Status(new QLabel(this)),
       Abort(new QPushButton(tr("Abort"), this)) {

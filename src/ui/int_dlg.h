@@ -1,5 +1,5 @@
 // The measurement dialog shown while a measurement is active: the clock line, one status line
-// per sensor in use and "Abort". Modeless and on top of the other windows.
+// per sensor in use and "Abort". Modeless, above the main window and below every other dialog.
 #pragma once
 
 #include <QDialog>

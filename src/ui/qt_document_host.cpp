@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "ui/spectrel_view.h"
 #include "ui/window_memory.h"
@@ -13,6 +14,7 @@ namespace spectrel {
 
 QtDocumentHost::QtDocumentHost(QObject* parent) : QObject(parent), Dialog(std::make_unique<CIntDlg>()) {
   RememberPlace(*Dialog, QStringLiteral("Interval"));
+  QCoreApplication::instance()->installEventFilter(this);
   // Queued: the stop question must not open inside the button's own click.
   connect(Dialog.get(), &CIntDlg::AbortRequested, this, [this] {
     Post([this] {
@@ -49,8 +51,30 @@ void QtDocumentHost::ShowIntervalDialog(bool visible) {
   else if (const QScreen* screen = QGuiApplication::primaryScreen())
     around = screen->availableGeometry();
   if (around.isValid()) Dialog->move(around.center() - QPoint(Dialog->width() / 2, Dialog->height() / 2));
+  // Kept above the main window by the window manager, not above every window.
+  if (anchor != nullptr) {
+    Dialog->winId();
+    Dialog->windowHandle()->setTransientParent(anchor->windowHandle());
+  }
+  if (QApplication::activeModalWidget() != nullptr) return;   // it comes when the last modal dialog goes
   Dialog->show();
   Dialog->raise();
+}
+
+bool QtDocumentHost::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::Show && type != QEvent::Hide) return false;
+  auto* dialog = qobject_cast<QDialog*>(watched);
+  if (dialog == nullptr || dialog == Dialog.get() || !dialog->isWindow() || !dialog->isModal()) return false;
+  if (type == QEvent::Show) {
+    Dialog->hide();
+    return false;
+  }
+  // Looked at once the dialog has left the modal stack; by then a stop may have ended the measurement.
+  QTimer::singleShot(0, this, [this] {
+    if (!CanClose && QApplication::activeModalWidget() == nullptr) Dialog->show();
+  });
+  return false;
 }
 
 void QtDocumentHost::StateChanged(const StateEvent& event) {
@@ -80,15 +104,11 @@ void QtDocumentHost::CycleCompleted(const CycleSummary&) { UpdateAllViews(); }
 
 bool QtDocumentHost::Ask(const std::string& question) {
   // The measurement dialog steps aside while the question is open, and comes back when declined.
-  const bool shown = Dialog->isVisible();
-  Dialog->hide();
   QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), QString::fromStdString(question),
                   QMessageBox::Ok | QMessageBox::Cancel, View ? View->window() : nullptr);
   box.setObjectName(QStringLiteral("stopQuestion"));
   box.button(QMessageBox::Cancel)->setText(tr("Cancel"));   // "ｷｬﾝｾﾙ" in Japanese
-  const bool ok = box.exec() == QMessageBox::Ok;
-  if (!ok && shown) Dialog->show();
-  return ok;
+  return box.exec() == QMessageBox::Ok;
 }
 
 void QtDocumentHost::UpdateAllViews() {

@@ -1,6 +1,7 @@
 // The desktop program's side of the document: posted tasks and timers run on the GUI thread, the
 // measurement dialog shows the state, the clock and the sensors, the stop question is a message
-// box, and a failed attempt beeps.
+// box, and a failed attempt beeps. The measurement dialog steps aside while any other modal
+// dialog or message box is open, so it never hides one.
 #pragma once
 
 #include <QObject>
@@ -39,6 +40,9 @@ class QtDocumentHost : public QObject, public DocumentHost {
   void ClockTicked(const std::string& clockText) override;
   void CycleCompleted(const CycleSummary& summary) override;
   bool Ask(const std::string& question) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  signals:
   // Measurement began (false) or ended (true): the frame enables its commands accordingly.

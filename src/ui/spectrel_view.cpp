@@ -88,8 +88,10 @@ void CSpectrelView::OnStartManual() {
   emit MeasuringChanged();
 }
 
-void CSpectrelView::OnAbort() {
-  if (Doc.StopMeasurement()) emit MeasuringChanged();
+bool CSpectrelView::OnAbort() {
+  if (!Doc.StopMeasurement()) return false;
+  emit MeasuringChanged();
+  return true;
 }
 
 void CSpectrelView::paintEvent(QPaintEvent*) {

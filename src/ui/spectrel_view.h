@@ -66,7 +66,7 @@ class CSpectrelView : public QWidget {
   QString Reading() const { return ReadingText; }
 
   // "Abort" in the measurement dialog: the stop, asked about in interval measurement.
-  void OnAbort();
+  bool OnAbort();   // false when the user declined the stop question
 
  signals:
   // Measurement started or stopped: the frame refreshes its commands.

@@ -15,6 +15,7 @@
 #include "ui/window_memory.h"
 #include "app/overview_pane.h"
 #include "base/clock.h"
+#include "base/folder_lock.h"
 #include "base/local_day.h"
 #include "base/local_time.h"
 #include "measure/day_paths.h"
@@ -24,6 +25,9 @@
 #include "ui/day_overview.h"
 #include "ui/day_overview_panels.h"
 #include "ui_test_support.h"
+
+#include <csignal>
+#include <regex>
 
 namespace spectrel {
 namespace {
@@ -89,30 +93,65 @@ TEST_F(AppTest, ToolbarAndAboutBox) {
   EXPECT_TRUE(build.contains(QString::fromLatin1(qVersion())) && build.contains("Licence: ")) << build.toStdString();
 }
 
+// Two ways to stop, each asking first: "Abort", and closing the window, which then closes. A modal
+// box of the program's own is never covered by the measurement dialog, which steps aside.
 TEST_F(AppTest, CommandsAndCloseFollowTheIntervalMeasurement) {
   Start();
-  ExpectIdle(true);
-  Frame->Action(IdMeasInterval)->trigger();
-  ASSERT_TRUE(Doc->Measuring());
-  EXPECT_EQ(App->Settings().MeasType, 0);
-  ExpectIdle(false);
-  EXPECT_TRUE(Frame->Action(IdEditCopy)->isEnabled() && Frame->Action(IdGraphSettings)->isEnabled());
   CIntDlg& dialog = App->Host()->IntervalDialog();
-  EXPECT_TRUE(dialog.isVisible());
-  EXPECT_FALSE(Frame->close());   // the window refuses to close while measuring
-  EXPECT_TRUE(ProcessUntil([&] { return !dialog.ClockText().isEmpty(); }, 5000));   // the one-second timer
-  for (auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
-    // Declining the question keeps everything running.
-    MessageAnswer asked(answer);
-    dialog.AbortButton()->click();
-    const bool stop = answer == QMessageBox::Ok;
-    ASSERT_TRUE(ProcessUntil([&] { return asked.Asked == 1 && Doc->Measuring() != stop; }, 10000));
-    EXPECT_EQ(asked.Text, QStringLiteral("Stop Interval Measurement"));
-    EXPECT_EQ(dialog.isVisible(), !stop);
-    EXPECT_EQ(Doc->State() == MeasureState::Interval, !stop);
-    ExpectIdle(stop);
+  for (const bool byClose : {false, true}) {
+    ExpectIdle(true);
+    Frame->Action(IdMeasInterval)->trigger();
+    ASSERT_TRUE(Doc->Measuring());
+    EXPECT_EQ(App->Settings().MeasType, 0);
+    ExpectIdle(false);
+    EXPECT_TRUE(Frame->Action(IdEditCopy)->isEnabled() && Frame->Action(IdGraphSettings)->isEnabled());
+    EXPECT_TRUE(dialog.isVisible() && !(dialog.windowFlags() & Qt::WindowStaysOnTopHint));
+    bool aside = false;
+    ASSERT_TRUE(OnModal([&] { Frame->Action(IdAppAbout)->trigger(); }, [&](QDialog* box) {
+      aside = !dialog.isVisible();
+      box->accept();
+    }));
+    EXPECT_TRUE(aside && ProcessUntil([&] { return dialog.isVisible(); }, 2000)) << byClose;
+    EXPECT_TRUE(ProcessUntil([&] { return !dialog.ClockText().isEmpty(); }, 5000));   // the one-second timer
+    for (auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
+      // Declining the question keeps everything running.
+      MessageAnswer asked(answer);
+      bool closed = false;
+      if (byClose)
+        closed = Frame->close();
+      else
+        dialog.AbortButton()->click();
+      const bool stop = answer == QMessageBox::Ok;
+      ASSERT_TRUE(ProcessUntil([&] { return asked.Asked == 1 && Doc->Measuring() != stop; }, 10000));
+      EXPECT_EQ(asked.Text, QStringLiteral("Stop Interval Measurement"));
+      EXPECT_EQ(closed, byClose && stop);
+      EXPECT_TRUE(ProcessUntil([&] { return dialog.isVisible() != stop; }, 2000));
+      EXPECT_EQ(Doc->State() == MeasureState::Interval, !stop);
+      ExpectIdle(stop);
+    }
   }
-  EXPECT_TRUE(Frame->close());
+}
+
+// SIGTERM and SIGINT end the event loop as Exit does, while measuring too: the stop and the
+// program's end are in the event log.
+TEST_F(AppTest, ASignalEndsTheProgramWithItsStopLogged) {
+  AppSettings stored;
+  stored.KrfFolder = Folder.Path + "/";
+  for (const int signal : {SIGTERM, SIGINT}) {
+    Start(&stored);
+    Frame->Action(IdMeasInterval)->trigger();
+    QTimer::singleShot(0, [signal] { std::raise(signal); });
+    QTimer guard;   // a signal that went nowhere would leave the loop running
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(3); });
+    guard.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0) << signal;
+    QCoreApplication::processEvents();   // nothing of this end is left for the next start
+    EXPECT_FALSE(Frame->isVisible());
+    App.reset();
+    const std::string log = ReadBytes(EventLogPath(stored.KrfFolder, SystemClock().Now()));
+    const std::regex end("INT\\.MEAS START\r\n.*INT\\.MEAS STOP\r\n.*APP CLOSE\r\n$");
+    EXPECT_TRUE(std::regex_search(log, end)) << signal << log;
+  }
 }
 
 TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFourToThree) {
@@ -252,6 +291,24 @@ class TodayTest : public AppTest {
   std::string Today;
 };
 
+// A day file named on the command line shows as Open Day File shows it; the morning read at the
+// same start is the live day after Back to Live.
+class DayAtStartTest : public TodayTest {
+ protected:
+  DayAtStartTest() { Options.DayFile = Folder.File("20260601.KRF"); }
+  void SetUp() override {
+    ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, 1780300800, 60), Options.DayFile), 1);
+    TodayTest::SetUp();
+  }
+};
+
+TEST_F(DayAtStartTest, TheDayIsShownAndTodayStaysLive) {
+  ASSERT_TRUE(ProcessUntil([&] { return Pane().ShowingArchive() && !Pane().Reading(); }, 10000));
+  EXPECT_EQ(Pane().ArchivePath(), Options.DayFile);
+  Pane().LiveAction()->trigger();
+  EXPECT_EQ(std::pair(Pane().ShowingArchive(), Pane().Overview().Data().Count()), std::pair(false, 3));
+}
+
 TEST_F(TodayTest, TodaysFileFillsTheLiveOverviewAtStart) {
   EXPECT_FALSE(Pane().ShowingArchive());
   EXPECT_EQ(Pane().Overview().Shown(), 2);
@@ -314,6 +371,32 @@ TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
   Frame->Overview().OpenDayFile(QString::fromStdString(Folder.File("2025/20251230.KRF")));
   ASSERT_TRUE(ProcessUntil([&] { return Frame->Overview().ShowingArchive(); }, 10000));
   EXPECT_EQ(std::pair(Frame->Overview().PreviousAction()->isEnabled(), Frame->Overview().NextAction()->isEnabled()), std::pair(false, true));
+}
+
+// The profile is checked at start as spectrel-cli config checks it, and what is wrong stays in
+// sight: in the status bar and above the event log.
+TEST_F(AppTest, AProfileMistakeIsSaidInTheStatusBarAndTheEventLogWindow) {
+  testing::WriteBytes(Profile, "[USE]\nSR-102=1\n");
+  Options.Show = false;
+  Start();
+  const QString said = uitest::Child<QLabel>(*Frame, "profileCheck").text();
+  EXPECT_TRUE(said.startsWith("Profile: ") && said.contains("[USE] SR-102")) << said.toStdString();
+  Frame->ShowEventLog();
+  EXPECT_TRUE(uitest::Child<QLabel>(*Frame, "notes").text().contains(said.section(" (all in", 0, 0).mid(9)));
+}
+
+// A folder another station measures into: said, and neither start command can interleave points.
+TEST_F(AppTest, AFolderHeldByAnotherStationRefusesMeasuring) {
+  FolderLock other;
+  ASSERT_TRUE(other.Acquire(Folder.Path + "/", "spectrel-cli run"));
+  Options.Show = false;
+  Start();
+  EXPECT_TRUE(uitest::Child<QLabel>(*Frame, "profileCheck").text().contains("in use by another station"));
+  for (int id : {IdMeasInterval, IdMeasManual}) EXPECT_FALSE(Frame->Action(id)->isEnabled()) << id;
+  Doc->OnStartManual();
+  Doc->OnStartInterval();
+  EXPECT_FALSE(Doc->Measuring());
+  EXPECT_TRUE(Frame->Action(IdMeasSettings)->isEnabled());
 }
 
 TEST_F(AppTest, ZoomKeepsTheWavelengthUnderTheCursorUntilReset) {

@@ -3,7 +3,9 @@
 // equal to the one painted whole.
 #include "spectrum/resample.h"
 #include "support/synthetic_day.h"
-#include "base/local_time.h"
+#include "base/local_day.h"
+#include "files/krf_file.h"
+#include "ui/archive_day.h"
 #include "ui/axis_ticks.h"
 #include "ui/day_overview.h"
 #include "ui/day_overview_panels.h"
@@ -78,20 +80,53 @@ TEST(DaySpectrogram, GrownPointByPointItEqualsThePicturePaintedWhole) {
   EXPECT_TRUE(SpectrogramImage(DayOverviewData()).isNull());
 }
 
-TEST(DayOverviewData, ADayOfAClockChangeHasItsOwnLength) {
-  {
-    const testing::ScopedEnv zone("TZ", "Europe/Berlin");
+// A day file written at a station in each zone, a point every 10 minutes of the whole local day,
+// read on a machine in that zone with no zone in the profile: the points at their true UTC in
+// order (the repeated hour too), the day its own length, the axis the station's clock as it ran,
+// and UTC's hours on request.
+TEST(DayOverviewData, EachZoneKeepsItsLocalDayAsItWas) {
+  struct Row {
+    const char* Zone;
+    int Year, Month, Day;
+    int Minutes;
+    const char* Local;   // the hour labels, from the day's start
+    const char* FirstUtc;
+    bool Warned;         // the file's whole-hour offset differs from the zone
+  };
+  const Row rows[] = {
+      {"Europe/Berlin", 2026, 3, 29, 1380, "00:00 01:00 03:00 04:00", "23:00", false},
+      {"Europe/Berlin", 2026, 10, 25, 1500, "00:00 01:00 02:00 02:00 03:00", "22:00", false},
+      {"America/St_Johns", 2026, 11, 1, 1500, "00:00 01:00 01:00 02:00", "03:00", true},
+      {"Australia/Lord_Howe", 2026, 4, 5, 1470, "00:00 01:00 02:00 03:00", "13:00", false},
+      {"Australia/Lord_Howe", 2026, 10, 4, 1410, "00:00 01:00 03:00 04:00", "14:00", true},
+      {"Asia/Kolkata", 2026, 6, 1, 1440, "00:00 01:00 02:00 03:00", "19:00", true},
+  };
+  uitest::TempDir folder;
+  for (const Row& row : rows) {
+    const testing::ScopedEnv zone("TZ", row.Zone);
     tzset();
-    // 10:00 UTC on the spring change, the autumn change and an ordinary day.
-    const std::pair<std::int64_t, int> days[] = {{1774778400, 1380}, {1792922400, 1500}, {1780308000, 1440}};
-    for (const auto& [t, minutes] : days) {
-      DayOverviewData day;
-      OverviewPoint point;
-      point.Time = t;
-      day.Add(point);
-      EXPECT_EQ(day.Minutes(), minutes) << t;
-      EXPECT_EQ(FormatLocal(day.DayStart(), "%H:%M:%S"), "00:00:00") << t;
-    }
+    const StationZone station = StationZoneOf("");
+    ASSERT_EQ(station.Name(), row.Zone);
+    const std::int64_t noon = station.Instants(ClockValue(row.Year, row.Month, row.Day, 12, 0, 0)).Earlier;
+    const std::int64_t midnight = LocalMidnight(noon, station);
+    const int points = static_cast<int>((NextLocalMidnight(noon, station) - midnight) / 600);
+    const std::string path = folder.File(std::to_string(row.Month) + "_" + std::to_string(row.Minutes) + ".KRF");
+    CKrfData written = testing::MakeDay({SR102}, points, midnight, 600);
+    const int hours = station.OffsetAt(midnight) / 3600;   // whole hours toward zero, as a station writes them
+    written.TimeZone = (hours >= 0 ? "+" : "") + std::to_string(hours);
+    ASSERT_EQ(SaveKrf(written, path), 1) << row.Zone;
+    const ArchiveDay day = ReadArchiveDay(path, 300, 1800, station);
+    ASSERT_EQ(day.Overview.Count(), points) << row.Zone << row.Month;
+    for (int j = 0; j < points; ++j)
+      ASSERT_EQ(day.Overview.Data()[static_cast<size_t>(j)].Time, midnight + j * 600) << row.Zone << row.Month << " " << j;
+    const DayOverviewData& d = day.Overview;
+    EXPECT_EQ(std::tuple(d.Minutes(), d.DayStart(), d.ZoneWarning.empty()), std::tuple(row.Minutes, midnight, !row.Warned))
+        << row.Zone << row.Month << d.ZoneWarning;
+    std::string local;
+    for (const HourTick& tick : d.HourTicks(false)) local += (local.empty() ? "" : " ") + tick.Label;
+    EXPECT_EQ(local.substr(0, std::strlen(row.Local)), row.Local) << row.Zone << row.Month;
+    EXPECT_TRUE(local.ends_with(" 23:00 24:00")) << local;
+    EXPECT_EQ(d.HourTicks(true).front().Label, row.FirstUtc) << row.Zone << row.Month;
   }
   tzset();
 }

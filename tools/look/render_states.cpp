@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPrinter>
 #include <QThread>
@@ -13,8 +14,11 @@
 #include "app/main_frame.h"
 #include "app/overview_pane.h"
 #include "app/translations.h"
+#include "base/station_zone.h"
+#include "files/krf_file.h"
 #include "measure/spectrel_doc.h"
 #include "ui/day_overview.h"
+#include "ui/picture_output.h"
 #include "ui/spectrel_view.h"
 
 namespace spectrel {
@@ -38,6 +42,41 @@ bool Opened(OverviewPane& pane, const QString& path) {
 
 bool Wrote(bool ok, const QString& file) {
   std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "failed:", qPrintable(file));
+  return ok;
+}
+
+// The autumn change of clocks at a station in Europe/Berlin: 25 hours, a point every 10 minutes,
+// the measured day's points over again. Written as that station's clock read, whatever zone
+// this program runs in.
+QString WriteAutumnDay(const QString& dayFile) {
+  CKrfData sample;
+  const std::optional<StationZone> berlin = StationZone::Named("Europe/Berlin");
+  if (LoadKrf(sample, dayFile.toStdString()) <= 0 || !berlin) return {};
+  CKrfData day = sample.Header();
+  day.TimeZone = "+2";
+  const std::int64_t midnight = berlin->Instants(ClockValue(2026, 10, 25, 0, 0, 0)).Earlier;
+  for (std::int64_t t = midnight; t < midnight + 25 * 3600; t += 600) {
+    CRad point = sample.Rad(static_cast<int>((t - midnight) / 600) % sample.RadCount());
+    point.MeasureTime = StationZone::Process().Instants(berlin->ClockAt(t)).Earlier;
+    for (int model = 0; model < ModelCount; ++model)
+      if (SensorMeasurement* block = point.Block(model)) block->MeasureTime = point.MeasureTime;
+    day.AppendRad(std::move(point));
+  }
+  const QString path = QFileInfo(dayFile).dir().filePath(QStringLiteral("20261025.KRF"));
+  return SaveKrf(day, path.toStdString()) == 1 ? path : QString();
+}
+
+// The autumn day with the station's zone, on the local axis and on the UTC axis.
+bool RenderAutumn(OverviewPane& pane, AppSettings& settings, const QString& autumnFile, const QDir& out, const QString& lang) {
+  const std::string zone = std::exchange(settings.SiteZone, "Europe/Berlin");
+  bool ok = !autumnFile.isEmpty() && Opened(pane, autumnFile);
+  for (const bool utc : {false, true}) {
+    pane.UtcAxisAction()->setChecked(utc);
+    const QString file = out.filePath(QStringLiteral("overview_autumn%1_%2.png").arg(utc ? "_utc" : "", lang));
+    ok = Wrote(ok && SavePicture(pane.Picture(), file, QSize(1200, 900)), file) && ok;
+  }
+  pane.UtcAxisAction()->setChecked(false);
+  settings.SiteZone = zone;
   return ok;
 }
 
@@ -68,6 +107,7 @@ bool RenderIn(CMainFrame& frame, const QString& dayFile, const QString& missingF
   printer.setOutputFileName(out.filePath("overview_page_" + lang + ".pdf"));
   ok = Wrote(PrintPicture(printer, pane.Picture()), printer.outputFileName()) && ok;
   printer.setOutputFormat(QPrinter::NativeFormat);
+  ok = RenderAutumn(pane, settings, WriteAutumnDay(dayFile), out, lang) && ok;
   ok = Opened(pane, missingFile) && ok;
   Settle(50);
   ok = Wrote(pane.Overview().grab().save(out.filePath("missing_day_" + lang + ".png")), out.filePath("missing_day_" + lang + ".png")) && ok;
