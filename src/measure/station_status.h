@@ -32,7 +32,7 @@ struct SensorCycleStatus {
   std::string StatusText;             // the status text shown for it
   std::int32_t ExposureMs = 0;        // exposure of its spectra, ms (0 when not measured)
   std::optional<double> Integral;     // its integral irradiance over the profile's range, W/m2
-  std::optional<UnitChangeStatus> UnitChanged;   // the last change of its unit since start
+  std::optional<UnitChangeStatus> UnitChanged = std::nullopt;   // the last change of its unit since start
 };
 
 struct CycleStatus {

@@ -36,13 +36,13 @@ TEST_F(StatusCommand, ExitCodeFollowsTheVerdictOnTheStatusFile) {
   };
   const std::vector<Case> cases{
       {"healthy", [](StationStatus&) {}, 0, "OK: measuring", "\nstate measuring, pid "},
-      {"disk nearly full", [](StationStatus& s) { s.DaysLeft = 2.5; }, 1, "WARNING: 2.5 days", "2.5 days at the current rate"},
+      {"disk nearly full", [](StationStatus& s) { s.DaysLeft = 2.5; }, 1, "WARNING: 2.5 days", "\nstate measuring, pid "},
       {"runner gone", [](StationStatus& s) { s.Pid = GonePid(); }, 2, "CRITICAL: runner (pid", "\nstate measuring, pid "},
       {"its process id taken by another process", [](StationStatus& s) { s.ProcessStart = *ProcessStartTicks(s.Pid) + 1; },
        2, "CRITICAL: runner (pid", "\nstate measuring, pid "},
       {"a sensor swapped",
        [](StationStatus& s) {
-         s.LastCycle = CycleStatus{s.Updated, true, "", {{"SR-101", true, "Measured", 100, {}, {}}}};
+         s.LastCycle = CycleStatus{s.Updated, true, "", {{"SR-101", true, "Measured", 100, {}}}};
          s.LastCycle->Sensors[0].UnitChanged = UnitChangeStatus{s.Updated, "A0001", "B0002"};
        },
        0, "OK: measuring", ": serial number A0001, now B0002; the day goes on in a new part of its file\n"},
