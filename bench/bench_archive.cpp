@@ -13,9 +13,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "archive/day_conversion.h"
 #include "archive/solar_position.h"
 #include "files/krf_file.h"
-#include "cli/archive_batch.h"
 #include "spectrum/records.h"
 #include "support/synthetic_day.h"
 
@@ -78,18 +78,21 @@ double CpuSeconds() {
 
 void BM_MonthToNetCdf(benchmark::State& state) {
   const MonthFiles& files = Files();
-  spectrel::cli::ArchiveBatchOptions options;
-  options.Input = files.Dir + "/data";
+  spectrel::archive::DayConversion options;
   options.OutFolder = files.Dir + "/nc";
-  options.Force = true;
-  options.Quiet = true;
-  options.Jobs = static_cast<int>(state.range(0));
-  options.SignificantDigits = static_cast<int>(state.range(1));
+  options.NetCdf.History = "spectrel-cli export";
+  options.NetCdf.SignificantDigits = static_cast<int>(state.range(1));
+  const int jobs = static_cast<int>(state.range(0));
   double seconds = 0.0;
   const double cpuBefore = CpuSeconds();
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    if (spectrel::cli::RunArchiveBatch(options) != 0) state.SkipWithError("conversion failed");
+    spectrel::archive::DayPlan plan;
+    std::string error;
+    bool failed = !spectrel::archive::PlanDays(files.Dir + "/data", options.Format, options.OutFolder, true, plan, error);
+    spectrel::archive::ConvertDays(plan.Convert, options, jobs,
+                                   [&](std::size_t, const spectrel::archive::DayOutcome& o) { failed |= !o.Ok; });
+    if (failed) state.SkipWithError("conversion failed");
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   }
   state.SetBytesProcessed(state.iterations() * files.Bytes);

@@ -18,7 +18,7 @@
 
 #include "base/local_day.h"
 #include "files/krf_file.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/spectrel_doc.h"
 #include "solmet_sim.h"
 #include "support/recording_host.h"

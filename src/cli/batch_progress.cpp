@@ -69,6 +69,11 @@ void BatchProgress::Failed(const std::string& line, std::uint64_t dayBytes) {
   if (Bar) Draw();
 }
 
+void BatchProgress::WrittenInPart(const std::string& output, std::uint64_t dayBytes) {
+  ++FailedCount;
+  Written(output, dayBytes);
+}
+
 void BatchProgress::Warned(const std::string& line) {
   ClearBar();
   std::fprintf(stderr, "%s\n", line.c_str());

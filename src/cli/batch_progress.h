@@ -20,6 +20,8 @@ class BatchProgress {
   void Failed(const std::string& line, std::uint64_t dayBytes);
   // A line on standard error about a day that is converted all the same.
   void Warned(const std::string& line);
+  // A day written in part: counted among the failed, its files listed like a written day's.
+  void WrittenInPart(const std::string& output, std::uint64_t dayBytes);
   // Clears the bar and prints the summary (plain mode only).
   void Finish();
   bool AnyFailed() const { return FailedCount > 0; }

@@ -12,7 +12,7 @@
 
 #include "base/local_time.h"
 #include "cli/service_notify.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/settings_options.h"
 #include "measure/status_texts.h"
 #include "spectrum/model_table.h"

@@ -1,5 +1,5 @@
-// "export": the hourly CSV files of a day file, each as the measuring program left it after the
-// last point of its hour.
+// "export": the command line of the export, parsed into its one options struct; the run is in
+// export_run.cpp and the conversion in the archive.
 #include <CLI/CLI.hpp>
 
 #include <array>
@@ -13,55 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "base/local_time.h"
-#include "cli/archive_batch.h"
-#include "cli/archive_csv_day.h"
-#include "cli/cli_options.h"
 #include "cli/commands.h"
-#include "cli/day_load.h"
+#include "cli/export_run.h"
 #include "cli/option_checks.h"
-#include "settings/profile.h"
-#include "spectrum/records.h"
-#include "spectrum/resample.h"
 
 namespace spectrel::cli {
 
 namespace {
-
-struct ExportOptions {
-  std::string Input;                           // a day file, or a folder tree of day files
-  std::string Format = "csv";                  // --format: csv or netcdf
-  bool Force = false;                          // --force: convert days already up to date too
-  bool Quiet = false;                          // --quiet: errors only
-  std::optional<int> Jobs;                     // --jobs: worker processes (default: one per core)
-  std::string CommandLine;                     // the command as typed, for the NetCDF history
-  std::string OutFolder;                       // --out: the year folders go below it
-  std::string ProfilePath;                     // --profile: CSV settings; none: the defaults
-  std::string ZoneName;                        // --tz: the station's zone for UTC times
-  std::optional<int> Pitch;                    // --pitch: 0 raw pixels, 1 the 1 nm grid
-  std::optional<int> From;                     // --from: first grid wavelength, nm
-  std::optional<int> To;                       // --to: last grid wavelength, nm
-  std::optional<std::array<int, 4>> Sensors;   // --sensors: models to include
-  std::optional<int> Merge;                    // --merge 1, --no-merge 0
-  std::optional<int> SignificantDigits;        // --significant-digits: decimal digits kept in NetCDF
-};
-
-// The profile's CSV settings (or the defaults) with the command line's choices on top.
-AppSettings ExportSettings(const ExportOptions& options) {
-  AppSettings settings;
-  if (!options.ProfilePath.empty()) {
-    if (!std::filesystem::exists(options.ProfilePath))
-      std::fprintf(stderr, "spectrel-cli export: no profile %s, using the default settings\n",
-                   options.ProfilePath.c_str());
-    LoadSettings(settings, options.ProfilePath);
-  }
-  if (options.Pitch) settings.CsvPitch = *options.Pitch;
-  if (options.From) settings.CsvFrom = *options.From;
-  if (options.To) settings.CsvTo = *options.To;
-  if (options.Sensors) settings.CsvSensor = *options.Sensors;
-  if (options.Merge) settings.CsvMerge = *options.Merge;
-  return settings;
-}
 
 // "raw" (the sensors' own pixels) to 0, "1nm" (the 1 nm grid) to 1, in any letter case.
 CLI::Validator PitchCheck() {
@@ -96,51 +54,6 @@ std::string TypedCommandLine() {
     at = end + 1;
   }
   return line.empty() ? "spectrel-cli export" : line;
-}
-
-// One day file to hourly CSV files, listing each file written on stdout.
-int ExportOneDayCsv(const ExportOptions& options, const AppSettings& settings) {
-  CKrfData day;
-  const DayLoad load = LoadDay(options.Input, day);
-  if (!load.Error.empty()) {
-    if (load.Result)
-      std::fprintf(stderr, "spectrel-cli export: %s: %s\n", options.Input.c_str(), load.Error.c_str());
-    else
-      std::fprintf(stderr, "spectrel-cli export: %s: %s; exporting the %d points read before it\n",
-                   options.Input.c_str(), load.Error.c_str(), day.RadCount());
-  }
-  std::vector<std::string> written;
-  std::vector<int> skipped;
-  std::string error;
-  const bool ok = ExportDayCsv(day, settings, WithTrailingSlash(options.OutFolder), written, skipped, error);
-  for (int j : skipped) std::fprintf(stderr, "spectrel-cli export: point %d has no local time, left out\n", j);
-  for (const std::string& path : written) std::printf("%s\n", path.c_str());
-  if (!ok) std::fprintf(stderr, "spectrel-cli export: %s\n", error.c_str());
-  std::fflush(stdout);
-  return load.Error.empty() && ok ? 0 : 1;
-}
-
-int RunExport(const ExportOptions& options) {
-  const AppSettings settings = ExportSettings(options);
-  const bool folder = std::filesystem::is_directory(options.Input);
-  if (options.Format == "csv" && !folder && !options.Force && !options.Quiet && !options.Jobs)
-    return ExportOneDayCsv(options, settings);
-  ArchiveBatchOptions batch;
-  batch.Input = options.Input;
-  batch.OutFolder = options.OutFolder;
-  batch.Format = options.Format;
-  batch.From = options.From;
-  batch.To = options.To;
-  batch.NoMerge = options.Merge && *options.Merge == 0;
-  batch.Force = options.Force;
-  batch.Quiet = options.Quiet;
-  batch.Jobs = options.Jobs.value_or(0);
-  batch.ProfilePath = options.ProfilePath;
-  batch.ZoneName = StationZoneName(options.ZoneName, options.ProfilePath);
-  batch.Settings = settings;
-  batch.CommandLine = options.CommandLine;
-  batch.SignificantDigits = options.SignificantDigits.value_or(0);
-  return RunArchiveBatch(batch);
 }
 
 void AddExportOptions(CLI::App& line, ExportOptions& options) {
@@ -182,14 +95,6 @@ void AddExportOptions(CLI::App& line, ExportOptions& options) {
                   "default: every bit)")
       ->type_name("N")
       ->check(CLI::Range(1, 7));
-  line.callback([&options] {
-    if (options.From && options.To && *options.From > *options.To)
-      throw CLI::ValidationError("--from must not be above --to");
-    if (!options.ZoneName.empty() && options.Format != "netcdf")
-      throw CLI::ValidationError("--tz applies to --format netcdf only (CSV files keep local time)");
-    if (options.SignificantDigits && options.Format != "netcdf")
-      throw CLI::ValidationError("--significant-digits applies to --format netcdf only");
-  });
 }
 
 }  // namespace

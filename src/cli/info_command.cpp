@@ -1,7 +1,10 @@
 // "info": what a day file holds, as text for people or as JSON for scripts.
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <filesystem>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -9,7 +12,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/day_load.h"
+#include "files/day_load.h"
 #include "cli/json_text.h"
 #include "base/day_times.h"
 #include "files/krf_time.h"
@@ -26,12 +29,6 @@ struct InfoOptions {
   bool Json = false;         // --json: one JSON document instead of text
   std::string ZoneName;      // --tz: the station's IANA zone for the UTC times
   std::string ProfilePath;   // --profile: the station's zone recorded there
-};
-
-// The file's clock readings and their true UTC, by the one rule.
-struct PointTimes {
-  const std::vector<ClockSeconds>& Clocks;   // as written
-  const DayTimes& Times;                      // true UTC of each
 };
 
 std::string UtcText(std::int64_t t) { return FormatClock(t, "%Y-%m-%dT%H:%M:%SZ"); }
@@ -59,7 +56,7 @@ void AddSensorText(std::string& out, int model, const SensorInfo& info) {
   out += "\n  wavelength: " + Real(info.Wavelength.front()) + " .. " + Real(info.Wavelength.back()) + " nm\n";
 }
 
-void AddPointText(std::string& out, int j, const CRad& rad, const PointTimes& times) {
+void AddPointText(std::string& out, int j, const CRad& rad, const LoadedDay& times) {
   const std::size_t p = static_cast<std::size_t>(j);
   out += "point " + std::to_string(j + 1) + ": " + FormatClock(times.Clocks[p], "%Y%m%d%H%M%S") + " (" +
          UtcText(times.Times.Utc[p]) + "), memo " + rad.Memo + "\n";
@@ -76,23 +73,24 @@ void AddPointText(std::string& out, int j, const CRad& rad, const PointTimes& ti
   }
 }
 
-std::string InfoText(const std::string& path, const CKrfData& set, const DayLoad& load,
-                     const PointTimes& times) {
-  std::string out = "file: " + path + "\n";
-  if (!load.Result) {
-    out += "result: none, reading stopped\n";
-  } else if (*load.Result < 0) {
-    return out + "result: " + std::to_string(*load.Result) + " (" + load.Error + ")\n";
-  } else {
-    out += "result: " + std::to_string(*load.Result) + "\n";
-  }
+// The points read, or why there are none: "2", "none (no such file)", "none, reading stopped".
+std::string ResultText(const LoadedDay& day) {
+  if (day.Loaded()) return std::to_string(day.Set.RadCount());
+  if (day.Error == DayLoadError::BadTime) return "none, reading stopped";
+  return "none (" + day.ErrorText() + ")";
+}
+
+std::string InfoText(const std::string& path, const LoadedDay& day) {
+  const CKrfData& set = day.Set;
+  std::string out = "file: " + path + "\nresult: " + ResultText(day) + "\n";
+  if (!day.Loaded() && day.Error != DayLoadError::BadTime) return out;
   out += "site: " + set.SiteName + "\nlongitude: " + set.SiteLon + "\nlatitude: " + set.SiteLat +
-         "\naltitude: " + set.SiteAlt + "\ntime zone: " + set.TimeZone + "\nUTC by: " + times.Times.Zone + "\n";
+         "\naltitude: " + set.SiteAlt + "\ntime zone: " + set.TimeZone + "\nUTC by: " + day.Times.Zone + "\n";
   for (int m = 0; m < ModelCount; ++m)
     if (const SensorInfo* info = set.Info(m)) AddSensorText(out, m, *info);
-  for (int j = 0; j < set.RadCount(); ++j) AddPointText(out, j, set.Rad(j), times);
-  if (!load.Error.empty()) out += "error: " + load.Error + "\n";
-  out += "tail: " + (TailText(load).empty() ? std::string("whole") : TailText(load)) + "\n";
+  for (int j = 0; j < set.RadCount(); ++j) AddPointText(out, j, set.Rad(j), day);
+  if (!day.Loaded()) out += "error: " + day.ErrorText() + "\n";
+  out += "tail: " + (day.TailText().empty() ? std::string("whole") : day.TailText()) + "\n";
   return out;
 }
 
@@ -127,50 +125,55 @@ Json PointJson(const CRad& rad, ClockSeconds clock, std::int64_t utc) {
           {"blocks", blocks}};
 }
 
-std::string InfoJson(const std::string& path, const CKrfData& set, const DayLoad& load,
-                     const PointTimes& times) {
+std::string InfoJson(const std::string& path, const LoadedDay& day) {
+  const CKrfData& set = day.Set;
   Json sensors = Json::array();
   for (int m = 0; m < ModelCount; ++m)
     if (const SensorInfo* info = set.Info(m)) sensors.push_back(SensorJson(m, *info));
   Json points = Json::array();
   for (int j = 0; j < set.RadCount(); ++j)
-    points.push_back(PointJson(set.Rad(j), times.Clocks[static_cast<std::size_t>(j)],
-                               times.Times.Utc[static_cast<std::size_t>(j)]));
+    points.push_back(PointJson(set.Rad(j), day.Clocks[static_cast<std::size_t>(j)],
+                               day.Times.Utc[static_cast<std::size_t>(j)]));
   return JsonText({{"file", path},
-                   {"result", load.Result ? Json(*load.Result) : Json()},
-                   {"error", load.Error.empty() ? Json() : Json(load.Error)},
-                   {"tail", {{"damaged", load.Report.TailDamaged},
-                             {"complete_end", load.Report.CompleteEnd},
-                             {"size", load.Report.Size}}},
+                   {"result", day.Loaded() ? Json(set.RadCount()) : Json()},
+                   {"error", day.Loaded() ? Json() : Json(day.ErrorText())},
+                   {"tail", {{"damaged", day.Read.TailDamaged},
+                             {"complete_end", day.Read.CompleteEnd},
+                             {"size", day.Read.Size}}},
                    {"site", {{"name", set.SiteName}, {"longitude", set.SiteLon}, {"latitude", set.SiteLat},
                              {"altitude", set.SiteAlt}, {"time_zone", set.TimeZone}}},
-                   {"utc_by", times.Times.Zone},
+                   {"utc_by", day.Times.Zone},
                    {"sensors", sensors},
                    {"points", points}});
 }
 
 int RunInfo(const InfoOptions& options) {
+  const auto refuse = [](const std::string& why) {
+    std::fprintf(stderr, "spectrel-cli info: %s\n", why.c_str());
+    return 2;
+  };
+  if (!options.ZoneName.empty() && !options.ProfilePath.empty())
+    return refuse("--tz names the zone, and --profile only brings its zone; give one of them");
+  std::error_code ec;
+  if (!options.ProfilePath.empty() && !std::filesystem::exists(options.ProfilePath, ec))
+    return refuse("no profile " + options.ProfilePath + ": " + std::strerror(ENOENT) + "; name an existing one, or give --tz");
   std::optional<StationZone> zone;
   const std::string zoneName = StationZoneName(options.ZoneName, options.ProfilePath);
-  if (!zoneName.empty() && !(zone = StationZone::Named(zoneName))) {
-    std::fprintf(stderr, "spectrel-cli info: unknown time zone '%s' (an IANA name such as Asia/Tokyo)\n",
-                 zoneName.c_str());
-    return 2;
-  }
-  CKrfData set;
-  const DayLoad load = LoadDay(options.DayFile, set);
-  const DayTimes utc = DayTimesToUtc(load.Report.PointClocks, set.TimeZone, zone);
-  const PointTimes times{load.Report.PointClocks, utc};
-  const std::string report = options.Json ? InfoJson(options.DayFile, set, load, times)
-                                          : InfoText(options.DayFile, set, load, times);
+  if (!zoneName.empty() && !(zone = StationZone::Named(zoneName)))
+    return refuse("unknown time zone '" + zoneName +
+                  "': not in the system's zone database; give an IANA name such as Asia/Tokyo");
+  const LoadedDay day = LoadDay(options.DayFile, zone);
+  const std::string report = options.Json ? InfoJson(options.DayFile, day) : InfoText(options.DayFile, day);
   std::fwrite(report.data(), 1, report.size(), stdout);
-  for (const std::string& warning : utc.Warnings)
-    std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), warning.c_str());
-  if (!load.Error.empty())
-    std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), load.Error.c_str());
-  else if (const std::string tail = TailText(load); !tail.empty())
-    std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), tail.c_str());
-  return load.Result && *load.Result >= 0 ? 0 : 1;
+  const auto say = [&](const std::string& line) {
+    std::fprintf(stderr, "spectrel-cli info: %s: %s\n", options.DayFile.c_str(), line.c_str());
+  };
+  for (const std::string& warning : day.Times.Warnings) say(warning);
+  if (!day.Loaded())
+    say(day.ErrorText() + (day.Error == DayLoadError::BadTime ? "; run spectrel-cli repair to keep every readable point" : ""));
+  else if (!day.TailText().empty())
+    say(day.TailText());
+  return day.Loaded() ? 0 : 1;
 }
 
 }  // namespace

@@ -53,7 +53,8 @@ int RunProbe(const ProbeOptions& options) {
   std::fputs(report.c_str(), stdout);
   std::fflush(stdout);
   if (!openFailure.empty())
-    std::fprintf(stderr, "spectrel-cli probe: cannot open %s: %s\n", options.Port.c_str(), openFailure.c_str());
+    std::fprintf(stderr, "spectrel-cli probe: cannot open %s: %s; spectrel-cli ports lists the ports and who holds them\n",
+                 options.Port.c_str(), openFailure.c_str());
   return result.Ok ? 0 : 1;
 }
 

@@ -7,11 +7,12 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/commands.h"
+#include "files/day_load.h"
 #include "files/krf_file.h"
-#include "files/krf_load_error.h"
 
 namespace spectrel::cli {
 
@@ -41,15 +42,14 @@ std::string Summary(const CKrfData& set, const KrfReadReport& report) {
 int RunRepair(const RepairOptions& options) {
   std::error_code ec;
   if (std::filesystem::exists(options.Out, ec) || ec)
-    return Fail(options, "--out " + options.Out + " exists; it is never overwritten");
-  CKrfData set;
-  KrfReadReport report;
-  const int result = LoadKrf(set, options.DayFile, &report, KrfReadMode::Salvage);
-  if (result < 0) return Fail(options, KrfLoadErrorText(result));
-  if (SaveNewKrf(set, options.Out) != 1)
-    return Fail(options, "cannot write " + options.Out + ": " + std::strerror(errno));
+    return Fail(options, "--out " + options.Out + " exists: a repair writes only a new file and it is never overwritten; "
+                         "name a file that does not exist");
+  const LoadedDay day = LoadDay(options.DayFile, std::nullopt, KrfReadMode::Salvage);
+  if (!day.Loaded()) return Fail(options, day.ErrorText() + "; there is nothing a repair can read in it");
+  if (SaveNewKrf(day.Set, options.Out) != 1)
+    return Fail(options, "cannot write " + options.Out + ": " + std::strerror(errno) + "; choose another --out");
   std::printf("%s -> %s: %s\n", options.DayFile.c_str(), options.Out.c_str(),
-              Summary(set, report).c_str());
+              Summary(day.Set, day.Read).c_str());
   return 0;
 }
 

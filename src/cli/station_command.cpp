@@ -8,7 +8,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/service_notify.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/station_start.h"
 
 namespace spectrel::cli {

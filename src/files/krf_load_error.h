@@ -1,4 +1,5 @@
-// Why a day file did not load completely, in the words shown to the operator.
+// Why a day file did not load completely, in the words of files/day_load.h: kept for the desktop
+// until it reads its days with archive::LoadDayFile.
 #pragma once
 
 #include <string>

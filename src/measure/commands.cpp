@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "base/file_output.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/settings_options.h"
 #include "measure/spectrel_doc.h"
 #include "measure/status_texts.h"

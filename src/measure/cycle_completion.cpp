@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "measure/day_load.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/settings_options.h"
 #include "measure/spectrel_doc.h"
 #include "measure/station_status.h"

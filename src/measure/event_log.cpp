@@ -9,7 +9,7 @@
 
 #include "base/local_time.h"
 #include "base/unique_fd.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 
 namespace spectrel {
 

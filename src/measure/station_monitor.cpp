@@ -7,7 +7,7 @@
 
 #include "base/station_zone.h"
 #include "files/file_output.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/interval_schedule.h"
 #include "measure/settings_options.h"
 
@@ -26,13 +26,12 @@ std::int64_t FileSize(const std::filesystem::path& path) {
 // Sizes of the day's hourly CSV files: "<Ymd><H>.CSV" in the year's folder.
 std::int64_t CsvBytesOfDay(const std::string& anyHourOfDay) {
   const std::filesystem::path hour(anyHourOfDay);
-  const std::string day = hour.filename().string().substr(0, 8);
+  const auto day = ParseStationFileName(hour.filename().string());
   std::int64_t bytes = 0;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(hour.parent_path(), ec)) {
-    const std::string name = entry.path().filename().string();
-    if (name.size() == 14 && name.compare(0, 8, day) == 0 && name.compare(10, 4, ".CSV") == 0)
-      bytes += FileSize(entry.path());
+    const auto name = ParseStationFileName(entry.path().filename().string());
+    if (day && name && name->Kind == StationFile::HourCsv && name->Date == day->Date) bytes += FileSize(entry.path());
   }
   return bytes;
 }

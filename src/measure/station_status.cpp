@@ -13,6 +13,7 @@
 #include "base/file_input.h"
 #include "base/local_day.h"
 #include "base/local_time.h"
+#include "files/station_names.h"
 #include "measure/interval_schedule.h"
 
 namespace spectrel {
@@ -152,7 +153,7 @@ std::optional<StationStatus> ParseStationStatus(std::string_view text, std::stri
   }
 }
 
-std::string StationStatusPath(const std::string& dataFolder) { return dataFolder + "status.json"; }
+std::string StationStatusPath(const std::string& dataFolder) { return StatusFilePath(dataFolder); }
 
 StatusFileRead ReadStationStatusFile(const std::string& path) {
   StatusFileRead read;

@@ -9,6 +9,7 @@
 
 #include "files/krf_file.h"
 #include "files/krf_load_error.h"
+#include "files/station_names.h"
 #include "ui/day_overview_image.h"
 
 namespace spectrel {
@@ -45,8 +46,8 @@ namespace {
 
 // The day of a file named "<YYYYMMDD>.<suffix>"; invalid for any other name.
 QDate DayOfName(const QFileInfo& file) {
-  if (file.completeBaseName().size() != 8 || file.suffix().compare(QLatin1String("krf"), Qt::CaseInsensitive) != 0) return {};
-  return QDate::fromString(file.completeBaseName(), QStringLiteral("yyyyMMdd"));
+  const auto name = ParseStationFileName(file.fileName().toStdString());
+  return name && name->Kind == StationFile::DayFile ? QDate(name->Date.Year, name->Date.Month, name->Date.Day) : QDate();
 }
 
 // The day file in folder nearest to day in the direction, not day itself; empty when none.

@@ -22,7 +22,9 @@
 #include "base/local_day.h"
 #include "base/local_time.h"
 #include "base/station_zone.h"
+#include "files/day_load.h"
 #include "files/krf_file.h"
+#include "files/station_names.h"
 #include "sensor/status_report.h"
 #include "spectrum/resample.h"
 
@@ -67,20 +69,6 @@ bool Digits(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-int Number(std::string_view digits) {
-  int n = 0;
-  for (const char c : digits) n = n * 10 + (c - '0');
-  return n;
-}
-
-// The name's date and hour part, when the name is that part followed by exactly the suffix.
-std::optional<std::string_view> Stem(std::string_view name, std::string_view suffix, std::size_t digits) {
-  if (name.size() != digits + suffix.size() || name.substr(digits) != suffix) return std::nullopt;
-  const std::string_view stem = name.substr(0, digits);
-  if (!Digits(stem)) return std::nullopt;
-  return stem;
-}
-
 // Each model's own pixels in point j.
 std::vector<SensorCurve> SensorCurves(const CKrfData& day, int j) {
   std::vector<SensorCurve> curves;
@@ -112,28 +100,31 @@ StationFolders FoldersOf(const AppSettings& settings, const std::string& netCdfF
   return folders;
 }
 
-bool IsDayDate(std::string_view date) {
-  if (date.size() != 8 || !Digits(date)) return false;
-  const int year = Number(date.substr(0, 4)), month = Number(date.substr(4, 2)), day = Number(date.substr(6, 2));
-  return year >= 1970 && month >= 1 && month <= 12 && day >= 1 && day <= 31;
+namespace {
+
+// The date of "YYYYMMDD" when it is a real one.
+std::optional<spectrel::LocalDate> DateOf(std::string_view date) {
+  const auto parsed = spectrel::ParseStationFileName(std::string(date) + ".KRF");
+  if (!parsed || parsed->Date.Text() != date) return std::nullopt;
+  return parsed->Date;
 }
 
+}  // namespace
+
+bool IsDayDate(std::string_view date) { return DateOf(date).has_value(); }
+
 std::optional<StationFileName> ParseStationFileName(std::string_view name) {
-  struct Pattern {
-    FileKind Kind;
-    std::string_view Suffix;
-    std::size_t Digits;   // date, or date and hour
-  };
-  static constexpr Pattern patterns[] = {
-      {FileKind::DayFile, ".KRF", 8}, {FileKind::HourCsv, ".CSV", 10}, {FileKind::NetCdfDay, ".nc", 8}};
-  for (const Pattern& p : patterns) {
-    const auto stem = Stem(name, p.Suffix, p.Digits);
-    if (!stem || !IsDayDate(stem->substr(0, 8))) continue;
-    if (p.Digits == 10 && Number(stem->substr(8, 2)) > 23) return std::nullopt;
-    return StationFileName{p.Kind, std::string(stem->substr(0, 8)),
-                           std::string(stem->substr(0, 4)) + "/" + std::string(name)};
+  const auto parsed = spectrel::ParseStationFileName(name);
+  if (!parsed || NameOf(*parsed) != name) return std::nullopt;   // only the station's own spelling
+  FileKind kind = FileKind::DayFile;
+  switch (parsed->Kind) {
+    case StationFile::DayFile: break;
+    case StationFile::HourCsv: kind = FileKind::HourCsv; break;
+    case StationFile::NetCdfDay: kind = FileKind::NetCdfDay; break;
+    case StationFile::EventLog:
+    case StationFile::StatusFile: return std::nullopt;
   }
-  return std::nullopt;
+  return StationFileName{kind, parsed->Date.Text(), RelativePathOf(*parsed)};
 }
 
 const std::string& FolderOf(const StationFolders& folders, FileKind kind) {
@@ -145,8 +136,12 @@ const std::string& FolderOf(const StationFolders& folders, FileKind kind) {
   return folders.Data;
 }
 
-std::string DayFileName(const std::string& date) { return date + ".KRF"; }
-std::string NetCdfFileName(const std::string& date) { return date + ".nc"; }
+std::string DayFileName(const std::string& date) {
+  return NameOf({StationFile::DayFile, DateOf(date).value_or(spectrel::LocalDate{}), 0});
+}
+std::string NetCdfFileName(const std::string& date) {
+  return NameOf({StationFile::NetCdfDay, DateOf(date).value_or(spectrel::LocalDate{}), 0});
+}
 
 std::vector<DayListing> ListDays(const StationFolders& folders) {
   std::map<std::string, DayListing, std::greater<>> days;
@@ -189,7 +184,7 @@ std::vector<DayListing> ListDays(const StationFolders& folders) {
 
 StatusReading ReadStationStatus(const StationFolders& folders) {
   StatusReading reading;
-  const std::string path = StationStatusPath(folders.Data);
+  const std::string path = StatusFilePath(folders.Data);
   StatusFileRead read = ReadStationStatusFile(path);
   reading.Status = std::move(read.Status);
   reading.Error = read.Missing ? "no station status at " + path : read.Error;
@@ -224,10 +219,6 @@ std::string ModelName(int model) {
 }
 
 namespace {
-
-const char* LoadFailure(int count) {
-  return count == -3 ? "no such day file" : count == -1 ? "not a day file" : "cannot be read";
-}
 
 // Adds the points of part (the day's header with a run of its points) to the view: their times
 // from all the day's clock readings so far, their grid rows, integrals and quality flags.
@@ -277,22 +268,16 @@ void AddPart(DayView& view, std::shared_ptr<const CKrfData> part, const std::vec
 std::shared_ptr<const DayView> MakeDayView(const std::string& date, const std::string& path,
                                            const AppSettings& settings, std::string& error) {
   std::shared_ptr<DayView> view(new DayView());
-  auto day = std::make_shared<CKrfData>();
   view->Data->Settings = settings;
-  KrfReadReport report;
-  int count = 0;
-  try {
-    count = LoadKrf(*day, path, &report, KrfReadMode::Salvage);
-  } catch (const std::exception& e) {
-    error = std::string("cannot be read: ") + e.what();
+  LoadedDay loaded = LoadDay(path, std::nullopt, KrfReadMode::Salvage);
+  if (!loaded.Loaded()) {
+    error = loaded.ErrorText();
     return nullptr;
   }
-  if (count < 0) {
-    error = LoadFailure(count);
-    return nullptr;
-  }
+  const KrfReadReport& report = loaded.Read;
   if (report.TailDamaged || report.DroppedPoints > 0)
-    view->Warning = "the day file is damaged; " + std::to_string(count) + " points read";
+    view->Warning = "the day file is damaged; " + std::to_string(loaded.Set.RadCount()) + " points read";
+  auto day = std::make_shared<CKrfData>(std::move(loaded.Set));
   view->Data->ReadUpTo = report.CompleteEnd;
   view->Date = date;
   view->SiteName = day->SiteName;
@@ -302,7 +287,7 @@ std::shared_ptr<const DayView> MakeDayView(const std::string& date, const std::s
   view->TimeZone = day->TimeZone;
   view->IntegFromNm = settings.IntegFrom;
   view->IntegToNm = settings.IntegTo;
-  AddPart(*view, std::move(day), report.PointClocks);
+  AddPart(*view, std::move(day), loaded.Clocks);
   return view;
 }
 

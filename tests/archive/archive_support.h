@@ -1,12 +1,12 @@
 // Helpers of the archive tests: running programs (/usr/bin/python3, the CLI) on the files written,
-// and batch options.
+// and whole archives converted.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "cli/archive_batch.h"
+#include "archive/day_conversion.h"
 
 namespace spectrel::testing {
 
@@ -37,16 +37,28 @@ inline bool PythonHas(const std::string& modules) {
   return RunPython({"-c", "import " + modules}, ignored) == 0;
 }
 
-// NetCDF batch options for an input and output folder, quiet, on the given worker count.
-inline cli::ArchiveBatchOptions NetCdfBatch(const std::string& input, const std::string& out,
-                                            int jobs = 2) {
-  cli::ArchiveBatchOptions options;
-  options.Input = input;
-  options.OutFolder = out;
-  options.Quiet = true;
-  options.Jobs = jobs;
-  options.CommandLine = "spectrel-cli export " + input + " --out " + out + " --format netcdf";
-  return options;
+// NetCDF day files into out, as "spectrel-cli export --format netcdf" makes them by default; the
+// station's zone when given, else each day file's own offset.
+inline archive::DayConversion NetCdfConversion(const std::string& out, const std::string& zone = "") {
+  archive::DayConversion conversion;
+  conversion.OutFolder = out;
+  if (!zone.empty()) conversion.Zone = StationZone::Named(zone);
+  conversion.NetCdf.History = "spectrel-cli export --out " + out + " --format netcdf";
+  return conversion;
+}
+
+// Plans and converts every day file of input on jobs workers; the lines of the days refused or
+// failed ("path: why"), "" when every day was converted or up to date.
+inline std::string ConvertAll(const std::string& input, const archive::DayConversion& conversion, bool force = true,
+                              int jobs = 2) {
+  archive::DayPlan plan;
+  std::string failed;
+  if (!archive::PlanDays(input, conversion.Format, conversion.OutFolder, force, plan, failed)) return failed;
+  for (const std::string& line : plan.Refused) failed += line + "\n";
+  archive::ConvertDays(plan.Convert, conversion, jobs, [&](std::size_t k, const archive::DayOutcome& outcome) {
+    if (!outcome.Ok || outcome.Partial) failed += plan.Convert[k].Path + ": " + outcome.Message + "\n";
+  });
+  return failed;
 }
 
 }  // namespace spectrel::testing

@@ -1,4 +1,4 @@
-// The batch over an archive: a folder tree of real day files converted on worker processes,
+// Whole archives: a folder tree of real day files planned and converted on worker processes,
 // incrementally, with damaged days reported and skipped and nothing half-written left behind.
 #include <gtest/gtest.h>
 
@@ -8,8 +8,6 @@
 
 #include "files/krf_file.h"
 #include "archive_support.h"
-#include "cli/batch_progress.h"
-#include "cli/day_workers.h"
 #include "support/synthetic_day.h"
 #include "support/temp_dir.h"
 
@@ -32,34 +30,26 @@ class BatchTest : public ::testing::Test {
   }
   std::string DayFile(int d) const { return Dir.File("data/2019/201904" + std::to_string(12 + d) + ".KRF"); }
   std::string Output(int d) const { return Dir.File("out/2019/201904" + std::to_string(12 + d) + ".nc"); }
-  // Runs the batch with stderr captured into Errors.
-  int Run(cli::ArchiveBatchOptions options) {
-    ::testing::internal::CaptureStderr();
-    const int code = cli::RunArchiveBatch(options);
-    Errors = ::testing::internal::GetCapturedStderr();
-    return code;
-  }
+  // Converts data into out; the lines of the days that failed.
+  std::string Run(bool force = false) { return ConvertAll(Dir.File("data"), NetCdfConversion(Dir.File("out")), force); }
   ScopedTz Tz{"UTC-9"};
   TempDir Dir;
-  std::string Errors;
 };
 
 TEST_F(BatchTest, SkipsDaysWhoseOutputIsNewerUnlessForced) {
   WriteDays(2);
-  ASSERT_EQ(Run(NetCdfBatch(Dir.File("data"), Dir.File("out"))), 0);
+  ASSERT_EQ(Run(), "");
   const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
   for (int d = 0; d < 2; ++d) fs::last_write_time(Output(d), past);
   fs::last_write_time(DayFile(0), past - std::chrono::hours(1));
   fs::last_write_time(DayFile(1), fs::file_time_type::clock::now());   // day 2 measured again
 
-  ASSERT_EQ(Run(NetCdfBatch(Dir.File("data"), Dir.File("out"))), 0);
+  ASSERT_EQ(Run(), "");
   EXPECT_EQ(fs::last_write_time(Output(0)), past);   // up to date: left alone
   EXPECT_GT(fs::last_write_time(Output(1)), past);   // older than its day file: rewritten
 
   fs::last_write_time(Output(1), past);
-  cli::ArchiveBatchOptions forced = NetCdfBatch(Dir.File("data"), Dir.File("out"));
-  forced.Force = true;
-  ASSERT_EQ(Run(forced), 0);
+  ASSERT_EQ(Run(true), "");
   EXPECT_GT(fs::last_write_time(Output(0)), past);
   EXPECT_GT(fs::last_write_time(Output(1)), past);
 }
@@ -74,7 +64,7 @@ TEST_F(BatchTest, DamagedDaysAndFailedWritesAreReportedAndSkippedAndTheRestConve
   WriteBytes(Dir.File("data/2019/20190420.KRF"), "");
   fs::create_directories(Output(2));   // a folder where the third day's file would go: rename fails
   // The workers' own reporting, in process or not, is checked with the workers below.
-  EXPECT_EQ(Run(NetCdfBatch(Dir.File("data"), Dir.File("out"))), 1);
+  const std::string Errors = Run();
   EXPECT_TRUE(fs::exists(Output(0)));
   EXPECT_FALSE(fs::exists(Output(1)));
   EXPECT_TRUE(fs::is_directory(Output(2)));
@@ -87,55 +77,25 @@ TEST_F(BatchTest, DamagedDaysAndFailedWritesAreReportedAndSkippedAndTheRestConve
     EXPECT_TRUE(!e.is_regular_file() || e.path().extension() == ".nc") << e.path();
 }
 
-struct BadInput {
-  const char* Name;
-  std::function<void(cli::ArchiveBatchOptions&, const TempDir&)> Set;
-  int Code;
-  const char* Message;
-};
-
-TEST_F(BatchTest, BadInputGivesOneClearLineAndTheRightExitCode) {
-  WriteDays(1);
-  fs::create_directories(Dir.File("empty"));
-  WriteBytes(Dir.File("plain-file"), "x");
-  const std::vector<BadInput> cases{
-      {"unknown format", [](auto& o, const TempDir&) { o.Format = "hdf"; }, 2, "unknown format 'hdf'"},
-      {"range upside down", [](auto& o, const TempDir&) { o.From = 900; o.To = 400; }, 2, "--from must not be above --to"},
-      {"missing input", [](auto& o, const TempDir& d) { o.Input = d.File("nowhere"); }, 1, "no such file or folder"},
-      {"folder without day files", [](auto& o, const TempDir& d) { o.Input = d.File("empty"); }, 1, "no day files"},
-      {"output below a plain file", [](auto& o, const TempDir& d) { o.OutFolder = d.File("plain-file/out"); }, 1,
-       "cannot create the output folder"},
-  };
-  for (const BadInput& c : cases) {
-    SCOPED_TRACE(c.Name);
-    cli::ArchiveBatchOptions options = NetCdfBatch(Dir.File("data"), Dir.File("out2"));
-    c.Set(options, Dir);
-    EXPECT_EQ(Run(options), c.Code);
-    EXPECT_NE(Errors.find(c.Message), std::string::npos) << Errors;
-    EXPECT_EQ(std::count(Errors.begin(), Errors.end(), '\n'), 1) << Errors;
-    EXPECT_FALSE(fs::exists(Dir.File("out2/2019")));
-  }
-}
-
 TEST(DayWorkers, EveryJobIsReportedOnceEvenWhenAWorkerDies) {
   for (int workers : {1, 2, 3}) {
     SCOPED_TRACE(workers);
     std::vector<int> reports(7, 0);
     std::vector<std::string> messages(7);
-    cli::RunDayWorkers(
+    archive::RunDayWorkers(
         7, workers,
-        [workers](std::size_t i) -> cli::DayOutcome {
+        [workers](std::size_t i) -> archive::DayOutcome {
           if (i == 3 && workers > 1) ::_exit(70);   // the worker process dies mid-job
           if (i == 5) throw std::runtime_error("no room left");
           if (i != 4 && i != 6) return {true, i * 10, "day " + std::to_string(i), {}, {}};
           // Days 4 and 6 finish beside the next one; day 4's flush fails.
-          return {true, i * 10, "computed", [i]() -> cli::DayOutcome {
+          return {true, i * 10, "computed", [i]() -> archive::DayOutcome {
                     if (i == 4) throw std::runtime_error("cannot flush");
                     return {true, i * 10, "day " + std::to_string(i) + " on disk", {}, "late " + std::to_string(i)};
                   },
                   {}};
         },
-        [&](std::size_t i, const cli::DayOutcome& o) {
+        [&](std::size_t i, const archive::DayOutcome& o) {
           ++reports[i];
           messages[i] = o.Message;
           EXPECT_EQ(o.Warnings, i == 6 ? "late 6" : "");   // a finished day's warnings come up the pipe
@@ -148,15 +108,6 @@ TEST(DayWorkers, EveryJobIsReportedOnceEvenWhenAWorkerDies) {
     EXPECT_EQ(messages[5], "no room left");
     EXPECT_EQ(messages[3], workers > 1 ? "the conversion ended abnormally" : "day 3");
   }
-}
-
-TEST(BatchProgress, BarShowsDaysRateAndTimeLeft) {
-  EXPECT_EQ(cli::BatchProgress::BarText(12, 30, 154.25, 185.0),
-            "[#########               ] 12/30 days  154.2 MB/s  3:05 left");
-  EXPECT_EQ(cli::BatchProgress::BarText(0, 4, 0.0, -1.0),
-            "[                        ] 0/4 days  0.0 MB/s");
-  EXPECT_EQ(cli::BatchProgress::BarText(4, 4, 80.0, 0.0),
-            "[########################] 4/4 days  80.0 MB/s  0:00 left");
 }
 
 }  // namespace

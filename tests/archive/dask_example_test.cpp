@@ -117,9 +117,7 @@ TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
           }
     }
     const std::string out = dir.File("nc/station" + std::to_string(s));
-    cli::ArchiveBatchOptions options = NetCdfBatch(data, out);
-    options.ZoneName = ZoneOf(s).Tz;
-    ASSERT_EQ(cli::RunArchiveBatch(options), 0);
+    ASSERT_EQ(ConvertAll(data, NetCdfConversion(out, ZoneOf(s).Tz)), "");
     args.push_back(out);
   }
   args.insert(args.end(), {"--out", dir.File("results"), "--workers", "2"});

@@ -36,11 +36,11 @@ class NetCdfDayTest : public ::testing::Test {
       GTEST_SKIP() << "/usr/bin/python3 lacks netCDF4/xarray: install python3-netcdf4 python3-xarray";
   }
   // Writes the day file, converts it and returns the Python summary (compared with csv if given).
-  json Convert(const CKrfData& day, cli::ArchiveBatchOptions options, const std::string& csv = "",
+  json Convert(const CKrfData& day, const archive::DayConversion& conversion, const std::string& csv = "",
                const std::string& mode = "") {
     std::filesystem::create_directories(Dir.File("data/2019"));
     EXPECT_EQ(SaveKrf(day, Dir.File("data/2019/20190412.KRF")), 1);
-    EXPECT_EQ(cli::RunArchiveBatch(options), 0);
+    EXPECT_EQ(ConvertAll(Dir.File("data"), conversion, true, 1), "");
     std::vector<std::string> args{SPECTREL_SOURCE_DIR "/tests/archive/nc_summary.py",
                                   Dir.File("out/2019/20190412.nc")};
     if (!csv.empty()) args.insert(args.end(), {csv, mode});
@@ -70,11 +70,10 @@ TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnOfTheSameDayAndSettings) {
   for (const CsvCase& c : {CsvCase{true, 300, 1800, "merge"}, CsvCase{false, 250, 1000, "first"},
                            CsvCase{true, 880, 960, "merge"}}) {
     SCOPED_TRACE(c.Mode + std::to_string(c.From));
-    cli::ArchiveBatchOptions options = NetCdfBatch(Dir.File("data"), Dir.File("out"), 1);
-    options.From = c.From;
-    options.To = c.To;
-    options.NoMerge = !c.Merge;
-    options.Force = true;
+    archive::DayConversion options = NetCdfConversion(Dir.File("out"));
+    options.NetCdf.Grid.FromNm = c.From;
+    options.NetCdf.Grid.ToNm = c.To;
+    options.NetCdf.Grid.Merge = c.Merge;
     // The "1nm" CSV file of the day (its points lie in one hour) as the program writes it.
     const CsvOptions csv{true, c.From, c.To, {true, true, true, true}, c.Merge};
     ASSERT_EQ(CCsvWriter().WriteCsvFile(Dir.File("day.csv"), day, csv, merged), 1);
@@ -92,7 +91,7 @@ TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnOfTheSameDayAndSettings) {
 }
 
 TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodesWithEachPointsValues) {
-  const json s = Convert(TwoSensorDay(), NetCdfBatch(Dir.File("data"), Dir.File("out")));
+  const json s = Convert(TwoSensorDay(), NetCdfConversion(Dir.File("out")));
   CKrfData day;   // as the file holds it: status reals with one decimal
   ASSERT_EQ(LoadKrf(day, Dir.File("data/2019/20190412.KRF")), 4);
   EXPECT_EQ(s["format"], "NETCDF4_CLASSIC");
@@ -176,12 +175,11 @@ TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodesWithEachPointsValues) {
 // what no sensor covers stays fill; the file says how it was quantized.
 TEST_F(NetCdfDayTest, SignificantDigitsKeepThatManyDecimalDigits) {
   const CKrfData day = TwoSensorDay();
-  cli::ArchiveBatchOptions options = NetCdfBatch(Dir.File("data"), Dir.File("out"), 1);
-  options.Force = true;
+  archive::DayConversion options = NetCdfConversion(Dir.File("out"));
   const json whole = Convert(day, options);
   for (int digits : {3, 5}) {
     SCOPED_TRACE(digits);
-    options.SignificantDigits = digits;
+    options.NetCdf.SignificantDigits = digits;
     const json s = Convert(day, options);
     for (const char* name : {"spectral_irradiance", "irradiance_SR101", "integral_irradiance"}) {
       EXPECT_EQ(s["vars"][name]["attrs"]["quantization"], "quantization_info") << name;

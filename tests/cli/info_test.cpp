@@ -62,11 +62,11 @@ TEST_F(InfoCommand, FilesThatDoNotLoadShowWhyAndFail) {
     std::string Shown;   // a part of the report
   };
   const Case cases[] = {
-      {"bad.KRF", true, "\"result\":null,\"error\":\"invalid time stamp \\\"20191301000000\\\""},
+      {"bad.KRF", true, "\"result\":null,\"error\":\"damaged day file: invalid time stamp \\\"20191301000000\\\""},
       {"bad.KRF", false, "point 2: 20190412091503 (2019-04-12T00:15:03Z), memo q"},   // what was read before it
-      {"missing.KRF", true, "\"result\":-3,\"error\":\"no such file\""},
-      {"semi.KRF", false, "result: -1 (not a day file)\n"},
-      {"", false, "result: -2 (cannot be read)\n"}};   // a folder
+      {"missing.KRF", true, "\"result\":null,\"error\":\"no such file\""},
+      {"semi.KRF", false, "result: none (not a day file)\n"},
+      {"", false, "result: none (cannot be read: not a regular file)\n"}};   // a folder
   for (const Case& c : cases) {
     const Finished run = c.Json ? Info({Dir + c.File, "--json"}) : Info({Dir + c.File});
     EXPECT_EQ(run.Exit, 1) << c.File;

@@ -9,7 +9,7 @@
 
 #include "base/folder_lock.h"
 #include "cli/runner_support.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "measure/station_status.h"
 #include "solmet_sim.h"
 #include "files/krf_file.h"
@@ -148,7 +148,7 @@ TEST_F(RunnerMeasure, BadUsageExitsTwoWithTheReasonAndTheCommandsHelp) {
       {"info"}, {"info", day, day}, {"info", day, "--yaml"},
       {"export", day}, {"export", day, "--out", Dir, "--pitch", "2nm"},
       {"export", day, "--out", Dir, "--sensors", "SR101,SR105"},
-      {"export", day, "--out", Dir, "--from", "500", "--to", "400"}, {"export", day, "--out", Dir, "--from=abc"},
+      {"export", day, "--out", Dir, "--from=abc"},
       {"measure", "--bogus"}, {"measure", "--data="}, {"measure", "--unpaced"}, {"measure", "--simulate=bogus"},
       {"run", "--simulate", "--profile"}, {"run", "extra-word"}};
   for (const Args& args : bad) {

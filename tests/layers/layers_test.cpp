@@ -31,7 +31,7 @@ const std::map<std::string, Folders> Allowed = {
     {"sensor", {"spectrum", "base"}},
     {"settings", {"base"}},
     {"measure", {"sensor", "files", "spectrum", "settings", "base"}},
-    {"archive", {"base", "spectrum", "files", "settings"}},
+    {"archive", {"base", "spectrum", "files"}},
     {"simulation", {"measure", "sensor", "spectrum", "settings", "base"}},
     {"web", With(Core, {"archive"})},
     {"cli", With(Core, {"simulation", "archive", "web"})},

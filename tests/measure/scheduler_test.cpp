@@ -7,7 +7,7 @@
 #include <map>
 
 #include "doc_fixture.h"
-#include "measure/day_paths.h"
+#include "files/station_names.h"
 #include "settings/profile_check.h"
 
 namespace spectrel::testing {

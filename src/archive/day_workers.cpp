@@ -1,4 +1,4 @@
-#include "cli/day_workers.h"
+#include "archive/day_workers.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-namespace spectrel::cli {
+namespace spectrel::archive {
 
 namespace {
 
@@ -28,7 +28,7 @@ enum MessageKind : std::uint32_t {
 struct ResultHeader {
   std::uint64_t Index;      // the job
   std::uint64_t Bytes;      // DayOutcome::Bytes
-  std::uint32_t Ok;         // DayOutcome::Ok
+  std::uint32_t Ok;         // DayOutcome::Ok in bit 0, DayOutcome::Partial in bit 1
   std::uint32_t Length;     // bytes of message that follow
   std::uint32_t Kind;       // MessageKind
   std::uint32_t Warnings;   // bytes of warnings that follow the message
@@ -89,7 +89,7 @@ class ResultPipe {
  public:
   explicit ResultPipe(int fd) : Fd(fd) {}
   bool Send(MessageKind kind, std::uint64_t index, const DayOutcome& outcome) {
-    const ResultHeader header{index, outcome.Bytes, outcome.Ok ? 1u : 0u,
+    const ResultHeader header{index, outcome.Bytes, (outcome.Ok ? 1u : 0u) | (outcome.Partial ? 2u : 0u),
                               static_cast<std::uint32_t>(outcome.Message.size()), kind,
                               static_cast<std::uint32_t>(outcome.Warnings.size())};
     const std::lock_guard<std::mutex> hold(Lock);
@@ -173,7 +173,8 @@ void Retire(Worker& worker) {
 // Reads one message; false when the worker is gone (its pipe closed without one).
 bool Collect(Worker& worker, ResultHeader& header, DayOutcome& outcome) {
   if (!ReadAll(worker.FromChild, &header, sizeof header)) return false;
-  outcome.Ok = header.Ok != 0;
+  outcome.Ok = (header.Ok & 1u) != 0;
+  outcome.Partial = (header.Ok & 2u) != 0;
   outcome.Bytes = header.Bytes;
   outcome.Message.assign(header.Length, '\0');
   outcome.Warnings.assign(header.Warnings, '\0');
@@ -296,4 +297,4 @@ void RunDayWorkers(std::size_t count, int workers, const DayJob& job, const DayR
   RunInProcess(handedOut, count, job, report);
 }
 
-}  // namespace spectrel::cli
+}  // namespace spectrel::archive

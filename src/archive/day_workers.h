@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace spectrel::cli {
+namespace spectrel::archive {
 
 struct DayOutcome {
   bool Ok = false;              // the day was converted (or found up to date)
@@ -17,6 +17,7 @@ struct DayOutcome {
   // it runs on a thread of its own beside the next job, and its outcome becomes the job's.
   std::function<DayOutcome()> Finish;
   std::string Warnings;         // what the operator should know of a day converted: lines
+  bool Partial = false;         // converted only in part (the day file stops early): a failure too
 };
 
 using DayJob = std::function<DayOutcome(std::size_t index)>;
@@ -31,4 +32,4 @@ void RunDayWorkers(std::size_t count, int workers, const DayJob& job, const DayR
 // The number of worker processes for a requested count (0: one per core), at most count.
 int WorkerCount(int requested, std::size_t count);
 
-}  // namespace spectrel::cli
+}  // namespace spectrel::archive
