@@ -52,6 +52,10 @@ void PrintHuman(const StationStatus& s) {
       if (sensor.Ok) line += ", exposure " + std::to_string(sensor.ExposureMs) + " ms";
       if (sensor.Integral) line += ", integral " + Number("%.2f", *sensor.Integral) + " W/m2";
       std::printf("%s\n", line.c_str());
+      if (const auto& change = sensor.UnitChanged)
+        std::printf("  %s unit changed %s: serial number %s, now %s; the day goes on in a new part of its file\n",
+                    sensor.Model.c_str(), Stamp(change->Stamp).c_str(), change->OldSerial.c_str(),
+                    change->NewSerial.c_str());
     }
   }
   if (s.NextBoundary) std::printf("next boundary %s\n", Stamp(*s.NextBoundary).c_str());

@@ -24,10 +24,12 @@ constexpr std::uint64_t HeldSpoolReserve = 16u << 20;
 
 void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   CyclePending = false;
-  const std::string dayPath = DayFilePath(SettingsRef.KrfFolder, result.Time);
   const CKrfData header = NewDayHeader(result);
-  const DayRead read = Store.Begin(dayPath, header);
+  std::vector<UnitChange> changes;
+  const DayRead read = Store.BeginCycle(DayFilePath(SettingsRef.KrfFolder, result.Time), header, changes);
+  const std::string& dayPath = read.Path;
   NoteRead(read);
+  NoteUnitChanges(changes, result.Time);
   if (read.NewFile()) SettingsRef.TimeZoneText = header.TimeZone;
   const int index = Store.Add(BuildPoint(result));
   try {
@@ -83,6 +85,16 @@ void CSpectrelDoc::NoteRead(const DayRead& read) {
                      " is kept aside and written again from " + std::to_string(read.PointsRead) + " points");
   } else if (read.What == DayRead::Found::Unreadable) {
     WriteLog("ERROR KRF LOAD");
+  }
+}
+
+void CSpectrelDoc::NoteUnitChanges(const std::vector<UnitChange>& changes, std::int64_t time) {
+  for (const UnitChange& change : changes) {
+    UnitChanges[static_cast<size_t>(change.Model)] = UnitChangeStatus{time, change.OldSerial, change.NewSerial};
+    const std::string tag(Models[static_cast<size_t>(change.Model)].Tag);
+    WriteLog(tag + " UNIT CHANGED " + change.OldSerial + " " + change.NewSerial);
+    Host.ReportError(ModelDisplayName(change.Model) + " is another unit (serial number " + change.OldSerial + ", now " +
+                     change.NewSerial + "): the day goes on in " + change.Part);
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "base/file_input.h"
 #include "base/file_output.h"
+#include "files/day_part_name.h"
 #include "files/krf_file.h"
 
 namespace spectrel {
@@ -96,6 +97,11 @@ DayRead::Found ReadDay(CKrfData& set, const std::string& path, std::size_t& whol
   return DayRead::Found::Unreadable;
 }
 
+// The same unit: its points may be stored under the record. The firmware may be renewed.
+bool SameUnit(const SensorInfo& a, const SensorInfo& b) {
+  return a.SerialNo == b.SerialNo && a.SensorId == b.SensorId && a.Coef == b.Coef && a.Calib == b.Calib;
+}
+
 }  // namespace
 
 DayStore::FileMark DayStore::MarkOf(const std::string& path) {
@@ -147,6 +153,21 @@ DayRead DayStore::Begin(const std::string& dayPath, const CKrfData& header) {
     Current.WholeWrite = true;
   }
   return read;
+}
+
+DayRead DayStore::BeginCycle(const std::string& dayPath, const CKrfData& header, std::vector<UnitChange>& changes) {
+  changes.clear();
+  const int part = LatestDayPart(dayPath);
+  DayRead read = Begin(DayPartPath(dayPath, part), header);
+  for (int model = 0; model < ModelCount; ++model) {
+    const SensorInfo* now = header.Info(model);
+    const SensorInfo* recorded = Set.Info(model);
+    if (now != nullptr && recorded != nullptr && !SameUnit(*now, *recorded))
+      changes.push_back({model, recorded->SerialNo, now->SerialNo, DayPartPath(dayPath, part + 1)});
+  }
+  if (changes.empty()) return read;
+  // The part read stays as it is: nothing of the new unit goes under its records.
+  return Begin(changes.front().Part, header);
 }
 
 int DayStore::Add(const CRad& point) {

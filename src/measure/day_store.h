@@ -46,6 +46,15 @@ struct DaySave {
   std::size_t Dropped = 0;   // points held only in memory dropped beyond their bound: lost
 };
 
+// A sensor unit that is not the one whose record the day's part holds for its model (another
+// serial number, identification or calibration): the day goes on in a new part.
+struct UnitChange {
+  int Model = 0;
+  std::string OldSerial;
+  std::string NewSerial;
+  std::string Part;   // the part begun for the new unit
+};
+
 // A cycle's save: its own day, then each other day whose held points it wrote.
 struct StoreOutcome {
   DaySave Cycle;
@@ -72,6 +81,10 @@ class DayStore {
   // strings and time-zone text of a new file) where there is none or it cannot be read. The
   // header's information records that the day lacks are added; the day is then written whole.
   DayRead Begin(const std::string& dayPath, const CKrfData& header);
+  // Begins the cycle's day as Begin does, in the latest part of the day at dayPath. Where a sensor
+  // of header is another unit than the part's record of its model, that part is left as it is
+  // and the day goes on in the next part, begun with header; changes tells which units changed.
+  DayRead BeginCycle(const std::string& dayPath, const CKrfData& header, std::vector<UnitChange>& changes);
   // Adds the cycle's point after the day's held points; its index in the day.
   int Add(const CRad& point);
   // Stores the day whole or appends the point, and after a save every other day's held points.

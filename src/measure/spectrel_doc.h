@@ -87,6 +87,7 @@ class CSpectrelDoc {
   CKrfData NewDayHeader(const CycleResult& result) const;
   CRad BuildPoint(const CycleResult& result);
   void NoteRead(const DayRead& read);
+  void NoteUnitChanges(const std::vector<UnitChange>& changes, std::int64_t time);
   void NoteSave(const DaySave& save);
   void NoteHeldDays(const std::vector<StoreOutcome::HeldDay>& days);
   void RecoverHeldPoints();
@@ -127,6 +128,7 @@ class CSpectrelDoc {
   CCsvWriter Csv;                          // working storage of the hourly CSV file
   std::vector<double> Merged;              // the merged wavelength axis of the CSV file
   CycleSummary Summary;                    // of the last completed cycle
+  std::array<std::optional<UnitChangeStatus>, ModelCount> UnitChanges;   // the last of each sensor since start
   StationMonitor StationWatch;             // status.json for monitoring
 };
 

@@ -25,6 +25,7 @@ void CSpectrelDoc::ReportCycleToStation(const CycleResult& result, const DaySave
     SensorCycleStatus sensor;
     sensor.Model = ModelDisplayName(i);
     sensor.StatusText = StatusText(i);
+    sensor.UnitChanged = UnitChanges[static_cast<size_t>(i)];
     const auto& measured = result.Measured[static_cast<size_t>(i)];
     sensor.Ok = measured.has_value();
     if (measured) {

@@ -40,11 +40,18 @@ std::optional<T> OptionalOf(const json& object, const char* key) {
   return it->get<T>();
 }
 
+json UnitChangeJson(const std::optional<UnitChangeStatus>& change) {
+  if (!change) return nullptr;
+  return {{"stamp", change->Stamp}, {"time", FormatLocal(change->Stamp, "%Y/%m/%d %H:%M:%S")},
+          {"old_serial", change->OldSerial}, {"new_serial", change->NewSerial}};
+}
+
 json CycleJson(const CycleStatus& cycle) {
   json sensors = json::array();
   for (const auto& s : cycle.Sensors)
     sensors.push_back({{"model", s.Model}, {"ok", s.Ok}, {"status", s.StatusText},
-                       {"exposure_ms", s.ExposureMs}, {"integral_w_m2", Optional(s.Integral)}});
+                       {"exposure_ms", s.ExposureMs}, {"integral_w_m2", Optional(s.Integral)},
+                       {"unit_changed", UnitChangeJson(s.UnitChanged)}});
   return {{"stamp", cycle.Stamp}, {"time", FormatLocal(cycle.Stamp, "%Y/%m/%d %H:%M:%S")},
           {"stored", cycle.Stored}, {"reason", cycle.Reason}, {"sensors", sensors},
           {"integral_w_m2", Optional(cycle.Integral)}};
@@ -62,6 +69,9 @@ CycleStatus CycleFrom(const json& j) {
     sensor.StatusText = s.value("status", "");
     sensor.ExposureMs = s.value("exposure_ms", 0);
     sensor.Integral = OptionalOf<double>(s, "integral_w_m2");
+    if (const auto change = s.find("unit_changed"); change != s.end() && change->is_object())
+      sensor.UnitChanged = UnitChangeStatus{change->at("stamp").get<std::int64_t>(), change->value("old_serial", ""),
+                                            change->value("new_serial", "")};
     cycle.Sensors.push_back(std::move(sensor));
   }
   cycle.Integral = OptionalOf<double>(j, "integral_w_m2");

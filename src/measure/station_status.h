@@ -19,12 +19,22 @@ enum class StationState { Idle, Starting, Measuring, Stopping, Stopped };
 // "idle", "starting", "measuring", "stopping", "stopped".
 const char* StationStateName(StationState state);
 
+// A sensor found to be another unit than the day file's record of its model (another serial number,
+// identification or calibration): the day went on in a new part of its file.
+struct UnitChangeStatus {
+  std::int64_t Stamp = 0;             // the cycle that found it, s since 1970 UTC
+  std::string OldSerial;
+  std::string NewSerial;
+  bool operator==(const UnitChangeStatus&) const = default;
+};
+
 struct SensorCycleStatus {
   std::string Model;                  // "SR-101"
   bool Ok = false;                    // measured in this cycle
   std::string StatusText;             // the status text shown for it
   std::int32_t ExposureMs = 0;        // exposure of its spectra, ms (0 when not measured)
   std::optional<double> Integral;     // its integral irradiance over the profile's range, W/m2
+  std::optional<UnitChangeStatus> UnitChanged = std::nullopt;   // the last change of its unit since start
 };
 
 struct CycleStatus {

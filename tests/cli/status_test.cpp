@@ -32,13 +32,20 @@ TEST_F(StatusCommand, ExitCodeFollowsTheVerdictOnTheStatusFile) {
     std::function<void(StationStatus&)> Change;
     int Exit;
     const char* FirstLine;
+    const char* Shows;
   };
   const std::vector<Case> cases{
-      {"healthy", [](StationStatus&) {}, 0, "OK: measuring"},
-      {"disk nearly full", [](StationStatus& s) { s.DaysLeft = 2.5; }, 1, "WARNING: 2.5 days"},
-      {"runner gone", [](StationStatus& s) { s.Pid = GonePid(); }, 2, "CRITICAL: runner (pid"},
+      {"healthy", [](StationStatus&) {}, 0, "OK: measuring", "\nstate measuring, pid "},
+      {"disk nearly full", [](StationStatus& s) { s.DaysLeft = 2.5; }, 1, "WARNING: 2.5 days", "\nstate measuring, pid "},
+      {"runner gone", [](StationStatus& s) { s.Pid = GonePid(); }, 2, "CRITICAL: runner (pid", "\nstate measuring, pid "},
       {"its process id taken by another process", [](StationStatus& s) { s.ProcessStart = *ProcessStartTicks(s.Pid) + 1; },
-       2, "CRITICAL: runner (pid"},
+       2, "CRITICAL: runner (pid", "\nstate measuring, pid "},
+      {"a sensor swapped",
+       [](StationStatus& s) {
+         s.LastCycle = CycleStatus{s.Updated, true, "", {{"SR-101", true, "Measured", 100, {}}}};
+         s.LastCycle->Sensors[0].UnitChanged = UnitChangeStatus{s.Updated, "A0001", "B0002"};
+       },
+       0, "OK: measuring", ": serial number A0001, now B0002; the day goes on in a new part of its file\n"},
   };
   for (const Case& c : cases) {
     StationStatus status = Healthy();
@@ -49,6 +56,7 @@ TEST_F(StatusCommand, ExitCodeFollowsTheVerdictOnTheStatusFile) {
     EXPECT_EQ(human.Out.rfind(c.FirstLine, 0), 0u) << c.Name << "\n" << human.Out;
     EXPECT_NE(human.Out.find("since start: 0 cycles"), std::string::npos) << human.Out;
     EXPECT_NE(human.Out.find("\nstation zone Asia/Tokyo\n"), std::string::npos) << human.Out;
+    EXPECT_NE(human.Out.find(c.Shows), std::string::npos) << c.Name << "\n" << human.Out;
     // --json prints the file itself, with the same verdict as exit code.
     const Finished json = RunCli({Cli, "status", "--data=" + Dir, "--json"});
     EXPECT_EQ(json.Exit, c.Exit) << c.Name;

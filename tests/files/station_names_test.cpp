@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "files/day_part_name.h"
 #include "files/station_names.h"
 #include "support/temp_dir.h"
 
@@ -89,6 +90,18 @@ TEST(StationNames, TimeZoneTextIsTheWholeHourOffset) {
     ScopedTz zone(c.Zone);
     EXPECT_EQ(TimeZoneText(c.Time), c.Text) << c.Zone << " " << c.Time;
   }
+}
+
+// A day goes on in its parts "YYYYMMDD_n.KRF" beside its day file; other names are no part.
+TEST(StationNames, PartsOfADayAreNamedAndKnownByTheirName) {
+  EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 1), "/d/2026/20261205.KRF");
+  EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 12), "/d/2026/20261205_12.KRF");
+  const std::pair<const char*, int> names[] = {
+      {"/d/2026/20261205.KRF", 1}, {"/d/2026/20261205_2.KRF", 2}, {"20261205_12.KRF", 12},
+      {"/d/2026/20261205_1.KRF", 0}, {"/d/2026/20261205_.KRF", 0}, {"/d/2026/2026120_2.KRF", 0},
+      {"/d/2026/20261205_2.KRF.unreadable-1", 0}, {"/d/2026/20261205_2a.KRF", 0}, {"/d/2026/2026120509.CSV", 0},
+  };
+  for (const auto& [name, part] : names) EXPECT_EQ(DayPartOf(name), part) << name;
 }
 
 }  // namespace

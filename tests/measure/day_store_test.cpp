@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "files/day_part_name.h"
 #include "files/krf_file.h"
 #include "measure/day_load.h"
 #include "measure/day_store.h"
@@ -77,6 +78,58 @@ TEST_F(DayStoreTest, DayIsAppendedToUntilItsHeaderGrows) {
   EXPECT_EQ(day.SiteName, "Tsukuba");
   EXPECT_NE(day.Info(SR104), nullptr);
   EXPECT_EQ(day.Rad(2).Block(SR102)->Light, MakeMeasurement(SR102, Dec(7, 6, 20), 3).Light);
+}
+
+// Another unit of a model (its serial number, identification or calibration not the record's)
+// never has its points under the day's record: the day file stays byte for byte as it was, the
+// day goes on in a part beside it, which a restart appends to; the first unit back opens the next.
+TEST_F(DayStoreTest, AnotherSensorUnitGoesOnInTheNextPartOfTheDay) {
+  const struct {
+    const char* Name;
+    void (*Change)(SensorInfo&);
+  } rows[] = {
+      {"serial number", [](SensorInfo& info) { info.SerialNo = "B0002"; }},
+      {"identification", [](SensorInfo& info) { info.SensorId = "IDB"; }},
+      {"calibration", [](SensorInfo& info) { info.Calib[7] *= 1.01f; }},
+  };
+  int d = 1;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    const CKrfData unitA = Header({SR102, SR104});
+    CKrfData unitB = unitA;
+    SensorInfo infoB = *unitA.Info(SR102);
+    row.Change(infoB);
+    unitB.SetInfo(SR102, infoB);
+    std::vector<UnitChange> changes;
+    const auto cycle = [&](DayStore& store, const CKrfData& header, std::int64_t t) {
+      store.BeginCycle(DayPath(d), header, changes);
+      store.Add(Point(t));
+      return store.Save().Cycle;
+    };
+    ASSERT_TRUE(cycle(Store, unitA, Dec(d, 6, 0)).Stored);
+    ASSERT_TRUE(cycle(Store, unitA, Dec(d, 6, 10)).Stored);
+    const std::string dayOfA = ReadBytes(DayPath(d));
+    const std::string part = DayPartPath(DayPath(d), 2);
+    EXPECT_EQ(cycle(Store, unitB, Dec(d, 6, 20)).Path, part);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].Model, SR102);
+    EXPECT_EQ(changes[0].OldSerial, unitA.Info(SR102)->SerialNo);
+    EXPECT_EQ(changes[0].NewSerial, infoB.SerialNo);
+    const std::string partBefore = ReadBytes(part);
+    DayStore restarted;
+    EXPECT_EQ(cycle(restarted, unitB, Dec(d, 6, 30)).Path, part);
+    EXPECT_TRUE(changes.empty());
+    EXPECT_EQ(ReadBytes(part).substr(0, partBefore.size()), partBefore);   // appended
+    EXPECT_EQ(ReadBytes(DayPath(d)), dayOfA);
+    CKrfData partDay;
+    ASSERT_EQ(LoadKrf(partDay, part), 2);
+    EXPECT_EQ(*partDay.Info(SR102), infoB);
+    EXPECT_EQ(*partDay.Info(SR104), *unitA.Info(SR104));
+    EXPECT_EQ(Times(part), (std::vector<std::int64_t>{Dec(d, 6, 20), Dec(d, 6, 30)}));
+    EXPECT_EQ(cycle(restarted, unitA, Dec(d, 6, 40)).Path, DayPartPath(DayPath(d), 3));
+    EXPECT_EQ(Times(DayPath(d)), (std::vector<std::int64_t>{Dec(d, 6, 0), Dec(d, 6, 10)}));
+    ++d;
+  }
 }
 
 // Killed after any step of keeping a damaged file aside and writing the day again, the next start

@@ -41,6 +41,7 @@ TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
   s.Zone = "Asia/Tokyo";
   s.SensorsInUse = std::vector<std::string>{"SR-102", "SR-104"};
   s.LastCycle->Sensors[0].StatusText = "Error(Time-Out) \xE9";   // an invalid byte is replaced, not fatal
+  s.LastCycle->Sensors[1].UnitChanged = UnitChangeStatus{kNoon - 1200, "A0001", "B0002"};
   std::string error;
   const auto back = ParseStationStatus(StationStatusJson(s), error);
   ASSERT_TRUE(back) << error;
@@ -53,6 +54,8 @@ TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
   EXPECT_EQ(back->LastCycle->Sensors[0].Integral, 812.5);
   EXPECT_FALSE(back->LastCycle->Sensors[1].Integral);
   EXPECT_EQ(back->LastCycle->Integral, 805.25);
+  EXPECT_FALSE(back->LastCycle->Sensors[0].UnitChanged);
+  EXPECT_EQ(back->LastCycle->Sensors[1].UnitChanged, s.LastCycle->Sensors[1].UnitChanged);
   EXPECT_EQ(back->LastCycle->Sensors[0].StatusText, "Error(Time-Out) \xEF\xBF\xBD");
   EXPECT_EQ(back->DaysLeft, 900.0);
   EXPECT_EQ(back->ClockSynchronised, false);
