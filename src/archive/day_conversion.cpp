@@ -28,9 +28,9 @@ DayOutcome ConvertToNetCdf(const DaySource& source, const DayConversion& convers
   ArchiveDay day;
   std::string error;
   if (!LoadDayFile(source.Path, conversion.Zone, day, error)) return {false, 0, error, {}, {}};
-  const std::optional<LocalDate> named = DateOfDayFile(source.Path);
+  const std::optional<std::string> named = NetCdfPathOf(conversion.OutFolder, source.Path);
   const std::string path =
-      named ? NetCdfPath(conversion.OutFolder, *named)
+      named ? *named
             : (std::filesystem::path(conversion.OutFolder) / FormatClock(day.Clocks.front(), "%Y") /
                (FormatClock(day.Clocks.front(), "%Y%m%d") + ".nc")).string();
   std::error_code ec;

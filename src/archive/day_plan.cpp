@@ -11,6 +11,8 @@
 #include <map>
 #include <system_error>
 
+#include "files/day_part_name.h"
+
 namespace fs = std::filesystem;
 
 namespace spectrel::archive {
@@ -75,12 +77,12 @@ bool PlanDays(const std::string& input, ArchiveFormat format, const std::string&
   if (!FindDayFiles(input, plan.Found, error)) return false;
   std::map<std::string, std::string> taken;   // output path -> day file
   for (const DaySource& day : plan.Found) {
-    const std::optional<LocalDate> date = DateOfDayFile(day.Path);
-    if (format != ArchiveFormat::NetCdf || !date) {
+    const std::optional<std::string> named = NetCdfPathOf(outFolder, day.Path);
+    if (format != ArchiveFormat::NetCdf || !named) {
       plan.Convert.push_back(day);
       continue;
     }
-    const std::string out = NetCdfPath(outFolder, *date);
+    const std::string& out = *named;
     const auto [it, fresh] = taken.emplace(out, day.Path);
     if (!fresh) {
       plan.Refused.push_back(day.Path + ": skipped, " + it->second + " already gives " + out);
@@ -95,9 +97,17 @@ bool PlanDays(const std::string& input, ArchiveFormat format, const std::string&
 }
 
 std::optional<LocalDate> DateOfDayFile(const std::string& path) {
-  const auto name = ParseStationFileName(fs::path(path).filename().string());
+  std::string file = fs::path(path).filename().string();
+  if (DayPartOf(path) >= 2) file.erase(8, file.size() - 12);   // "YYYYMMDD_n.KRF" to "YYYYMMDD.KRF"
+  const auto name = ParseStationFileName(file);
   if (!name || name->Kind != StationFile::DayFile) return std::nullopt;
   return name->Date;
+}
+
+std::optional<std::string> NetCdfPathOf(const std::string& outFolder, const std::string& dayPath) {
+  const std::optional<LocalDate> date = DateOfDayFile(dayPath);
+  if (!date) return std::nullopt;
+  return DayPartPath(NetCdfPath(outFolder, *date), DayPartOf(dayPath));
 }
 
 std::string NetCdfPath(const std::string& outFolder, const LocalDate& date) {

@@ -54,6 +54,17 @@ TEST_F(BatchTest, SkipsDaysWhoseOutputIsNewerUnlessForced) {
   EXPECT_GT(fs::last_write_time(Output(1)), past);
 }
 
+// The part of a day that another sensor unit measured converts beside the day, never over it.
+TEST_F(BatchTest, APartOfTheDayConvertsBesideTheDay) {
+  WriteDays(1);
+  ASSERT_EQ(SaveKrf(MakeDay({SR102}, 2, April12 + 7200, 600), Dir.File("data/2019/20190412_2.KRF")), 1);
+  ASSERT_EQ(Run(), "");
+  const std::string part = Dir.File("out/2019/20190412_2.nc");
+  ASSERT_TRUE(fs::exists(Output(0)) && fs::exists(part));
+  EXPECT_NE(ReadBytes(Output(0)), ReadBytes(part));
+  EXPECT_EQ(std::distance(fs::directory_iterator(Dir.File("out/2019")), fs::directory_iterator()), 2);
+}
+
 // A failed write leaves nothing under the final name or beside it.
 TEST_F(BatchTest, DamagedDaysAndFailedWritesAreReportedAndSkippedAndTheRestConverted) {
   WriteDays(3);

@@ -42,7 +42,7 @@ TEST_F(StatusCommand, ExitCodeFollowsTheVerdictOnTheStatusFile) {
        2, "CRITICAL: runner (pid", "\nstate measuring, pid "},
       {"a sensor swapped",
        [](StationStatus& s) {
-         s.LastCycle = CycleStatus{s.Updated, true, "", {{"SR-101", true, "Measured", 100, {}}}};
+         s.LastCycle = CycleStatus{s.Updated, true, "", {{"SR-101", true, "Measured", 100, {}}}, {}};
          s.LastCycle->Sensors[0].UnitChanged = UnitChangeStatus{s.Updated, "A0001", "B0002"};
        },
        0, "OK: measuring", ": serial number A0001, now B0002; the day goes on in a new part of its file\n"},

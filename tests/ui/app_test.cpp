@@ -223,6 +223,7 @@ TEST_F(AppTest, TheFirstWindowIsTwoThirdsOfTheScreenAndEveryWindowReturnsWhereTh
   // effects are checked above; its dialog is not centred again.
   AppSettings stored;
   stored.AutoStart = 1;
+  stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";   // never the working folder of other tests
   Start(&stored);
   EXPECT_EQ(Doc->State(), MeasureState::Interval);
   EXPECT_EQ(std::pair(Frame->size(), App->Host()->IntervalDialog().pos()), std::pair(QSize(720, 560), QPoint(30, 40)));
@@ -419,6 +420,7 @@ TEST_F(AppTest, ZoomKeepsTheWavelengthUnderTheCursorUntilReset) {
 TEST_F(AppTest, TheStatusBarNamesTheNextCycleWhileMeasuring) {
   AppSettings stored;
   stored.Interval = 600;
+  stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";
   Start(&stored);
   const QLabel& label = uitest::Child<QLabel>(*Frame, "measuring");
   EXPECT_TRUE(label.text().isEmpty());
