@@ -6,9 +6,9 @@
 
 namespace spectrel {
 
-// "5.0"
+// "5.1"
 const char* ReleaseVersion();
-// "program 5.0 (commit 1a2b3c4 of 2026-12-06, Release build)"; the commit is "unknown" outside a
+// "program 5.1 (commit 1a2b3c4 of 2026-12-06, Release build)"; the commit is "unknown" outside a
 // git checkout.
 std::string VersionLine(const std::string& program);
 

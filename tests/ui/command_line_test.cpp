@@ -22,7 +22,7 @@ TEST(CommandLine, AnswersWithoutADisplay) {
   };
   const Row rows[] = {
       {"help", {"--help"}, {}, 0, "Usage: spectrel [--simulate[=auto]] [DAY_FILE]\n", ""},
-      {"version", {"--version"}, {}, 0, "spectrel 5.0 (commit ", ""},
+      {"version", {"--version"}, {}, 0, "spectrel 5.1 (commit ", ""},
       {"no display", {}, {}, 1, "", "spectrel: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)"},
       {"display gone", {}, {"DISPLAY=:97"}, 1, "", "spectrel: no display could be opened: "},
       {"bad option", {"--bogus"}, {"QT_QPA_PLATFORM=offscreen"}, 2, "", "spectrel: unknown argument '--bogus'"},
