@@ -401,6 +401,33 @@ TEST_F(AppTest, AFolderHeldByAnotherStationRefusesMeasuring) {
   EXPECT_TRUE(Frame->Action(IdMeasSettings)->isEnabled());
 }
 
+// Another SR-102 unit in the middle of the day: the window says so, and which part the day goes
+// on in, until the next measurement begins.
+TEST_F(AppTest, AnotherSensorUnitIsSaidInTheStatusBar) {
+  AppSettings stored;
+  stored.AppFolder = stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";
+  stored.UseSensor[SR102] = 1;
+  stored.ComPort[SR102] = "/dev/null";
+  Options.Show = false;
+  Start(&stored);
+  CycleResult cycle;
+  cycle.Time = static_cast<std::int64_t>(std::time(nullptr));
+  cycle.Identified[SR102] = testing::MakeSensorInfo(SR102);
+  cycle.Measured[SR102] = testing::MakeMeasurement(SR102, cycle.Time, 3);
+  Doc->CompleteCycle(cycle);
+  const QLabel& problem = uitest::Child<QLabel>(*Frame, "problem");
+  EXPECT_TRUE(problem.isHidden());
+  cycle.Identified[SR102]->SerialNo = "B0002";
+  cycle.Time += 60;
+  Doc->CompleteCycle(cycle);
+  EXPECT_FALSE(problem.isHidden());
+  EXPECT_TRUE(problem.text().startsWith("SR-102 is another unit") && problem.text().endsWith("_2.KRF"))
+      << problem.text().toStdString();
+  Doc->OnStartInterval();
+  ASSERT_TRUE(Doc->Measuring());
+  EXPECT_TRUE(problem.isHidden());
+}
+
 TEST_F(AppTest, ZoomKeepsTheWavelengthUnderTheCursorUntilReset) {
   Options.Show = false;
   Start();
