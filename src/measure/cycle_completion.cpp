@@ -40,7 +40,7 @@ void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   const StoreOutcome stored = Store.Save();
   NoteSave(stored.Cycle);
   NoteHeldDays(stored.HeldDays);
-  const CRad& point = Store.Day().Rad(index);
+  const CRad& point = *Store.Day().LastRad();   // the cycle's point comes last, after held ones
   Summary = {point.MeasureTime, {}, Texts.Integral, stored.Cycle.Stored ? dayPath : std::string(), {}};
   for (int i = 0; i < ModelCount; ++i)
     if (point.Block(i) != nullptr) Summary.Sensors += (Summary.Sensors.empty() ? "" : " ") + ModelDisplayName(i);
@@ -126,7 +126,8 @@ void CSpectrelDoc::RecoverHeldPoints() {
 // A day the machine cannot carry is said when interval measurement starts, not found out at its end.
 void CSpectrelDoc::WarnOfDayLoad(std::int64_t now) {
   const double memory = static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * static_cast<double>(::sysconf(_SC_PAGESIZE));
-  const auto warning = DayLoadWarning(DayLoadOf(SettingsRef, Used, now), memory, FreeSpace(SettingsRef.KrfFolder));
+  const auto warning =
+      DayLoadWarning(DayLoadOf(SettingsRef, Used, now, Store.Keeps()), memory, FreeSpace(SettingsRef.KrfFolder));
   if (!warning) return;
   WriteLog("ERROR DAY TOO LARGE");
   Host.ReportError(*warning);

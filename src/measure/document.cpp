@@ -15,6 +15,7 @@ CSpectrelDoc::CSpectrelDoc(AppSettings& settings, DocumentHost& host, const Stat
       Lang(ProcessLanguage()),
       Log(settings, clock, [&host](const std::string& line) { host.ReportError(line); }),
       Rounds(std::make_shared<std::uint64_t>(0)),
+      Store(host.ShowsWholeDay() ? DayStore::Kept::WholeDay : DayStore::Kept::Hour),
       StationWatch(settings, clock) {
   for (int model = 0; model < ModelCount; ++model)
     Links[static_cast<size_t>(model)] = std::make_unique<SensorLink>(model, clock, Workers, Lang);
