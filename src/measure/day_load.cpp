@@ -1,5 +1,7 @@
 #include "measure/day_load.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -19,6 +21,10 @@ DayLoad DayLoadOf(const AppSettings& settings, const ModelSet& used, std::int64_
   const std::int64_t hourPoints = std::min(load.Points, (3600 + schedule.Interval() - 1) / schedule.Interval());
   load.MemoryBytes = kept == DayStore::Kept::WholeDay ? load.FileBytes : perPoint * static_cast<double>(hourPoints);
   return load;
+}
+
+double MachineMemoryBytes() {
+  return static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * static_cast<double>(::sysconf(_SC_PAGESIZE));
 }
 
 std::optional<std::string> DayLoadWarning(const DayLoad& load, double memoryBytes,

@@ -23,6 +23,9 @@ struct DayLoad {
 
 DayLoad DayLoadOf(const AppSettings& settings, const ModelSet& used, std::int64_t t, DayStore::Kept kept);
 
+// The physical memory of this machine, bytes.
+double MachineMemoryBytes();
+
 // The warning for the operator when the day cannot be carried: more than half the machine's
 // memory, or more than the free space of the data folder's disk; none when it can.
 std::optional<std::string> DayLoadWarning(const DayLoad& load, double memoryBytes,

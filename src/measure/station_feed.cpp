@@ -24,7 +24,7 @@ void CSpectrelDoc::ReportCycleToStation(const CycleResult& result, const DaySave
     if (!InUse(i)) continue;
     SensorCycleStatus sensor;
     sensor.Model = ModelDisplayName(i);
-    sensor.StatusText = StatusText(i);
+    sensor.StatusText = Link(i).Text();
     sensor.UnitChanged = UnitChanges[static_cast<size_t>(i)];
     const auto& measured = result.Measured[static_cast<size_t>(i)];
     sensor.Ok = measured.has_value();
