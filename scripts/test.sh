@@ -3,7 +3,7 @@
 #   1. the whole project with AddressSanitizer + UndefinedBehaviorSanitizer, all tests;
 #   2. the threaded subsystems with ThreadSanitizer, their tests;
 #   3. the fuzz targets (libFuzzer) for a bounded time each.
-# FUZZ_SECONDS (default 30) bounds each fuzz run; SPECTREL_SKIP_TSAN=1 / SPECTREL_SKIP_FUZZ=1 skip stages.
+# FUZZ_SECONDS (default 10: every kept input replayed, then a short search) bounds each fuzz run; SPECTREL_SKIP_TSAN=1 / SPECTREL_SKIP_FUZZ=1 skip stages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -42,6 +42,6 @@ fi
 
 if [ "${SPECTREL_SKIP_FUZZ:-0}" != 1 ]; then
   echo "== fuzz targets =="
-  FUZZ_MERGE=0 bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+  FUZZ_MERGE=0 bash scripts/fuzz.sh "${FUZZ_SECONDS:-10}"
 fi
 echo "== all tests passed =="

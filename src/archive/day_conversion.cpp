@@ -9,6 +9,7 @@
 #include "archive/day_source.h"
 #include "base/local_time.h"
 #include "files/day_load.h"
+#include "files/day_part_name.h"
 #include "files/station_names.h"
 #include "spectrum/resample.h"
 
@@ -54,7 +55,7 @@ DayOutcome ConvertToCsv(const DaySource& source, const DayConversion& conversion
   std::string error;
   std::vector<std::string> written;
   std::vector<int> skipped;
-  if (!ExportDayCsv(day.Set, conversion.Csv, conversion.OutFolder, written, skipped, error))
+  if (!ExportDayCsv(day.Set, conversion.Csv, conversion.OutFolder, DayPartOf(source.Path), written, skipped, error))
     return {false, 0, error, {}, {}};
   std::vector<std::string> warnings;
   for (int j : skipped) warnings.push_back("point " + std::to_string(j) + " has no local time, left out");
@@ -80,7 +81,7 @@ void ConvertDays(const std::vector<DaySource>& days, const DayConversion& conver
                 [&](std::size_t k) { return ConvertDay(days[k], conversion); }, report);
 }
 
-bool ExportDayCsv(const CKrfData& day, const CsvOptions& options, const std::string& outFolder,
+bool ExportDayCsv(const CKrfData& day, const CsvOptions& options, const std::string& outFolder, int part,
                   std::vector<std::string>& written, std::vector<int>& skipped, std::string& error) {
   std::string folder = outFolder;
   if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -94,7 +95,7 @@ bool ExportDayCsv(const CKrfData& day, const CsvOptions& options, const std::str
       skipped.push_back(j + 1);
       continue;
     }
-    paths[static_cast<std::size_t>(j)] = HourCsvPath(folder, t);
+    paths[static_cast<std::size_t>(j)] = HourCsvPath(folder, t, part);
     lastPoint[paths[static_cast<std::size_t>(j)]] = j;
   }
 

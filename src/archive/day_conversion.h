@@ -34,11 +34,11 @@ DayOutcome ConvertDay(const DaySource& source, const DayConversion& conversion);
 void ConvertDays(const std::vector<DaySource>& days, const DayConversion& conversion, int jobs,
                  const DayReport& report);
 
-// Writes OUT/YYYY/YYYYMMDDHH.CSV for every hour of the day that has points, each as the measuring
-// program left it after the last point of its hour, each replaced atomically. Points without a
-// local time are left out (listed in skipped, 1-based). False with a one-line reason when a file
-// cannot be written; written lists the files written.
-bool ExportDayCsv(const CKrfData& day, const CsvOptions& options, const std::string& outFolder,
+// Writes OUT/YYYY/YYYYMMDDHH.CSV (YYYYMMDDHH_n.CSV for part n of a day) for every hour of the day
+// that has points, each as the measuring program left it after the last point of its hour, each
+// replaced atomically. Points without a local time are left out (listed in skipped, 1-based).
+// False with a one-line reason when a file cannot be written; written lists the files written.
+bool ExportDayCsv(const CKrfData& day, const CsvOptions& options, const std::string& outFolder, int part,
                   std::vector<std::string>& written, std::vector<int>& skipped, std::string& error);
 
 }  // namespace spectrel::archive

@@ -14,8 +14,9 @@ std::string DayFilePath(const std::string& krfFolder, std::int64_t t) {
   return krfFolder + FormatLocal(t, "%Y") + "/" + FormatLocal(t, "%Y%m%d.KRF");
 }
 
-std::string HourCsvPath(const std::string& csvFolder, std::int64_t t) {
-  return csvFolder + FormatLocal(t, "%Y") + "/" + FormatLocal(t, "%Y%m%d%H.CSV");
+std::string HourCsvPath(const std::string& csvFolder, std::int64_t t, int part) {
+  return csvFolder + FormatLocal(t, "%Y") + "/" + FormatLocal(t, "%Y%m%d%H") +
+         (part >= 2 ? "_" + std::to_string(part) : std::string()) + ".CSV";
 }
 
 std::string EventLogPath(const std::string& krfFolder, std::int64_t t) {

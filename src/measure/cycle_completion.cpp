@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "files/day_part_name.h"
 #include "measure/day_load.h"
 #include "files/station_names.h"
 #include "measure/settings_options.h"
@@ -65,7 +66,7 @@ void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   Summary = {point.MeasureTime, {}, Texts.Integral, stored.Cycle.Stored ? dayPath : std::string(), {}};
   for (int i = 0; i < ModelCount; ++i)
     if (point.Block(i) != nullptr) Summary.Sensors += (Summary.Sensors.empty() ? "" : " ") + ModelDisplayName(i);
-  if (CsvWanted(SettingsRef)) SaveCsvFile(point);
+  if (CsvWanted(SettingsRef)) SaveCsvFile(point, DayPartOf(dayPath));
   ReportCycleToStation(result, stored.Cycle);
   Host.CycleCompleted(Summary);
 }
@@ -94,8 +95,8 @@ void CSpectrelDoc::RecoverHeldPoints() {
   StoreNotes{Log, Host}.HeldDays(Store.StoreHeld());
 }
 
-void CSpectrelDoc::SaveCsvFile(const CRad& rad) {
-  const std::string csvPath = HourCsvPath(SettingsRef.CsvFolder, rad.MeasureTime);
+void CSpectrelDoc::SaveCsvFile(const CRad& rad, int part) {
+  const std::string csvPath = HourCsvPath(SettingsRef.CsvFolder, rad.MeasureTime, part);
   std::error_code ec;
   std::filesystem::create_directories(FolderOf(csvPath), ec);   // a failure shows as the file's
   BuildMergedWavelengths(Store.Day(), Merged);

@@ -81,7 +81,7 @@ class CSpectrelDoc {
   void Reconnect(int model, bool lost);
   CRad BuildPoint(const CycleResult& result);
   void RecoverHeldPoints();
-  void SaveCsvFile(const CRad& rad);
+  void SaveCsvFile(const CRad& rad, int part);   // the hour's CSV file of that part of the day
   void NoteStationTick();
   void ReportCycleToStation(const CycleResult& result, const DaySave& save);
 

@@ -1,6 +1,7 @@
 // Whole cycles against simulated sensors: what is stored of each sensor, what is shown, what is
 // logged when sensors fail or the day file cannot be written, and the hour's CSV file.
 #include "doc_fixture.h"
+#include "support/synthetic_day.h"
 
 namespace spectrel::testing {
 namespace {
@@ -64,6 +65,28 @@ TEST_F(CycleTest, EachSensorsIdentificationAndSpectrumAreStoredAndShown) {
 
 // A sensor that stops answering shows its run and its retries; after a stop and a new start it is
 // not identified, and its last spectrum never stands in for one it did not measure.
+// Another SR-102 unit within an hour: its points go on in the day's next part and in that part's
+// hour file; the first unit's hour file stays as it was.
+TEST_F(CycleTest, AnotherUnitsHourGoesToItsOwnCsvFile) {
+  Settings.SaveCsv = 1;
+  Settings.UseSensor[SR102] = 1;
+  MakeDoc();
+  CycleResult cycle;
+  cycle.Time = Dec7(10, 1, 0);
+  cycle.Identified[SR102] = MakeSensorInfo(SR102);
+  cycle.Measured[SR102] = MakeMeasurement(SR102, cycle.Time, 3);
+  Doc->CompleteCycle(cycle);
+  const std::string firstUnit = Settings.CsvFolder + "2026/2026120710.CSV";
+  const std::string before = ReadBytes(firstUnit);
+  cycle.Identified[SR102]->SerialNo = "B0002";
+  cycle.Time = Dec7(10, 2, 0);
+  Doc->CompleteCycle(cycle);
+  EXPECT_EQ(Doc->LastCycle().DayFile, Settings.KrfFolder + "2026/20261207_2.KRF");
+  EXPECT_EQ(Doc->LastCycle().CsvFile, Settings.CsvFolder + "2026/2026120710_2.CSV");
+  EXPECT_EQ(ReadBytes(firstUnit), before);
+  EXPECT_NE(ReadBytes(Doc->LastCycle().CsvFile), before);
+}
+
 TEST_F(CycleTest, SensorNotMeasuredInARunAddsNoOldSpectrum) {
   solmet_sim::SimulatedSensor& sr101 = AddSensor(SR101);
   StartInterval("SR-101 READY\n");
