@@ -23,7 +23,7 @@ void CSpectrelDoc::OnStartInterval() {
   // The start commands are disabled while measuring; the front ends say why a schedule that
   // could never measure is refused.
   if (Measuring() || !Refusal.empty() || WindowFinding(SettingsRef)) return;
-  KeepMeasureMode(SettingsRef, MeasureMode::Interval);
+  SettingsRef.MeasType = MeasureMode::Interval;   // kept for the profile
   SetState(MeasureState::Interval);
   StartMeasurement();
   TickLater();
@@ -31,7 +31,7 @@ void CSpectrelDoc::OnStartInterval() {
 
 void CSpectrelDoc::OnStartManual() {
   if (Measuring() || !Refusal.empty()) return;
-  KeepMeasureMode(SettingsRef, MeasureMode::Manual);
+  SettingsRef.MeasType = MeasureMode::Manual;   // kept for the profile
   SetState(MeasureState::ManualSettling);
   StartMeasurement();
   if (PollManualStart() == MeasureState::ManualSettling) PollLater();
@@ -70,7 +70,7 @@ void CSpectrelDoc::StartMeasurement() {
   const std::int64_t now = ClockRef.Now();
   if (Now == MeasureState::Interval) WarnOfDayLoad(now);
   RemoveLeftoverTemporariesIn(FolderOf(DayFilePath(SettingsRef.KrfFolder, now)));
-  if (CsvWanted(SettingsRef)) RemoveLeftoverTemporariesIn(FolderOf(HourCsvPath(SettingsRef.CsvFolder, now)));
+  if (SettingsRef.SaveCsv) RemoveLeftoverTemporariesIn(FolderOf(HourCsvPath(SettingsRef.CsvFolder, now)));
   CyclePending = false;
   ManualWaitStart = now;
   for (int i = 0; i < ModelCount; ++i) {

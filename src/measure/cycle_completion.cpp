@@ -44,7 +44,7 @@ void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   Summary = {point.MeasureTime, {}, Texts.Integral, stored.Cycle.Stored ? dayPath : std::string(), {}};
   for (int i = 0; i < ModelCount; ++i)
     if (point.Block(i) != nullptr) Summary.Sensors += (Summary.Sensors.empty() ? "" : " ") + ModelDisplayName(i);
-  if (CsvWanted(SettingsRef)) SaveCsvFile(point);
+  if (SettingsRef.SaveCsv) SaveCsvFile(point);
   ReportCycleToStation(result, stored.Cycle);
   Host.CycleCompleted(Summary);
 }

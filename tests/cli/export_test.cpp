@@ -54,11 +54,11 @@ TEST_F(ExportTest, OptionsAndProfileChooseGridRangeAndColumns) {
   const Case cases[] = {
       {{"--out", Out}, [](AppSettings&) {}},   // the defaults
       {{"--out=" + Out, "--pitch=1NM", "--from", "400", "--to=410"},
-       [](AppSettings& s) { s.CsvPitch = 1; s.CsvFrom = 400; s.CsvTo = 410; }},
-      {{"--out", Out, "--sensors", "sr-103", "--no-merge"}, [](AppSettings& s) { s.CsvSensor = {0, 0, 1, 0}; s.CsvMerge = 0; }},
+       [](AppSettings& s) { s.CsvPitch = WavelengthPitch::OneNm; s.CsvFrom = 400; s.CsvTo = 410; }},
+      {{"--out", Out, "--sensors", "sr-103", "--no-merge"}, [](AppSettings& s) { s.CsvSensor = {false, false, true, false}; s.CsvMerge = false; }},
       // A profile gives the settings and options override it.
       {{"--out", Out, "--profile", Dir + "station.ini", "--pitch", "raw", "--merge"},
-       [](AppSettings& s) { s.CsvFrom = 500; s.CsvTo = 504; s.CsvSensor = {0, 1, 1, 1}; }},
+       [](AppSettings& s) { s.CsvFrom = 500; s.CsvTo = 504; s.CsvSensor = {false, true, true, true}; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Options.back());

@@ -102,7 +102,7 @@ TEST_F(AppTest, CommandsAndCloseFollowTheIntervalMeasurement) {
     ExpectIdle(true);
     Frame->Action(IdMeasInterval)->trigger();
     ASSERT_TRUE(Doc->Measuring());
-    EXPECT_EQ(App->Settings().MeasType, 0);
+    EXPECT_EQ(App->Settings().MeasType, MeasureMode::Interval);
     ExpectIdle(false);
     EXPECT_TRUE(Frame->Action(IdEditCopy)->isEnabled() && Frame->Action(IdGraphSettings)->isEnabled());
     EXPECT_TRUE(dialog.isVisible() && !(dialog.windowFlags() & Qt::WindowStaysOnTopHint));
@@ -222,7 +222,7 @@ TEST_F(AppTest, TheFirstWindowIsTwoThirdsOfTheScreenAndEveryWindowReturnsWhereTh
   // Started again with auto-start: through the same view command as the toolbar's start, whose
   // effects are checked above; its dialog is not centred again.
   AppSettings stored;
-  stored.AutoStart = 1;
+  stored.AutoStart = true;
   stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";   // never the working folder of other tests
   Start(&stored);
   EXPECT_EQ(Doc->State(), MeasureState::Interval);
@@ -489,10 +489,10 @@ TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
     for (const char* box : {"useSR102", "useSR104"}) uitest::Child<QCheckBox>(*d, box).click();
     uitest::Child<QPushButton>(*d, "ok").click();
   }));
-  EXPECT_EQ(App->Settings().UseSensor, (std::array<int, 4>{0, 1, 0, 1}));
+  EXPECT_EQ(App->Settings().UseSensor, (std::array<bool, 4>{false, true, false, true}));
   Frame->resize(1000, 800);
   Frame->Action(IdMeasManual)->trigger();
-  EXPECT_EQ(App->Settings().MeasType, 1);
+  EXPECT_EQ(App->Settings().MeasType, MeasureMode::Manual);
   EXPECT_EQ(App->Host()->IntervalDialog().windowTitle(), QStringLiteral("Manual Measurement"));
   // The event loop keeps running while identification settles; the run ends by itself.
   ASSERT_TRUE(ProcessUntil([&] { return !Doc->Measuring(); }, 60000));
@@ -513,8 +513,8 @@ TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
   AppSettings reread;
   LoadSettings(reread, Profile);
   EXPECT_EQ(reread.ComPort, (std::array<std::string, 4>{"3", "0", "/dev/ttyUSB0", "0"}));
-  EXPECT_EQ(reread.UseSensor, (std::array<int, 4>{0, 1, 0, 1}));
-  EXPECT_EQ(reread.MeasType, 1);   // the last used kind is kept
+  EXPECT_EQ(reread.UseSensor, (std::array<bool, 4>{false, true, false, true}));
+  EXPECT_EQ(reread.MeasType, MeasureMode::Manual);   // the last used kind is kept
 }
 
 }  // namespace

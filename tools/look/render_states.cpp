@@ -96,7 +96,7 @@ bool RenderIn(CMainFrame& frame, const QString& dayFile, const QString& missingF
   view.ResetZoom();
   // The archive day's first point, just after dawn, scaled to its own largest value.
   AppSettings& settings = view.Document().Settings();
-  const int autoScale = std::exchange(settings.Graph.AutoScale, 1);
+  const bool autoScale = std::exchange(settings.Graph.AutoScale, true);
   ok = Opened(pane, dayFile) && ok;
   for (int i = 0; i < pane.ShownDay().RadCount(); ++i) pane.StepPoint(-1);
   Settle(50);
