@@ -152,7 +152,7 @@ void CSpectrelDoc::SaveCsvFile(const CRad& rad) {
   std::error_code ec;
   std::filesystem::create_directories(FolderOf(csvPath), ec);   // a failure shows as the file's
   BuildMergedWavelengths(Store.Day(), Merged);
-  if (Csv.WriteCsvFile(csvPath, Store.Day(), CsvOptionsFrom(SettingsRef), Merged) == 0) {
+  if (!Csv.WriteCsvFile(csvPath, Store.Day(), CsvOptionsFrom(SettingsRef), Merged)) {
     const std::string reason = std::strerror(errno != 0 ? errno : EIO);
     WriteLog("ERROR CSV SAVE");
     Host.ReportError("CSV file not written: " + csvPath + ": " + reason);

@@ -19,7 +19,7 @@ class ExportTest : public CliTest {
  protected:
   void SetUp() override {
     // Two points at 09:40 and 09:50, six from 10:00 to 10:50; SR-101 and SR-103.
-    ASSERT_EQ(SaveKrf(testing::MakeDay({SR101, SR103}, 8, kStart, 600), DayFile), 1);
+    ASSERT_TRUE(SaveKrf(testing::MakeDay({SR101, SR103}, 8, kStart, 600), DayFile));
   }
   Finished Export(const Args& options) {
     Args argv{Cli, "export", DayFile};
@@ -35,7 +35,7 @@ class ExportTest : public CliTest {
     std::vector<double> merged;
     BuildMergedWavelengths(part, merged);
     CCsvWriter writer;
-    EXPECT_EQ(writer.WriteCsvFile(Dir + "expected.csv", part, CsvOptionsFrom(settings), merged), 1);
+    EXPECT_TRUE(writer.WriteCsvFile(Dir + "expected.csv", part, CsvOptionsFrom(settings), merged));
     return ReadBytes(Dir + "expected.csv");
   }
 

@@ -238,7 +238,7 @@ TEST_F(AppTest, AnArchiveDayIsReadAsideAClickShowsThatPointADamagedFileWhatCould
   const CKrfData day = testing::MakeDay({SR102, SR104}, 5, 1780300800, 600);
   std::filesystem::create_directories(Folder.File("2026"));
   const std::string path = Folder.File("2026/20260601.KRF");
-  ASSERT_EQ(SaveKrf(day, path), 1);
+  ASSERT_TRUE(SaveKrf(day, path));
   OverviewPane& pane = Frame->Overview();
   QStringList problems;
   QObject::connect(&pane, &OverviewPane::DayShown, [&](const QString& problem) { problems << problem; });
@@ -283,7 +283,7 @@ class TodayTest : public AppTest {
     Today = DayFilePath(stored.KrfFolder, now);
     std::filesystem::create_directories(std::filesystem::path(Today).parent_path());
     const std::int64_t midnight = LocalMidnight(now);
-    ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, midnight + 60, 60), Today), 1);
+    ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 3, midnight + 60, 60), Today));
     Options.Show = false;
     Start(&stored);
     ASSERT_TRUE(ProcessUntil([&] { return Pane().Overview().Data().Count() == 3; }, 10000));
@@ -299,7 +299,7 @@ class DayAtStartTest : public TodayTest {
  protected:
   DayAtStartTest() { Options.DayFile = Folder.File("20260601.KRF"); }
   void SetUp() override {
-    ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, 1780300800, 60), Options.DayFile), 1);
+    ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 3, 1780300800, 60), Options.DayFile));
     TodayTest::SetUp();
   }
 };
@@ -369,7 +369,7 @@ TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
       {"2025/20251230.KRF", -1, ""},                               {"notaday.KRF", 1, ""}};
   for (const auto& [from, direction, nearest] : rows) EXPECT_EQ(NearestDayFile(Folder.File(from), direction), nearest) << from << direction;
   // Shown from the archive, the first day offers no earlier one.
-  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 2, 1767225600, 60), Folder.File("2025/20251230.KRF")), 1);
+  ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 2, 1767225600, 60), Folder.File("2025/20251230.KRF")));
   Frame->Overview().OpenDayFile(QString::fromStdString(Folder.File("2025/20251230.KRF")));
   ASSERT_TRUE(ProcessUntil([&] { return Frame->Overview().ShowingArchive(); }, 10000));
   EXPECT_EQ(std::pair(Frame->Overview().PreviousAction()->isEnabled(), Frame->Overview().NextAction()->isEnabled()), std::pair(false, true));
@@ -443,8 +443,8 @@ TEST_F(AppTest, ASecondOpenWhileTheFirstIsReadShowsOnlyTheSecondDay) {
   Start();
   const std::string first = Folder.File("20260601.KRF");
   const std::string second = Folder.File("20260602.KRF");
-  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102, SR104}, 600, 1780300800, 60), first), 1);
-  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, 1780387200, 60), second), 1);
+  ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102, SR104}, 600, 1780300800, 60), first));
+  ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 3, 1780387200, 60), second));
   OverviewPane& pane = Frame->Overview();
   int shown = 0;
   QObject::connect(&pane, &OverviewPane::DayShown, [&] { ++shown; });

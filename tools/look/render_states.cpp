@@ -63,7 +63,7 @@ QString WriteAutumnDay(const QString& dayFile) {
     day.AppendRad(std::move(point));
   }
   const QString path = QFileInfo(dayFile).dir().filePath(QStringLiteral("20261025.KRF"));
-  return SaveKrf(day, path.toStdString()) == 1 ? path : QString();
+  return SaveKrf(day, path.toStdString()) ? path : QString();
 }
 
 // The autumn day with the station's zone, on the local axis and on the UTC axis.
