@@ -4,7 +4,6 @@
 
 #include "base/file_output.h"
 #include "files/station_names.h"
-#include "measure/settings_options.h"
 #include "measure/spectrel_doc.h"
 #include "measure/status_texts.h"
 #include "settings/profile_check.h"

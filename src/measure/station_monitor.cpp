@@ -9,7 +9,7 @@
 #include "files/file_output.h"
 #include "files/station_names.h"
 #include "measure/interval_schedule.h"
-#include "measure/settings_options.h"
+#include "settings/app_settings.h"
 
 namespace spectrel {
 

@@ -1,7 +1,6 @@
 // Starting and stopping measurement: the state and the status block the host is told, the
 // identification retries, the stop question, two stops in a row and the manual start's wait.
 #include "doc_fixture.h"
-#include "measure/settings_options.h"
 
 namespace spectrel::testing {
 namespace {
