@@ -76,15 +76,15 @@ struct ReturnRig {
     Doc = std::make_unique<CSpectrelDoc>(Settings, Host);
     Doc->OnStartInterval();
   }
-  // A point with this sensor stored after the first `after` points of the day.
-  bool Stored(int after) const {
-    const CKrfData& day = Doc->DayData();
-    return !Doc->LastCycle().DayFile.empty() && day.RadCount() > after && day.Rad(day.RadCount() - 1).Block(SR101);
+  // A point with this sensor stored after the cycle of time `after`.
+  bool Stored(std::int64_t after) const {
+    const CycleSummary& cycle = Doc->LastCycle();
+    return !cycle.DayFile.empty() && cycle.Time > after && cycle.Sensors.find("SR-101") != std::string::npos;
   }
   // Seconds from now to the sensor's next stored point.
   double SecondsToStored() {
     const auto back = Steady::now();
-    const int before = Doc->DayData().RadCount();
+    const std::int64_t before = Doc->LastCycle().Time;
     Pump(std::chrono::seconds(90), [&] { return Stored(before); });
     return Seconds(Steady::now() - back);
   }

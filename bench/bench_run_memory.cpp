@@ -89,7 +89,7 @@ void BM_ManualMeasurementOnFullDay(benchmark::State& state) {
     }
   }
   state.counters["peak_MB"] = static_cast<double>(StatusKb("VmHWM")) / 1024.0;
-  state.counters["points"] = points;
+  state.counters["points_in_memory"] = points;   // the hour measured
   sensors.clear();
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);

@@ -168,7 +168,7 @@ std::vector<std::string> StatusLines(const CSpectrelDoc& doc) {
   std::vector<std::string> lines;
   for (int model = 0; model < ModelCount; ++model) {
     if (!doc.InUse(model)) continue;
-    lines.push_back(std::string(Models[model].Name) + " " + doc.StatusText(model));
+    lines.push_back(std::string(Models[model].Name) + " " + doc.Link(model).Text());
   }
   return lines;
 }

@@ -4,6 +4,7 @@
 
 #include "base/file_output.h"
 #include "files/station_names.h"
+#include "measure/day_load.h"
 #include "measure/spectrel_doc.h"
 #include "measure/status_texts.h"
 #include "settings/profile_check.h"
@@ -16,6 +17,18 @@ constexpr std::int64_t TickAfterSecondMs = 2;   // a tick lands this far into it
 // A manual start waits at most this long (clock seconds) for identification to settle; a sensor
 // whose identification thread never ran would otherwise keep it waiting for ever.
 constexpr std::int64_t ManualWaitLimit = 120;
+
+// A manual measurement that cannot start says why in the event log, sensor by sensor: its port
+// could not be opened, or its identification failed or never finished.
+void LogManualFailure(CSpectrelDoc& doc) {
+  for (int i = 0; i < ModelCount; ++i) {
+    const InfoStatusCode status = doc.InUse(i) ? doc.Link(i).Status() : InfoReady;
+    if (status == InfoReady) continue;
+    const std::string tag(Models[static_cast<size_t>(i)].Tag);
+    doc.WriteLog("ERROR " + tag + (status == InfoPortFailed ? " PORT" : " INFO"));
+  }
+}
+
 }  // namespace
 
 void CSpectrelDoc::OnStartInterval() {
@@ -56,8 +69,7 @@ void CSpectrelDoc::PollLater() {
 
 void CSpectrelDoc::StartMeasurement() {
   ++*Rounds;
-  LastTick.reset();
-  LastBoundary = 0;
+  Ticks.Restart();
   Watch.Restart();
   Workers.Reset();
   Used = Ports.ModelsInUse(SettingsRef);
@@ -67,7 +79,14 @@ void CSpectrelDoc::StartMeasurement() {
     if (InUse(i)) models.push_back(ModelDisplayName(i));
   StationWatch.Started(Now == MeasureState::Interval, std::move(models));
   const std::int64_t now = ClockRef.Now();
-  if (Now == MeasureState::Interval) WarnOfDayLoad(now);
+  // A day the machine cannot carry is said when interval measurement starts, not found out at its end.
+  if (Now == MeasureState::Interval) {
+    if (const auto warning = DayLoadWarning(DayLoadOf(SettingsRef, Used, now, Store.Keeps()), MachineMemoryBytes(),
+                                            FreeSpace(SettingsRef.KrfFolder))) {
+      WriteLog("ERROR DAY TOO LARGE");
+      Host.ReportError(*warning);
+    }
+  }
   RemoveLeftoverTemporariesIn(FolderOf(DayFilePath(SettingsRef.KrfFolder, now)));
   if (SettingsRef.SaveCsv) RemoveLeftoverTemporariesIn(FolderOf(HourCsvPath(SettingsRef.CsvFolder, now)));
   CyclePending = false;
@@ -97,7 +116,7 @@ MeasureState CSpectrelDoc::PollManualStart() {
     if (!InUse(i)) continue;
     const InfoStatusCode status = Link(i).Status();
     if (status != InfoNone && status != InfoReady) {
-      LogManualFailure();
+      LogManualFailure(*this);
       SetState(MeasureState::ManualFailed);
       return Now;
     }
@@ -108,21 +127,10 @@ MeasureState CSpectrelDoc::PollManualStart() {
     if (!started) WriteLog("ERROR MEAS THREAD CREATE");
     SetState(started ? MeasureState::ManualRunning : MeasureState::ManualFailed);
   } else if (ClockRef.Now() - ManualWaitStart >= ManualWaitLimit) {
-    LogManualFailure();
+    LogManualFailure(*this);
     SetState(MeasureState::ManualFailed);
   }
   return Now;
-}
-
-// A manual measurement that cannot start says why in the event log, sensor by sensor: its port
-// could not be opened, or its identification failed or never finished.
-void CSpectrelDoc::LogManualFailure() {
-  for (int i = 0; i < ModelCount; ++i) {
-    const InfoStatusCode status = InUse(i) ? Link(i).Status() : InfoReady;
-    if (status == InfoReady) continue;
-    const std::string tag(Models[static_cast<size_t>(i)].Tag);
-    WriteLog("ERROR " + tag + (status == InfoPortFailed ? " PORT" : " INFO"));
-  }
 }
 
 bool CSpectrelDoc::StopMeasurement() {

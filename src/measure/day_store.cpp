@@ -1,5 +1,6 @@
 #include "measure/day_store.h"
 
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 
 #include "base/file_input.h"
 #include "base/file_output.h"
+#include "base/local_time.h"
 #include "files/day_part_name.h"
 #include "files/krf_file.h"
 
@@ -118,8 +120,14 @@ DayRead DayStore::Begin(const std::string& dayPath, const CKrfData& header) {
   DayRead read;
   read.Path = dayPath;
   // The file as this store left it: the day in memory is what it holds.
-  const bool known = !Written.Path.empty() && Written.Path == dayPath && MarkOf(dayPath) == Written;
-  if (!known) Set.Clear();
+  bool known = !Written.Path.empty() && Written.Path == dayPath && MarkOf(dayPath) == Written;
+  // A day kept to its hour is not the whole file: where the day is to be written whole, it is
+  // read back first.
+  if (known && Dropped > 0 && MustWriteWhole(dayPath, header)) known = false;
+  if (!known) {
+    Set.Clear();
+    Dropped = 0;
+  }
   Written = FileMark();
   if (known) {
     read.What = DayRead::Found::Whole;
@@ -170,6 +178,37 @@ DayRead DayStore::BeginCycle(const std::string& dayPath, const CKrfData& header,
   return Begin(changes.front().Part, header);
 }
 
+// Held points of the day go in, or a sensor's information record joins the header.
+bool DayStore::MustWriteWhole(const std::string& dayPath, const CKrfData& header) const {
+  if (std::any_of(Held.begin(), Held.end(), [&dayPath](const HeldPoint& p) { return p.DayPath == dayPath; }))
+    return true;
+  for (int model = 0; model < ModelCount; ++model)
+    if (header.Info(model) != nullptr && Set.Info(model) == nullptr) return true;
+  return false;
+}
+
+// Leaves the points of the last point's clock hour (both of them in an hour the clock repeats),
+// as the hourly CSV file takes them.
+void DayStore::KeepHour() {
+  if (KeptPart != Kept::Hour || Set.RadCount() == 0) return;
+  const auto hourOf = [](const CRad& rad) {
+    const std::optional<std::tm> t = LocalTm(rad.MeasureTime);
+    return t ? t->tm_yday * 24 + t->tm_hour : -1;
+  };
+  const int hour = hourOf(*Set.LastRad());
+  int first = Set.RadCount() - 1;
+  while (first > 0 && hourOf(Set.Rad(first - 1)) == hour) --first;
+  if (first == 0) return;
+  CKrfData kept = Set.Header();
+  for (int j = first; j < Set.RadCount(); ++j) kept.AppendRad(std::move(Set.Rad(j)));
+  Set = std::move(kept);
+  Dropped += first;
+  PointIndex -= first;
+  // Thousands of small spectra were freed: the memory goes back to the system, not to a heap
+  // that only a whole day would fill again.
+  malloc_trim(0);
+}
+
 int DayStore::Add(const CRad& point) {
   // Points of this day that earlier cycles could not store go in first, in time order.
   if (MergeHeld()) Current.WholeWrite = true;
@@ -217,6 +256,7 @@ StoreOutcome DayStore::Save() {
     Forget(Current.Path);
     outcome.HeldDays = StoreHeldDays();
     Written = written;
+    KeepHour();
   } else {
     save.Reason = NotStoredReason(Current.Path, Current.FileSafe, error);
     Hold(save, rad);

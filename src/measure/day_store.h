@@ -70,6 +70,13 @@ class DayStore {
   // Points held only in memory (where the spool cannot take them) are kept up to this many.
   static constexpr std::size_t MaxHeldInMemory = 360;
 
+  // What stays of the day in memory between cycles: all of it, for a view that shows any point of
+  // the day; or only the clock hour being measured, which is all the hourly CSV file is written
+  // from, so that a station that only stores carries as much at midnight as at dawn.
+  enum class Kept { WholeDay, Hour };
+  explicit DayStore(Kept kept = Kept::WholeDay) : KeptPart(kept) {}
+  Kept Keeps() const { return KeptPart; }
+
   // Opens the spool of held points at path, reserving reserveBytes on its disk; the points an
   // earlier run left in it are held again. How many were found, or -1 (errno set) when it cannot
   // be opened: points are then held in memory until it can.
@@ -96,7 +103,10 @@ class DayStore {
   // at that instant, leaving the files as they are.
   void SetStepHook(std::function<void(Step)> hook) { StepHook = std::move(hook); }
 
+  // The day in memory: every point, or (Kept::Hour) the points of the hour being measured.
   const CKrfData& Day() const { return Set; }
+  // Points of the day's file as this store last read or wrote it, kept in memory or not.
+  int DayPoints() const { return Set.RadCount() + Dropped; }
   std::size_t HeldPoints() const { return Held.size(); }
   std::size_t HeldInMemory() const;
 
@@ -114,6 +124,8 @@ class DayStore {
     int Error = 0;             // errno of that failed copy
   };
   bool MergeHeld();
+  bool MustWriteWhole(const std::string& dayPath, const CKrfData& header) const;
+  void KeepHour();
   void Forget(const std::string& dayPath);
   void Note(Step step) const;
   bool Load(const HeldPoint& point, CKrfData& headerAndPoint) const;
@@ -132,7 +144,9 @@ class DayStore {
   };
   static FileMark MarkOf(const std::string& path);
 
-  CKrfData Set;                  // the day's measurement set
+  Kept KeptPart;
+  CKrfData Set;                  // the day's measurement set, or its hour
+  int Dropped = 0;               // points of the day's file left out of Set
   FileMark Written;              // of the day in Set; empty Path when Set is not what the file holds
   DayState Current;              // how the day in Set was begun
   int PointIndex = -1;           // the cycle's point in Set

@@ -3,6 +3,7 @@
 #include "measure/spectrel_doc.h"
 
 #include "measure/status_texts.h"
+#include "measure/store_notes.h"
 
 namespace spectrel {
 
@@ -15,6 +16,7 @@ CSpectrelDoc::CSpectrelDoc(AppSettings& settings, DocumentHost& host, const Stat
       Lang(ProcessLanguage()),
       Log(settings, clock, [&host](const std::string& line) { host.ReportError(line); }),
       Rounds(std::make_shared<std::uint64_t>(0)),
+      Store(host.ShowsWholeDay() ? DayStore::Kept::WholeDay : DayStore::Kept::Hour),
       StationWatch(settings, clock) {
   for (int model = 0; model < ModelCount; ++model)
     Links[static_cast<size_t>(model)] = std::make_unique<SensorLink>(model, clock, Workers, Lang);
@@ -28,7 +30,8 @@ CSpectrelDoc::~CSpectrelDoc() {
   // The host keeps the program open while measuring; should the document go all the same, the
   // workers are stopped and waited for before anything they touch is destroyed.
   if (Measuring() || RunThread.joinable()) StopNow();
-  SayHeldAtEnd();
+  const std::size_t lost = Store.HeldInMemory();
+  StoreNotes{Log, Host}.HeldAtEnd(Store.HeldPoints() - lost, lost, HeldSpoolPath(SettingsRef.KrfFolder));
   WriteLog("APP CLOSE");
   // The links close their ports as they go, SR-104 first.
 }
@@ -54,9 +57,9 @@ SensorLink::News CSpectrelDoc::NewsOf(int model, std::uint64_t round) {
 }
 
 void CSpectrelDoc::ShowStatus(int model, bool attemptFailed) {
-  SensorEvent event{model, StatusText(model), {}, attemptFailed};
+  SensorEvent event{model, Link(model).Text(), {}, attemptFailed};
   for (int i = 0; i < ModelCount; ++i)
-    if (InUse(i)) event.Block += ModelDisplayName(i) + " " + StatusText(i) + "\n";
+    if (InUse(i)) event.Block += ModelDisplayName(i) + " " + Link(i).Text() + "\n";
   Host.SensorStatusChanged(event);
 }
 

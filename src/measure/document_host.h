@@ -61,6 +61,12 @@ class DocumentHost {
   virtual bool Ask(const std::string& question) = 0;
   // A line for the operator about data not stored or a log not written, e.g. "not stored: ...".
   virtual void ReportError(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+
+  // ---- What the host shows ----
+  // Any point of the running day, at any time (the desktop's overview): the document keeps the
+  // whole day in memory. Otherwise it keeps the hour being measured, and its memory stays flat
+  // over the day.
+  virtual bool ShowsWholeDay() const { return false; }
 };
 
 }  // namespace spectrel

@@ -106,4 +106,15 @@ std::int64_t IntervalSchedule::OnDay(std::int64_t t, const StationZone& zone) co
   return Between(LocalMidnight(t, zone) - 1, NextLocalMidnight(t, zone) - 1, zone).Count;
 }
 
+IntervalTicks::Tick IntervalTicks::At(const IntervalSchedule& schedule, std::int64_t now, std::int64_t secondOfDay,
+                                      const StationZone& zone) {
+  Tick tick;
+  if (Last) tick.Crossed = schedule.Between(std::max(*Last, LastBoundary), now, zone);
+  tick.MayMeasure = Last && LastSecond != 0 && schedule.InWindow(secondOfDay);
+  Last = now;
+  LastSecond = secondOfDay;
+  if (tick.Crossed.Count > 0) LastBoundary = tick.Crossed.Last;
+  return tick;
+}
+
 }  // namespace spectrel

@@ -52,6 +52,27 @@ class IntervalSchedule {
   std::int64_t Count = 0;    // boundaries from First to Last
 };
 
+// The scheduler's ticks since a start: each tick is given the boundaries the clock has shown since
+// the tick before, leaving out those handled before a step of the clock back (none is measured
+// twice, none at an instant stored before). The first tick after a start never measures (a tick
+// that read midnight itself counts as none, so the boundary after it is left out), nor does a tick
+// outside the window.
+class IntervalTicks {
+ public:
+  struct Tick {
+    IntervalSchedule::Crossing Crossed;
+    bool MayMeasure = false;
+  };
+  Tick At(const IntervalSchedule& schedule, std::int64_t now, std::int64_t secondOfDay,
+          const StationZone& zone = StationZone::Process());
+  void Restart() { *this = IntervalTicks(); }
+
+ private:
+  std::optional<std::int64_t> Last;   // instant of the last tick; none: no tick yet
+  std::int64_t LastSecond = 0;        // its second of the day
+  std::int64_t LastBoundary = 0;      // instant of the last boundary measured or skipped
+};
+
 // "HH:MM:SS" of a second after local midnight (a profile may hold seconds past 24 h: shown as they are).
 std::string ClockText(std::int64_t secondOfDay);
 

@@ -45,21 +45,14 @@ void CSpectrelDoc::MeasureRun(CycleResult result, ModelSet ready, bool manual, s
     if (sensors[static_cast<size_t>(i)].joinable()) sensors[static_cast<size_t>(i)].join();
   // A run stopped meanwhile reports nothing.
   if (Workers.Stopped()) return;
-  {
-    std::lock_guard<std::mutex> lock(ReportLock);
-    Reported = std::move(result);
-  }
+  Reported.Put(std::move(result));
   Post(round, [this] { RunReported(); });
   // A manual measurement ends after its single run.
   if (manual) Post(round, [this] { StopMeasurement(); });
 }
 
 void CSpectrelDoc::RunReported() {
-  std::optional<CycleResult> result;
-  {
-    std::lock_guard<std::mutex> lock(ReportLock);
-    result.swap(Reported);
-  }
+  const std::optional<CycleResult> result = Reported.Take();
   // A completion already done by a stop leaves nothing to do.
   if (!result || !CyclePending) return;
   CompleteCycle(*result);

@@ -23,18 +23,8 @@ void CSpectrelDoc::OnIntervalTick() {
   WatchClock();
   NoteStationTick();
 
-  // The boundaries the clock has shown since the last tick, leaving out those handled before a
-  // step of the clock back: no boundary is measured twice, none at an instant stored before.
-  const IntervalSchedule schedule = IntervalSchedule::Of(SettingsRef);
-  IntervalSchedule::Crossing crossed;
-  if (LastTick) crossed = schedule.Between(std::max(*LastTick, LastBoundary), now);
-  // The first tick after a start never measures (a tick that read midnight itself counts as none,
-  // so the boundary after it is left out), nor does a tick outside the window.
-  const bool mayMeasure = LastTick && LastTickSecond != 0 && schedule.InWindow(s);
-  LastTick = now;
-  LastTickSecond = s;
+  const auto [crossed, mayMeasure] = Ticks.At(IntervalSchedule::Of(SettingsRef), now, s);
   if (crossed.Count == 0) return;
-  LastBoundary = crossed.Last;
   // When ticks came late, one run is made for the last boundary; while the previous cycle is
   // still being measured or waits for its completion, runs never overlap: it is left out too.
   const bool measure = mayMeasure && !CyclePending;

@@ -6,13 +6,14 @@
 
 #include <array>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "files/csv_writer.h"
 #include "measure/day_store.h"
 #include "measure/document_host.h"
 #include "measure/event_log.h"
+#include "measure/handoff.h"
+#include "measure/interval_schedule.h"
 #include "measure/port_supply.h"
 #include "measure/sensor_link.h"
 #include "measure/station_clock.h"
@@ -27,8 +28,6 @@ class CSpectrelDoc {
   CSpectrelDoc(AppSettings& settings, DocumentHost& host, const StationClock& clock = SystemStationClock(),
                const PortSupply& ports = ProfilePortSupply());
   ~CSpectrelDoc();   // logs "APP CLOSE"; a measurement still going is stopped, without a question
-  CSpectrelDoc(const CSpectrelDoc&) = delete;
-  CSpectrelDoc& operator=(const CSpectrelDoc&) = delete;
 
   // ---- Commands (document thread) ----
   void OnStartInterval();   // then a tick at every whole second of the clock
@@ -55,15 +54,11 @@ class CSpectrelDoc {
   AppSettings& Settings() { return SettingsRef; }   // the graph's look, edited by its dialog
   bool InUse(int model) const { return ValidModel(model) && Used[static_cast<size_t>(model)]; }
   const SensorLink& Link(int model) const { return *Links.at(static_cast<size_t>(model)); }
-  std::string StatusText(int model) const { return ValidModel(model) ? Link(model).Text() : std::string(); }
   const CKrfData& DayData() const { return Store.Day(); }
   // Points measured but not (yet) in their day file: held in the spool or in memory.
   std::size_t HeldPoints() const { return Store.HeldPoints(); }
   const CResample& DisplaySpectrum() const { return Display; }
-  const std::string& ReportText() const { return Texts.Report; }   // the point shown: its report,
-  const std::string& IntegralText() const { return Texts.Integral; }   // integral,
-  const std::string& TimeText() const { return Texts.Time; }           // time and memo
-  const std::string& MemoText() const { return Texts.Memo; }
+  const ReportTexts& Shown() const { return Texts; }   // the point shown: report, integral, time, memo
   const CycleSummary& LastCycle() const { return Summary; }
   std::int64_t RunsStarted() const { return RunCount; }
   std::int64_t Reconnects() const { return ReconnectCount; }
@@ -84,17 +79,9 @@ class CSpectrelDoc {
   void RunReported();
   void StopNow();
   void Reconnect(int model, bool lost);
-  CKrfData NewDayHeader(const CycleResult& result) const;
   CRad BuildPoint(const CycleResult& result);
-  void NoteRead(const DayRead& read);
-  void NoteUnitChanges(const std::vector<UnitChange>& changes, std::int64_t time);
-  void NoteSave(const DaySave& save);
-  void NoteHeldDays(const std::vector<StoreOutcome::HeldDay>& days);
   void RecoverHeldPoints();
-  void SayHeldAtEnd();
-  void WarnOfDayLoad(std::int64_t now);
   void SaveCsvFile(const CRad& rad);
-  void LogManualFailure();
   void NoteStationTick();
   void ReportCycleToStation(const CycleResult& result, const DaySave& save);
 
@@ -111,14 +98,11 @@ class CSpectrelDoc {
   MeasureState Now = MeasureState::Idle;
   ModelSet Used{};                         // the models measured, fixed at each start
   std::shared_ptr<std::uint64_t> Rounds;   // starts so far: tasks of an earlier one find nothing to do
-  std::optional<std::int64_t> LastTick;    // instant of the scheduler's last tick; none: no tick yet
-  std::int64_t LastTickSecond = 0;         // its second of the day
-  std::int64_t LastBoundary = 0;           // instant of the last boundary measured or skipped since the start
+  IntervalTicks Ticks;                     // the scheduler's ticks since the start
   ClockWatch Watch;                        // steps of the clock and the kernel's word on it
   std::thread RunThread;                   // the current or last measurement run
   bool CyclePending = false;               // a run was started and its cycle is not completed yet
-  std::mutex ReportLock;                   // guards Reported
-  std::optional<CycleResult> Reported;     // a run's result, waiting for its completion
+  Handoff<CycleResult> Reported;           // a run's result, waiting for its completion
   std::int64_t RunCount = 0;               // runs started since construction
   std::int64_t ManualWaitStart = 0;        // when a manual start began waiting, clock s
   std::int64_t ReconnectCount = 0;         // sensors brought back since construction

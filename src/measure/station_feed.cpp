@@ -24,7 +24,7 @@ void CSpectrelDoc::ReportCycleToStation(const CycleResult& result, const DaySave
     if (!InUse(i)) continue;
     SensorCycleStatus sensor;
     sensor.Model = ModelDisplayName(i);
-    sensor.StatusText = StatusText(i);
+    sensor.StatusText = Link(i).Text();
     sensor.UnitChanged = UnitChanges[static_cast<size_t>(i)];
     const auto& measured = result.Measured[static_cast<size_t>(i)];
     sensor.Ok = measured.has_value();
@@ -38,7 +38,7 @@ void CSpectrelDoc::ReportCycleToStation(const CycleResult& result, const DaySave
   // The display grid is the point just completed (the status report resampled it).
   if (!Display.Empty()) cycle.Integral = Display.Integral(SettingsRef.IntegFrom, SettingsRef.IntegTo);
   const bool rateKnown = cycle.Stored && Now == MeasureState::Interval;
-  StationWatch.CycleCompleted(std::move(cycle), rateKnown ? EstimateBytesPerDay(SettingsRef, result.Time, day.RadCount())
+  StationWatch.CycleCompleted(std::move(cycle), rateKnown ? EstimateBytesPerDay(SettingsRef, result.Time, Store.DayPoints())
                                                           : std::nullopt);
 }
 

@@ -10,7 +10,7 @@ namespace spectrel {
 GraphInputs InputsOf(const CSpectrelDoc& doc) {
   const AppSettings& s = doc.Settings();
   return {s.Graph,        s.DispMode,         doc.DisplaySpectrum(), doc.DayData(),
-          doc.MemoText(), doc.TimeText(),     doc.IntegralText(),    doc.ReportText()};
+          doc.Shown().Memo, doc.Shown().Time, doc.Shown().Integral, doc.Shown().Report};
 }
 
 const GraphView& DefaultView() {

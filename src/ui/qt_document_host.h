@@ -40,6 +40,7 @@ class QtDocumentHost : public QObject, public DocumentHost {
   void ClockTicked(const std::string& clockText) override;
   void CycleCompleted(const CycleSummary& summary) override;
   bool Ask(const std::string& question) override;
+  bool ShowsWholeDay() const override { return true; }   // the overview steps through any point
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

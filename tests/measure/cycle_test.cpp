@@ -50,8 +50,8 @@ TEST_F(CycleTest, EachSensorsIdentificationAndSpectrumAreStoredAndShown) {
   EXPECT_EQ(day.Rad(0).Memo, "roof");
   EXPECT_EQ(day.Rad(0).Block(SR102)->Light, Doc->DayData().Rad(0).Block(SR102)->Light);
   EXPECT_FALSE(day.Rad(0).Block(SR104)->Light.empty());
-  EXPECT_EQ(Doc->StatusText(SR102), "Measurement OK");
-  EXPECT_EQ(Doc->TimeText(), "2026/12/07  10:01:00");   // the point is shown
+  EXPECT_EQ(Doc->Link(SR102).Text(), "Measurement OK");
+  EXPECT_EQ(Doc->Shown().Time, "2026/12/07  10:01:00");   // the point is shown
   EXPECT_FALSE(Doc->DisplaySpectrum().Empty());
   const CycleSummary& told = Host.Cycles.back();
   EXPECT_EQ(told.Time, Dec7(10, 1, 0));
@@ -93,7 +93,7 @@ TEST_F(CycleTest, AllSensorsFailingLogsOneLineEachAndStoresAnEmptyPoint) {
   a.SetFault(Fault::GmWithoutOk);
   b.SetFault(Fault::GmWithoutOk);
   CycleAt(1);
-  EXPECT_EQ(Doc->StatusText(SR101), "Measurement failed");
+  EXPECT_EQ(Doc->Link(SR101).Text(), "Measurement failed");
   EXPECT_EQ(Host.Beeps, 2 * 3);   // a beep after each of the three attempts of each sensor
   EXPECT_EQ(Log(), "2026/12/07,10:00:30,APP START\r\n2026/12/07,10:00:30,INT.MEAS START\r\n"
                    "2026/12/07,10:01:00,ERROR SR101 MEAS\r\n2026/12/07,10:01:00,ERROR SR103 MEAS\r\n");

@@ -132,6 +132,63 @@ TEST_F(DayStoreTest, AnotherSensorUnitGoesOnInTheNextPartOfTheDay) {
   }
 }
 
+// A station that only stores keeps the hour being measured in memory, and writes the same day
+// file, byte for byte, as one that keeps the whole day: also where the day must be written whole
+// (a sensor joins, a point held in an earlier hour goes in), which reads the day back first.
+TEST_F(DayStoreTest, StoreKeepingTheHourWritesTheSameDayAsOneKeepingTheWholeDay) {
+  struct Step {
+    const char* Name;
+    int Hour, Minute;
+    std::vector<int> Models;
+    bool Unwritable;             // the year folder is a file: the point is held
+    std::vector<int> HourKept;   // minutes of the points the hour store keeps in memory
+  };
+  const Step steps[] = {
+      {"first point", 5, 50, {SR102}, false, {50}},
+      {"same hour", 5, 55, {SR102}, false, {50, 55}},
+      {"next hour", 6, 0, {SR102}, false, {0}},
+      {"a sensor joins", 6, 5, {SR102, SR104}, false, {0, 5}},
+      {"not written", 7, 0, {SR102, SR104}, true, {}},
+      {"held point goes in", 7, 5, {SR102, SR104}, false, {0, 5}},
+      {"after the whole write", 7, 10, {SR102, SR104}, false, {0, 5, 10}},
+  };
+  DayStore whole;
+  DayStore hour(DayStore::Kept::Hour);
+  const std::string wholePath = Dir.Path + "/whole/2026/20261207.KRF";
+  const std::string hourPath = Dir.Path + "/hour/2026/20261207.KRF";
+  int points = 0;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.Name);
+    for (const std::string& path : {wholePath, hourPath}) {
+      const std::string year = std::filesystem::path(path).parent_path();
+      if (step.Unwritable) {
+        std::filesystem::rename(year, year + "-away");
+        WriteBytes(year, "a file where the year folder goes");
+      } else if (std::filesystem::exists(year + "-away")) {
+        std::filesystem::remove(year);
+        std::filesystem::rename(year + "-away", year);
+      }
+    }
+    const std::int64_t t = Dec(7, step.Hour, step.Minute);
+    for (auto [store, path] : {std::pair{&whole, wholePath}, std::pair{&hour, hourPath}}) {
+      store->Begin(path, Header(step.Models));
+      CRad point = Point(t);
+      if (step.Models.size() > 1) point.SetBlock(SR104, MakeMeasurement(SR104, t, 5));
+      store->Add(point);
+      EXPECT_EQ(store->Save().Cycle.Stored, !step.Unwritable);
+    }
+    if (step.Unwritable) continue;
+    points = whole.Day().RadCount();
+    EXPECT_EQ(hour.DayPoints(), points);
+    std::vector<int> kept;
+    for (int j = 0; j < hour.Day().RadCount(); ++j) kept.push_back(static_cast<int>((hour.Day().Rad(j).MeasureTime / 60) % 60));
+    EXPECT_EQ(kept, step.HourKept);
+    EXPECT_EQ(hour.Day().Header(), whole.Day().Header());
+    EXPECT_TRUE(ReadBytes(hourPath) == ReadBytes(wholePath));
+  }
+  EXPECT_EQ(points, 7);   // the held point too
+}
+
 // Killed after any step of keeping a damaged file aside and writing the day again, the next start
 // finds every whole point of the day in its file, byte for byte, and one copy of the old file aside.
 TEST_F(DayStoreTest, DamagedDayFileIsKeptAsideAndTheDayWrittenAgainWhereverTheProgramIsKilled) {
@@ -253,20 +310,26 @@ TEST(DayLoadTest, DayBeyondMemoryOrDiskIsSaid) {
   struct Case {
     const char* Name;
     int Interval;
+    DayStore::Kept Kept;
     double Memory;
     std::optional<std::int64_t> Free;
     const char* Says;   // nullptr: nothing
   };
+  constexpr auto Day = DayStore::Kept::WholeDay;
+  constexpr auto Hour = DayStore::Kept::Hour;
   const Case cases[] = {
-      {"10 s, 1 GB, disk unknown", 10, 1e9, std::nullopt, nullptr},
-      {"1 s, 1 GB", 1, 1e9, std::int64_t{1} << 40, "86400 points: about 1593 MB in memory and as much of day file, "
-                                                 "more than this machine can hold"},
-      {"10 s, 16 GB, 100 MB free", 10, 16e9, 100'000'000, "8640 points: about 159 MB in memory and as much of day "
-                                                         "file, more than the data folder's disk has free"},
+      {"10 s, 1 GB, disk unknown", 10, Day, 1e9, std::nullopt, nullptr},
+      {"1 s, the whole day in 1 GB", 1, Day, 1e9, std::int64_t{1} << 40,
+       "86400 points: about 1593 MB of day file and 1593 MB in memory, more than this machine can hold"},
+      {"1 s, the hour in 1 GB", 1, Hour, 1e9, std::int64_t{1} << 40, nullptr},
+      {"1 s, the hour in 100 MB", 1, Hour, 100e6, std::int64_t{1} << 40,
+       "86400 points: about 1593 MB of day file and 66 MB in memory, more than this machine can hold"},
+      {"10 s, the hour, 100 MB free", 10, Hour, 16e9, 100'000'000,
+       "8640 points: about 159 MB of day file and 7 MB in memory, more than the data folder's disk has free"},
   };
   for (const Case& c : cases) {
     settings.Interval = c.Interval;
-    const auto said = DayLoadWarning(DayLoadOf(settings, used, t), c.Memory, c.Free);
+    const auto said = DayLoadWarning(DayLoadOf(settings, used, t, c.Kept), c.Memory, c.Free);
     if (c.Says == nullptr)
       EXPECT_FALSE(said) << c.Name;
     else

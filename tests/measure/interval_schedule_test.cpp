@@ -3,6 +3,9 @@
 // and half-hour offsets.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "measure/interval_schedule.h"
 #include "support/fake_clock.h"
 
@@ -98,6 +101,42 @@ TEST(IntervalSchedule, CrossingCountsEveryShowingAndNamesTheLast) {
     EXPECT_EQ(crossing.Count, c.Count) << c.Name;
     if (c.Count > 0) {
       EXPECT_EQ(crossing.Last, c.Last) << c.Name;
+    }
+  }
+}
+
+// The scheduler's ticks from a start, at a 10-s interval around the clock in UTC: which
+// boundaries each tick is given, and whether it may measure the last of them.
+TEST(IntervalTicks, EachBoundaryGoesToOneTickAndTheFirstTickNeverMeasures) {
+  const std::int64_t midnight = Utc(2026, 12, 7, 0);
+  struct Tick {
+    std::int64_t At;          // s after midnight
+    std::int64_t Crossed;     // boundaries given to it
+    std::int64_t Last;        // s after midnight of the last of them, when any
+    bool MayMeasure;
+  };
+  const struct {
+    const char* Name;
+    std::vector<Tick> Ticks;
+  } cases[] = {
+      {"the first tick after a start", {{5, 0, 0, false}, {10, 1, 10, true}, {11, 0, 0, true}}},
+      {"a first tick on a boundary", {{20, 0, 0, false}, {21, 0, 0, true}, {30, 1, 30, true}}},
+      {"a tick that read midnight counts as none", {{0, 0, 0, false}, {10, 1, 10, false}, {20, 1, 20, true}}},
+      {"late ticks", {{1, 0, 0, false}, {35, 3, 30, true}, {40, 1, 40, true}}},
+      {"the clock stepped back", {{1, 0, 0, false}, {11, 1, 10, true}, {5, 0, 0, true}, {12, 0, 0, true},
+                                  {21, 1, 20, true}}},
+  };
+  const IntervalSchedule schedule(0, 86399, 10);
+  for (const auto& c : cases) {
+    IntervalTicks ticks;
+    for (const Tick& t : c.Ticks) {
+      SCOPED_TRACE(std::string(c.Name) + ", tick at " + std::to_string(t.At));
+      const IntervalTicks::Tick tick = ticks.At(schedule, midnight + t.At, t.At, StationZone::Fixed(0));
+      EXPECT_EQ(tick.Crossed.Count, t.Crossed);
+      if (t.Crossed > 0) {
+        EXPECT_EQ(tick.Crossed.Last, midnight + t.Last);
+      }
+      EXPECT_EQ(tick.MayMeasure, t.MayMeasure);
     }
   }
 }

@@ -97,7 +97,7 @@ int RenderLook(const std::string& outputFolder) {
 
     // The measurement dialog as it looks during a run.
     app.Host()->IntervalDialog().setWindowTitle(QStringLiteral("Manual Measurement"));
-    app.Host()->IntervalDialog().SetStatus(QString::fromStdString(doc.StatusText(0) + "\n" + doc.StatusText(2)));
+    app.Host()->IntervalDialog().SetStatus(QString::fromStdString(doc.Link(0).Text() + "\n" + doc.Link(2).Text()));
     app.Host()->ShowIntervalDialog(true);
     ProcessUntil([] { return false; }, 100);
     const QString dialog = out.filePath(QStringLiteral("interval_dialog.png"));
