@@ -12,8 +12,7 @@
 
 namespace {
 
-std::string SavedFrom(std::string_view text) {
-  spectrel::ProfileFile profile = spectrel::ProfileFile::Parse(text);
+std::string SavedFrom(spectrel::ProfileFile profile) {
   spectrel::AppSettings settings;
   settings.AppFolder = "/opt/spectrel/";
   spectrel::LoadSettingsFrom(settings, profile);
@@ -25,10 +24,11 @@ std::string SavedFrom(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  for (const spectrel::ProfileFinding& finding : spectrel::CheckProfileText(spectrel::ProfileFile::Parse(text)))
+  const spectrel::ProfileFile profile = spectrel::ProfileFile::Parse(text);
+  for (const spectrel::ProfileFinding& finding : spectrel::CheckProfileText(profile))
     if (finding.Where.empty() || finding.Text.empty()) std::abort();   // every finding says where and what
-  const std::string saved = SavedFrom(text);
+  const std::string saved = SavedFrom(profile);
   // A second load and save of the saved text changes nothing.
-  if (SavedFrom(saved) != saved) std::abort();
+  if (SavedFrom(spectrel::ProfileFile::Parse(saved)) != saved) std::abort();
   return 0;
 }

@@ -236,6 +236,24 @@ void CMainFrame::CreateStatusBar() {
   MeasuringLabel = new QLabel(bar);
   MeasuringLabel->setObjectName(QStringLiteral("measuring"));
   bar->addPermanentWidget(MeasuringLabel);
+  // What the document could not do (a point not stored, a sensor unit changed): the latest line
+  // stays in a pane of its own, the earlier ones in its tip, until the next measurement begins.
+  ProblemLabel = new QLabel(bar);
+  ProblemLabel->setObjectName(QStringLiteral("problem"));
+  ProblemLabel->setStyleSheet(QStringLiteral("color: #b00000"));
+  ProblemLabel->hide();
+  bar->insertPermanentWidget(0, ProblemLabel, 1);
+  connect(&Host, &QtDocumentHost::ProblemReported, this, [this](const QString& line) {
+    const QString tip = !ProblemLabel->isHidden() ? ProblemLabel->toolTip() + QLatin1Char('\n') + line : line;
+    ProblemLabel->setText(line);
+    ProblemLabel->setToolTip(tip.right(4000));
+    ProblemLabel->show();
+  });
+  connect(&Host, &QtDocumentHost::CloseEnabledChanged, this, [this](bool idle) {
+    if (idle) return;
+    ProblemLabel->hide();
+    ProblemLabel->clear();
+  });
   new LockPanes(*bar);
 
   QAction* toggle = AddAction(IdViewStatusBar, tr("&Status Bar"), tr("Show or hide the status bar"),

@@ -73,6 +73,7 @@ class CMainFrame : public QMainWindow {
   OverviewPane* Pane = nullptr;   // the day overview and the archive days; owned as a child
   CEventLogWindow* LogWindow = nullptr;   // made when first asked for; owned as a child
   QLabel* MeasuringLabel = nullptr;       // the status bar's countdown to the next cycle
+  QLabel* ProblemLabel = nullptr;         // the document's last problem since the measurement began
   QTimer Countdown;                       // refreshes it once a second while measuring
   bool ClosingForSignal = false;          // a signal closes the window: nothing is asked
   QString ProfileNotes;                   // the profile check's findings, for the event log window

@@ -35,6 +35,7 @@ struct SensorCycleStatus {
   std::int32_t ExposureMs = 0;        // exposure of its spectra, ms (0 when not measured)
   std::optional<double> Integral;     // its integral irradiance over the profile's range, W/m2
   std::optional<UnitChangeStatus> UnitChanged = std::nullopt;   // the last change of its unit since start
+  bool operator==(const SensorCycleStatus&) const = default;
 };
 
 struct CycleStatus {
@@ -43,6 +44,7 @@ struct CycleStatus {
   std::string Reason;                 // why not stored ("" when stored)
   std::vector<SensorCycleStatus> Sensors;
   std::optional<double> Integral;     // the point's integral irradiance, as drawn with the graph, W/m2
+  bool operator==(const CycleStatus&) const = default;
 };
 
 struct StationCounters {
@@ -51,6 +53,7 @@ struct StationCounters {
   std::int64_t NotStored = 0;         // of which not stored
   std::int64_t Skipped = 0;           // boundaries left out (a run still going, a late tick, a step)
   std::int64_t Reconnects = 0;        // sensors brought back after their port failed
+  bool operator==(const StationCounters&) const = default;
 };
 
 struct StationStatus {
@@ -78,6 +81,7 @@ struct StationStatus {
   std::optional<double> DaysLeft;             // free space over the bytes stored per day so far
   std::optional<bool> ClockSynchronised;      // the kernel's word on the system clock; empty: not asked
   std::optional<std::int64_t> LastClockStep;  // the last step of the clock while measuring, s (signed)
+  bool operator==(const StationStatus&) const = default;
 };
 
 // The status as JSON text (one object, UTF-8 kept, invalid bytes replaced).

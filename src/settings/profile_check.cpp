@@ -54,10 +54,15 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
 // The known name an unknown one most likely meant, or empty.
 std::string Nearest(std::string_view unknown, const std::vector<std::string>& known) {
   const std::string folded = Folded(unknown);
+  const std::string upper = Upper(unknown);
   std::string best;
   std::size_t bestDistance = 3;   // more than two edits away is no suggestion
   for (const std::string& name : known) {
-    const std::size_t d = Folded(name) == folded ? 0 : EditDistance(Upper(unknown), name);
+    const bool same = Folded(name) == folded;
+    // Lengths apart by more than two take more than two edits: a long hand-edited name is not
+    // compared letter by letter with every known one.
+    if (!same && (upper.size() > name.size() + 2 || name.size() > upper.size() + 2)) continue;
+    const std::size_t d = same ? 0 : EditDistance(upper, name);
     if (d < bestDistance) {
       best = name;
       bestDistance = d;

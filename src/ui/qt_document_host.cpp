@@ -111,6 +111,11 @@ bool QtDocumentHost::Ask(const std::string& question) {
   return box.exec() == QMessageBox::Ok;
 }
 
+void QtDocumentHost::ReportError(const std::string& line) {
+  DocumentHost::ReportError(line);
+  emit ProblemReported(QString::fromStdString(line));
+}
+
 void QtDocumentHost::UpdateAllViews() {
   if (View) View->update();
   emit ViewsUpdated();

@@ -41,6 +41,8 @@ class QtDocumentHost : public QObject, public DocumentHost {
   void CycleCompleted(const CycleSummary& summary) override;
   bool Ask(const std::string& question) override;
   bool ShowsWholeDay() const override { return true; }   // the overview steps through any point
+  // On stderr as everywhere, and to the window (ProblemReported).
+  void ReportError(const std::string& line) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +52,8 @@ class QtDocumentHost : public QObject, public DocumentHost {
   void CloseEnabledChanged(bool enabled);
   // The document changed what it shows (a cycle completed, settings applied).
   void ViewsUpdated();
+  // A point not stored, a day file set aside, a sensor unit changed: a line for the operator.
+  void ProblemReported(const QString& line);
 
  private:
   QPointer<CSpectrelView> View;

@@ -50,35 +50,36 @@ TEST(DayTimes, FileOffsetAppliesWithoutAZoneWhateverTheMachine) {
   }
 }
 
-TEST(DayTimes, BackwardsReadingsWithoutAZoneAskForOne) {
-  const DayTimes times = DayTimesToUtc(BerlinAutumnClocks(), "+2", std::nullopt);
-  ASSERT_EQ(times.Warnings.size(), 1u);
-  EXPECT_NE(times.Warnings[0].find("point 19"), std::string::npos) << times.Warnings[0];
-  EXPECT_NE(times.Warnings[0].find("--tz AREA/CITY"), std::string::npos);
-}
-
-TEST(DayTimes, HalfHourZoneStoredAsWholeHoursIsSaid) {
-  // Kolkata writes "+5" for +5:30: the zone gives the true instant and says the file differs.
-  const DayTimes times = DayTimesToUtc({ClockValue(2026, 12, 6, 12, 0, 0)}, "+5", StationZone::Named("Asia/Kolkata"));
-  EXPECT_EQ(times.Utc.front(), 1796495400 + 12 * 3600);
-  ASSERT_EQ(times.Warnings.size(), 1u);
-  EXPECT_NE(times.Warnings[0].find("UTC+05:30"), std::string::npos) << times.Warnings[0];
-}
-
-TEST(DayTimes, SkippedReadingIsSaid) {
-  const DayTimes times = DayTimesToUtc({ClockValue(2026, 3, 29, 1, 50, 0), ClockValue(2026, 3, 29, 2, 0, 0)},
-                                       "+1", StationZone::Named("Europe/Berlin"));
-  ASSERT_EQ(times.Warnings.size(), 1u);
-  EXPECT_NE(times.Warnings[0].find("02:00:00 of point 2 does not exist"), std::string::npos) << times.Warnings[0];
-  EXPECT_EQ(times.Utc[1] - times.Utc[0], 600);
-}
-
-TEST(DayTimes, MissingOffsetFallsBackToThisMachineWithAWarning) {
-  ScopedTz tz("Asia/Tokyo");
-  const DayTimes times = DayTimesToUtc({ClockValue(2026, 12, 5, 12, 0, 0)}, "", std::nullopt);
-  EXPECT_EQ(times.Utc.front(), 1796439600);
-  ASSERT_EQ(times.Warnings.size(), 1u);
-  EXPECT_NE(times.Warnings[0].find("Asia/Tokyo"), std::string::npos) << times.Warnings[0];
+// Each guess the rule has to make is said with what to do: readings that run backwards without a
+// zone, a half-hour zone written as whole hours, a reading the clock never showed, no offset at all.
+TEST(DayTimes, EveryGuessIsSaid) {
+  struct Row {
+    const char* Name;
+    std::vector<ClockSeconds> Clocks;
+    const char* Offset;                 // the day file's "TZ" line
+    std::optional<StationZone> Zone;
+    const char* Says;                   // in the one warning
+    std::vector<std::int64_t> Utc;      // the instants given (not checked when empty)
+  };
+  const Row rows[] = {
+      {"backwards", BerlinAutumnClocks(), "+2", std::nullopt, "point 19", {}},
+      {"backwards", BerlinAutumnClocks(), "+2", std::nullopt, "--tz AREA/CITY", {}},
+      {"half hour", {ClockValue(2026, 12, 6, 12, 0, 0)}, "+5", StationZone::Named("Asia/Kolkata"), "UTC+05:30",
+       {1796495400 + 12 * 3600}},
+      {"skipped", {ClockValue(2026, 3, 29, 1, 50, 0), ClockValue(2026, 3, 29, 2, 0, 0)}, "+1",
+       StationZone::Named("Europe/Berlin"), "02:00:00 of point 2 does not exist",
+       {testing::Utc(2026, 3, 29, 0, 50), testing::Utc(2026, 3, 29, 1, 0)}},
+      {"no offset", {ClockValue(2026, 12, 5, 12, 0, 0)}, "", std::nullopt, "Asia/Tokyo", {1796439600}},
+  };
+  ScopedTz tz("Asia/Tokyo");   // the machine's zone, the last guess
+  for (const Row& row : rows) {
+    const DayTimes times = DayTimesToUtc(row.Clocks, row.Offset, row.Zone);
+    ASSERT_EQ(times.Warnings.size(), 1u) << row.Name;
+    EXPECT_NE(times.Warnings[0].find(row.Says), std::string::npos) << row.Name << ": " << times.Warnings[0];
+    if (!row.Utc.empty()) {
+      EXPECT_EQ(times.Utc, row.Utc) << row.Name;
+    }
+  }
 }
 
 TEST(DayTimes, ZoneTextIsWholeHoursOnly) {

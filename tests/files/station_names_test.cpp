@@ -1,8 +1,6 @@
 // The station's file names: made from the local calendar, read back from a bare name.
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 #include "files/day_part_name.h"
 #include "files/station_names.h"
 #include "support/temp_dir.h"
@@ -11,17 +9,7 @@ namespace spectrel {
 namespace {
 
 using testing::ScopedTz;
-
-std::int64_t Utc(int y, int mo, int d, int h, int mi, int s) {
-  std::tm tm{};
-  tm.tm_year = y - 1900;
-  tm.tm_mon = mo - 1;
-  tm.tm_mday = d;
-  tm.tm_hour = h;
-  tm.tm_min = mi;
-  tm.tm_sec = s;
-  return static_cast<std::int64_t>(::timegm(&tm));
-}
+using testing::Utc;
 
 TEST(StationNames, MadeFromTheLocalCalendar) {
   ScopedTz zone("Asia/Tokyo");

@@ -95,6 +95,20 @@ TEST(IntervalSchedule, CrossingCountsEveryShowingAndNamesTheLast) {
       // 02:40 summer time, then 02:00 winter time: 20 minutes apart.
       {"40 minutes across the repeated hour", "Europe/Berlin", 2400, Utc(2026, 10, 25, 0, 30),
        Utc(2026, 10, 25, 1, 30), 2, Utc(2026, 10, 25, 1, 0)},
+      // St John's (-2:30 / -3:30), 1 November 2026: 01:00 twice, 25 boundaries from 00:00.
+      {"St John's, both 01:00", "America/St_Johns", 3600, Utc(2026, 11, 1, 3, 0), Utc(2026, 11, 1, 5, 0), 2,
+       Utc(2026, 11, 1, 4, 30)},
+      {"St John's, a day of 25 hours", "America/St_Johns", 3600, Utc(2026, 11, 1, 2, 29), Utc(2026, 11, 2, 2, 31), 25,
+       Utc(2026, 11, 2, 2, 30)},
+      // Lord Howe (+10:30 / +11), 4 October 2026: 02:00 to 02:29 never shown, 47 half hours.
+      {"Lord Howe, no 02:00", "Australia/Lord_Howe", 1800, Utc(2026, 10, 3, 15, 10), Utc(2026, 10, 3, 15, 40), 1,
+       Utc(2026, 10, 3, 15, 30)},
+      {"Lord Howe, a day of 23 1/2 hours", "Australia/Lord_Howe", 1800, Utc(2026, 10, 3, 13, 29),
+       Utc(2026, 10, 4, 12, 31), 47, Utc(2026, 10, 4, 12, 30)},
+      {"Kolkata, on the half hour", "Asia/Kolkata", 3600, Utc(2026, 6, 1, 0, 10), Utc(2026, 6, 1, 2, 0), 2,
+       Utc(2026, 6, 1, 1, 30)},
+      {"Kolkata, a whole day", "Asia/Kolkata", 3600, Utc(2026, 5, 31, 18, 29), Utc(2026, 6, 1, 18, 29), 24,
+       Utc(2026, 6, 1, 17, 30)},
   };
   for (const Case& c : cases) {
     const auto crossing = IntervalSchedule(0, 86399, c.Interval).Between(c.From, c.To, Zone(c.Zone));

@@ -1,6 +1,10 @@
-// Starting and stopping measurement: the state and the status block the host is told, the
-// identification retries, the stop question, two stops in a row and the manual start's wait.
+// Starting and stopping measurement: the state and the status block the host is told (its texts
+// in both languages), the identification retries, the stop question, two stops in a row and the
+// manual start's wait; when a sensor in use is given up and brought back, and how long the pauses
+// between the attempts to bring it back grow.
 #include "doc_fixture.h"
+#include "measure/sensor_link.h"
+#include "measure/status_texts.h"
 
 namespace spectrel::testing {
 namespace {
@@ -106,6 +110,37 @@ TEST_F(StartStopTest, ManualRunNeverBeginsWithAFailingOrSilentSensor) {
   EXPECT_EQ(doc.PollManualStart(), MeasureState::ManualFailed);
   EXPECT_TRUE(doc.StopMeasurement());
   EXPECT_EQ(doc.RunsStarted(), 0);
+}
+
+TEST(StatusTexts, EveryIdHasItsOwnJapaneseText) {
+  for (int id = 61447; id <= 61462; ++id) {
+    if (id == 61448 || id == 61454) continue;
+    EXPECT_FALSE(MeasureText(id, Language::Japanese).empty()) << id;
+    EXPECT_NE(MeasureText(id, Language::Japanese), MeasureText(id, Language::English)) << id;
+  }
+  EXPECT_EQ(ModelDisplayName(4), "");
+}
+
+TEST(SensorLink, LostAfterThreeFailedCyclesInARow) {
+  struct Case {
+    std::vector<bool> Measured;   // per cycle
+    std::vector<bool> Lost;       // AfterCycle's answer per cycle
+  };
+  const Case cases[] = {
+      {{true, false, false, true, false, false}, {false, false, false, false, false, false}},   // a success breaks the row
+      {{false, false, false, false, false, false}, {false, false, true, false, false, true}},    // counted afresh after a loss
+  };
+  WorkerStop stop;
+  for (const Case& c : cases) {
+    SensorLink link(SR103, RealClock(), stop, Language::English);
+    for (size_t k = 0; k < c.Measured.size(); ++k) EXPECT_EQ(link.AfterCycle(c.Measured[k]), c.Lost[k]) << "cycle " << k;
+  }
+}
+
+TEST(SensorLink, PausesDoubleUpToOneMinute) {
+  std::vector<int> pauses;
+  for (int attempt = 1; attempt <= 9; ++attempt) pauses.push_back(SensorLink::BackoffSeconds(attempt));
+  EXPECT_EQ(pauses, (std::vector<int>{1, 2, 4, 8, 16, 32, 60, 60, 60}));
 }
 
 }  // namespace

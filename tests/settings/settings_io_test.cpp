@@ -1,5 +1,10 @@
-// Settings read from and written to the profile: defaults, number formats and hand-made files.
+// Where the profile lives, and the settings read from and written to it: defaults, number formats
+// and hand-made files.
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "settings/profile.h"
 #include "settings/settings_io.h"
@@ -11,6 +16,7 @@ namespace {
 
 using testing::ReadBytes;
 using testing::TempDir;
+using testing::WriteBytes;
 
 const char* const kFreshProfile =
     "[COM]\nSR101=0\nSR102=0\nSR103=0\nSR104=0\n"
@@ -89,6 +95,37 @@ TEST(Settings, EveryKindOfFieldReadsAndWritesLikeTheProfileFunctionsWhateverTheL
   testing::CommaLocale comma;
   if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma can be set up here";
   check();
+}
+
+TEST(ProfileLocation, BesideTheProgramWhenItsFolderIsWritableElseInTheConfigurationFolder) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.Path + "/bin");
+  ProfileLocation at = LocateProfile(dir.Path + "/bin/spectrel");
+  EXPECT_EQ(at.ProfilePath, dir.Path + "/bin/spectrel.ini");
+  EXPECT_EQ(at.AppFolder, dir.Path + "/bin/");
+  at = LocateProfile(dir.Path + "/bin/spectrel.run");   // the extension is replaced
+  EXPECT_EQ(at.ProfilePath, dir.Path + "/bin/spectrel.ini");
+  // The configuration folder when the program's folder is not writable.
+  WriteBytes(dir.Path + "/file", "x");   // a folder below a plain file cannot be written
+  testing::ScopedEnv home("HOME", (dir.Path + "/home").c_str());
+  {
+    testing::ScopedEnv config("XDG_CONFIG_HOME", (dir.Path + "/cfg").c_str());
+    const ProfileLocation at = LocateProfile(dir.Path + "/file/spectrel");
+    EXPECT_EQ(at.ProfilePath, dir.Path + "/cfg/spectrel/spectrel.ini");
+    EXPECT_EQ(at.AppFolder, dir.Path + "/home/Spectrel/");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path + "/cfg/spectrel"));
+  }
+  {
+    testing::ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+    const ProfileLocation at = LocateProfile(dir.Path + "/file/spectrel");
+    EXPECT_EQ(at.ProfilePath, dir.Path + "/home/.config/spectrel/spectrel.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path + "/home/.config/spectrel"));
+  }
+  // Started without HOME (as a service may be): the account's home folder from the user database.
+  testing::ScopedEnv noHome("HOME", nullptr), config("XDG_CONFIG_HOME", (dir.Path + "/cfg").c_str());
+  const passwd* account = ::getpwuid(::getuid());
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(LocateProfile(dir.Path + "/file/spectrel").AppFolder, std::string(account->pw_dir) + "/Spectrel/");
 }
 
 }  // namespace

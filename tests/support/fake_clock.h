@@ -4,17 +4,11 @@
 
 #include <atomic>
 #include <cstdint>
-#include <ctime>
 
 #include "measure/station_clock.h"
+#include "support/temp_dir.h"
 
 namespace spectrel::testing {
-
-// Seconds since 1970 of a UTC calendar time.
-inline std::int64_t Utc(int y, int mo, int d, int h, int mi = 0, int s = 0) {
-  std::tm c{s, mi, h, d, mo - 1, y - 1900, 0, 0, 0, 0, nullptr};
-  return ::timegm(&c);
-}
 
 class FakeClock : public StationClock {
  public:

@@ -1,10 +1,12 @@
-// Shared test helpers for real files: a fresh folder per test, whole-file bytes, and the time zone
-// or any environment variable of one scope.
+// Shared test helpers for real files: a fresh folder per test, whole-file bytes, UTC calendar
+// times, and the time zone or any environment variable of one scope.
 #pragma once
 
 #include <stdlib.h>
 #include <time.h>
 
+#include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +14,12 @@
 #include <string>
 
 namespace spectrel::testing {
+
+// Seconds since 1970 of a UTC calendar time.
+inline std::int64_t Utc(int y, int mo, int d, int h, int mi = 0, int s = 0) {
+  std::tm c{s, mi, h, d, mo - 1, y - 1900, 0, 0, 0, 0, nullptr};
+  return ::timegm(&c);
+}
 
 // A fresh folder per test, removed with everything in it.
 class TempDir {

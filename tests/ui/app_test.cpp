@@ -321,7 +321,11 @@ TEST_F(TodayTest, EachWayBackToLiveEndsAPin) {
       [&] { Pane().LiveAction()->trigger(); },
       [&] { QTest::keyClick(Frame, Qt::Key_Escape); },
       [&] { QTest::mouseClick(&Pane().Overview(), Qt::LeftButton, {}, Pane().Overview().LiveMarkerRect().center()); },
-      [&] { Pane().LaterPointAction()->trigger(); }};   // past the latest point
+      [&] { Pane().LaterPointAction()->trigger(); },   // past the latest point
+      [&] {   // today's file opened from the archive is the live day
+        Pane().OpenDayFile(QString::fromStdString(Today));
+        ASSERT_TRUE(ProcessUntil([&] { return !Pane().Reading(); }, 10000));
+      }};
   Frame->show();
   Frame->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(Frame));   // keys reach the window's shortcuts
@@ -331,17 +335,10 @@ TEST_F(TodayTest, EachWayBackToLiveEndsAPin) {
     ASSERT_TRUE(Pinned() && Pane().LiveAction()->isEnabled() && Pane().Overview().LiveMarkerOffered()) << way;
     EXPECT_EQ(Pane().Overview().Shown(), 1) << way;
     ways[way]();
-    EXPECT_FALSE(Pinned() || Pane().LiveAction()->isEnabled() || Pane().Overview().LiveMarkerOffered()) << way;
+    EXPECT_FALSE(Pinned() || Pane().ShowingArchive() || Pane().LiveAction()->isEnabled() ||
+                 Pane().Overview().LiveMarkerOffered()) << way;
     EXPECT_EQ(Pane().Overview().Shown(), 2) << way;
   }
-}
-
-TEST_F(TodayTest, TodaysFileOpenedFromTheArchiveIsTheLiveDay) {
-  Pane().EarlierPointAction()->trigger();
-  ASSERT_TRUE(Pinned());
-  Pane().OpenDayFile(QString::fromStdString(Today));
-  ASSERT_TRUE(ProcessUntil([&] { return !Pane().Reading(); }, 10000));
-  EXPECT_FALSE(Pane().ShowingArchive() || Pinned());
 }
 
 TEST_F(TodayTest, AMissingDayFileIsSaidInThePaneAndNeverRecent) {
@@ -399,6 +396,33 @@ TEST_F(AppTest, AFolderHeldByAnotherStationRefusesMeasuring) {
   Doc->OnStartInterval();
   EXPECT_FALSE(Doc->Measuring());
   EXPECT_TRUE(Frame->Action(IdMeasSettings)->isEnabled());
+}
+
+// Another SR-102 unit in the middle of the day: the window says so, and which part the day goes
+// on in, until the next measurement begins.
+TEST_F(AppTest, AnotherSensorUnitIsSaidInTheStatusBar) {
+  AppSettings stored;
+  stored.AppFolder = stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";
+  stored.UseSensor[SR102] = true;
+  stored.ComPort[SR102] = "/dev/null";
+  Options.Show = false;
+  Start(&stored);
+  CycleResult cycle;
+  cycle.Time = static_cast<std::int64_t>(std::time(nullptr));
+  cycle.Identified[SR102] = testing::MakeSensorInfo(SR102);
+  cycle.Measured[SR102] = testing::MakeMeasurement(SR102, cycle.Time, 3);
+  Doc->CompleteCycle(cycle);
+  const QLabel& problem = uitest::Child<QLabel>(*Frame, "problem");
+  EXPECT_TRUE(problem.isHidden());
+  cycle.Identified[SR102]->SerialNo = "B0002";
+  cycle.Time += 60;
+  Doc->CompleteCycle(cycle);
+  EXPECT_FALSE(problem.isHidden());
+  EXPECT_TRUE(problem.text().startsWith("SR-102 is another unit") && problem.text().endsWith("_2.KRF"))
+      << problem.text().toStdString();
+  Doc->OnStartInterval();
+  ASSERT_TRUE(Doc->Measuring());
+  EXPECT_TRUE(problem.isHidden());
 }
 
 TEST_F(AppTest, ZoomKeepsTheWavelengthUnderTheCursorUntilReset) {

@@ -15,6 +15,8 @@ using testing::TempDir;
 using testing::WriteBytes;
 using namespace std::literals;
 
+// Names that are no station file at all are the station names' own test; here what a visitor
+// may not fetch of the rest.
 TEST(StationFileName, AcceptsOnlyTheNamesTheStationMakes) {
   struct Row {
     std::string_view Name;
@@ -25,18 +27,12 @@ TEST(StationFileName, AcceptsOnlyTheNamesTheStationMakes) {
       {"2024060113.CSV", "2024/2024060113.CSV"},
       {"20240601.nc", "2024/20240601.nc"},
       {"20240601.krf", ""},            // letter case differs from the station's
-      {"2024060124.CSV", ""},          // no hour 24
-      {"20241301.KRF", ""},            // no month 13
-      {"20240600.KRF", ""},
-      {"2024061.KRF", ""},
       {"../20240601.KRF", ""},
-      {"2024/20240601.KRF", ""},       // a path, not a name
       {"20240601.KRF/..", ""},
       {"%2e%2e%2f20240601.KRF", ""},
       {"20240601.KRF\0x"sv, ""},
       {"status.json", ""},
       {"2024.LOG", ""},
-      {"", ""},
   };
   for (const Row& row : rows) {
     const auto parsed = ParseStationFileName(row.Name);

@@ -60,10 +60,6 @@ inline Received ReadUntilClosed(int fd, std::chrono::milliseconds wait) {
 inline int StatusOf(const std::string& answer) {
   return answer.rfind("HTTP/1.", 0) == 0 && answer.size() >= 12 ? std::stoi(answer.substr(9, 3)) : 0;
 }
-inline std::string BodyOf(const std::string& answer) {
-  const std::size_t end = answer.find("\r\n\r\n");
-  return end == std::string::npos ? std::string() : answer.substr(end + 4);
-}
 
 // Sends request bytes as written (with "Connection: close" added by the caller when wanted) and
 // returns what came back within wait.
