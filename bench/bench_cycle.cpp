@@ -53,10 +53,10 @@ struct Station {
     Folder = mkdtemp(pattern);
     Settings.KrfFolder = Folder + "/data/";
     Settings.CsvFolder = Folder + "/csv/";
-    Settings.UseSensor = {0, 1, 0, 1};
-    Settings.SaveCsv = 1;
-    Settings.CsvPitch = 0;    // the sensors' own pixels
-    Settings.CsvMerge = 1;
+    Settings.UseSensor = {false, true, false, true};
+    Settings.SaveCsv = true;
+    Settings.CsvPitch = spectrel::WavelengthPitch::Raw;
+    Settings.CsvMerge = true;
     std::filesystem::create_directories(Settings.KrfFolder + "2026");
     DayFile = Settings.KrfFolder + "2026/20261207.KRF";
     Master = Folder + "/master.KRF";

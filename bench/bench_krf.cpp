@@ -61,7 +61,7 @@ void BM_SaveKrf(benchmark::State& state) {
   const DayFiles& files = Files();
   const std::string path = files.Dir + "/whole.KRF";
   for (auto _ : state) {
-    if (SaveKrf(files.Set, path) != 1) state.SkipWithError("whole write failed");
+    if (!SaveKrf(files.Set, path)) state.SkipWithError("whole write failed");
   }
 }
 BENCHMARK(BM_SaveKrf)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
@@ -83,7 +83,7 @@ void BM_AppendKrf(benchmark::State& state) {
       appended = 0;
       state.ResumeTiming();
     }
-    if (AppendKrf(files.Set, path, rad) != 1) state.SkipWithError("append failed");
+    if (!AppendKrf(files.Set, path, rad)) state.SkipWithError("append failed");
     ++appended;
   }
 }

@@ -44,7 +44,7 @@ void BM_StopWhileReadingSpectrum(benchmark::State& state) {
   AppSettings settings;
   settings.KrfFolder = dir.Path + "/";
   settings.CsvFolder = dir.Path + "/";
-  settings.UseSensor = {0, 0, 1, 0};
+  settings.UseSensor = {false, false, true, false};
   settings.ComPort[SR103] = sensor ? sensor->DevicePath() : "";
   testing::RecordingHost host;
   CSpectrelDoc doc(settings, host);
@@ -68,7 +68,7 @@ struct ReturnRig {
     Sensor = StartSensor(SR101, solmet_sim::Fault::None, Link);
     Settings.KrfFolder = folder + "/";
     Settings.CsvFolder = folder + "/";
-    Settings.UseSensor = {1, 0, 0, 0};
+    Settings.UseSensor = {true, false, false, false};
     Settings.ComPort[SR101] = Link;
     Settings.StartTime = 0;
     Settings.EndTime = 86399;

@@ -53,8 +53,8 @@ void BM_ManualMeasurementOnFullDay(benchmark::State& state) {
   spectrel::AppSettings settings;
   settings.KrfFolder = folder;
   settings.CsvFolder = folder;
-  settings.UseSensor[shortModel] = 1;
-  settings.UseSensor[longModel] = 1;
+  settings.UseSensor[shortModel] = true;
+  settings.UseSensor[longModel] = true;
   std::vector<std::unique_ptr<solmet_sim::SimulatedSensor>> sensors;
   for (int model : {shortModel, longModel}) {
     solmet_sim::SensorConfig config;

@@ -54,7 +54,7 @@ void WriteHour(benchmark::State& state, int pitch) {
   CCsvWriter writer;
   const std::string path = day.Folder + "/2023111419.CSV";
   for (auto _ : state) {
-    if (writer.WriteCsvFile(path, day.Set, options, day.Merged) != 1) {
+    if (!writer.WriteCsvFile(path, day.Set, options, day.Merged)) {
       state.SkipWithError("CSV file not written");
       break;
     }

@@ -20,8 +20,8 @@ struct Scene {
   Scene() {
     Day = testing::MakeDay({SR101, SR103}, 1, 1699941600, 600);
     Display.Resample(Day, 0);
-    Settings.DispMode = 0;   // detailed: the grey sensor curves too
-    Settings.Graph.GridLine = 1;
+    Settings.DispMode = DisplayMode::Detailed;   // the grey sensor curves too
+    Settings.Graph.GridLine = true;
   }
   AppSettings Settings;
   CKrfData Day;

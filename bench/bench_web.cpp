@@ -127,7 +127,7 @@ void BM_DayPageData(benchmark::State& state) {
     state.PauseTiming();
     if (state.range(0) == 1) {
       next.MeasureTime += 1;
-      last += AppendKrf(day, d.DayFile, next);
+      if (AppendKrf(day, d.DayFile, next)) ++last;
     } else if (state.range(0) == 2) {
       d.Station = std::make_unique<web::StationSource>(d.Settings, web::FoldersOf(d.Settings, ""));
     }

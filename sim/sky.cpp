@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "base/local_time.h"
+#include "base/local_day.h"
 
 namespace solmet_sim {
 namespace {
@@ -61,9 +61,7 @@ double Daylight(int secondsOfDay) {
 }
 
 int LocalSecondsOfDay() {
-  const auto local = spectrel::LocalTm(static_cast<std::int64_t>(std::time(nullptr)));
-  if (!local) return 12 * 3600;  // a clock beyond the calendar: noon light
-  return local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec;
+  return static_cast<int>(spectrel::SecondOfDay(static_cast<std::int64_t>(std::time(nullptr))));
 }
 
 }  // namespace solmet_sim

@@ -306,8 +306,8 @@ QWidget* CConfDlg::BuildPitchGroup(QWidget* parent) {
   OneNm = new QRadioButton(QStringLiteral("1nm"), group);
   OneNm->setObjectName(QStringLiteral("oneNm"));
   Pitch = new QButtonGroup(this);
-  Pitch->addButton(Raw, 0);
-  Pitch->addButton(OneNm, 1);
+  Pitch->addButton(Raw);
+  Pitch->addButton(OneNm);
   auto* layout = new QVBoxLayout(group);
   layout->addWidget(Raw);
   layout->addWidget(OneNm);
@@ -368,8 +368,8 @@ QLayout* CConfDlg::BuildBottomRow() {
 
 void CConfDlg::ShowValues() {
   for (size_t m = 0; m < 4; ++m) {
-    Use[m]->setChecked(Copy.UseSensor[m] != 0);
-    CsvSensor[m]->setChecked(Copy.CsvSensor[m] != 0);
+    Use[m]->setChecked(Copy.UseSensor[m]);
+    CsvSensor[m]->setChecked(Copy.CsvSensor[m]);
   }
   Memo->setText(Text(Copy.UserMemo));
   IntegFrom->setText(QString::number(Copy.IntegFrom));
@@ -382,14 +382,14 @@ void CConfDlg::ShowValues() {
   Interval->setValue(static_cast<int>(std::clamp<std::int64_t>(Copy.Interval / 60, 1, 720)));
   Zone->setText(Text(Copy.SiteZone));
   KrfFolder->setText(Text(Copy.KrfFolder));
-  SaveCsv->setChecked(Copy.SaveCsv != 0);
-  Raw->setChecked(Copy.CsvPitch == 0);
-  OneNm->setChecked(Copy.CsvPitch == 1);
+  SaveCsv->setChecked(Copy.SaveCsv);
+  Raw->setChecked(Copy.CsvPitch == WavelengthPitch::Raw);
+  OneNm->setChecked(Copy.CsvPitch == WavelengthPitch::OneNm);
   CsvFrom->setText(QString::number(Copy.CsvFrom));
   CsvTo->setText(QString::number(Copy.CsvTo));
-  Merge->setChecked(Copy.CsvMerge != 0);
+  Merge->setChecked(Copy.CsvMerge);
   CsvFolder->setText(Text(Copy.CsvFolder));
-  AutoStart->setChecked(Copy.AutoStart != 0);
+  AutoStart->setChecked(Copy.AutoStart);
 }
 
 bool CConfDlg::TakeValues() {
@@ -412,16 +412,17 @@ bool CConfDlg::TakeValues() {
     return false;
   }
   Copy.SiteZone = zone.toStdString();
-  Copy.AutoStart = AutoStart->isChecked() ? 1 : 0;
+  Copy.AutoStart = AutoStart->isChecked();
   Copy.CsvFolder = CsvFolder->text().toStdString();
   Copy.KrfFolder = KrfFolder->text().toStdString();
-  Copy.SaveCsv = SaveCsv->isChecked() ? 1 : 0;
+  Copy.SaveCsv = SaveCsv->isChecked();
   Copy.UserMemo = Memo->text().toStdString();
-  if (Pitch->checkedId() >= 0) Copy.CsvPitch = Pitch->checkedId();
-  Copy.CsvMerge = Merge->isChecked() ? 1 : 0;
+  if (Raw->isChecked()) Copy.CsvPitch = WavelengthPitch::Raw;
+  if (OneNm->isChecked()) Copy.CsvPitch = WavelengthPitch::OneNm;
+  Copy.CsvMerge = Merge->isChecked();
   for (size_t m = 0; m < 4; ++m) {
-    Copy.CsvSensor[m] = CsvSensor[m]->isChecked() ? 1 : 0;
-    Copy.UseSensor[m] = Use[m]->isChecked() ? 1 : 0;
+    Copy.CsvSensor[m] = CsvSensor[m]->isChecked();
+    Copy.UseSensor[m] = Use[m]->isChecked();
     if (Port[m]->currentIndex() >= 0) Copy.ComPort[m] = Port[m]->currentData().toString().toStdString();
   }
   Copy.StartTime = (static_cast<std::int64_t>(StartHour->value()) * 60 + StartMinute->value()) * 60;
@@ -462,8 +463,8 @@ void CConfDlg::OnUseClicked(int model) {
   // A sensor taken into use brings back its CSV column as the profile has it, and so does
   // "Merge" once there is a pair to merge.
   const size_t m = static_cast<size_t>(model);
-  if (Use[m]->isChecked()) CsvSensor[m]->setChecked(Settings.CsvSensor[m] != 0);
-  if (pair() && !pairBefore) Merge->setChecked(Settings.CsvMerge != 0);
+  if (Use[m]->isChecked()) CsvSensor[m]->setChecked(Settings.CsvSensor[m]);
+  if (pair() && !pairBefore) Merge->setChecked(Settings.CsvMerge);
   ApplyRules();
 }
 

@@ -114,7 +114,7 @@ bool ExportDayCsv(const CKrfData& day, const CsvOptions& options, const std::str
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     errno = 0;
-    if (writer.WriteCsvFile(path, sofar, options, merged) != 1) {
+    if (!writer.WriteCsvFile(path, sofar, options, merged)) {
       error = "cannot write " + path + ": " + (ec ? ec.message() : std::string(std::strerror(errno)));
       return false;
     }

@@ -190,7 +190,7 @@ void ReportSetup(CliHost& host, const RunnerSettingsSource& source, const AppSet
     }
   }
   host.Print("day files: " + settings.KrfFolder + "YYYY/YYYYMMDD.KRF");
-  if (settings.SaveCsv == 1) {
+  if (settings.SaveCsv) {
     host.Print("CSV files: " + settings.CsvFolder + "YYYY/YYYYMMDDHH.CSV");
   } else {
     host.Print("CSV files: off");

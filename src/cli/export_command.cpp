@@ -21,13 +21,13 @@ namespace spectrel::cli {
 
 namespace {
 
-// "raw" (the sensors' own pixels) to 0, "1nm" (the 1 nm grid) to 1, in any letter case.
+// "raw" (the sensors' own pixels) or "1nm" (the 1 nm grid), in any letter case.
 CLI::Validator PitchCheck() {
   return CLI::Validator(
       [](std::string& text) {
         const std::string pitch = CLI::detail::to_lower(text);
         if (pitch != "raw" && pitch != "1nm") return "raw or 1nm, not '" + text + "'";
-        text = pitch == "raw" ? "0" : "1";
+        text = pitch;
         return std::string();
       },
       "");
@@ -71,7 +71,12 @@ void AddExportOptions(CLI::App& line, ExportOptions& options) {
   line.add_option("--out", options.OutFolder, "folder below which the year folders go")
       ->required()
       ->type_name("DIR");
-  line.add_option("--pitch", options.Pitch, "raw: the sensors' own pixels; 1nm: the 1 nm grid")
+  line.add_option_function<std::string>(
+          "--pitch",
+          [&options](const std::string& pitch) {
+            options.Pitch = pitch == "1nm" ? WavelengthPitch::OneNm : WavelengthPitch::Raw;
+          },
+          "raw: the sensors' own pixels; 1nm: the 1 nm grid")
       ->type_name("raw|1nm")
       ->transform(PitchCheck());
   line.add_option("--from", options.From, "first wavelength of the grid, nm")->type_name("NM");
@@ -81,8 +86,8 @@ void AddExportOptions(CLI::App& line, ExportOptions& options) {
           "models to include, e.g. SR101,SR103 (empty: none)")
       ->type_name("LIST")
       ->check(ModelListCheck());
-  line.add_flag_callback("--merge", [&options] { options.Merge = 1; }, "add the merged spectrum");
-  line.add_flag_callback("--no-merge", [&options] { options.Merge = 0; }, "leave the merged spectrum out");
+  line.add_flag_callback("--merge", [&options] { options.Merge = true; }, "add the merged spectrum");
+  line.add_flag_callback("--no-merge", [&options] { options.Merge = false; }, "leave the merged spectrum out");
   line.add_option("--profile", options.ProfilePath,
                   "CSV settings and the station's zone (default: raw pixels, all models, merged)")
       ->type_name("INI");

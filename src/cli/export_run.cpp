@@ -39,7 +39,7 @@ std::string Mismatch(const ExportOptions& options, const AppSettings& settings) 
   if (!netcdf && !options.ZoneName.empty())
     return "--tz applies to --format netcdf only; CSV files keep the station's local time";
   if (!netcdf && options.SignificantDigits) return "--significant-digits applies to --format netcdf only";
-  if (!netcdf && settings.CsvPitch != 1 && (options.From || options.To))
+  if (!netcdf && settings.CsvPitch != WavelengthPitch::OneNm && (options.From || options.To))
     return "--from and --to shape the 1 nm grid, and this export writes the sensors' own pixels; "
            "add --pitch 1nm, or leave them out";
   if (netcdf && (options.Pitch || options.Sensors))
@@ -58,7 +58,7 @@ archive::DayConversion Conversion(const ExportOptions& options, const AppSetting
   c.Zone = zone;
   c.NetCdf.Grid.FromNm = s.CsvFrom;
   c.NetCdf.Grid.ToNm = s.CsvTo;
-  c.NetCdf.Grid.Merge = !(options.Merge && *options.Merge == 0);
+  c.NetCdf.Grid.Merge = options.Merge.value_or(true);
   c.NetCdf.Grid.IntegFrom = s.IntegFrom;
   c.NetCdf.Grid.IntegTo = s.IntegTo;
   c.NetCdf.History = options.CommandLine.empty() ? "spectrel-cli export" : options.CommandLine;

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "settings/app_settings.h"
+
 namespace spectrel::cli {
 
 struct ExportOptions {
@@ -18,11 +20,11 @@ struct ExportOptions {
   std::string OutFolder;                       // --out: the year folders go below it
   std::string ProfilePath;                     // --profile: CSV settings and zone; none: the defaults
   std::string ZoneName;                        // --tz: the station's zone for UTC times
-  std::optional<int> Pitch;                    // --pitch: 0 raw pixels, 1 the 1 nm grid
+  std::optional<WavelengthPitch> Pitch;        // --pitch: raw pixels or the 1 nm grid
   std::optional<int> From;                     // --from: first grid wavelength, nm
   std::optional<int> To;                       // --to: last grid wavelength, nm
-  std::optional<std::array<int, 4>> Sensors;   // --sensors: models to include
-  std::optional<int> Merge;                    // --merge 1, --no-merge 0
+  std::optional<std::array<bool, 4>> Sensors;  // --sensors: models to include
+  std::optional<bool> Merge;                   // --merge, --no-merge
   std::optional<int> SignificantDigits;        // --significant-digits: decimal digits kept in NetCDF
 };
 

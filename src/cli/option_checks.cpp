@@ -46,10 +46,10 @@ CLI::Validator ModelListCheck() {
       "");
 }
 
-std::array<int, 4> ModelFlags(const std::string& list) {
-  std::array<int, 4> flags{0, 0, 0, 0};
+std::array<bool, 4> ModelFlags(const std::string& list) {
+  std::array<bool, 4> flags{};
   EachName(list, [&](std::string_view name) {
-    if (const std::optional<int> model = ParseModelName(name)) flags[static_cast<std::size_t>(*model)] = 1;
+    if (const std::optional<int> model = ParseModelName(name)) flags[static_cast<std::size_t>(*model)] = true;
     return true;
   });
   return flags;

@@ -16,7 +16,7 @@ CLI::Validator ModelNameCheck();
 // A comma-separated list of model names ("SR101,SR-103"); empty names no model.
 CLI::Validator ModelListCheck();
 // The use flag of every model named in a list ModelListCheck accepted.
-std::array<int, 4> ModelFlags(const std::string& list);
+std::array<bool, 4> ModelFlags(const std::string& list);
 
 // The station's zone for a command: the one named with --tz, else the one the profile records
 // (an empty record means the system's zone), else none (each day file's own offset applies).

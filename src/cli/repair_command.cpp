@@ -46,7 +46,7 @@ int RunRepair(const RepairOptions& options) {
                          "name a file that does not exist");
   const LoadedDay day = LoadDay(options.DayFile, std::nullopt, KrfReadMode::Salvage);
   if (!day.Loaded()) return Fail(options, day.ErrorText() + "; there is nothing a repair can read in it");
-  if (SaveNewKrf(day.Set, options.Out) != 1)
+  if (!SaveNewKrf(day.Set, options.Out))
     return Fail(options, "cannot write " + options.Out + ": " + std::strerror(errno) + "; choose another --out");
   std::printf("%s -> %s: %s\n", options.DayFile.c_str(), options.Out.c_str(),
               Summary(day.Set, day.Read).c_str());

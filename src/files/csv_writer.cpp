@@ -239,12 +239,12 @@ void CCsvWriter::AddCsvColumns(const CKrfData& set, int index, const CsvOptions&
   }
 }
 
-int CCsvWriter::WriteCsvFile(const std::string& path, const CKrfData& set,
+bool CCsvWriter::WriteCsvFile(const std::string& path, const CKrfData& set,
                              const CsvOptions& options,
                              const std::vector<double>& mergedWavelengths) {
   const CRad* last = set.LastRad();
   const std::optional<std::tm> local = last != nullptr ? LocalTm(last->MeasureTime) : std::nullopt;
-  if (!local) return 0;
+  if (!local) return false;
   const int hour = local->tm_hour;
 
   BuildCsvHeader(set, options, mergedWavelengths);
@@ -274,7 +274,7 @@ int CCsvWriter::WriteCsvFile(const std::string& path, const CKrfData& set,
   ReplaceFileWriter file;
   const bool ok = file.Open(path) && file.Write(data) && file.Commit();
   if (!ok) errno = file.Error();
-  return ok ? 1 : 0;
+  return ok;
 }
 
 }  // namespace spectrel

@@ -27,8 +27,9 @@ class CCsvWriter {
   // Appends the column group of CRad index to every line.
   void AddCsvColumns(const CKrfData& set, int index, const CsvOptions& options,
                      const std::vector<double>& mergedWavelengths);
-  // Builds the file of the hour of the set's last CRad and writes it; 1 written, 0 not created.
-  int WriteCsvFile(const std::string& path, const CKrfData& set, const CsvOptions& options,
+  // Builds the file of the hour of the set's last CRad and writes it; false when it was not
+  // written (errno tells why, unless the set has no point with a local time).
+  bool WriteCsvFile(const std::string& path, const CKrfData& set, const CsvOptions& options,
                    const std::vector<double>& mergedWavelengths);
 
   std::vector<double> CsvWavelengths;   // wavelength of every wavelength line, in file order

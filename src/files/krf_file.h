@@ -12,16 +12,16 @@
 
 namespace spectrel {
 
-// Writes the whole set beside path and renames it over the old file; 1 written, 0 not (errno
-// tells why).
-int SaveKrf(const CKrfData& set, const std::string& path);
-// The same, but only as a new file: 0 (errno EEXIST) when path exists, which is never touched.
-int SaveNewKrf(const CKrfData& set, const std::string& path);
+// Writes the whole set beside path and renames it over the old file; false when it was not
+// written (errno tells why).
+bool SaveKrf(const CKrfData& set, const std::string& path);
+// The same, but only as a new file: false (errno EEXIST) when path exists, which is never touched.
+bool SaveNewKrf(const CKrfData& set, const std::string& path);
 // The bytes of the whole file SaveKrf writes, in memory (for a small set).
 std::string KrfBytes(const CKrfData& set);
 // Appends the point's blocks to the existing file at path (never creates it) and flushes them to
-// disk; 1 written, 0 not (errno tells why).
-int AppendKrf(const CKrfData& set, const std::string& path, const CRad& rad);
+// disk; false when it was not written (errno tells why).
+bool AppendKrf(const CKrfData& set, const std::string& path, const CRad& rad);
 
 // How a read went beyond the count of points: where the file's last complete block ends, and
 // what a salvage skipped.

@@ -112,12 +112,12 @@ void PutMeasurement(std::string& out, const CRad& rad) {
 
 namespace {
 
-int WriteWhole(const CKrfData& set, const std::string& path, bool replace) {
+bool WriteWhole(const CKrfData& set, const std::string& path, bool replace) {
   ReplaceFileWriter file;
   // errno carries the writer's reason to the caller.
   const auto failed = [&file] {
     errno = file.Error();
-    return 0;
+    return false;
   };
   if (!file.Open(path)) return failed();
   std::string out;
@@ -134,7 +134,7 @@ int WriteWhole(const CKrfData& set, const std::string& path, bool replace) {
   }
   if (!file.Write(out)) return failed();
   if (!(replace ? file.Commit() : file.CommitNew())) return failed();
-  return 1;
+  return true;
 }
 
 }  // namespace
@@ -148,24 +148,24 @@ std::string KrfBytes(const CKrfData& set) {
   return out;
 }
 
-int SaveKrf(const CKrfData& set, const std::string& path) { return WriteWhole(set, path, true); }
+bool SaveKrf(const CKrfData& set, const std::string& path) { return WriteWhole(set, path, true); }
 
-int SaveNewKrf(const CKrfData& set, const std::string& path) {
+bool SaveNewKrf(const CKrfData& set, const std::string& path) {
   // Refused before anything is written when the name is taken; the link at the end refuses a
   // file that appeared meanwhile.
   if (::access(path.c_str(), F_OK) == 0) {
     errno = EEXIST;
-    return 0;
+    return false;
   }
   return WriteWhole(set, path, false);
 }
 
-int AppendKrf(const CKrfData& /*set*/, const std::string& path, const CRad& rad) {
+bool AppendKrf(const CKrfData& /*set*/, const std::string& path, const CRad& rad) {
   // The whole block in one buffer and one write: a reader never sees half a text line.
   std::string out;
   out.reserve(64 * 1024);
   PutMeasurement(out, rad);
-  return AppendToExistingFile(path, out) ? 1 : 0;
+  return AppendToExistingFile(path, out);
 }
 
 }  // namespace spectrel

@@ -5,7 +5,6 @@
 #include "base/file_output.h"
 #include "files/station_names.h"
 #include "measure/day_load.h"
-#include "measure/settings_options.h"
 #include "measure/spectrel_doc.h"
 #include "measure/status_texts.h"
 #include "settings/profile_check.h"
@@ -36,7 +35,7 @@ void CSpectrelDoc::OnStartInterval() {
   // The start commands are disabled while measuring; the front ends say why a schedule that
   // could never measure is refused.
   if (Measuring() || !Refusal.empty() || WindowFinding(SettingsRef)) return;
-  KeepMeasureMode(SettingsRef, MeasureMode::Interval);
+  SettingsRef.MeasType = MeasureMode::Interval;   // kept for the profile
   SetState(MeasureState::Interval);
   StartMeasurement();
   TickLater();
@@ -44,7 +43,7 @@ void CSpectrelDoc::OnStartInterval() {
 
 void CSpectrelDoc::OnStartManual() {
   if (Measuring() || !Refusal.empty()) return;
-  KeepMeasureMode(SettingsRef, MeasureMode::Manual);
+  SettingsRef.MeasType = MeasureMode::Manual;   // kept for the profile
   SetState(MeasureState::ManualSettling);
   StartMeasurement();
   if (PollManualStart() == MeasureState::ManualSettling) PollLater();
@@ -89,7 +88,7 @@ void CSpectrelDoc::StartMeasurement() {
     }
   }
   RemoveLeftoverTemporariesIn(FolderOf(DayFilePath(SettingsRef.KrfFolder, now)));
-  if (CsvWanted(SettingsRef)) RemoveLeftoverTemporariesIn(FolderOf(HourCsvPath(SettingsRef.CsvFolder, now)));
+  if (SettingsRef.SaveCsv) RemoveLeftoverTemporariesIn(FolderOf(HourCsvPath(SettingsRef.CsvFolder, now)));
   CyclePending = false;
   ManualWaitStart = now;
   for (int i = 0; i < ModelCount; ++i) {

@@ -66,7 +66,7 @@ void CSpectrelDoc::CompleteCycle(const CycleResult& result) {
   Summary = {point.MeasureTime, {}, Texts.Integral, stored.Cycle.Stored ? dayPath : std::string(), {}};
   for (int i = 0; i < ModelCount; ++i)
     if (point.Block(i) != nullptr) Summary.Sensors += (Summary.Sensors.empty() ? "" : " ") + ModelDisplayName(i);
-  if (CsvWanted(SettingsRef)) SaveCsvFile(point, DayPartOf(dayPath));
+  if (SettingsRef.SaveCsv) SaveCsvFile(point, DayPartOf(dayPath));
   ReportCycleToStation(result, stored.Cycle);
   Host.CycleCompleted(Summary);
 }
@@ -100,7 +100,7 @@ void CSpectrelDoc::SaveCsvFile(const CRad& rad, int part) {
   std::error_code ec;
   std::filesystem::create_directories(FolderOf(csvPath), ec);   // a failure shows as the file's
   BuildMergedWavelengths(Store.Day(), Merged);
-  if (Csv.WriteCsvFile(csvPath, Store.Day(), CsvOptionsFrom(SettingsRef), Merged) == 0) {
+  if (!Csv.WriteCsvFile(csvPath, Store.Day(), CsvOptionsFrom(SettingsRef), Merged)) {
     const std::string reason = std::strerror(errno != 0 ? errno : EIO);
     WriteLog("ERROR CSV SAVE");
     Host.ReportError("CSV file not written: " + csvPath + ": " + reason);

@@ -247,7 +247,7 @@ StoreOutcome DayStore::Save() {
   const CRad& rad = Set.Rad(PointIndex);
   int error = Current.Error;
   if (Current.FileSafe) {
-    save.Stored = (Current.WholeWrite ? SaveKrf(Set, Current.Path) : AppendKrf(Set, Current.Path, rad)) == 1;
+    save.Stored = Current.WholeWrite ? SaveKrf(Set, Current.Path) : AppendKrf(Set, Current.Path, rad);
     error = errno;
   }
   if (save.Stored && Current.Damaged) Note(Step::Written);
@@ -286,7 +286,7 @@ std::vector<StoreOutcome::HeldDay> DayStore::StoreHeldDays() {
     result.Read = Begin(day, header.Header());
     result.Save.Path = day;
     MergeHeld();
-    result.Save.Stored = Current.FileSafe && SaveKrf(Set, day) == 1;
+    result.Save.Stored = Current.FileSafe && SaveKrf(Set, day);
     if (result.Save.Stored)
       Forget(day);
     else

@@ -11,8 +11,6 @@ namespace {
 
 constexpr std::int64_t ZoneLookAhead = 2 * ClockDaySeconds;   // a zone changes its offset at most once in it
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
-
 // The last instant of (from, to] that still has the offset of from + 1, when the zone changes its
 // offset before to; otherwise to. Spans past the look-ahead are taken as one offset: only a step
 // of the clock by days makes them, and its lost boundaries need not be counted to the hour.
@@ -51,25 +49,25 @@ IntervalSchedule IntervalSchedule::Of(const AppSettings& settings) {
 
 std::int64_t IntervalSchedule::UpTo(ClockSeconds clock) const {
   if (Count == 0) return 0;
-  const std::int64_t day = FloorDiv(clock, ClockDaySeconds);
-  const std::int64_t second = clock - day * ClockDaySeconds;
+  const ClockSeconds midnight = ClockMidnight(clock);
+  const std::int64_t second = clock - midnight;
   const std::int64_t today = second < First ? 0 : (std::min(second, Last) - First) / Step + 1;
-  return day * Count + today;
+  return midnight / ClockDaySeconds * Count + today;
 }
 
 ClockSeconds IntervalSchedule::NextReading(ClockSeconds clock) const {
-  const std::int64_t day = FloorDiv(clock, ClockDaySeconds);
-  const std::int64_t second = clock - day * ClockDaySeconds;
-  if (second > Last) return (day + 1) * ClockDaySeconds + First;
+  const ClockSeconds midnight = ClockMidnight(clock);
+  const std::int64_t second = clock - midnight;
+  if (second > Last) return midnight + ClockDaySeconds + First;
   const std::int64_t k = second <= First ? First : First + (second - First + Step - 1) / Step * Step;
-  return day * ClockDaySeconds + k;
+  return midnight + k;
 }
 
 ClockSeconds IntervalSchedule::LastReading(ClockSeconds clock) const {
-  const std::int64_t day = FloorDiv(clock, ClockDaySeconds);
-  const std::int64_t second = clock - day * ClockDaySeconds;
-  if (second < First) return (day - 1) * ClockDaySeconds + Last;
-  return day * ClockDaySeconds + First + (std::min(second, Last) - First) / Step * Step;
+  const ClockSeconds midnight = ClockMidnight(clock);
+  const std::int64_t second = clock - midnight;
+  if (second < First) return midnight - ClockDaySeconds + Last;
+  return midnight + First + (std::min(second, Last) - First) / Step * Step;
 }
 
 IntervalSchedule::Crossing IntervalSchedule::Between(std::int64_t from, std::int64_t to,

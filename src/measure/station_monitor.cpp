@@ -9,7 +9,7 @@
 #include "files/file_output.h"
 #include "files/station_names.h"
 #include "measure/interval_schedule.h"
-#include "measure/settings_options.h"
+#include "settings/app_settings.h"
 
 namespace spectrel {
 
@@ -126,7 +126,7 @@ std::optional<double> EstimateBytesPerDay(const AppSettings& settings, std::int6
   const std::int64_t perDay = IntervalSchedule::Of(settings).OnDay(cycleTime);
   if (pointsToday <= 0 || perDay <= 0) return std::nullopt;
   std::int64_t bytes = FileSize(DayFilePath(settings.KrfFolder, cycleTime));
-  if (CsvWanted(settings)) bytes += CsvBytesOfDay(HourCsvPath(settings.CsvFolder, cycleTime));
+  if (settings.SaveCsv) bytes += CsvBytesOfDay(HourCsvPath(settings.CsvFolder, cycleTime));
   if (bytes <= 0) return std::nullopt;
   return static_cast<double>(bytes) * static_cast<double>(perDay) / pointsToday;
 }

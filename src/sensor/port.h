@@ -8,12 +8,16 @@
 
 namespace spectrel {
 
+enum class LineParity { None, Odd, Even };
+enum class LineStopBits { One, Two };
+
 // Line settings of an open; the drivers use 38400 8N1.
 struct LineSettings {
-  int Baud = 38400;    // bits per second
-  int ByteSize = 8;    // data bits
-  int Parity = 0;      // 0 none, 1 odd, 2 even
-  int StopBits = 0;    // 0 one stop bit, 2 two
+  int Baud = 38400;                           // bits per second
+  int ByteSize = 8;                           // data bits
+  LineParity Parity = LineParity::None;
+  LineStopBits StopBits = LineStopBits::One;
+  bool operator==(const LineSettings&) const = default;
 };
 
 // How a wait for input ended.

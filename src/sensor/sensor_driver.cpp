@@ -43,7 +43,7 @@ const char* ActivityText(DriverActivity activity) {
 bool CSensorDriver::OpenPort(const std::string& port, int baud) {
   LineLost.store(false);
   const std::string device = DeviceName(port);
-  if (device.empty() || !Open(device, baud, 8, 0, 0, 4096, 4096)) {
+  if (device.empty() || !Open(device, baud, 8, LineParity::None, LineStopBits::One, 4096, 4096)) {
     InfoStatus = InfoPortFailed;
     return false;
   }
@@ -59,7 +59,7 @@ int CSensorDriver::SendText(std::string text) {
   text += '\r';
   text.resize(std::min<size_t>(text.size(), ReplyLineSize - 1));
   // A refused write shows as a missing reply; on an open port it also means the line failed.
-  if (Write(std::as_bytes(std::span(text))) == 0 && IsOpen()) LineLost.store(true);
+  if (!Write(std::as_bytes(std::span(text))) && IsOpen()) LineLost.store(true);
   return static_cast<int>(text.size());
 }
 

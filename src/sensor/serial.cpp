@@ -18,10 +18,10 @@ void CSerial::UsePort(std::unique_ptr<Port> port) {
   Line = std::move(port);
 }
 
-int CSerial::Open(const std::string& device, int baud, int byteSize, int parity, int stopBits,
-                  unsigned /*inQueue*/, unsigned /*outQueue*/) {
+bool CSerial::Open(const std::string& device, int baud, int byteSize, LineParity parity, LineStopBits stopBits,
+                   unsigned /*inQueue*/, unsigned /*outQueue*/) {
   Close();  // a second open must not leak the first line
-  return Line->Open(device, LineSettings{baud, byteSize, parity, stopBits}) ? 1 : 0;
+  return Line->Open(device, LineSettings{baud, byteSize, parity, stopBits});
 }
 
 void CSerial::Close() { Line->Close(); }
@@ -35,7 +35,7 @@ int CSerial::Read(std::span<std::byte> buffer) {
   return take == 0 ? 0 : Line->Read(buffer.first(take));
 }
 
-int CSerial::Write(std::span<const std::byte> bytes) { return Line->Write(bytes) ? 1 : 0; }
+bool CSerial::Write(std::span<const std::byte> bytes) { return Line->Write(bytes); }
 
 InputWait CSerial::WaitForInput(int timeoutMs) { return Line->WaitForInput(timeoutMs); }
 

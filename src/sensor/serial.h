@@ -19,10 +19,9 @@ class CSerial {
   CSerial& operator=(const CSerial&) = delete;
   virtual ~CSerial();  // drops DTR and closes the port when open
 
-  // Opens the device. parity 0 = none; stopBits 0 = one stop bit. Queue sizes are accepted for
-  // the record. Returns 1 or 0 (the object stays closed).
-  int Open(const std::string& device, int baud, int byteSize, int parity, int stopBits,
-           unsigned inQueue, unsigned outQueue);
+  // Opens the device. Queue sizes are accepted for the record. False leaves the object closed.
+  bool Open(const std::string& device, int baud, int byteSize, LineParity parity, LineStopBits stopBits,
+            unsigned inQueue, unsigned outQueue);
   // When open: drops DTR, flushes both queues, closes. Otherwise nothing.
   void Close();
   // Discards both queues.
@@ -31,8 +30,8 @@ class CSerial {
   int Waiting();
   // Reads at most buffer.size() bytes, never more than are waiting; never blocks. Returns the count.
   int Read(std::span<std::byte> buffer);
-  // Writes every byte; 0 when CTS is off or the write failed, 1 otherwise.
-  int Write(std::span<const std::byte> bytes);
+  // Writes every byte; false when CTS is off or the write failed.
+  bool Write(std::span<const std::byte> bytes);
   // Waits at most timeoutMs for input.
   InputWait WaitForInput(int timeoutMs);
   bool IsOpen() const { return Line->IsOpen(); }

@@ -56,11 +56,11 @@ void MakeRaw(termios& tio, speed_t speed, const LineSettings& line) {
   ::cfsetospeed(&tio, speed);
   tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
   tio.c_cflag |= ByteSizeFlag(line.ByteSize) | CLOCAL | CREAD;
-  if (line.Parity == 1) tio.c_cflag |= PARENB | PARODD;  // odd
-  if (line.Parity == 2) tio.c_cflag |= PARENB;           // even
-  if (line.StopBits == 2) tio.c_cflag |= CSTOPB;         // two stop bits
+  if (line.Parity == LineParity::Odd) tio.c_cflag |= PARENB | PARODD;
+  if (line.Parity == LineParity::Even) tio.c_cflag |= PARENB;
+  if (line.StopBits == LineStopBits::Two) tio.c_cflag |= CSTOPB;
   tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-  if (line.Parity != 0) tio.c_iflag |= INPCK;
+  if (line.Parity != LineParity::None) tio.c_iflag |= INPCK;
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
 }

@@ -182,6 +182,7 @@ class Checker {
             Warn(where, "'" + *value + "' is not 0 or 1 (it reads as 1: on)");
           break;
         case ProfileValueKind::Int:
+        case ProfileValueKind::Mode:
         case ProfileValueKind::Seconds:
         case ProfileValueKind::Colour:
           if (!WholeNumber(*value)) Error(where, "'" + *value + "' is not a whole number");
@@ -201,18 +202,19 @@ class Checker {
     }
   }
 
-  // The settings taken together: sensors, ports, the window, ranges, folders, the site.
-  void Settings(const AppSettings& s) {
+  // The settings taken together: sensors, ports, the window, ranges, folders, the site. The
+  // settings hold a mode, not the number the file gives for it: an odd number is told from the text.
+  void Settings(const AppSettings& s, const ProfileFile& profile) {
     Sensors(s);
     Window(s);
-    if (s.CsvPitch != 0 && s.CsvPitch != 1) Warn("[SAVE] PITCH", "is neither 0 (raw) nor 1 (1nm); it reads as 1nm");
-    if (s.SaveCsv && s.CsvPitch != 0 && s.CsvFrom > s.CsvTo)
+    if (OddMode(profile, "SAVE", "PITCH")) Warn("[SAVE] PITCH", "is neither 0 (raw) nor 1 (1nm); it reads as raw");
+    if (s.SaveCsv && s.CsvPitch == WavelengthPitch::OneNm && s.CsvFrom > s.CsvTo)
       Warn("[SAVE] LEFT", "above RIGHT: the 1 nm CSV columns are empty");
     if (s.IntegFrom > s.IntegTo) Warn("[INTEG] LEFT", "above RIGHT: the integral irradiance covers nothing");
     if (s.Graph.GraphLeft >= s.Graph.GraphRight) Warn("[GRAPH] LEFT", "not below RIGHT: the graph has no width");
     for (const auto& [key, colour] : {std::pair{"COLOR0", s.Graph.GraphColor}, std::pair{"COLOR1", s.Graph.FrameColor}})
       if (colour > 0xFFFFFFu) Warn(std::string("[GRAPH] ") + key, "not a colour 0x00BBGGRR (0 to 16777215)");
-    if (s.MeasType != 0 && s.MeasType != 1) Warn("[INT] MEAS_TYPE", "is neither 0 (interval) nor 1 (manual)");
+    if (OddMode(profile, "INT", "MEAS_TYPE")) Warn("[INT] MEAS_TYPE", "is neither 0 (interval) nor 1 (manual)");
     Folder("[DIR] KRF", s.KrfFolder);
     if (s.SaveCsv) Folder("[DIR] CSV", s.CsvFolder);
     for (const auto& [key, text, limit] : {std::tuple{"LAT", s.SiteLat, 90.0}, std::tuple{"LON", s.SiteLon, 180.0}}) {
@@ -225,6 +227,12 @@ class Checker {
   }
 
  private:
+  // The file gives a number other than 0 or 1 for a mode (read as the program reads it).
+  static bool OddMode(const ProfileFile& profile, const char* section, const char* key) {
+    const std::optional<std::string> value = profile.Find(section, key);
+    return value && ParseProfileUInt(*value) > 1;
+  }
+
   static std::string Hint(std::string_view unknown, const std::vector<std::string>& known) {
     const std::string near = Nearest(unknown, known);
     return near.empty() ? std::string() : "; did you mean " + near + "?";
@@ -320,7 +328,7 @@ ProfileCheck CheckProfile(const std::string& path, bool named, const std::string
   result.Settings.AppFolder = appFolder;
   LoadSettingsFrom(result.Settings, profile);
   for (ProfileFinding& f : CheckProfileText(profile)) result.Findings.push_back(std::move(f));
-  checker.Settings(result.Settings);
+  checker.Settings(result.Settings, profile);
   const std::vector<std::string> texts = SettingTexts(result.Settings);
   const std::vector<ProfileKey> keys = ProfileKeys();
   for (std::size_t i = 0; i < keys.size(); ++i)

@@ -20,7 +20,19 @@ namespace {
 
 using Kind = ProfileValueKind;
 
-using FieldRef = std::variant<int*, std::int64_t*, std::uint32_t*, std::string*, double*>;
+using FieldRef = std::variant<int*, bool*, std::int64_t*, std::uint32_t*, std::string*, double*, MeasureMode*,
+                               WavelengthPitch*, DisplayMode*>;
+
+// The modes as the profile numbers them. A number neither 0 nor 1 reads as the mode the program
+// has always taken it for: manual measurement, raw pixels, the normal display.
+MeasureMode ModeOf(std::int32_t n, MeasureMode*) { return n == 0 ? MeasureMode::Interval : MeasureMode::Manual; }
+WavelengthPitch ModeOf(std::int32_t n, WavelengthPitch*) { return n == 1 ? WavelengthPitch::OneNm : WavelengthPitch::Raw; }
+DisplayMode ModeOf(std::int32_t n, DisplayMode*) { return n == 0 ? DisplayMode::Detailed : DisplayMode::Normal; }
+
+std::int32_t NumberOf(MeasureMode mode) { return mode == MeasureMode::Interval ? 0 : 1; }
+std::int32_t NumberOf(WavelengthPitch pitch) { return pitch == WavelengthPitch::OneNm ? 1 : 0; }
+std::int32_t NumberOf(DisplayMode mode) { return mode == DisplayMode::Detailed ? 0 : 1; }
+std::int32_t NumberOf(bool on) { return on ? 1 : 0; }
 
 // The default of every field is its value in a default-constructed AppSettings.
 struct Field {
@@ -37,7 +49,7 @@ const Field kFields[] = {
     {"COM", "SR102", Kind::Port, SPECTREL_REF(ComPort[1])},
     {"COM", "SR103", Kind::Port, SPECTREL_REF(ComPort[2])},
     {"COM", "SR104", Kind::Port, SPECTREL_REF(ComPort[3])},
-    {"INT", "MEAS_TYPE", Kind::Int, SPECTREL_REF(MeasType)},
+    {"INT", "MEAS_TYPE", Kind::Mode, SPECTREL_REF(MeasType)},
     {"INT", "START", Kind::Seconds, SPECTREL_REF(StartTime)},
     {"INT", "END", Kind::Seconds, SPECTREL_REF(EndTime)},
     {"INT", "INT", Kind::Seconds, SPECTREL_REF(Interval)},
@@ -51,7 +63,7 @@ const Field kFields[] = {
     {"SAVE", "CSV", Kind::Bool, SPECTREL_REF(SaveCsv)},
     {"SAVE", "LEFT", Kind::Int, SPECTREL_REF(CsvFrom)},
     {"SAVE", "RIGHT", Kind::Int, SPECTREL_REF(CsvTo)},
-    {"SAVE", "PITCH", Kind::Int, SPECTREL_REF(CsvPitch)},
+    {"SAVE", "PITCH", Kind::Mode, SPECTREL_REF(CsvPitch)},
     {"SAVE", "SR101", Kind::Bool, SPECTREL_REF(CsvSensor[0])},
     {"SAVE", "SR102", Kind::Bool, SPECTREL_REF(CsvSensor[1])},
     {"SAVE", "SR103", Kind::Bool, SPECTREL_REF(CsvSensor[2])},
@@ -73,7 +85,7 @@ const Field kFields[] = {
     {"GRAPH", "GRID", Kind::Bool, SPECTREL_REF(Graph.GridLine)},
     {"GRAPH", "COLOR0", Kind::Colour, SPECTREL_REF(Graph.GraphColor)},
     {"GRAPH", "COLOR1", Kind::Colour, SPECTREL_REF(Graph.FrameColor)},
-    {"MODE", "DISP", Kind::Int, SPECTREL_REF(DispMode)},
+    {"MODE", "DISP", Kind::Mode, SPECTREL_REF(DispMode)},
 };
 
 #undef SPECTREL_REF
@@ -132,6 +144,8 @@ std::uint32_t DefaultNumber(const Field& f) {
         using T = std::remove_pointer_t<decltype(value)>;
         if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, double>)
           return 0;
+        else if constexpr (std::is_enum_v<T> || std::is_same_v<T, bool>)
+          return static_cast<std::uint32_t>(NumberOf(*value));
         else
           return static_cast<std::uint32_t>(*value);
       },
@@ -146,8 +160,17 @@ void LoadField(const Field& f, AppSettings& settings, const ProfileFile& profile
       *std::get<int*>(ref) = static_cast<std::int32_t>(profile.GetUInt(f.Section, f.Key, fallback));
       break;
     case Kind::Bool:
-      *std::get<int*>(ref) = profile.GetUInt(f.Section, f.Key, fallback) != 0 ? 1 : 0;
+      *std::get<bool*>(ref) = profile.GetUInt(f.Section, f.Key, fallback) != 0;
       break;
+    case Kind::Mode: {
+      const auto number = static_cast<std::int32_t>(profile.GetUInt(f.Section, f.Key, fallback));
+      std::visit(
+          [number](auto* mode) {
+            if constexpr (std::is_enum_v<std::remove_pointer_t<decltype(mode)>>) *mode = ModeOf(number, mode);
+          },
+          ref);
+      break;
+    }
     case Kind::Seconds:
       *std::get<std::int64_t*>(ref) = profile.GetUInt(f.Section, f.Key, fallback);
       break;
@@ -177,7 +200,16 @@ std::string FieldText(const Field& f, AppSettings& settings) {
     case Kind::Int:
       return Decimal(*std::get<int*>(ref));
     case Kind::Bool:
-      return *std::get<int*>(ref) == 1 ? "1" : "0";
+      return *std::get<bool*>(ref) ? "1" : "0";
+    case Kind::Mode:
+      return std::visit(
+          [](auto* mode) -> std::string {
+            if constexpr (std::is_enum_v<std::remove_pointer_t<decltype(mode)>>)
+              return Decimal(NumberOf(*mode));
+            else
+              return {};
+          },
+          ref);
     case Kind::Seconds:
       return Decimal(static_cast<std::int32_t>(static_cast<std::uint32_t>(*std::get<std::int64_t*>(ref))));
     case Kind::Colour:

@@ -12,7 +12,8 @@ namespace spectrel {
 // How a profile value is read and written.
 enum class ProfileValueKind {
   Int,       // int32, "%d"
-  Bool,      // int holding 0 or 1: non-zero reads as 1, only 1 writes as 1
+  Bool,      // on/off held as 0 or 1: any number but 0 reads as on, on writes as 1
+  Mode,      // one of two modes held as 0 or 1; another number reads as one of them, written as its 0 or 1
   Seconds,   // int64 read through 32 bits (high half zero), written as its low 32 bits signed
   Colour,    // 0x00BBGGRR read as a 32-bit number, written "%d"
   Text,      // string as it stands

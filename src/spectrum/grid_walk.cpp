@@ -76,8 +76,8 @@ double SensorWalk::At(double w) const {
 }
 
 void SensorWalk::Fill(double* out, int from, int to) {
-  if (Axis != nullptr && Ascending < 0) Ascending = NeverDescends(Axis, N) ? 1 : 0;
-  if (Axis == nullptr || Ascending == 0) {
+  if (Axis != nullptr && !Ascending) Ascending = NeverDescends(Axis, N);
+  if (Axis == nullptr || !*Ascending) {
     for (int w = from; w <= to; ++w) out[w - from] = At(w);
     return;
   }

@@ -3,6 +3,7 @@
 // the archive and the web page all read through it, so they agree to the last bit.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "spectrum/merge_pairs.h"
@@ -38,7 +39,7 @@ class SensorWalk {
   const float* Axis = nullptr;                // pixel wavelengths, nm
   int N = 0;                                  // pixels on the axis
   int Usable = 0;                             // pixels with light, dark and calibration values
-  int Ascending = -1;                         // the axis never descends: 1, it does: 0, not yet known: -1
+  std::optional<bool> Ascending;              // the axis never descends; unknown until the first Fill
   int K = 0;                                  // pixel at or below the last wavelength filled
 };
 

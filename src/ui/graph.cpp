@@ -106,7 +106,7 @@ void CGraph::Setup(const GraphSettings& graph, const GraphRect& plot, double max
   YMax = graph.GraphTop;
   YMin = graph.GraphBottom;
   Rect = plot;
-  if (graph.AutoScale == 1) YMax = maxValue * 1.2;
+  if (graph.AutoScale) YMax = maxValue * 1.2;
   CalcSteps();
 }
 

@@ -142,8 +142,8 @@ void CGraphDlg::ConnectControls() {
 void CGraphDlg::TransferToDialog() {
   GraphColor->SetColor(Graph.GraphColor);
   FrameColor->SetColor(Graph.FrameColor);
-  AutoValue = Graph.AutoScale != 0;
-  GridValue = Graph.GridLine != 0;
+  AutoValue = Graph.AutoScale;
+  GridValue = Graph.GridLine;
   XFromValue = Graph.GraphLeft;
   XToValue = Graph.GraphRight;
   YTopValue = Graph.GraphTop;
@@ -176,15 +176,15 @@ void CGraphDlg::TakeValues() {
 void CGraphDlg::TransferToSettings() {
   Graph.GraphColor = GraphColor->Color();
   Graph.FrameColor = FrameColor->Color();
-  Graph.AutoScale = AutoValue ? 1 : 0;
-  Graph.GridLine = GridValue ? 1 : 0;
+  Graph.AutoScale = AutoValue;
+  Graph.GridLine = GridValue;
   Graph.GraphLeft = XFromValue;
   Graph.GraphRight = XToValue;
   Graph.GraphTop = YTopValue;
   EnableTop();
 }
 
-void CGraphDlg::EnableTop() { YTop->setEnabled(Graph.AutoScale == 0); }
+void CGraphDlg::EnableTop() { YTop->setEnabled(!Graph.AutoScale); }
 
 void CGraphDlg::OnApply() {
   TakeValues();

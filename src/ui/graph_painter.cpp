@@ -252,11 +252,11 @@ void DrawGraph(QPainter& painter, int width, int height, const GraphInputs& in, 
   if (!in.Display.Empty()) {
     DrawXAxis(painter, graph, axisFont, layout.AxisFontHeight, in.Graph.FrameColor, pens.Line);
     DrawYAxis(painter, graph, axisFont, layout.AxisFontHeight, in.Graph.FrameColor, pens.Line);
-    if (in.Graph.GridLine == 1) {
+    if (in.Graph.GridLine) {
       DrawXGrid(painter, graph, in.Graph.FrameColor, pens.Line);
       DrawYGrid(painter, graph, in.Graph.FrameColor, pens.Line);
     }
-    if (in.DispMode == 0 && in.DayData.RadCount() > 0)
+    if (in.DispMode == DisplayMode::Detailed && in.DayData.RadCount() > 0)
       DrawSensorSpectra(painter, graph, in.DayData, in.DayData.RadCount() - 1, SensorCurveColor, pens.Line);
     DrawOverlay(painter, graph, view, axisFont, pens.Curve);
     DrawSpectrum(painter, graph, in.Display, in.Graph.GraphColor, pens.Curve);

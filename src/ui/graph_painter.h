@@ -21,7 +21,7 @@ namespace spectrel {
 // What the picture shows; all of it belongs to the document and is read at every drawing.
 struct GraphInputs {
   const GraphSettings& Graph;     // axis ranges, auto scale, grid, colours
-  int DispMode;                   // 0 detailed: the sensors' own spectra drawn in grey too
+  DisplayMode DispMode;           // detailed: the sensors' own spectra drawn in grey too
   const CResample& Display;       // the main curve on the 1 nm grid
   const CKrfData& DayData;        // the day's measurements; the last one gives the grey curves
   const std::string& Memo;        // title (UTF-8)

@@ -66,7 +66,7 @@ GraphInputs CSpectrelView::CurrentInputs() const {
 }
 
 void CSpectrelView::OnInitialUpdate() {
-  if (Doc.Settings().AutoStart == 1) OnStartInterval();
+  if (Doc.Settings().AutoStart) OnStartInterval();
 }
 
 void CSpectrelView::OnStartInterval() {

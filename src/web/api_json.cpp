@@ -66,7 +66,7 @@ Json StatusFields(const StationStatus& s, std::int64_t now) {
 Json Graph(const AppSettings& settings) {
   const GraphSettings& g = settings.Graph;
   return {{"left_nm", g.GraphLeft}, {"right_nm", g.GraphRight}, {"top", g.GraphTop}, {"bottom", g.GraphBottom},
-          {"auto_scale", g.AutoScale == 1}, {"grid", g.GridLine == 1},
+          {"auto_scale", g.AutoScale}, {"grid", g.GridLine},
           {"curve_colour", Colour(g.GraphColor)}, {"frame_colour", Colour(g.FrameColor)}};
 }
 

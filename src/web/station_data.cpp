@@ -334,7 +334,7 @@ bool ComputePointSpectrum(const DayView& view, int index, PointSpectrum& out) {
   const auto [part, j] = view.Data->PointAt[static_cast<std::size_t>(index)];
   const CKrfData& day = *view.Data->Parts[part];
   const AppSettings& settings = view.Data->Settings;
-  const ReportOptions options{settings.DispMode == 0, settings.IntegFrom, settings.IntegTo};
+  const ReportOptions options{settings.DispMode == DisplayMode::Detailed, settings.IntegFrom, settings.IntegTo};
   CResample display;
   ReportTexts english, japanese;
   try {

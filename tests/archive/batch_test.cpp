@@ -25,7 +25,7 @@ class BatchTest : public ::testing::Test {
     fs::create_directories(Dir.File("data/2019"));
     for (int d = 0; d < days; ++d) {
       const CKrfData day = MakeDay({SR102, SR104}, 3, April12 + d * 86400, 600);
-      ASSERT_EQ(SaveKrf(day, DayFile(d)), 1);
+      ASSERT_TRUE(SaveKrf(day, DayFile(d)));
     }
   }
   std::string DayFile(int d) const { return Dir.File("data/2019/201904" + std::to_string(12 + d) + ".KRF"); }
@@ -57,7 +57,7 @@ TEST_F(BatchTest, SkipsDaysWhoseOutputIsNewerUnlessForced) {
 // The part of a day that another sensor unit measured converts beside the day, never over it.
 TEST_F(BatchTest, APartOfTheDayConvertsBesideTheDay) {
   WriteDays(1);
-  ASSERT_EQ(SaveKrf(MakeDay({SR102}, 2, April12 + 7200, 600), Dir.File("data/2019/20190412_2.KRF")), 1);
+  ASSERT_TRUE(SaveKrf(MakeDay({SR102}, 2, April12 + 7200, 600), Dir.File("data/2019/20190412_2.KRF")));
   ASSERT_EQ(Run(), "");
   const std::string part = Dir.File("out/2019/20190412_2.nc");
   ASSERT_TRUE(fs::exists(Output(0)) && fs::exists(part));

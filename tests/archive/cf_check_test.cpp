@@ -78,7 +78,7 @@ class ExportedArchive : public ::testing::Test {
     ScopedTz tz(zone);
     const std::string folder = Dir->File(station + "/2026");
     fs::create_directories(folder);
-    EXPECT_EQ(SaveKrf(day, folder + "/" + name), 1);
+    EXPECT_TRUE(SaveKrf(day, folder + "/" + name));
     return folder + "/" + name;
   }
   // spectrel-cli export of a station's folder to NetCDF with the extra options; what it said.

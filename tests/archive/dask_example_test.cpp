@@ -105,7 +105,7 @@ TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
     for (int d = 0; d < Days; ++d) {
       const CKrfData day = StationDay(s, d);
       const std::int64_t start = day.Rad(0).MeasureTime;
-      ASSERT_EQ(SaveKrf(day, data + "/" + FormatLocal(start, "%Y%m%d") + ".KRF"), 1);
+      ASSERT_TRUE(SaveKrf(day, data + "/" + FormatLocal(start, "%Y%m%d") + ".KRF"));
       expected[StationName(s) + "," + FormatLocal(start, "%Y-%m-%d")] = {
           RadiantExposure(day), DaySensors(s, d).size() == 1 ? Points : 0};
       auto& sum = sums[{s, FormatLocal(start, "%m") == "04" ? 0 : 1}];

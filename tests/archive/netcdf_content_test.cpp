@@ -40,7 +40,7 @@ class NetCdfDayTest : public ::testing::Test {
   json Convert(const CKrfData& day, const archive::DayConversion& conversion, const std::string& csv = "",
                const std::string& mode = "") {
     std::filesystem::create_directories(Dir.File("data/2019"));
-    EXPECT_EQ(SaveKrf(day, Dir.File("data/2019/20190412.KRF")), 1);
+    EXPECT_TRUE(SaveKrf(day, Dir.File("data/2019/20190412.KRF")));
     EXPECT_EQ(ConvertAll(Dir.File("data"), conversion, true, 1), "");
     std::vector<std::string> args{SPECTREL_SOURCE_DIR "/tests/archive/nc_summary.py",
                                   Dir.File("out/2019/20190412.nc")};
@@ -77,7 +77,7 @@ TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnOfTheSameDayAndSettings) {
     options.NetCdf.Grid.Merge = c.Merge;
     // The "1nm" CSV file of the day (its points lie in one hour) as the program writes it.
     const CsvOptions csv{true, c.From, c.To, {true, true, true, true}, c.Merge};
-    ASSERT_EQ(CCsvWriter().WriteCsvFile(Dir.File("day.csv"), day, csv, merged), 1);
+    ASSERT_TRUE(CCsvWriter().WriteCsvFile(Dir.File("day.csv"), day, csv, merged));
     const json s = Convert(day, options, Dir.File("day.csv"), c.Mode);
     ASSERT_TRUE(s.contains("csv"));
     EXPECT_EQ(s["csv"]["points"], 4);

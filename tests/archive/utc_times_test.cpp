@@ -65,7 +65,7 @@ TEST_P(UtcTimes, SameInstantsWhateverTheConvertingMachinesZone) {
     ScopedTz station(c.StationZone);
     CKrfData day = MakeDay({SR102}, c.Points, c.Start, 600);
     day.TimeZone = c.Offset;
-    ASSERT_EQ(SaveKrf(day, year + "/" + c.File), 1);
+    ASSERT_TRUE(SaveKrf(day, year + "/" + c.File));
   }
   std::vector<double> expected;
   for (int j = 0; j < c.Points; ++j) expected.push_back(static_cast<double>(c.Start + 600 * j));

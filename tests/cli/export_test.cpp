@@ -19,7 +19,7 @@ class ExportTest : public CliTest {
  protected:
   void SetUp() override {
     // Two points at 09:40 and 09:50, six from 10:00 to 10:50; SR-101 and SR-103.
-    ASSERT_EQ(SaveKrf(testing::MakeDay({SR101, SR103}, 8, kStart, 600), DayFile), 1);
+    ASSERT_TRUE(SaveKrf(testing::MakeDay({SR101, SR103}, 8, kStart, 600), DayFile));
   }
   Finished Export(const Args& options) {
     Args argv{Cli, "export", DayFile};
@@ -35,7 +35,7 @@ class ExportTest : public CliTest {
     std::vector<double> merged;
     BuildMergedWavelengths(part, merged);
     CCsvWriter writer;
-    EXPECT_EQ(writer.WriteCsvFile(Dir + "expected.csv", part, CsvOptionsFrom(settings), merged), 1);
+    EXPECT_TRUE(writer.WriteCsvFile(Dir + "expected.csv", part, CsvOptionsFrom(settings), merged));
     return ReadBytes(Dir + "expected.csv");
   }
 
@@ -54,11 +54,11 @@ TEST_F(ExportTest, OptionsAndProfileChooseGridRangeAndColumns) {
   const Case cases[] = {
       {{"--out", Out}, [](AppSettings&) {}},   // the defaults
       {{"--out=" + Out, "--pitch=1NM", "--from", "400", "--to=410"},
-       [](AppSettings& s) { s.CsvPitch = 1; s.CsvFrom = 400; s.CsvTo = 410; }},
-      {{"--out", Out, "--sensors", "sr-103", "--no-merge"}, [](AppSettings& s) { s.CsvSensor = {0, 0, 1, 0}; s.CsvMerge = 0; }},
+       [](AppSettings& s) { s.CsvPitch = WavelengthPitch::OneNm; s.CsvFrom = 400; s.CsvTo = 410; }},
+      {{"--out", Out, "--sensors", "sr-103", "--no-merge"}, [](AppSettings& s) { s.CsvSensor = {false, false, true, false}; s.CsvMerge = false; }},
       // A profile gives the settings and options override it.
       {{"--out", Out, "--profile", Dir + "station.ini", "--pitch", "raw", "--merge"},
-       [](AppSettings& s) { s.CsvFrom = 500; s.CsvTo = 504; s.CsvSensor = {0, 1, 1, 1}; }},
+       [](AppSettings& s) { s.CsvFrom = 500; s.CsvTo = 504; s.CsvSensor = {false, true, true, true}; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Options.back());

@@ -44,7 +44,7 @@ class Csv : public ::testing::Test {
     writer.BuildCsvHeader(hand.Set, options, merged);
     for (int j : points) writer.AddCsvColumns(hand.Set, j, options, merged);
   }
-  int Write(const std::string& path) { return writer.WriteCsvFile(path, hand.Set, options, merged); }
+  bool Write(const std::string& path) { return writer.WriteCsvFile(path, hand.Set, options, merged); }
   // The wavelength line whose first cell is text.
   const std::string& Line(const std::string& first) {
     for (const std::string& line : writer.CsvLines)
@@ -157,7 +157,7 @@ TEST_F(Csv, FileHoldsTheHourOfTheLastPointAndReplacesTheOldFileWhole) {
   Point({SR101}, Nov15 + 3598, 3000.0f);   // 09:59:58
   const std::string path = dir.File("2023111509.CSV");
   testing::WriteBytes(path, std::string(100000, 'x'));
-  ASSERT_EQ(Write(path), 1);
+  ASSERT_TRUE(Write(path));
   // 500 nm is 266.67 pixels in: E = seed + 266.67.
   EXPECT_EQ(testing::ReadBytes(path),
             "Date,2023/11/15,2023/11/15,\nTime,09:50:00,09:59:58,\nMemo,Arvena Solmet,Arvena Solmet,\n"
@@ -166,14 +166,14 @@ TEST_F(Csv, FileHoldsTheHourOfTheLastPointAndReplacesTheOldFileWhole) {
             "500.00,2266.00,3266.00,\n501.00,2267.33,3267.33,\n502.00,2268.67,3268.67,\n");
   EXPECT_EQ(dir.Count(), 1);   // no temporary left
   Point({SR101}, Nov15 + 3605, 4000.0f);   // 10:00:05 begins hour 10 alone
-  ASSERT_EQ(Write(dir.File("2023111510.CSV")), 1);
+  ASSERT_TRUE(Write(dir.File("2023111510.CSV")));
   EXPECT_EQ(testing::ReadBytes(dir.File("2023111510.CSV")).substr(0, 40), "Date,2023/11/15,\nTime,10:00:05,\nMemo,Arv");
   // Where no file can be made (the other such places are the shared whole-file writer's, checked
   // with the day file).
-  EXPECT_EQ(Write(dir.File("2023111509.CSV/x.CSV")), 0);
+  EXPECT_FALSE(Write(dir.File("2023111509.CSV/x.CSV")));
   EXPECT_EQ(dir.Count(), 2);
   CKrfData empty;
-  EXPECT_EQ(writer.WriteCsvFile(dir.File("empty.CSV"), empty, options, merged), 0);
+  EXPECT_FALSE(writer.WriteCsvFile(dir.File("empty.CSV"), empty, options, merged));
 }
 
 }  // namespace

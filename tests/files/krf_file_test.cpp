@@ -44,7 +44,7 @@ TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKe
   testing::WriteBytes(Path, old);
   const int reader = ::open(Path.c_str(), O_RDONLY);
   ASSERT_GE(reader, 0);
-  ASSERT_EQ(SaveKrf(MakeGoldenDay().Set, Path), 1);
+  ASSERT_TRUE(SaveKrf(MakeGoldenDay().Set, Path));
   EXPECT_TRUE(ReadBytes(Path) == MakeGoldenDay().Bytes);
   CKrfData read;   // and the reader turns those bytes back into the records
   ASSERT_EQ(LoadKrf(read, Path), 2);
@@ -56,8 +56,8 @@ TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKe
   EXPECT_TRUE(seen == old);
   ::close(reader);
   EXPECT_EQ(Dir.Count(), 1);   // no temporary file stays behind
-  EXPECT_EQ(SaveKrf(CKrfData(), Dir.File("no/such/folder/x.KRF")), 0);
-  EXPECT_EQ(SaveKrf(CKrfData(), Dir.Path), 0);   // a folder in place of the file
+  EXPECT_FALSE(SaveKrf(CKrfData(), Dir.File("no/such/folder/x.KRF")));
+  EXPECT_FALSE(SaveKrf(CKrfData(), Dir.Path));   // a folder in place of the file
   // A table shorter than the sensor's pixels (a record read from a damaged file) is written as
   // the same section with zeros for the missing values, never shorter or longer.
   CKrfData cut = MakeGoldenDay().Set;
@@ -65,8 +65,8 @@ TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKe
   cut.Rad(0).Block(SR101)->Light.resize(500);
   std::vector<float>& full = zeroed.Rad(0).Block(SR101)->Light;
   std::fill(full.begin() + 500, full.end(), 0.0f);
-  ASSERT_EQ(SaveKrf(cut, Dir.File("cut.KRF")), 1);
-  ASSERT_EQ(SaveKrf(zeroed, Dir.File("zeroed.KRF")), 1);
+  ASSERT_TRUE(SaveKrf(cut, Dir.File("cut.KRF")));
+  ASSERT_TRUE(SaveKrf(zeroed, Dir.File("zeroed.KRF")));
   EXPECT_TRUE(ReadBytes(Dir.File("cut.KRF")) == ReadBytes(Dir.File("zeroed.KRF")));
   // Loads that fail have their codes and leave the set as it was.
   const CKrfData before = read;
@@ -98,25 +98,25 @@ TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKe
 // by another writer is left alone.
 TEST_F(KrfFile, AppendedPointByPointOrWrittenNewItIsTheGoldenFile) {
   const testing::GoldenDay golden = MakeGoldenDay();
-  EXPECT_EQ(AppendKrf(golden.Set, Path, golden.Set.Rad(0)), 0);
+  EXPECT_FALSE(AppendKrf(golden.Set, Path, golden.Set.Rad(0)));
   EXPECT_EQ(Dir.Count(), 0);
-  ASSERT_EQ(SaveKrf(golden.Set.Header(), Path), 1);
-  ASSERT_EQ(AppendKrf(golden.Set, Path, golden.Set.Rad(0)), 1);
-  ASSERT_EQ(AppendKrf(golden.Set, Path, golden.Set.Rad(1)), 1);
+  ASSERT_TRUE(SaveKrf(golden.Set.Header(), Path));
+  ASSERT_TRUE(AppendKrf(golden.Set, Path, golden.Set.Rad(0)));
+  ASSERT_TRUE(AppendKrf(golden.Set, Path, golden.Set.Rad(1)));
   EXPECT_TRUE(ReadBytes(Path) == golden.Bytes);
-  EXPECT_EQ(SaveNewKrf(CKrfData(), Path), 0);
+  EXPECT_FALSE(SaveNewKrf(CKrfData(), Path));
   EXPECT_EQ(errno, EEXIST);
   EXPECT_TRUE(ReadBytes(Path) == golden.Bytes);
-  ASSERT_EQ(SaveNewKrf(golden.Set, Dir.File("new.KRF")), 1);
+  ASSERT_TRUE(SaveNewKrf(golden.Set, Dir.File("new.KRF")));
   EXPECT_TRUE(ReadBytes(Dir.File("new.KRF")) == golden.Bytes);
   // A file held by another writer is refused both ways until it lets go.
   const int holder = ::open(Path.c_str(), O_RDWR);
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-  EXPECT_EQ(AppendKrf(golden.Set, Path, CRad()), 0);
-  EXPECT_EQ(SaveKrf(CKrfData(), Path), 0);
+  EXPECT_FALSE(AppendKrf(golden.Set, Path, CRad()));
+  EXPECT_FALSE(SaveKrf(CKrfData(), Path));
   EXPECT_TRUE(ReadBytes(Path) == golden.Bytes);
   ::flock(holder, LOCK_UN);
-  EXPECT_EQ(AppendKrf(golden.Set, Path, CRad()), 1);
+  EXPECT_TRUE(AppendKrf(golden.Set, Path, CRad()));
   ::close(holder);
   EXPECT_EQ(Dir.Count(), 2);
 }
@@ -132,7 +132,7 @@ TEST_F(KrfFile, LeftoversOfOurTemporaryPatternAreRemovedAndNothingElse) {
   for (const char* name : lookAlikes) testing::WriteBytes(Dir.File(name), "x");
   const int holder = ::open(live.c_str(), O_RDONLY);   // a writer still at work
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-  ASSERT_EQ(SaveKrf(MakeGoldenDay().Set, Path), 1);
+  ASSERT_TRUE(SaveKrf(MakeGoldenDay().Set, Path));
   EXPECT_NE(::access(abandoned.c_str(), F_OK), 0);
   EXPECT_EQ(::access(live.c_str(), F_OK), 0);
   EXPECT_EQ(::access(otherDay.c_str(), F_OK), 0);   // only the file being written is cleaned
@@ -164,7 +164,7 @@ TEST(KrfNumbers, StatusRealsHaveOneDecimalAndAFullStopInEveryLocale) {
 
 TEST_F(KrfFile, FailedWritesReportFailureAndLeaveTheFileAsItWas) {
   const CKrfData day = testing::MakeDay({SR102}, 1, testing::At090503, 60);   // about 20 KB
-  ASSERT_EQ(SaveKrf(day, Path), 1);
+  ASSERT_TRUE(SaveKrf(day, Path));
   const std::string before = ReadBytes(Path);
   CKrfData bigger = day;
   bigger.AppendRad(day.Rad(0));
@@ -175,12 +175,12 @@ TEST_F(KrfFile, FailedWritesReportFailureAndLeaveTheFileAsItWas) {
   limit.rlim_cur = before.size() + 4000;
   const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &limit);
-  const int appended = AppendKrf(day, Path, day.Rad(0));
-  const int saved = SaveKrf(bigger, Path);
+  const bool appended = AppendKrf(day, Path, day.Rad(0));
+  const bool saved = SaveKrf(bigger, Path);
   ::setrlimit(RLIMIT_FSIZE, &old);
   ::signal(SIGXFSZ, oldSignal);
-  EXPECT_EQ(appended, 0);
-  EXPECT_EQ(saved, 0);
+  EXPECT_FALSE(appended);
+  EXPECT_FALSE(saved);
   EXPECT_TRUE(ReadBytes(Path) == before);
   EXPECT_EQ(Dir.Count(), 1);   // the temporary file of the failed whole write is gone
 }

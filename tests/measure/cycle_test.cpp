@@ -127,7 +127,7 @@ TEST_F(CycleTest, AllSensorsFailingLogsOneLineEachAndStoresAnEmptyPoint) {
 
 TEST_F(CycleTest, CycleStampedBeforeMidnightGoesToThatDaysFilesWhenCompletedAfter) {
   AddSensor(SR101);
-  Settings.SaveCsv = 1;
+  Settings.SaveCsv = true;
   // What a crash during a whole write left goes at the start; a look-alike stays.
   const std::string leftover = Settings.CsvFolder + "2026/.2026120723.CSV.spectrel-tmp-4242-0";
   const std::string lookAlike = Settings.CsvFolder + "2026/2026120723.CSV.~4242.0";
@@ -152,7 +152,7 @@ TEST_F(CycleTest, CycleStampedBeforeMidnightGoesToThatDaysFilesWhenCompletedAfte
 // told to the host; the held point is said once more when the program ends, waits in the held
 // points file and goes into its day file at the next start.
 TEST_F(CycleTest, PointNotStoredIsLoggedSaidAndCounted) {
-  Settings.SaveCsv = 1;
+  Settings.SaveCsv = true;
   WriteBytes(Settings.KrfFolder + "2026", "a file where the year folder goes");
   WriteBytes(Folder + "/csvfile", "x");
   Settings.CsvFolder = Folder + "/csvfile/";

@@ -193,7 +193,7 @@ TEST_F(DayStoreTest, StoreKeepingTheHourWritesTheSameDayAsOneKeepingTheWholeDay)
 // finds every whole point of the day in its file, byte for byte, and one copy of the old file aside.
 TEST_F(DayStoreTest, DamagedDayFileIsKeptAsideAndTheDayWrittenAgainWhereverTheProgramIsKilled) {
   std::filesystem::create_directories(Dir.Path + "/2026");
-  ASSERT_EQ(SaveKrf(MakeDay({SR102}, 3, Dec(8, 6, 0), 600), DayPath(8)), 1);
+  ASSERT_TRUE(SaveKrf(MakeDay({SR102}, 3, Dec(8, 6, 0), 600), DayPath(8)));
   std::string cut = ReadBytes(DayPath(8));
   cut.resize(cut.rfind("MD_BGN\n") + 7 + 1000);   // a power cut inside the last spectrum
   struct Case {

@@ -47,7 +47,7 @@ class DocTest : public ::testing::Test {
     Settings.KrfFolder = Folder + "/data/";
     Settings.CsvFolder = Folder + "/csv/";
     std::filesystem::create_directories(Settings.KrfFolder);
-    Settings.SaveCsv = 0;
+    Settings.SaveCsv = false;
     Settings.SiteName = "Tsukuba";
     Settings.UserMemo = "roof";
   }
@@ -89,7 +89,7 @@ class DocTest : public ::testing::Test {
   // The same, and in use on that port.
   solmet_sim::SimulatedSensor& AddSensor(int model, Fault fault = Fault::None) {
     StartSensor(model, fault);
-    Settings.UseSensor[static_cast<size_t>(model)] = 1;
+    Settings.UseSensor[static_cast<size_t>(model)] = true;
     Settings.ComPort[static_cast<size_t>(model)] = Sensors.back()->DevicePath();
     return *Sensors.back();
   }

@@ -4,7 +4,6 @@
 // between the attempts to bring it back grow.
 #include "doc_fixture.h"
 #include "measure/sensor_link.h"
-#include "measure/settings_options.h"
 #include "measure/status_texts.h"
 
 namespace spectrel::testing {
@@ -21,7 +20,7 @@ TEST_F(StartStopTest, StopDeclinedKeepsTheIntervalMeasurementGoing) {
   EXPECT_EQ(Host.Title, "Interval Measurement");
   EXPECT_TRUE(Host.Statuses.empty());   // no sensor in use: an empty block
   doc.OnStartManual();   // disabled while measuring
-  EXPECT_EQ(LastMeasureMode(Settings), MeasureMode::Interval);
+  EXPECT_EQ(Settings.MeasType, MeasureMode::Interval);
   Host.Answer = false;
   EXPECT_FALSE(doc.StopMeasurement());
   EXPECT_TRUE(doc.Measuring());
@@ -36,7 +35,7 @@ TEST_F(StartStopTest, StopDeclinedKeepsTheIntervalMeasurementGoing) {
 
 TEST_F(StartStopTest, SensorOnAMissingPortShowsItsErrorAndJoinsWhenItAppears) {
   AddSensor(SR101);
-  Settings.UseSensor[SR103] = 1;
+  Settings.UseSensor[SR103] = true;
   const std::string late = Folder + "/late-tty";   // a USB adapter found after the start
   Settings.ComPort[SR103] = late;
   CSpectrelDoc& doc = MakeDoc();
@@ -100,7 +99,7 @@ TEST_F(StartStopTest, ManualRunNeverBeginsWithAFailingOrSilentSensor) {
   EXPECT_TRUE(WaitForStatus("SR-101 READY\nSR-103 Error(Sensor Name)\n")) << Host.Status();
   EXPECT_TRUE(doc.Measuring());
   EXPECT_TRUE(doc.StopMeasurement());
-  Settings.UseSensor = {0, 0, 0, 0};
+  Settings.UseSensor = {false, false, false, false};
   AddSensor(SR104, Fault::NoAnswer);
   doc.OnStartManual();
   // The first attempt needs a second to find no answer; until then the sensor has no status.

@@ -167,7 +167,7 @@ TEST(StationStatusTest, BytesPerDayFromTheDaysFilesOverTheCyclesDone) {
   testing::WriteBytes(dir.File("2026/2026120711.CSV"), std::string(200, 'c'));
   testing::WriteBytes(dir.File("2026/2026120611.CSV"), std::string(5000, 'c'));   // yesterday's
   EXPECT_DOUBLE_EQ(EstimateBytesPerDay(settings, noon, 10).value_or(0), 1500.0 * 85 / 10);
-  settings.SaveCsv = 0;
+  settings.SaveCsv = false;
   EXPECT_DOUBLE_EQ(EstimateBytesPerDay(settings, noon, 10).value_or(0), 1000.0 * 85 / 10);
   EXPECT_FALSE(EstimateBytesPerDay(settings, noon, 0));
 }

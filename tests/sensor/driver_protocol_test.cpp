@@ -135,8 +135,7 @@ TEST(DriverExchange, ReadyWithInformationAxisAndCalibrationThenCountsPerSecondAn
   Rig r;
   CSensorDriver& d = r.Driver;
   const LineSettings& line = r.Line.Settings;
-  EXPECT_EQ((std::vector<int>{line.Baud, line.ByteSize, line.Parity, line.StopBits}),
-            (std::vector<int>{38400, 8, 0, 0}));
+  EXPECT_EQ(line, (LineSettings{38400, 8, LineParity::None, LineStopBits::One}));
   ASSERT_TRUE(d.ReadSensorInfo());
   EXPECT_EQ(d.InfoStatus, InfoReady);
   EXPECT_EQ(r.Line.Written, "\rID\rST\rSER\rFV\rFT\rC0\rC1\rC2\rC3\rC4\rC5\rCALB\r");

@@ -19,7 +19,9 @@ namespace {
 
 using testing::PtyPair;
 
-int OpenSensorLine(CSerial& port, const std::string& path) { return port.Open(path, 38400, 8, 0, 0, 4096, 4096); }
+bool OpenSensorLine(CSerial& port, const std::string& path) {
+  return port.Open(path, 38400, 8, LineParity::None, LineStopBits::One, 4096, 4096);
+}
 
 std::span<const std::byte> Bytes(std::string_view text) { return std::as_bytes(std::span(text)); }
 
@@ -43,13 +45,13 @@ TEST(SerialPort, FailedOpenSaysWhyAndLeavesThePortClosed) {
   const std::pair<std::string, const char*> cases[] = {
       {"/dev/nonexistent-sensor-line", "no such device"}, {dir.File("plain"), "not a serial port"}, {"", "no port chosen"}};
   for (const auto& [path, why] : cases) {
-    EXPECT_EQ(OpenSensorLine(port, path), 0) << path;
+    EXPECT_FALSE(OpenSensorLine(port, path)) << path;
     EXPECT_FALSE(port.IsOpen()) << path;
     EXPECT_EQ(port.OpenFailure().rfind(why, 0), 0u) << path << ": " << port.OpenFailure();
   }
   EXPECT_EQ(port.Waiting(), 0);
   EXPECT_EQ(ReadText(port, 1), "");
-  EXPECT_EQ(port.Write(Bytes("ID\r")), 0);
+  EXPECT_FALSE(port.Write(Bytes("ID\r")));
   EXPECT_EQ(port.WaitForInput(10), InputWait::Gone);
 }
 
@@ -61,7 +63,7 @@ TEST(SerialPort, PortHeldByAnotherProgramIsRefusedWithItsHolder) {
   const pid_t holder = ::fork();
   if (holder == 0) {   // a station holding the port: its advisory lock keeps root out as well
     CSerial station;
-    const char held = OpenSensorLine(station, pty.Path) == 1 ? 'y' : 'n';
+    const char held = OpenSensorLine(station, pty.Path) ? 'y' : 'n';
     (void)::write(ready[1], &held, 1);
     ::pause();
     ::_exit(0);
@@ -70,13 +72,13 @@ TEST(SerialPort, PortHeldByAnotherProgramIsRefusedWithItsHolder) {
   ASSERT_EQ(::read(ready[0], &held, 1), 1);
   ASSERT_EQ(held, 'y');
   CSerial second;
-  EXPECT_EQ(OpenSensorLine(second, pty.Path), 0);
+  EXPECT_FALSE(OpenSensorLine(second, pty.Path));
   EXPECT_EQ(second.OpenFailure().rfind("busy (pid " + std::to_string(holder) + ",", 0), 0u) << second.OpenFailure();
   ::kill(holder, SIGKILL);
   ::waitpid(holder, nullptr, 0);
   ::close(ready[0]);
   ::close(ready[1]);
-  EXPECT_EQ(OpenSensorLine(second, pty.Path), 1);   // free again once the holder is gone
+  EXPECT_TRUE(OpenSensorLine(second, pty.Path));   // free again once the holder is gone
 }
 
 TEST(SerialPort, LineIsRaw38400EightNoneOneFlushedAtOpenAndPassesBytesUnchangedUntilAHangUp) {
@@ -94,7 +96,7 @@ TEST(SerialPort, LineIsRaw38400EightNoneOneFlushedAtOpenAndPassesBytesUnchangedU
   pollfd arrived{pty.Slave.Get(), POLLIN, 0};
   ASSERT_EQ(::poll(&arrived, 1, 1000), 1);
   CSerial port;
-  ASSERT_EQ(OpenSensorLine(port, pty.Path), 1);
+  ASSERT_TRUE(OpenSensorLine(port, pty.Path));
   EXPECT_EQ(port.Waiting(), 0);
   ASSERT_EQ(::tcgetattr(pty.Slave.Get(), &tio), 0);
   EXPECT_EQ(::cfgetispeed(&tio), static_cast<speed_t>(B38400));
@@ -112,7 +114,7 @@ TEST(SerialPort, LineIsRaw38400EightNoneOneFlushedAtOpenAndPassesBytesUnchangedU
   EXPECT_EQ(port.Waiting(), 0);
   EXPECT_EQ(port.WaitForInput(30), InputWait::TimedOut);
   pty.Master.Read(64, 0.2);   // what the cooked line echoed before the open
-  EXPECT_EQ(port.Write(Bytes("RB,0\r")), 1);
+  EXPECT_TRUE(port.Write(Bytes("RB,0\r")));
   EXPECT_EQ(pty.Master.Read(5), "RB,0\r");
   const std::string block("\x00\x80\r\n\x11\x13\xFF", 7);   // NUL, CR, LF and XON/XOFF are data
   pty.Master.Send(block);

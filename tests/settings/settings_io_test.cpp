@@ -34,16 +34,18 @@ TEST(Settings, FirstStartWithoutProfileRunsOnDefaultsAndSavesEverySectionInOrder
   TempDir dir;
   AppSettings s;
   s.ComPort = {"9", "9", "9", "9"};   // whatever was there before is replaced
-  s.UseSensor = {1, 1, 1, 1};
-  s.CsvSensor = {0, 0, 0, 0};
+  s.UseSensor = {true, true, true, true};
+  s.CsvSensor = {false, false, false, false};
   s.Graph.GraphTop = 5.0;
   s.AppFolder = "/opt/spectrel/";
   LoadSettings(s, dir.Path + "/spectrel.ini");
   ASSERT_TRUE(SaveSettings(s, dir.Path + "/spectrel.ini"));
   EXPECT_EQ(ReadBytes(dir.Path + "/spectrel.ini"), kFreshProfile);
-  s.AutoStart = 7;   // only a flag holding 1 is written as 1
+  s.AutoStart = true;
+  s.MeasType = MeasureMode::Interval;
   ASSERT_TRUE(SaveSettings(s, dir.Path + "/spectrel.ini"));
-  EXPECT_EQ(ProfileFile::Load(dir.Path + "/spectrel.ini").Find("INT", "AUTO"), "0");
+  const ProfileFile saved = ProfileFile::Load(dir.Path + "/spectrel.ini");
+  EXPECT_EQ(std::tuple(saved.Find("INT", "AUTO"), saved.Find("INT", "MEAS_TYPE")), std::tuple("1", "0"));
   EXPECT_FALSE(SaveSettings(s, dir.Path + "/spectrel.ini/below-a-file.ini"));   // a failed save is told
 }
 
@@ -61,6 +63,9 @@ const RoundTrip kRoundTrips[] = {
     // Flags hold 0 or 1.
     {"INT", "AUTO", "7", "1"}, {"USE", "SR102", "-1", "1"}, {"SAVE", "CSV", "abc", "0"}, {"SAVE", "MERGE", "0", "0"},
     {"GRAPH", "GRID", "2x", "1"},
+    // Modes hold 0 or 1; another number reads as manual measurement, raw pixels, the normal display.
+    {"INT", "MEAS_TYPE", "0", "0"}, {"INT", "MEAS_TYPE", "-1", "1"}, {"SAVE", "PITCH", "2", "0"},
+    {"MODE", "DISP", "2", "1"}, {"MODE", "DISP", " 0x", "0"},
     // Times pass through 32 bits: the high half stays zero, a save writes the low half signed.
     {"INT", "START", "90000", "90000"}, {"INT", "END", "-60", "-60"}, {"INT", "INT", "4294967896", "600"},
     {"INT", "START", "2147483648", "-2147483648"},

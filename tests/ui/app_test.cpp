@@ -102,7 +102,7 @@ TEST_F(AppTest, CommandsAndCloseFollowTheIntervalMeasurement) {
     ExpectIdle(true);
     Frame->Action(IdMeasInterval)->trigger();
     ASSERT_TRUE(Doc->Measuring());
-    EXPECT_EQ(App->Settings().MeasType, 0);
+    EXPECT_EQ(App->Settings().MeasType, MeasureMode::Interval);
     ExpectIdle(false);
     EXPECT_TRUE(Frame->Action(IdEditCopy)->isEnabled() && Frame->Action(IdGraphSettings)->isEnabled());
     EXPECT_TRUE(dialog.isVisible() && !(dialog.windowFlags() & Qt::WindowStaysOnTopHint));
@@ -222,7 +222,7 @@ TEST_F(AppTest, TheFirstWindowIsTwoThirdsOfTheScreenAndEveryWindowReturnsWhereTh
   // Started again with auto-start: through the same view command as the toolbar's start, whose
   // effects are checked above; its dialog is not centred again.
   AppSettings stored;
-  stored.AutoStart = 1;
+  stored.AutoStart = true;
   stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";   // never the working folder of other tests
   Start(&stored);
   EXPECT_EQ(Doc->State(), MeasureState::Interval);
@@ -238,7 +238,7 @@ TEST_F(AppTest, AnArchiveDayIsReadAsideAClickShowsThatPointADamagedFileWhatCould
   const CKrfData day = testing::MakeDay({SR102, SR104}, 5, 1780300800, 600);
   std::filesystem::create_directories(Folder.File("2026"));
   const std::string path = Folder.File("2026/20260601.KRF");
-  ASSERT_EQ(SaveKrf(day, path), 1);
+  ASSERT_TRUE(SaveKrf(day, path));
   OverviewPane& pane = Frame->Overview();
   QStringList problems;
   QObject::connect(&pane, &OverviewPane::DayShown, [&](const QString& problem) { problems << problem; });
@@ -283,7 +283,7 @@ class TodayTest : public AppTest {
     Today = DayFilePath(stored.KrfFolder, now);
     std::filesystem::create_directories(std::filesystem::path(Today).parent_path());
     const std::int64_t midnight = LocalMidnight(now);
-    ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, midnight + 60, 60), Today), 1);
+    ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 3, midnight + 60, 60), Today));
     Options.Show = false;
     Start(&stored);
     ASSERT_TRUE(ProcessUntil([&] { return Pane().Overview().Data().Count() == 3; }, 10000));
@@ -299,7 +299,7 @@ class DayAtStartTest : public TodayTest {
  protected:
   DayAtStartTest() { Options.DayFile = Folder.File("20260601.KRF"); }
   void SetUp() override {
-    ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, 1780300800, 60), Options.DayFile), 1);
+    ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 3, 1780300800, 60), Options.DayFile));
     TodayTest::SetUp();
   }
 };
@@ -366,7 +366,7 @@ TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
       {"2025/20251230.KRF", -1, ""},                               {"notaday.KRF", 1, ""}};
   for (const auto& [from, direction, nearest] : rows) EXPECT_EQ(NearestDayFile(Folder.File(from), direction), nearest) << from << direction;
   // Shown from the archive, the first day offers no earlier one.
-  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 2, 1767225600, 60), Folder.File("2025/20251230.KRF")), 1);
+  ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 2, 1767225600, 60), Folder.File("2025/20251230.KRF")));
   Frame->Overview().OpenDayFile(QString::fromStdString(Folder.File("2025/20251230.KRF")));
   ASSERT_TRUE(ProcessUntil([&] { return Frame->Overview().ShowingArchive(); }, 10000));
   EXPECT_EQ(std::pair(Frame->Overview().PreviousAction()->isEnabled(), Frame->Overview().NextAction()->isEnabled()), std::pair(false, true));
@@ -403,7 +403,7 @@ TEST_F(AppTest, AFolderHeldByAnotherStationRefusesMeasuring) {
 TEST_F(AppTest, AnotherSensorUnitIsSaidInTheStatusBar) {
   AppSettings stored;
   stored.AppFolder = stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";
-  stored.UseSensor[SR102] = 1;
+  stored.UseSensor[SR102] = true;
   stored.ComPort[SR102] = "/dev/null";
   Options.Show = false;
   Start(&stored);
@@ -467,8 +467,8 @@ TEST_F(AppTest, ASecondOpenWhileTheFirstIsReadShowsOnlyTheSecondDay) {
   Start();
   const std::string first = Folder.File("20260601.KRF");
   const std::string second = Folder.File("20260602.KRF");
-  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102, SR104}, 600, 1780300800, 60), first), 1);
-  ASSERT_EQ(SaveKrf(testing::MakeDay({SR102}, 3, 1780387200, 60), second), 1);
+  ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102, SR104}, 600, 1780300800, 60), first));
+  ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 3, 1780387200, 60), second));
   OverviewPane& pane = Frame->Overview();
   int shown = 0;
   QObject::connect(&pane, &OverviewPane::DayShown, [&] { ++shown; });
@@ -513,10 +513,10 @@ TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
     for (const char* box : {"useSR102", "useSR104"}) uitest::Child<QCheckBox>(*d, box).click();
     uitest::Child<QPushButton>(*d, "ok").click();
   }));
-  EXPECT_EQ(App->Settings().UseSensor, (std::array<int, 4>{0, 1, 0, 1}));
+  EXPECT_EQ(App->Settings().UseSensor, (std::array<bool, 4>{false, true, false, true}));
   Frame->resize(1000, 800);
   Frame->Action(IdMeasManual)->trigger();
-  EXPECT_EQ(App->Settings().MeasType, 1);
+  EXPECT_EQ(App->Settings().MeasType, MeasureMode::Manual);
   EXPECT_EQ(App->Host()->IntervalDialog().windowTitle(), QStringLiteral("Manual Measurement"));
   // The event loop keeps running while identification settles; the run ends by itself.
   ASSERT_TRUE(ProcessUntil([&] { return !Doc->Measuring(); }, 60000));
@@ -537,8 +537,8 @@ TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
   AppSettings reread;
   LoadSettings(reread, Profile);
   EXPECT_EQ(reread.ComPort, (std::array<std::string, 4>{"3", "0", "/dev/ttyUSB0", "0"}));
-  EXPECT_EQ(reread.UseSensor, (std::array<int, 4>{0, 1, 0, 1}));
-  EXPECT_EQ(reread.MeasType, 1);   // the last used kind is kept
+  EXPECT_EQ(reread.UseSensor, (std::array<bool, 4>{false, true, false, true}));
+  EXPECT_EQ(reread.MeasType, MeasureMode::Manual);   // the last used kind is kept
 }
 
 }  // namespace

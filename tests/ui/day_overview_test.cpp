@@ -114,7 +114,7 @@ TEST(DayOverviewData, EachZoneKeepsItsLocalDayAsItWas) {
     CKrfData written = testing::MakeDay({SR102}, points, midnight, 600);
     const int hours = station.OffsetAt(midnight) / 3600;   // whole hours toward zero, as a station writes them
     written.TimeZone = (hours >= 0 ? "+" : "") + std::to_string(hours);
-    ASSERT_EQ(SaveKrf(written, path), 1) << row.Zone;
+    ASSERT_TRUE(SaveKrf(written, path)) << row.Zone;
     const ArchiveDay day = ReadArchiveDay(path, 300, 1800, station);
     ASSERT_EQ(day.Overview.Count(), points) << row.Zone << row.Month;
     for (int j = 0; j < points; ++j)

@@ -57,7 +57,7 @@ TEST(GraphTicks, LargestStepWithFiveWholeIntervalsAndTheirValues) {
 
 TEST(GraphMapping, FixedOrAutomaticTopTruncatedIntoThePlotLimits) {
   GraphSettings s;
-  s.AutoScale = 0;   // 0..100: the data's maximum does not matter
+  s.AutoScale = false;   // 0..100: the data's maximum does not matter
   CGraph g = Laid(s, 555.0);
   EXPECT_EQ(std::tuple(g.XStep, g.YMax, g.YStep), std::tuple(200.0, 100.0, 20.0));
   // 0.44 px per nm from x 140: 1050 -> 140 + 330; 0.44 and -0.44 truncate towards zero.
@@ -68,7 +68,7 @@ TEST(GraphMapping, FixedOrAutomaticTopTruncatedIntoThePlotLimits) {
   for (const auto& [w, y] : {std::pair{0.0, 637}, {50.0, 365}, {33.0, 458}, {1e9, CoordMin}, {-1e9, CoordMax}})
     EXPECT_EQ(g.MapY(w), y) << w;
   EXPECT_EQ(g.ClipRect(), (GraphRect{141, 94, 799, 636}));
-  s.AutoScale = 1;   // top = 1.2 x 50, GraphTop ignored
+  s.AutoScale = true;   // top = 1.2 x 50, GraphTop ignored
   EXPECT_EQ(std::tuple(Laid(s, 50.0).YMax, Laid(s, 50.0).YStep), std::tuple(60.0, 10.0));
   s.GraphLeft = s.GraphRight = 500;   // zero spans: a night spectrum's top 1.2 x 0 is the bottom
   g = Laid(s);
@@ -87,7 +87,7 @@ TEST(GraphTicks, ANightScaleKeepsItsDecimalsAndNoNegativeZero) {
 
 TEST(GraphMapping, ALogarithmicAxisGivesEachDecadeEqualHeight) {
   GraphSettings s;
-  s.AutoScale = 0;
+  s.AutoScale = false;
   s.GraphTop = 1000;
   CGraph g = Laid(s);
   g.SetLogY(0.1);   // four decades over 544 rows: 136 each
@@ -133,7 +133,7 @@ const QRgb Grey = qRgb(200, 200, 200);   // the sensors' own curves
 // Fixed axis 0..100; the main curve on the 1 nm grid: 50 W/m2/um below 1000 nm, 200 from there on.
 struct Scene {
   Scene() {
-    Graph.AutoScale = Graph.GridLine = 0;
+    Graph.AutoScale = Graph.GridLine = false;
     Display.StartNm = 300;
     Display.EndNm = 1800;
     for (int w = 300; w <= 1800; ++w) Display.Values.push_back(w < 1000 ? 50.0 : 200.0);
@@ -147,7 +147,7 @@ struct Scene {
     return image;
   }
   GraphSettings Graph;
-  int DispMode = 1;
+  DisplayMode DispMode = DisplayMode::Normal;
   CResample Display;
   CKrfData Day;
   CGraph Last;
@@ -166,7 +166,7 @@ TEST(GraphRender, CurveCutInsideTheFrameGridLinesFollowTheTicksTickMarksAlways) 
   EXPECT_GT(Count(bare, Red, 440, 94, 452, 95), 0);
   EXPECT_EQ(bare.pixel(448, 93), Green);
   EXPECT_EQ(Count(bare, Red, 460, 94, 799, 636), 0);   // 200 lies far above the top
-  s.Graph.GridLine = 1;
+  s.Graph.GridLine = true;
   const QImage grid = s.Render();
   // Tick 400 nm: x = 140 + 100 x 0.44 = 184; tick 20 W/m2/um: y = 637 - 108.8 -> 529.
   EXPECT_EQ(std::tuple(grid.pixel(184, 300), grid.pixel(600, 529), grid.pixel(186, 300)), std::tuple(Green, Green, White));
@@ -186,7 +186,7 @@ TEST(GraphRender, DetailedModeAddsTheLastPointsSensorCurvesInGrey) {
   s.Day.AppendRad(CRad{});
   s.Day.LastRad()->SetBlock(SR103, testing::FlatBlock(SR103, 30.0f));
   EXPECT_EQ(Count(s.Render(), Grey, 141, 94, 799, 636), 0);
-  s.DispMode = 0;
+  s.DispMode = DisplayMode::Detailed;
   const QImage detailed = s.Render();
   // 30 W/m2/um: y = 637 - 163.2 -> 474; inside the plot the grey is only on that row, from
   // x = 448 (1000 nm) to 140 + 1211 x 0.44 = 672 (1511 nm).

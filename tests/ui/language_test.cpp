@@ -71,7 +71,7 @@ class BothLanguages : public ::testing::TestWithParam<QLocale::Language> {
 
 // Both settings dialogs at the default font: every text control gets the room its text needs.
 TEST_P(BothLanguages, BothSettingsDialogsShowEveryTextWhole) {
-  Settings.UseSensor = {1, 0, 1, 0};
+  Settings.UseSensor = {true, false, true, false};
   Settings.ComPort = {"4000", "0", "/dev/no-such-serial-line", "0"};   // long "not available" entries
   Settings.KrfFolder = "/home/station/Spectrel/krf/";
   CConfDlg conf(Settings, std::vector<std::string>{});

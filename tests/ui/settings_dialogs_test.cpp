@@ -47,12 +47,12 @@ class ConfDlgTest : public ::testing::Test, public Widgets {
 };
 
 TEST_F(ConfDlgTest, EveryFieldIsShownAndEveryEditStoredOnOkOthersKept) {
-  Settings.UseSensor = Settings.CsvSensor = {0, 1, 1, 0};
+  Settings.UseSensor = Settings.CsvSensor = {false, true, true, false};
   // 25:00 (hour 25 mod 24 = 1), 20:00:59 and 100 s: whole minutes, within the boxes' ranges.
   std::tie(Settings.StartTime, Settings.EndTime, Settings.Interval) = std::tuple(90000, 72059, 100);
-  std::tie(Settings.IntegFrom, Settings.CsvFrom, Settings.SaveCsv, Settings.CsvPitch) = std::tuple(400, 350, 1, 1);
-  std::tie(Settings.KrfFolder, Settings.CsvFolder, Settings.UserMemo, Settings.AutoStart) = std::tuple("/k/", "/c/", "Roof", 1);
-  std::tie(Settings.MeasType, Settings.Graph.GraphTop) = std::tuple(0, 55.0);
+  std::tie(Settings.IntegFrom, Settings.CsvFrom, Settings.SaveCsv, Settings.CsvPitch) = std::tuple(400, 350, true, WavelengthPitch::OneNm);
+  std::tie(Settings.KrfFolder, Settings.CsvFolder, Settings.UserMemo, Settings.AutoStart) = std::tuple("/k/", "/c/", "Roof", true);
+  std::tie(Settings.MeasType, Settings.Graph.GraphTop) = std::tuple(MeasureMode::Interval, 55.0);
   Open();
   std::vector<int> spins;
   for (const char* name : {"startHour", "startMinute", "finishHour", "finishMinute", "interval"})
@@ -73,18 +73,18 @@ TEST_F(ConfDlgTest, EveryFieldIsShownAndEveryEditStoredOnOkOthersKept) {
   W<QSpinBox>("finishMinute").setValue(5);
   Click("ok");
   EXPECT_EQ(D->result(), QDialog::Accepted);
-  EXPECT_EQ(Settings.UseSensor, (std::array<int, 4>{1, 0, 0, 1}));
-  EXPECT_EQ(Settings.CsvSensor, (std::array<int, 4>{1, 0, 0, 0}));   // a model not in use leaves it
+  EXPECT_EQ(Settings.UseSensor, (std::array<bool, 4>{true, false, false, true}));
+  EXPECT_EQ(Settings.CsvSensor, (std::array<bool, 4>{true, false, false, false}));   // a model not in use leaves it
   EXPECT_EQ(std::tie(Settings.StartTime, Settings.EndTime, Settings.Interval), std::tuple(25200, 72300, 43200));
   EXPECT_EQ(std::tie(Settings.UserMemo, Settings.IntegFrom, Settings.IntegTo, Settings.KrfFolder, Settings.CsvFolder),
             std::tuple("Garden", 500, -5, "/k2", "/c2/"));
   EXPECT_EQ(std::tie(Settings.CsvPitch, Settings.CsvMerge, Settings.AutoStart, Settings.CsvFrom, Settings.CsvTo),
-            std::tuple(0, 1, 0, 350, 1000));
-  EXPECT_EQ(std::tie(Settings.MeasType, Settings.Graph.GraphTop), std::tuple(0, 55.0));
+            std::tuple(WavelengthPitch::Raw, true, false, 350, 1000));
+  EXPECT_EQ(std::tie(Settings.MeasType, Settings.Graph.GraphTop), std::tuple(MeasureMode::Interval, 55.0));
 }
 
 TEST_F(ConfDlgTest, OneModelOfEachPairMergeOnlyForAPairCsvControlsFollowSave) {
-  Settings.UseSensor = {1, 0, 1, 0};
+  Settings.UseSensor = {true, false, true, false};
   Open();
   EXPECT_EQ(PerModel("use", false) + PerModel("csv", false), "11111010");
   EXPECT_TRUE(W("merge").isEnabled());
@@ -104,15 +104,15 @@ TEST_F(ConfDlgTest, OneModelOfEachPairMergeOnlyForAPairCsvControlsFollowSave) {
   EXPECT_EQ(PerModel("csv", false), "0000");
   EXPECT_TRUE(W("krfFolder").isEnabled());
   Click("ok");
-  EXPECT_EQ(Settings.UseSensor, (std::array<int, 4>{0, 1, 0, 1}));
-  EXPECT_EQ(Settings.CsvSensor, (std::array<int, 4>{0, 1, 0, 1}));
-  EXPECT_EQ(std::tie(Settings.SaveCsv, Settings.CsvPitch, Settings.CsvMerge), std::tuple(0, 1, 1));
+  EXPECT_EQ(Settings.UseSensor, (std::array<bool, 4>{false, true, false, true}));
+  EXPECT_EQ(Settings.CsvSensor, (std::array<bool, 4>{false, true, false, true}));
+  EXPECT_EQ(std::tie(Settings.SaveCsv, Settings.CsvPitch, Settings.CsvMerge), std::tuple(false, WavelengthPitch::OneNm, true));
 }
 
 // Ticked where the profile has its CSV column (the test above), the box is ticked.
 TEST_F(ConfDlgTest, ANewlyTickedSensorsCsvBoxFollowsTheProfile) {
-  Settings.UseSensor = {1, 0, 1, 0};
-  Settings.CsvSensor = {1, 0, 1, 1};
+  Settings.UseSensor = {true, false, true, false};
+  Settings.CsvSensor = {true, false, true, true};
   Open();
   Click("useSR102");
   EXPECT_FALSE(W<QCheckBox>("csvSR102").isChecked());
@@ -139,7 +139,7 @@ TEST_F(ConfDlgTest, CancelEscapeAndATextInAnIntegerFieldStoreNothing) {
     else Click("cancel");
     EXPECT_EQ(std::tuple(D->isVisible(), D->result()), std::tuple(false, QDialog::Rejected));
     EXPECT_EQ(std::tie(Settings.UseSensor[0], Settings.UserMemo, Settings.KrfFolder, Settings.IntegTo),
-              std::tuple(0, "Arvena Solmet", "", 1800));
+              std::tuple(false, "Arvena Solmet", "", 1800));
     D->show();
     D->setResult(QDialog::Accepted);
   }
@@ -176,7 +176,7 @@ TEST(PortLists, UnavailableConfiguredPortsAreShownAndKeptAChosenDeviceIsStoredAs
 class GraphDlgTest : public ::testing::Test, public Widgets {
  protected:
   GraphDlgTest() {
-    Graph.AutoScale = 0;
+    Graph.AutoScale = false;
     Graph.GraphTop = 80.0;
     Dlg = std::make_unique<CGraphDlg>(Graph, [this] {
       CGraph drawn;
@@ -206,12 +206,12 @@ TEST_F(GraphDlgTest, ShowsTheSettingsAutoAndGridLineActAtOnceOkApplies) {
   EXPECT_EQ(std::tuple(W<QCheckBox>("auto").isChecked(), W<QCheckBox>("grid").isChecked()), std::tuple(false, true));
   EXPECT_EQ(std::tuple(Colour("graphColor"), Colour("frameColor")), std::tuple(255u, 32768u));
   Click("auto");
-  EXPECT_EQ(std::tuple(Graph.AutoScale, W("yTop").isEnabled()), std::tuple(1, false));
+  EXPECT_EQ(std::tuple(Graph.AutoScale, W("yTop").isEnabled()), std::tuple(true, false));
   Click("auto");
   EXPECT_TRUE(W("yTop").isEnabled());
   Type("xFrom", "400");   // Grid Line takes the other fields with it
   Click("grid");
-  EXPECT_EQ(Graph.GridLine, 0);
+  EXPECT_FALSE(Graph.GridLine);
   EXPECT_TRUE(Dlg->isVisible());
   Type("yTop", " 42 ");
   QTest::keyClick(&W("yTop"), Qt::Key_Return);   // OK
@@ -252,7 +252,7 @@ TEST_F(GraphDlgTest, ANonNumberKeepsTheFieldsTakenBeforeIt) {
     EXPECT_EQ(answer.Text, QStringLiteral("Please enter a number."));
   }
   EXPECT_EQ(std::tie(Graph.GridLine, Graph.GraphLeft, Graph.GraphRight, Graph.GraphTop, Graph.AutoScale),
-            std::tuple(0, 350.0, 1800.0, 80.0, 0));
+            std::tuple(false, 350.0, 1800.0, 80.0, false));
   EXPECT_EQ(Drawn.size(), 1u);
 }
 

@@ -32,7 +32,7 @@ class ApiTest : public ::testing::Test {
     Data = Temp.Path + "/";
     std::filesystem::create_directories(Data + "2024");
     Day = testing::MakeDay({SR101, SR103}, 3, Start, 600);
-    EXPECT_EQ(SaveKrf(Day, Data + "2024/20240601.KRF"), 1);
+    EXPECT_TRUE(SaveKrf(Day, Data + "2024/20240601.KRF"));
     Settings.KrfFolder = Settings.CsvFolder = Data;
   }
   Response Get(const std::string& path, const char* method = "GET") {
@@ -107,10 +107,10 @@ TEST_F(ApiTest, DayGrowsByThePointsAppendedToItsFile) {
   CRad next = Day.Rad(2);
   next.MeasureTime = Start + 1800;
   next.RemoveBlock(SR103);
-  ASSERT_EQ(AppendKrf(Day, Data + "2024/20240601.KRF", next), 1);
+  ASSERT_TRUE(AppendKrf(Day, Data + "2024/20240601.KRF", next));
   ASSERT_EQ(station.Day("20240601", error)->Points.size(), 4u);
   next.MeasureTime += 600;
-  ASSERT_EQ(AppendKrf(Day, Data + "2024/20240601.KRF", next), 1);   // read on from where the last read ended
+  ASSERT_TRUE(AppendKrf(Day, Data + "2024/20240601.KRF", next));   // read on from where the last read ended
   const auto after = station.Day("20240601", error);
   const auto whole = MakeDayView("20240601", Data + "2024/20240601.KRF", Settings, error);
   ASSERT_TRUE(after && whole) << error;

@@ -30,7 +30,7 @@ class ServerTest : public ::testing::Test {
     std::filesystem::create_directories(Data + "2024");
     std::filesystem::create_directories(Temp.Path + "/secret");
     WriteBytes(Temp.Path + "/secret/passwd", "SECRET\n");
-    ASSERT_EQ(SaveKrf(testing::MakeDay({SR101}, 2, 1717200000, 600), Data + "2024/20240601.KRF"), 1);
+    ASSERT_TRUE(SaveKrf(testing::MakeDay({SR101}, 2, 1717200000, 600), Data + "2024/20240601.KRF"));
     ASSERT_EQ(::symlink("../../secret/passwd", (Data + "2024/20240603.KRF").c_str()), 0);
     Settings.KrfFolder = Settings.CsvFolder = Data;
     Station = std::make_unique<StationSource>(Settings, FoldersOf(Settings, ""));

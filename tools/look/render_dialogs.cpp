@@ -27,11 +27,11 @@ QString Describe(const QWidget* w, const QString& text) {
 // A dialog with values that fill its fields the way a station's would.
 AppSettings SampleSettings() {
   AppSettings settings;
-  settings.UseSensor = {1, 0, 1, 0};
+  settings.UseSensor = {true, false, true, false};
   settings.ComPort = {"1", "0", "/dev/ttyUSB0", "0"};
   settings.KrfFolder = "/home/station/Spectrel/krf/";
   settings.CsvFolder = "/home/station/Spectrel/csv/";
-  settings.CsvPitch = 1;
+  settings.CsvPitch = WavelengthPitch::OneNm;
   settings.Interval = 5400;
   return settings;
 }

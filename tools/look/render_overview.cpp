@@ -62,7 +62,7 @@ CKrfData MakeLookDay(const CKrfData& measured) {
 
 bool RenderOverviews(OverviewPane& pane, const CKrfData& day, const QString& folder, const QString& outFolder) {
   const QString path = QDir(folder).filePath(QStringLiteral("look-day.krf"));
-  if (SaveKrf(day, path.toStdString()) != 1) return false;
+  if (!SaveKrf(day, path.toStdString())) return false;
   bool shown = false;
   const auto connection = QObject::connect(&pane, &OverviewPane::DayShown, [&shown] { shown = true; });
   pane.OpenDayFile(path);

@@ -63,7 +63,7 @@ QString WriteAutumnDay(const QString& dayFile) {
     day.AppendRad(std::move(point));
   }
   const QString path = QFileInfo(dayFile).dir().filePath(QStringLiteral("20261025.KRF"));
-  return SaveKrf(day, path.toStdString()) == 1 ? path : QString();
+  return SaveKrf(day, path.toStdString()) ? path : QString();
 }
 
 // The autumn day with the station's zone, on the local axis and on the UTC axis.
@@ -96,7 +96,7 @@ bool RenderIn(CMainFrame& frame, const QString& dayFile, const QString& missingF
   view.ResetZoom();
   // The archive day's first point, just after dawn, scaled to its own largest value.
   AppSettings& settings = view.Document().Settings();
-  const int autoScale = std::exchange(settings.Graph.AutoScale, 1);
+  const bool autoScale = std::exchange(settings.Graph.AutoScale, true);
   ok = Opened(pane, dayFile) && ok;
   for (int i = 0; i < pane.ShownDay().RadCount(); ++i) pane.StepPoint(-1);
   Settle(50);
