@@ -73,7 +73,8 @@ struct ServedDay {
     status.IntervalSeconds = 60;
     status.WindowEnd = 86399;
     status.LastCycle = CycleStatus{Midnight + 86340, true, "", {{"SR-101", true, "Measurement OK", 100, 512.0},
-                                                               {"SR-103", true, "Measurement OK", 200, 210.0}}};
+                                                               {"SR-103", true, "Measurement OK", 200, 210.0}},
+                                  std::nullopt};
     status.Counters = {1440, 1440, 0, 0, 0};
     std::ofstream(StatusFilePath(Dir)) << StationStatusJson(status);
     Settings.KrfFolder = Settings.CsvFolder = Dir;
