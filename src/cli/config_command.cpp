@@ -36,7 +36,7 @@ std::string ConfigJson(const ProfileCheck& check) {
                         {"from", s.FromFile ? "file" : "default"}});
   Json findings = Json::array();
   for (const ProfileFinding& f : check.Findings)
-    findings.push_back({{"level", f.Level == FindingLevel::Error ? "error" : "warning"}, {"where", f.Where},
+    findings.push_back({{"level", LevelName(f.Level)}, {"where", f.Where},
                         {"text", f.Text}});
   return JsonText({{"profile", check.Path}, {"read", check.Exists}, {"settings", settings},
                    {"findings", findings}, {"exit", check.ExitCode()}});

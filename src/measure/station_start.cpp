@@ -37,13 +37,10 @@ ProfileCheck CheckStartProfile(const StartProfile& start) {
   ProfileCheck check = CheckProfile(start.Path, start.Named, start.AppFolder, host);
   // What the start replaces is no mistake of the profile's.
   const std::optional<ProfileFinding> window = WindowFinding(check.Settings);
-  // A folder that does not exist yet is made by the start itself: no news at a start.
-  const std::string madeAtStart = "does not exist yet; it is made at start";
+  // What the start does by itself (a folder it makes) is no news at a start.
   const auto replaced = [&](const ProfileFinding& f) {
     const auto in = [&f](const char* section) { return f.Where.rfind(section, 0) == 0; };
-    const bool made = f.Text.size() >= madeAtStart.size() &&
-                      f.Text.compare(f.Text.size() - madeAtStart.size(), madeAtStart.size(), madeAtStart) == 0;
-    return made || (start.SimulatedSensors && (in("[COM]") || in("[USE]"))) || (start.DataFolderGiven && in("[DIR]")) ||
+    return f.Level == FindingLevel::Note || (start.SimulatedSensors && (in("[COM]") || in("[USE]"))) || (start.DataFolderGiven && in("[DIR]")) ||
            (!start.Interval && window && f.Where == window->Where && f.Text == window->Text);
   };
   check.Findings.erase(std::remove_if(check.Findings.begin(), check.Findings.end(), replaced), check.Findings.end());

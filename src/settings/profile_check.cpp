@@ -285,7 +285,7 @@ class Checker {
     else if (::access(base.c_str(), W_OK | X_OK) != 0)
       Error(where, folder + " cannot be made: " + base + ": " + std::strerror(errno));
     else
-      Warn(where, folder + " does not exist yet; it is made at start");
+      Say(FindingLevel::Note, where, folder + " does not exist yet; it is made at start");
   }
 
   ProfileCheck& Result;
@@ -336,8 +336,12 @@ ProfileCheck CheckProfile(const std::string& path, bool named, const std::string
   return result;
 }
 
+const char* LevelName(FindingLevel level) {
+  return level == FindingLevel::Error ? "error" : level == FindingLevel::Warning ? "warning" : "note";
+}
+
 std::string FindingLine(const ProfileFinding& finding) {
-  return std::string(finding.Level == FindingLevel::Error ? "error: " : "warning: ") + finding.Where + ": " + finding.Text;
+  return std::string(LevelName(finding.Level)) + ": " + finding.Where + ": " + finding.Text;
 }
 
 }  // namespace spectrel

@@ -12,7 +12,8 @@
 
 namespace spectrel {
 
-enum class FindingLevel { Warning, Error };
+// Note: no mistake, something a start does by itself (a folder it makes), said by the check only.
+enum class FindingLevel { Note, Warning, Error };
 
 struct ProfileFinding {
   FindingLevel Level = FindingLevel::Warning;
@@ -68,6 +69,8 @@ std::vector<ProfileFinding> CheckProfileText(const ProfileFile& profile);
 // profile check says it, and every start of interval measurement refuses with it.
 std::optional<ProfileFinding> WindowFinding(const AppSettings& settings);
 
+// "error", "warning" or "note".
+const char* LevelName(FindingLevel level);
 // "error: [USE] SR-102: unknown key; did you mean SR102?"
 std::string FindingLine(const ProfileFinding& finding);
 
