@@ -25,8 +25,6 @@ struct StatusOptions {
   bool Json = false;         // --json: the status file as it is
 };
 
-std::string Stamp(std::int64_t t) { return FormatLocal(t, "%Y/%m/%d %H:%M:%S"); }
-
 std::string Number(const char* format, double value) {
   char text[64];
   std::snprintf(text, sizeof text, format, value);
@@ -34,6 +32,7 @@ std::string Number(const char* format, double value) {
 }
 
 void PrintHuman(const StationStatus& s) {
+  const auto Stamp = [&s](std::int64_t t) { return StationTimeText(s, t); };
   std::printf("state %s, pid %lld, version %s, updated %s\n", StationStateName(s.State),
               static_cast<long long>(s.Pid), s.Version.c_str(), Stamp(s.Updated).c_str());
   std::string station = s.Zone.empty() ? "" : "station zone " + s.Zone;

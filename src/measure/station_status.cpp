@@ -13,6 +13,7 @@
 #include "base/file_input.h"
 #include "base/local_day.h"
 #include "base/local_time.h"
+#include "base/station_zone.h"
 #include "files/station_names.h"
 #include "measure/interval_schedule.h"
 
@@ -240,8 +241,15 @@ StationVerdict JudgeStation(const StationStatus& s, std::int64_t now, bool runne
   if (s.ClockSynchronised == false)
     return {1, "WARNING: the system clock is not synchronised: no time service vouches for the times stored"};
   std::string text = "OK: " + std::string(StationStateName(s.State));
-  if (s.LastCycle) text += ", last cycle " + FormatLocal(s.LastCycle->Stamp, "%Y/%m/%d %H:%M:%S") + " stored";
+  if (s.LastCycle) text += ", last cycle " + StationTimeText(s, s.LastCycle->Stamp) + " stored";
   return {0, text};
+}
+
+std::string StationTimeText(const StationStatus& status, std::int64_t t) {
+  constexpr const char* format = "%Y/%m/%d %H:%M:%S";
+  if (!status.Zone.empty())
+    if (const std::optional<StationZone> zone = StationZone::Named(status.Zone)) return FormatClock(zone->ClockAt(t), format);
+  return FormatLocal(t, format);
 }
 
 }  // namespace spectrel

@@ -110,6 +110,10 @@ std::optional<std::int64_t> FreeSpace(const std::string& folder);
 // Days of space left when storing bytesPerDay a day; empty while the rate is unknown (0).
 std::optional<double> DaysOfSpace(std::int64_t freeBytes, double bytesPerDay);
 
+// "YYYY/MM/DD HH:MM:SS" of an instant on the station's clock: in the zone the status names, where
+// this system knows it (the reader may sit in another zone), else in this machine's.
+std::string StationTimeText(const StationStatus& status, std::int64_t t);
+
 // The monitoring verdict: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN, with one line saying why.
 struct StationVerdict {
   int Code = 3;

@@ -63,6 +63,21 @@ TEST_F(StatusCommand, ExitCodeFollowsTheVerdictOnTheStatusFile) {
   }
 }
 
+// A reader in another zone than the station's sees the times on the station's clock (Tokyo,
+// +9 all year), as its day files and hour files are named.
+TEST_F(StatusCommand, TimesAreOnTheStationsClock) {
+  testing::ScopedTz reader("UTC");
+  StationStatus status = Healthy();
+  status.LastCycle = CycleStatus{status.Updated, true, "", {}, {}};
+  WriteBytes(StatusFilePath(Dir), StationStatusJson(status));
+  const std::time_t tokyo = static_cast<std::time_t>(status.Updated + 9 * 3600);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", std::gmtime(&tokyo));
+  const Finished human = RunCli({Cli, "status", "--data", Dir});
+  EXPECT_EQ(human.Out.rfind("OK: measuring, last cycle " + std::string(text) + " stored\n", 0), 0u) << human.Out;
+  EXPECT_NE(human.Out.find("\nlast cycle " + std::string(text) + " stored\n"), std::string::npos) << human.Out;
+}
+
 TEST_F(StatusCommand, NoReadableStatusOrBadUsageIsUnknown) {
   const Finished missing = RunCli({Cli, "status", "--data", Dir});
   EXPECT_EQ(missing.Exit, 3);
