@@ -4,6 +4,7 @@
 // as a race under the thread sanitizer.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -58,7 +59,10 @@ class RecordingHost : public DocumentHost {
     while (!done()) {
       const auto now = std::chrono::steady_clock::now();
       if (now >= end) return false;
-      RunOne(Ms(20));   // waits at most 20 ms for a task, then looks at done again
+      if (LiveTimers) Timers.FireDue(now);
+      // Waits for a task, at most until the next timer is due (or 20 ms to look at done again).
+      const auto until = LiveTimers ? Timers.NextDue(now + Ms(20)) : now + Ms(20);
+      RunOne(std::max(Ms(0), std::chrono::ceil<Ms>(until - now)));
     }
     return true;
   }
@@ -76,6 +80,7 @@ class RecordingHost : public DocumentHost {
   void FireTimers() { Timers.FireDue(std::chrono::steady_clock::time_point::max()); }
   std::string Status() const { return Statuses.empty() ? "" : Statuses.back(); }
 
+  bool LiveTimers = false;             // timers fire by themselves once due while pumping
   bool Answer = true;                  // the answer to the stop question
   std::vector<MeasureState> States;    // every state told, in order
   std::string Title;
