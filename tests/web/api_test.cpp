@@ -67,6 +67,7 @@ TEST_F(ApiTest, RefusesWhatIsNotAReadOfTheStation) {
       {"GET", "/files/2024\\20240601.KRF", 400},          {"GET", "/api/days/./20240601", 400},
       {"GET", "etc/passwd", 400},                        {"GET", "/files/2024/20240601.KRF", 404},
       {"GET", "/files/20240601.krf", 400},               {"GET", "/api/days/20241301", 404},
+      {"GET", "/files/status.json", 400},                {"GET", "/files/2024.LOG", 400},
       {"GET", "/api/days/20240602", 404},                {"GET", "/api/days/20240601/points/3", 404},
       {"GET", "/api/days/20240601/points/-1", 404},      {"GET", "/api/nothing", 404},
       {"GET", "/files/20240601.KRF", 200},               {"HEAD", "/api/status", 200},

@@ -13,32 +13,6 @@ namespace {
 
 using testing::TempDir;
 using testing::WriteBytes;
-using namespace std::literals;
-
-// Names that are no station file at all are the station names' own test; here what a visitor
-// may not fetch of the rest.
-TEST(StationFileName, AcceptsOnlyTheNamesTheStationMakes) {
-  struct Row {
-    std::string_view Name;
-    const char* Path;   // "" when refused
-  };
-  const Row rows[] = {
-      {"20240601.KRF", "2024/20240601.KRF"},
-      {"2024060113.CSV", "2024/2024060113.CSV"},
-      {"20240601.nc", "2024/20240601.nc"},
-      {"20240601.krf", ""},            // letter case differs from the station's
-      {"../20240601.KRF", ""},
-      {"20240601.KRF/..", ""},
-      {"%2e%2e%2f20240601.KRF", ""},
-      {"20240601.KRF\0x"sv, ""},
-      {"status.json", ""},
-      {"2024.LOG", ""},
-  };
-  for (const Row& row : rows) {
-    const auto parsed = ParseStationFileName(row.Name);
-    EXPECT_EQ(parsed ? parsed->RelativePath : std::string(), row.Path) << row.Name;
-  }
-}
 
 // A data folder beside a folder of secrets, with files and links of every kind a visitor might
 // try to reach through.
