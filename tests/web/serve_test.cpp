@@ -103,12 +103,6 @@ TEST_F(CliTest, PageDrawsTheLatestSpectrumAndTheDay) {
   EXPECT_NE(ja.find("<html lang=\"ja\">"), std::string::npos) << ja.substr(0, 300);
   EXPECT_NE(ja.find("測定中"), std::string::npos);
 
-  // The picture of the page, where the look script wants it, or beside the test's files.
-  const char* shotFolder = std::getenv("SPECTREL_WEB_SHOT_DIR");
-  const std::string shot = (shotFolder ? std::string(shotFolder) + "/" : Dir) + "web-page.png";
-  Output(chromium + profile("shot") + "--hide-scrollbars --screenshot=" + shot + " " + url + " 2>/dev/null");
-  std::error_code ec;
-  EXPECT_GT(std::filesystem::file_size(shot, ec), 20000u) << shot;
   EXPECT_EQ(serve.Stop(), 0);
   EXPECT_EQ(station.Stop(), 0);
 }
