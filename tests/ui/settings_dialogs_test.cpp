@@ -85,16 +85,17 @@ TEST_F(ConfDlgTest, EveryFieldIsShownAndEveryEditStoredOnOkOthersKept) {
 
 TEST_F(ConfDlgTest, OneModelOfEachPairMergeOnlyForAPairCsvControlsFollowSave) {
   Settings.UseSensor = {true, false, true, false};
+  Settings.CsvSensor = {true, false, true, true};
   Open();
   EXPECT_EQ(PerModel("use", false) + PerModel("csv", false), "11111010");
   EXPECT_TRUE(W("merge").isEnabled());
   EXPECT_FALSE(W("csvFrom").isEnabled());   // "Raw": the range is not editable
-  Click("useSR102");   // takes the place of SR-101, its CSV column as the profile has it
-  EXPECT_EQ(PerModel("use", true) + PerModel("csv", true) + PerModel("csv", false), "011001100110");
+  Click("useSR102");   // takes the place of SR-101, its CSV column as the profile has it: none
+  EXPECT_EQ(PerModel("use", true) + PerModel("csv", true) + PerModel("csv", false), "011000100110");
   EXPECT_TRUE(W<QComboBox>("portSR102").isEnabled() && !W<QComboBox>("portSR101").isEnabled());
   Click("useSR103");   // off: no long-wavelength model, so no merge
   EXPECT_FALSE(W<QCheckBox>("merge").isChecked() || W("merge").isEnabled());
-  Click("useSR104");
+  Click("useSR104");   // its CSV column as the profile has it: ticked
   Click("merge");
   Click("oneNm");
   EXPECT_TRUE(W("csvFrom").isEnabled() && W("csvTo").isEnabled());
@@ -105,17 +106,8 @@ TEST_F(ConfDlgTest, OneModelOfEachPairMergeOnlyForAPairCsvControlsFollowSave) {
   EXPECT_TRUE(W("krfFolder").isEnabled());
   Click("ok");
   EXPECT_EQ(Settings.UseSensor, (std::array<bool, 4>{false, true, false, true}));
-  EXPECT_EQ(Settings.CsvSensor, (std::array<bool, 4>{false, true, false, true}));
+  EXPECT_EQ(Settings.CsvSensor, (std::array<bool, 4>{false, false, false, true}));
   EXPECT_EQ(std::tie(Settings.SaveCsv, Settings.CsvPitch, Settings.CsvMerge), std::tuple(false, WavelengthPitch::OneNm, true));
-}
-
-// Ticked where the profile has its CSV column (the test above), the box is ticked.
-TEST_F(ConfDlgTest, ANewlyTickedSensorsCsvBoxFollowsTheProfile) {
-  Settings.UseSensor = {true, false, true, false};
-  Settings.CsvSensor = {true, false, true, true};
-  Open();
-  Click("useSR102");
-  EXPECT_FALSE(W<QCheckBox>("csvSR102").isChecked());
 }
 
 TEST_F(ConfDlgTest, CancelEscapeAndATextInAnIntegerFieldStoreNothing) {
