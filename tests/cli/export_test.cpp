@@ -22,9 +22,7 @@ class ExportTest : public CliTest {
     ASSERT_TRUE(SaveKrf(testing::MakeDay({SR101, SR103}, 8, kStart, 600), DayFile));
   }
   Finished Export(const Args& options) {
-    Args argv{Cli, "export", DayFile};
-    argv.insert(argv.end(), options.begin(), options.end());
-    return RunCli(argv);
+    return RunCli(Joined({Cli, "export", DayFile}, options));
   }
   // The hour file the in-process writer makes from the first points of the loaded day.
   std::string Expected(int points, const AppSettings& settings) {
@@ -136,9 +134,7 @@ TEST_F(ExportTest, WhatCannotBeDoneIsRefusedInOneLine) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.Name);
-    Args argv{Cli};
-    argv.insert(argv.end(), row.Argv.begin(), row.Argv.end());
-    const Finished run = RunCli(argv);
+    const Finished run = RunCli(Joined({Cli}, row.Argv));
     EXPECT_EQ(run.Exit, row.Exit);
     EXPECT_EQ(run.Err.rfind("spectrel-cli " + row.Argv.front() + ": ", 0), 0u) << run.Err;
     EXPECT_NE(run.Err.find(row.Said), std::string::npos) << run.Err;

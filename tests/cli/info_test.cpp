@@ -9,9 +9,7 @@ namespace {
 
 // Runs "info" in UTC.
 Finished Info(const Args& args) {
-  Args argv{Cli, "info"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return RunCli(argv, {"TZ=UTC0"});
+  return RunCli(Joined({Cli, "info"}, args), {"TZ=UTC0"});
 }
 
 // SR-101 (whose last axis point the fifth-power coefficient pulls below zero) and SR-104; the

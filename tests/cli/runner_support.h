@@ -36,6 +36,12 @@ inline const std::string CleanExitThreads = "threads left at exit: 0\n";
 #endif
 
 using Args = std::vector<std::string>;
+
+// A command line: head, then tail.
+inline Args Joined(Args head, const Args& tail) {
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
+}
 using testing::ReadBytes;
 using testing::WriteBytes;
 

@@ -152,9 +152,7 @@ TEST_F(RunnerMeasure, BadUsageExitsTwoWithTheReasonAndTheCommandsHelp) {
       {"measure", "--bogus"}, {"measure", "--data="}, {"measure", "--unpaced"}, {"measure", "--simulate=bogus"},
       {"run", "--simulate", "--profile"}, {"run", "extra-word"}};
   for (const Args& args : bad) {
-    Args argv{Cli};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const Finished run = RunCli(argv);
+    const Finished run = RunCli(Joined({Cli}, args));
     SCOPED_TRACE(args.back());
     EXPECT_EQ(run.Exit, 2);
     EXPECT_EQ(run.Err.rfind("spectrel-cli " + args[0] + ": ", 0), 0u) << run.Err;
@@ -277,33 +275,27 @@ TEST_F(RunnerRun, StartIsRefusedWithTheReasonBeforeMeasuring) {
   std::filesystem::create_directories(Dir + "pipe");
   ASSERT_EQ(::mkfifo((Dir + "fifo.ini").c_str(), 0644), 0);
   ASSERT_EQ(::mkfifo(LogPath(Dir + "pipe/").c_str(), 0644), 0);
+  WriteBytes(Dir + "p.ini", "[INT]\nINT=-1\n");
   struct Row {
     const char* Name;
-    std::string Profile;   // written to p.ini unless empty
-    Args Options;
+    Args Options;          // after --data data/ unless they name the folder
     int Exit;
     std::string Says;      // on stderr
   };
   const std::string pid = std::to_string(::getpid());
   const Row rows[] = {
-      {"interval below 1", "[INT]\nINT=-1\n", {}, 2,
+      {"interval below 1", {"--profile", Dir + "p.ini"}, 2,
        "spectrel-cli run: error: [INT] INT: the interval must be 1 s or more (it reads as 4294967295 s)"},
-      {"named profile missing", "", {"--profile", Dir + "none.ini"}, 2, "error: " + Dir + "none.ini: no such profile"},
-      {"profile is a named pipe", "", {"--profile", Dir + "fifo.ini"}, 2, "cannot be read: not a regular file"},
-      {"folder held by a station", "", {"--data", Dir + "held"}, 2,
+      {"named profile missing", {"--profile", Dir + "none.ini"}, 2, "error: " + Dir + "none.ini: no such profile"},
+      {"profile is a named pipe", {"--profile", Dir + "fifo.ini"}, 2, "cannot be read: not a regular file"},
+      {"folder held by a station", {"--data", Dir + "held"}, 2,
        "spectrel-cli run: not started: the data folder " + Dir + "held/ is in use by another station (pid " + pid +
            ", spectrel-cli run)"},
-      {"event log is a named pipe", "", {"--data", Dir + "pipe"}, 1, "not started: the event log " + LogPath(Dir + "pipe/")},
+      {"event log is a named pipe", {"--data", Dir + "pipe"}, 1, "not started: the event log " + LogPath(Dir + "pipe/")},
   };
   for (const Row& row : rows) {
-    Args argv{Cli, "run", "--simulate", "--unpaced"};
-    if (row.Options.empty() || row.Options[0] != "--data") argv.insert(argv.end(), {"--data", Dir + "data"});
-    if (!row.Profile.empty()) {
-      WriteBytes(Dir + "p.ini", row.Profile);
-      argv.insert(argv.end(), {"--profile", Dir + "p.ini"});
-    }
-    argv.insert(argv.end(), row.Options.begin(), row.Options.end());
-    const Finished run = RunCli(argv);
+    const Args data = row.Options[0] == "--data" ? Args{} : Args{"--data", Dir + "data"};
+    const Finished run = RunCli(Joined(Joined({Cli, "run", "--simulate", "--unpaced"}, data), row.Options));
     EXPECT_FALSE(run.TimedOut) << row.Name;
     EXPECT_EQ(run.Exit, row.Exit) << row.Name << "\n" << run.Out << run.Err;
     EXPECT_NE(run.Err.find(row.Says), std::string::npos) << row.Name << "\n" << run.Err;

@@ -102,9 +102,7 @@ TEST_F(StatusCommand, NoReadableStatusOrBadUsageIsUnknown) {
   WriteBytes(Dir + "p.ini", "[DIR]\nKRF=" + Dir + "\n");
   EXPECT_EQ(RunCli({Cli, "status", "--profile", Dir + "p.ini"}).Exit, 0);
   for (const Args& args : {Args{"--data", Dir, "--profile", Dir + "p.ini"}, Args{"--verbose"}, Args{"extra"}}) {
-    Args argv{Cli, "status"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const Finished bad = RunCli(argv);
+    const Finished bad = RunCli(Joined({Cli, "status"}, args));
     EXPECT_EQ(bad.Exit, 3) << args[0];
     EXPECT_NE(bad.Err.find("Usage: spectrel-cli status"), std::string::npos) << bad.Err;
   }

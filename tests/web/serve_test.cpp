@@ -38,9 +38,7 @@ TEST_F(CliTest, ServeRefusesToStartUnsafelyOrUnclearly) {
       {"missing token file", {"--token-file", Dir + "none"}, "cannot read the token file"},
   };
   for (const Row& row : rows) {
-    Args argv{Cli, "serve", "--data", Dir};
-    argv.insert(argv.end(), row.Options.begin(), row.Options.end());
-    const runner_test::Finished run = RunCli(argv);
+    const runner_test::Finished run = RunCli(runner_test::Joined({Cli, "serve", "--data", Dir}, row.Options));
     EXPECT_EQ(run.Exit, 1) << row.Name << run.Err;
     EXPECT_NE(run.Err.find(row.Says), std::string::npos) << row.Name << ": " << run.Err;
     EXPECT_EQ(run.Out.find("serving"), std::string::npos) << row.Name;
