@@ -40,9 +40,10 @@ using uitest::ReadBytes;
 class AppTest : public ::testing::Test {
  protected:
   AppTest() { Options.ProgramPath = Folder.File("spectrel"); }
-  // Starts the program; with no profile no sensor is in use, so a measurement starts and stops
-  // without a port.
-  void Start(const AppSettings* stored = nullptr) {
+  // Starts the program, its window shown or not; with no profile no sensor is in use, so a
+  // measurement starts and stops without a port.
+  void Start(const AppSettings* stored = nullptr, bool show = true) {
+    Options.Show = show;
     ASSERT_TRUE(stored == nullptr || SaveSettings(*stored, Profile));
     App = std::make_unique<CSpectrelApp>(Options);
     ASSERT_TRUE(App->InitInstance());
@@ -233,8 +234,7 @@ TEST_F(AppTest, TheFirstWindowIsTwoThirdsOfTheScreenAndEveryWindowReturnsWhereTh
 
 // A day of the archive: five SR-102 + SR-104 points ten minutes apart.
 TEST_F(AppTest, AnArchiveDayIsReadAsideAClickShowsThatPointADamagedFileWhatCouldBeRead) {
-  Options.Show = false;
-  Start();
+  Start(nullptr, false);
   const CKrfData day = testing::MakeDay({SR102, SR104}, 5, 1780300800, 600);
   std::filesystem::create_directories(Folder.File("2026"));
   const std::string path = Folder.File("2026/20260601.KRF");
@@ -284,8 +284,7 @@ class TodayTest : public AppTest {
     std::filesystem::create_directories(std::filesystem::path(Today).parent_path());
     const std::int64_t midnight = LocalMidnight(now);
     ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 3, midnight + 60, 60), Today));
-    Options.Show = false;
-    Start(&stored);
+    Start(&stored, false);
     ASSERT_TRUE(ProcessUntil([&] { return Pane().Overview().Data().Count() == 3; }, 10000));
   }
   OverviewPane& Pane() { return Frame->Overview(); }
@@ -350,8 +349,7 @@ TEST_F(TodayTest, AMissingDayFileIsSaidInThePaneAndNeverRecent) {
 }
 
 TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
-  Options.Show = false;
-  Start();
+  Start(nullptr, false);
   for (const char* name : {"2025/20251230.KRF", "2026/20260101.KRF", "2026/20260601.KRF"}) {
     std::filesystem::create_directories(std::filesystem::path(Folder.File(name)).parent_path());
     testing::WriteBytes(Folder.File(name), "");
@@ -372,8 +370,7 @@ TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
 // sight: in the status bar and above the event log.
 TEST_F(AppTest, AProfileMistakeIsSaidInTheStatusBarAndTheEventLogWindow) {
   testing::WriteBytes(Profile, "[USE]\nSR-102=1\n");
-  Options.Show = false;
-  Start();
+  Start(nullptr, false);
   const QString said = uitest::Child<QLabel>(*Frame, "profileCheck").text();
   EXPECT_TRUE(said.startsWith("Profile: ") && said.contains("[USE] SR-102")) << said.toStdString();
   Frame->ShowEventLog();
@@ -384,8 +381,7 @@ TEST_F(AppTest, AProfileMistakeIsSaidInTheStatusBarAndTheEventLogWindow) {
 TEST_F(AppTest, AFolderHeldByAnotherStationRefusesMeasuring) {
   FolderLock other;
   ASSERT_TRUE(other.Acquire(Folder.Path + "/", "spectrel-cli run"));
-  Options.Show = false;
-  Start();
+  Start(nullptr, false);
   EXPECT_TRUE(uitest::Child<QLabel>(*Frame, "profileCheck").text().contains("in use by another station"));
   for (int id : {IdMeasInterval, IdMeasManual}) EXPECT_FALSE(Frame->Action(id)->isEnabled()) << id;
   Doc->OnStartManual();
@@ -401,8 +397,7 @@ TEST_F(AppTest, AnotherSensorUnitIsSaidInTheStatusBar) {
   stored.AppFolder = stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";
   stored.UseSensor[SR102] = true;
   stored.ComPort[SR102] = "/dev/null";
-  Options.Show = false;
-  Start(&stored);
+  Start(&stored, false);
   CycleResult cycle;
   cycle.Time = static_cast<std::int64_t>(std::time(nullptr));
   cycle.Identified[SR102] = testing::MakeSensorInfo(SR102);
@@ -422,8 +417,7 @@ TEST_F(AppTest, AnotherSensorUnitIsSaidInTheStatusBar) {
 }
 
 TEST_F(AppTest, ZoomKeepsTheWavelengthUnderTheCursorUntilReset) {
-  Options.Show = false;
-  Start();
+  Start(nullptr, false);
   CSpectrelView& view = *App->View();
   view.resize(800, 600);
   (void)view.grab();
@@ -459,8 +453,7 @@ TEST_F(AppTest, ARestoredWindowIsFittedToTheScreen) {
 }
 
 TEST_F(AppTest, ASecondOpenWhileTheFirstIsReadShowsOnlyTheSecondDay) {
-  Options.Show = false;
-  Start();
+  Start(nullptr, false);
   const std::string first = Folder.File("20260601.KRF");
   const std::string second = Folder.File("20260602.KRF");
   ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102, SR104}, 600, 1780300800, 60), first));
@@ -480,8 +473,7 @@ TEST_F(AppTest, APinnedPointStaysWhileMeasurementsGrowTheOverview) {
   stored.AppFolder = stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";
   Options.Simulate = true;
   Options.SimulatePaced = false;
-  Options.Show = false;
-  Start(&stored);
+  Start(&stored, false);
   auto measure = [&] {
     Frame->Action(IdMeasManual)->trigger();
     return ProcessUntil([&] { return !Doc->Measuring(); }, 60000);
