@@ -172,15 +172,6 @@ TEST_F(RunnerMeasure, BadUsageExitsTwoWithTheReasonAndTheCommandsHelp) {
 
 using RunnerRun = CliTest;
 
-// Datagrams sent to the socket, in order of arrival.
-std::vector<std::string> Received(int socket) {
-  std::vector<std::string> messages;
-  char buffer[4096];
-  for (ssize_t n; (n = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
-    messages.emplace_back(buffer, static_cast<size_t>(n));
-  return messages;
-}
-
 TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingTheServiceManager) {
   const std::string socketPath = Dir + "notify";
   const int listener = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -190,10 +181,12 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingT
   socketPath.copy(address.sun_path, socketPath.size());
   ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=2\n");
-  // Read as they come, as the service manager does: a full socket would hold the runner up.
+  // Datagrams read as they come, as the service manager does: a full socket would hold the runner up.
   std::vector<std::string> messages;
   const auto take = [&] {
-    for (std::string& m : Received(listener)) messages.push_back(std::move(m));
+    char buffer[4096];
+    for (ssize_t n; (n = ::recv(listener, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
+      messages.emplace_back(buffer, static_cast<size_t>(n));
   };
   const Finished run = RunCli({Cli, "run", "--verbose", "--data=" + Dir, "--profile", Dir + "p.ini", "--simulate",
                                "--unpaced"},
