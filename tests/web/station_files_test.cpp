@@ -26,6 +26,7 @@ TEST(StationFileName, AcceptsOnlyTheNamesTheStationMakes) {
       {"20240601.KRF", "2024/20240601.KRF"},
       {"2024060113.CSV", "2024/2024060113.CSV"},
       {"20240601.nc", "2024/20240601.nc"},
+      {"2024060113_2.CSV", "2024/2024060113_2.CSV"},
       {"20240601.krf", ""},            // letter case differs from the station's
       {"../20240601.KRF", ""},
       {"20240601.KRF/..", ""},
