@@ -11,7 +11,6 @@
 #include <map>
 #include <system_error>
 
-#include "files/day_part_name.h"
 
 namespace fs = std::filesystem;
 
@@ -96,18 +95,10 @@ bool PlanDays(const std::string& input, ArchiveFormat format, const std::string&
   return true;
 }
 
-std::optional<LocalDate> DateOfDayFile(const std::string& path) {
-  std::string file = fs::path(path).filename().string();
-  if (DayPartOf(path) >= 2) file.erase(8, file.size() - 12);   // "YYYYMMDD_n.KRF" to "YYYYMMDD.KRF"
-  const auto name = ParseStationFileName(file);
-  if (!name || name->Kind != StationFile::DayFile) return std::nullopt;
-  return name->Date;
-}
-
 std::optional<std::string> NetCdfPathOf(const std::string& outFolder, const std::string& dayPath) {
-  const std::optional<LocalDate> date = DateOfDayFile(dayPath);
-  if (!date) return std::nullopt;
-  return DayPartPath(NetCdfPath(outFolder, *date), DayPartOf(dayPath));
+  const auto name = ParseStationFileName(fs::path(dayPath).filename().string());
+  if (!name || name->Kind != StationFile::DayFile) return std::nullopt;
+  return (fs::path(outFolder) / RelativePathOf({StationFile::NetCdfDay, name->Date, 0, name->Part})).string();
 }
 
 std::string NetCdfPath(const std::string& outFolder, const LocalDate& date) {

@@ -39,12 +39,9 @@ bool PlanDays(const std::string& input, ArchiveFormat format, const std::string&
 
 // OUT/YYYY/YYYYMMDD.nc of a day file: its date from its name, else from its first point's clock.
 std::string NetCdfPath(const std::string& outFolder, const LocalDate& date);
-// The date of a day file from its name "YYYYMMDD.KRF" (any letter case) or of a part of the day
-// "YYYYMMDD_n.KRF"; nothing for another name.
-std::optional<LocalDate> DateOfDayFile(const std::string& path);
-// Where a day file named by its date converts to: OUT/YYYY/YYYYMMDD.nc, and OUT/YYYY/YYYYMMDD_n.nc
-// for part n of a day (another sensor unit's points, with its own calibration); nothing for another
-// name.
+// Where a day file named by its date ("YYYYMMDD.KRF" in any letter case) converts to:
+// OUT/YYYY/YYYYMMDD.nc, and OUT/YYYY/YYYYMMDD_n.nc for part n of a day (another sensor unit's
+// points, with its own calibration); nothing for another name.
 std::optional<std::string> NetCdfPathOf(const std::string& outFolder, const std::string& dayPath);
 
 // Creates the folder (and its parents) and proves that files can be created in it; false with a

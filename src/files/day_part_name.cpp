@@ -1,17 +1,10 @@
 #include "files/day_part_name.h"
 
 #include <filesystem>
-#include <string_view>
+
+#include "files/station_names.h"
 
 namespace spectrel {
-
-namespace {
-
-bool AllDigits(std::string_view text) {
-  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-}  // namespace
 
 std::string DayPartPath(const std::string& dayPath, int part) {
   if (part < 2) return dayPath;
@@ -23,15 +16,9 @@ std::string DayPartPath(const std::string& dayPath, int part) {
 }
 
 int DayPartOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  std::string_view name(path);
-  if (slash != std::string::npos) name.remove_prefix(slash + 1);
-  if (name.size() < 12 || name.substr(name.size() - 4) != ".KRF") return 0;
-  name.remove_suffix(4);
-  if (name.size() == 8) return AllDigits(name) ? 1 : 0;
-  if (name[8] != '_' || !AllDigits(name.substr(0, 8)) || !AllDigits(name.substr(9)) || name.size() > 13) return 0;
-  const int part = std::stoi(std::string(name.substr(9)));
-  return part >= 2 ? part : 0;
+  const std::string file = std::filesystem::path(path).filename().string();
+  const auto name = ParseStationFileName(file);
+  return name && name->Kind == StationFile::DayFile && NameOf(*name) == file ? name->Part : 0;
 }
 
 int LatestDayPart(const std::string& dayPath) {

@@ -8,8 +8,8 @@ namespace spectrel {
 
 // The path of part n of the day file at dayPath (dayPath itself for n below 2).
 std::string DayPartPath(const std::string& dayPath, int part);
-// The part number of a day file's name: 1 for "YYYYMMDD.KRF", n for "YYYYMMDD_n.KRF", 0 for any
-// other name.
+// The part number of a day file's name as the station spells it: 1 for "YYYYMMDD.KRF", n for
+// "YYYYMMDD_n.KRF", 0 for any other name.
 int DayPartOf(const std::string& path);
 // The highest part of the day on disk, counting up from the day file (1 when there is no part).
 int LatestDayPart(const std::string& dayPath);

@@ -83,11 +83,24 @@ bool RealDate(const LocalDate& d) {
 
 std::optional<StationFileName> ParseStationFileName(std::string_view name) {
   if (name == StatusName) return StationFileName{StationFile::StatusFile, {}, 0};
+  const auto digits = [](std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
   for (const Pattern& p : Patterns) {
-    if (name.size() != p.Digits + p.Suffix.size() || !SameLetters(name.substr(p.Digits), p.Suffix)) continue;
+    if (name.size() < p.Digits + p.Suffix.size()) continue;
+    const std::string_view suffix = name.substr(name.size() - p.Suffix.size());
+    if (!SameLetters(suffix, p.Suffix)) continue;
     const std::string_view stem = name.substr(0, p.Digits);
-    if (!std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; })) return std::nullopt;
+    std::string_view part = name.substr(p.Digits, name.size() - p.Digits - p.Suffix.size());
+    if (!digits(stem)) return std::nullopt;
     StationFileName file{p.Kind, {Number(stem.substr(0, 4)), 1, 1}, 0};
+    if (!part.empty()) {
+      // Only a day's files have parts; "_1", "_02" and longer numbers are not the station's.
+      if (p.Digits < 8 || part.size() < 2 || part.size() > 5 || part[0] != '_' || part[1] == '0') return std::nullopt;
+      part.remove_prefix(1);
+      if (!digits(part) || Number(part) < 2) return std::nullopt;
+      file.Part = Number(part);
+    }
     if (p.Digits >= 8) file.Date = {file.Date.Year, Number(stem.substr(4, 2)), Number(stem.substr(6, 2))};
     if (p.Digits == 10) file.Hour = Number(stem.substr(8, 2));
     if (!RealDate(file.Date) || file.Hour > 23) return std::nullopt;
@@ -100,12 +113,13 @@ std::optional<StationFileName> ParseStationFileName(std::string_view name) {
 std::string NameOf(const StationFileName& file) {
   char hour[8];
   std::snprintf(hour, sizeof hour, "%02d", file.Hour);
+  const std::string part = file.Part >= 2 ? "_" + std::to_string(file.Part) : std::string();
   switch (file.Kind) {
-    case StationFile::DayFile: return file.Date.Text() + ".KRF";
-    case StationFile::HourCsv: return file.Date.Text() + hour + ".CSV";
+    case StationFile::DayFile: return file.Date.Text() + part + ".KRF";
+    case StationFile::HourCsv: return file.Date.Text() + hour + part + ".CSV";
     case StationFile::EventLog: return file.Date.Text().substr(0, 4) + ".LOG";
     case StationFile::StatusFile: return std::string(StatusName);
-    case StationFile::NetCdfDay: return file.Date.Text() + ".nc";
+    case StationFile::NetCdfDay: return file.Date.Text() + part + ".nc";
   }
   return {};
 }

@@ -47,13 +47,14 @@ struct StationFileName {
   StationFile Kind = StationFile::DayFile;
   LocalDate Date;   // a real calendar date from 1970 on
   int Hour = 0;     // the CSV file's hour, 0-23
+  int Part = 1;     // a day's day file, CSV file or NetCDF file: 2, 3, ... for a part ("_n" before the extension)
 };
 
 // What a bare file name stands for, or nothing. The extension is read in any letter case (day
 // files copied from other systems keep their day); NameOf tells whether it is the station's own
-// spelling.
+// spelling. A part is "_n" with n from 2 to 9999 written without a leading zero.
 std::optional<StationFileName> ParseStationFileName(std::string_view name);
-// The name the station gives that file: "20240601.KRF", "2024060113.CSV", "2024.LOG", ...
+// The name the station gives that file: "20240601.KRF", "2024060113_2.CSV", "2024.LOG", ...
 std::string NameOf(const StationFileName& file);
 // Where the station puts it below its folder: "2024/20240601.KRF"; the log and the status file
 // lie in the folder itself.

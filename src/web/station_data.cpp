@@ -123,7 +123,7 @@ std::optional<StationFileName> ParseStationFileName(std::string_view name) {
     case StationFile::EventLog:
     case StationFile::StatusFile: return std::nullopt;
   }
-  return StationFileName{kind, parsed->Date.Text(), RelativePathOf(*parsed)};
+  return StationFileName{kind, parsed->Date.Text(), RelativePathOf(*parsed), parsed->Part};
 }
 
 const std::string& FolderOf(const StationFolders& folders, FileKind kind) {
@@ -156,6 +156,8 @@ std::vector<DayListing> ListDays(const StationFolders& folders) {
         const std::string fileName = file.path().filename().string();
         const auto parsed = ParseStationFileName(fileName);
         if (!parsed || parsed->Kind != kind || parsed->RelativePath != yearName + "/" + fileName) continue;
+        // The day is its day file; the hours of a part of it (another sensor unit) are its CSV files.
+        if (kind == FileKind::DayFile && parsed->Part >= 2) continue;
         DayListing& day = days[parsed->Date];
         day.Date = parsed->Date;
         if (kind == FileKind::DayFile) {

@@ -44,10 +44,12 @@ struct StationFileName {
   FileKind Kind = FileKind::DayFile;
   std::string Date;           // "YYYYMMDD"
   std::string RelativePath;   // "YYYY/NAME"
+  int Part = 1;               // 2, 3, ... for a part of the day ("_n" before the extension)
 };
 
-// "YYYYMMDD.KRF", "YYYYMMDDHH.CSV" or "YYYYMMDD.nc" with a plausible date and hour; nothing for
-// any other text (a path, a dot-dot, another extension or letter case).
+// "YYYYMMDD.KRF", "YYYYMMDDHH.CSV" or "YYYYMMDD.nc", or a part of the day's ("YYYYMMDDHH_2.CSV"),
+// with a plausible date and hour; nothing for any other text (a path, a dot-dot, another extension
+// or letter case).
 std::optional<StationFileName> ParseStationFileName(std::string_view name);
 // "YYYYMMDD" with a plausible date.
 bool IsDayDate(std::string_view date);

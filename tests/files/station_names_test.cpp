@@ -50,6 +50,17 @@ TEST(StationNames, ReadBackToTheirDayOrNothing) {
       {"20240601.KRF.tmp", "", ""},
       {"2024O601.KRF", "", ""},
       {"", "", ""},
+      // Parts of a day: another sensor unit's day file, hours and NetCDF file.
+      {"20240601_2.KRF", "20240601", "2024/20240601_2.KRF"},
+      {"2024060113_12.CSV", "20240601", "2024/2024060113_12.CSV"},
+      {"20240601_9999.nc", "20240601", "2024/20240601_9999.nc"},
+      {"20240601_1.KRF", "", ""},
+      {"20240601_02.KRF", "", ""},
+      {"20240601_.KRF", "", ""},
+      {"20240601_2a.KRF", "", ""},
+      {"20240601_10000.KRF", "", ""},
+      {"2024_2.LOG", "", ""},
+      {"20240601-2.KRF", "", ""},
   };
   for (const Row& row : rows) {
     const auto parsed = ParseStationFileName(row.Name);
@@ -86,8 +97,8 @@ TEST(StationNames, PartsOfADayAreNamedAndKnownByTheirName) {
   EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 12), "/d/2026/20261205_12.KRF");
   const std::pair<const char*, int> names[] = {
       {"/d/2026/20261205.KRF", 1}, {"/d/2026/20261205_2.KRF", 2}, {"20261205_12.KRF", 12},
-      {"/d/2026/20261205_1.KRF", 0}, {"/d/2026/20261205_.KRF", 0}, {"/d/2026/2026120_2.KRF", 0},
-      {"/d/2026/20261205_2.KRF.unreadable-1", 0}, {"/d/2026/20261205_2a.KRF", 0}, {"/d/2026/2026120509.CSV", 0},
+      {"/d/2026/20261205_1.KRF", 0}, {"/d/2026/20261205_2.krf", 0}, {"/d/2026/2026120509_2.CSV", 0},
+      {"/d/2026/20261205_2.KRF.unreadable-1", 0},
   };
   for (const auto& [name, part] : names) EXPECT_EQ(DayPartOf(name), part) << name;
 }

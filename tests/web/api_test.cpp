@@ -174,6 +174,9 @@ TEST_F(ApiTest, SpectrogramScalesTheDaysLargestValueToTheTopLevel) {
 TEST_F(ApiTest, DaysListTheStationsFilesNewestFirst) {
   WriteBytes(Data + "2024/2024060110.CSV", "x");
   WriteBytes(Data + "2024/2024060109.CSV", "x");
+  WriteBytes(Data + "2024/2024060110_2.CSV", "x");   // another sensor unit's hour
+  WriteBytes(Data + "2024/20240601_2.KRF", "x");
+  WriteBytes(Data + "2024/20240530_2.KRF", "x");     // a part alone is no day
   WriteBytes(Data + "2024/20240531.nc", "x");
   WriteBytes(Data + "2024/notes.txt", "x");
   WriteBytes(Data + "2024/20240601.KRF.bak", "x");
@@ -181,7 +184,7 @@ TEST_F(ApiTest, DaysListTheStationsFilesNewestFirst) {
   ASSERT_EQ(days.size(), 2u);
   EXPECT_EQ(days[0]["date"], "20240601");
   EXPECT_EQ(days[0]["day_file"], "/files/20240601.KRF");
-  EXPECT_EQ(days[0]["csv"], json::array({"/files/2024060109.CSV", "/files/2024060110.CSV"}));
+  EXPECT_EQ(days[0]["csv"], json::array({"/files/2024060109.CSV", "/files/2024060110.CSV", "/files/2024060110_2.CSV"}));
   EXPECT_EQ(days[0]["netcdf"], nullptr);
   EXPECT_EQ(days[1]["day_file"], nullptr);
   EXPECT_EQ(days[1]["netcdf"], "/files/20240531.nc");
