@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-#include "files/krf_file.h"
-#include "files/krf_load_error.h"
+#include "files/day_load.h"
 #include "files/station_names.h"
 #include "ui/day_overview_image.h"
 
@@ -24,16 +23,11 @@ ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo, c
                           const std::function<bool()>& cancelled) {
   ArchiveDay day;
   day.Path = path;
-  day.Set = std::make_shared<CKrfData>();
-  KrfReadReport read;
-  try {
-    const int result = LoadKrf(*day.Set, path, &read);
-    if (result < 0) day.Problem = KrfLoadErrorText(result);
-  } catch (const KrfTimeError& error) {
-    day.Problem = KrfLoadErrorText(error);   // the points before the bad time stay
-  }
+  LoadedDay loaded = LoadDay(path, zone);
+  if (!loaded.Loaded()) day.Problem = loaded.ErrorText();   // the points before a bad time stay
+  day.Set = std::make_shared<CKrfData>(std::move(loaded.Set));
   if (cancelled && cancelled()) return day;
-  day.Overview = BuildOverview(*day.Set, integFrom, integTo, zone, &read.PointClocks);
+  day.Overview = BuildOverview(*day.Set, integFrom, integTo, zone, &loaded.Clocks);
   // The points keep the true UTC the overview places them at: the graph and the live day read
   // the same instants (the repeated hour of a change back in its order).
   for (int j = 0; j < day.Set->RadCount() && j < day.Overview.Count(); ++j)

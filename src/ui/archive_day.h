@@ -18,7 +18,7 @@ struct ArchiveDay {
   std::shared_ptr<CKrfData> Set;     // what could be read, never null
   DayOverviewData Overview;          // its overview
   QImage Spectrogram;                // the overview's SpectrogramImage(), made with it
-  std::string Problem;               // the reader's message; empty when the whole file was read
+  std::string Problem;               // why the reading stopped, in the day loader's words; empty when whole
 };
 
 // The station's zone of a profile's "[SITE] ZONE" text: that zone, or this program's (the
