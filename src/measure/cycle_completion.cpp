@@ -89,7 +89,11 @@ CRad CSpectrelDoc::BuildPoint(const CycleResult& result) {
 // Points an earlier run held in the spool (it stopped before their day files could take them)
 // go into their day files at start.
 void CSpectrelDoc::RecoverHeldPoints() {
-  const int found = Store.OpenSpool(HeldSpoolPath(SettingsRef.KrfFolder), HeldSpoolReserve);
+  const std::string spool = HeldSpoolPath(SettingsRef.KrfFolder);
+  const int found = Store.OpenSpool(spool, HeldSpoolReserve);
+  // Tried again whenever a point must be held; until then a point that cannot be stored is held
+  // in memory only, and lost should the program end first.
+  if (found < 0) Host.ReportError("held points file " + spool + " cannot be opened: " + std::strerror(errno));
   if (found <= 0) return;
   WriteLog("KRF RESTORED " + std::to_string(found));
   StoreNotes{Log, Host}.HeldDays(Store.StoreHeld());

@@ -1,6 +1,7 @@
 // Whole cycles against simulated sensors: what is stored of each sensor, what is shown, what is
 // logged when sensors fail or the day file cannot be written, and the hour's CSV file.
 #include "doc_fixture.h"
+#include "measure/held_spool.h"
 #include "support/synthetic_day.h"
 
 namespace spectrel::testing {
@@ -174,6 +175,22 @@ TEST_F(CycleTest, PointNotStoredIsLoggedSaidAndCounted) {
   EXPECT_EQ(MakeDoc().HeldPoints(), 0u);
   EXPECT_EQ(Stored(DayFile()), std::vector<std::int64_t>{Dec7(23, 59, 30)});
   EXPECT_EQ(LogMessages().back(), "KRF RESTORED 1");
+}
+
+// Where not even the held points file can take the point, it waits in memory, and is said to be
+// lost when the program ends first.
+TEST_F(CycleTest, PointNoFileCanTakeIsSaidLostAtTheEnd) {
+  std::filesystem::create_directories(HeldSpoolPath(Settings.KrfFolder));   // a folder in its place
+  WriteBytes(Settings.KrfFolder + "2026", "a file where the year folder goes");
+  ::testing::internal::CaptureStderr();
+  ManualCycle(Dec7(10, 0, 0));
+  Doc.reset();
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("held points file " + HeldSpoolPath(Settings.KrfFolder) + " cannot be opened: Is a directory"),
+            std::string::npos) << said;
+  EXPECT_NE(said.find("not stored: 1 points could not be written to their day file and are lost"), std::string::npos);
+  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"APP START", "INT.MEAS START", "ERROR KRF SAVE", "ERROR KRF SPOOL",
+                                                     "INT.MEAS STOP", "ERROR KRF LOST 1", "APP CLOSE"}));
 }
 
 TEST_F(CycleTest, StopHandledBeforeTheQueuedCycleStillStoresItOnce) {
