@@ -48,7 +48,7 @@ void BM_LoadKrf(benchmark::State& state) {
     state.PauseTiming();
     set.Clear();
     state.ResumeTiming();
-    const int count = LoadKrf(set, files.Day);
+    const int count = LoadKrf(set, files.Day).Points;
     if (count != DayPoints) state.SkipWithError("day file did not read back whole");
     benchmark::DoNotOptimize(count);
   }

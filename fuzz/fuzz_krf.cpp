@@ -9,9 +9,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   spectrel::CKrfData set;
   try {
-    const int result =
+    const spectrel::KrfLoad result =
         spectrel::LoadKrfFromBytes(set, std::string_view(reinterpret_cast<const char*>(data), size));
-    if (result >= 0 && result != set.RadCount()) __builtin_trap();
+    if (result && result.Points != set.RadCount()) __builtin_trap();
   } catch (const spectrel::KrfTimeError&) {
     // An invalid time stamp ends the load; what was read stays and is checked below.
   }

@@ -8,15 +8,6 @@
 
 namespace spectrel {
 
-DayLoadError DayLoadErrorOf(int result) {
-  switch (result) {
-    case -1: return DayLoadError::NotDayFile;
-    case -3: return DayLoadError::Missing;
-    case -4: return DayLoadError::OutOfMemory;
-    default: return DayLoadError::Unreadable;
-  }
-}
-
 std::string DayLoadErrorText(DayLoadError error) {
   switch (error) {
     case DayLoadError::None: return "";
@@ -44,8 +35,7 @@ LoadedDay LoadDay(const std::string& path, const std::optional<StationZone>& zon
   LoadedDay day;
   try {
     errno = 0;
-    const int result = LoadKrf(day.Set, path, &day.Read, mode);
-    if (result < 0) day.Error = DayLoadErrorOf(result);
+    day.Error = LoadKrf(day.Set, path, &day.Read, mode).Error;
     // The system's reason where it gave one; a folder or a device opens but is no file to read.
     if (day.Error == DayLoadError::Unreadable) day.Detail = errno != 0 ? std::strerror(errno) : "not a regular file";
   } catch (const KrfTimeError& e) {

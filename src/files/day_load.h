@@ -13,21 +13,10 @@
 
 namespace spectrel {
 
-enum class DayLoadError {
-  None,
-  NotDayFile,    // empty, or a first line that is not a day file's
-  Unreadable,    // the system refused to read it (a folder, no permission, an input error)
-  Missing,       // no such file
-  OutOfMemory,
-  BadTime,       // a time stamp that is no valid date stopped the reading (the points before it stay)
-  NoPoints,      // a day file without a measurement point, where one is needed
-};
 
 // "not a day file", "cannot be read", "no such file", "out of memory", "damaged day file",
 // "holds no measurement point"; "" for None.
 std::string DayLoadErrorText(DayLoadError error);
-// The error of the reader's negative result (-1 not a day file, -2 unreadable, -3 missing, -4 memory).
-DayLoadError DayLoadErrorOf(int readerResult);
 
 struct LoadedDay {
   CKrfData Set;                        // the points, as read

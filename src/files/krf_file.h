@@ -41,17 +41,34 @@ enum class KrfReadMode {
   Salvage,   // a point or sensor block with an invalid time is skipped and the reading goes on
 };
 
-// Reads the file into set, adding to what it holds; the points' times are this machine's zone's
-// instants of the file's clock readings (see KrfReadReport::PointClocks). Count of CRad after reading, or -1 bad first
-// line, -2 unreadable, -3 missing, -4 no memory. Throws KrfTimeError for an invalid time stamp
-// in Strict mode, keeping what was read before. A block cut short by the end of the file is not
-// added. report, when given, says how the file ends.
-int LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report = nullptr,
-            KrfReadMode mode = KrfReadMode::Strict);
+// Why a day file did not load (the reader gives the first five; the day loader the others).
+enum class DayLoadError {
+  None,
+  NotDayFile,    // empty, or a first line that is not a day file's
+  Unreadable,    // the system refused to read it (a folder, no permission, an input error)
+  Missing,       // no such file
+  OutOfMemory,
+  BadTime,       // a time stamp that is no valid date stopped the reading (the points before it stay)
+  NoPoints,      // a day file without a measurement point, where one is needed
+};
 
-// The same on the whole file's bytes: count of CRad, or -1 when they do not begin with "HD_KRF,".
-// Throws KrfTimeError like LoadKrf: the point or sensor block whose time is invalid is dropped.
-int LoadKrfFromBytes(CKrfData& set, std::string_view bytes, KrfReadReport* report = nullptr,
-                     KrfReadMode mode = KrfReadMode::Strict);
+// What a read came to: the points of the set after it, or why the file was not read.
+struct KrfLoad {
+  DayLoadError Error = DayLoadError::None;
+  int Points = 0;
+  explicit operator bool() const { return Error == DayLoadError::None; }
+};
+
+// Reads the file into set, adding to what it holds; the points' times are this machine's zone's
+// instants of the file's clock readings (see KrfReadReport::PointClocks). Throws KrfTimeError for
+// an invalid time stamp in Strict mode, keeping what was read before. A block cut short by the end
+// of the file is not added. report, when given, says how the file ends.
+KrfLoad LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report = nullptr,
+                KrfReadMode mode = KrfReadMode::Strict);
+
+// The same on the whole file's bytes (NotDayFile when they do not begin with "HD_KRF,"). Throws
+// KrfTimeError like LoadKrf: the point or sensor block whose time is invalid is dropped.
+KrfLoad LoadKrfFromBytes(CKrfData& set, std::string_view bytes, KrfReadReport* report = nullptr,
+                         KrfReadMode mode = KrfReadMode::Strict);
 
 }  // namespace spectrel

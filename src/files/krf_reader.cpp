@@ -240,40 +240,42 @@ class KrfParser {
 
 }  // namespace
 
-int LoadKrfFromBytes(CKrfData& set, std::string_view bytes, KrfReadReport* report,
-                     KrfReadMode mode) {
+KrfLoad LoadKrfFromBytes(CKrfData& set, std::string_view bytes, KrfReadReport* report,
+                         KrfReadMode mode) {
   KrfReadReport local;
   KrfReadReport& out = report != nullptr ? *report : local;
   out = KrfReadReport{};
   out.Size = bytes.size();
-  if (!bytes.starts_with("HD_KRF,")) return -1;
+  if (!bytes.starts_with("HD_KRF,")) return {DayLoadError::NotDayFile};
   KrfParser(set, bytes, out, mode).Run();
-  return set.RadCount();
+  return {DayLoadError::None, set.RadCount()};
 }
 
-int LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report, KrfReadMode mode) {
+KrfLoad LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report, KrfReadMode mode) {
   if (report != nullptr) *report = KrfReadReport{};
+  constexpr KrfLoad Missing{DayLoadError::Missing}, Unreadable{DayLoadError::Unreadable},
+      OutOfMemory{DayLoadError::OutOfMemory};
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? -3 : -2;
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? Missing : Unreadable;
   // Non-blocking, so a named pipe in place of the file cannot stall the open.
   const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (!file) return errno == ENOENT ? -3 : -2;
-  if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return -2;
-  if (st.st_size > INT32_MAX) return -4;   // beyond the reader's 32-bit length
+  if (!file) return errno == ENOENT ? Missing : Unreadable;
+  if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return Unreadable;
+  if (st.st_size > INT32_MAX) return OutOfMemory;   // beyond the reader's 32-bit length
 
   const size_t size = static_cast<size_t>(st.st_size);
   std::unique_ptr<char[]> buffer;
   try {
     buffer.reset(new char[size > 0 ? size : 1]);
   } catch (const std::bad_alloc&) {
-    return -4;
+    return OutOfMemory;
   }
   size_t got = 0;
   while (got < size) {
     const ssize_t n = ::read(file.Get(), buffer.get() + got, size - got);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return -2;
+      return Unreadable;
     }
     if (n == 0) break;   // the file shrank meanwhile: take what is there
     got += static_cast<size_t>(n);
@@ -281,7 +283,7 @@ int LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report, KrfRe
   try {
     return LoadKrfFromBytes(set, std::string_view(buffer.get(), got), report, mode);
   } catch (const std::bad_alloc&) {
-    return -4;
+    return OutOfMemory;
   }
 }
 

@@ -85,7 +85,7 @@ DayRead::Found ReadDay(CKrfData& set, const std::string& path, std::size_t& whol
   KrfReadReport report;
   bool unreadable = false;
   try {
-    unreadable = LoadKrf(set, path, &report) < 0;
+    unreadable = !LoadKrf(set, path, &report);
   } catch (const KrfTimeError&) {
     unreadable = true;
   }

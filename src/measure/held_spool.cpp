@@ -119,7 +119,7 @@ bool HeldSpool::Read(const Entry& entry, CKrfData& headerAndPoint) const {
   headerAndPoint.Clear();
   KrfReadReport report;
   try {
-    return LoadKrfFromBytes(headerAndPoint, bytes, &report) == 1 && !report.TailDamaged;
+    return LoadKrfFromBytes(headerAndPoint, bytes, &report).Points == 1 && !report.TailDamaged;
   } catch (const KrfTimeError&) {
     return false;
   }

@@ -301,13 +301,13 @@ std::shared_ptr<const DayView> ExtendDayView(const DayView& old, const std::stri
   // The appended points alone, read as a day file of their own over the day's header.
   auto part = std::make_shared<CKrfData>(was.Parts.front()->Header());
   KrfReadReport report;
-  int count = 0;
   try {
-    count = LoadKrfFromBytes(*part, "HD_KRF,100\nHD_KRF_END\n" + tail.str(), &report, KrfReadMode::Salvage);
+    if (!LoadKrfFromBytes(*part, "HD_KRF,100\nHD_KRF_END\n" + tail.str(), &report, KrfReadMode::Salvage))
+      return nullptr;
   } catch (const std::exception&) {
     return nullptr;
   }
-  if (count < 0 || report.DroppedPoints > 0) return nullptr;
+  if (report.DroppedPoints > 0) return nullptr;
   std::shared_ptr<DayView> view(new DayView());
   view->Date = old.Date;
   view->SiteName = old.SiteName;

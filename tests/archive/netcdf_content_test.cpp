@@ -94,7 +94,7 @@ TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnOfTheSameDayAndSettings) {
 TEST_F(NetCdfDayTest, LaysOutACfDataSetThatXarrayDecodesWithEachPointsValues) {
   const json s = Convert(TwoSensorDay(), NetCdfConversion(Dir.File("out")));
   CKrfData day;   // as the file holds it: status reals with one decimal
-  ASSERT_EQ(LoadKrf(day, Dir.File("data/2019/20190412.KRF")), 4);
+  ASSERT_EQ(LoadKrf(day, Dir.File("data/2019/20190412.KRF")).Points, 4);
   EXPECT_EQ(s["format"], "NETCDF4_CLASSIC");
   const json& g = s["global"];
   EXPECT_EQ(g["Conventions"], "CF-1.8");

@@ -27,7 +27,7 @@ class ExportTest : public CliTest {
   // The hour file the in-process writer makes from the first points of the loaded day.
   std::string Expected(int points, const AppSettings& settings) {
     CKrfData day;
-    EXPECT_EQ(LoadKrf(day, DayFile), 8);
+    EXPECT_EQ(LoadKrf(day, DayFile).Points, 8);
     CKrfData part = day.Header();
     for (int j = 0; j < points; ++j) part.AppendRad(day.Rad(j));
     std::vector<double> merged;

@@ -65,7 +65,7 @@ TEST_F(RunnerMeasure, SimulatedStationMeasuresTheProfilesChoiceAndLeavesTheProfi
     EXPECT_NE(run.Out.find(CleanExitThreads), std::string::npos) << run.Out;
     EXPECT_EQ(LogMessages(data + "krf/"), CleanLog);
     CKrfData day;
-    ASSERT_EQ(LoadKrf(day, cycles[0].DayFile), 1);
+    ASSERT_EQ(LoadKrf(day, cycles[0].DayFile).Points, 1);
     EXPECT_EQ(day.SiteName, "Roof");
   }
 }
@@ -206,7 +206,7 @@ TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingT
   const std::vector<CycleReport> cycles = CycleReports(run.Out);
   ASSERT_GE(cycles.size(), 2u) << run.Out;
   CKrfData day;
-  ASSERT_EQ(LoadKrf(day, cycles.back().DayFile), static_cast<int>(cycles.size()));
+  ASSERT_EQ(LoadKrf(day, cycles.back().DayFile).Points, static_cast<int>(cycles.size()));
   for (size_t i = 0; i < cycles.size(); ++i) {
     const std::int64_t t = StampTime(cycles[i].Stamp);
     EXPECT_EQ(cycles[i].Sensors, "SR-101 SR-103");
@@ -375,7 +375,7 @@ TEST_F(RunnerRun, SensorLostAndBackBehindItsLinkIsReconnectedAndStoredAgain) {
   const auto lost = std::find(log.begin(), log.end(), "ERROR SR101 PORT");
   EXPECT_NE(std::find(lost, log.end(), "SR101 RECONNECT"), log.end()) << ::testing::PrintToString(log);
   CKrfData day;   // the point measured after the return is in the day file
-  ASSERT_GT(LoadKrf(day, cycles.back().DayFile), 0);
+  ASSERT_GT(LoadKrf(day, cycles.back().DayFile).Points, 0);
   const CRad& last = day.Rad(day.RadCount() - 1);
   EXPECT_EQ(last.MeasureTime, StampTime(cycles.back().Stamp));
   EXPECT_NE(last.Block(SR101), nullptr);

@@ -47,9 +47,9 @@ TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKe
   ASSERT_TRUE(SaveKrf(MakeGoldenDay().Set, Path));
   EXPECT_TRUE(ReadBytes(Path) == MakeGoldenDay().Bytes);
   CKrfData read;   // and the reader turns those bytes back into the records
-  ASSERT_EQ(LoadKrf(read, Path), 2);
+  ASSERT_EQ(LoadKrf(read, Path).Points, 2);
   EXPECT_TRUE(read == MakeGoldenDay().Set);
-  EXPECT_EQ(LoadKrf(read, Path), 4);   // a second load adds its points
+  EXPECT_EQ(LoadKrf(read, Path).Points, 4);   // a second load adds its points
   // A reader that had the old file open keeps reading the old content whole.
   std::string seen(old.size(), '\0');
   EXPECT_EQ(::pread(reader, seen.data(), seen.size(), 0), static_cast<ssize_t>(old.size()));
@@ -72,24 +72,24 @@ TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKe
   const CKrfData before = read;
   for (const char* bad : {"HD_KRF;100\nSITE,x\n", "", "HD_KRF", "hd_krf,100\n"}) {
     testing::WriteBytes(Path, bad);
-    EXPECT_EQ(LoadKrf(read, Path), -1) << bad;
+    EXPECT_EQ(LoadKrf(read, Path).Error, DayLoadError::NotDayFile) << bad;
   }
-  EXPECT_EQ(LoadKrf(read, Dir.File("missing.KRF")), -3);
-  EXPECT_EQ(LoadKrf(read, Dir.File("no/folder/x.KRF")), -3);
-  EXPECT_EQ(LoadKrf(read, Dir.Path), -2);   // a folder
-  EXPECT_EQ(LoadKrf(read, Dir.File(std::string(300, 'n'))), -2);   // a name too long to look up
+  EXPECT_EQ(LoadKrf(read, Dir.File("missing.KRF")).Error, DayLoadError::Missing);
+  EXPECT_EQ(LoadKrf(read, Dir.File("no/folder/x.KRF")).Error, DayLoadError::Missing);
+  EXPECT_EQ(LoadKrf(read, Dir.Path).Error, DayLoadError::Unreadable);   // a folder
+  EXPECT_EQ(LoadKrf(read, Dir.File(std::string(300, 'n'))).Error, DayLoadError::Unreadable);   // a name too long to look up
   const std::string fifo = Dir.File("pipe.KRF");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(LoadKrf(read, fifo), -2);   // refused at once, never waiting for a writer
+  EXPECT_EQ(LoadKrf(read, fifo).Error, DayLoadError::Unreadable);   // refused at once, never waiting for a writer
   const std::string locked = Dir.File("locked.KRF");
   testing::WriteBytes(locked, MakeGoldenDay().Bytes);
   ::chmod(locked.c_str(), 0);
   if (::access(locked.c_str(), R_OK) != 0) {   // not as root
-    EXPECT_EQ(LoadKrf(read, locked), -2);
+    EXPECT_EQ(LoadKrf(read, locked).Error, DayLoadError::Unreadable);
   }
   // A sparse file of 3 GB: more than the reader's 32-bit length.
   ASSERT_EQ(::truncate(Path.c_str(), 3LL << 30), 0);
-  EXPECT_EQ(LoadKrf(read, Path), -4);
+  EXPECT_EQ(LoadKrf(read, Path).Error, DayLoadError::OutOfMemory);
   EXPECT_TRUE(read == before);
 }
 

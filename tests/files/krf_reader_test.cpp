@@ -27,7 +27,7 @@ std::string Sr104Header(const std::string& serial, float calib) {
 
 class KrfReader : public ::testing::Test {
  protected:
-  int Load(const std::string& bytes) { return LoadKrfFromBytes(Set, bytes); }
+  int Load(const std::string& bytes) { return LoadKrfFromBytes(Set, bytes).Points; }
   testing::ScopedTz Utc{"UTC0"};
   CKrfData Set;
 };
@@ -50,7 +50,7 @@ TEST_F(KrfReader, RepeatedHourOfAChangeBackKeepsThePointsInOrder) {
   testing::ScopedTz berlin("Europe/Berlin");
   KrfReadReport report;
   ASSERT_EQ(LoadKrfFromBytes(Set, Header + Point("20261025025000", "a") + Point("20261025020000", "b") +
-                                      Point("20261025025000", "c"), &report),
+                                      Point("20261025025000", "c"), &report).Points,
             3);
   EXPECT_EQ(Set.Rad(0).MeasureTime, 1792889400);   // 00:50 UTC
   EXPECT_EQ(Set.Rad(1).MeasureTime, 1792890000);   // 01:00 UTC
@@ -81,14 +81,14 @@ TEST_F(KrfReader, EmptyLinesEndTheParseOrTheBlockButDelimiterLinesDoNot) {
   EXPECT_EQ(Load(Header + Point("20190412090503", "one") + "\n" + Point("20190412091003", "two")), 1);
   CKrfData inner;
   ASSERT_EQ(LoadKrfFromBytes(inner, Header + "HD_SR104,100\nSN,cut\nC0,900\nC1,2\n\nDT_KRF,100\nMEMO,one\n\n"
-                                             "MEMO,lost\n" + Point("20190412091003", "two")),
+                                             "MEMO,lost\n" + Point("20190412091003", "two")).Points,
             2);
   EXPECT_EQ(inner.Info(SR104)->SerialNo, "cut");
   EXPECT_EQ(inner.Info(SR104)->Wavelength, std::vector<float>(256, 0.0f));   // never closed: no axis
   EXPECT_EQ(inner.Rad(0).Memo, "one");
   EXPECT_EQ(inner.Rad(1).Memo, "two");
   CKrfData delimiters;
-  ASSERT_EQ(LoadKrfFromBytes(delimiters, Header + "\r\n,,,\nDT_KRF,100\n\r\nMEMO,kept\n,\nDT_KRF_END\n"), 1);
+  ASSERT_EQ(LoadKrfFromBytes(delimiters, Header + "\r\n,,,\nDT_KRF,100\n\r\nMEMO,kept\n,\nDT_KRF_END\n").Points, 1);
   EXPECT_EQ(delimiters.Rad(0).Memo, "kept");
 }
 
@@ -101,7 +101,7 @@ TEST_F(KrfReader, LongLinesComeInPiecesOf256BytesAndANulEndsALine) {
   EXPECT_EQ(Set.Rad(1).Memo, "");   // the line feed after a full piece is an empty line
   EXPECT_EQ(Set.Rad(2).Memo, "next");
   CKrfData nul;
-  ASSERT_EQ(LoadKrfFromBytes(nul, Header + "DT_KRF,100\n" + std::string("MEMO,a\0b,c\n", 11) + "DT_KRF_END\n"), 1);
+  ASSERT_EQ(LoadKrfFromBytes(nul, Header + "DT_KRF,100\n" + std::string("MEMO,a\0b,c\n", 11) + "DT_KRF_END\n").Points, 1);
   EXPECT_EQ(nul.Rad(0).Memo, "a");
 }
 
@@ -116,10 +116,10 @@ TEST_F(KrfReader, SectionsTakeTheirBytesWhateverTheyHold) {
                              "DT_SR104,100\nMD_BGN\n" + Filled(256, 4.0f) + "DD_BGN\n" + Filled(256, 3.0f) +
                              "DD_END\nET,12\nDT_SR104_END\n";
   CKrfData cut;   // the file ends inside that dark section: the point stays, its block does not
-  ASSERT_EQ(LoadKrfFromBytes(cut, std::string_view(direct).substr(0, direct.rfind("DD_BGN\n") + 100)), 1);
+  ASSERT_EQ(LoadKrfFromBytes(cut, std::string_view(direct).substr(0, direct.rfind("DD_BGN\n") + 100)).Points, 1);
   EXPECT_EQ(cut.Rad(0).Block(SR104), nullptr);
   CKrfData set;
-  ASSERT_EQ(LoadKrfFromBytes(set, direct), 1);
+  ASSERT_EQ(LoadKrfFromBytes(set, direct).Points, 1);
   EXPECT_EQ(set.Info(SR104)->FirmwareVersion, "3.1");
   EXPECT_FLOAT_EQ(set.Info(SR104)->Wavelength[255], 1412.0f);
   const SensorMeasurement* block = set.Rad(0).Block(SR104);
@@ -134,7 +134,7 @@ TEST_F(KrfReader, StatusAndExposureReadLikeAtoiAndAtofInCConventions) {
                            "DT_SR103,100\nSN,C103\nET,12ms\nSS,7x,-3,+2,1e1,2.5e-1,abc,-7.25\nDT_SR103_END\n";
   const auto check = [&file] {
     CKrfData set;
-    ASSERT_EQ(LoadKrfFromBytes(set, file), 1);
+    ASSERT_EQ(LoadKrfFromBytes(set, file).Points, 1);
     const SensorMeasurement* a = set.Rad(0).Block(SR101);
     const SensorMeasurement* c = set.Rad(0).Block(SR103);
     EXPECT_EQ(a->ExposureMs, 0);
@@ -172,7 +172,7 @@ TEST_F(KrfReader, ACutTailIsToldFromAWholeFileAndItsCutBlockIsNotKept) {
     SCOPED_TRACE(c.Cut);
     CKrfData set;
     KrfReadReport report;
-    ASSERT_EQ(LoadKrfFromBytes(set, std::string_view(whole).substr(0, c.Cut), &report), c.Points);
+    ASSERT_EQ(LoadKrfFromBytes(set, std::string_view(whole).substr(0, c.Cut), &report).Points, c.Points);
     EXPECT_EQ(report.TailDamaged, c.Damaged);
     EXPECT_EQ(report.CompleteEnd, c.CompleteEnd);
     EXPECT_EQ(set.Rad(0).Block(SR104) != nullptr, c.Sr104Kept);
@@ -200,7 +200,7 @@ TEST_F(KrfReader, InvalidTimeStampEndsALoadButASalvageSkipsItsPointOrBlockAndGoe
   // A salvage goes on past both.
   CKrfData set;
   KrfReadReport report;
-  ASSERT_EQ(LoadKrfFromBytes(set, bytes, &report, KrfReadMode::Salvage), 3);
+  ASSERT_EQ(LoadKrfFromBytes(set, bytes, &report, KrfReadMode::Salvage).Points, 3);
   EXPECT_EQ(set.Rad(1).Memo, "two");
   EXPECT_NE(set.Rad(0).Block(SR104), nullptr);
   EXPECT_EQ(set.Rad(1).Block(SR104), nullptr);   // its own block was bad; the bad point's went with it

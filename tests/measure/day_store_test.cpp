@@ -45,7 +45,7 @@ class DayStoreTest : public ::testing::Test {
   static std::vector<std::int64_t> Times(const std::string& path) {
     CKrfData set;
     std::vector<std::int64_t> times;
-    EXPECT_GT(LoadKrf(set, path), 0) << path;
+    EXPECT_GT(LoadKrf(set, path).Points, 0) << path;
     for (int j = 0; j < set.RadCount(); ++j) times.push_back(set.Rad(j).MeasureTime);
     return times;
   }
@@ -74,7 +74,7 @@ TEST_F(DayStoreTest, DayIsAppendedToUntilItsHeaderGrows) {
   ASSERT_TRUE(Cycle(7, Dec(7, 6, 20), {SR102, SR104}).Cycle.Stored);
   EXPECT_EQ(ReadBytes(DayPath(7)).find("NOTE,mark"), std::string::npos);
   CKrfData day;
-  ASSERT_EQ(LoadKrf(day, DayPath(7)), 3);
+  ASSERT_EQ(LoadKrf(day, DayPath(7)).Points, 3);
   EXPECT_EQ(day.SiteName, "Tsukuba");
   EXPECT_NE(day.Info(SR104), nullptr);
   EXPECT_EQ(day.Rad(2).Block(SR102)->Light, MakeMeasurement(SR102, Dec(7, 6, 20), 3).Light);
@@ -122,7 +122,7 @@ TEST_F(DayStoreTest, AnotherSensorUnitGoesOnInTheNextPartOfTheDay) {
     EXPECT_EQ(ReadBytes(part).substr(0, partBefore.size()), partBefore);   // appended
     EXPECT_EQ(ReadBytes(DayPath(d)), dayOfA);
     CKrfData partDay;
-    ASSERT_EQ(LoadKrf(partDay, part), 2);
+    ASSERT_EQ(LoadKrf(partDay, part).Points, 2);
     EXPECT_EQ(*partDay.Info(SR102), infoB);
     EXPECT_EQ(*partDay.Info(SR104), *unitA.Info(SR104));
     EXPECT_EQ(Times(part), (std::vector<std::int64_t>{Dec(d, 6, 20), Dec(d, 6, 30)}));

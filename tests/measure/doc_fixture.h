@@ -35,7 +35,7 @@ inline std::int64_t Dec7(int h, int mi, int s) { return Tokyo(2026, 12, 7, h, mi
 inline std::vector<std::int64_t> Stored(const std::string& path) {
   CKrfData set;
   std::vector<std::int64_t> times;
-  if (LoadKrf(set, path) < 0) return times;
+  if (!LoadKrf(set, path)) return times;
   for (int j = 0; j < set.RadCount(); ++j) times.push_back(set.Rad(j).MeasureTime);
   return times;
 }
@@ -63,7 +63,7 @@ class DocTest : public ::testing::Test {
   std::string DayFile() const { return Settings.KrfFolder + "2026/20261207.KRF"; }
   CKrfData Day() const {
     CKrfData set;
-    EXPECT_GT(LoadKrf(set, DayFile()), 0);
+    EXPECT_GT(LoadKrf(set, DayFile()).Points, 0);
     return set;
   }
   // The station's status file as it reads now.

@@ -51,7 +51,7 @@ bool Wrote(bool ok, const QString& file) {
 QString WriteAutumnDay(const QString& dayFile) {
   CKrfData sample;
   const std::optional<StationZone> berlin = StationZone::Named("Europe/Berlin");
-  if (LoadKrf(sample, dayFile.toStdString()) <= 0 || !berlin) return {};
+  if (LoadKrf(sample, dayFile.toStdString()).Points <= 0 || !berlin) return {};
   CKrfData day = sample.Header();
   day.TimeZone = "+2";
   const std::int64_t midnight = berlin->Instants(ClockValue(2026, 10, 25, 0, 0, 0)).Earlier;
