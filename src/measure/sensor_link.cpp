@@ -63,7 +63,7 @@ int SensorLink::BackoffSeconds(int attempt) {
 }
 
 SensorLink::SensorLink(int model, const Clock& clock, WorkerStop& stop, Language language)
-    : Model(model), Stop(stop), Lang(language), Driver(model, clock) {
+    : Stop(stop), Lang(language), Driver(model, clock) {
   Driver.SetStopFlag(&Stop.Flag());
 }
 

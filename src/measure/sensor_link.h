@@ -72,7 +72,6 @@ class SensorLink {
   // One identification attempt; true when the sensor is ready and its record kept.
   bool IdentifyOnce();
 
-  int Model;
   WorkerStop& Stop;
   Language Lang;
   CSensorDriver Driver;
