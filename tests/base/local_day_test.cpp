@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 
 #include "base/local_day.h"
 #include "support/temp_dir.h"
@@ -97,9 +98,18 @@ TEST(StationZones, NamesSayWhatWasApplied) {
   EXPECT_EQ(StationZone::Named("Asia/Tokyo")->Name(), "Asia/Tokyo");
   EXPECT_FALSE(StationZone::Named("Mars/Olympus_Mons").has_value());
   EXPECT_FALSE(StationZone::Named("").has_value());
-  ScopedTz tz("America/St_Johns");
-  EXPECT_EQ(StationZone::SystemZoneName(), "America/St_Johns");
-  EXPECT_EQ(StationZone::Process().Name(), "America/St_Johns");
+  {
+    ScopedTz tz("America/St_Johns");
+    EXPECT_EQ(StationZone::SystemZoneName(), "America/St_Johns");
+    EXPECT_EQ(StationZone::Process().Name(), "America/St_Johns");
+  }
+  // Without $TZ the system's zone is the zone file /etc/localtime links to, by that file's name.
+  const testing::ScopedEnv none("TZ", nullptr);
+  if (!std::filesystem::is_symlink("/etc/localtime")) GTEST_SKIP() << "/etc/localtime is no link here";
+  const std::string name = StationZone::Process().Name();
+  ASSERT_TRUE(StationZone::Named(name)) << name;
+  EXPECT_EQ(StationZone::SystemZoneName(), name);
+  EXPECT_EQ(std::filesystem::canonical("/etc/localtime"), std::filesystem::canonical("/usr/share/zoneinfo/" + name));
 }
 
 }  // namespace
