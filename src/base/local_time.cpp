@@ -2,6 +2,11 @@
 
 namespace spectrel {
 
+int LocalHourKey(std::int64_t t) {
+  const std::optional<std::tm> local = LocalTm(t);
+  return local ? local->tm_yday * 24 + local->tm_hour : -1;
+}
+
 std::optional<std::tm> LocalTm(std::int64_t t) {
   const std::time_t tt = static_cast<std::time_t>(t);
   std::tm local{};

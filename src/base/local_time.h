@@ -13,6 +13,11 @@ namespace spectrel {
 // represent it.
 std::optional<std::tm> LocalTm(std::int64_t t);
 
+// The local clock hour of t as a number that differs between the hours of a year (both instants
+// of an hour the clock repeats have the same one); -1 when t cannot be represented. The hour of
+// the hourly CSV file.
+int LocalHourKey(std::int64_t t);
+
 // t formatted with strftime rules in local time; empty when t cannot be represented or the text
 // would pass 127 bytes.
 std::string FormatLocal(std::int64_t t, const char* format);

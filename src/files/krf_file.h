@@ -31,6 +31,7 @@ struct KrfReadReport {
   size_t Size = 0;            // bytes read
   int DroppedPoints = 0;      // salvage: points skipped for an invalid time
   int DroppedBlocks = 0;      // salvage: sensor blocks skipped (invalid time, or of such a point)
+  int PointsNotKept = 0;      // KrfKeep::LastHour: whole points read before the last hour
   // The "MT" clock reading of each point read, in file order, as written: what turns into true UTC
   // with the station's zone (DayTimesToUtc), whatever zone this machine is in.
   std::vector<std::int64_t> PointClocks;
@@ -39,6 +40,13 @@ struct KrfReadReport {
 enum class KrfReadMode {
   Strict,    // an invalid time stops the reading (KrfTimeError)
   Salvage,   // a point or sensor block with an invalid time is skipped and the reading goes on
+};
+
+// Which points a read keeps.
+enum class KrfKeep {
+  All,
+  LastHour,   // those of the last point's local clock hour (LocalHourKey), as a station keeping
+              // only its hour holds them: the others are counted in KrfReadReport::PointsNotKept
 };
 
 // Why a day file did not load (the reader gives the first five; the day loader the others).
@@ -64,11 +72,11 @@ struct KrfLoad {
 // an invalid time stamp in Strict mode, keeping what was read before. A block cut short by the end
 // of the file is not added. report, when given, says how the file ends.
 KrfLoad LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report = nullptr,
-                KrfReadMode mode = KrfReadMode::Strict);
+                KrfReadMode mode = KrfReadMode::Strict, KrfKeep keep = KrfKeep::All);
 
 // The same on the whole file's bytes (NotDayFile when they do not begin with "HD_KRF,"). Throws
 // KrfTimeError like LoadKrf: the point or sensor block whose time is invalid is dropped.
 KrfLoad LoadKrfFromBytes(CKrfData& set, std::string_view bytes, KrfReadReport* report = nullptr,
-                         KrfReadMode mode = KrfReadMode::Strict);
+                         KrfReadMode mode = KrfReadMode::Strict, KrfKeep keep = KrfKeep::All);
 
 }  // namespace spectrel

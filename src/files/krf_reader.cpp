@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/c_locale.h"
+#include "base/local_time.h"
 #include "base/unique_fd.h"
 #include "files/krf_lines.h"
 #include "files/krf_numbers.h"
@@ -56,9 +57,9 @@ int DataModel(std::string_view key) {
 
 class KrfParser {
  public:
-  KrfParser(CKrfData& set, std::string_view bytes, KrfReadReport& report, KrfReadMode mode)
+  KrfParser(CKrfData& set, std::string_view bytes, KrfReadReport& report, KrfReadMode mode, KrfKeep keep)
       : Set(set), Bytes(bytes), Lines(bytes.data(), bytes.size()), Report(report),
-        Salvage(mode == KrfReadMode::Salvage) {}
+        Salvage(mode == KrfReadMode::Salvage), LastHour(keep == KrfKeep::LastHour) {}
 
   void Run() {
     Report = KrfReadReport{};
@@ -81,6 +82,13 @@ class KrfParser {
           } else {
             // The points' order resolves the hour that a change back of the clock repeats.
             rad.MeasureTime = clock ? Resolver.Next(*clock) : 0;
+            // A point of another hour than the last: what came before it is not kept.
+            if (LastHour && Set.RadCount() > 0 &&
+                LocalHourKey(Set.LastRad()->MeasureTime) != LocalHourKey(rad.MeasureTime)) {
+              Report.PointsNotKept += Set.RadCount();
+              Set = Set.Header();
+              Report.PointClocks.clear();
+            }
             Report.PointClocks.push_back(clock ? *clock : StationZone::Process().ClockAt(0));
             Set.AppendRad(std::move(rad));
           }
@@ -233,6 +241,7 @@ class KrfParser {
   KrfLineReader Lines;
   KrfReadReport& Report;
   bool Salvage;               // skip blocks with an invalid time instead of stopping
+  bool LastHour;              // keep only the points of the last point's clock hour
   bool BadTime = false;       // the block being read has an invalid time
   bool PointDropped = false;  // the last point was skipped: its sensor blocks go with it
   ClockResolver Resolver{StationZone::Process()};   // the points' instants, in this machine's zone
@@ -241,17 +250,18 @@ class KrfParser {
 }  // namespace
 
 KrfLoad LoadKrfFromBytes(CKrfData& set, std::string_view bytes, KrfReadReport* report,
-                         KrfReadMode mode) {
+                         KrfReadMode mode, KrfKeep keep) {
   KrfReadReport local;
   KrfReadReport& out = report != nullptr ? *report : local;
   out = KrfReadReport{};
   out.Size = bytes.size();
   if (!bytes.starts_with("HD_KRF,")) return {DayLoadError::NotDayFile};
-  KrfParser(set, bytes, out, mode).Run();
+  KrfParser(set, bytes, out, mode, keep).Run();
   return {DayLoadError::None, set.RadCount()};
 }
 
-KrfLoad LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report, KrfReadMode mode) {
+KrfLoad LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report, KrfReadMode mode,
+                KrfKeep keep) {
   if (report != nullptr) *report = KrfReadReport{};
   constexpr KrfLoad Missing{DayLoadError::Missing}, Unreadable{DayLoadError::Unreadable},
       OutOfMemory{DayLoadError::OutOfMemory};
@@ -281,7 +291,7 @@ KrfLoad LoadKrf(CKrfData& set, const std::string& path, KrfReadReport* report, K
     got += static_cast<size_t>(n);
   }
   try {
-    return LoadKrfFromBytes(set, std::string_view(buffer.get(), got), report, mode);
+    return LoadKrfFromBytes(set, std::string_view(buffer.get(), got), report, mode, keep);
   } catch (const std::bad_alloc&) {
     return OutOfMemory;
   }

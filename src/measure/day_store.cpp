@@ -80,15 +80,17 @@ std::string NotStoredReason(const std::string& path, bool fileSafe, int error) {
   return path + (fileSafe ? ": " : ": cannot keep the old file aside: ") + std::strerror(error != 0 ? error : EIO);
 }
 
-// Reads the file into set and tells what it found; an unreadable file leaves set empty.
-DayRead::Found ReadDay(CKrfData& set, const std::string& path, std::size_t& wholeBytes) {
+// Reads the file into set (all of it, or the points of its last hour, the others counted in
+// notKept) and tells what it found; an unreadable file leaves set empty.
+DayRead::Found ReadDay(CKrfData& set, const std::string& path, KrfKeep keep, std::size_t& wholeBytes, int& notKept) {
   KrfReadReport report;
   bool unreadable = false;
   try {
-    unreadable = !LoadKrf(set, path, &report);
+    unreadable = !LoadKrf(set, path, &report, KrfReadMode::Strict, keep);
   } catch (const KrfTimeError&) {
     unreadable = true;
   }
+  notKept = report.PointsNotKept;
   if (!unreadable && !report.TailDamaged) return DayRead::Found::Whole;
   // Without a whole file header there is nothing to carry over.
   if (!unreadable && report.CompleteEnd > 0) {
@@ -134,7 +136,18 @@ DayRead DayStore::Begin(const std::string& dayPath, const CKrfData& header) {
   } else if (!Exists(dayPath)) {
     MakeFolderOf(dayPath);
   } else {
-    read.What = ReadDay(Set, dayPath, read.WholeBytes);
+    // A store keeping its hour reads only the file's last hour (a late start holds no more than
+    // an hour of spectra), unless the day is to be written whole: then, or when the file is
+    // damaged, it reads all of it.
+    bool whole = KeptPart != Kept::Hour;
+    if (!whole) {
+      read.What = ReadDay(Set, dayPath, KrfKeep::LastHour, read.WholeBytes, Dropped);
+      whole = read.What != DayRead::Found::Whole || MustWriteWhole(dayPath, header);
+    }
+    if (whole) {
+      Set.Clear();
+      read.What = ReadDay(Set, dayPath, KrfKeep::All, read.WholeBytes, Dropped);
+    }
     read.PointsRead = Set.RadCount();
     if (read.What != DayRead::Found::Whole) {
       // An append to a cut file would be swallowed as its missing bytes, and a whole write over
@@ -191,10 +204,7 @@ bool DayStore::MustWriteWhole(const std::string& dayPath, const CKrfData& header
 // as the hourly CSV file takes them.
 void DayStore::KeepHour() {
   if (KeptPart != Kept::Hour || Set.RadCount() == 0) return;
-  const auto hourOf = [](const CRad& rad) {
-    const std::optional<std::tm> t = LocalTm(rad.MeasureTime);
-    return t ? t->tm_yday * 24 + t->tm_hour : -1;
-  };
+  const auto hourOf = [](const CRad& rad) { return LocalHourKey(rad.MeasureTime); };
   const int hour = hourOf(*Set.LastRad());
   int first = Set.RadCount() - 1;
   while (first > 0 && hourOf(Set.Rad(first - 1)) == hour) --first;

@@ -56,6 +56,16 @@ TEST_F(KrfReader, RepeatedHourOfAChangeBackKeepsThePointsInOrder) {
   EXPECT_EQ(Set.Rad(1).MeasureTime, 1792890000);   // 01:00 UTC
   EXPECT_EQ(Set.Rad(2).MeasureTime, 1792893000);   // 01:50 UTC
   EXPECT_EQ(report.PointClocks, (std::vector<std::int64_t>{1792896600, 1792893600, 1792896600}));
+  // A station keeping its hour reads only the last clock hour: the repeated one with both halves.
+  const std::string day = Header + Point("20261025015000", "x") + Point("20261025025000", "a") +
+                          Point("20261025020000", "b") + Point("20261025025000", "c");
+  CKrfData hour;
+  ASSERT_EQ(LoadKrfFromBytes(hour, day, &report, KrfReadMode::Strict, KrfKeep::LastHour).Points, 3);
+  EXPECT_EQ(std::pair(hour.Rad(0).Memo, hour.Rad(0).MeasureTime), std::pair(std::string("a"), std::int64_t{1792889400}));
+  EXPECT_EQ(std::pair(report.PointsNotKept, report.PointClocks.size()), std::pair(1, std::size_t{3}));
+  CKrfData next;
+  ASSERT_EQ(LoadKrfFromBytes(next, day + Point("20261025030000", "d"), &report, KrfReadMode::Strict, KrfKeep::LastHour).Points, 1);
+  EXPECT_EQ(std::pair(next.Rad(0).Memo, report.PointsNotKept), std::pair(std::string("d"), 4));
 }
 
 TEST_F(KrfReader, LaterValuesAndBlocksWinAndCarriageReturnsBeforeLineFeedsAreDelimiters) {

@@ -134,7 +134,8 @@ TEST_F(DayStoreTest, AnotherSensorUnitGoesOnInTheNextPartOfTheDay) {
 
 // A station that only stores keeps the hour being measured in memory, and writes the same day
 // file, byte for byte, as one that keeps the whole day: also where the day must be written whole
-// (a sensor joins, a point held in an earlier hour goes in), which reads the day back first.
+// (a sensor joins, a point held in an earlier hour goes in), which reads the day back first, and
+// after a start late in the day, which reads only the file's last hour.
 TEST_F(DayStoreTest, StoreKeepingTheHourWritesTheSameDayAsOneKeepingTheWholeDay) {
   struct Step {
     const char* Name;
@@ -142,6 +143,7 @@ TEST_F(DayStoreTest, StoreKeepingTheHourWritesTheSameDayAsOneKeepingTheWholeDay)
     std::vector<int> Models;
     bool Unwritable;             // the year folder is a file: the point is held
     std::vector<int> HourKept;   // minutes of the points the hour store keeps in memory
+    bool Restart = false;        // the hour store starts anew before the step
   };
   const Step steps[] = {
       {"first point", 5, 50, {SR102}, false, {50}},
@@ -151,9 +153,12 @@ TEST_F(DayStoreTest, StoreKeepingTheHourWritesTheSameDayAsOneKeepingTheWholeDay)
       {"not written", 7, 0, {SR102, SR104}, true, {}},
       {"held point goes in", 7, 5, {SR102, SR104}, false, {0, 5}},
       {"after the whole write", 7, 10, {SR102, SR104}, false, {0, 5, 10}},
+      {"a late start", 7, 15, {SR102, SR104}, false, {0, 5, 10, 15}, true},
+      {"a late start in the next hour", 8, 0, {SR102, SR104}, false, {0}, true},
+      {"a sensor joins at a late start", 8, 5, {SR101, SR102, SR104}, false, {0, 5}, true},
   };
   DayStore whole;
-  DayStore hour(DayStore::Kept::Hour);
+  auto hour = std::make_unique<DayStore>(DayStore::Kept::Hour);
   const std::string wholePath = Dir.Path + "/whole/2026/20261207.KRF";
   const std::string hourPath = Dir.Path + "/hour/2026/20261207.KRF";
   int points = 0;
@@ -170,7 +175,8 @@ TEST_F(DayStoreTest, StoreKeepingTheHourWritesTheSameDayAsOneKeepingTheWholeDay)
       }
     }
     const std::int64_t t = Dec(7, step.Hour, step.Minute);
-    for (auto [store, path] : {std::pair{&whole, wholePath}, std::pair{&hour, hourPath}}) {
+    if (step.Restart) hour = std::make_unique<DayStore>(DayStore::Kept::Hour);
+    for (auto [store, path] : {std::pair{&whole, wholePath}, std::pair{hour.get(), hourPath}}) {
       store->Begin(path, Header(step.Models));
       CRad point = Point(t);
       if (step.Models.size() > 1) point.SetBlock(SR104, MakeMeasurement(SR104, t, 5));
@@ -179,14 +185,14 @@ TEST_F(DayStoreTest, StoreKeepingTheHourWritesTheSameDayAsOneKeepingTheWholeDay)
     }
     if (step.Unwritable) continue;
     points = whole.Day().RadCount();
-    EXPECT_EQ(hour.DayPoints(), points);
+    EXPECT_EQ(hour->DayPoints(), points);
     std::vector<int> kept;
-    for (int j = 0; j < hour.Day().RadCount(); ++j) kept.push_back(static_cast<int>((hour.Day().Rad(j).MeasureTime / 60) % 60));
+    for (int j = 0; j < hour->Day().RadCount(); ++j) kept.push_back(static_cast<int>((hour->Day().Rad(j).MeasureTime / 60) % 60));
     EXPECT_EQ(kept, step.HourKept);
-    EXPECT_EQ(hour.Day().Header(), whole.Day().Header());
+    EXPECT_EQ(hour->Day().Header(), whole.Day().Header());
     EXPECT_TRUE(ReadBytes(hourPath) == ReadBytes(wholePath));
   }
-  EXPECT_EQ(points, 7);   // the held point too
+  EXPECT_EQ(points, 10);   // the held point too
 }
 
 // Killed after any step of keeping a damaged file aside and writing the day again, the next start
