@@ -158,11 +158,8 @@ void CDayOverview::DrawSpectrogramPanel(QPainter& p, const OverviewPanels& layou
 void CDayOverview::DrawScale(QPainter& p, const OverviewPanels& layout, int pen) const {
   const QRect& s = layout.Scale;
   const int f = layout.FontHeight;
-  // One column of the scale's colours, stretched across it: one image drawn, not a rectangle a row.
-  QImage bar(1, std::max(1, s.height()), QImage::Format_RGB32);
-  for (int y = 0; y < bar.height(); ++y)
-    bar.setPixel(0, bar.height() - 1 - y, ViridisColor(static_cast<double>(y) / std::max(1, bar.height() - 1)).rgb());
-  p.drawImage(s, bar);
+  for (int y = 0; y < s.height(); ++y)
+    p.fillRect(QRect(s.left(), s.bottom() - y, s.width(), 1), ViridisColor(static_cast<double>(y) / std::max(1, s.height() - 1)));
   p.setPen(QPen(Qt::black, pen));
   p.setBrush(Qt::NoBrush);
   p.drawRect(s);
