@@ -69,6 +69,8 @@ TEST(DayTimes, EveryGuessIsSaid) {
       {"skipped", {ClockValue(2026, 3, 29, 1, 50, 0), ClockValue(2026, 3, 29, 2, 0, 0)}, "+1",
        StationZone::Named("Europe/Berlin"), "02:00:00 of point 2 does not exist",
        {testing::Utc(2026, 3, 29, 0, 50), testing::Utc(2026, 3, 29, 1, 0)}},
+      {"skipped first", {ClockValue(2026, 3, 29, 2, 30, 0)}, "+2", StationZone::Named("Europe/Berlin"),
+       "02:30:00 of point 1 does not exist", {testing::Utc(2026, 3, 29, 1, 30)}},
       {"no offset", {ClockValue(2026, 12, 5, 12, 0, 0)}, "", std::nullopt, "Asia/Tokyo", {1796439600}},
   };
   ScopedTz tz("Asia/Tokyo");   // the machine's zone, the last guess
