@@ -8,11 +8,11 @@ namespace spectrel {
 
 std::string DayPartPath(const std::string& dayPath, int part) {
   if (part < 2) return dayPath;
-  const std::size_t dot = dayPath.rfind('.');
-  const std::size_t slash = dayPath.rfind('/');
-  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  const std::size_t at = hasExtension ? dot : dayPath.size();
-  return dayPath.substr(0, at) + "_" + std::to_string(part) + dayPath.substr(at);
+  const std::string file = std::filesystem::path(dayPath).filename().string();
+  std::optional<StationFileName> name = ParseStationFileName(file);
+  if (!name || name->Kind != StationFile::DayFile || name->Part != 1) return {};
+  name->Part = part;
+  return dayPath.substr(0, dayPath.size() - file.size()) + NameOf(*name);
 }
 
 int DayPartOf(const std::string& path) {
@@ -22,10 +22,11 @@ int DayPartOf(const std::string& path) {
 }
 
 int LatestDayPart(const std::string& dayPath) {
-  int part = 1;
   std::error_code ec;
-  while (std::filesystem::exists(DayPartPath(dayPath, part + 1), ec)) ++part;
-  return part;
+  for (int part = 1;; ++part) {
+    const std::string next = DayPartPath(dayPath, part + 1);
+    if (next.empty() || !std::filesystem::exists(next, ec)) return part;
+  }
 }
 
 }  // namespace spectrel

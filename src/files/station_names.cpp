@@ -10,17 +10,30 @@
 
 namespace spectrel {
 
-std::string DayFilePath(const std::string& krfFolder, std::int64_t t) {
-  return krfFolder + FormatLocal(t, "%Y") + "/" + FormatLocal(t, "%Y%m%d.KRF");
+namespace {
+
+// The station's file of that kind for the local time t: its date, hour and part.
+StationFileName FileAt(StationFile kind, std::int64_t t, int part) {
+  StationFileName file{kind, {}, 0, part < 2 ? 1 : part};
+  if (const std::optional<std::tm> local = LocalTm(t)) {
+    file.Date = {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
+    file.Hour = local->tm_hour;
+  }
+  return file;
+}
+
+}  // namespace
+
+std::string DayFilePath(const std::string& krfFolder, std::int64_t t, int part) {
+  return krfFolder + RelativePathOf(FileAt(StationFile::DayFile, t, part));
 }
 
 std::string HourCsvPath(const std::string& csvFolder, std::int64_t t, int part) {
-  return csvFolder + FormatLocal(t, "%Y") + "/" + FormatLocal(t, "%Y%m%d%H") +
-         (part >= 2 ? "_" + std::to_string(part) : std::string()) + ".CSV";
+  return csvFolder + RelativePathOf(FileAt(StationFile::HourCsv, t, part));
 }
 
 std::string EventLogPath(const std::string& krfFolder, std::int64_t t) {
-  return krfFolder + FormatLocal(t, "%Y.LOG");
+  return krfFolder + RelativePathOf(FileAt(StationFile::EventLog, t, 1));
 }
 
 std::string StatusFilePath(const std::string& dataFolder) { return dataFolder + "status.json"; }

@@ -12,9 +12,10 @@
 namespace spectrel {
 
 // "<folder><%Y>/<%Y%m%d>.KRF": the folder text directly followed by the year, no separator added.
-std::string DayFilePath(const std::string& krfFolder, std::int64_t t);
-// "<folder><%Y>/<%Y%m%d%H>.CSV"; for part n >= 2 of a day (another sensor unit took over, see
-// DayPartPath) "<%Y%m%d%H>_<n>.CSV" beside it, so that neither unit's hour replaces the other's.
+// A day whose sensor unit changed goes on in part n = 2, 3, ... beside it: "<%Y%m%d>_<n>.KRF".
+std::string DayFilePath(const std::string& krfFolder, std::int64_t t, int part = 1);
+// "<folder><%Y>/<%Y%m%d%H>.CSV"; for part n >= 2 of the day "<%Y%m%d%H>_<n>.CSV" beside it, so
+// that neither unit's hour replaces the other's.
 std::string HourCsvPath(const std::string& csvFolder, std::int64_t t, int part = 1);
 // "<folder><%Y>.LOG".
 std::string EventLogPath(const std::string& krfFolder, std::int64_t t);

@@ -16,6 +16,8 @@ TEST(StationNames, MadeFromTheLocalCalendar) {
   const std::int64_t t = Utc(2026, 12, 5, 0, 5, 3);   // 09:05:03 in Tokyo
   EXPECT_EQ(DayFilePath("/d/", t), "/d/2026/20261205.KRF");
   EXPECT_EQ(HourCsvPath("/c/", t), "/c/2026/2026120509.CSV");
+  EXPECT_EQ(DayFilePath("/d/", t, 3), "/d/2026/20261205_3.KRF");   // parts of a day
+  EXPECT_EQ(HourCsvPath("/c/", t, 2), "/c/2026/2026120509_2.CSV");
   EXPECT_EQ(EventLogPath("/d/", t), "/d/2026.LOG");
   EXPECT_EQ(StatusFilePath("/d/"), "/d/status.json");
   // No final separator: joined to the year.
@@ -95,6 +97,8 @@ TEST(StationNames, TimeZoneTextIsTheWholeHourOffset) {
 TEST(StationNames, PartsOfADayAreNamedAndKnownByTheirName) {
   EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 1), "/d/2026/20261205.KRF");
   EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 12), "/d/2026/20261205_12.KRF");
+  EXPECT_EQ(DayPartPath("/d/2026/notes.KRF", 2), "");         // no station day file: no parts
+  EXPECT_EQ(DayPartPath("/d/2026/20261205_2.KRF", 3), "");    // a part has no parts of its own
   const std::pair<const char*, int> names[] = {
       {"/d/2026/20261205.KRF", 1}, {"/d/2026/20261205_2.KRF", 2}, {"20261205_12.KRF", 12},
       {"/d/2026/20261205_1.KRF", 0}, {"/d/2026/20261205_2.krf", 0}, {"/d/2026/2026120509_2.CSV", 0},

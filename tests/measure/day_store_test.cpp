@@ -333,6 +333,13 @@ TEST(DayLoadTest, DayBeyondMemoryOrDiskIsSaid) {
       {"10 s, the hour, 100 MB free", 10, Hour, 16e9, 100'000'000,
        "8640 points: about 159 MB of day file and 7 MB in memory, more than the data folder's disk has free"},
   };
+  // Light and dark spectra, four bytes a pixel each, of 2048 + 256 pixels a point.
+  settings.Interval = 1;
+  const DayLoad whole = DayLoadOf(settings, used, t, DayStore::Kept::WholeDay);
+  EXPECT_EQ(whole.Points, 86400);
+  EXPECT_EQ(whole.FileBytes, 86400.0 * 8 * 2304);
+  EXPECT_EQ(whole.MemoryBytes, whole.FileBytes);
+  EXPECT_EQ(DayLoadOf(settings, used, t, DayStore::Kept::Hour).MemoryBytes, 3600.0 * 8 * 2304);
   for (const Case& c : cases) {
     settings.Interval = c.Interval;
     const auto said = DayLoadWarning(DayLoadOf(settings, used, t, c.Kept), c.Memory, c.Free);

@@ -155,5 +155,13 @@ TEST(IntervalTicks, EachBoundaryGoesToOneTickAndTheFirstTickNeverMeasures) {
   }
 }
 
+// The window's ends as the operator reads them; a profile may hold seconds past a day.
+TEST(IntervalSchedule, ClockTextOfASecondOfTheDay) {
+  const std::pair<std::int64_t, const char*> rows[] = {
+      {0, "00:00:00"}, {59, "00:00:59"}, {3661, "01:01:01"}, {37230, "10:20:30"}, {86399, "23:59:59"}, {90000, "25:00:00"},
+  };
+  for (const auto& [second, text] : rows) EXPECT_EQ(ClockText(second), text) << second;
+}
+
 }  // namespace
 }  // namespace spectrel::testing
