@@ -22,6 +22,7 @@
 #include "base/local_time.h"
 #include "base/station_zone.h"
 #include "files/day_load.h"
+#include "files/day_part_name.h"
 #include "files/krf_file.h"
 #include "files/station_names.h"
 #include "sensor/status_report.h"
@@ -36,6 +37,7 @@ struct DayView::Impl {
   std::vector<std::pair<std::size_t, int>> PointAt;      // per point: its part and its index there
   std::vector<std::int64_t> Clocks;                      // every point's clock reading, in file order
   std::size_t ReadUpTo = 0;                              // bytes of the file read, up to its last complete block
+  int ReadPart = 1;                                      // the part of the day that file is
   AppSettings Settings;                                  // integral range and report options of the station
 };
 
@@ -288,18 +290,36 @@ std::shared_ptr<const DayView> MakeDayView(const std::string& date, const std::s
   view->IntegFromNm = settings.IntegFrom;
   view->IntegToNm = settings.IntegTo;
   AddPart(*view, std::move(day), loaded.Clocks);
+  // A day whose sensor unit changed goes on in its parts, each read over its own records.
+  const int parts = LatestDayPart(path);
+  for (int n = 2; n <= parts; ++n) {
+    LoadedDay more = LoadDay(DayPartPath(path, n), std::nullopt, KrfReadMode::Salvage);
+    const std::string which = "part " + std::to_string(n) + " of the day";
+    const auto warn = [&view](const std::string& text) { view->Warning += (view->Warning.empty() ? "" : "; ") + text; };
+    if (!more.Loaded()) {
+      warn(which + ": " + more.ErrorText());
+      view->Data->ReadPart = 0;   // not the file the station appends to: never extended in place
+      break;
+    }
+    if (more.Read.TailDamaged || more.Read.DroppedPoints > 0)
+      warn(which + " is damaged; " + std::to_string(more.Set.RadCount()) + " points read");
+    view->Data->ReadUpTo = more.Read.CompleteEnd;
+    view->Data->ReadPart = n;
+    AddPart(*view, std::make_shared<CKrfData>(std::move(more.Set)), more.Clocks);
+  }
   return view;
 }
 
 std::shared_ptr<const DayView> ExtendDayView(const DayView& old, const std::string& path) {
   const DayView::Impl& was = *old.Data;
+  if (was.ReadPart != DayPartOf(path)) return nullptr;
   std::ifstream in(path, std::ios::binary);
   in.seekg(static_cast<std::streamoff>(was.ReadUpTo));
   std::ostringstream tail;
   tail << in.rdbuf();
   if (!in && !in.eof()) return nullptr;
   // The appended points alone, read as a day file of their own over the day's header.
-  auto part = std::make_shared<CKrfData>(was.Parts.front()->Header());
+  auto part = std::make_shared<CKrfData>(was.Parts.back()->Header());   // the records of the file read
   KrfReadReport report;
   try {
     if (!LoadKrfFromBytes(*part, "HD_KRF,100\nHD_KRF_END\n" + tail.str(), &report, KrfReadMode::Salvage))
@@ -327,6 +347,7 @@ std::shared_ptr<const DayView> ExtendDayView(const DayView& old, const std::stri
   now.Clocks = was.Clocks;
   const std::size_t header = std::string_view("HD_KRF,100\nHD_KRF_END\n").size();
   now.ReadUpTo = was.ReadUpTo + (report.CompleteEnd > header ? report.CompleteEnd - header : 0);
+  now.ReadPart = was.ReadPart;
   AddPart(*view, std::move(part), report.PointClocks);
   return view;
 }

@@ -5,6 +5,8 @@
 #include <ctime>
 #include <utility>
 
+#include "files/day_part_name.h"
+
 namespace spectrel::web {
 
 StationSource::StationSource(const AppSettings& settings, StationFolders folders)
@@ -16,9 +18,15 @@ std::shared_ptr<const DayView> StationSource::Day(const std::string& date, std::
     return nullptr;
   }
   const auto name = ParseStationFileName(DayFileName(date));
-  const std::string path = Where.Data + name->RelativePath;
+  const std::string first = Where.Data + name->RelativePath;
   struct stat st{};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::stat(first.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = "no day file for " + date;
+    return nullptr;
+  }
+  // The station appends to the day's latest part: that file tells whether the view is still current.
+  const std::string path = DayPartPath(first, LatestDayPart(first));
+  if (path != first && (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))) {
     error = "no day file for " + date;
     return nullptr;
   }
@@ -35,7 +43,7 @@ std::shared_ptr<const DayView> StationSource::Day(const std::string& date, std::
     Days.erase(it);
     break;
   }
-  if (!view) view = MakeDayView(date, path, Config, error);
+  if (!view) view = MakeDayView(date, first, Config, error);
   if (!view) return nullptr;
   Days.push_front({date, static_cast<std::int64_t>(st.st_size), modified, static_cast<std::uint64_t>(st.st_ino), view});
   if (Days.size() > KeptDays) Days.pop_back();

@@ -130,6 +130,40 @@ TEST_F(ApiTest, DayGrowsByThePointsAppendedToItsFile) {
   EXPECT_EQ(PointJson(*after, 1), PointJson(*whole, 1));
 }
 
+// Another SR-101 unit took over at 09:30: the day goes on in its part, read over the part's own
+// records, and the part is the file that grows.
+TEST_F(ApiTest, DayGoesOnInItsPartAfterAUnitChange) {
+  CKrfData part = testing::MakeDay({SR101}, 2, Start + 1800, 600);
+  SensorInfo unit = *part.Info(SR101);
+  unit.SerialNo = "OTHER-UNIT";
+  part.SetInfo(SR101, unit);
+  const std::string partPath = Data + "2024/20240601_2.KRF";
+  ASSERT_TRUE(SaveKrf(part, partPath));
+  StationSource station(Settings, FoldersOf(Settings, ""));
+  std::string error;
+  const auto both = station.Day("20240601", error);
+  ASSERT_TRUE(both) << error;
+  ASSERT_EQ(both->Points.size(), 5u);
+  EXPECT_EQ(both->Points[3].Utc, Start + 1800);
+  EXPECT_EQ(both->Points[4].Models, 1u << SR101);
+  EXPECT_EQ(both->Warning, "");
+  CRad next = part.Rad(1);
+  next.MeasureTime = Start + 3000;
+  ASSERT_TRUE(AppendKrf(part, partPath, next));
+  const auto grown = station.Day("20240601", error);
+  const auto whole = MakeDayView("20240601", Data + "2024/20240601.KRF", Settings, error);
+  ASSERT_TRUE(grown && whole) << error;
+  ASSERT_EQ(grown->Points.size(), 6u);
+  EXPECT_EQ(grown->Points[5].Utc, Start + 3000);
+  for (const int p : {0, 3, 5}) EXPECT_TRUE(PointJson(*grown, p) == PointJson(*whole, p)) << p;
+  // A part that cannot be read is said, and what came before it is shown.
+  WriteBytes(partPath, "not a day file");
+  const auto cut = MakeDayView("20240601", Data + "2024/20240601.KRF", Settings, error);
+  ASSERT_TRUE(cut) << error;
+  EXPECT_EQ(cut->Points.size(), 3u);
+  EXPECT_NE(cut->Warning.find("part 2 of the day: not a day file"), std::string::npos) << cut->Warning;
+}
+
 TEST_F(ApiTest, PointGivesTheGridAndEachSensorsPixels) {
   const json point = GetJson("/api/days/20240601/points/2");
   CResample grid;
