@@ -190,6 +190,20 @@ TEST_F(KrfReader, ACutTailIsToldFromAWholeFileAndItsCutBlockIsNotKept) {
   }
 }
 
+// A file cut inside a sensor's information record, its calibration whole but its end line missing.
+TEST_F(KrfReader, ACutSensorRecordIsNotKept) {
+  const std::string record = Sr104Header("A1", 2.0f);
+  const std::string cut = Header + record.substr(0, record.size() - std::string("HD_SR104_END\n").size());
+  KrfReadReport report;
+  EXPECT_EQ(LoadKrfFromBytes(Set, cut, &report).Error, DayLoadError::None);
+  EXPECT_EQ(Set.Info(SR104), nullptr);
+  EXPECT_TRUE(report.TailDamaged);
+  EXPECT_EQ(report.CompleteEnd, Header.size());
+  EXPECT_EQ(LoadKrfFromBytes(Set, Header + record, &report).Error, DayLoadError::None);
+  EXPECT_NE(Set.Info(SR104), nullptr);
+  EXPECT_FALSE(report.TailDamaged);
+}
+
 // Which stamps are not times is the time parser's own rule; here what a load does with one.
 TEST_F(KrfReader, InvalidTimeStampEndsALoadButASalvageSkipsItsPointOrBlockAndGoesOn) {
   const std::string block = "DT_SR104,100\nMT,20190412090503\nET,5\nDT_SR104_END\n";
