@@ -27,7 +27,7 @@ ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo, c
   if (!loaded.Loaded()) day.Problem = loaded.ErrorText();   // the points before a bad time stay
   day.Set = std::make_shared<CKrfData>(std::move(loaded.Set));
   if (cancelled && cancelled()) return day;
-  day.Overview = BuildOverview(*day.Set, integFrom, integTo, zone, &loaded.Clocks);
+  day.Overview = BuildOverview(*day.Set, integFrom, integTo, zone, &loaded.Times);
   // The points keep the true UTC the overview places them at: the graph and the live day read
   // the same instants (the repeated hour of a change back in its order).
   for (int j = 0; j < day.Set->RadCount() && j < day.Overview.Count(); ++j)

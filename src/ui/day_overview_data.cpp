@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/day_times.h"
 #include "base/local_day.h"
 #include "ui/day_overview_work.h"
 
@@ -114,7 +113,7 @@ std::vector<std::pair<std::int64_t, std::int64_t>> DayOverviewData::Gaps() const
 }
 
 DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo, const StationZone& zone,
-                              const std::vector<ClockSeconds>* clocks) {
+                              const DayTimes* times) {
   std::vector<OverviewPoint> points(static_cast<size_t>(set.RadCount()));
   ShareWork(set.RadCount(), 16, [&](int begin, int end) {
     CResample grid;
@@ -122,10 +121,9 @@ DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo, c
   });
   DayOverviewData data;
   data.SetZone(zone);
-  if (clocks != nullptr && clocks->size() == points.size()) {
-    const DayTimes times = DayTimesToUtc(*clocks, set.TimeZone, zone);
-    for (size_t j = 0; j < points.size(); ++j) points[j].Time = times.Utc[j];
-    for (const std::string& warning : times.Warnings) data.ZoneWarning += (data.ZoneWarning.empty() ? "" : "; ") + warning;
+  if (times != nullptr && times->Utc.size() == points.size()) {
+    for (size_t j = 0; j < points.size(); ++j) points[j].Time = times->Utc[j];
+    for (const std::string& warning : times->Warnings) data.ZoneWarning += (data.ZoneWarning.empty() ? "" : "; ") + warning;
   }
   data.Site = set.SiteName;
   data.ZoneText = set.TimeZone;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/day_times.h"
 #include "base/station_zone.h"
 #include "spectrum/records.h"
 #include "spectrum/resample.h"
@@ -89,10 +90,9 @@ class DayOverviewData {
 };
 
 // The overview of a whole day at once, as the loader thread makes it: the points are made on all
-// cores. With clocks (the file's clock readings, one per point) the points' times are turned into
-// true UTC with the station's zone by the one rule of day times; without, the set's times stand.
+// cores. With times (the day loader's true UTC of each point, in the station's zone) the points
+// stand at them and its warnings are carried; without, the set's times stand.
 DayOverviewData BuildOverview(const CKrfData& set, int integFrom, int integTo,
-                              const StationZone& zone = StationZone::Process(),
-                              const std::vector<ClockSeconds>* clocks = nullptr);
+                              const StationZone& zone = StationZone::Process(), const DayTimes* times = nullptr);
 
 }  // namespace spectrel
