@@ -144,7 +144,7 @@ bool MeasureFixed(CSensorDriver& d, const Clock& clock) {
 bool CSensorDriver::Measure() {
   MeasureOk = false;
   SetActivity(DriverActivity::Waking);
-  const bool ok = Description().FixedExposure ? MeasureFixed(*this, *ClockRef)
+  const bool ok = Description().FixedExposure() ? MeasureFixed(*this, *ClockRef)
                                              : MeasureAutomatic(*this, *ClockRef);
   SetActivity(DriverActivity::Idle);
   MeasureOk = ok;

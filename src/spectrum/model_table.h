@@ -27,8 +27,7 @@ struct ModelDescription {
   int SsFloatCount;               // reals carried by the "SS" reply itself
   int LowerLimit;                 // auto-exposure: a peak at or below this steps the exposure up (counts)
   int SaturationLimit;            // a light count above this zeroes the pixel; 0 = no zeroing
-  bool FixedExposure;             // SR-104 always exposes FixedExposureMs, no exposure table
-  int FixedExposureMs;
+  int FixedExposureMs;            // SR-104 always exposes this long, no exposure table; 0: the table
   bool HasPixelMap;               // SR-104 sends a 256-byte map of live pixels after the calibration
   bool SecondTemperature;         // SR-104 may report a second internal temperature ("T2")
   bool ShortWavelength;           // SR-101/SR-102 cover the shorter, SR-103/SR-104 the longer wavelengths
@@ -36,13 +35,14 @@ struct ModelDescription {
   constexpr int CalibBytes() const { return 4 * Pixels; }     // "CALB" block and each file section
   constexpr int CountsBytes() const { return 2 * Pixels; }    // "RB" block: signed 16-bit counts
   constexpr int PixelMapBytes() const { return HasPixelMap ? Pixels : 0; }
+  constexpr bool FixedExposure() const { return FixedExposureMs > 0; }
 };
 
 inline constexpr std::array<ModelDescription, ModelCount> Models{{
-    {"SR-101", "SR101", 1024, 1, 4, 4, 10000, 25000, false, 0, false, false, true},
-    {"SR-102", "SR102", 2048, 1, 4, 4, 7000, 17700, false, 0, false, false, true},
-    {"SR-103", "SR103", 512, 4, 6, 6, 10000, 30000, false, 0, false, false, false},
-    {"SR-104", "SR104", 256, 4, 7, 6, 0, 0, true, 30, true, true, false},
+    {"SR-101", "SR101", 1024, 1, 4, 4, 10000, 25000, 0, false, false, true},
+    {"SR-102", "SR102", 2048, 1, 4, 4, 7000, 17700, 0, false, false, true},
+    {"SR-103", "SR103", 512, 4, 6, 6, 10000, 30000, 0, false, false, false},
+    {"SR-104", "SR104", 256, 4, 7, 6, 0, 0, 30, true, true, false},
 }};
 
 // Exposure table in ms for the automatic exposure, ended by 0.

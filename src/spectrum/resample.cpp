@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <optional>
 
 namespace spectrel {
 
@@ -10,12 +11,11 @@ namespace {
 // Grid limits further out than this come only from a damaged axis; such a point gets no grid.
 constexpr double GridLimitNm = 100000.0;
 
-// Whole-nm grid limit taken from a pixel wavelength, or false when the axis value is unusable.
-bool GridLimit(float wavelength, int& nm) {
+// Whole-nm grid limit taken from a pixel wavelength; none when the axis value is unusable.
+std::optional<int> GridLimit(float wavelength) {
   const double w = static_cast<double>(wavelength);
-  if (!std::isfinite(w) || std::fabs(w) > GridLimitNm) return false;
-  nm = static_cast<int>(w);
-  return true;
+  if (!std::isfinite(w) || std::fabs(w) > GridLimitNm) return std::nullopt;
+  return static_cast<int>(w);
 }
 
 }  // namespace
@@ -51,10 +51,11 @@ void CResample::Fill(GridWalk walk, const SensorInfo* shortInfo, const SensorInf
   if (shortInfo == nullptr || longInfo == nullptr || shortInfo->Wavelength.empty() ||
       longInfo->Wavelength.empty())
     return;
-  int start = 0;
-  int end = 0;
-  if (!GridLimit(shortInfo->Wavelength.front(), start) || !GridLimit(longInfo->Wavelength.back(), end)) return;
-  start += 1;   // the grid starts above the first pixel: 300.0 nm gives 301
+  const std::optional<int> first = GridLimit(shortInfo->Wavelength.front());
+  const std::optional<int> last = GridLimit(longInfo->Wavelength.back());
+  if (!first || !last) return;
+  const int start = *first + 1;   // the grid starts above the first pixel: 300.0 nm gives 301
+  const int end = *last;
   if (end < start) return;
 
   StartNm = start;
