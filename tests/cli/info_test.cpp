@@ -18,7 +18,7 @@ const std::string Day = testing::MakeGoldenDay().Bytes;
 
 using InfoCommand = CliTest;
 
-TEST_F(InfoCommand, TextAndJsonReports) {
+TEST_F(InfoCommand, ReportsTheWholeDayAsTextOrJson) {
   WriteBytes(Dir + "20190412.KRF", Day);
   const std::string path = Dir + "20190412.KRF";
   Finished run = Info({path});
@@ -51,7 +51,7 @@ TEST_F(InfoCommand, TextAndJsonReports) {
   EXPECT_EQ(report["points"][1]["blocks"].size(), 0u);
 }
 
-TEST_F(InfoCommand, FilesThatDoNotLoadShowWhyAndFail) {
+TEST_F(InfoCommand, AFileThatDoesNotLoadFailsSayingWhy) {
   WriteBytes(Dir + "bad.KRF", Day + "DT_KRF,100\nMT,20191301000000\nMEMO,never\nDT_KRF_END\n");
   WriteBytes(Dir + "semi.KRF", "HD_KRF;100\n");
   struct Case {

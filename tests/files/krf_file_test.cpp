@@ -121,7 +121,7 @@ TEST_F(KrfFile, AppendedPointByPointOrWrittenNewItIsTheGoldenFile) {
   EXPECT_EQ(Dir.Count(), 2);
 }
 
-TEST_F(KrfFile, LeftoversOfOurTemporaryPatternAreRemovedAndNothingElse) {
+TEST_F(KrfFile, OnlyAbandonedLeftoversOfOurTemporaryPatternAreRemoved) {
   const std::string abandoned = Dir.File(".20190412.KRF.spectrel-tmp-99999-3");
   const std::string live = Dir.File(".20190412.KRF.spectrel-tmp-1-1");
   const std::string otherDay = Dir.File(".20190413.KRF.spectrel-tmp-7-0");
@@ -143,7 +143,7 @@ TEST_F(KrfFile, LeftoversOfOurTemporaryPatternAreRemovedAndNothingElse) {
   EXPECT_TRUE(IsTemporaryName(NameOf(TemporaryPathFor(Path, 42, 7)), "20190412.KRF"));
 }
 
-TEST(KrfNumbers, StatusRealsHaveOneDecimalAndAFullStopInEveryLocale) {
+TEST(KrfNumbers, NumbersFollowTheCConventionsInEveryLocale) {
   const std::pair<float, const char*> cases[] = {
       {3.45f, "3.5"},   {-5.25f, "-5.2"},   {1234.25f, "1234.2"},        {0.75f, "0.8"},
       {-273.15f, "-273.1"}, {1e6f, "1000000.0"}, {-0.04f, "-0.0"}, {0.0f, "0.0"}};
@@ -162,7 +162,7 @@ TEST(KrfNumbers, StatusRealsHaveOneDecimalAndAFullStopInEveryLocale) {
   EXPECT_EQ(KrfToFloat(-1e300), -std::numeric_limits<float>::infinity());
 }
 
-TEST_F(KrfFile, FailedWritesReportFailureAndLeaveTheFileAsItWas) {
+TEST_F(KrfFile, FailedWritesLeaveTheFileAsItWas) {
   const CKrfData day = testing::MakeDay({SR102}, 1, testing::At090503, 60);   // about 20 KB
   ASSERT_TRUE(SaveKrf(day, Path));
   const std::string before = ReadBytes(Path);
@@ -185,7 +185,7 @@ TEST_F(KrfFile, FailedWritesReportFailureAndLeaveTheFileAsItWas) {
   EXPECT_EQ(Dir.Count(), 1);   // the temporary file of the failed whole write is gone
 }
 
-TEST(KrfTime, WrittenInTheProgramsZoneAndReadBackToTheSameInstant) {
+TEST(KrfTime, AStampInTheProgramsZoneReadsBackAsTheSameInstant) {
   const struct {
     const char* Zone;
     const char* Text;

@@ -33,7 +33,7 @@ TEST_F(StartStopTest, StopDeclinedKeepsTheIntervalMeasurementGoing) {
   EXPECT_EQ(Log().substr(Log().size() - 35), "2026/12/07,05:58:05,INT.MEAS STOP\r\n");
 }
 
-TEST_F(StartStopTest, SensorOnAMissingPortShowsItsErrorAndJoinsWhenItAppears) {
+TEST_F(StartStopTest, ASensorOnAMissingPortJoinsOnceItAppears) {
   AddSensor(SR101);
   Settings.UseSensor[SR103] = true;
   const std::string late = Folder + "/late-tty";   // a USB adapter found after the start
@@ -71,7 +71,7 @@ TEST_F(StartStopTest, StopWhileASensorDoesNotAnswerEndsAfterAtMostOneMorePause) 
 }
 
 // A manual run waits for both sensors and stops by itself; a second stop only logs again.
-TEST_F(StartStopTest, ManualRunWaitsForItsSensorsAndStopsByItself) {
+TEST_F(StartStopTest, AManualRunStopsByItselfAfterItsCycle) {
   AddSensor(SR101);
   AddSensor(SR103);
   CSpectrelDoc& doc = MakeDoc();

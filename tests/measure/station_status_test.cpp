@@ -108,7 +108,7 @@ TEST(StationStatusTest, VerdictsFollowTheMonitoringCodes) {
 
 // The runner is known by its process id and the instant its process started: an id taken over by
 // another process after the runner died is no runner.
-TEST(StationStatusTest, RunnerAliveByProcessIdAndStartTime) {
+TEST(StationStatusTest, TheRunnerIsKnownByItsProcessIdWithItsStartTime) {
   StationStatus s;
   s.Pid = ::getpid();
   EXPECT_TRUE(RunnerAlive(s));   // an older file without the start time
@@ -122,7 +122,7 @@ TEST(StationStatusTest, RunnerAliveByProcessIdAndStartTime) {
 }
 
 // The monitor rewrites its file every half minute from the ticks, also when nothing happens.
-TEST(StationStatusTest, MonitorRefreshesItsFileWithTheZoneAndItsProcess) {
+TEST(StationStatusTest, TheMonitorRefreshesItsFileEveryHalfMinute) {
   testing::TempDir dir;
   testing::FakeClock clock(kNoon);
   AppSettings settings;

@@ -131,7 +131,7 @@ TEST(DriverProtocol, CommandsRepliesTheOkRuleBlocksDeadlinesStopAndHangUp) {
   EXPECT_FALSE(d.PortLost());
 }
 
-TEST(DriverExchange, ReadyWithInformationAxisAndCalibrationThenCountsPerSecondAndStatusValues) {
+TEST(DriverExchange, IdentifiesThenMeasuresASensorIntoItsRecords) {
   Rig r;
   CSensorDriver& d = r.Driver;
   const LineSettings& line = r.Line.Settings;
@@ -167,7 +167,7 @@ TEST(DriverExchange, ReadyWithInformationAxisAndCalibrationThenCountsPerSecondAn
   EXPECT_EQ(d.InfoStatus, InfoPortFailed);
 }
 
-TEST(DriverIdentification, EachFailureGivesItsInfoStatusAndEndsThere) {
+TEST(DriverIdentification, EachFailureEndsIdentificationWithItsOwnStatus) {
   struct Case {
     int Model;
     std::string Command, Reply;
@@ -208,7 +208,7 @@ std::vector<int> Exposures(const Commands& commands) {
   return out;
 }
 
-TEST(DriverMeasure, ExposureStepsAndTheNextMeasureStartsWhereTheLastSettled) {
+TEST(DriverMeasure, TheExposureStepsUntilItSettlesWhereTheNextMeasureStarts) {
   struct Case {
     int Start;  // 0 = 10 ms, 3 = 100 ms, 7 = 2000 ms, 42 = damaged
     std::function<int(int)> Peak;
@@ -245,7 +245,7 @@ TEST(DriverMeasure, FifteenPassesWithoutAcceptanceKeepTheLastLightExposure) {
   EXPECT_EQ(r.Driver.Measurement.MeasureTime, 1'700'000'014);  // noted before the fifteenth
 }
 
-TEST(DriverMeasure, FailuresReturnZeroAndKeepTheIndex) {
+TEST(DriverMeasure, AFailedMeasureKeepsItsExposureIndex) {
   HandSensor silentGm;
   silentGm.Override["GM,5000,0,1"] = "";
   Rig r(silentGm);

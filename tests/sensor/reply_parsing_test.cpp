@@ -13,7 +13,7 @@
 namespace spectrel {
 namespace {
 
-TEST(ReplyTokens, ValuesPrecedeTheOkAndOnlyAnExactLastOkSucceeds) {
+TEST(ReplyTokens, AReplySucceedsOnlyWithAnExactOkAfterItsValues) {
   std::string sixteenPlus;
   for (int i = 0; i < 20; ++i) sixteenPlus += std::to_string(i) + ",";
   struct Case {

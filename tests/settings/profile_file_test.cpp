@@ -48,7 +48,7 @@ TEST(ProfileFile, ReadsSectionsAndKeysWithoutRegardToCaseAndBlanks) {
   EXPECT_EQ(ProfileFile::Parse("").Serialize(), "");
 }
 
-TEST(ProfileFile, WritesInPlaceAppendsToTheSectionAndKeepsEveryOtherLine) {
+TEST(ProfileFile, WritesEachEntryInPlaceTouchingNoOtherLine) {
   ProfileFile p = ProfileFile::Parse(kHandMade);
   p.SetString("com", "SR101", "4");             // replaces "  sr101 =  3  "
   p.SetString("COM", "SR104", "/dev/pts/3");    // new key: after the last line of [ Com ]
@@ -72,7 +72,7 @@ TEST(ProfileFile, ReadsNumbersLikeTheProfileFunctions) {
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseProfileUInt(text), value) << text;
 }
 
-TEST(ProfileFile, SavesThroughATemporaryFileKeepsThePermissionsAndRefusesWhatItCannotReplace) {
+TEST(ProfileFile, ASaveReplacesTheWholeFileKeepingItsPermissionsOrFailsCleanly) {
   TempDir dir;
   const std::string path = dir.Path + "/station.ini";
   WriteBytes(path, "old\n");

@@ -20,7 +20,7 @@ using testing::FlatBlock;
 using testing::HandSet;
 using testing::SpectrumBlock;
 
-TEST(BracketSearch, EveryPixelGapAndEndOfEvenUnevenAndTooShortAxes) {
+TEST(BracketSearch, FindsTheBracketOfEveryWavelengthOnAnyAxis) {
   // An even axis, a curved one and one whose first pixels crowd together: on the last two the
   // proportional guess is far off and the walk has to finish the job.
   std::vector<float> even(1024), curved(1024), crowded(512);
@@ -51,7 +51,7 @@ TEST(BracketSearch, EveryPixelGapAndEndOfEvenUnevenAndTooShortAxes) {
   EXPECT_EQ(BracketSearch(none, 1.0), -1);
 }
 
-TEST(Interpolation, BetweenPixelsOnThePixelPastTheLastAndWithoutABlock) {
+TEST(Interpolation, LinearBetweenNeighbouringPixelsZeroOffTheAxis) {
   // SR-101 axis 300.5 + 0.75 k nm, calibration 2, light k*k, dark 1: E(k) = 2 (k*k - 1).
   HandSet hand;
   hand.Info(AxisInfo(SR101, 300.5f, 0.75f, 2.0f));
@@ -72,7 +72,7 @@ TEST(Interpolation, BetweenPixelsOnThePixelPastTheLastAndWithoutABlock) {
 // The four distinct axes, so that the grid limits tell which source was used, each model flat at
 // 10 * (model + 1) W/m2/um: SR-101 300.5..1067.75, SR-102 310.5..1078.125, SR-103 899.5..1666,
 // SR-104 905.5..1798 nm.
-TEST(SourceChoice, SingleModelsAndPairsInPrecedence) {
+TEST(SourceChoice, TheGridComesFromTheSourcesInPrecedence) {
   struct Case {
     std::initializer_list<int> Models;
     int Start, End;
@@ -194,7 +194,7 @@ void ExpectGridIsTheMerge(const std::vector<int>& models, const Damage& damage, 
   EXPECT_EQ(differing, 0);
 }
 
-TEST(ResampleWalk, EveryWholeWavelengthIsTheSearchedValueOnSoundAndDamagedAxes) {
+TEST(ResampleWalk, EveryWholeWavelengthIsTheSearchedValueWhateverTheAxis) {
   const std::vector<std::vector<int>> sources = {
       {SR101}, {SR102}, {SR103}, {SR104},
       {SR101, SR103}, {SR101, SR104}, {SR102, SR103}, {SR102, SR104}, {SR101, SR102, SR103, SR104}};

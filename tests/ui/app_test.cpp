@@ -96,7 +96,7 @@ TEST_F(AppTest, ToolbarAndAboutBox) {
 
 // Two ways to stop, each asking first: "Abort", and closing the window, which then closes. A modal
 // box of the program's own is never covered by the measurement dialog, which steps aside.
-TEST_F(AppTest, CommandsAndCloseFollowTheIntervalMeasurement) {
+TEST_F(AppTest, IntervalMeasurementStopsOnlyOnAConfirmedAbortOrClose) {
   Start();
   CIntDlg& dialog = App->Host()->IntervalDialog();
   for (const bool byClose : {false, true}) {
@@ -206,7 +206,7 @@ TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFo
   EXPECT_EQ(std::tuple(shot.pixel(2, 2), shot.pixel(89, 240)), std::tuple(qRgb(255, 255, 255), green));
 }
 
-TEST_F(AppTest, TheFirstWindowIsTwoThirdsOfTheScreenAndEveryWindowReturnsWhereTheUserLeftIt) {
+TEST_F(AppTest, EveryWindowOpensAtTwoThirdsOfTheScreenFirstThenWhereTheUserLeftIt) {
   const std::pair<QSize, QSize> sizes[] = {{{1280, 1024}, {1000, 750}}, {{2560, 1440}, {1706, 960}},
                                            {{800, 600}, {800, 600}}};
   for (const auto& [screen, first] : sizes) EXPECT_EQ(FirstWindowSize(screen), first) << screen.width();
@@ -303,7 +303,7 @@ class DayAtStartTest : public TodayTest {
   }
 };
 
-TEST_F(DayAtStartTest, TheDayIsShownAndTodayStaysLive) {
+TEST_F(DayAtStartTest, ADayNamedAtStartIsShownWithTodayLiveBehindIt) {
   ASSERT_TRUE(ProcessUntil([&] { return Pane().ShowingArchive() && !Pane().Reading(); }, 10000));
   EXPECT_EQ(Pane().ArchivePath(), Options.DayFile);
   Pane().LiveAction()->trigger();
@@ -336,7 +336,7 @@ TEST_F(TodayTest, EachWayBackToLiveEndsAPin) {
   }
 }
 
-TEST_F(TodayTest, AMissingDayFileIsSaidInThePaneAndNeverRecent) {
+TEST_F(TodayTest, AMissingDayFileIsSaidInThePaneNeverAmongTheRecent) {
   const std::string missing = Folder.File("2026/20260230.KRF");
   QStringList problems;
   QObject::connect(&Pane(), &OverviewPane::DayShown, [&](const QString& problem) { problems << problem; });
@@ -348,7 +348,7 @@ TEST_F(TodayTest, AMissingDayFileIsSaidInThePaneAndNeverRecent) {
   for (QAction* recent : Pane().RecentMenu()->actions()) EXPECT_FALSE(recent->text().contains("20260230")) << recent->text().toStdString();
 }
 
-TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
+TEST_F(AppTest, DayStepsReachOnlyTheNearestExistingFiles) {
   Start(nullptr, false);
   for (const char* name : {"2025/20251230.KRF", "2026/20260101.KRF", "2026/20260601.KRF"}) {
     std::filesystem::create_directories(std::filesystem::path(Folder.File(name)).parent_path());
@@ -368,7 +368,7 @@ TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
 
 // The profile is checked at start as spectrel-cli config checks it, and what is wrong stays in
 // sight: in the status bar and above the event log.
-TEST_F(AppTest, AProfileMistakeIsSaidInTheStatusBarAndTheEventLogWindow) {
+TEST_F(AppTest, AProfileMistakeFoundAtStartStaysInSight) {
   testing::WriteBytes(Profile, "[USE]\nSR-102=1\n");
   Start(nullptr, false);
   const QString said = uitest::Child<QLabel>(*Frame, "profileCheck").text();
@@ -488,7 +488,7 @@ TEST_F(AppTest, APinnedPointStaysWhileMeasurementsGrowTheOverview) {
   EXPECT_TRUE(pane.LiveAction()->isEnabled());
 }
 
-TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
+TEST_F(AppTest, AManualMeasurementOfSimulatedSensorsStoresThePointItDraws) {
   AppSettings stored;   // the profile's own ports, which the simulator must not overwrite
   stored.ComPort = {"3", "0", "/dev/ttyUSB0", "0"};
   stored.AppFolder = stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";

@@ -23,7 +23,7 @@ CGraph Laid(const GraphSettings& s, double dataMax = 0.0) {
   return g;
 }
 
-TEST(GraphLayout, FractionsOfTheAreaAndPensThatNeverVanish) {
+TEST(GraphLayout, EverythingScalesWithTheAreaYetNoPenVanishes) {
   const GraphLayout g = ComputeLayout(1000, 750);
   // 0.14 x 1000, 0.125 x 750 = 93.75, 0.8 x 1000, 0.85 x 750 = 637.5; titles at 0.05 and 0.95 x 750.
   EXPECT_EQ(g.Plot, (GraphRect{140, 93, 800, 637}));
@@ -76,7 +76,7 @@ TEST(GraphMapping, FixedOrAutomaticTopTruncatedIntoThePlotLimits) {
             std::tuple(140, CoordMax, CoordMin, 637, CoordMin));
 }
 
-TEST(GraphTicks, ANightScaleKeepsItsDecimalsAndNoNegativeZero) {
+TEST(GraphTicks, LabelsKeepTheDecimalsOfTheStepWithoutANegativeZero) {
   // Auto scale over a largest value of 0.004: top 0.0048, step 0.001.
   const std::vector<double> ticks = TickValues(0, 0.0048, TickStep(0.0048));
   std::vector<std::string> labels;
@@ -111,7 +111,7 @@ TEST(SpectrumNumbers, SavedNumbersReadBackAsAnOverlay) {
   EXPECT_EQ(points, SpectrumPoints(r));
 }
 
-TEST(DrawingArea, WindowPageAndClipboardKeepFourToThree) {
+TEST(DrawingArea, EveryDrawingAreaKeepsFourToThree) {
   // 1200 x 0.75 = 900 > 600: limited by the height, width 600 / 0.75; 800 x 0.75 = 600 <= 900.
   EXPECT_EQ(ScreenDrawingArea(1200, 600), (DrawingArea{800, 600, 0, 0}));
   EXPECT_EQ(ScreenDrawingArea(101, 50), (DrawingArea{66, 50, 0, 0}));   // 50 / 0.75 = 66.67
