@@ -39,7 +39,7 @@ class KrfFile : public ::testing::Test {
   std::string Path = Dir.File("20190412.KRF");
 };
 
-TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKeepTheSet) {
+TEST_F(KrfFile, AWholeWriteGivesTheGoldenBytesReplacingTheOldFileAtOnce) {
   const std::string old = "HD_KRF,100\n" + std::string(900000, 'x') + "\n";
   testing::WriteBytes(Path, old);
   const int reader = ::open(Path.c_str(), O_RDONLY);
@@ -56,10 +56,11 @@ TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKe
   EXPECT_TRUE(seen == old);
   ::close(reader);
   EXPECT_EQ(Dir.Count(), 1);   // no temporary file stays behind
-  EXPECT_FALSE(SaveKrf(CKrfData(), Dir.File("no/such/folder/x.KRF")));
-  EXPECT_FALSE(SaveKrf(CKrfData(), Dir.Path));   // a folder in place of the file
-  // A table shorter than the sensor's pixels (a record read from a damaged file) is written as
-  // the same section with zeros for the missing values, never shorter or longer.
+}
+
+// A table shorter than the sensor's pixels (a record read from a damaged file) is written as
+// the same section with zeros for the missing values, never shorter or longer.
+TEST_F(KrfFile, AShortTableIsWrittenFilledWithZeros) {
   CKrfData cut = MakeGoldenDay().Set;
   CKrfData zeroed = cut;
   cut.Rad(0).Block(SR101)->Light.resize(500);
@@ -68,7 +69,11 @@ TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKe
   ASSERT_TRUE(SaveKrf(cut, Dir.File("cut.KRF")));
   ASSERT_TRUE(SaveKrf(zeroed, Dir.File("zeroed.KRF")));
   EXPECT_TRUE(ReadBytes(Dir.File("cut.KRF")) == ReadBytes(Dir.File("zeroed.KRF")));
-  // Loads that fail have their codes and leave the set as it was.
+}
+
+// Loads that fail have their codes and leave the set as it was.
+TEST_F(KrfFile, FailedLoadsSayWhyLeavingTheSetAsItWas) {
+  CKrfData read = MakeGoldenDay().Set;
   const CKrfData before = read;
   for (const char* bad : {"HD_KRF;100\nSITE,x\n", "", "HD_KRF", "hd_krf,100\n"}) {
     testing::WriteBytes(Path, bad);
@@ -183,6 +188,8 @@ TEST_F(KrfFile, FailedWritesLeaveTheFileAsItWas) {
   EXPECT_FALSE(saved);
   EXPECT_TRUE(ReadBytes(Path) == before);
   EXPECT_EQ(Dir.Count(), 1);   // the temporary file of the failed whole write is gone
+  EXPECT_FALSE(SaveKrf(CKrfData(), Dir.File("no/such/folder/x.KRF")));
+  EXPECT_FALSE(SaveKrf(CKrfData(), Dir.Path));   // a folder in place of the file
 }
 
 TEST(KrfTime, AStampInTheProgramsZoneReadsBackAsTheSameInstant) {

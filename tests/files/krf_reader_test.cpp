@@ -102,7 +102,7 @@ TEST_F(KrfReader, EmptyLinesEndTheParseOrTheBlockButDelimiterLinesDoNot) {
   EXPECT_EQ(delimiters.Rad(0).Memo, "kept");
 }
 
-TEST_F(KrfReader, LongLinesComeInPiecesOf256BytesAndANulEndsALine) {
+TEST_F(KrfReader, LongLinesComeInPiecesOf256Bytes) {
   const std::string first = "NOTE," + std::string(251, 'n');   // 256 bytes: one piece
   ASSERT_EQ(Load(Header + "DT_KRF,100\n" + first + "MEMO,second-piece-of-a-long-line-abcdefghijk\nDT_KRF_END\n" +
                  "DT_KRF,100\n" + first + "\nMEMO,lost\nDT_KRF_END\n" + Point("20190412091003", "next")),
@@ -110,6 +110,9 @@ TEST_F(KrfReader, LongLinesComeInPiecesOf256BytesAndANulEndsALine) {
   EXPECT_EQ(Set.Rad(0).Memo, "second-piece-of-a-long-line-abc");
   EXPECT_EQ(Set.Rad(1).Memo, "");   // the line feed after a full piece is an empty line
   EXPECT_EQ(Set.Rad(2).Memo, "next");
+}
+
+TEST_F(KrfReader, ANulEndsALine) {
   CKrfData nul;
   ASSERT_EQ(LoadKrfFromBytes(nul, Header + "DT_KRF,100\n" + std::string("MEMO,a\0b,c\n", 11) + "DT_KRF_END\n").Points, 1);
   EXPECT_EQ(nul.Rad(0).Memo, "a");

@@ -111,7 +111,7 @@ TEST(SourceChoice, TheGridComesFromTheSourcesInPrecedence) {
 
 // SR-104 alone from 900.0 to 1792.5 nm with E = (w - 900) / 3.5: the grid starts above the first
 // pixel even when that lies on a whole nanometre (an end on one is in the table above).
-TEST(Resample, GridStartsAboveAFirstPixelOnAWholeNanometreAndIntegratesBetweenLimits) {
+TEST(Resample, GridStartsAboveAFirstPixelOnAWholeNanometre) {
   HandSet hand;
   hand.Info(AxisInfo(SR104, 900.0f, 3.5f));
   hand.Block(SpectrumBlock(SR104, [](int k) { return static_cast<float>(k); }));
@@ -123,8 +123,12 @@ TEST(Resample, GridStartsAboveAFirstPixelOnAWholeNanometreAndIntegratesBetweenLi
   EXPECT_NEAR(r.MaxValue, 892.0 / 3.5, 1e-9);
   r.Release();
   EXPECT_TRUE(r.Empty());
-  // Trapezoid integral of the grid between two wavelength limits: limits inside count half,
-  // limits outside leave the ends whole. 301 .. 1100 nm, the value at w being w itself.
+}
+
+// Trapezoid integral of the grid between two wavelength limits: limits inside count half,
+// limits outside leave the ends whole. 301 .. 1100 nm, the value at w being w itself.
+TEST(Resample, IntegralIsATrapezoidBetweenTheLimits) {
+  CResample r;
   r.StartNm = 301;
   r.EndNm = 1100;
   for (int w = 301; w <= 1100; ++w) r.Values.push_back(w);

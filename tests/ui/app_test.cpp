@@ -73,7 +73,7 @@ class AppTest : public ::testing::Test {
 };
 
 // The menus and the status line are read in the Japanese test, whose texts all have English sources.
-TEST_F(AppTest, ToolbarAndAboutBox) {
+TEST_F(AppTest, TheToolbarHoldsItsCommandsInOrderEachWithAnIcon) {
   Start();
   QList<int> order;   // separators as 0
   for (QAction* a : Frame->ToolBar()->actions()) {
@@ -83,6 +83,10 @@ TEST_F(AppTest, ToolbarAndAboutBox) {
     EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << order.back();
   }
   EXPECT_EQ(order, (QList<int>{32771, 32777, 32773, 0, 32784, 57634, 0, 0, 57607, 0, 57664}));
+}
+
+TEST_F(AppTest, TheAboutBoxNamesTheVersionWithItsBuildLicence) {
+  Start();
   QString version;
   QString build;
   ASSERT_TRUE(OnModal([&] { Frame->Action(IdAppAbout)->trigger(); }, [&](QDialog* box) {
@@ -156,9 +160,7 @@ TEST_F(AppTest, ASignalEndsTheProgramWithItsStopLogged) {
   }
 }
 
-TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFourToThree) {
-  Options.Simulate = true;   // the saved profile must keep the real ports
-  Options.SimulatePaced = false;
+TEST_F(AppTest, ThePrintPreviewDrawsAFourToThreePictureOnThePage) {
   Start();
   std::pair<int, int> area;
   ASSERT_TRUE(OnModal([&] { Frame->Action(IdFilePrintPreview)->trigger(); }, [&](QDialog* preview) {
@@ -171,7 +173,12 @@ TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFo
   EXPECT_NEAR(area.first * 3.0 / (area.second * 4.0), 1.0, 0.01);
   EXPECT_GT(area.first, 1000);
   EXPECT_LT(area.first, App->View()->Printer().width());
+}
 
+TEST_F(AppTest, SettingsCommandsReachTheirDialogsWhoseOkIsSavedWithoutTheSimulatorsPorts) {
+  Options.Simulate = true;   // the saved profile must keep the real ports
+  Options.SimulatePaced = false;
+  Start();
   QDialog* graph = App->Actions()->GraphDialog();
   ASSERT_NE(graph, nullptr);
   EXPECT_FALSE(graph->isVisible());   // created hidden at start-up
@@ -186,8 +193,11 @@ TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFo
   EXPECT_EQ(ReadBytes(Profile).find("/dev/pts/"), std::string::npos);
   EXPECT_EQ(App->Settings().ComPort[0], "0");
   EXPECT_EQ(App->Settings().KrfFolder, Folder.Path + "/");   // with no profile: beside the program
+}
 
-  // The window's graph takes the 4:3 area of its view; the copied picture is 640 x 480.
+// The window's graph takes the 4:3 area of its view; the copied picture is 640 x 480.
+TEST_F(AppTest, TheWindowsGraphLikeItsCopiedPictureIsFourToThree) {
+  Start();
   const QRgb green = qRgb(0, 128, 0);   // the default frame colour 0x008000
   CSpectrelView window(*Doc);   // a view of its own size, outside the frame's layout
   window.resize(1200, 600);
