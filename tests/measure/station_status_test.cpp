@@ -151,6 +151,30 @@ TEST(StationStatusTest, TheMonitorRefreshesItsFileEveryHalfMinute) {
   EXPECT_EQ(updated()->SensorsInUse, std::vector<std::string>{"SR-102"});
 }
 
+// A start after a stop is a new session: nothing of the last one is told as its own.
+TEST(StationStatusTest, NewSessionStartsWithoutTheLastOnesCycles) {
+  testing::TempDir dir;
+  testing::FakeClock clock(kNoon);
+  AppSettings settings;
+  settings.KrfFolder = dir.Path + "/";
+  StationMonitor monitor(settings, clock);
+  monitor.Started(true, {"SR-102"});
+  monitor.CycleCompleted(CycleStatus{kNoon, true, "", {}, {}}, std::nullopt);
+  monitor.Stopped();
+  std::string error;
+  const auto written = [&] { return ParseStationStatus(testing::ReadBytes(StatusFilePath(settings.KrfFolder)), error); };
+  ASSERT_TRUE(written()) << error;
+  EXPECT_EQ(written()->LastStored, kNoon);
+  clock.Advance(60);
+  monitor.Started(true, {"SR-102"});
+  ASSERT_TRUE(written()) << error;
+  EXPECT_EQ(written()->State, StationState::Starting);
+  EXPECT_EQ(written()->Started, kNoon + 60);
+  EXPECT_EQ(written()->Counters.Stored, 0);
+  EXPECT_FALSE(written()->LastCycle);
+  EXPECT_FALSE(written()->LastStored);
+}
+
 TEST(StationStatusTest, FreeSpaceIsThatOfAnExistingFolder) {
   testing::TempDir dir;
   EXPECT_GT(FreeSpace(dir.Path).value_or(0), 0);
