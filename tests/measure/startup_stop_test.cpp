@@ -33,6 +33,19 @@ TEST_F(StartStopTest, StopDeclinedKeepsTheIntervalMeasurementGoing) {
   EXPECT_EQ(Log().substr(Log().size() - 35), "2026/12/07,05:58:05,INT.MEAS STOP\r\n");
 }
 
+// The station reads "starting" while a sensor in use is still being identified.
+TEST_F(StartStopTest, StationIsStartingUntilEverySensorHasAnswered) {
+  AddSensor(SR101);
+  CSpectrelDoc& doc = MakeDoc();
+  doc.OnStartInterval();
+  doc.OnIntervalTick();   // long before its identification is read
+  EXPECT_EQ(Written().State, StationState::Starting);
+  ASSERT_TRUE(WaitForStatus("SR-101 READY\n")) << Host.Status();
+  doc.OnIntervalTick();
+  EXPECT_EQ(Written().State, StationState::Measuring);
+  EXPECT_TRUE(doc.StopMeasurement());
+}
+
 TEST_F(StartStopTest, ASensorOnAMissingPortJoinsOnceItAppears) {
   AddSensor(SR101);
   Settings.UseSensor[SR103] = true;
