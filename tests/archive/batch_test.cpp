@@ -66,7 +66,7 @@ TEST_F(BatchTest, APartOfTheDayConvertsBesideTheDay) {
 }
 
 // A failed write leaves nothing under the final name or beside it.
-TEST_F(BatchTest, DamagedDaysAndFailedWritesAreReportedAndSkippedAndTheRestConverted) {
+TEST_F(BatchTest, EveryDayThatFailsIsReportedWithoutStoppingTheRest) {
   WriteDays(3);
   std::string bytes = ReadBytes(DayFile(1));
   const std::size_t mt = bytes.find("MT,2019");

@@ -84,7 +84,7 @@ double RadiantExposure(const CKrfData& day) {
   return sum / 1e6;
 }
 
-TEST(DaskExample, DailyIntegralsAndMonthlySpectraMatchTheDayFiles) {
+TEST(DaskExample, TheExamplesResultsMatchTheDayFiles) {
   if (!PythonHas("xarray, dask, distributed, netCDF4, pandas"))
     GTEST_SKIP() << "/usr/bin/python3 lacks xarray/dask/distributed/netCDF4: install python3-xarray "
                     "python3-dask python3-distributed python3-netcdf4";

@@ -62,7 +62,7 @@ struct CsvCase {
 };
 
 // A site without a position (the program's defaults) gets no sun angles but a note instead.
-TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnOfTheSameDayAndSettings) {
+TEST_F(NetCdfDayTest, SpectrumEqualsTheOneNmCsvColumnWrittenWithTheSameSettings) {
   CKrfData day = TwoSensorDay();
   day.SiteLat = "00.000";
   day.SiteLon = "000.000";

@@ -73,7 +73,7 @@ void DarkerUv(CKrfData& d, float counts) {
   for (int k = 0; k < 60; ++k) Block(d, SR101).Dark[k] = FlatRate + counts;
 }
 
-TEST(QualityFlags, EachRuleFiresAtItsThresholdAndNotBelow) {
+TEST(QualityFlags, EachRuleFiresOnlyFromItsThreshold) {
   const std::vector<FlagCase> cases{
       {"quiet point", [](CKrfData&) {}, 0},
       {"SR-103 took no part", [](CKrfData& d) { d.Rad(0).RemoveBlock(SR103); }, SensorMissing | IntegralPartial},

@@ -35,7 +35,7 @@ const DayRow Days[] = {
 
 class LocalDays : public ::testing::TestWithParam<DayRow> {};
 
-TEST_P(LocalDays, BeginAndLastAsTheZoneSays) {
+TEST_P(LocalDays, TheZoneSaysWhenADayBeginsHowLongItLasts) {
   const DayRow& row = GetParam();
   const std::int64_t noon = row.Midnight + 12 * 3600;
   const auto check = [&](const StationZone& zone, const char* how) {

@@ -43,7 +43,7 @@ class ExportTest : public CliTest {
 };
 
 // Every hour as the measuring program would have left it with the settings the options amount to.
-TEST_F(ExportTest, OptionsAndProfileChooseGridRangeAndColumns) {
+TEST_F(ExportTest, EveryHourIsWrittenWithTheSettingsTheOptionsAmountTo) {
   WriteBytes(Dir + "station.ini", "[SAVE]\nPITCH=1\nLEFT=500\nRIGHT=504\nSR101=0\nMERGE=0\n");
   struct Case {
     Args Options;
@@ -145,7 +145,7 @@ TEST_F(ExportTest, WhatCannotBeDoneIsRefusedInOneLine) {
   }
 }
 
-TEST(BatchProgress, BarShowsDaysRateAndTimeLeft) {
+TEST(BatchProgress, TheBarShowsDaysDoneThenTheRateThenTheTimeLeft) {
   EXPECT_EQ(cli::BatchProgress::BarText(12, 30, 154.25, 185.0),
             "[#########               ] 12/30 days  154.2 MB/s  3:05 left");
   EXPECT_EQ(cli::BatchProgress::BarText(0, 4, 0.0, -1.0),

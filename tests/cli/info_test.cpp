@@ -18,7 +18,7 @@ const std::string Day = testing::MakeGoldenDay().Bytes;
 
 using InfoCommand = CliTest;
 
-TEST_F(InfoCommand, TextAndJsonReports) {
+TEST_F(InfoCommand, ReportsTheWholeDayAsTextOrJson) {
   WriteBytes(Dir + "20190412.KRF", Day);
   const std::string path = Dir + "20190412.KRF";
   Finished run = Info({path});
@@ -51,7 +51,7 @@ TEST_F(InfoCommand, TextAndJsonReports) {
   EXPECT_EQ(report["points"][1]["blocks"].size(), 0u);
 }
 
-TEST_F(InfoCommand, FilesThatDoNotLoadShowWhyAndFail) {
+TEST_F(InfoCommand, AFileThatDoesNotLoadFailsSayingWhy) {
   WriteBytes(Dir + "bad.KRF", Day + "DT_KRF,100\nMT,20191301000000\nMEMO,never\nDT_KRF_END\n");
   WriteBytes(Dir + "semi.KRF", "HD_KRF;100\n");
   struct Case {
@@ -74,7 +74,7 @@ TEST_F(InfoCommand, FilesThatDoNotLoadShowWhyAndFail) {
   }
 }
 
-TEST_F(InfoCommand, ACutTailIsShownAndRepairKeepsEveryPointThatCanBeRead) {
+TEST_F(InfoCommand, ACutTailIsShownWhereItBegins) {
   const std::string cut = Day.substr(0, Day.rfind("MD_BGN\n") + 500);
   WriteBytes(Dir + "cut.KRF", cut);
   Finished run = Info({Dir + "cut.KRF"});
@@ -82,10 +82,14 @@ TEST_F(InfoCommand, ACutTailIsShownAndRepairKeepsEveryPointThatCanBeRead) {
   EXPECT_EQ(run.Exit, 0);
   EXPECT_NE(run.Out.find("tail: cut short after byte " + end + " of " + std::to_string(cut.size())), std::string::npos)
       << run.Out;
+}
+
+TEST_F(InfoCommand, RepairKeepsEveryPointThatCanBeRead) {
+  const std::string cut = Day.substr(0, Day.rfind("MD_BGN\n") + 500);
   const std::string damaged = Day + "DT_KRF,100\nMT,20191301000000\nDT_KRF_END\nDT_KRF,100\nMT,20190412092003\n"
                                     "DT_KRF_END\n" + cut.substr(cut.find("DT_KRF,100\n"));
   WriteBytes(Dir + "damaged.KRF", damaged);
-  run = RunCli({Cli, "repair", Dir + "damaged.KRF", "--out", Dir + "new.KRF"}, {"TZ=UTC0"});
+  Finished run = RunCli({Cli, "repair", Dir + "damaged.KRF", "--out", Dir + "new.KRF"}, {"TZ=UTC0"});
   EXPECT_EQ(run.Exit, 0) << run.Err;
   EXPECT_NE(run.Out.find("kept 4 points; dropped 1 points"), std::string::npos) << run.Out;
   EXPECT_EQ(ReadBytes(Dir + "damaged.KRF"), damaged);

@@ -35,7 +35,7 @@ std::unique_ptr<solmet_sim::SimulatedSensor> StationSensor(int model, Fault faul
 
 using RunnerMeasure = CliTest;
 
-TEST_F(RunnerMeasure, SimulatedStationMeasuresTheProfilesChoiceAndLeavesTheProfileAlone) {
+TEST_F(RunnerMeasure, ASimulatedStationMeasuresAsItsProfileSaysWithoutChangingIt) {
   // A portable install: the program beside the station's "spectrel.ini", which names the data
   // folders. The simulated sensors plug in where the profile's ports are; the profile stays as it is.
   const std::string program = Dir + "spectrel-cli";
@@ -102,7 +102,7 @@ TEST_F(RunnerMeasure, StationSensorIsMeasuredOrItsFailureReported) {
   }
 }
 
-TEST_F(RunnerMeasure, APointThatCannotBeStoredExitsOneAndSaysWhy) {
+TEST_F(RunnerMeasure, APointThatCannotBeStoredExitsOneSayingWhy) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   ::localtime_r(&now, &local);
@@ -141,7 +141,7 @@ TEST_F(RunnerMeasure, ProbeReportsOneSensorAsTextOrValidJson) {
   EXPECT_TRUE(failed["measurement"].is_null());
 }
 
-TEST_F(RunnerMeasure, BadUsageExitsTwoWithTheReasonAndTheCommandsHelp) {
+TEST_F(RunnerMeasure, BadUsageExitsTwoSayingWhyWithTheCommandsUsage) {
   const std::string day = Dir + "a.KRF";
   const std::vector<Args> bad{
       {"probe", "--model", "SR-105", "--port", "x"}, {"probe", "--model", "SR-103"}, {"probe", "--port"},
@@ -159,20 +159,24 @@ TEST_F(RunnerMeasure, BadUsageExitsTwoWithTheReasonAndTheCommandsHelp) {
     EXPECT_NE(run.Err.find("Usage: spectrel-cli " + args[0]), std::string::npos) << run.Err;
     EXPECT_EQ(run.Out, "");
   }
-  for (const std::string command : {"probe", "info", "export", "measure", "run", "status"}) {
-    const Finished help = RunCli({Cli, command, "--help"});
-    EXPECT_EQ(help.Exit, 0);
-    EXPECT_NE(help.Out.find("Usage: spectrel-cli " + command), std::string::npos) << help.Out;
-  }
   EXPECT_EQ(RunCli({Cli}).Exit, 2);
   EXPECT_EQ(RunCli({Cli, "calibrate"}).Err.rfind("spectrel-cli: unknown command 'calibrate'", 0), 0u);
   // Nothing was started, so nothing was logged or stored.
   EXPECT_TRUE(std::filesystem::is_empty(Dir));
 }
 
+TEST_F(RunnerMeasure, EachCommandsHelpIsItsUsage) {
+  for (const std::string command : {"probe", "info", "export", "measure", "run", "status"}) {
+    const Finished help = RunCli({Cli, command, "--help"});
+    EXPECT_EQ(help.Exit, 0);
+    EXPECT_NE(help.Out.find("Usage: spectrel-cli " + command), std::string::npos) << help.Out;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(Dir));
+}
+
 using RunnerRun = CliTest;
 
-TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermLeavingItsStatusAndTellingTheServiceManager) {
+TEST_F(RunnerRun, MeasuresAtEveryBoundaryUntilSigtermKeepingItsWatchersInformed) {
   const std::string socketPath = Dir + "notify";
   const int listener = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   sockaddr_un address{};
@@ -302,7 +306,7 @@ TEST_F(RunnerRun, StartIsRefusedWithTheReasonBeforeMeasuring) {
 
 // A lock left by a station that ended without a stop is taken over and said; the profile's
 // warnings are said once on stderr and in the event log, and the measurement goes on.
-TEST_F(RunnerMeasure, StaleLockAndProfileWarningsAreSaidOnceAndMeasurementGoesOn) {
+TEST_F(RunnerMeasure, WarningsAtStartAreSaidOnceWithoutStoppingTheMeasurement) {
   WriteBytes(FolderLock::LockPath(Dir), "999999999 spectrel-cli run\n");
   WriteBytes(Dir + "p.ini", "[INT]\nINTERVAL=5\n");
   // The second start follows a clean stop: nothing is taken over.
@@ -345,7 +349,7 @@ TEST_F(RunnerRun, SigtermDuringALongReadStopsAtOnceSayingWhatItWaitsFor) {
   EXPECT_EQ(LogMessages(Dir), CleanLog);
 }
 
-TEST_F(RunnerRun, SensorLostAndBackBehindItsLinkIsReconnectedAndStoredAgain) {
+TEST_F(RunnerRun, ASensorLostThenBackBehindItsLinkMeasuresAgain) {
   // The sensor behind a fixed link hangs up its line and is replaced while the runner goes on.
   const std::string link = Dir + "SR101";
   auto sensor = StationSensor(SR101);

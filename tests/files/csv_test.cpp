@@ -96,7 +96,7 @@ TEST_F(Csv, RawLinesListEveryPixelOnceUnderTheLabelsOfTheGroupsTheOptionsSelect)
   EXPECT_EQ(writer.CsvLines.back(), "1666.00,1511.00,");
 }
 
-TEST_F(Csv, OneNanometreGridWithInterpolatedAndMergedValuesInEveryLocale) {
+TEST_F(Csv, OneNanometreGridIsFilledColumnByColumnInEveryLocale) {
   options.OneNm = true;
   const int j = Point({SR101, SR103});
   Export({j});
@@ -147,7 +147,7 @@ TEST_F(Csv, RawEqualWavelengthsOfTwoSensorsShareOneLine) {
   EXPECT_EQ(writer.CsvLines.back(), "1665.50,,1511.00,1511.00,");
 }
 
-TEST_F(Csv, FileHoldsTheHourOfTheLastPointAndReplacesTheOldFileWhole) {
+TEST_F(Csv, AFileHoldsTheHourOfItsLastPointReplacingTheOldWhole) {
   testing::ScopedTz tokyo("Asia/Tokyo");   // 2023-11-15 00:00:00 UTC is 09:00:00 here
   constexpr std::int64_t Nov15 = 1700006400;
   testing::TempDir dir;

@@ -39,7 +39,7 @@ class KrfFile : public ::testing::Test {
   std::string Path = Dir.File("20190412.KRF");
 };
 
-TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKeepTheSet) {
+TEST_F(KrfFile, AWholeWriteGivesTheGoldenBytesReplacingTheOldFileAtOnce) {
   const std::string old = "HD_KRF,100\n" + std::string(900000, 'x') + "\n";
   testing::WriteBytes(Path, old);
   const int reader = ::open(Path.c_str(), O_RDONLY);
@@ -56,10 +56,11 @@ TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKe
   EXPECT_TRUE(seen == old);
   ::close(reader);
   EXPECT_EQ(Dir.Count(), 1);   // no temporary file stays behind
-  EXPECT_FALSE(SaveKrf(CKrfData(), Dir.File("no/such/folder/x.KRF")));
-  EXPECT_FALSE(SaveKrf(CKrfData(), Dir.Path));   // a folder in place of the file
-  // A table shorter than the sensor's pixels (a record read from a damaged file) is written as
-  // the same section with zeros for the missing values, never shorter or longer.
+}
+
+// A table shorter than the sensor's pixels (a record read from a damaged file) is written as
+// the same section with zeros for the missing values, never shorter or longer.
+TEST_F(KrfFile, AShortTableIsWrittenFilledWithZeros) {
   CKrfData cut = MakeGoldenDay().Set;
   CKrfData zeroed = cut;
   cut.Rad(0).Block(SR101)->Light.resize(500);
@@ -68,7 +69,11 @@ TEST_F(KrfFile, WholeWriteReplacesTheOldFileAtOnceAndReadsBackWhileFailedLoadsKe
   ASSERT_TRUE(SaveKrf(cut, Dir.File("cut.KRF")));
   ASSERT_TRUE(SaveKrf(zeroed, Dir.File("zeroed.KRF")));
   EXPECT_TRUE(ReadBytes(Dir.File("cut.KRF")) == ReadBytes(Dir.File("zeroed.KRF")));
-  // Loads that fail have their codes and leave the set as it was.
+}
+
+// Loads that fail have their codes and leave the set as it was.
+TEST_F(KrfFile, FailedLoadsSayWhyLeavingTheSetAsItWas) {
+  CKrfData read = MakeGoldenDay().Set;
   const CKrfData before = read;
   for (const char* bad : {"HD_KRF;100\nSITE,x\n", "", "HD_KRF", "hd_krf,100\n"}) {
     testing::WriteBytes(Path, bad);
@@ -121,7 +126,7 @@ TEST_F(KrfFile, AppendedPointByPointOrWrittenNewItIsTheGoldenFile) {
   EXPECT_EQ(Dir.Count(), 2);
 }
 
-TEST_F(KrfFile, LeftoversOfOurTemporaryPatternAreRemovedAndNothingElse) {
+TEST_F(KrfFile, OnlyAbandonedLeftoversOfOurTemporaryPatternAreRemoved) {
   const std::string abandoned = Dir.File(".20190412.KRF.spectrel-tmp-99999-3");
   const std::string live = Dir.File(".20190412.KRF.spectrel-tmp-1-1");
   const std::string otherDay = Dir.File(".20190413.KRF.spectrel-tmp-7-0");
@@ -143,7 +148,7 @@ TEST_F(KrfFile, LeftoversOfOurTemporaryPatternAreRemovedAndNothingElse) {
   EXPECT_TRUE(IsTemporaryName(NameOf(TemporaryPathFor(Path, 42, 7)), "20190412.KRF"));
 }
 
-TEST(KrfNumbers, StatusRealsHaveOneDecimalAndAFullStopInEveryLocale) {
+TEST(KrfNumbers, NumbersFollowTheCConventionsInEveryLocale) {
   const std::pair<float, const char*> cases[] = {
       {3.45f, "3.5"},   {-5.25f, "-5.2"},   {1234.25f, "1234.2"},        {0.75f, "0.8"},
       {-273.15f, "-273.1"}, {1e6f, "1000000.0"}, {-0.04f, "-0.0"}, {0.0f, "0.0"}};
@@ -162,7 +167,7 @@ TEST(KrfNumbers, StatusRealsHaveOneDecimalAndAFullStopInEveryLocale) {
   EXPECT_EQ(KrfToFloat(-1e300), -std::numeric_limits<float>::infinity());
 }
 
-TEST_F(KrfFile, FailedWritesReportFailureAndLeaveTheFileAsItWas) {
+TEST_F(KrfFile, FailedWritesLeaveTheFileAsItWas) {
   const CKrfData day = testing::MakeDay({SR102}, 1, testing::At090503, 60);   // about 20 KB
   ASSERT_TRUE(SaveKrf(day, Path));
   const std::string before = ReadBytes(Path);
@@ -183,9 +188,11 @@ TEST_F(KrfFile, FailedWritesReportFailureAndLeaveTheFileAsItWas) {
   EXPECT_FALSE(saved);
   EXPECT_TRUE(ReadBytes(Path) == before);
   EXPECT_EQ(Dir.Count(), 1);   // the temporary file of the failed whole write is gone
+  EXPECT_FALSE(SaveKrf(CKrfData(), Dir.File("no/such/folder/x.KRF")));
+  EXPECT_FALSE(SaveKrf(CKrfData(), Dir.Path));   // a folder in place of the file
 }
 
-TEST(KrfTime, WrittenInTheProgramsZoneAndReadBackToTheSameInstant) {
+TEST(KrfTime, AStampInTheProgramsZoneReadsBackAsTheSameInstant) {
   const struct {
     const char* Zone;
     const char* Text;

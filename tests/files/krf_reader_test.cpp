@@ -68,7 +68,7 @@ TEST_F(KrfReader, RepeatedHourOfAChangeBackKeepsThePointsInOrder) {
   EXPECT_EQ(std::pair(next.Rad(0).Memo, report.PointsNotKept), std::pair(std::string("d"), 4));
 }
 
-TEST_F(KrfReader, LaterValuesAndBlocksWinAndCarriageReturnsBeforeLineFeedsAreDelimiters) {
+TEST_F(KrfReader, LaterValuesWinEvenWithCarriageReturnsBeforeLineFeeds) {
   const std::string lf = "HD_KRF,100\nSITE,first\nSITE,second\nHD_KRF_END\n" + Sr104Header("first", 1.0f) +
                          "HD_SR104,100\nSN,second\nC0,900\nC1,2\nCAL_BGN\n" + Filled(256, 2.0f) +
                          "CAL_END\nHD_SR104_END\n" + Point("20190412090503", "m") +
@@ -102,7 +102,7 @@ TEST_F(KrfReader, EmptyLinesEndTheParseOrTheBlockButDelimiterLinesDoNot) {
   EXPECT_EQ(delimiters.Rad(0).Memo, "kept");
 }
 
-TEST_F(KrfReader, LongLinesComeInPiecesOf256BytesAndANulEndsALine) {
+TEST_F(KrfReader, LongLinesComeInPiecesOf256Bytes) {
   const std::string first = "NOTE," + std::string(251, 'n');   // 256 bytes: one piece
   ASSERT_EQ(Load(Header + "DT_KRF,100\n" + first + "MEMO,second-piece-of-a-long-line-abcdefghijk\nDT_KRF_END\n" +
                  "DT_KRF,100\n" + first + "\nMEMO,lost\nDT_KRF_END\n" + Point("20190412091003", "next")),
@@ -110,6 +110,9 @@ TEST_F(KrfReader, LongLinesComeInPiecesOf256BytesAndANulEndsALine) {
   EXPECT_EQ(Set.Rad(0).Memo, "second-piece-of-a-long-line-abc");
   EXPECT_EQ(Set.Rad(1).Memo, "");   // the line feed after a full piece is an empty line
   EXPECT_EQ(Set.Rad(2).Memo, "next");
+}
+
+TEST_F(KrfReader, ANulEndsALine) {
   CKrfData nul;
   ASSERT_EQ(LoadKrfFromBytes(nul, Header + "DT_KRF,100\n" + std::string("MEMO,a\0b,c\n", 11) + "DT_KRF_END\n").Points, 1);
   EXPECT_EQ(nul.Rad(0).Memo, "a");
@@ -138,7 +141,7 @@ TEST_F(KrfReader, SectionsTakeTheirBytesWhateverTheyHold) {
   EXPECT_EQ(block->ExposureMs, 12);
 }
 
-TEST_F(KrfReader, StatusAndExposureReadLikeAtoiAndAtofInCConventions) {
+TEST_F(KrfReader, NumbersInBlocksReadAsTheCLibraryReadsThemInEveryLocale) {
   const std::string file = Header + Point("20190412090503", "p") +
                            "DT_SR101,100\nSN\nET\nSS,,5,,1.5\nDT_SR101_END\n"
                            "DT_SR103,100\nSN,C103\nET,12ms\nSS,7x,-3,+2,1e1,2.5e-1,abc,-7.25\nDT_SR103_END\n";
@@ -160,7 +163,7 @@ TEST_F(KrfReader, StatusAndExposureReadLikeAtoiAndAtofInCConventions) {
   check();
 }
 
-TEST_F(KrfReader, ACutTailIsToldFromAWholeFileAndItsCutBlockIsNotKept) {
+TEST_F(KrfReader, ACutTailIsToldFromAWholeFileKeepingNoCutBlock) {
   const std::string whole = testing::MakeGoldenDay().Bytes;
   const size_t lastLight = whole.rfind("MD_BGN\n") + 7;
   const size_t lastPoint = whole.rfind("DT_KRF,100\n");
@@ -205,7 +208,7 @@ TEST_F(KrfReader, ACutSensorRecordIsNotKept) {
 }
 
 // Which stamps are not times is the time parser's own rule; here what a load does with one.
-TEST_F(KrfReader, InvalidTimeStampEndsALoadButASalvageSkipsItsPointOrBlockAndGoesOn) {
+TEST_F(KrfReader, AnInvalidTimeStampEndsALoadWhereASalvageSkipsIt) {
   const std::string block = "DT_SR104,100\nMT,20190412090503\nET,5\nDT_SR104_END\n";
   const std::string badBlock = "DT_SR104,100\nMT,20190412250000\nDT_SR104_END\n";
   const std::string bytes = Header + Sr104Header("D104", 1.0f) + Point("20190412090503", "one") + block +

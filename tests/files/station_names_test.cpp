@@ -93,12 +93,16 @@ TEST(StationNames, TimeZoneTextIsTheWholeHourOffset) {
   }
 }
 
-// A day goes on in its parts "YYYYMMDD_n.KRF" beside its day file; other names are no part.
-TEST(StationNames, PartsOfADayAreNamedAndKnownByTheirName) {
+// A day goes on in its parts "YYYYMMDD_n.KRF" beside its day file.
+TEST(StationNames, PartsOfADayAreNamedAfterItsDayFile) {
   EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 1), "/d/2026/20261205.KRF");
   EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 12), "/d/2026/20261205_12.KRF");
   EXPECT_EQ(DayPartPath("/d/2026/notes.KRF", 2), "");         // no station day file: no parts
   EXPECT_EQ(DayPartPath("/d/2026/20261205_2.KRF", 3), "");    // a part has no parts of its own
+}
+
+// Only such names are parts; any other name is none.
+TEST(StationNames, APartIsKnownByItsName) {
   const std::pair<const char*, int> names[] = {
       {"/d/2026/20261205.KRF", 1}, {"/d/2026/20261205_2.KRF", 2}, {"20261205_12.KRF", 12},
       {"/d/2026/20261205_1.KRF", 0}, {"/d/2026/20261205_2.krf", 0}, {"/d/2026/2026120509_2.CSV", 0},

@@ -39,7 +39,7 @@ class CycleTest : public DocTest {
   }
 };
 
-TEST_F(CycleTest, EachSensorsIdentificationAndSpectrumAreStoredAndShown) {
+TEST_F(CycleTest, ACycleStoresEachSensorsRecordsThenShowsThePoint) {
   AddSensor(SR102);
   AddSensor(SR104);
   StartInterval("SR-102 READY\nSR-104 READY\n");
@@ -110,7 +110,7 @@ TEST_F(CycleTest, SensorNotMeasuredInARunAddsNoOldSpectrum) {
   EXPECT_NE(Log().find("2026/12/07,10:02:00,ERROR SR101 MEAS\r\n"), std::string::npos);
 }
 
-TEST_F(CycleTest, AllSensorsFailingLogsOneLineEachAndStoresAnEmptyPoint) {
+TEST_F(CycleTest, AllSensorsFailingStoresAnEmptyPointLoggingEachOnce) {
   solmet_sim::SimulatedSensor& a = AddSensor(SR101);
   solmet_sim::SimulatedSensor& b = AddSensor(SR103);
   StartInterval("SR-101 READY\nSR-103 READY\n");
@@ -152,7 +152,7 @@ TEST_F(CycleTest, CycleStampedBeforeMidnightGoesToThatDaysFilesWhenCompletedAfte
 // The store's outcome reaches the operator: the log, standard error, the status file, the cycle
 // told to the host; the held point is said once more when the program ends, waits in the held
 // points file and goes into its day file at the next start.
-TEST_F(CycleTest, PointNotStoredIsLoggedSaidAndCounted) {
+TEST_F(CycleTest, APointNotStoredIsToldEverywhereThenStoredAtTheNextStart) {
   Settings.SaveCsv = true;
   WriteBytes(Settings.KrfFolder + "2026", "a file where the year folder goes");
   WriteBytes(Folder + "/csvfile", "x");

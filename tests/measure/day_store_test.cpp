@@ -197,7 +197,7 @@ TEST_F(DayStoreTest, StoreKeepingTheHourWritesTheSameDayAsOneKeepingTheWholeDay)
 
 // Killed after any step of keeping a damaged file aside and writing the day again, the next start
 // finds every whole point of the day in its file, byte for byte, and one copy of the old file aside.
-TEST_F(DayStoreTest, DamagedDayFileIsKeptAsideAndTheDayWrittenAgainWhereverTheProgramIsKilled) {
+TEST_F(DayStoreTest, AKillAtAnyStepOfSettingADamagedFileAsideLosesNoWholePoint) {
   std::filesystem::create_directories(Dir.Path + "/2026");
   ASSERT_TRUE(SaveKrf(MakeDay({SR102}, 3, Dec(8, 6, 0), 600), DayPath(8)));
   std::string cut = ReadBytes(DayPath(8));
@@ -270,7 +270,7 @@ TEST_F(DayStoreTest, PointsNotStoredAreHeldForTheNextSaveOfAnyDay) {
 // A real full disk: the points the day file cannot take go into the space the held points file
 // reserved at start, survive a stop and a start on the still full disk, and reach their day file
 // in time order once space is freed.
-TEST_F(DayStoreTest, PointsHeldOnAFullDiskSurviveAStopAndReachTheirDayFile) {
+TEST_F(DayStoreTest, PointsHeldOnAFullDiskReachTheirDayFileAcrossAStop) {
   const std::string disk = Dir.Path + "/disk";
   std::filesystem::create_directories(disk);
   if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=2m") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";

@@ -6,7 +6,7 @@ namespace {
 
 using EventLogTest = DocTest;
 
-TEST_F(EventLogTest, LinesAreDateTimeAndMessageInTheFileOfTheirYear) {
+TEST_F(EventLogTest, LinesAreStampedMessagesInTheFileOfTheirYear) {
   CSpectrelDoc& doc = MakeDoc();
   const std::string start = "2026/12/07,05:58:00,APP START\r\n";
   EXPECT_EQ(Log(), start);
@@ -22,7 +22,7 @@ TEST_F(EventLogTest, LinesAreDateTimeAndMessageInTheFileOfTheirYear) {
   EXPECT_TRUE(Host.States.empty());   // no measurement was ever shown
 }
 
-TEST_F(EventLogTest, MissingDataFolderDropsLinesToStandardErrorAndCreatesNothing) {
+TEST_F(EventLogTest, AMissingDataFolderSendsLinesToStandardErrorCreatingNothing) {
   Settings.KrfFolder = Folder + "/absent/";
   ::testing::internal::CaptureStderr();
   CSpectrelDoc& doc = MakeDoc();

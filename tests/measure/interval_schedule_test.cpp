@@ -74,7 +74,7 @@ TEST(IntervalSchedule, NextBoundaryIsTheNextOneTheClockShows) {
     EXPECT_EQ(IntervalSchedule(c.Start, c.End, c.Interval).NextAfter(c.Now, Zone(c.Zone)), c.Next) << c.Name;
 }
 
-TEST(IntervalSchedule, CrossingCountsEveryShowingAndNamesTheLast) {
+TEST(IntervalSchedule, ACrossingCountsEveryBoundaryShownNamingTheLast) {
   struct Case {
     const char* Name;
     const char* Zone;
@@ -121,7 +121,7 @@ TEST(IntervalSchedule, CrossingCountsEveryShowingAndNamesTheLast) {
 
 // The scheduler's ticks from a start, at a 10-s interval around the clock in UTC: which
 // boundaries each tick is given, and whether it may measure the last of them.
-TEST(IntervalTicks, EachBoundaryGoesToOneTickAndTheFirstTickNeverMeasures) {
+TEST(IntervalTicks, EachBoundaryGoesToOneTickThatMayMeasureUnlessFirst) {
   const std::int64_t midnight = Utc(2026, 12, 7, 0);
   struct Tick {
     std::int64_t At;          // s after midnight

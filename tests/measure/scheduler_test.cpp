@@ -127,7 +127,7 @@ TEST_F(SchedulerTest, ScheduleThatCanNeverMeasureIsRefused) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "INT.MEAS START"), 1);
 }
 
-TEST_F(SchedulerTest, ClockStepIsLoggedOnceAndNoBoundaryIsStoredTwice) {
+TEST_F(SchedulerTest, AClockStepIsLoggedOnceWithoutStoringABoundaryTwice) {
   struct Case {
     std::int64_t Interval;
     std::int64_t Step;              // s, at 10:03:00
@@ -164,7 +164,7 @@ TEST_F(SchedulerTest, ClockStepIsLoggedOnceAndNoBoundaryIsStoredTwice) {
   }
 }
 
-TEST_F(SchedulerTest, UnsynchronisedClockIsLoggedOnceAndWrittenToTheStatus) {
+TEST_F(SchedulerTest, AnUnsynchronisedClockIsLoggedOnceKeptInTheStatus) {
   Start(Dec7(10, 0, 0), 600);
   Clock.Sync = ClockSync::Unsynchronised;
   TickRange(Dec7(10, 0, 1), Dec7(10, 0, 3));

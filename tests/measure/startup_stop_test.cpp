@@ -46,7 +46,7 @@ TEST_F(StartStopTest, StationIsStartingUntilEverySensorHasAnswered) {
   EXPECT_TRUE(doc.StopMeasurement());
 }
 
-TEST_F(StartStopTest, SensorOnAMissingPortShowsItsErrorAndJoinsWhenItAppears) {
+TEST_F(StartStopTest, ASensorOnAMissingPortJoinsOnceItAppears) {
   AddSensor(SR101);
   Settings.UseSensor[SR103] = true;
   const std::string late = Folder + "/late-tty";   // a USB adapter found after the start
@@ -84,7 +84,7 @@ TEST_F(StartStopTest, StopWhileASensorDoesNotAnswerEndsAfterAtMostOneMorePause) 
 }
 
 // A manual run waits for both sensors and stops by itself; a second stop only logs again.
-TEST_F(StartStopTest, ManualRunWaitsForItsSensorsAndStopsByItself) {
+TEST_F(StartStopTest, AManualRunStopsByItselfAfterItsCycle) {
   AddSensor(SR101);
   AddSensor(SR103);
   CSpectrelDoc& doc = MakeDoc();

@@ -31,7 +31,7 @@ StationStatus Measuring() {
   return s;
 }
 
-TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
+TEST(StationStatusTest, JsonKeepsEveryField) {
   StationStatus s = Measuring();
   s.NextBoundary = s.Updated = kNoon;
   s.Counters = {10, 8, 2, 1, 3};
@@ -47,12 +47,19 @@ TEST(StationStatusTest, JsonKeepsEveryFieldAndRejectsOtherFiles) {
   ASSERT_TRUE(back) << error;
   s.LastCycle->Sensors[0].StatusText = "Error(Time-Out) \xEF\xBF\xBD";
   EXPECT_TRUE(*back == s) << StationStatusJson(*back);
+}
 
+TEST(StationStatusTest, OtherFilesAreRejected) {
+  std::string error;
   for (const char* bad : {"", "{}", "[1]", "{\"program\":\"other\"}", "{\"program\":\"spectrel\",\"state\":\"dozing\"}"}) {
     EXPECT_FALSE(ParseStationStatus(bad, error)) << bad;
     EXPECT_FALSE(error.empty());
   }
-  // Keys a status file lacks read as interval mode off and counters at zero.
+}
+
+// Keys a status file lacks read as interval mode off and counters at zero.
+TEST(StationStatusTest, MissingKeysReadAsDefaults) {
+  std::string error;
   const auto sparse = ParseStationStatus(
       R"({"program":"spectrel","state":"measuring","schedule":{},"counters":{},"disk":{}})", error);
   ASSERT_TRUE(sparse) << error;
@@ -108,7 +115,7 @@ TEST(StationStatusTest, VerdictsFollowTheMonitoringCodes) {
 
 // The runner is known by its process id and the instant its process started: an id taken over by
 // another process after the runner died is no runner.
-TEST(StationStatusTest, RunnerAliveByProcessIdAndStartTime) {
+TEST(StationStatusTest, TheRunnerIsKnownByItsProcessIdWithItsStartTime) {
   StationStatus s;
   s.Pid = ::getpid();
   EXPECT_TRUE(RunnerAlive(s));   // an older file without the start time
@@ -122,7 +129,7 @@ TEST(StationStatusTest, RunnerAliveByProcessIdAndStartTime) {
 }
 
 // The monitor rewrites its file every half minute from the ticks, also when nothing happens.
-TEST(StationStatusTest, MonitorRefreshesItsFileWithTheZoneAndItsProcess) {
+TEST(StationStatusTest, TheMonitorRefreshesItsFileEveryHalfMinute) {
   testing::TempDir dir;
   testing::FakeClock clock(kNoon);
   AppSettings settings;
@@ -168,10 +175,13 @@ TEST(StationStatusTest, NewSessionStartsWithoutTheLastOnesCycles) {
   EXPECT_FALSE(written()->LastStored);
 }
 
-TEST(StationStatusTest, SpaceOfTheDataFolderAndDaysLeft) {
+TEST(StationStatusTest, FreeSpaceIsThatOfAnExistingFolder) {
   testing::TempDir dir;
   EXPECT_GT(FreeSpace(dir.Path).value_or(0), 0);
   EXPECT_FALSE(FreeSpace(dir.File("missing/folder")));
+}
+
+TEST(StationStatusTest, DaysLeftAreTheFreeSpaceOverADaysGrowth) {
   EXPECT_FALSE(DaysOfSpace(1000, 0));
   EXPECT_DOUBLE_EQ(*DaysOfSpace(1000, 250), 4.0);
 }

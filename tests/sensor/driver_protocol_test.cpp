@@ -77,7 +77,7 @@ struct Rig {
   CSensorDriver Driver;
 };
 
-TEST(DriverProtocol, CommandsRepliesTheOkRuleBlocksDeadlinesStopAndHangUp) {
+TEST(DriverProtocol, RepliesAreReadLineByLineWithBinaryBlocksBetween) {
   Rig r;
   r.Line.Reply = [](const std::string& c) { return c == "LONG" ? std::string(300, 'x') + ",OK\r" : c + "\r"; };
   CSensorDriver& d = r.Driver;
@@ -102,7 +102,12 @@ TEST(DriverProtocol, CommandsRepliesTheOkRuleBlocksDeadlinesStopAndHangUp) {
   EXPECT_EQ(block, (std::vector<std::uint8_t>{1, 2, 0, 0x0D, 3}));  // a CR inside a block is data
   EXPECT_EQ(d.ReadLine(1), 3);
   EXPECT_TRUE(r.Line.Waits.empty());
-  // Nothing more comes: each read waits out its whole deadline once.
+}
+
+// Nothing more comes: each read waits out its whole deadline once.
+TEST(DriverProtocol, AReadOfAnUnfinishedReplyWaitsOutItsWholeDeadlineOnce) {
+  Rig r;
+  CSensorDriver& d = r.Driver;
   r.Line.Reply = [](const std::string&) { return std::string("\x01\x02\x03", 3); };
   std::vector<std::uint8_t> more(6);
   d.SendCommand("RB", 0);
@@ -112,15 +117,25 @@ TEST(DriverProtocol, CommandsRepliesTheOkRuleBlocksDeadlinesStopAndHangUp) {
   ASSERT_EQ(r.Line.Waits.size(), 2u);
   EXPECT_GT(r.Line.Waits[0], 9900);
   EXPECT_GT(r.Line.Waits[1], 1900);
-  // A stop ends every wait before it begins.
+}
+
+// A stop ends every wait before it begins, even with a silent sensor.
+TEST(DriverProtocol, AStopEndsEveryWaitBeforeItBegins) {
+  Rig r;
+  r.Line.Reply = [](const std::string&) { return std::string(); };
+  CSensorDriver& d = r.Driver;
   std::atomic<bool> stop{true};
   d.SetStopFlag(&stop);
-  r.Line.Waits.clear();
   EXPECT_FALSE(d.Measure());
   EXPECT_TRUE(r.Line.Waits.empty());
   EXPECT_FALSE(d.PortLost());
-  // A hung-up line ends every wait at once and counts as lost until the port is opened again.
-  d.SetStopFlag(nullptr);
+}
+
+// A hung-up line ends every wait at once and counts as lost until the port is opened again.
+TEST(DriverProtocol, AHungUpLineIsLostUntilThePortIsOpenedAgain) {
+  Rig r;
+  r.Line.Reply = [](const std::string&) { return std::string(); };
+  CSensorDriver& d = r.Driver;
   r.Line.HungUp = true;
   EXPECT_FALSE(d.ReadSensorInfo());
   EXPECT_EQ(d.InfoStatus, InfoNoAnswer);
@@ -131,7 +146,7 @@ TEST(DriverProtocol, CommandsRepliesTheOkRuleBlocksDeadlinesStopAndHangUp) {
   EXPECT_FALSE(d.PortLost());
 }
 
-TEST(DriverExchange, ReadyWithInformationAxisAndCalibrationThenCountsPerSecondAndStatusValues) {
+TEST(DriverExchange, IdentifiesThenMeasuresASensorIntoItsRecords) {
   Rig r;
   CSensorDriver& d = r.Driver;
   const LineSettings& line = r.Line.Settings;
@@ -167,7 +182,7 @@ TEST(DriverExchange, ReadyWithInformationAxisAndCalibrationThenCountsPerSecondAn
   EXPECT_EQ(d.InfoStatus, InfoPortFailed);
 }
 
-TEST(DriverIdentification, EachFailureGivesItsInfoStatusAndEndsThere) {
+TEST(DriverIdentification, EachFailureEndsIdentificationWithItsOwnStatus) {
   struct Case {
     int Model;
     std::string Command, Reply;
@@ -208,7 +223,7 @@ std::vector<int> Exposures(const Commands& commands) {
   return out;
 }
 
-TEST(DriverMeasure, ExposureStepsAndTheNextMeasureStartsWhereTheLastSettled) {
+TEST(DriverMeasure, TheExposureStepsUntilItSettlesWhereTheNextMeasureStarts) {
   struct Case {
     int Start;  // 0 = 10 ms, 3 = 100 ms, 7 = 2000 ms, 42 = damaged
     std::function<int(int)> Peak;
@@ -245,7 +260,7 @@ TEST(DriverMeasure, FifteenPassesWithoutAcceptanceKeepTheLastLightExposure) {
   EXPECT_EQ(r.Driver.Measurement.MeasureTime, 1'700'000'014);  // noted before the fifteenth
 }
 
-TEST(DriverMeasure, FailuresReturnZeroAndKeepTheIndex) {
+TEST(DriverMeasure, AFailedMeasureKeepsItsExposureIndex) {
   HandSensor silentGm;
   silentGm.Override["GM,5000,0,1"] = "";
   Rig r(silentGm);

@@ -13,7 +13,7 @@
 namespace spectrel {
 namespace {
 
-TEST(ReplyTokens, ValuesPrecedeTheOkAndOnlyAnExactLastOkSucceeds) {
+TEST(ReplyTokens, AReplySucceedsOnlyWithAnExactOkAfterItsValues) {
   std::string sixteenPlus;
   for (int i = 0; i < 20; ++i) sixteenPlus += std::to_string(i) + ",";
   struct Case {
@@ -44,7 +44,7 @@ TEST(ReplyTokens, ValuesPrecedeTheOkAndOnlyAnExactLastOkSucceeds) {
   }
 }
 
-TEST(ReplyValues, SignedCountsAndSinglePrecisionWordsLittleEndianAndNumbersInText) {
+TEST(ReplyValues, CountsAreSignedLittleEndianWordsPeakingAtTheLargest) {
   // 0x3039 = 12345, 0xFFFF = -1, 0x8000 = -32768, 0x7FFF = 32767, 0x6590 = 26000
   const std::uint8_t bytes[] = {0x39, 0x30, 0xFF, 0xFF, 0x00, 0x80, 0xFF, 0x7F, 0x90, 0x65};
   std::int16_t counts[5];
@@ -55,12 +55,17 @@ TEST(ReplyValues, SignedCountsAndSinglePrecisionWordsLittleEndianAndNumbersInTex
   EXPECT_EQ(PeakCount(counts, 3), 12345);
   const std::int16_t negatives[] = {-5, -2, -9};
   EXPECT_EQ(PeakCount(negatives, 3), -2);
+}
+
+TEST(ReplyValues, CalibrationWordsAreLittleEndianSinglePrecision) {
   // 1.0f = 0x3F800000, -2.5f = 0xC0200000, 0.05f = 0x3D4CCCCD
   const std::uint8_t words[] = {0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x20, 0xC0, 0xCD, 0xCC, 0x4C, 0x3D};
   float values[3];
   DecodeFloats(words, 3, values);
   EXPECT_EQ(std::vector<float>(values, values + 3), (std::vector<float>{1.0f, -2.5f, 0.05f}));
-  // Numbers in text replies are read with the C library's rules.
+}
+
+TEST(ReplyValues, NumbersInTextReadAsTheCLibraryReadsThem) {
   EXPECT_EQ(IntegerValue("-1"), -1);
   EXPECT_EQ(IntegerValue("  42xyz"), 42);
   EXPECT_EQ(IntegerValue("abc"), 0);

@@ -48,7 +48,7 @@ struct FakeMachine {
   }
 };
 
-TEST(SerialPortsTest, ListsRealLinesInFamilyOrderWithUsbDetailsStableNamesAndHolders) {
+TEST(SerialPortsTest, ListsOnlyRealLinesInFamilyOrderEachWithWhatTellsItApart) {
   FakeMachine m;
   EXPECT_TRUE(ListSerialPorts(m.Roots).empty());
   EXPECT_TRUE(ListSerialPorts({"/nonexistent/dev", "/nonexistent/sys", "/nonexistent/proc"}).empty());

@@ -38,7 +38,7 @@ TEST(SerialPort, NumbersNameTheSerialDevices) {
   for (const auto& [port, device] : cases) EXPECT_EQ(CSerial::DeviceName(port), device) << port;
 }
 
-TEST(SerialPort, FailedOpenSaysWhyAndLeavesThePortClosed) {
+TEST(SerialPort, AFailedOpenSaysWhyLeavingThePortClosed) {
   testing::TempDir dir;
   testing::WriteBytes(dir.File("plain"), "no terminal");
   CSerial port;
@@ -81,7 +81,7 @@ TEST(SerialPort, PortHeldByAnotherProgramIsRefusedWithItsHolder) {
   EXPECT_TRUE(OpenSensorLine(second, pty.Path));   // free again once the holder is gone
 }
 
-TEST(SerialPort, LineIsRaw38400EightNoneOneFlushedAtOpenAndPassesBytesUnchangedUntilAHangUp) {
+TEST(SerialPort, TheOpenedLineIsRaw38400EightNoneOnePassingBytesUnchangedUntilAHangUp) {
   PtyPair pty;
   ASSERT_FALSE(pty.Path.empty());
   // A cooked line with handshakes on, as a previous user might have left it, and a stale reply.

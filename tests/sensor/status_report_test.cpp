@@ -75,7 +75,7 @@ const char* const Sr101Normal =
     "Sensor Temp. : 25.3deg\n"
     "Supply Volt. : 12.1V\n";
 
-TEST_F(Report, Sr101HasFourLinesNormallyAndPeltierAndDarkSpreadInDetailInEveryLocaleAndNoneWithoutBlocks) {
+TEST_F(Report, Sr101ReportHasFourLinesMoreInDetailInEveryLocaleNoneWithoutBlocks) {
   const int j = Point({Sr101Block()});
   ReportTexts t = Build(j);
   EXPECT_EQ(t.Report, Sr101Normal);

@@ -153,7 +153,7 @@ KeySet ManualKeys() {
 
 TEST(ProfileDocuments, ManualTableListsEveryKeyTheProgramReads) { EXPECT_EQ(ManualKeys(), ProgramKeys()); }
 
-TEST(ProfileDocuments, ExampleProfileHoldsEveryKeyAndChecksWithoutError) {
+TEST(ProfileDocuments, TheExampleProfileSetsEveryKeyWithoutAnError) {
   const std::string example = SPECTREL_SOURCE_DIR "/packaging/spectrel.ini.example";
   KeySet keys;
   for (const ProfileFile::Line& line : ProfileFile::Load(example).Lines())

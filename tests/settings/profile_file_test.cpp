@@ -21,7 +21,7 @@ const char* const kHandMade =
     "Sr103=/dev/ttyUSB0\r\nnot a key line\r\n\r\n[Notes]\r\nmemo = a=b =c\r\nsr101=99\r\n[COM]\r\nSR102=7\r\n"
     "[meas]\r\nMEMO=first\r\nmemo=second\r\nEMPTY=\r\n\r\n";
 
-TEST(ProfileFile, ReadsSectionsAndKeysWithoutRegardToCaseAndBlanks) {
+TEST(ProfileFile, ReadsEntriesWithoutRegardToCaseOrBlanks) {
   const ProfileFile p = ProfileFile::Parse(kHandMade);
   EXPECT_EQ(p.Find("COM", "SR101"), "3");
   EXPECT_EQ(p.Find("com", "SR103"), "/dev/ttyUSB0");
@@ -36,19 +36,25 @@ TEST(ProfileFile, ReadsSectionsAndKeysWithoutRegardToCaseAndBlanks) {
   EXPECT_EQ(p.GetUInt("COM", "SR101", 5), 3u);
   EXPECT_EQ(p.GetUInt("COM", "SR103", 5), 0u);   // not a number
   EXPECT_EQ(p.GetUInt("COM", "SR104", 5), 5u);   // missing
-  // Names compare without case over their own bytes only.
+}
+
+// Names compare without case over their own bytes only.
+TEST(ProfileFile, NamesCompareWithoutCaseOverTheirOwnBytes) {
   const std::string_view text = "COMx comy";   // two names cut from one line
   EXPECT_TRUE(EqualsNoCase(text.substr(0, 3), text.substr(5, 3)));
   EXPECT_FALSE(EqualsNoCase("COM", "CON"));
   EXPECT_FALSE(EqualsNoCase("COM", "COMX"));
-  // CRs go only at line ends; a last line without LF counts.
+}
+
+// CRs go only at line ends; a last line without LF counts.
+TEST(ProfileFile, CarriageReturnsCountOnlyAtLineEnds) {
   const ProfileFile cr = ProfileFile::Parse("[A]\nK=x\ry\r\r\nL=z\r");
   EXPECT_EQ(cr.Find("A", "L"), "z");
   EXPECT_EQ(cr.Serialize(), "[A]\nK=x\ry\nL=z\n");
   EXPECT_EQ(ProfileFile::Parse("").Serialize(), "");
 }
 
-TEST(ProfileFile, WritesInPlaceAppendsToTheSectionAndKeepsEveryOtherLine) {
+TEST(ProfileFile, WritesEachEntryInPlaceTouchingNoOtherLine) {
   ProfileFile p = ProfileFile::Parse(kHandMade);
   p.SetString("com", "SR101", "4");             // replaces "  sr101 =  3  "
   p.SetString("COM", "SR104", "/dev/pts/3");    // new key: after the last line of [ Com ]
@@ -72,7 +78,7 @@ TEST(ProfileFile, ReadsNumbersLikeTheProfileFunctions) {
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseProfileUInt(text), value) << text;
 }
 
-TEST(ProfileFile, SavesThroughATemporaryFileKeepsThePermissionsAndRefusesWhatItCannotReplace) {
+TEST(ProfileFile, ASaveReplacesTheWholeFileKeepingItsPermissionsOrFailsCleanly) {
   TempDir dir;
   const std::string path = dir.Path + "/station.ini";
   WriteBytes(path, "old\n");

@@ -30,7 +30,7 @@ const char* const kFreshProfile =
     "[GRAPH]\nLEFT=300.0\nRIGHT=1800.0\nTOP=100.000000\nBOTTOM=0.000000\nASCALE=1\nGRID=1\nCOLOR0=255\nCOLOR1=32768\n"
     "[MODE]\nDISP=1\n";
 
-TEST(Settings, FirstStartWithoutProfileRunsOnDefaultsAndSavesEverySectionInOrder) {
+TEST(Settings, AFirstStartWithoutProfileSavesTheDefaultsInSectionOrder) {
   TempDir dir;
   AppSettings s;
   s.ComPort = {"9", "9", "9", "9"};   // whatever was there before is replaced
@@ -81,7 +81,7 @@ const RoundTrip kRoundTrips[] = {
     {"COM", "SR102", " +04 \r ", "4"}, {"COM", "SR102", "/dev/tty\rUSB0", "/dev/tty USB0"},
 };
 
-TEST(Settings, EveryKindOfFieldReadsAndWritesLikeTheProfileFunctionsWhateverTheLocale) {
+TEST(Settings, EveryKindOfFieldRoundTripsLikeTheProfileFunctionsWhateverTheLocale) {
   const auto check = [] {
     for (const RoundTrip& r : kRoundTrips) {
       AppSettings s;

@@ -48,7 +48,7 @@ std::vector<Word> Words(const std::string& block) {
   return words;
 }
 
-TEST(SimProtocol, EveryModelAnswersWithItsNameSizesAndValues) {
+TEST(SimProtocol, EveryModelAnswersEachCommandAsItsSensorWould) {
   const size_t statusValues[4] = {5, 5, 10, 10};
   for (int m = 0; m < 4; ++m) {
     SCOPED_TRACE(kNames[m]);
@@ -159,7 +159,7 @@ TEST(SimFaults, SensorInItsSpanOfSilenceHearsButAnswersNothing) {
   EXPECT_EQ(rig.Sensor.Commands(), (std::vector<std::string>{"ID", "ID"}));
 }
 
-TEST(SimLine, LineStaysUpAcrossReopeningAndTheLinkGoesWithTheSensor) {
+TEST(SimLine, TheLinkServesEveryReopeningForTheSensorsLifetime) {
   spectrel::testing::TempDir dir;
   const std::string link = dir.File("SR104");
   {

@@ -23,7 +23,7 @@ double S2(double w) { return 2.0 * (w - 310.5) / 0.375; }
 double L3(double w) { return 1000.0 + (w - 899.5) / 1.5; }
 double L4(double w) { return 3000.0 + (w - 905.5) / 3.5; }
 
-TEST(Merge, PairPrecedenceAndCrossFadeAcrossEachBand) {
+TEST(Merge, EachPairCrossFadesAcrossItsBandInPrecedence) {
   using Models = std::vector<int>;
   struct Case {
     Models Blocks;

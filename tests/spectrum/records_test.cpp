@@ -11,7 +11,7 @@
 namespace spectrel {
 namespace {
 
-TEST(Records, PointsAndSetsAreValuesThatKeepAbsentBlocksAbsentAndAccessorsCheckTheirEdges) {
+TEST(Records, SetsAreValuesWhoseAccessorsCheckTheirEdges) {
   CKrfData set = testing::MakeDay({SR101}, 2, 1555059903, 60);
   for (int model : {1, 2, 3, 4}) EXPECT_EQ(set.Block(model, 1), nullptr);
   CKrfData copy = set;
@@ -37,8 +37,15 @@ TEST(Records, PointsAndSetsAreValuesThatKeepAbsentBlocksAbsentAndAccessorsCheckT
   EXPECT_TRUE(set.Covers(SR101, info.Wavelength.back()));
   EXPECT_FALSE(set.Covers(SR101, static_cast<double>(info.Wavelength.back()) + 1e-3));
   EXPECT_FALSE(set.Covers(SR103, 1000.0));   // no record
-  // Pixel p (counted from 1) lies at C0 + C1 p + ... + C5 p^5: each power alone, at the last pixel
-  // where it weighs most.
+  set.Clear();
+  EXPECT_TRUE(set == CKrfData());
+  EXPECT_EQ(set.LastRad(), nullptr);
+  EXPECT_EQ(FieldText(std::string(40, 'x')), std::string(31, 'x'));
+}
+
+// Pixel p (counted from 1) lies at C0 + C1 p + ... + C5 p^5: each power alone, at the last pixel
+// where it weighs most.
+TEST(Records, APixelLiesWhereTheAxisPolynomialPutsIt) {
   for (int power = 0; power <= 5; ++power) {
     SensorInfo one(SR101);
     one.Coef = {"0", "0", "0", "0", "0", "0"};
@@ -48,10 +55,6 @@ TEST(Records, PointsAndSetsAreValuesThatKeepAbsentBlocksAbsentAndAccessorsCheckT
     ASSERT_EQ(one.Wavelength.size(), 1024u);
     EXPECT_FLOAT_EQ(one.Wavelength[1023], static_cast<float>(std::pow(1024.0, power) * std::pow(10.0, -3 * (power - 1))));
   }
-  set.Clear();
-  EXPECT_TRUE(set == CKrfData());
-  EXPECT_EQ(set.LastRad(), nullptr);
-  EXPECT_EQ(FieldText(std::string(40, 'x')), std::string(31, 'x'));
 }
 
 TEST(Records, IrradianceIsLightMinusDarkTimesCalibrationInSinglePrecision) {

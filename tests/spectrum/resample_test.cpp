@@ -20,7 +20,7 @@ using testing::FlatBlock;
 using testing::HandSet;
 using testing::SpectrumBlock;
 
-TEST(BracketSearch, EveryPixelGapAndEndOfEvenUnevenAndTooShortAxes) {
+TEST(BracketSearch, FindsTheBracketOfEveryWavelengthOnAnyAxis) {
   // An even axis, a curved one and one whose first pixels crowd together: on the last two the
   // proportional guess is far off and the walk has to finish the job.
   std::vector<float> even(1024), curved(1024), crowded(512);
@@ -51,7 +51,7 @@ TEST(BracketSearch, EveryPixelGapAndEndOfEvenUnevenAndTooShortAxes) {
   EXPECT_EQ(BracketSearch(none, 1.0), -1);
 }
 
-TEST(Interpolation, BetweenPixelsOnThePixelPastTheLastAndWithoutABlock) {
+TEST(Interpolation, LinearBetweenNeighbouringPixelsZeroOffTheAxis) {
   // SR-101 axis 300.5 + 0.75 k nm, calibration 2, light k*k, dark 1: E(k) = 2 (k*k - 1).
   HandSet hand;
   hand.Info(AxisInfo(SR101, 300.5f, 0.75f, 2.0f));
@@ -72,7 +72,7 @@ TEST(Interpolation, BetweenPixelsOnThePixelPastTheLastAndWithoutABlock) {
 // The four distinct axes, so that the grid limits tell which source was used, each model flat at
 // 10 * (model + 1) W/m2/um: SR-101 300.5..1067.75, SR-102 310.5..1078.125, SR-103 899.5..1666,
 // SR-104 905.5..1798 nm.
-TEST(SourceChoice, SingleModelsAndPairsInPrecedence) {
+TEST(SourceChoice, TheGridComesFromTheSourcesInPrecedence) {
   struct Case {
     std::initializer_list<int> Models;
     int Start, End;
@@ -111,7 +111,7 @@ TEST(SourceChoice, SingleModelsAndPairsInPrecedence) {
 
 // SR-104 alone from 900.0 to 1792.5 nm with E = (w - 900) / 3.5: the grid starts above the first
 // pixel even when that lies on a whole nanometre (an end on one is in the table above).
-TEST(Resample, GridStartsAboveAFirstPixelOnAWholeNanometreAndIntegratesBetweenLimits) {
+TEST(Resample, GridStartsAboveAFirstPixelOnAWholeNanometre) {
   HandSet hand;
   hand.Info(AxisInfo(SR104, 900.0f, 3.5f));
   hand.Block(SpectrumBlock(SR104, [](int k) { return static_cast<float>(k); }));
@@ -123,8 +123,12 @@ TEST(Resample, GridStartsAboveAFirstPixelOnAWholeNanometreAndIntegratesBetweenLi
   EXPECT_NEAR(r.MaxValue, 892.0 / 3.5, 1e-9);
   r.Release();
   EXPECT_TRUE(r.Empty());
-  // Trapezoid integral of the grid between two wavelength limits: limits inside count half,
-  // limits outside leave the ends whole. 301 .. 1100 nm, the value at w being w itself.
+}
+
+// Trapezoid integral of the grid between two wavelength limits: limits inside count half,
+// limits outside leave the ends whole. 301 .. 1100 nm, the value at w being w itself.
+TEST(Resample, IntegralIsATrapezoidBetweenTheLimits) {
+  CResample r;
   r.StartNm = 301;
   r.EndNm = 1100;
   for (int w = 301; w <= 1100; ++w) r.Values.push_back(w);
@@ -194,7 +198,7 @@ void ExpectGridIsTheMerge(const std::vector<int>& models, const Damage& damage, 
   EXPECT_EQ(differing, 0);
 }
 
-TEST(ResampleWalk, EveryWholeWavelengthIsTheSearchedValueOnSoundAndDamagedAxes) {
+TEST(ResampleWalk, EveryWholeWavelengthIsTheSearchedValueWhateverTheAxis) {
   const std::vector<std::vector<int>> sources = {
       {SR101}, {SR102}, {SR103}, {SR104},
       {SR101, SR103}, {SR101, SR104}, {SR102, SR103}, {SR102, SR104}, {SR101, SR102, SR103, SR104}};

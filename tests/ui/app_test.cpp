@@ -73,7 +73,7 @@ class AppTest : public ::testing::Test {
 };
 
 // The menus and the status line are read in the Japanese test, whose texts all have English sources.
-TEST_F(AppTest, ToolbarAndAboutBox) {
+TEST_F(AppTest, TheToolbarHoldsItsCommandsInOrderEachWithAnIcon) {
   Start();
   QList<int> order;   // separators as 0
   for (QAction* a : Frame->ToolBar()->actions()) {
@@ -83,6 +83,10 @@ TEST_F(AppTest, ToolbarAndAboutBox) {
     EXPECT_TRUE(a->isSeparator() || !a->icon().isNull()) << order.back();
   }
   EXPECT_EQ(order, (QList<int>{32771, 32777, 32773, 0, 32784, 57634, 0, 0, 57607, 0, 57664}));
+}
+
+TEST_F(AppTest, TheAboutBoxNamesTheVersionWithItsBuildLicence) {
+  Start();
   QString version;
   QString build;
   ASSERT_TRUE(OnModal([&] { Frame->Action(IdAppAbout)->trigger(); }, [&](QDialog* box) {
@@ -96,7 +100,7 @@ TEST_F(AppTest, ToolbarAndAboutBox) {
 
 // Two ways to stop, each asking first: "Abort", and closing the window, which then closes. A modal
 // box of the program's own is never covered by the measurement dialog, which steps aside.
-TEST_F(AppTest, CommandsAndCloseFollowTheIntervalMeasurement) {
+TEST_F(AppTest, IntervalMeasurementStopsOnlyOnAConfirmedAbortOrClose) {
   Start();
   CIntDlg& dialog = App->Host()->IntervalDialog();
   for (const bool byClose : {false, true}) {
@@ -156,9 +160,7 @@ TEST_F(AppTest, ASignalEndsTheProgramWithItsStopLogged) {
   }
 }
 
-TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFourToThree) {
-  Options.Simulate = true;   // the saved profile must keep the real ports
-  Options.SimulatePaced = false;
+TEST_F(AppTest, ThePrintPreviewDrawsAFourToThreePictureOnThePage) {
   Start();
   std::pair<int, int> area;
   ASSERT_TRUE(OnModal([&] { Frame->Action(IdFilePrintPreview)->trigger(); }, [&](QDialog* preview) {
@@ -171,7 +173,12 @@ TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFo
   EXPECT_NEAR(area.first * 3.0 / (area.second * 4.0), 1.0, 0.01);
   EXPECT_GT(area.first, 1000);
   EXPECT_LT(area.first, App->View()->Printer().width());
+}
 
+TEST_F(AppTest, SettingsCommandsReachTheirDialogsWhoseOkIsSavedWithoutTheSimulatorsPorts) {
+  Options.Simulate = true;   // the saved profile must keep the real ports
+  Options.SimulatePaced = false;
+  Start();
   QDialog* graph = App->Actions()->GraphDialog();
   ASSERT_NE(graph, nullptr);
   EXPECT_FALSE(graph->isVisible());   // created hidden at start-up
@@ -186,8 +193,11 @@ TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFo
   EXPECT_EQ(ReadBytes(Profile).find("/dev/pts/"), std::string::npos);
   EXPECT_EQ(App->Settings().ComPort[0], "0");
   EXPECT_EQ(App->Settings().KrfFolder, Folder.Path + "/");   // with no profile: beside the program
+}
 
-  // The window's graph takes the 4:3 area of its view; the copied picture is 640 x 480.
+// The window's graph takes the 4:3 area of its view; the copied picture is 640 x 480.
+TEST_F(AppTest, TheWindowsGraphLikeItsCopiedPictureIsFourToThree) {
+  Start();
   const QRgb green = qRgb(0, 128, 0);   // the default frame colour 0x008000
   CSpectrelView window(*Doc);   // a view of its own size, outside the frame's layout
   window.resize(1200, 600);
@@ -206,7 +216,7 @@ TEST_F(AppTest, PrintPreviewAndSettingsCommandsReachTheirDialogsEveryPictureIsFo
   EXPECT_EQ(std::tuple(shot.pixel(2, 2), shot.pixel(89, 240)), std::tuple(qRgb(255, 255, 255), green));
 }
 
-TEST_F(AppTest, TheFirstWindowIsTwoThirdsOfTheScreenAndEveryWindowReturnsWhereTheUserLeftIt) {
+TEST_F(AppTest, EveryWindowOpensAtTwoThirdsOfTheScreenFirstThenWhereTheUserLeftIt) {
   const std::pair<QSize, QSize> sizes[] = {{{1280, 1024}, {1000, 750}}, {{2560, 1440}, {1706, 960}},
                                            {{800, 600}, {800, 600}}};
   for (const auto& [screen, first] : sizes) EXPECT_EQ(FirstWindowSize(screen), first) << screen.width();
@@ -303,7 +313,7 @@ class DayAtStartTest : public TodayTest {
   }
 };
 
-TEST_F(DayAtStartTest, TheDayIsShownAndTodayStaysLive) {
+TEST_F(DayAtStartTest, ADayNamedAtStartIsShownWithTodayLiveBehindIt) {
   ASSERT_TRUE(ProcessUntil([&] { return Pane().ShowingArchive() && !Pane().Reading(); }, 10000));
   EXPECT_EQ(Pane().ArchivePath(), Options.DayFile);
   Pane().LiveAction()->trigger();
@@ -336,7 +346,7 @@ TEST_F(TodayTest, EachWayBackToLiveEndsAPin) {
   }
 }
 
-TEST_F(TodayTest, AMissingDayFileIsSaidInThePaneAndNeverRecent) {
+TEST_F(TodayTest, AMissingDayFileIsSaidInThePaneNeverAmongTheRecent) {
   const std::string missing = Folder.File("2026/20260230.KRF");
   QStringList problems;
   QObject::connect(&Pane(), &OverviewPane::DayShown, [&](const QString& problem) { problems << problem; });
@@ -348,7 +358,7 @@ TEST_F(TodayTest, AMissingDayFileIsSaidInThePaneAndNeverRecent) {
   for (QAction* recent : Pane().RecentMenu()->actions()) EXPECT_FALSE(recent->text().contains("20260230")) << recent->text().toStdString();
 }
 
-TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
+TEST_F(AppTest, DayStepsReachOnlyTheNearestExistingFiles) {
   Start(nullptr, false);
   for (const char* name : {"2025/20251230.KRF", "2026/20260101.KRF", "2026/20260601.KRF"}) {
     std::filesystem::create_directories(std::filesystem::path(Folder.File(name)).parent_path());
@@ -368,7 +378,7 @@ TEST_F(AppTest, PreviousAndNextDayReachOnlyTheNearestExistingFiles) {
 
 // The profile is checked at start as spectrel-cli config checks it, and what is wrong stays in
 // sight: in the status bar and above the event log.
-TEST_F(AppTest, AProfileMistakeIsSaidInTheStatusBarAndTheEventLogWindow) {
+TEST_F(AppTest, AProfileMistakeFoundAtStartStaysInSight) {
   testing::WriteBytes(Profile, "[USE]\nSR-102=1\n");
   Start(nullptr, false);
   const QString said = uitest::Child<QLabel>(*Frame, "profileCheck").text();
@@ -488,7 +498,7 @@ TEST_F(AppTest, APinnedPointStaysWhileMeasurementsGrowTheOverview) {
   EXPECT_TRUE(pane.LiveAction()->isEnabled());
 }
 
-TEST_F(AppTest, ManualMeasurementWithSimulatedSensorsDrawsAndStores) {
+TEST_F(AppTest, AManualMeasurementOfSimulatedSensorsStoresThePointItDraws) {
   AppSettings stored;   // the profile's own ports, which the simulator must not overwrite
   stored.ComPort = {"3", "0", "/dev/ttyUSB0", "0"};
   stored.AppFolder = stored.KrfFolder = stored.CsvFolder = Folder.Path + "/";

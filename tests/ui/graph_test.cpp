@@ -23,7 +23,7 @@ CGraph Laid(const GraphSettings& s, double dataMax = 0.0) {
   return g;
 }
 
-TEST(GraphLayout, FractionsOfTheAreaAndPensThatNeverVanish) {
+TEST(GraphLayout, EverythingScalesWithTheAreaYetNoPenVanishes) {
   const GraphLayout g = ComputeLayout(1000, 750);
   // 0.14 x 1000, 0.125 x 750 = 93.75, 0.8 x 1000, 0.85 x 750 = 637.5; titles at 0.05 and 0.95 x 750.
   EXPECT_EQ(g.Plot, (GraphRect{140, 93, 800, 637}));
@@ -42,17 +42,19 @@ TEST(GraphLayout, FractionsOfTheAreaAndPensThatNeverVanish) {
   for (const auto& [mm, dpi, width] : pens) EXPECT_EQ(LinePenWidth(mm, dpi), width) << mm << " " << dpi;
 }
 
-TEST(GraphTicks, LargestStepWithFiveWholeIntervalsAndTheirValues) {
+TEST(GraphTicks, TheStepIsTheLargestGivingFiveWholeIntervals) {
   // 1500/500 = 3 but 1500/200 = 7.5; 4.9/1 = 4.9 but 4.9/0.5 = 9.8; 5 gives exactly five.
   // Spans below the smallest candidate, zero, negative or not a number fall back to 0.001.
   const std::pair<double, double> cases[] = {{1500, 200}, {100, 20},      {4.9, 0.5}, {5, 1},         {1e12, 1e6},
                                              {0.01, 0.002}, {0.009, 0.001}, {0, 0.001}, {-1500, 0.001}, {NAN, 0.001}};
   for (const auto& [span, step] : cases) EXPECT_DOUBLE_EQ(TickStep(span), step) << span;
+}
+
+TEST(GraphTicks, TicksAreTheStepsMultiplesInsideTheRange) {
   EXPECT_EQ(TickValues(-250, 250, 100), (std::vector<double>{-200, -100, 0, 100, 200}));
   EXPECT_TRUE(TickValues(401, 599, 200).empty());
   EXPECT_TRUE(TickValues(1800, 300, 0.001).empty());          // reversed range
   EXPECT_TRUE(TickValues(0, 1e15, TickStep(1e15)).empty());   // a billion ticks are not drawn
-  EXPECT_EQ(std::tuple(WavelengthLabel(1800), IrradianceLabel(20)), std::tuple("1800", "20.0"));
 }
 
 TEST(GraphMapping, FixedOrAutomaticTopTruncatedIntoThePlotLimits) {
@@ -76,13 +78,14 @@ TEST(GraphMapping, FixedOrAutomaticTopTruncatedIntoThePlotLimits) {
             std::tuple(140, CoordMax, CoordMin, 637, CoordMin));
 }
 
-TEST(GraphTicks, ANightScaleKeepsItsDecimalsAndNoNegativeZero) {
+TEST(GraphTicks, LabelsKeepTheDecimalsOfTheStepWithoutANegativeZero) {
   // Auto scale over a largest value of 0.004: top 0.0048, step 0.001.
   const std::vector<double> ticks = TickValues(0, 0.0048, TickStep(0.0048));
   std::vector<std::string> labels;
   for (double t : ticks) labels.push_back(IrradianceLabel(t, TickStep(0.0048)));
   EXPECT_EQ(labels, (std::vector<std::string>{"0.000", "0.001", "0.002", "0.003", "0.004"}));
   EXPECT_EQ(IrradianceLabel(TickValues(-0.05, 1, 0.1)[0], 0.1) + " " + IrradianceLabel(20, 20), "0.0 20.0");
+  EXPECT_EQ(std::tuple(WavelengthLabel(1800), IrradianceLabel(20)), std::tuple("1800", "20.0"));
 }
 
 TEST(GraphMapping, ALogarithmicAxisGivesEachDecadeEqualHeight) {
@@ -111,7 +114,7 @@ TEST(SpectrumNumbers, SavedNumbersReadBackAsAnOverlay) {
   EXPECT_EQ(points, SpectrumPoints(r));
 }
 
-TEST(DrawingArea, WindowPageAndClipboardKeepFourToThree) {
+TEST(DrawingArea, EveryDrawingAreaKeepsFourToThree) {
   // 1200 x 0.75 = 900 > 600: limited by the height, width 600 / 0.75; 800 x 0.75 = 600 <= 900.
   EXPECT_EQ(ScreenDrawingArea(1200, 600), (DrawingArea{800, 600, 0, 0}));
   EXPECT_EQ(ScreenDrawingArea(101, 50), (DrawingArea{66, 50, 0, 0}));   // 50 / 0.75 = 66.67

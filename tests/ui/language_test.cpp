@@ -13,7 +13,7 @@
 namespace spectrel {
 namespace {
 
-TEST(Japanese, AJapaneseLocaleGivesJapaneseMenusPromptsAndDialogs) {
+TEST(Japanese, AJapaneseLocaleGivesTheJapaneseTexts) {
   uitest::TempDir folder;
   spectrel::testing::ScopedEnv locale("LC_ALL", "ja_JP.UTF-8");
   CSpectrelApp app(StartOptions{folder.File("spectrel")});
@@ -126,7 +126,7 @@ QStringList DialogClashes(const QWidget& dialog) {
   return Clashes(texts);
 }
 
-TEST_P(BothLanguages, EveryMenuAndDialogHasEachMnemonicOnce) {
+TEST_P(BothLanguages, EveryMnemonicIsUniqueWithinItsMenuOrDialog) {
   uitest::TempDir folder;
   CSpectrelApp app(StartOptions{folder.File("spectrel")});
   ASSERT_TRUE(app.InitInstance());

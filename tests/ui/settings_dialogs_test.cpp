@@ -46,7 +46,7 @@ class ConfDlgTest : public ::testing::Test, public Widgets {
   std::unique_ptr<CConfDlg> D;
 };
 
-TEST_F(ConfDlgTest, EveryFieldIsShownAndEveryEditStoredOnOkOthersKept) {
+TEST_F(ConfDlgTest, OkStoresEveryEditOfTheShownSettingsKeepingTheRest) {
   Settings.UseSensor = Settings.CsvSensor = {false, true, true, false};
   // 25:00 (hour 25 mod 24 = 1), 20:00:59 and 100 s: whole minutes, within the boxes' ranges.
   std::tie(Settings.StartTime, Settings.EndTime, Settings.Interval) = std::tuple(90000, 72059, 100);
@@ -110,7 +110,7 @@ TEST_F(ConfDlgTest, OneModelOfEachPairMergeOnlyForAPairCsvControlsFollowSave) {
   EXPECT_EQ(std::tie(Settings.SaveCsv, Settings.CsvPitch, Settings.CsvMerge), std::tuple(false, WavelengthPitch::OneNm, true));
 }
 
-TEST_F(ConfDlgTest, CancelEscapeAndATextInAnIntegerFieldStoreNothing) {
+TEST_F(ConfDlgTest, NothingIsStoredWithoutAnAcceptedOk) {
   Open();
   D->show();
   QApplication::setActiveWindow(D.get());
@@ -137,7 +137,7 @@ TEST_F(ConfDlgTest, CancelEscapeAndATextInAnIntegerFieldStoreNothing) {
   }
 }
 
-TEST(PortLists, UnavailableConfiguredPortsAreShownAndKeptAChosenDeviceIsStoredAsItsPath) {
+TEST(PortLists, EveryListKeepsItsConfiguredPortStoringChoicesAsDevicePaths) {
   // Two serial lines nobody uses; one held exclusively, as the sensor driver holds it while it measures.
   testing::PtyPair freeLine, busyLine;
   ASSERT_EQ(::ioctl(busyLine.Slave.Get(), TIOCEXCL), 0);
@@ -193,7 +193,7 @@ class GraphDlgTest : public ::testing::Test, public Widgets {
   std::vector<std::array<double, 3>> Drawn;   // XMin, XMax, YMax of every redraw
 };
 
-TEST_F(GraphDlgTest, ShowsTheSettingsAutoAndGridLineActAtOnceOkApplies) {
+TEST_F(GraphDlgTest, TheGraphFollowsEachChangeOfTheDialogInTurn) {
   EXPECT_EQ(std::tuple(Text("xFrom"), Text("xTo"), Text("yTop")), std::tuple("300", "1800", "80"));
   EXPECT_EQ(std::tuple(W<QCheckBox>("auto").isChecked(), W<QCheckBox>("grid").isChecked()), std::tuple(false, true));
   EXPECT_EQ(std::tuple(Colour("graphColor"), Colour("frameColor")), std::tuple(255u, 32768u));

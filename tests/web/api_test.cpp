@@ -76,7 +76,7 @@ TEST_F(ApiTest, RefusesWhatIsNotAReadOfTheStation) {
   EXPECT_EQ(Get("/", "POST").Headers.front(), (std::pair<std::string, std::string>{"Allow", "GET, HEAD"}));
 }
 
-TEST_F(ApiTest, DayGivesEveryPointInUtcAndLocalTime) {
+TEST_F(ApiTest, DayGivesEveryPointWithItsTimesInTheStationsZone) {
   const json day = GetJson("/api/days/20240601");
   EXPECT_EQ(day["site"]["name"], "Test Site");
   ASSERT_EQ(day["points"].size(), 3u);
@@ -164,7 +164,7 @@ TEST_F(ApiTest, DayGoesOnInItsPartAfterAUnitChange) {
   EXPECT_NE(cut->Warning.find("part 2 of the day: not a day file"), std::string::npos) << cut->Warning;
 }
 
-TEST_F(ApiTest, PointGivesTheGridAndEachSensorsPixels) {
+TEST_F(ApiTest, PointGivesItsSpectrumOnTheGridBesideEachSensorsPixels) {
   const json point = GetJson("/api/days/20240601/points/2");
   CResample grid;
   grid.Resample(Day, 2);

@@ -67,7 +67,7 @@ std::string Drawn(const std::string& dom, const std::string& name) {
   return std::regex_search(tag, m, attribute) ? m[1].str() : std::string();
 }
 
-TEST_F(CliTest, PageDrawsTheLatestSpectrumAndTheDay) {
+TEST_F(CliTest, APageInABrowserDrawsTheRunningStationsData) {
   if (std::system("command -v chromium >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it): the page is not seen";
   WriteBytes(Dir + "p.ini", "[INT]\nSTART=0\nEND=86399\nINT=2\n");
