@@ -36,7 +36,9 @@ std::string EventLogPath(const std::string& krfFolder, std::int64_t t) {
   return krfFolder + RelativePathOf(FileAt(StationFile::EventLog, t, 1));
 }
 
-std::string StatusFilePath(const std::string& dataFolder) { return dataFolder + "status.json"; }
+std::string StatusFilePath(const std::string& dataFolder) {
+  return dataFolder + NameOf(StationFileName{StationFile::StatusFile, {}, 0});
+}
 
 std::string TimeZoneText(std::int64_t t) {
   const std::optional<std::tm> local = LocalTm(t);
