@@ -1,5 +1,6 @@
 // What the document tells its station monitor: when measurement has settled, and how each cycle
 // went, sensor by sensor.
+#include "files/day_part_name.h"
 #include "measure/spectrel_doc.h"
 #include "measure/status_texts.h"
 #include "spectrum/resample.h"
@@ -38,8 +39,10 @@ void CSpectrelDoc::ReportCycleToStation(const CycleResult& result, const DaySave
   // The display grid is the point just completed (the status report resampled it).
   if (!Display.Empty()) cycle.Integral = Display.Integral(SettingsRef.IntegFrom, SettingsRef.IntegTo);
   const bool rateKnown = cycle.Stored && Now == MeasureState::Interval;
-  StationWatch.CycleCompleted(std::move(cycle), rateKnown ? EstimateBytesPerDay(SettingsRef, result.Time, Store.DayPoints())
-                                                          : std::nullopt);
+  // The points of the file the cycle went to: after a change of sensor unit, the day's part.
+  const auto perDay = rateKnown ? EstimateBytesPerDay(SettingsRef, result.Time, Store.DayPoints(), DayPartOf(save.Path))
+                                : std::nullopt;
+  StationWatch.CycleCompleted(std::move(cycle), perDay);
 }
 
 }  // namespace spectrel

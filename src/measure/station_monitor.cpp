@@ -23,7 +23,7 @@ std::int64_t FileSize(const std::filesystem::path& path) {
   return ec ? 0 : static_cast<std::int64_t>(size);
 }
 
-// Sizes of the day's hourly CSV files: "<Ymd><H>.CSV" in the year's folder.
+// Sizes of the hourly CSV files of the day's part: "<Ymd><H>[_n].CSV" in the year's folder.
 std::int64_t CsvBytesOfDay(const std::string& anyHourOfDay) {
   const std::filesystem::path hour(anyHourOfDay);
   const auto day = ParseStationFileName(hour.filename().string());
@@ -31,7 +31,8 @@ std::int64_t CsvBytesOfDay(const std::string& anyHourOfDay) {
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(hour.parent_path(), ec)) {
     const auto name = ParseStationFileName(entry.path().filename().string());
-    if (day && name && name->Kind == StationFile::HourCsv && name->Date == day->Date) bytes += FileSize(entry.path());
+    if (day && name && name->Kind == StationFile::HourCsv && name->Date == day->Date && name->Part == day->Part)
+      bytes += FileSize(entry.path());
   }
   return bytes;
 }
@@ -122,13 +123,13 @@ bool StationMonitor::Write() {
 }
 
 std::optional<double> EstimateBytesPerDay(const AppSettings& settings, std::int64_t cycleTime,
-                                          int pointsToday) {
+                                          int pointsInFile, int part) {
   const std::int64_t perDay = IntervalSchedule::Of(settings).OnDay(cycleTime);
-  if (pointsToday <= 0 || perDay <= 0) return std::nullopt;
-  std::int64_t bytes = FileSize(DayFilePath(settings.KrfFolder, cycleTime));
-  if (settings.SaveCsv) bytes += CsvBytesOfDay(HourCsvPath(settings.CsvFolder, cycleTime));
+  if (pointsInFile <= 0 || perDay <= 0) return std::nullopt;
+  std::int64_t bytes = FileSize(DayFilePath(settings.KrfFolder, cycleTime, part));
+  if (settings.SaveCsv) bytes += CsvBytesOfDay(HourCsvPath(settings.CsvFolder, cycleTime, part));
   if (bytes <= 0) return std::nullopt;
-  return static_cast<double>(bytes) * static_cast<double>(perDay) / pointsToday;
+  return static_cast<double>(bytes) * static_cast<double>(perDay) / pointsInFile;
 }
 
 }  // namespace spectrel

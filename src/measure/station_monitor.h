@@ -57,9 +57,10 @@ class StationMonitor {
 };
 
 // Bytes stored per day at the current rate of interval measurement: the cycle's day file and CSV
-// files over the part of that day's boundaries already stored (pointsToday of them). Empty while
+// files over the boundaries they hold (pointsInFile). After a change of sensor unit that is the
+// day's part the cycle went to (part 2, 3, ...), its files and its points alone. Empty while
 // nothing is known.
 std::optional<double> EstimateBytesPerDay(const AppSettings& settings, std::int64_t cycleTime,
-                                          int pointsToday);
+                                          int pointsInFile, int part = 1);
 
 }  // namespace spectrel

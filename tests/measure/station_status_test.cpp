@@ -186,8 +186,8 @@ TEST(StationStatusTest, DaysLeftAreTheFreeSpaceOverADaysGrowth) {
   EXPECT_DOUBLE_EQ(*DaysOfSpace(1000, 250), 4.0);
 }
 
-// Bytes per day: the cycle's day file and that day's CSV files over the boundaries stored, times
-// the boundaries of the day (06:00 to 20:00 every 10 minutes: 85).
+// Bytes per day: the cycle's day file and that day's CSV files (of its part) over the boundaries
+// they hold, times the boundaries of the day (06:00 to 20:00 every 10 minutes: 85).
 TEST(StationStatusTest, BytesPerDayFromTheDaysFilesOverTheCyclesDone) {
   testing::ScopedTz zone("Asia/Tokyo");
   testing::TempDir dir;
@@ -200,7 +200,11 @@ TEST(StationStatusTest, BytesPerDayFromTheDaysFilesOverTheCyclesDone) {
   testing::WriteBytes(dir.File("2026/2026120710.CSV"), std::string(300, 'c'));
   testing::WriteBytes(dir.File("2026/2026120711.CSV"), std::string(200, 'c'));
   testing::WriteBytes(dir.File("2026/2026120611.CSV"), std::string(5000, 'c'));   // yesterday's
+  // Another sensor unit took over at 11:00: its part holds its own 4 points so far.
+  testing::WriteBytes(dir.File("2026/20261207_2.KRF"), std::string(400, 'k'));
+  testing::WriteBytes(dir.File("2026/2026120711_2.CSV"), std::string(100, 'c'));
   EXPECT_DOUBLE_EQ(EstimateBytesPerDay(settings, noon, 10).value_or(0), 1500.0 * 85 / 10);
+  EXPECT_DOUBLE_EQ(EstimateBytesPerDay(settings, noon, 4, 2).value_or(0), 500.0 * 85 / 4);
   settings.SaveCsv = false;
   EXPECT_DOUBLE_EQ(EstimateBytesPerDay(settings, noon, 10).value_or(0), 1000.0 * 85 / 10);
   EXPECT_FALSE(EstimateBytesPerDay(settings, noon, 0));
