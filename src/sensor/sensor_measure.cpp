@@ -145,7 +145,7 @@ bool CSensorDriver::Measure() {
   MeasureOk = false;
   SetActivity(DriverActivity::Waking);
   const bool ok = Description().FixedExposure() ? MeasureFixed(*this, *ClockRef)
-                                             : MeasureAutomatic(*this, *ClockRef);
+                                               : MeasureAutomatic(*this, *ClockRef);
   SetActivity(DriverActivity::Idle);
   MeasureOk = ok;
   return ok;
