@@ -125,6 +125,12 @@ TEST_F(StartStopTest, ManualRunNeverBeginsWithAFailingOrSilentSensor) {
   EXPECT_EQ(doc.RunsStarted(), 0);
 }
 
+// A status code outside 0..6 shows no text, not the neighbouring table entry.
+TEST(StatusTexts, StatusCodesOutsideTheTableHaveNoText) {
+  EXPECT_EQ(StatusMessage(InfoReady, Language::English), "READY");
+  for (const int code : {-1, 7}) EXPECT_EQ(StatusMessage(code, Language::English), "") << code;
+}
+
 TEST(StatusTexts, EveryIdHasItsOwnJapaneseText) {
   for (int id = 61447; id <= 61462; ++id) {
     if (id == 61448 || id == 61454) continue;
