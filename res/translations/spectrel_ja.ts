@@ -834,6 +834,10 @@ Software Starting</source>
         <translation>%1: %2 (%3 点を読み込みました)</translation>
     </message>
     <message>
+        <source>The day goes on in %1: another sensor unit took over.</source>
+        <translation>この日は %1 に続きます: 別のセンサー機体に替わりました。</translation>
+    </message>
+    <message>
         <source>&amp;UTC Time Axis</source>
         <translation>UTC 時間軸(&amp;U)</translation>
     </message>

@@ -225,13 +225,19 @@ void OverviewPane::OnRead(ArchiveDay day) {
   if (points == 0 && !problem.isEmpty()) {
     // Nothing to show: the day shown stays, and the pane says why the other is not there.
     Widget->SetNotice(tr("%1 could not be read: %2").arg(name, problem));
-  } else if (SameFile(day.Path, TodayFile())) {
-    TodayRead = day.Set;   // the running day, until the document has points of its own
-    BackToLive();
-    Widget->SetNotice(problem.isEmpty() ? QString() : tr("%1: %2 (%3 points could be read)").arg(name, problem).arg(points));
   } else {
-    ShowArchiveDay(day);
-    Widget->SetNotice(problem.isEmpty() ? QString() : tr("%1: %2 (%3 points could be read)").arg(name, problem).arg(points));
+    QString notice = problem.isEmpty() ? QString() : tr("%1: %2 (%3 points could be read)").arg(name, problem).arg(points);
+    // Each part is a file of its own, read over its own unit's records: the next one is named.
+    if (!day.NextPart.empty())
+      notice += (notice.isEmpty() ? QString() : QStringLiteral("  ")) +
+                tr("The day goes on in %1: another sensor unit took over.").arg(FileNameOf(day.NextPart));
+    if (SameFile(day.Path, TodayFile())) {
+      TodayRead = day.Set;   // the running day, until the document has points of its own
+      BackToLive();
+    } else {
+      ShowArchiveDay(day);
+    }
+    Widget->SetNotice(notice);
   }
   // A file that is not there is no recent file.
   if (QFileInfo::exists(QString::fromStdString(day.Path))) UpdateRecent(QString::fromStdString(day.Path));

@@ -7,11 +7,10 @@
 namespace spectrel {
 
 std::string DayPartPath(const std::string& dayPath, int part) {
-  if (part < 2) return dayPath;
   const std::string file = std::filesystem::path(dayPath).filename().string();
   std::optional<StationFileName> name = ParseStationFileName(file);
-  if (!name || name->Kind != StationFile::DayFile || name->Part != 1) return {};
-  name->Part = part;
+  if (!name || name->Kind != StationFile::DayFile || NameOf(*name) != file) return part < 2 ? dayPath : std::string();
+  name->Part = part < 2 ? 1 : part;
   return dayPath.substr(0, dayPath.size() - file.size()) + NameOf(*name);
 }
 

@@ -6,9 +6,9 @@
 
 namespace spectrel {
 
-// The path of part n of the station's day file at dayPath, in the folder of dayPath (dayPath
-// itself for n below 2; "" where dayPath is not a day file named as the station names it, which
-// has no parts).
+// The path of part n (1 for n below 2) of the day of the station's day file at dayPath, itself
+// one of the day's parts, in its folder. A file not named as the station names its day files has
+// no parts: dayPath itself for n below 2, else "".
 std::string DayPartPath(const std::string& dayPath, int part);
 // The part number of a day file's name as the station spells it: 1 for "YYYYMMDD.KRF", n for
 // "YYYYMMDD_n.KRF", 0 for any other name.

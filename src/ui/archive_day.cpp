@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "files/day_load.h"
+#include "files/day_part_name.h"
 #include "files/station_names.h"
 #include "ui/day_overview_image.h"
 
@@ -25,6 +26,10 @@ ArchiveDay ReadArchiveDay(const std::string& path, int integFrom, int integTo, c
   day.Path = path;
   LoadedDay loaded = LoadDay(path, zone);
   if (!loaded.Loaded()) day.Problem = loaded.ErrorText();   // the points before a bad time stay
+  if (const int part = DayPartOf(path); part >= 1) {
+    const std::string next = DayPartPath(path, part + 1);
+    if (QFileInfo::exists(QString::fromStdString(next))) day.NextPart = next;
+  }
   day.Set = std::make_shared<CKrfData>(std::move(loaded.Set));
   if (cancelled && cancelled()) return day;
   day.Overview = BuildOverview(*day.Set, integFrom, integTo, zone, &loaded.Times);

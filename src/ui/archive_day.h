@@ -19,6 +19,7 @@ struct ArchiveDay {
   DayOverviewData Overview;          // its overview
   QImage Spectrogram;                // the overview's SpectrogramImage(), made with it
   std::string Problem;               // why the reading stopped, in the day loader's words; empty when whole
+  std::string NextPart;              // the day's next part beside it (another sensor unit took over); empty when none
 };
 
 // The station's zone of a profile's "[SITE] ZONE" text: that zone, or this program's (the

@@ -97,8 +97,11 @@ TEST(StationNames, TimeZoneTextIsTheWholeHourOffset) {
 TEST(StationNames, PartsOfADayAreNamedAfterItsDayFile) {
   EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 1), "/d/2026/20261205.KRF");
   EXPECT_EQ(DayPartPath("/d/2026/20261205.KRF", 12), "/d/2026/20261205_12.KRF");
-  EXPECT_EQ(DayPartPath("/d/2026/notes.KRF", 2), "");         // no station day file: no parts
-  EXPECT_EQ(DayPartPath("/d/2026/20261205_2.KRF", 3), "");    // a part has no parts of its own
+  EXPECT_EQ(DayPartPath("/d/2026/20261205_2.KRF", 3), "/d/2026/20261205_3.KRF");   // from one part to another
+  EXPECT_EQ(DayPartPath("/d/2026/20261205_2.KRF", 1), "/d/2026/20261205.KRF");
+  EXPECT_EQ(DayPartPath("/d/2026/notes.KRF", 2), "");   // no station day file: no parts
+  EXPECT_EQ(DayPartPath("/d/2026/notes.KRF", 1), "/d/2026/notes.KRF");
+  EXPECT_EQ(DayPartPath("/d/2026/20261205.krf", 2), "");
 }
 
 // Only such names are parts; any other name is none.

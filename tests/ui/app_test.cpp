@@ -283,6 +283,24 @@ TEST_F(AppTest, AnArchiveDayIsReadAsideAClickShowsThatPointADamagedFileWhatCould
   EXPECT_FALSE(pane.ShowingArchive() || App->View()->ShowingEarlierPoint());
 }
 
+// A day whose sensor unit changed: its first file names the part the day goes on in.
+TEST_F(AppTest, AnArchiveDayNamesThePartItGoesOnIn) {
+  Start(nullptr, false);
+  std::filesystem::create_directories(Folder.File("2026"));
+  const std::string first = Folder.File("2026/20260601.KRF"), second = Folder.File("2026/20260601_2.KRF");
+  ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 3, 1780300800, 600), first));
+  ASSERT_TRUE(SaveKrf(testing::MakeDay({SR102}, 2, 1780300800 + 1800, 600), second));
+  OverviewPane& pane = Frame->Overview();
+  int shown = 0;
+  QObject::connect(&pane, &OverviewPane::DayShown, [&] { ++shown; });
+  pane.OpenDayFile(QString::fromStdString(first));
+  ASSERT_TRUE(ProcessUntil([&] { return shown == 1; }, 10000));
+  EXPECT_EQ(pane.Overview().Notice(), "The day goes on in 20260601_2.KRF: another sensor unit took over.");
+  pane.OpenDayFile(QString::fromStdString(second));
+  ASSERT_TRUE(ProcessUntil([&] { return shown == 2; }, 10000));
+  EXPECT_EQ(std::pair(pane.Overview().Notice(), pane.Overview().Data().Count()), std::pair(QString(), 2));
+}
+
 // Three points of today in today's own day file, written before the program starts.
 class TodayTest : public AppTest {
  protected:
