@@ -4,6 +4,7 @@
 #include <clocale>
 #include <locale.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -107,16 +108,11 @@ std::string FormatDouble(const char* format, double value) {
 
 std::string Decimal(std::int32_t value) { return std::to_string(value); }
 
-// Only a sign and digits, with the blanks the reader skips, count as a port number.
+// Only a sign and digits count as a port number (the text comes with its blanks trimmed).
 bool IsPortNumber(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  const std::size_t digits = i;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-  const std::size_t end = i;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  return end > digits && i == text.size();
+  const std::size_t digits = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+  return text.size() > digits &&
+         std::all_of(text.begin() + static_cast<std::ptrdiff_t>(digits), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string FieldText(const Field& f, AppSettings& settings);

@@ -76,7 +76,7 @@ const RoundTrip kRoundTrips[] = {
     {"DIR", "KRF", "./krf/", "./krf/"}, {"DIR", "KRF", "", ""},
     // A port is a number or a device path.
     {"COM", "SR101", " 3 ", "3"}, {"COM", "SR102", "+04", "4"}, {"COM", "SR103", "/dev/ttyUSB0", "/dev/ttyUSB0"},
-    {"COM", "SR104", "", "0"}, {"COM", "SR104", "COM3", "COM3"},
+    {"COM", "SR104", "", "0"}, {"COM", "SR104", "COM3", "COM3"}, {"COM", "SR101", "3 4", "3 4"}, {"COM", "SR101", "+", "+"},
     // A line break inside the line becomes a blank, so the first load reads what every later one will.
     {"COM", "SR102", " +04 \r ", "4"}, {"COM", "SR102", "/dev/tty\rUSB0", "/dev/tty USB0"},
 };
