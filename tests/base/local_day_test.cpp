@@ -103,6 +103,11 @@ TEST(StationZones, NamesSayWhatWasApplied) {
     EXPECT_EQ(StationZone::SystemZoneName(), "America/St_Johns");
     EXPECT_EQ(StationZone::Process().Name(), "America/St_Johns");
   }
+  // $TZ as the C library also takes it: with a leading colon, or the zone file's path.
+  for (const char* spelled : {":Europe/Berlin", "/usr/share/zoneinfo/Europe/Berlin", ":/usr/share/zoneinfo/Europe/Berlin"}) {
+    ScopedTz tz(spelled);
+    EXPECT_EQ(StationZone::SystemZoneName(), "Europe/Berlin") << spelled;
+  }
   // Without $TZ the system's zone is the zone file /etc/localtime links to, by that file's name.
   const testing::ScopedEnv none("TZ", nullptr);
   if (!std::filesystem::is_symlink("/etc/localtime")) GTEST_SKIP() << "/etc/localtime is no link here";

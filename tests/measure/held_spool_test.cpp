@@ -52,5 +52,29 @@ TEST(HeldSpool, ADamagedRecordEndsTheRecordsReadBack) {
   }
 }
 
+// Once every held point is in its day file the spool is emptied: the next point held is its first
+// record, and a start finds that one alone.
+TEST(HeldSpool, AfterAClearTheNextPointIsTheFirstRecord) {
+  const TempDir dir;
+  const std::string path = dir.Path + "/HELD.KRS";
+  const CKrfData point = MakeDay({SR102}, 1, Utc(2026, 12, 7, 3), 600);
+  HeldSpool::Entry first, next;
+  {
+    HeldSpool spool;
+    std::vector<HeldSpool::Entry> found;
+    ASSERT_TRUE(spool.Open(path, 0, found));
+    ASSERT_TRUE(spool.Add("/d/2026/20261207.KRF", point, first));
+    spool.Clear();
+    ASSERT_TRUE(spool.Add("/d/2026/20261208.KRF", point, next));
+  }
+  EXPECT_EQ(next.Offset, first.Offset);
+  EXPECT_EQ(std::filesystem::file_size(path), next.Offset + next.Length);
+  HeldSpool spool;
+  std::vector<HeldSpool::Entry> found;
+  ASSERT_TRUE(spool.Open(path, 0, found));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].DayPath, "/d/2026/20261208.KRF");
+}
+
 }  // namespace
 }  // namespace spectrel::testing

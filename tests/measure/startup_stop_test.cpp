@@ -101,6 +101,17 @@ TEST_F(StartStopTest, AManualRunStopsByItselfAfterItsCycle) {
   EXPECT_EQ(Stored(DayFile()).size(), 1u);
 }
 
+// A manual point is no rate of the day: the status tells no days of space left from it.
+TEST_F(StartStopTest, AManualPointGivesNoDaysLeft) {
+  AddSensor(SR103);
+  CSpectrelDoc& doc = MakeDoc();
+  doc.OnStartManual();
+  EXPECT_EQ(PollManual(), MeasureState::ManualRunning);
+  ASSERT_TRUE(Host.PumpUntil([&] { return !doc.Measuring(); }, 20s));
+  EXPECT_EQ(Written().Counters.Stored, 1);
+  EXPECT_FALSE(Written().DaysLeft);
+}
+
 // A sensor that fails its identification ends the wait at once, one that never answers after
 // two minutes; neither lets a run begin, and the measurement stays until "Abort".
 TEST_F(StartStopTest, ManualRunNeverBeginsWithAFailingOrSilentSensor) {
