@@ -152,6 +152,10 @@ struct RunningStation {
       const int null = ::open("/dev/null", O_WRONLY);
       ::dup2(out[1], 1);
       ::dup2(null, 2);
+      // The runner must not hold its own pipe's reading end: with this benchmark gone it would
+      // fill the pipe and wait on it for ever instead of finding no reader.
+      ::close(out[0]);
+      ::close(out[1]);
       ::execl(SPECTREL_CLI, SPECTREL_CLI, "run", "--simulate", "--unpaced", "--data", Dir.c_str(), "--profile",
               (Dir + "p.ini").c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
