@@ -35,11 +35,12 @@ TEST_F(StartStopTest, StopDeclinedKeepsTheIntervalMeasurementGoing) {
 
 // The station reads "starting" while a sensor in use is still being identified.
 TEST_F(StartStopTest, StationIsStartingUntilEverySensorHasAnswered) {
-  AddSensor(SR101);
+  solmet_sim::SimulatedSensor& sensor = AddSensor(SR101, Fault::NoAnswer);
   CSpectrelDoc& doc = MakeDoc();
   doc.OnStartInterval();
-  doc.OnIntervalTick();   // long before its identification is read
+  doc.OnIntervalTick();   // within the second its first wake-up waits for an answer
   EXPECT_EQ(Written().State, StationState::Starting);
+  sensor.SetFault(Fault::None);
   ASSERT_TRUE(WaitForStatus("SR-101 READY\n")) << Host.Status();
   doc.OnIntervalTick();
   EXPECT_EQ(Written().State, StationState::Measuring);
