@@ -64,7 +64,7 @@ long StatusField(const char* name) {
 }  // namespace
 
 CliHost::CliHost(std::FILE* out, bool verbose, std::string command)
-    : Out(out), Verbose(verbose), Command(std::move(command)) {}
+    : Console(out), Verbose(verbose), Command(std::move(command)) {}
 
 void CliHost::ReportError(const std::string& line) {
   std::fprintf(stderr, "%sspectrel-cli %s: %s\n", ErrorPrefix().c_str(), Command.c_str(), line.c_str());
@@ -129,11 +129,7 @@ void CliHost::PrintStamped(const std::string& line) {
   Print(LineStamp(static_cast<std::int64_t>(std::time(nullptr))) + " " + line);
 }
 
-void CliHost::Print(const std::string& line) {
-  std::fputs(line.c_str(), Out);
-  std::fputc('\n', Out);
-  std::fflush(Out);
-}
+void CliHost::Print(const std::string& line) { Console.Write(line); }
 
 void InstallStopSignals() {
   // Blocked before any thread exists, so every worker inherits the mask: no handler ever cuts
@@ -202,7 +198,7 @@ void ReportEnd(CliHost& host, const AppSettings& settings, bool verbose, long th
   host.Print("event log: " + CurrentEventLog(settings));
   if (verbose) {
     host.Print("peak memory: " + std::to_string(PeakMemoryKb()) + " kB");
-    host.Print("threads left at exit: " + std::to_string(ThreadCount() - threadsAtStart));
+    host.Print("threads left at exit: " + std::to_string(ThreadCount() - threadsAtStart - host.OwnThreads()));
   }
 }
 

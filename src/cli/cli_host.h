@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/console_lines.h"
 #include "measure/document_host.h"
 #include "measure/host_timers.h"
 #include "measure/spectrel_doc.h"
@@ -55,9 +56,11 @@ class CliHost : public DocumentHost {
   // A line with the local date and time in front, flushed at once.
   void PrintStamped(const std::string& line);
   void Print(const std::string& line);
+  // Threads of the host's own (its console writer), left out of the count of threads at exit.
+  int OwnThreads() const { return Console.Threads(); }
 
  private:
-  std::FILE* Out;                          // where the lines go
+  ConsoleLines Console;                    // where the lines go, through a writer of their own
   bool Verbose;                            // also show the clock
   std::string Command;                     // "run" or "measure", for the error lines
   std::mutex QueueLock;                    // guards Queue
